@@ -1,0 +1,66 @@
+# Build settings shared by every target of the project.
+
+option(CASHDESK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(CASHDESK_TSAN "Build with ThreadSanitizer" OFF)
+option(CASHDESK_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+option(CASHDESK_BENCH "Build the benchmarks" ON)
+
+add_compile_options(-Wall -Wextra -funsigned-char)
+
+# Text lives in memory as CP1251, as on the terminal. GCC converts every narrow
+# literal; clang cannot, so the fuzzing build keeps UTF-8 literals.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-fexec-charset=CP1251)
+  set(CASHDESK_CP1251_LITERALS ON)
+else()
+  set(CASHDESK_CP1251_LITERALS OFF)
+endif()
+
+if(CASHDESK_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(CASHDESK_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+if(CASHDESK_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "CASHDESK_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Private System V IPC for tests that touch the controller queue (key 111):
+# each test process gets its own namespace when the machine allows it,
+# otherwise such tests are serialised through a ctest resource lock.
+execute_process(COMMAND unshare --ipc true RESULT_VARIABLE _unshare_rc OUTPUT_QUIET ERROR_QUIET)
+if(_unshare_rc EQUAL 0)
+  set(CASHDESK_IPC_NAMESPACE ON)
+else()
+  set(CASHDESK_IPC_NAMESPACE OFF)
+endif()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s])
+# One test executable; every test case is a ctest of its own (its own process).
+function(cashdesk_add_gtest name)
+  cmake_parse_arguments(T "IPC_PRIVATE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
+  set(props TIMEOUT ${T_TIMEOUT})
+  if(T_IPC_PRIVATE)
+    if(CASHDESK_IPC_NAMESPACE)
+      set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "unshare;--ipc")
+    else()
+      list(APPEND props RESOURCE_LOCK controller_queue)
+    endif()
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test:
+#   1. Debug build, all tests;
+#   2. AddressSanitizer + UndefinedBehaviorSanitizer build, all tests;
+#   3. clang/libFuzzer build, each fuzz target for a few seconds.
+# FUZZ_SECONDS (default 5) sets the fuzzing time per target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+scripts/deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-5}
+
+configure_and_test() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
+}
+
+echo "== debug build and tests"
+configure_and_test build/debug -DCMAKE_BUILD_TYPE=Debug
+
+echo "== sanitizer build and tests"
+configure_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_SANITIZE=ON -DCASHDESK_BENCH=OFF
+
+echo "== fuzz targets (${fuzz_seconds}s each)"
+CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCASHDESK_FUZZ=ON >/dev/null
+cmake --build build/fuzz -j "$jobs"
+scripts/fuzz.sh build/fuzz "$fuzz_seconds"
+
+echo "== all tests passed"

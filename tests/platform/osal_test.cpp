@@ -1,0 +1,103 @@
+// The OS library stand-in: path mapping, properties, clock, applications.
+#include "osal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class OsalTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/osal_test_XXXXXX";
+        root_ = mkdtemp(tmpl);
+        setenv("TERMINAL_ROOT", root_.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("TERMINAL_ROOT");
+        OsTestClockDisable();
+        std::string cmd = "rm -rf " + root_;
+        (void)system(cmd.c_str());
+    }
+    std::string root_;
+};
+
+TEST_F(OsalTest, MapsAbsolutePathsUnderTheRoot)
+{
+    char out[256];
+    EXPECT_EQ(std::string(OsMapPath("/dev/keypad", out, sizeof out)), root_ + "/dev/keypad");
+    EXPECT_STREQ(OsMapPath("./res/x.xml", out, sizeof out), "./res/x.xml");
+    unsetenv("TERMINAL_ROOT");
+    EXPECT_STREQ(OsMapPath("/dev/keypad", out, sizeof out), "/dev/keypad");
+    char tiny[4];
+    EXPECT_EQ(OsMapPath("/dev/keypad", tiny, sizeof tiny), nullptr);
+    EXPECT_EQ(OsMapPath(nullptr, out, sizeof out), nullptr);
+}
+
+TEST_F(OsalTest, PropertiesRoundTripAndUnknownKeys)
+{
+    char value[OS_REG_VALUE_MAX];
+    EXPECT_EQ(OsRegGetValue("ro.fac.pn", value), -1);
+    ASSERT_EQ(OsRegSetValue("ro.fac.pn", "D200-X"), 0);
+    ASSERT_EQ(OsRegSetValue("ro.fac.sn", "123"), 0);
+    EXPECT_EQ(OsRegGetValue("ro.fac.pn", value), 6);
+    EXPECT_STREQ(value, "D200-X");
+    EXPECT_EQ(OsRegSetValue("bad=key", "1"), -1);
+    EXPECT_EQ(OsRegSetValue("k", "two\nlines"), -1);
+    EXPECT_EQ(OsRegGetValue(nullptr, value), -1);
+}
+
+TEST_F(OsalTest, VirtualClockDrivesTicksAndSleep)
+{
+    OsTestClockEnable(1000);
+    EXPECT_EQ(OsGetTickCount(), 1000u);
+    OsSleep(20);
+    OsTestClockAdvance(5);
+    EXPECT_EQ(OsGetTickCount(), 1025u);
+    OsTestClockEnable(0xFFFFFFF0u);
+    OsSleep(0x20);
+    EXPECT_EQ(OsGetTickCount() - 0xFFFFFFF0u, 0x20u) << "wrap-safe arithmetic";
+}
+
+TEST_F(OsalTest, SetTimeKeepsAnOffset)
+{
+    OsTime t{2030, 1, 2, 3, 4, 5, 0};
+    ASSERT_EQ(OsSetTime(&t), 0);
+    OsTime now{};
+    ASSERT_EQ(OsGetTime(&now), 0);
+    EXPECT_EQ(now.Year, 2030);
+    EXPECT_EQ(now.Month, 1);
+    EXPECT_EQ(now.Day, 2);
+    OsTime bad{2030, 13, 2, 3, 4, 5, 0};
+    EXPECT_EQ(OsSetTime(&bad), -1);
+}
+
+TEST_F(OsalTest, RunsApplicationsFromTheTable)
+{
+    mkdir((root_ + "/data").c_str(), 0777);
+    mkdir((root_ + "/data/osal").c_str(), 0777);
+    std::ofstream(root_ + "/data/osal/apps") << "# id|name|binary|version|detached\n"
+                                             << "KKTSRV|service|/bin/true|1.0|1\n"
+                                             << "FTEST|factory test|/bin/false|1.0|0\n";
+    OsAppInfo apps[4];
+    ASSERT_EQ(OsGetAppInfo(apps, 4), 2);
+    EXPECT_STREQ(apps[0].Id, "KKTSRV");
+    EXPECT_EQ(apps[0].Detached, 1);
+    EXPECT_EQ(OsRunApp("KKTSRV", nullptr, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(OsRunApp("FTEST", nullptr, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(OsRunApp("NONE", nullptr, nullptr, nullptr, nullptr), -2);
+}
+
+TEST_F(OsalTest, RebootEndsTheProcessWithItsOwnStatus)
+{
+    EXPECT_EXIT(OsReboot(), ::testing::ExitedWithCode(OS_REBOOT_EXIT_STATUS), "");
+}
+
+} // namespace
