@@ -1,0 +1,49 @@
+#include "vuMemFont.h"
+
+#include "vuFrameBuffer.h"
+#include "vuMemFontData.h"
+
+namespace {
+
+struct MemFontKind {
+    uint8_t width;
+    uint8_t height;
+    uint16_t glyphSize;
+    uint32_t offset;  // in vuMemFontTable
+    uint32_t bytes;
+};
+
+const MemFontKind kKinds[6] = {
+    {6, 8, 6, 0, 1536},        {12, 16, 24, 1536, 6144},  {16, 24, 48, 7680, 12288},
+    {6, 8, 6, 19968, 1536},    {12, 16, 24, 21504, 6144}, {16, 24, 48, 27648, 12288},
+};
+
+}  // namespace
+
+vuMemFont::vuMemFont(unsigned char k) : kind(k) {
+    if (kind < 6) {
+        const MemFontKind& d = kKinds[kind];
+        width = d.width;
+        height = d.height;
+        glyphSize = d.glyphSize;
+        count = static_cast<uint16_t>(d.bytes / d.glyphSize);
+    }
+}
+
+vuMemFont::~vuMemFont() {}
+
+int vuMemFont::DrawChar(vuFrameBuffer* fb, char code, unsigned short srcX, unsigned short srcY, short x,
+                        short y, unsigned short w, unsigned short h, unsigned short colour) {
+    if (!fb) return -1;
+    if (kind >= 6) return -5;
+    if (!fb->GetFrameBuffer()) return -4;
+    const unsigned c = static_cast<unsigned char>(code);
+    if (c < firstCode || c >= static_cast<unsigned>(firstCode) + count) return 0;
+    if (srcX >= width || srcY >= height) return 0;
+    if (h > height - srcY) h = static_cast<unsigned short>(height - srcY);
+    if (w > width - srcX) w = static_cast<unsigned short>(width - srcX);
+    if (w == 0 || h == 0) return 0;
+    const uint8_t* glyph = vuMemFontTable + kKinds[kind].offset + (c - firstCode) * glyphSize;
+    Blit(fb, glyph, width, srcX, srcY, x, y, w, h, colour);
+    return 0;
+}
