@@ -129,6 +129,31 @@ std::vector<OsAppInfo> readApps()
     return apps;
 }
 
+// A screen value from the environment or, failing that, the properties:
+// fallback when neither has it, 0 when it is not a decimal number of at most
+// 16 bits (the screen's sizes and depth are small numbers).
+unsigned int fbValue(const char *env, const char *key, unsigned int fallback)
+{
+    std::string text;
+    if (const char *e = std::getenv(env); e && *e) {
+        text = e;
+    } else {
+        char value[OS_REG_VALUE_MAX];
+        if (OsRegGetValue(key, value) < 0)
+            return fallback;
+        text = value;
+    }
+    if (text.empty() || text.size() > 5)
+        return 0;
+    unsigned long v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return 0;
+        v = v * 10 + static_cast<unsigned long>(c - '0');
+    }
+    return v <= 0xFFFF ? static_cast<unsigned int>(v) : 0;
+}
+
 } // namespace
 
 extern "C" {
@@ -298,6 +323,27 @@ char *OsMapPath(const char *path, char *out, size_t size)
     if (n < 0 || static_cast<size_t>(n) >= size)
         return nullptr;
     return out;
+}
+
+int OsFbStandInInfo(int fd, unsigned int *xres, unsigned int *yres, unsigned int *bpp)
+{
+    if (fd < 0 || !xres || !yres || !bpp)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    unsigned int x = fbValue("TERMINAL_FB_XRES", "osal.fb.xres", 0);
+    unsigned int y = fbValue("TERMINAL_FB_YRES", "osal.fb.yres", 0);
+    unsigned int b = fbValue("TERMINAL_FB_BPP", "osal.fb.bpp", 16);
+    if (x == 0 || y == 0 || b == 0)
+        return -1;
+    unsigned long long bytes = static_cast<unsigned long long>(x) * y * ((b + 7) / 8);
+    if (static_cast<unsigned long long>(st.st_size) < bytes)
+        return -1;
+    *xres = x;
+    *yres = y;
+    *bpp = b;
+    return 0;
 }
 
 void OsLogEvent(const char *fmt, ...)

@@ -80,6 +80,18 @@ void OsBeep(int tone, int durationMs);
  * unchanged. Returns out, or NULL when it does not fit or an argument is null. */
 char *OsMapPath(const char *path, char *out, size_t size);
 
+/* Screen information of a stand-in frame buffer. On the terminal the screen
+ * device answers the frame-buffer ioctl; here the screen is a regular file of
+ * xres x yres x (bpp / 8) bytes that has no ioctl, so its geometry comes from
+ * the environment (TERMINAL_FB_XRES, TERMINAL_FB_YRES, TERMINAL_FB_BPP) or,
+ * for each value not set there, from the properties "osal.fb.xres",
+ * "osal.fb.yres" and "osal.fb.bpp" (bpp 16 when neither names it).
+ * Returns 0 and fills the three values when fd is an open regular file at
+ * least that large; -1 on a null argument, when fd is not a regular file,
+ * when a value is missing, not a positive decimal number or too large, or
+ * when the file is shorter than the screen (mapping it would fault). */
+int OsFbStandInInfo(int fd, unsigned int *xres, unsigned int *yres, unsigned int *bpp);
+
 /* Appends one line to the stand-in's event log (reboots, beeps, runs). */
 void OsLogEvent(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 

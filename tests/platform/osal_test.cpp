@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -98,6 +99,55 @@ TEST_F(OsalTest, RunsApplicationsFromTheTable)
 TEST_F(OsalTest, RebootEndsTheProcessWithItsOwnStatus)
 {
     EXPECT_EXIT(OsReboot(), ::testing::ExitedWithCode(OS_REBOOT_EXIT_STATUS), "");
+}
+
+TEST_F(OsalTest, StandInScreenGeometryComesFromEnvironmentOrProperties)
+{
+    std::string fb = root_ + "/fb0";
+    {
+        std::ofstream out(fb, std::ios::binary);
+        out << std::string(240 * 320 * 2, '\0');
+    }
+    int fd = open(fb.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    unsigned int x = 0, y = 0, b = 0;
+    EXPECT_EQ(OsFbStandInInfo(fd, &x, &y, &b), -1) << "no geometry configured";
+
+    ASSERT_EQ(OsRegSetValue("osal.fb.xres", "240"), 0);
+    ASSERT_EQ(OsRegSetValue("osal.fb.yres", "320"), 0);
+    ASSERT_EQ(OsFbStandInInfo(fd, &x, &y, &b), 0);
+    EXPECT_EQ(x, 240u);
+    EXPECT_EQ(y, 320u);
+    EXPECT_EQ(b, 16u) << "depth defaults to 16";
+
+    setenv("TERMINAL_FB_YRES", "100", 1);
+    setenv("TERMINAL_FB_BPP", "32", 1);
+    ASSERT_EQ(OsFbStandInInfo(fd, &x, &y, &b), 0) << "environment wins over properties";
+    EXPECT_EQ(y, 100u);
+    EXPECT_EQ(b, 32u);
+
+    struct Bad {
+        const char *yres;
+        const char *why;
+    } bad[] = {
+        {"321", "file shorter than the screen"},
+        {"12a", "not a number"},
+        {"0", "zero"},
+        {"99999", "above 16 bits"},
+    };
+    unsetenv("TERMINAL_FB_BPP");
+    for (const Bad &c : bad) {
+        setenv("TERMINAL_FB_YRES", c.yres, 1);
+        EXPECT_EQ(OsFbStandInInfo(fd, &x, &y, &b), -1) << c.why;
+    }
+    unsetenv("TERMINAL_FB_YRES");
+    EXPECT_EQ(OsFbStandInInfo(fd, nullptr, &y, &b), -1);
+    close(fd);
+
+    int dir = open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+    EXPECT_EQ(OsFbStandInInfo(dir, &x, &y, &b), -1) << "only a regular file stands in";
+    close(dir);
+    EXPECT_EQ(OsFbStandInInfo(-1, &x, &y, &b), -1);
 }
 
 } // namespace

@@ -1,0 +1,24 @@
+// One record of the terminal's input devices (keypad and touch panel): the
+// Linux input event as the 32-bit ARM kernel lays it out, 16 bytes in the
+// machine's byte order. The 64-bit PC layout (24 bytes) is a different
+// format: drivers and the PC tools that feed the stand-in devices use this
+// one on every machine.
+#ifndef VU_INPUT_RECORD_H
+#define VU_INPUT_RECORD_H
+
+#include <stdint.h>
+
+struct vuInputRecord {
+    uint32_t sec;   // time of the event, seconds
+    uint32_t usec;  // and microseconds
+    uint16_t type;  // vuInputRecord::Sync, Key or Absolute
+    uint16_t code;  // key code, or the axis of an absolute value
+    int32_t value;  // key: 0 release, 1 press, 2 repeat; axis: the position
+
+    enum : uint16_t { Sync = 0, Key = 1, Absolute = 3 };
+    enum : uint16_t { AxisX = 0, AxisY = 1, TouchButton = 330 };
+};
+
+static_assert(sizeof(vuInputRecord) == 16, "input record is 16 bytes");
+
+#endif

@@ -1,0 +1,41 @@
+// Keypad driver of the Prolin terminal: reads key records from "/dev/keypad"
+// and delivers each key when it is released.
+#ifndef VU_PAX_PROLIN_KEYBOARD_H
+#define VU_PAX_PROLIN_KEYBOARD_H
+
+#include <stdint.h>
+
+#include "vuKeyboard.h"
+
+class VU_API vuPaxProlinKeyboard : public vuKeyboard {
+public:
+    enum { FifoSize = 256 };
+    // Backspace held longer than this gives the held-delete code.
+    enum { LongPressMs = 1000 };
+
+    vuPaxProlinKeyboard();
+    ~vuPaxProlinKeyboard() override;
+
+    int isHit() override;
+    int getKey() override;
+    void flush() override;
+    uint32_t getState() override;
+    uint32_t getKeyMask(char c) override;
+
+    // Linux key code to the toolkit's key character.
+    static uint8_t keyCodeToChar(uint32_t code);
+
+private:
+    vuPaxProlinKeyboard(const vuPaxProlinKeyboard &) = delete;
+    vuPaxProlinKeyboard &operator=(const vuPaxProlinKeyboard &) = delete;
+
+    void push(uint8_t code);
+
+    int fd;
+    uint32_t mask;
+    uint32_t pressTick14;
+    uint8_t fifo[FifoSize];
+    uint16_t fifoLen;
+};
+
+#endif
