@@ -1,0 +1,287 @@
+#include "settings.h"
+
+#include "str_helpers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+mxml_node_t *settings_document = nullptr;
+pthread_mutex_t settings_mutex = PTHREAD_MUTEX_INITIALIZER;
+
+namespace {
+
+const char kDataDir[] = "./data/";
+const char kResDir[] = "./res/";
+const char kSettingsFile[] = "./data/kktsettings.xml";
+const char kSettingsTemp[] = "./data/kktsettings.xml.new";
+
+// The loaded file lives under a container of our own: Mini-XML nests whatever
+// follows an XML declaration inside the declaration's node, and a container
+// keeps every top-level node of the file together for saving.
+mxml_node_t *g_container = nullptr;
+
+struct MutexLock {
+    MutexLock() { pthread_mutex_lock(&settings_mutex); }
+    ~MutexLock() { pthread_mutex_unlock(&settings_mutex); }
+};
+
+void quiet_errors(const char *message)
+{
+    std::fprintf(stderr, "settings: %s\n", message);
+}
+
+bool is_element(mxml_node_t *node)
+{
+    return node && mxmlGetType(node) == MXML_ELEMENT && mxmlGetElement(node);
+}
+
+// The element "settings" at the top of the file, or inside its declaration.
+mxml_node_t *find_root(mxml_node_t *container)
+{
+    for (mxml_node_t *n = mxmlGetFirstChild(container); n; n = mxmlGetNextSibling(n)) {
+        if (!is_element(n))
+            continue;
+        if (std::strcmp(mxmlGetElement(n), "settings") == 0)
+            return n;
+        if (std::strncmp(mxmlGetElement(n), "?xml", 4) == 0)
+            if (mxml_node_t *inner = find_xml_path(n, "settings"))
+                return inner;
+    }
+    return nullptr;
+}
+
+void drop_tree()
+{
+    if (g_container)
+        mxmlDelete(g_container);
+    g_container = nullptr;
+    settings_document = nullptr;
+}
+
+mxml_node_t *new_tree()
+{
+    g_container = mxmlNewElement(MXML_NO_PARENT, "");
+    mxml_node_t *decl = mxmlNewXML("1.0");
+    mxmlAdd(g_container, MXML_ADD_AFTER, MXML_ADD_TO_PARENT, decl);
+    settings_document = mxmlNewElement(decl, "settings");
+    return settings_document;
+}
+
+// Creates every missing element of a '/'-separated path below node.
+mxml_node_t *make_xml_path(mxml_node_t *node, const char *path)
+{
+    while (node && *path) {
+        const char *slash = std::strchr(path, '/');
+        size_t len = slash ? static_cast<size_t>(slash - path) : std::strlen(path);
+        char name[128];
+        if (len == 0 || len >= sizeof name)
+            return nullptr;
+        std::memcpy(name, path, len);
+        name[len] = '\0';
+        mxml_node_t *child = find_xml_path(node, name);
+        node = child ? child : mxmlNewElement(node, name);
+        path = slash ? slash + 1 : path + len;
+    }
+    return node;
+}
+
+} // namespace
+
+mxml_node_t *find_xml_path(mxml_node_t *node, const char *path)
+{
+    if (!node || !path)
+        return nullptr;
+    const char *slash = std::strchr(path, '/');
+    size_t len = slash ? static_cast<size_t>(slash - path) : std::strlen(path);
+    for (mxml_node_t *n = mxmlGetFirstChild(node); n; n = mxmlGetNextSibling(n)) {
+        if (!is_element(n))
+            continue;
+        const char *name = mxmlGetElement(n);
+        if (std::strlen(name) != len || std::memcmp(name, path, len) != 0)
+            continue;
+        return slash ? find_xml_path(n, slash + 1) : n;
+    }
+    return nullptr;
+}
+
+mxml_node_t *settings_load()
+{
+    MutexLock lock;
+    drop_tree();
+    mxmlSetErrorCallback(quiet_errors);
+    mxmlSetWrapMargin(0);
+    int fd = open(kSettingsFile, O_RDONLY);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            std::fprintf(stderr, "settings: %s cannot be read (%s): running without settings\n", kSettingsFile,
+                         std::strerror(errno));
+        return errno == ENOENT ? new_tree() : nullptr;
+    }
+    g_container = mxmlNewElement(MXML_NO_PARENT, "");
+    if (!mxmlLoadFd(g_container, fd, MXML_OPAQUE_CALLBACK) || !(settings_document = find_root(g_container))) {
+        std::fprintf(stderr, "settings: %s is not a settings file: left as it is, running without settings\n",
+                     kSettingsFile);
+        drop_tree();
+    }
+    close(fd);
+    return settings_document;
+}
+
+mxml_node_t *settings_new()
+{
+    if (settings_document)
+        return nullptr;
+    drop_tree();
+    return new_tree();
+}
+
+int settings_save()
+{
+    MutexLock lock;
+    if (!settings_document || !g_container)
+        return 1;
+    mkdir(kDataDir, 0777);
+    int fd = open(kSettingsTemp, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
+        return -1;
+    bool ok = true;
+    mxmlSetWrapMargin(0);
+    for (mxml_node_t *n = mxmlGetFirstChild(g_container); n && ok; n = mxmlGetNextSibling(n))
+        ok = mxmlSaveFd(n, fd, MXML_NO_CALLBACK) == 0;
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(kSettingsTemp, kSettingsFile) != 0) {
+        unlink(kSettingsTemp);
+        return -1;
+    }
+    return 0;
+}
+
+void settings_free()
+{
+    MutexLock lock;
+    drop_tree();
+}
+
+mxml_node_t *settings_root()
+{
+    return settings_document;
+}
+
+mxml_node_t *settings_node(const char *path)
+{
+    return find_xml_path(settings_document, path);
+}
+
+const char *settings_attr(const char *path, const char *key)
+{
+    mxml_node_t *node = settings_node(path);
+    return node && key ? mxmlElementGetAttr(node, key) : nullptr;
+}
+
+const char *settings_get(const char *section, const char *key)
+{
+    if (!section || !key)
+        return nullptr;
+    return settings_attr(section, key);
+}
+
+void settings_set(const char *section, const char *key, const char *value)
+{
+    if (!section || !key || !value || !settings_document)
+        return;
+    if (mxml_node_t *node = make_xml_path(settings_document, section))
+        mxmlElementSetAttr(node, key, value);
+}
+
+void settings_set_attr(const char *path, const char *key, const char *value)
+{
+    if (!key || !value)
+        return;
+    if (mxml_node_t *node = settings_node(path))
+        mxmlElementSetAttr(node, key, value);
+}
+
+mxml_node_t *settings_ofd_node()
+{
+    return settings_node("shift/ofd");
+}
+
+mxml_node_t *settings_oism_node()
+{
+    return settings_node("shift/oism");
+}
+
+const char *settings_root_dt()
+{
+    const char *v = settings_document ? mxmlElementGetAttr(settings_document, "dt") : nullptr;
+    return v ? v : "";
+}
+
+const char *settings_root_info()
+{
+    const char *v = settings_document ? mxmlElementGetAttr(settings_document, "info") : nullptr;
+    return v ? v : "";
+}
+
+int copy_xml_attributes(mxml_node_t *from, mxml_node_t *to)
+{
+    if (!is_element(from) || !is_element(to))
+        return -1;
+    int count = mxmlElementGetAttrCount(from);
+    for (int i = 0; i < count; ++i) {
+        const char *name = nullptr;
+        const char *value = mxmlElementGetAttrByIndex(from, i, &name);
+        if (name && value)
+            mxmlElementSetAttr(to, name, value);
+    }
+    return count;
+}
+
+const char *res_dir(char *dst, int size)
+{
+    if (dst && size > 0)
+        str_copy(dst, kResDir, static_cast<size_t>(size));
+    return dst ? dst : kResDir;
+}
+
+const char *data_dir(char *dst, int size)
+{
+    if (dst && size > 0)
+        str_copy(dst, kDataDir, static_cast<size_t>(size));
+    return dst ? dst : kDataDir;
+}
+
+int parse_timeout_ms(const char *text, int default_ms)
+{
+    enum { None, Millis, Seconds, Invalid } unit = None;
+    int fallback = default_ms > 0 ? default_ms : 45000;
+    long long value = 0;
+    const char *p = text ? text : "";
+    const long long kMax = 2147483647LL; // saturate rather than wrap
+    for (; *p >= '0' && *p <= '9'; ++p)
+        value = value > kMax ? kMax + 1 : value * 10 + (*p - '0');
+    if (*p) {
+        while (*p == ' ')
+            ++p;
+        if ((p[0] == 'm' || p[0] == 'M') && (p[1] == 's' || p[1] == 'S'))
+            unit = Millis;
+        else if (p[0] == 's' || p[0] == 'S')
+            unit = Seconds;
+        else if (*p)
+            unit = Invalid;
+    }
+    if (unit == Invalid)
+        value = fallback;
+    else if (unit == None)
+        unit = value >= 1000 ? Millis : Seconds;
+    if (unit == Seconds)
+        value *= 1000;
+    if (value > kMax)
+        value = kMax;
+    return value > 999 ? static_cast<int>(value) : 1000;
+}

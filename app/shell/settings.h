@@ -1,0 +1,44 @@
+// The settings store: "./data/kktsettings.xml", one element per section under
+// the root element "settings", each value an attribute of its section.
+// Sections may be nested ("shift/ofd"). Every reader supplies its own default.
+#ifndef APP_SHELL_SETTINGS_H
+#define APP_SHELL_SETTINGS_H
+
+#include <mxml.h>
+#include <pthread.h>
+
+extern mxml_node_t *settings_document; // the root element "settings", or null
+extern pthread_mutex_t settings_mutex;  // guards load, save and free
+
+mxml_node_t *settings_load();
+mxml_node_t *settings_new();
+// Writes the whole tree: a temporary file in "./data/" renamed over the old
+// one, so a failure leaves the previous file whole. 0 on success, -1 on a
+// failure (the tree in memory is unchanged), 1 when no tree is loaded.
+int settings_save();
+void settings_free();
+
+mxml_node_t *settings_root();
+mxml_node_t *settings_node(const char *path);
+const char *settings_attr(const char *path, const char *key);
+const char *settings_get(const char *section, const char *key);
+void settings_set(const char *section, const char *key, const char *value);
+void settings_set_attr(const char *path, const char *key, const char *value);
+mxml_node_t *settings_ofd_node();
+mxml_node_t *settings_oism_node();
+const char *settings_root_dt();
+const char *settings_root_info();
+
+// The element at a '/'-separated path below node: the first child element of
+// each exact name, no backtracking.
+mxml_node_t *find_xml_path(mxml_node_t *node, const char *path);
+int copy_xml_attributes(mxml_node_t *from, mxml_node_t *to);
+
+const char *res_dir(char *dst, int size);
+const char *data_dir(char *dst, int size);
+
+// A time as "30", "1500", "2s", "250ms", "20 s": a bare number of 1000 or
+// more counts as milliseconds, a smaller one as seconds; never below 1000.
+int parse_timeout_ms(const char *text, int default_ms);
+
+#endif
