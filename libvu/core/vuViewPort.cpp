@@ -1,13 +1,14 @@
 #include "vuViewPort.h"
 
+#include "vuUI.h"
+
 void vuViewPort::GetMainViewPort(int16_t& x, int16_t& y, uint16_t& width, uint16_t& height, int16_t& offsetX,
                                  int16_t& offsetY) {
     x = 0;
     y = 0;
-    // The screen size comes from the UI singleton; without one the main port
-    // is empty.
-    width = 0;
-    height = 0;
+    // The screen as the UI singleton reports it; 0 x 0 without one.
+    width = vuUI::GetWidth();
+    height = vuUI::GetHeight();
     offsetX = 0;
     offsetY = 0;
 }
