@@ -1,0 +1,190 @@
+// Marking-code checks, marking notifications and the key update.
+#include "TMCommand.h"
+#include "TMCommandSteps.h"
+
+int TMCommand::GetMarkStatus()
+{
+    return TMBuildEmpty(*this, 0x20);
+}
+
+int TMCommand::GetMarkStatusOf(uint8_t b)
+{
+    int r = TMCommand::Begin(0x20);
+    TM_STEP(AddByte(b));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::MarkCheckCode(uint16_t tag, const void *code, int n, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
+                             uint8_t b5, uint8_t b6)
+{
+    int r = TMCommand::Begin(0x21);
+    TM_STEP(AddWord(tag));
+    TM_STEP(AddHex(code, n));
+    TM_STEP(AddByte(b1));
+    TM_STEP(AddByte(b2));
+    TM_STEP(AddByte(b3));
+    TM_STEP(AddByte(b4));
+    TM_STEP(AddByte(b5));
+    TM_STEP(AddByte(b6));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::SaveMarkResult(uint8_t keep)
+{
+    int r = TMCommand::Begin(0x22);
+    TM_STEP(AddByte(keep));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::MarkCheckReset()
+{
+    return TMBuildEmpty(*this, 0x23);
+}
+
+int TMCommand::CreateMarkNotice(uint8_t b1, uint8_t b2, const char *r1, const char *r2, uint8_t b3)
+{
+    int r = TMCommand::Begin(0x24);
+    TM_STEP(AddByte(b1));
+    TM_STEP(AddByte(b2));
+    TM_STEP(AddRawString(r1));
+    TM_STEP(AddRawString(r2));
+    TM_STEP(AddByte(b3));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::SaveMarkReplyText(const char *s)
+{
+    int r = TMCommand::Begin(0x25);
+    TM_STEP(AddString(s, 0));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::SaveMarkReply(const void *data, int n)
+{
+    int r = TMCommand::Begin(0x25);
+    TM_STEP(AddHex(data, n));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::SendMarkCode(uint8_t kind, const void *code, int n, uint8_t b2, uint8_t b3)
+{
+    int r = TMCommand::Begin(0x26);
+    TM_STEP(AddByte(kind));
+    TM_STEP(AddHex(code, n));
+    TM_STEP(AddByte(b2));
+    TM_STEP(AddByte(b3));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Cmd_GetStatusSendNotif()
+{
+    return TMBuildEmpty(*this, 0x27);
+}
+
+int TMCommand::Cmd_StartReadNotif()
+{
+    return TMBuildEmpty(*this, 0x28);
+}
+
+int TMCommand::ReadNotifData(uint16_t offset, uint16_t length)
+{
+    int r = TMCommand::Begin(0x2C);
+    TM_STEP(AddWord(offset));
+    TM_STEP(AddWord(length));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Command2D()
+{
+    return TMBuildEmpty(*this, 0x2D);
+}
+
+int TMCommand::Cmd_EndReadNotif()
+{
+    return TMBuildEmpty(*this, 0x2E);
+}
+
+int TMCommand::SendReceiptNotifText(const char *s)
+{
+    int r = TMCommand::Begin(0x2F);
+    TM_STEP(AddString(s, 0));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Cmd_SendReceiptNotif(const void *data, int n)
+{
+    int r = TMCommand::Begin(0x2F);
+    TM_STEP(AddHex(data, n));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::NotifCounts(uint8_t b)
+{
+    int r = TMCommand::Begin(0x80);
+    TM_STEP(AddByte(b));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Command87(uint8_t sub, uint32_t d, uint16_t w)
+{
+    int r = TMCommand::Begin(0x87);
+    TM_STEP(AddByte(sub));
+    TM_STEP(AddDword(d));
+    TM_STEP(AddWord(w));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::NotifRead(uint16_t offset, uint16_t length)
+{
+    int r = TMCommand::Begin(0x89);
+    TM_STEP(AddWord(offset));
+    TM_STEP(AddWord(length));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::NotifStep(uint8_t step)
+{
+    int r = TMCommand::Begin(0x8A);
+    TM_STEP(AddByte(step));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Command9E(uint8_t sub)
+{
+    int r = TMCommand::Begin(0x9E);
+    TM_STEP(AddByte(sub));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Command9EText(uint8_t sub, const char *s)
+{
+    int r = TMCommand::Begin(0x9E);
+    TM_STEP(AddByte(sub));
+    TM_STEP(AddString(s, 0));
+    TM_STEP(End());
+    return r;
+}
+
+int TMCommand::Command9EData(uint8_t sub, const void *data, int n)
+{
+    int r = TMCommand::Begin(0x9E);
+    TM_STEP(AddByte(sub));
+    TM_STEP(AddHex(data, n));
+    TM_STEP(End());
+    return r;
+}
