@@ -73,6 +73,20 @@ public:
         if (x >= 0 && x < w_ && y >= 0 && y < h_) px_[y * w_ + x] = 1;
     }
     bool Get(int x, int y) const { return px_[y * w_ + x] != 0; }
+    bool operator==(const Cell& o) const { return px_ == o.px_; }
+    // Top row and left column that carry ink; -1 when blank.
+    int TopInk() const {
+        for (int y = 0; y < h_; ++y)
+            for (int x = 0; x < w_; ++x)
+                if (Get(x, y)) return y;
+        return -1;
+    }
+    int LeftInk() const {
+        for (int x = 0; x < w_; ++x)
+            for (int y = 0; y < h_; ++y)
+                if (Get(x, y)) return x;
+        return -1;
+    }
     int Ink() const {
         int n = 0;
         for (uint8_t p : px_) n += p;
@@ -198,8 +212,10 @@ int main(int argc, char** argv) {
         const Kind& kind = kKinds[k];
         Face face(lib, dir + "/" + kind.file, kind);
         int glyphSize = kind.cellW * ((kind.cellH + 7) / 8);
+        std::vector<Cell> cells;
         for (unsigned c = 0; c < 256; ++c) {
-            Cell cell(kind.cellW, kind.cellH);
+            cells.emplace_back(kind.cellW, kind.cellH);
+            Cell& cell = cells.back();
             if (c >= 0x20 && c != 0x7F) {
                 if (kind.fullSet) {
                     uint32_t ucs = Cp1251ToUnicode(cd, static_cast<unsigned char>(c));
@@ -217,8 +233,19 @@ int main(int argc, char** argv) {
                     face.Placeholder(cell);
                 }
             }
-            cell.Store(&table[kind.offset + c * glyphSize]);
         }
+        // The smallest source font draws Ё like Е (no room above the
+        // capital): give it its two dots in the free row above.
+        if (kind.fullSet && cells[0xA8] == cells[0xC5]) {
+            Cell& yo = cells[0xA8];
+            const int top = yo.TopInk(), left = yo.LeftInk();
+            if (top > 0) {
+                yo.Set(left + 1, top - 1);
+                yo.Set(left + 3, top - 1);
+                fprintf(stderr, "fontgen: %s: dots added to 0xA8\n", kind.file);
+            }
+        }
+        for (unsigned c = 0; c < 256; ++c) cells[c].Store(&table[kind.offset + c * glyphSize]);
     }
     FT_Done_FreeType(lib);
     iconv_close(cd);
