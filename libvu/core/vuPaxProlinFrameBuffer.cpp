@@ -152,7 +152,7 @@ int vuPaxProlinFrameBuffer::copy(unsigned x, unsigned y, unsigned w, unsigned h)
     // Rotated: logical (x, y) -> screen row x, column H - 1 - y; a screen row
     // is H pixels. Bands of logical rows are walked together so that each
     // logical column becomes one run of consecutive screen pixels.
-    const unsigned Band = 16;
+    const unsigned Band = 8;
     for (unsigned r0 = y; r0 < y + h; r0 += Band) {
         const unsigned rows = (y + h - r0) < Band ? (y + h - r0) : Band;
         for (unsigned c = x; c < x + w; ++c) {
