@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "vuFrameBuffer.h"
 
 vuFont::vuFont() : width(0), height(0), firstCode(0), count(0), glyphSize(0) {}
@@ -11,21 +13,19 @@ vuFont::~vuFont() {}
 void vuFont::Blit(vuFrameBuffer* fb, const uint8_t* glyph, unsigned cellW, unsigned srcX, unsigned srcY, int x,
                   int y, unsigned w, unsigned h, unsigned short colour) {
     uint16_t* pixels = fb->GetFrameBuffer();
-    const unsigned pitch = fb->GetWidthInBytes() / 2;
+    const size_t pitch = fb->GetWidthInBytes() / 2;
     const int fbW = fb->GetWidth();
     const int fbH = fb->GetHeight();
-    for (unsigned r = 0; r < h; ++r) {
-        const int py = y + static_cast<int>(r);
-        if (py < 0 || py >= fbH) continue;
-        const unsigned gy = srcY + r;
-        const uint8_t* band = glyph + (gy / 8) * cellW;
+    // Rows and columns of the part that land inside the frame buffer.
+    const int r0 = std::max(0, -y), r1 = std::min<int>(static_cast<int>(h), fbH - y);
+    const int k0 = std::max(0, -x), k1 = std::min<int>(static_cast<int>(w), fbW - x);
+    for (int r = r0; r < r1; ++r) {
+        const unsigned gy = srcY + static_cast<unsigned>(r);
+        const uint8_t* band = glyph + (gy / 8) * cellW + srcX;
         const uint8_t bit = static_cast<uint8_t>(1u << (gy % 8));
-        uint16_t* row = pixels + static_cast<size_t>(py) * pitch;
-        for (unsigned k = 0; k < w; ++k) {
-            const int px = x + static_cast<int>(k);
-            if (px < 0 || px >= fbW) continue;
-            if (band[srcX + k] & bit) row[px] = colour;
-        }
+        uint16_t* row = pixels + static_cast<size_t>(y + r) * pitch + x;
+        for (int k = k0; k < k1; ++k)
+            if (band[k] & bit) row[k] = colour;
     }
 }
 

@@ -24,7 +24,7 @@ public:
     void DropPixels(bool drop) { frameBuffer = drop ? nullptr : pixels_.data(); }
 
     uint16_t At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width + x]; }
-    void Clear(uint16_t colour) { pixels_.assign(pixels_.size(), colour); }
+    void Paint(uint16_t colour) { pixels_.assign(pixels_.size(), colour); }
     const std::vector<uint16_t>& Pixels() const { return pixels_; }
 
     int ToScreen() override { return 0; }

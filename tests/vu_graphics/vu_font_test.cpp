@@ -120,7 +120,7 @@ TEST_F(FontTest, GlyphCountLimitsTheCodesDrawn) {
         MemScreen fb(4, 8, kSentinel);
         EXPECT_EQ(font.DrawChar(&fb, 127, 0, 0, 0, 0, 1, 8, kInk), 0);
         EXPECT_EQ(fb.At(0, 0), kInk);
-        fb.Clear(kSentinel);
+        fb.Paint(kSentinel);
         EXPECT_EQ(font.DrawChar(&fb, static_cast<char>(200), 0, 0, 0, 0, 1, 8, kInk), 0);
         EXPECT_EQ(fb.At(0, 0) == kInk, c.code200Drawn);
     }
@@ -146,7 +146,7 @@ TEST_F(FontTest, GlyphBitsAreBandsOfEightRowsOneBytePerColumn) {
         ASSERT_EQ(font.DrawChar(&fb, 1, 0, 0, 2, 1, 3, 9, kInk), 0);
         EXPECT_EQ(Inked(fb), (std::vector<std::pair<int, int>>{{2, 1}, {3, 9}}));
         // Only the part from glyph column 1, row 8 on.
-        fb.Clear(kSentinel);
+        fb.Paint(kSentinel);
         ASSERT_EQ(font.DrawChar(&fb, 1, 1, 8, 0, 0, 5, 5, kInk), 0);
         EXPECT_EQ(Inked(fb), (std::vector<std::pair<int, int>>{{0, 0}}));
     }
