@@ -356,6 +356,8 @@ TEST(DrawStringTest, WindowsIntoTheStripShowExactlyThatPart) {
         {"from 1.5 cells: second character's right half first", 9, 0, 3, 2, 20, 8, 0},
         {"window ends inside a cell", 0, 0, 3, 2, 14, 8, 0},
         {"window inside one cell", 3, 0, 3, 2, 2, 8, 0},
+        {"two columns inside the first cell", 1, 0, 3, 2, 2, 8, 0},
+        {"two columns inside the third cell", 13, 0, 3, 2, 2, 8, 0},
         {"window across two cell parts", 4, 0, 3, 2, 4, 8, 0},
         {"rows from 3 on", 0, 3, 3, 2, 36, 8, 0},
         {"rows 2 to 5", 0, 2, 3, 2, 36, 4, 0},

@@ -111,7 +111,7 @@ private:
 
 class Face {
 public:
-    Face(FT_Library lib, const std::string& path, const Kind& k) : kind_(k) {
+    Face(FT_Library lib, const std::string& path, const Kind& k) {
         if (FT_New_Face(lib, path.c_str(), 0, &face_) != 0) {
             fprintf(stderr, "fontgen: cannot load %s\n", path.c_str());
             exit(2);
@@ -171,7 +171,6 @@ public:
     }
 
 private:
-    const Kind& kind_;
     FT_Face face_ = nullptr;
     int ascent_ = 0, advance_ = 0, offX_ = 0, offY_ = 0, capTop_ = 0;
 };
