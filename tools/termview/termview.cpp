@@ -31,6 +31,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "PanelValues.h"
 #include "ScreenFile.h"
 #include "osal.h"
 #include "vuInputRecord.h"
@@ -191,30 +192,6 @@ uint16_t keyCode(SDL_Keycode k)
     }
 }
 
-// The panel values the touch driver turns back into logical point (x, y) of
-// a w x h screen.
-struct PanelKind {
-    bool resistive;
-    bool rotated;
-};
-
-void touchValues(PanelKind kind, int x, int y, int w, int h, int32_t &ax, int32_t &ay)
-{
-    if (kind.resistive) {
-        // Calibrated panel: its x axis runs down the screen's height
-        // (inverted), its y axis along the width. Rounded up, so the
-        // driver's division lands on the same pixel.
-        ax = 140 + static_cast<int32_t>((static_cast<long>(h - 1 - y) * 3760 + h - 1) / h);
-        ay = 280 + static_cast<int32_t>((static_cast<long>(x) * 3570 + w - 1) / w);
-    } else if (kind.rotated) {
-        ax = h - 1 - y;
-        ay = x;
-    } else {
-        ax = x;
-        ay = y;
-    }
-}
-
 int view()
 {
     ScreenFile screen;
@@ -255,7 +232,7 @@ int view()
     bool running = true;
     auto sendPoint = [&] {
         int32_t ax, ay;
-        touchValues(kind, touchX, touchY, w, h, ax, ay);
+        panelValues(kind, touchX, touchY, w, h, ax, ay);
         panel.send(vuInputRecord::Absolute, vuInputRecord::AxisX, ax);
         panel.send(vuInputRecord::Absolute, vuInputRecord::AxisY, ay);
         panel.send(vuInputRecord::Sync, 0, 0);
