@@ -176,7 +176,7 @@ public:
     static void GetBuildInfo(uint16_t *major, uint16_t *minor, uint16_t *release, uint16_t *build);
 
     // ---- engine (the UI thread, the loops, input and painting) -----------
-    void Thread(uint16_t options);
+    static void Thread(uint16_t options);
     int backLoop(vuUIMessage &msg);
     int controlLoop(vuForm *form, vuEventCallback callback);
     int getTouchState(vuEvent *event, vuEvent *previous, unsigned long *downTick, int *downX, int *downY);
@@ -205,7 +205,7 @@ public:
     int queueId;
     uint32_t statusTick;
     uint32_t keyMask;
-    uint32_t blockKbMask;
+    std::atomic<uint32_t> blockKbMask;
     vuFrameBuffer *fb;
     vuImage *background;
     vuImage *picture;
@@ -219,24 +219,55 @@ public:
     vuBlockKbCallback blockKbCallback;
 
 private:
+    // A command copied out of the block by the UI thread.
+    struct Command {
+        int code;
+        intptr_t args[7]; // args[1..6] are block words 1..6
+        uint32_t seq;
+    };
+
+    static bool callerMode();
+    // The UI thread's main loop: idle, take a command, carry it out, reply.
+    void serve();
+    // Posts a command: drains stale replies (unless told not to), writes the
+    // block, announces it and waits until the UI thread took it; with wait,
+    // also for its reply, whose result is returned.
     int post(int code, intptr_t a1 = 0, intptr_t a2 = 0, intptr_t a3 = 0, intptr_t a4 = 0,
              intptr_t a5 = 0, intptr_t a6 = 0, bool drain = true, bool wait = true);
+    // Waits for the reply to the command numbered seq, dropping late ones.
     int receiveReply(uint32_t seq);
     void reply(uint32_t seq, int result);
-    int execute(int code, const intptr_t *args, uint32_t seq);
-    int pause(int code, uint32_t seq);
-    int takeAnnouncement(vuUIMessage &msg, bool wait);
+    // Receives one announcement (waiting or not) and copies the command out
+    // of the block, then lets the poster go. False when none came.
+    bool takeCommand(Command &cmd, bool wait, bool idle);
+    // Copies the announced command out of the block and lets the poster go.
+    // Taken while idle, a Show makes its form modal at once; taken by a busy
+    // thread (paused, or in a modal loop) it is refused and its form's state
+    // becomes -1.
+    void copyCommand(Command &cmd, bool idle);
+    // Carries out a command that works the same way in both modes.
+    int execute(const Command &cmd);
+    // The pause after Deactivate or Stop; returns the command that ended it.
+    Command pause(const Command &cmd);
     int showHere(vuForm *form, vuEventCallback callback);
-    int viewHere(vuForm *form);
-    int testHere(intptr_t *average);
-    void paintBackgroundRows(int y, int rows);
+    int test();
     void destroyPicture();
-    bool callerMode() const;
+    // The frame buffer's client area, recomputed only when the status line
+    // changed, so that reading it from another thread never meets a write.
+    void updateClient();
+    // Paints the background (colour and centred picture) over rows
+    // [y, y + rows) of the screen.
+    void paintBackground(int y, int rows);
+    int drawCentred(vuImage *image);
 
-    std::atomic<bool> stopRequested; // Done without a queue: ends the idle loop
-    std::atomic<uint32_t> nextSeq;   // number of the next posted command
-    std::atomic<uint32_t> showSeq;   // number of the running Show, 0 when none
+    std::atomic<bool> stopRequested;  // Done without a queue: ends the idle loop
+    std::atomic<uint32_t> nextSeq;    // number of the next posted command
+    std::atomic<uint32_t> showSeq;    // number of the running Show
     std::atomic<uint32_t> repliedSeq; // the last command answered
+    bool deferredDone;                // Done taken by a modal loop, carried out after it
+    // What the client area was last computed from.
+    vuStatusLine *clientLine;
+    unsigned clientKey;
 };
 
 // ---- flat interface (the singleton pointer first) --------------------------

@@ -1,0 +1,129 @@
+// Painting a whole screen (background, status line, form, on-screen
+// keyboard, block form, or the full-screen picture) and the status line alone.
+#include <stdint.h>
+
+#include "vuColor.h"
+#include "vuForm.h"
+#include "vuFrameBuffer.h"
+#include "vuImage.h"
+#include "vuStatusLine.h"
+#include "vuUI.h"
+#include "vuVirtualKeyboard.h"
+
+namespace {
+
+// Where a picture of the given size sits when centred on the screen; an
+// axis on which it is not smaller than the screen starts at 0.
+int centre(int screen, int picture) { return picture < screen ? (screen - picture) / 2 : 0; }
+
+uint16_t uiColour() { return static_cast<uint16_t>(vuColor::GetColor(VU_TYPE_UI, 0)); }
+
+} // namespace
+
+void vuUI::updateClient()
+{
+    if (!fb)
+        return;
+    unsigned key = 0;
+    if (statusLine) {
+        key = 1u | (statusLine->IsOption(VU_SL_BOTTOM) ? 2u : 0u) | (statusLine->IsOption(VU_SL_HIDDEN) ? 4u : 0u) |
+              static_cast<unsigned>(statusLine->GetHeight()) << 8;
+    }
+    if (statusLine == clientLine && key == clientKey)
+        return;
+    clientLine = statusLine;
+    clientKey = key;
+    fb->UpdateClient();
+}
+
+void vuUI::paintBackground(int y, int rows)
+{
+    int w = fb->GetWidth(), h = fb->GetHeight();
+    if (y < 0) {
+        rows += y;
+        y = 0;
+    }
+    if (y + rows > h)
+        rows = h - y;
+    if (rows <= 0)
+        return;
+    if (!background) {
+        fb->Fill(nullptr, 0, static_cast<short>(y), static_cast<uint16_t>(w), static_cast<uint16_t>(rows), uiColour(), 0);
+        return;
+    }
+    int bw = background->GetWidth(), bh = background->GetHeight();
+    int ox = centre(w, bw), oy = centre(h, bh);
+    if (ox || oy)
+        fb->Fill(nullptr, 0, static_cast<short>(y), static_cast<uint16_t>(w), static_cast<uint16_t>(rows), uiColour(), 0);
+    // The picture's rows that lie within [y, y + rows).
+    int top = y > oy ? y : oy;
+    int bottom = y + rows < oy + bh ? y + rows : oy + bh;
+    if (bottom > top)
+        background->Draw(fb, nullptr, 0, static_cast<uint16_t>(top - oy), static_cast<short>(ox), static_cast<short>(top),
+                         static_cast<uint16_t>(bw), static_cast<uint16_t>(bottom - top));
+}
+
+int vuUI::drawCentred(vuImage *image)
+{
+    int w = fb->GetWidth(), h = fb->GetHeight();
+    int iw = image->GetWidth(), ih = image->GetHeight();
+    int ox = centre(w, iw), oy = centre(h, ih);
+    if (ox || oy)
+        fb->Fill(nullptr, 0, 0, static_cast<uint16_t>(w), static_cast<uint16_t>(h), uiColour(), 0);
+    return image->Draw(fb, nullptr, 0, 0, static_cast<short>(ox), static_cast<short>(oy), static_cast<uint16_t>(iw),
+                       static_cast<uint16_t>(ih));
+}
+
+int vuUI::draw(vuForm *form, int blocked)
+{
+    if (!fb)
+        return VU_ERR_NO_FB;
+    bool overlay = form && form->IsOption(VU_FO_ALONE);
+    updateClient();
+    // A picture shown without a form, or under a form drawn alone, stays.
+    bool keepPicture = picture && (!form || overlay);
+    if (!keepPicture) {
+        paintBackground(0, fb->GetHeight());
+        // The status line's own failures do not keep the screen from coming up.
+        if (statusLine && !statusLine->IsOption(VU_SL_HIDDEN))
+            statusLine->Draw(fb);
+    }
+    int r = 0;
+    if (form) {
+        r = form->Draw(fb);
+        // A hidden keyboard draws nothing (and says so): not a failure.
+        if (r == 0 && virtualKeyboard && virtualKeyboard->IsActive())
+            virtualKeyboard->Draw(fb);
+        if (r == 0 && blocked && blockForm)
+            r = blockForm->Draw(fb);
+    } else if (picture) {
+        r = drawCentred(picture);
+    }
+    if (r != 0)
+        return r;
+    if (overlay)
+        form->ToScreen(fb);
+    else
+        fb->ToScreen();
+    return 0;
+}
+
+int vuUI::drawStatusLine()
+{
+    if (!fb)
+        return VU_ERR_NO_FB;
+    updateClient();
+    if (picture || !statusLine || statusLine->IsOption(VU_SL_HIDDEN))
+        return 0;
+    int h = fb->GetHeight();
+    int rows = statusLine->GetHeight();
+    if (rows > h)
+        rows = h;
+    int y = statusLine->IsOption(VU_SL_BOTTOM) ? h - rows : 0;
+    paintBackground(y, rows);
+    int r = statusLine->Draw(fb);
+    // Whatever the line drew is copied, also after a failure of one object.
+    if (rows > 0)
+        fb->ToScreen(static_cast<uint16_t>(y), static_cast<uint16_t>(rows));
+    return r;
+}
