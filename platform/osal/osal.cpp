@@ -26,6 +26,9 @@ namespace {
 std::atomic<bool> g_virtual{false};
 std::atomic<unsigned int> g_virtualNow{0};
 std::mutex g_fileMutex;
+std::mutex g_hookMutex;
+OsTestSleepHook g_sleepHook = nullptr;
+void *g_sleepHookArg = nullptr;
 
 std::string mapped(const char *path)
 {
@@ -173,6 +176,15 @@ void OsSleep(unsigned int ms)
     if (g_virtual.load()) {
         sched_yield();
         g_virtualNow.fetch_add(ms);
+        OsTestSleepHook hook;
+        void *arg;
+        {
+            std::lock_guard<std::mutex> lock(g_hookMutex);
+            hook = g_sleepHook;
+            arg = g_sleepHookArg;
+        }
+        if (hook)
+            hook(ms, arg);
         return;
     }
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
@@ -381,6 +393,13 @@ void OsTestClockDisable(void)
 int OsTestClockIsVirtual(void)
 {
     return g_virtual.load() ? 1 : 0;
+}
+
+void OsTestClockSetSleepHook(OsTestSleepHook hook, void *arg)
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_sleepHook = hook;
+    g_sleepHookArg = arg;
 }
 
 } // extern "C"

@@ -102,6 +102,11 @@ void OsTestClockEnable(unsigned int start);
 void OsTestClockAdvance(unsigned int ms);
 void OsTestClockDisable(void);
 int OsTestClockIsVirtual(void);
+/* Called by OsSleep under the virtual clock once the time has advanced, in
+ * the sleeping thread: a test's stand-in peer acts during the pause, so that
+ * what it answers is there when the pause ends. NULL removes the hook. */
+typedef void (*OsTestSleepHook)(unsigned int ms, void *arg);
+void OsTestClockSetSleepHook(OsTestSleepHook hook, void *arg);
 
 #ifdef __cplusplus
 }

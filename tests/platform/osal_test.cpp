@@ -151,3 +151,34 @@ TEST_F(OsalTest, StandInScreenGeometryComesFromEnvironmentOrProperties)
 }
 
 } // namespace
+
+TEST_F(OsalTest, SleepHookRunsAfterTheVirtualPause)
+{
+    struct Seen {
+        unsigned int ms = 0;
+        unsigned int tickInside = 0;
+        int calls = 0;
+    } seen;
+    OsTestClockSetSleepHook(
+        [](unsigned int ms, void *arg) {
+            Seen *s = static_cast<Seen *>(arg);
+            s->ms = ms;
+            s->tickInside = OsGetTickCount();
+            ++s->calls;
+        },
+        &seen);
+    OsTestClockEnable(500);
+    OsSleep(20);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_EQ(seen.ms, 20u);
+    EXPECT_EQ(seen.tickInside, 520u) << "the peer sees the time at the end of the pause";
+    OsTestClockSetSleepHook(nullptr, nullptr);
+    OsSleep(20);
+    EXPECT_EQ(seen.calls, 1) << "a removed hook is not called";
+    OsTestClockDisable();
+    OsTestClockSetSleepHook(
+        [](unsigned int, void *arg) { ++static_cast<Seen *>(arg)->calls; }, &seen);
+    OsSleep(1);
+    EXPECT_EQ(seen.calls, 1) << "real sleeps do not call the hook";
+    OsTestClockSetSleepHook(nullptr, nullptr);
+}
