@@ -1,0 +1,107 @@
+// A real service queue in the test's private IPC namespace, served by the
+// stand-in in a thread of its own, in lock-step with the virtual clock:
+// every pause of the client lets the stand-in answer, so timing is exact.
+//
+// The client's queue identifier is process-wide and never reset: every test
+// case runs in a process of its own (ctest does so).
+#ifndef TESTS_SERVICE_SERVICEFIXTURE_H
+#define TESTS_SERVICE_SERVICEFIXTURE_H
+
+#include "KktSim.h"
+#include "Service.h"
+#include "osal.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace servicetest {
+
+// One line of the stand-in's journal, with its members read as text.
+struct Entry {
+    std::string line;
+    // The value of a member: a string without its quotes, or a number.
+    std::string Get(const std::string &key) const
+    {
+        std::string pat = "\"" + key + "\":";
+        size_t at = line.find(pat);
+        if (at == std::string::npos)
+            return std::string();
+        at += pat.size();
+        if (line[at] == '"') {
+            std::string out;
+            for (size_t i = at + 1; i < line.size() && line[i] != '"'; ++i) {
+                char c = line[i];
+                if (c == '\\' && i + 1 < line.size()) {
+                    c = line[++i];
+                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+                }
+                out.push_back(c);
+            }
+            return out;
+        }
+        size_t end = line.find_first_of(",}", at);
+        return line.substr(at, end - at);
+    }
+    long Num(const std::string &key) const { return std::stol("0" + Get(key)); }
+    // Bytes of data behind the kind byte.
+    size_t DataBytes() const { return Get("hex").size() / 2 - 1; }
+};
+
+inline std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::vector<Entry> ReadJournal(const std::string &path, const std::string &dir = "in", long type = 0)
+{
+    std::vector<Entry> out;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        Entry e{line};
+        if ((dir.empty() || e.Get("dir") == dir) && (type == 0 || e.Num("type") == type))
+            out.push_back(e);
+    }
+    return out;
+}
+
+class ServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/service_test_XXXXXX";
+        root_ = mkdtemp(tmpl);
+        setenv("TERMINAL_ROOT", root_.c_str(), 1);
+        OsTestClockEnable(1000);
+        sim_.reset(new kktsim::Simulator());
+        ASSERT_EQ(sim_->Open(), 0);
+        sim_->StartLockstep();
+        ASSERT_EQ(ServiceOpen(), 0);
+    }
+    void TearDown() override
+    {
+        sim_.reset();
+        OsTestClockDisable();
+        unsetenv("TERMINAL_ROOT");
+        std::string cmd = "rm -rf " + root_;
+        (void)system(cmd.c_str());
+    }
+    std::vector<Entry> Journal(long type = 0, const std::string &dir = "in")
+    {
+        return ReadJournal(sim_->JournalPath(), dir, type);
+    }
+    std::string root_;
+    std::unique_ptr<kktsim::Simulator> sim_;
+};
+
+} // namespace servicetest
+
+#endif

@@ -1,0 +1,300 @@
+// The scenario file: one statement per line, '#' starts a comment line.
+
+#include "KktScenario.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+
+namespace kktsim {
+
+namespace {
+
+const size_t kMaxText = 1024;   // one data field or version text
+const size_t kMaxFields = 256;  // data fields of one answer
+
+bool Number(const std::string &s, int base, unsigned long max, unsigned long &out)
+{
+    if (s.empty() || s.size() > 16)
+        return false;
+    for (char c : s)
+        if (c == '-' || c == '+' || c == ' ')
+            return false;
+    errno = 0;
+    char *end = nullptr;
+    unsigned long v = std::strtoul(s.c_str(), &end, base);
+    if (errno != 0 || *end != '\0' || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+bool HexByte(const std::string &s, uint8_t &out)
+{
+    unsigned long v;
+    if (!Number(s, 16, 0xFF, v))
+        return false;
+    out = static_cast<uint8_t>(v);
+    return true;
+}
+
+// Text that may go into a frame: no control bytes (FS would split it).
+bool CleanText(const std::string &s)
+{
+    if (s.size() > kMaxText)
+        return false;
+    for (unsigned char c : s)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return true;
+}
+
+// What follows the last token read from in, after one separating space.
+std::string RestOfLine(std::istringstream &in, const std::string &line)
+{
+    std::streamoff at = in.tellg();
+    if (at < 0 || static_cast<size_t>(at) + 1 >= line.size())
+        return std::string();
+    return line.substr(static_cast<size_t>(at) + 1);
+}
+
+// "name=HH" options of an answer line.
+bool AnswerOption(const std::string &tok, Answer &a)
+{
+    size_t eq = tok.find('=');
+    if (eq == std::string::npos)
+        return false;
+    std::string name = tok.substr(0, eq), value = tok.substr(eq + 1);
+    unsigned long v;
+    if (name == "status") {
+        if (!Number(value, 16, 0xFFFF, v))
+            return false;
+        a.status = static_cast<uint16_t>(v);
+        return true;
+    }
+    uint8_t b;
+    if (!HexByte(value, b))
+        return false;
+    if (name == "fatal")
+        a.fatal = b;
+    else if (name == "error")
+        a.error = b;
+    else if (name == "detail")
+        a.detail = b;
+    else
+        return false;
+    return true;
+}
+
+bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
+{
+    std::string kind;
+    in >> kind;
+    f = Fault();
+    if (kind == "none")
+        f.kind = FaultKind::None;
+    else if (kind == "no-reply")
+        f.kind = FaultKind::NoReply;
+    else if (kind == "bad-checksum")
+        f.kind = FaultKind::BadChecksum;
+    else if (kind == "stale-id")
+        f.kind = FaultKind::StaleId;
+    else if (kind == "wrong-code")
+        f.kind = FaultKind::WrongCode;
+    else if (kind == "status-first")
+        f.kind = FaultKind::StatusFirst;
+    else if (kind == "short-first")
+        f.kind = FaultKind::ShortFirst;
+    else if (kind == "delay") {
+        std::string ms;
+        unsigned long v;
+        in >> ms;
+        if (!Number(ms, 10, 3600000, v)) {
+            why = "delay needs milliseconds";
+            return false;
+        }
+        f.kind = FaultKind::Delay;
+        f.ms = static_cast<uint32_t>(v);
+    } else {
+        why = "unknown fault \"" + kind + "\"";
+        return false;
+    }
+    std::string word;
+    if (in >> word) {
+        std::string n;
+        unsigned long v;
+        if (word != "times" || !(in >> n) || !Number(n, 10, 1000000, v) || v == 0) {
+            why = "expected \"times N\" (N > 0)";
+            return false;
+        }
+        f.times = static_cast<int>(v);
+    }
+    if (in >> word) {
+        why = "unexpected \"" + word + "\"";
+        return false;
+    }
+    return true;
+}
+
+// One statement; false with why on a fault.
+bool Statement(const std::string &line, Scenario &s, std::string &why)
+{
+    std::istringstream in(line);
+    std::string word;
+    in >> word;
+    if (word == "answer" || word == "data" || word == "fault") {
+        std::string codeText;
+        uint8_t code;
+        in >> codeText;
+        if (!HexByte(codeText, code)) {
+            why = "command code must be hex 00..FF";
+            return false;
+        }
+        if (word == "answer") {
+            Answer a;
+            auto it = s.answers.find(code);
+            if (it != s.answers.end())
+                a.data = it->second.data;
+            std::string tok;
+            while (in >> tok) {
+                if (!AnswerOption(tok, a)) {
+                    why = "bad answer option \"" + tok + "\"";
+                    return false;
+                }
+            }
+            s.answers[code] = a;
+            return true;
+        }
+        if (word == "data") {
+            // the rest of the line after one space, as it stands
+            std::string text = RestOfLine(in, line);
+            if (!CleanText(text)) {
+                why = "data text too long or with control characters";
+                return false;
+            }
+            Answer &a = s.answers[code];
+            if (a.data.size() >= kMaxFields) {
+                why = "too many data fields";
+                return false;
+            }
+            a.data.push_back(text);
+            return true;
+        }
+        Fault f;
+        if (!FaultLine(in, f, why))
+            return false;
+        s.faults[code] = f;
+        return true;
+    }
+    std::string arg;
+    in >> arg;
+    std::string extra;
+    bool more = static_cast<bool>(in >> extra);
+    unsigned long v;
+    if (word == "mode" && !more) {
+        if (arg == "normal")
+            s.mode = Mode::Normal;
+        else if (arg == "service")
+            s.mode = Mode::Service;
+        else if (arg == "update")
+            s.mode = Mode::Update;
+        else {
+            why = "mode is normal, service or update";
+            return false;
+        }
+        return true;
+    }
+    if (word == "not-ready" && !more && Number(arg, 10, 3600000, v)) {
+        s.notReadyMs = static_cast<uint32_t>(v);
+        return true;
+    }
+    if (word == "paper" && !more && (arg == "in" || arg == "out")) {
+        s.paperOut = arg == "out";
+        return true;
+    }
+    if (word == "print-error" && !more && Number(arg, 10, 0x7FFFFFFF, v)) {
+        s.printError = static_cast<int32_t>(v);
+        return true;
+    }
+    if (word == "status-size" && !more && Number(arg, 10, 16, v)) {
+        s.statusSize = static_cast<uint8_t>(v);
+        return true;
+    }
+    if (word == "short" && arg.size() == 1 && more) {
+        std::string rest;
+        uint8_t st;
+        if (in >> rest || !HexByte(extra, st)) {
+            why = "expected \"short C HH\"";
+            return false;
+        }
+        s.shortStatus[static_cast<uint8_t>(arg[0])] = st;
+        return true;
+    }
+    if (word == "version-text") {
+        std::istringstream again(line);
+        again >> word;
+        std::string text = RestOfLine(again, line);
+        if (text.size() > 14 || !CleanText(text)) {
+            why = "version text of at most 14 characters";
+            return false;
+        }
+        s.versionText = text;
+        return true;
+    }
+    if (word == "version") {
+        std::istringstream nums(line);
+        nums >> word;
+        uint32_t vs[4];
+        for (uint32_t &x : vs) {
+            std::string t;
+            if (!(nums >> t) || !Number(t, 10, 0xFFFFFFFFul, v)) {
+                why = "expected four version numbers";
+                return false;
+            }
+            x = static_cast<uint32_t>(v);
+        }
+        if (nums >> word) {
+            why = "expected four version numbers";
+            return false;
+        }
+        for (int i = 0; i < 4; ++i)
+            s.version[i] = vs[i];
+        return true;
+    }
+    if (word == "unknown-error" && !more && Number(arg, 16, 0xFF, v)) {
+        s.unknownError = static_cast<uint8_t>(v);
+        return true;
+    }
+    if (word == "password" && !more && !arg.empty() && arg.size() <= 16 && CleanText(arg)) {
+        s.password = arg;
+        return true;
+    }
+    why = "cannot read \"" + word + "\"";
+    return false;
+}
+
+} // namespace
+
+bool ParseScenario(const std::string &text, Scenario &scenario, std::string *error)
+{
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        std::string why;
+        if (!Statement(line, scenario, why)) {
+            if (error)
+                *error = "line " + std::to_string(number) + ": " + why;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace kktsim

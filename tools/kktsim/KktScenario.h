@@ -1,0 +1,64 @@
+// What the stand-in answers: scripted registrar answers per command code,
+// faults to inject, and the state of the controller and the printer. Read
+// from a scenario file (format in README.md) or set by a test.
+#ifndef KKTSIM_KKTSCENARIO_H
+#define KKTSIM_KKTSCENARIO_H
+
+#include <map>
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+namespace kktsim {
+
+// What the controller reports to the ready wait.
+enum class Mode { Normal, Service, Update };
+
+enum class FaultKind {
+    None,
+    NoReply,     // the request is taken and never answered
+    Delay,       // the reply goes ms later
+    BadChecksum, // the reply's checksum is wrong
+    StaleId,     // a reply with the previous packet identifier goes first
+    WrongCode,   // the reply carries the next command code
+    StatusFirst, // a status block (kind 3) goes before the reply
+    ShortFirst,  // a one-byte short-command status goes before the reply
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::None;
+    uint32_t ms = 0;  // Delay
+    int times = -1;   // requests it applies to; -1 every one
+};
+
+// A scripted answer: fields 1 to 3 and the data fields from 5 on.
+struct Answer {
+    uint8_t fatal = 0;
+    uint16_t status = 0;
+    uint8_t error = 0;
+    uint8_t detail = 0;
+    std::vector<std::string> data; // UTF-8; sent as CP866
+};
+
+struct Scenario {
+    std::map<uint8_t, Answer> answers;
+    std::map<uint8_t, Fault> faults;
+    Mode mode = Mode::Normal;
+    uint32_t notReadyMs = 0;   // the controller is not ready for this long
+    bool paperOut = false;
+    int32_t printError = 0;  // forced print-error word of every status block
+    uint8_t statusSize = 16; // bytes of the status block sent (0..16)
+    std::map<uint8_t, uint8_t> shortStatus; // forced answers to DLE + char
+    std::string versionText = "KKTSIM 1.0";  // at most 14 characters
+    uint32_t version[4] = {1, 0, 0, 1};
+    uint8_t unknownError = 0x06; // registrar error for codes without an answer
+    std::string password = "KVMZ";
+};
+
+// Applies the lines of text to scenario. On a fault returns false with
+// "line N: what" in error (when not null); the lines before it stay applied.
+bool ParseScenario(const std::string &text, Scenario &scenario, std::string *error);
+
+} // namespace kktsim
+
+#endif

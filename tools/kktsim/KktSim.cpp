@@ -1,0 +1,783 @@
+// The controller-service stand-in.
+
+#include "KktSim.h"
+
+#include "KktText.h"
+#include "osal.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kktsim {
+
+namespace {
+
+const size_t kReceiveMax = 8192; // text bytes a receive takes
+const size_t kTextMax = 4096;    // text bytes a message of ours may carry
+
+// Answers to the file requests.
+const int32_t kNoDrive = -12;
+const int32_t kFileFailed = -13;
+const int32_t kNoLog = -11;
+const int32_t kMalformed = -1;
+
+void MakeDirs(const std::string &path)
+{
+    for (size_t pos = 1; (pos = path.find('/', pos)) != std::string::npos; ++pos)
+        mkdir(path.substr(0, pos).c_str(), 0777);
+    mkdir(path.c_str(), 0777);
+}
+
+bool IsDir(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+uint32_t Word(const uint8_t *p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+void PutWord(std::string &out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+std::string WallTime()
+{
+    timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    struct tm tmv;
+    gmtime_r(&ts.tv_sec, &tmv);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03ldZ", tmv.tm_year + 1900, tmv.tm_mon + 1,
+                  tmv.tm_mday, tmv.tm_hour, tmv.tm_min, tmv.tm_sec, ts.tv_nsec / 1000000);
+    return buf;
+}
+
+bool AppendFile(const std::string &path, const std::string &bytes)
+{
+    std::FILE *f = std::fopen(path.c_str(), "ab");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// Printed bytes for the paper log: CP866 text, control bytes other than
+// line ends and tabs shown as \xNN.
+std::string RawForPaper(const uint8_t *p, size_t n)
+{
+    std::string text, out;
+    auto flush = [&] {
+        out += Cp866ToUtf8(text);
+        text.clear();
+    };
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t c = p[i];
+        if (c < 0x20 && c != '\n' && c != '\t') {
+            if (c == '\r')
+                continue;
+            flush();
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\x%02X", c);
+            out += esc;
+        } else {
+            text.push_back(static_cast<char>(c));
+        }
+    }
+    flush();
+    return out;
+}
+
+// The text up to its NUL (or the end).
+std::string CText(const uint8_t *p, size_t n)
+{
+    size_t len = 0;
+    while (len < n && p[len])
+        ++len;
+    return std::string(reinterpret_cast<const char *>(p), len);
+}
+
+std::string Hex2(unsigned v)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02X", v & 0xFF);
+    return buf;
+}
+
+} // namespace
+
+Simulator::Simulator(const Config &config) : config_(config)
+{
+    if (config_.dir.empty()) {
+        char buf[4096];
+        dir_ = OsMapPath("/data/kktsim", buf, sizeof buf) ? buf : "kktsim";
+    } else {
+        dir_ = config_.dir;
+    }
+    usbDir_ = config_.usbDir.empty() ? dir_ + "/usb" : config_.usbDir;
+    journalPath_ = config_.journal.empty() ? dir_ + "/journal.jsonl" : config_.journal;
+    MakeDirs(dir_);
+    readyFrom_ = OsGetTickCount();
+}
+
+Simulator::~Simulator()
+{
+    Stop();
+    Close();
+    if (journal_)
+        std::fclose(journal_);
+}
+
+int Simulator::Open()
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    if (queue_ >= 0)
+        return 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        queue_ = msgget(config_.key, IPC_CREAT | IPC_EXCL | 0666);
+        if (queue_ >= 0)
+            break;
+        if (errno != EEXIST)
+            return -1;
+        int stale = msgget(config_.key, 0);
+        if (stale >= 0)
+            msgctl(stale, IPC_RMID, nullptr);
+    }
+    if (queue_ < 0)
+        return -1;
+    readyFrom_ = OsGetTickCount();
+    Journal("event", 0, nullptr, 0, ",\"note\":\"queue created\"");
+    return 0;
+}
+
+void Simulator::Close()
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    if (queue_ < 0)
+        return;
+    msgctl(queue_, IPC_RMID, nullptr);
+    queue_ = -1;
+    Journal("event", 0, nullptr, 0, ",\"note\":\"queue removed\"");
+}
+
+void Simulator::Pump()
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    if (queue_ < 0)
+        return;
+    static const long types[] = {1, 3, 5, 6, 7, 8, 9, 10, 11};
+    struct {
+        long type;
+        uint8_t text[kReceiveMax];
+    } msg;
+    for (long t : types) {
+        for (;;) {
+            ssize_t n = msgrcv(queue_, &msg, sizeof msg.text, t, IPC_NOWAIT | MSG_NOERROR);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            Handle(t, msg.text, static_cast<size_t>(n));
+        }
+    }
+    SendOutbox();
+}
+
+void Simulator::Send(long type, const std::string &text, uint32_t delay)
+{
+    outbox_.push_back(Outgoing{type, text, OsGetTickCount() + delay});
+}
+
+void Simulator::SendOutbox()
+{
+    uint32_t now = OsGetTickCount();
+    struct {
+        long type;
+        uint8_t text[kTextMax];
+    } msg;
+    for (auto it = outbox_.begin(); it != outbox_.end();) {
+        if (static_cast<int32_t>(now - it->due) < 0) {
+            ++it;
+            continue;
+        }
+        msg.type = it->type;
+        size_t n = it->text.size() < kTextMax ? it->text.size() : kTextMax;
+        std::memcpy(msg.text, it->text.data(), n);
+        if (msgsnd(queue_, &msg, n, IPC_NOWAIT) != 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                break; // the queue is full: the rest goes on a later pass
+            Journal("out", it->type, msg.text, n, ",\"note\":\"send failed\"");
+            it = outbox_.erase(it);
+            continue;
+        }
+        Journal("out", it->type, msg.text, n, "");
+        it = outbox_.erase(it);
+    }
+}
+
+bool Simulator::Ready() const
+{
+    return static_cast<uint32_t>(OsGetTickCount() - readyFrom_) >= scenario_.notReadyMs;
+}
+
+std::string Simulator::StatusBlock() const
+{
+    std::string b;
+    PutWord(b, scenario_.paperOut ? 2 : 0);
+    PutWord(b, static_cast<uint32_t>(scenario_.printError ? scenario_.printError : printError_));
+    PutWord(b, 0);
+    b.push_back(0);                     // data state
+    b.push_back(Ready() ? 1 : 0);       // controller initialised
+    b.push_back(0);
+    b.push_back(0);
+    return b.substr(0, scenario_.statusSize);
+}
+
+void Simulator::Handle(long type, const uint8_t *text, size_t n)
+{
+    switch (type) {
+    case 1: HandleRequest(text, n); break;
+    case 3: HandleMonitor(text, n); break;
+    case 5: HandlePrint(text, n); break;
+    case 6: HandleLog(text, n); break;
+    default: HandleFile(type, text, n); break;
+    }
+}
+
+void Simulator::HandleRequest(const uint8_t *text, size_t n)
+{
+    if (n == 0) {
+        Journal("in", 1, text, n, ",\"note\":\"empty request\"");
+        return;
+    }
+    uint8_t kind = text[0];
+    std::string k = ",\"kind\":" + std::to_string(kind);
+    switch (kind) {
+    case 1:
+        HandleFrame(text + 1, n - 1);
+        return;
+    case 0:
+        Journal("in", 1, text, n, k);
+        Send(2, std::string{0, static_cast<char>(n > 1 ? text[1] : 0)});
+        return;
+    case 2: {
+        Journal("in", 1, text, n, k);
+        std::string v = scenario_.versionText.substr(0, 14);
+        Send(2, std::string(1, 2) + v);
+        return;
+    }
+    case 3:
+        Journal("in", 1, text, n, k);
+        Send(2, std::string(1, 3) + StatusBlock());
+        return;
+    case 4: {
+        Journal("in", 1, text, n, k);
+        std::string v(1, 4);
+        for (uint32_t x : scenario_.version)
+            PutWord(v, x);
+        Send(2, v);
+        return;
+    }
+    default:
+        Journal("in", 1, text, n, k + ",\"note\":\"unknown kind: not answered\"");
+    }
+}
+
+void Simulator::HandleFrame(const uint8_t *data, size_t n)
+{
+    std::string head = ",\"kind\":1";
+    if (n == 2 && data[0] == K_DLE) {
+        uint8_t c = data[1];
+        std::string cmd = ",\"short\":" + JsonString(std::string(1, static_cast<char>(c)));
+        bool known = c == '9' || c == '0' || c == '7' || c == '6' || c == '8' || c == 'C';
+        if (!known) {
+            Journal("in", 1, data - 1, n + 1, head + cmd + ",\"note\":\"unknown short command: not answered\"");
+            return;
+        }
+        Journal("in", 1, data - 1, n + 1, head + cmd);
+        uint8_t status = 0;
+        auto forced = scenario_.shortStatus.find(c);
+        if (forced != scenario_.shortStatus.end())
+            status = forced->second;
+        else if (c == '9')
+            status = scenario_.mode == Mode::Update ? 'C' : scenario_.mode == Mode::Service ? 0x04 : 0x00;
+        else if (c == '0')
+            status = Ready() ? 0x28 : 0x00;
+        Send(2, std::string{1, static_cast<char>(status)});
+        return;
+    }
+
+    Request req;
+    ParseResult parsed = ParseRequest(data, n, scenario_.password.size(), req);
+    if (parsed == ParseResult::Malformed) {
+        Journal("in", 1, data - 1, n + 1, head + ",\"note\":\"not a request frame: not answered\"");
+        return;
+    }
+    std::string fields = ",\"code\":\"" + Hex2(req.code) + "\",\"id\":" + std::to_string(req.id) +
+                         ",\"password\":" + JsonString(Cp866ToUtf8(req.password)) + ",\"fields\":[";
+    for (size_t i = 0; i < req.fields.size(); ++i)
+        fields += (i ? "," : "") + JsonString(Cp866ToUtf8(req.fields[i]));
+    fields += "]";
+
+    Reply rep;
+    rep.id = req.id;
+    rep.code = req.code;
+    std::string note;
+    if (parsed == ParseResult::BadChecksum) {
+        rep.error = 0x04;
+        note = "bad checksum";
+    } else if (req.password != scenario_.password) {
+        rep.error = 0x05;
+        note = "wrong password";
+    } else {
+        auto it = scenario_.answers.find(req.code);
+        if (it == scenario_.answers.end()) {
+            rep.error = scenario_.unknownError;
+            note = "no answer scripted";
+        } else {
+            rep.fatal = it->second.fatal;
+            rep.status = it->second.status;
+            rep.error = it->second.error;
+            rep.detail = it->second.detail;
+            for (const std::string &d : it->second.data)
+                rep.data.push_back(Utf8ToCp866(d));
+        }
+    }
+
+    Fault fault;
+    auto f = scenario_.faults.find(req.code);
+    if (f != scenario_.faults.end()) {
+        fault = f->second;
+        if (f->second.times > 0 && --f->second.times == 0)
+            scenario_.faults.erase(f);
+    }
+    static const char *const faultNames[] = {"",         "no-reply",     "delay",       "bad-checksum",
+                                             "stale-id", "wrong-code",   "status-first", "short-first"};
+    if (fault.kind != FaultKind::None)
+        note += std::string(note.empty() ? "" : "; ") + "fault " + faultNames[static_cast<int>(fault.kind)];
+    Journal("in", 1, data - 1, n + 1, head + fields + (note.empty() ? "" : ",\"note\":" + JsonString(note)));
+
+    if (fault.kind == FaultKind::NoReply)
+        return;
+    if (fault.kind == FaultKind::WrongCode)
+        rep.code = static_cast<uint8_t>(rep.code + 1);
+    std::string frame = BuildReply(rep, fault.kind == FaultKind::BadChecksum);
+    if (frame.size() + 1 > kTextMax) { // a scripted answer too long for one message
+        rep.data.clear();
+        rep.error = 0x0A;
+        frame = BuildReply(rep, fault.kind == FaultKind::BadChecksum);
+    }
+    if (fault.kind == FaultKind::StatusFirst)
+        Send(2, std::string(1, 3) + StatusBlock());
+    if (fault.kind == FaultKind::ShortFirst)
+        Send(2, std::string{1, 0x28});
+    if (fault.kind == FaultKind::StaleId) {
+        Reply stale = rep;
+        stale.id = static_cast<uint8_t>(rep.id <= 0x20 ? 0x7F : rep.id - 1);
+        Send(2, std::string(1, 1) + BuildReply(stale));
+    }
+    Send(2, std::string(1, 1) + frame, fault.kind == FaultKind::Delay ? fault.ms : 0);
+}
+
+void Simulator::HandlePrint(const uint8_t *text, size_t n)
+{
+    if (n == 0) {
+        Journal("in", 5, text, n, ",\"note\":\"empty print job\"");
+        return;
+    }
+    uint8_t sub = text[0];
+    const uint8_t *d = text + 1;
+    size_t len = n - 1;
+    std::string paper, extra = ",\"kind\":" + std::to_string(sub);
+    bool prints = true, known = true;
+    switch (sub) {
+    case 0:
+        paper = RawForPaper(d, len);
+        break;
+    case 1:
+        if (len >= 1) {
+            extra += ",\"option\":" + std::to_string(d[0]);
+            paper = Cp1251ToUtf8(CText(d + 1, len - 1));
+        }
+        break;
+    case 2:
+        paper = Cp1251ToUtf8(CText(d, len));
+        break;
+    case 4:
+        if (len >= 3) {
+            extra += ",\"byte\":" + std::to_string(d[0]) + ",\"value\":" + std::to_string(d[1] | d[2] << 8);
+            paper = Cp1251ToUtf8(CText(d + 3, len - 3));
+        }
+        break;
+    case 3:
+        prints = false;
+        if (len >= 5)
+            std::memcpy(printerSettings_, d, 5);
+        extra += ",\"settings\":\"" + HexOf(d, len < 5 ? len : 5) + "\"";
+        break;
+    case 5:
+        prints = false;
+        break;
+    default:
+        prints = false;
+        known = false;
+    }
+    if (!known) {
+        printError_ = 1;
+        extra += ",\"note\":\"unknown print job\"";
+    } else if (prints && scenario_.paperOut) {
+        printError_ = 2;
+        extra += ",\"note\":\"out of paper: not printed\"";
+    } else {
+        printError_ = 0;
+        if (prints) {
+            extra += ",\"text\":" + JsonString(paper);
+            if (sub != 0 && (paper.empty() || paper.back() != '\n'))
+                paper.push_back('\n');
+            if (!AppendFile(PaperPath(), paper))
+                extra += ",\"note\":\"paper log not written\"";
+        }
+    }
+    Journal("in", 5, text, n, extra);
+    Send(2, std::string(1, 3) + StatusBlock());
+}
+
+void Simulator::HandleLog(const uint8_t *text, size_t n)
+{
+    if (n == 0) {
+        Journal("in", 6, text, n, ",\"note\":\"empty log message\"");
+        return;
+    }
+    std::string bytes(reinterpret_cast<const char *>(text + 1), n - 1);
+    std::string extra = ",\"kind\":" + std::to_string(text[0]) + ",\"text\":" + JsonString(Cp1251ToUtf8(bytes));
+    if (!AppendFile(LogPath(), bytes))
+        extra += ",\"note\":\"log file not written\"";
+    Journal("in", 6, text, n, extra);
+}
+
+void Simulator::HandleMonitor(const uint8_t *text, size_t n)
+{
+    std::string in(reinterpret_cast<const char *>(text), n);
+    Journal("in", 3, text, n, ",\"text\":" + JsonString(Cp866ToUtf8(in)));
+    // Echo, with the prompt after every line end; empty input asks for the
+    // prompt alone.
+    std::string out;
+    if (in.empty())
+        out = ">";
+    for (size_t i = 0; i < in.size(); ++i) {
+        char c = in[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n')
+                ++i;
+            out += "\r\n>";
+        } else {
+            out.push_back(c);
+        }
+    }
+    for (size_t at = 0; at < out.size(); at += kTextMax)
+        Send(4, out.substr(at, kTextMax));
+}
+
+std::string Simulator::SessionFile()
+{
+    if (session_.empty()) {
+        for (int i = 1; i < 100000; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "unload_%04d.bin", i);
+            std::string path = usbDir_ + "/" + name;
+            if (access(path.c_str(), F_OK) != 0) {
+                session_ = path;
+                break;
+            }
+        }
+    }
+    return session_;
+}
+
+void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
+{
+    std::string extra;
+    bool answer = true;
+    int32_t result = 0;
+    bool drive = IsDir(usbDir_);
+    if (type == 7) { // copy the log
+        std::ifstream in(LogPath(), std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!drive)
+            result = kNoDrive;
+        else if (!in.is_open() || content.empty())
+            result = kNoLog;
+        else {
+            std::string target = usbDir_ + "/zizirize_copy.log";
+            std::FILE *f = std::fopen(target.c_str(), "wb");
+            bool ok = f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
+            ok = (f && std::fclose(f) == 0) && ok;
+            result = ok ? static_cast<int32_t>(content.size()) : kFileFailed;
+        }
+    } else if (type == 11) { // is the drive ready? starts a new session
+        session_.clear();
+        result = drive ? 0 : kNoDrive;
+        if (drive)
+            extra = ",\"file\":" + JsonString(SessionFile());
+    } else if (type == 8 || type == 9) { // append / write at an offset
+        size_t headLen = type == 8 ? 12 : 16;
+        if (n < headLen) {
+            result = kMalformed;
+        } else {
+            std::string head(reinterpret_cast<const char *>(text), headLen);
+            uint32_t total = Word(text + 8);
+            uint32_t offset = type == 9 ? Word(text + 12) : 0;
+            if (partType_ != type || partHead_ != head) {
+                partType_ = type;
+                partHead_ = head;
+                partDone_ = 0;
+                partResult_ = drive ? 0 : kNoDrive;
+            }
+            size_t chunk = n - headLen;
+            if (partResult_ == 0 && chunk > 0) {
+                std::string path = SessionFile();
+                std::FILE *f = std::fopen(path.c_str(), type == 8 ? "ab" : "r+b");
+                bool ok = f != nullptr;
+                if (ok && type == 9)
+                    ok = std::fseek(f, static_cast<long>(offset) + static_cast<long>(partDone_), SEEK_SET) == 0;
+                ok = ok && std::fwrite(text + headLen, 1, chunk, f) == chunk;
+                ok = (f && std::fclose(f) == 0) && ok;
+                if (!ok)
+                    partResult_ = kFileFailed;
+                extra = ",\"file\":" + JsonString(path);
+            }
+            partDone_ += static_cast<uint32_t>(chunk);
+            extra += ",\"total\":" + std::to_string(total) + ",\"received\":" + std::to_string(partDone_);
+            answer = partDone_ >= total;
+            result = partResult_;
+            if (answer)
+                partType_ = 0;
+        }
+    } else if (type == 10) { // read at an offset
+        if (n < 16) {
+            result = kMalformed;
+        } else if (!drive) {
+            result = kNoDrive;
+        } else {
+            uint32_t len = Word(text + 8), offset = Word(text + 12);
+            std::string path = SessionFile();
+            std::FILE *f = std::fopen(path.c_str(), "rb");
+            result = 0;
+            if (f) {
+                if (std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0) {
+                    std::vector<uint8_t> buf(len < (1u << 20) ? len : (1u << 20));
+                    result = static_cast<int32_t>(std::fread(buf.data(), 1, buf.size(), f));
+                }
+                std::fclose(f);
+            }
+            extra = ",\"file\":" + JsonString(path) + ",\"length\":" + std::to_string(len) +
+                    ",\"offset\":" + std::to_string(offset);
+        }
+    }
+    if (answer)
+        extra += ",\"result\":" + std::to_string(result);
+    Journal("in", type, text, n, extra);
+    if (answer) {
+        std::string word;
+        PutWord(word, static_cast<uint32_t>(result));
+        Send(4, word);
+    }
+}
+
+void Simulator::Journal(const std::string &dir, long type, const uint8_t *text, size_t n, const std::string &extra)
+{
+    if (!journal_) {
+        journal_ = std::fopen(journalPath_.c_str(), "a");
+        if (!journal_)
+            return;
+    }
+    std::string line = "{\"time\":\"" + WallTime() + "\",\"tick\":" + std::to_string(OsGetTickCount()) +
+                       ",\"dir\":\"" + dir + "\"";
+    if (dir != "event")
+        line += ",\"type\":" + std::to_string(type);
+    if (dir == "out" && n > 0 && (type == 2)) {
+        line += ",\"kind\":" + std::to_string(text[0]);
+        if (text[0] == 1 && n > 4 && text[1] == K_STX)
+            line += ",\"code\":\"" + std::string(reinterpret_cast<const char *>(text + 3), 2) + "\"";
+    }
+    line += extra;
+    if (text && dir != "event")
+        line += ",\"hex\":\"" + HexOf(text, n) + "\"";
+    line += "}\n";
+    std::fputs(line.c_str(), journal_);
+    std::fflush(journal_);
+}
+
+void Simulator::Note(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString(text));
+}
+
+void Simulator::Load(const Scenario &scenario)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_ = scenario;
+    readyFrom_ = OsGetTickCount();
+}
+
+bool Simulator::LoadFile(const std::string &path, std::string *error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error)
+            *error = "cannot read " + path;
+        return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::lock_guard<std::mutex> lock(mu_);
+    Scenario s = scenario_;
+    if (!ParseScenario(text.str(), s, error))
+        return false;
+    scenario_ = s;
+    readyFrom_ = OsGetTickCount();
+    return true;
+}
+
+void Simulator::SetAnswer(uint8_t code, const Answer &answer)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.answers[code] = answer;
+}
+
+void Simulator::SetFault(uint8_t code, const Fault &fault)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    if (fault.kind == FaultKind::None)
+        scenario_.faults.erase(code);
+    else
+        scenario_.faults[code] = fault;
+}
+
+void Simulator::SetMode(Mode mode)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.mode = mode;
+}
+
+void Simulator::SetNotReady(uint32_t ms)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.notReadyMs = ms;
+    readyFrom_ = OsGetTickCount();
+}
+
+void Simulator::SetPaperOut(bool out)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.paperOut = out;
+}
+
+void Simulator::SetShortStatus(char command, uint8_t status)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.shortStatus[static_cast<uint8_t>(command)] = status;
+}
+
+void Simulator::Update(const std::function<void(Scenario &)> &change)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    change(scenario_);
+}
+
+void Simulator::Start()
+{
+    Stop();
+    stop_ = false;
+    lockstep_ = false;
+    running_ = true;
+    thread_ = std::thread([this] {
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> lk(tickMu_);
+                if (stop_)
+                    break;
+            }
+            Pump();
+            timespec ts{0, 2000000};
+            nanosleep(&ts, nullptr);
+        }
+    });
+}
+
+void Simulator::StartLockstep()
+{
+    Stop();
+    stop_ = false;
+    lockstep_ = true;
+    running_ = true;
+    thread_ = std::thread(&Simulator::LockstepLoop, this);
+    OsTestClockSetSleepHook(&Simulator::SleepHook, this);
+}
+
+void Simulator::LockstepLoop()
+{
+    std::unique_lock<std::mutex> lk(tickMu_);
+    for (;;) {
+        tickCv_.wait(lk, [this] { return stop_ || ticksAsked_ > ticksDone_; });
+        if (stop_)
+            break;
+        uint64_t target = ticksAsked_;
+        lk.unlock();
+        Pump();
+        lk.lock();
+        ticksDone_ = target;
+        tickCv_.notify_all();
+    }
+}
+
+void Simulator::SleepHook(unsigned int, void *arg)
+{
+    static_cast<Simulator *>(arg)->Sync();
+}
+
+void Simulator::Sync()
+{
+    if (running_ && lockstep_) {
+        std::unique_lock<std::mutex> lk(tickMu_);
+        uint64_t mine = ++ticksAsked_;
+        tickCv_.notify_all();
+        tickCv_.wait(lk, [&] { return stop_ || ticksDone_ >= mine; });
+        return;
+    }
+    Pump();
+}
+
+void Simulator::Stop()
+{
+    if (!running_)
+        return;
+    if (lockstep_)
+        OsTestClockSetSleepHook(nullptr, nullptr);
+    {
+        std::lock_guard<std::mutex> lk(tickMu_);
+        stop_ = true;
+    }
+    tickCv_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+    running_ = false;
+    lockstep_ = false;
+}
+
+} // namespace kktsim
