@@ -22,6 +22,8 @@ public:
     int GetSize() const override;
 
     unsigned char GetDisposal() const { return disposal; }
+    // The graphic-control delay, kept as read (the UI's counter paces animation).
+    unsigned short GetDelay() const { return delay; }
     bool IsLoaded() const { return data != nullptr && width != 0; }
 
     // Puts frame pixel (column, row) at its place when it lies in the drawn
