@@ -129,7 +129,6 @@ Simulator::Simulator(const Config &config) : config_(config)
     }
     usbDir_ = config_.usbDir.empty() ? dir_ + "/usb" : config_.usbDir;
     journalPath_ = config_.journal.empty() ? dir_ + "/journal.jsonl" : config_.journal;
-    MakeDirs(dir_);
     readyFrom_ = OsGetTickCount();
 }
 
@@ -146,6 +145,7 @@ int Simulator::Open()
     std::lock_guard<std::mutex> lock(mu_);
     if (queue_ >= 0)
         return 0;
+    MakeDirs(dir_);
     for (int attempt = 0; attempt < 2; ++attempt) {
         queue_ = msgget(config_.key, IPC_CREAT | IPC_EXCL | 0666);
         if (queue_ >= 0)
