@@ -8,6 +8,8 @@
 #include "vuFont.h"
 #include "vuFreeTypeFont.h"
 #include "vuMemFont.h"
+#include "vuStatusLine.h"
+#include "vuUI.h"
 #include "vuVFN.h"
 
 vuFrameBuffer::vuFrameBuffer(unsigned short w, unsigned short h)
@@ -26,8 +28,15 @@ vuFrameBuffer::~vuFrameBuffer() {
 _VU_TypeObject vuFrameBuffer::GetType() const { return VU_TYPE_UI; }
 
 void vuFrameBuffer::UpdateClient() {
-    clientY = 0;
-    clientHeight = height;
+    vuStatusLine* line = vuUI::GetStatusLine();
+    if (line && !line->IsOption(VU_SL_HIDDEN)) {
+        const uint16_t lineHeight = line->GetHeight();
+        clientY = line->IsOption(VU_SL_BOTTOM) ? 0 : static_cast<int16_t>(lineHeight);
+        clientHeight = lineHeight < height ? static_cast<uint16_t>(height - lineHeight) : 0;
+    } else {
+        clientY = 0;
+        clientHeight = height;
+    }
 }
 
 vuFont* vuFrameBuffer::GetFont(unsigned short slot) { return slot < FONT_SLOTS ? fonts[slot] : nullptr; }

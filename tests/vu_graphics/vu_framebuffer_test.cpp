@@ -1,6 +1,11 @@
 // The frame buffer's font slots and its primitives drawn into pixel memory,
 // checked pixel by pixel against a sentinel background.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include <set>
 #include <string>
@@ -9,6 +14,8 @@
 
 #include "MemScreen.h"
 #include "vuFont.h"
+#include "vuStatusLine.h"
+#include "vuUI.h"
 
 namespace {
 
@@ -230,6 +237,54 @@ TEST(FrameBufferTest, PrimitivesWithoutPixelMemoryFail) {
     EXPECT_EQ(fb.Line(&port, 0, 0, 4, 4, kInk, 0), -4);
     fb.DropPixels(false);
     ExpectOnly(fb, {}, kInk);
+}
+
+// The client area follows the UI's status line: below it at the top, above
+// it at the bottom, the whole screen while it is hidden.
+TEST(FrameBufferTest, ClientAreaLeavesRoomForTheStatusLine) {
+    char tmpl[] = "/tmp/vu_fb_client_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string root = tmpl;
+    mkdir((root + "/dev").c_str(), 0755);
+    mkdir((root + "/dev/graphics").c_str(), 0755);
+    std::ofstream(root + "/dev/graphics/fb0", std::ios::binary) << std::string(320 * 240 * 2, '\0');
+    setenv("TERMINAL_ROOT", root.c_str(), 1);
+    setenv("TERMINAL_FB_XRES", "320", 1);
+    setenv("TERMINAL_FB_YRES", "240", 1);
+
+    vuUI* ui = vuUI::Init(VU_UI_CALLER_THREAD);
+    ASSERT_NE(ui, nullptr);
+    vuFrameBuffer* fb = vuUI::getFB();
+    ASSERT_NE(fb, nullptr);
+    auto clientTop = [fb] {
+        vuViewPort p = {0, 0, 0, 0, 0, 0};
+        fb->GetViewPort(&p);  // the offset it hands down is the client origin
+        return p.offsetY;
+    };
+    fb->UpdateClient();
+    EXPECT_EQ(fb->GetClientHeight(), 240);
+    EXPECT_EQ(clientTop(), 0);
+
+    vuStatusLine* line = new vuStatusLine(20, 0);
+    ASSERT_EQ(ui->SetStatusLine(line), 0);
+    fb->UpdateClient();
+    EXPECT_EQ(fb->GetClientHeight(), 220);
+    EXPECT_EQ(clientTop(), 20);
+
+    line->SetOption(VU_SL_BOTTOM);
+    fb->UpdateClient();
+    EXPECT_EQ(fb->GetClientHeight(), 220);
+    EXPECT_EQ(clientTop(), 0);
+
+    line->SetOption(VU_SL_HIDDEN);
+    fb->UpdateClient();
+    EXPECT_EQ(fb->GetClientHeight(), 240);
+    EXPECT_EQ(clientTop(), 0);
+    EXPECT_EQ(fb->GetClientWidth(), 320);
+
+    vuUI::Done();
+    std::string cmd = "rm -rf " + root;
+    (void)system(cmd.c_str());
 }
 
 }  // namespace
