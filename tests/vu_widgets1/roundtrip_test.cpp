@@ -147,3 +147,30 @@ TEST_F(RoundTrip, TimeOutEndsAnUntouchedForm)
     EXPECT_GT(took, 3000u);
     EXPECT_LT(took, 3300u);
 }
+
+TEST_F(RoundTrip, FullScreenFormTakesTheClientArea)
+{
+    vuForm plain;
+    EXPECT_EQ(plain.GetWidth(), SW);
+    EXPECT_EQ(plain.GetHeight(), SH);
+    EXPECT_EQ(plain.GetClientWidth(), SW - 2);
+    EXPECT_EQ(plain.GetClientHeight(), SH - 2);
+
+    vuForm titled("Заголовок", nullptr);
+    EXPECT_EQ(titled.GetClientHeight(), SH - 20 - 1);
+    titled.SetHeaderHeight(30);
+    EXPECT_EQ(titled.GetClientHeight(), SH - 30 - 1);
+    titled.SetHeaderHeight(SH);
+    EXPECT_EQ(titled.GetHeaderHeight(), 30);
+
+    // A widget at the client origin lands right under the header.
+    auto* w = new vuWidget(0, 0, 10, 10);
+    w->SetPassiveColor(FRONT, BACK);
+    titled.Add(w);
+    ASSERT_EQ(ui->Register(&titled), 0); // parent without ownership
+    ASSERT_EQ(titled.Draw(fb()), 0);
+    Box b = box(BACK);
+    EXPECT_EQ(b.x0, 1);
+    EXPECT_EQ(b.y0, 30);
+    EXPECT_EQ(b.w(), 10);
+}

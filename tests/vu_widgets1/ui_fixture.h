@@ -23,8 +23,8 @@ namespace w1 {
 
 class UiTest : public ::testing::Test {
 protected:
-    static const int CW = 4, CH = 6;
-    static const int SW = 240, SH = 160;
+    static constexpr int CW = 4, CH = 6;
+    static constexpr int SW = 240, SH = 160;
 
     void SetUp() override
     {

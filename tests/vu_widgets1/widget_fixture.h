@@ -211,7 +211,7 @@ public:
 // widgets' default font slot) and slot 6. A failing test saves the canvas.
 class DrawTest : public ::testing::Test {
 protected:
-    static const int CW = 4, CH = 6;
+    static constexpr int CW = 4, CH = 6;
 
     DrawTest() : canvas(120, 80) {}
 
