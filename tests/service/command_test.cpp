@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                   2100, 1},
         ReadyCase{"ServiceModeAfterTheRetry", kktsim::Mode::Service, 0, -1, 3, 20000, -8, 2040, 2040, 2},
         ReadyCase{"UpdateModeAfterTheRetry", kktsim::Mode::Update, 0, -1, 3, 20000, -9, 2040, 2040, 2},
-        ReadyCase{"NeverReadyRunsEveryPass", kktsim::Mode::Normal, 600000, -1, 2, 1000, 0, 2000, 2200, 2}),
+        ReadyCase{"NeverReadyRunsEveryPass", kktsim::Mode::Normal, 600000, -1, 2, 1000, 0, 2000, 2200, 2},
+        ReadyCase{"ZeroTriesRunOnePass", kktsim::Mode::Normal, 600000, -1, 0, 1000, 0, 1000, 1100, 1}),
     [](const ::testing::TestParamInfo<ReadyCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ServiceTest, StatusRequestKeepsAShortAnswerZeroPadded)
