@@ -81,10 +81,10 @@ vuB16::~vuB16()
 
 int vuB16::GetSize() const
 {
-    int n = BaseSize((int)sizeof(vuB16));
+    long long n = BaseSize((int)sizeof(vuB16));
     if (pixels)
-        n += (int)width * height * 2;
-    return n;
+        n += 2ll * width * height;
+    return n > 0x7FFFFFFF ? 0x7FFFFFFF : (int)n;
 }
 
 int vuB16::Draw(vuFrameBuffer* fb, vuViewPort* port, unsigned short srcX, unsigned short srcY,
