@@ -271,3 +271,18 @@ TEST_F(Cache, AnimationCounterChoosesTheFrame)
         vuImage::Destroy(img);
     }
 }
+
+TEST_F(Cache, NullPortMeansTheWholeScreen)
+{
+    Start(0);
+    std::string path = B16File("screen.b16", 0x7777);
+    vuImage* img = vuImage::CreateFromFile(path.c_str());
+    ASSERT_NE(img, nullptr);
+    // The screen is 32 x 24: a picture at (31, 23) shows one pixel of four.
+    MemFrameBuffer fb(32, 24, 0, 0x0841);
+    ASSERT_EQ(img->Draw(&fb, nullptr, 0, 0, 31, 23, 2, 2), 0);
+    EXPECT_EQ(fb.At(31, 23), 0x7777);
+    EXPECT_EQ(fb.At(30, 23), 0x0841);
+    EXPECT_EQ(fb.At(31, 22), 0x0841);
+    vuImage::Destroy(img);
+}
