@@ -488,3 +488,40 @@ TEST_F(MultiTap, TypingPastTheBufferGrowsIt)
     EXPECT_EQ(strlen(field->GetValue()), 327u);
     EXPECT_EQ(std::string(field->GetValue()).substr(127), std::string(200, 'b'));
 }
+
+TEST_F(MultiLine, TapOnACentredWrappedLineHitsTheDrawnCell)
+{
+    // "ab" plus the cursor cell is centred in 8 cells: drawn from x + 2 + 10.
+    struct Case {
+        int dx;
+        uint32_t cursor;
+    } cases[] = {{12, 0}, {15, 0}, {17, 1}, {1, 0}};
+    for (const Case& c : cases) {
+        vuMultiLine m(0, 0, kW, kH, 0x101, "ab");
+        m.SetFocusable(1);
+        m.Focus();
+        vuEvent tap = none();
+        tap.phase = VU_PHASE_UP;
+        tap.gesture = VU_GESTURE_TAP;
+        tap.x = c.dx;
+        tap.y = 2 + 2 * CH + 1; // the line is centred too: two empty rows above
+        EXPECT_EQ(m.HandleEvent(&tap), 2) << c.dx;
+        EXPECT_EQ(m.GetCursorPos(), c.cursor) << c.dx;
+    }
+}
+
+TEST_F(MultiLine, ResetPutsTheCursorAtTheEndAndClosesTheLetter)
+{
+    vuMultiLine m(0, 0, kW, kH, 0x100, "abc");
+    m.SetFocusable(1);
+    m.Focus();
+    m.SetCursorPos(1);
+    vuEvent k = key('2');
+    m.HandleEvent(&k);
+    ASSERT_EQ(m.GetPendingKey(), '2');
+    m.Reset();
+    EXPECT_EQ(m.GetPendingKey(), 0);
+    EXPECT_EQ(m.GetCursorPos(), 4u);
+    EXPECT_EQ(m.GetFlags() & 0x8, 0) << "the widget base unfocuses";
+    EXPECT_STREQ(m.GetValue(), "a2bc");
+}
