@@ -447,6 +447,14 @@ TEST_F(FormDraw, HeaderTextImageAndCloseIcon)
     Box all = canvas.box(HFRONT);
     EXPECT_EQ(all.x0, 5 + 4 + (100 - 12) / 2);
     EXPECT_EQ(all.w(), 12);
+
+    // Right-justified: the text ends where the close and OK icons' places begin.
+    canvas.clear();
+    f.SetHeaderJustify(2);
+    ASSERT_EQ(f.Draw(fb()), 0);
+    all = canvas.box(HFRONT);
+    EXPECT_EQ(all.x1, 5 + 100 - 2 * (iw + 2) - 1);
+    EXPECT_EQ(all.w(), 12);
 }
 
 TEST_F(FormDraw, DrawWidgetsStopsAtTheFirstFailure)

@@ -174,3 +174,40 @@ TEST_F(RoundTrip, FullScreenFormTakesTheClientArea)
     EXPECT_EQ(b.y0, 30);
     EXPECT_EQ(b.w(), 10);
 }
+
+// The application's way: the toolkit's own UI thread runs the modal loop
+// while the application waits for its end.
+class ThreadRoundTrip : public UiTest {
+protected:
+    uint16_t uiOptions() override { return 0; }
+};
+
+TEST_F(ThreadRoundTrip, MessageBoxAnsweredFromTheKeypad)
+{
+    MessageBox m = makeMessageBox(6, 6);
+    ASSERT_GE(ui->Add(m.form), 0);
+    m.form->Reset();
+    ASSERT_EQ(ui->Show(m.form), 0);
+    keyTap(KEY_ENTER); // after Show: the idle loop would have eaten it
+    EXPECT_EQ(ui->WaitEndModal(), 0);
+    EXPECT_EQ(m.form->GetState(), 1);
+    EXPECT_EQ(ui->Del(m.form), 0);
+}
+
+TEST_F(ThreadRoundTrip, MessageBoxAnsweredByATap)
+{
+    MessageBox m = makeMessageBox(6, 6);
+    ASSERT_GE(ui->Add(m.form), 0);
+    m.form->Reset();
+    g_touchFd = touchpad;
+    ASSERT_EQ(ui->Show(m.form, releaseAfterDown), 0);
+    int x = 20 + 1 + 108 + 30, y = 10 + 20 + 76 + 10;
+    send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 1);
+    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisX, x);
+    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisY, y);
+    send(touchpad, vuInputRecord::Sync, 0, 0);
+    EXPECT_EQ(ui->WaitEndModal(), 0);
+    g_touchFd = -1;
+    EXPECT_EQ(m.form->GetState(), -1);
+    EXPECT_EQ(ui->Del(m.form), 0);
+}

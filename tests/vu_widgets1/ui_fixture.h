@@ -47,18 +47,19 @@ protected:
         ASSERT_GE(keypad, 0);
         ASSERT_GE(touchpad, 0);
         OsTestClockEnable(100000);
-        ui = vuUI::Init(VU_UI_CALLER_THREAD);
+        ui = vuUI::Init(uiOptions());
         ASSERT_NE(ui, nullptr);
         ASSERT_NE(vuUI::getFB(), nullptr) << vuUI::GetLastError();
         std::string font = writeBlockFont(r, CW, CH);
         ASSERT_EQ(ui->SetFileFont(1, font.c_str()), 0);
         ASSERT_EQ(ui->SetFileFont(6, font.c_str()), 0);
-        clearScreen();
+        if (uiOptions() & VU_UI_CALLER_THREAD)
+            clearScreen();
     }
 
     void TearDown() override
     {
-        if (HasFailure() && vuUI::getFB()) {
+        if (HasFailure() && vuUI::getFB() && (uiOptions() & VU_UI_CALLER_THREAD)) {
             const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
             std::string name = std::string(t->test_suite_name()) + "." + t->name();
             for (char& c : name)
@@ -75,6 +76,9 @@ protected:
             close(touchpad);
         OsTestClockDisable();
     }
+
+    // Caller-thread mode unless a test runs the toolkit's own UI thread.
+    virtual uint16_t uiOptions() { return VU_UI_CALLER_THREAD; }
 
     vuFrameBuffer* fb() { return vuUI::getFB(); }
     uint16_t at(int x, int y) { return fb()->GetFrameBuffer()[y * SW + x]; }
