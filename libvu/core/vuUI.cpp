@@ -80,6 +80,8 @@ vuUI::vuUI(uint16_t opts, int cacheLimit)
     if (!fb) {
         err = VU_ERR_NO_FB;
     } else {
+        // The client area as it stands now, before anyone reads it.
+        updateClient();
         if (opts & VU_UI_IMAGE_CACHE) {
             resources = new (std::nothrow) vuResources(cacheLimit);
             if (!resources)
@@ -205,14 +207,19 @@ bool vuUI::callerMode() { return !threadMode.load(); }
 int vuUI::post(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4, intptr_t a5, intptr_t a6,
                bool drain, bool wait)
 {
+    // Everything read from the object happens before the block is published:
+    // once the UI thread has the command (Done above all) the object may go.
+    int queue = queueId;
     vuUIMessage msg;
     if (drain) {
-        while (msgrcv(queueId, &msg, kBodySize, 2, IPC_NOWAIT) >= 0) {
+        while (msgrcv(queue, &msg, kBodySize, 2, IPC_NOWAIT) >= 0) {
         }
     }
     uint32_t seq = nextSeq.fetch_add(1);
     if (seq == 0)
         seq = nextSeq.fetch_add(1);
+    if (code == VU_CMD_SHOW)
+        showSeq = seq;
     command[1].store(a1, std::memory_order_relaxed);
     command[2].store(a2, std::memory_order_relaxed);
     command[3].store(a3, std::memory_order_relaxed);
@@ -221,14 +228,12 @@ int vuUI::post(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4, int
     command[6].store(a6, std::memory_order_relaxed);
     command[kSeqWord].store(seq, std::memory_order_relaxed);
     command[0].store(code, std::memory_order_release);
-    if (code == VU_CMD_SHOW)
-        showSeq = seq;
     msg.mtype = 1;
     msg.result = 0;
     msg.seq = seq;
     int r;
     do {
-        r = msgsnd(queueId, &msg, kBodySize, 0);
+        r = msgsnd(queue, &msg, kBodySize, 0);
     } while (r != 0 && errno == EINTR);
     if (r != 0) {
         err = VU_ERR_SEND;
@@ -356,8 +361,14 @@ int vuUI::EndModal(vuForm *form)
 
 int vuUI::WaitEndModal()
 {
-    if (!callerMode() && modalForm.load())
+    vuForm *form = modalForm.load();
+    if (!callerMode() && form) {
         receiveReply(showSeq.load());
+        // The UI thread replies before it lets go of the form; once its reply
+        // is here the form is no longer modal for the caller either, whether
+        // or not the UI thread has got to clearing the pointer.
+        modalForm.compare_exchange_strong(form, nullptr);
+    }
     return 0;
 }
 

@@ -202,7 +202,7 @@ public:
     std::atomic<vuForm *> modalForm;
     vuForm *blockForm;
     std::atomic<uint16_t> options;
-    int queueId;
+    std::atomic<int> queueId;
     uint32_t statusTick;
     uint32_t keyMask;
     std::atomic<uint32_t> blockKbMask;
