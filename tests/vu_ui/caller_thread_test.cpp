@@ -557,4 +557,44 @@ TEST_F(CallerThread, PictureAndBackgroundAreReplacedAndDestroyed)
     EXPECT_TRUE(bgGone);
 }
 
+TEST_F(CallerThread, BlockFormIsReplacedAndOwned)
+{
+    vuUI *ui = start();
+    std::atomic<int> firstGone{0}, secondGone{0};
+    TestForm *first = new TestForm(10, 10, 20, 20);
+    first->destroyed = &firstGone;
+    ASSERT_EQ(ui->SetBlockForm(first), 0);
+    EXPECT_EQ(ui->SetBlockForm(first), 0) << "the same form again";
+    EXPECT_EQ(firstGone, 0);
+    TestForm *second = new TestForm(10, 10, 20, 20);
+    second->destroyed = &secondGone;
+    ASSERT_EQ(ui->SetBlockForm(second), 0);
+    EXPECT_NE(firstGone, 0) << "the replaced block form is deleted";
+    EXPECT_EQ(ui->Del(second), 0);
+    EXPECT_NE(secondGone, 0);
+    EXPECT_EQ(ui->SetBlockForm(nullptr), 0) << "the deleted block form is not deleted twice";
+}
+
+TEST_F(CallerThread, ImageCacheOnlyWithItsOption)
+{
+    vuUI *ui = vuUI::InitExt(kCaller | VU_UI_IMAGE_CACHE, 100000);
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(vuUI::GetLastError(), 0);
+    EXPECT_NE(vuUI::GetResources(), nullptr);
+    vuUI::Done();
+    ASSERT_NE(vuUI::Init(kCaller), nullptr);
+    EXPECT_EQ(vuUI::GetResources(), nullptr);
+}
+
+TEST_F(CallerThread, RefreshAlsoPollsTheKeypad)
+{
+    vuUI *ui = start();
+    static std::vector<int> keysSeen;
+    keysSeen.clear();
+    ui->SetKeyboard([](uint8_t, uint8_t key, uint32_t) { keysSeen.push_back(key); });
+    keyTap(2);
+    EXPECT_EQ(ui->Refresh(), 0);
+    EXPECT_EQ(keysSeen, std::vector<int>({'1'}));
+}
+
 } // namespace

@@ -318,4 +318,28 @@ TEST_F(ThreadMode, StressShowSelfEndingFormsWithCommandsInBetween)
     EXPECT_EQ(ui->SetOption(0), 0);
 }
 
+TEST_F(ThreadMode, IdleLoopHandsInputToTheCallbacks)
+{
+    vuUI *ui = start();
+    static std::atomic<int> keyKind{0}, keyChar{0}, downs{0};
+    keyKind = keyChar = downs = 0;
+    ASSERT_EQ(ui->SetKeyboard([](uint8_t kind, uint8_t key, uint32_t) {
+        if (key) {
+            keyKind = kind;
+            keyChar = key;
+        }
+    }), 0);
+    ASSERT_EQ(ui->SetTouchCallBack([](vuEvent *e) {
+        if (e->phase == VU_PHASE_DOWN)
+            downs++;
+    }), 0);
+    keyTap(6);
+    touchDown(30, 40);
+    for (int i = 0; i < 200000 && (!keyChar.load() || !downs.load()); i++)
+        usleep(50);
+    EXPECT_EQ(keyChar, '5');
+    EXPECT_EQ(keyKind, 0x11);
+    EXPECT_EQ(downs, 1);
+}
+
 } // namespace
