@@ -11,6 +11,7 @@
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuMultiLine.h"
+#include "vuVirtualKeyboard.h"
 #include "ui_fixture.h"
 
 using namespace w1;
@@ -524,4 +525,39 @@ TEST_F(MultiLine, ResetPutsTheCursorAtTheEndAndClosesTheLetter)
     EXPECT_EQ(m.GetCursorPos(), 4u);
     EXPECT_EQ(m.GetFlags() & 0x8, 0) << "the widget base unfocuses";
     EXPECT_STREQ(m.GetValue(), "a2bc");
+}
+
+TEST_F(MultiLine, ReleaseOnTheActiveFieldOpensTheFormsKeyboard)
+{
+    vuChildForm form(0, 0, SW, SH);
+    form.SetOption(0x10);
+    form.UpdateCoordinates();
+    auto* kb = new vuVirtualKeyboard();
+    form.SetVirtualKeyboard(kb);
+    form.SetVirtualKeyboard(kb); // the same keyboard stays alive
+    auto* m = new vuMultiLine(0, 0, kW, kH, 0x100, "abc");
+    auto* ro = new vuMultiLine(0, 50, kW, kH, 0, "read only");
+    form.Add(m);
+    form.Add(ro);
+    form.Reset();
+    ASSERT_EQ(form.GetFocused(), m);
+
+    vuEvent up = none();
+    up.phase = VU_PHASE_UP;
+    up.x = 5;
+    up.y = 5;
+    EXPECT_EQ(m->HandleEvent(&up), 2);
+    EXPECT_NE(kb->IsActive(), 0);
+    up.handled = 0;
+    EXPECT_EQ(m->HandleEvent(&up), 0) << "already shown";
+
+    kb->Reset();
+    vuEvent onReadOnly = up;
+    onReadOnly.y = 55;
+    onReadOnly.handled = 0;
+    ro->HandleEvent(&onReadOnly);
+    EXPECT_EQ(kb->IsActive(), 0) << "a read-only text needs no keyboard";
+
+    form.SetVirtualKeyboard(new vuVirtualKeyboard()); // the old one is deleted
+    EXPECT_NE(form.GetVirtualKeyboard(), kb);
 }
