@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "ui_fixture.h"
@@ -595,6 +596,74 @@ TEST_F(CallerThread, RefreshAlsoPollsTheKeypad)
     keyTap(2);
     EXPECT_EQ(ui->Refresh(), 0);
     EXPECT_EQ(keysSeen, std::vector<int>({'1'}));
+}
+
+TEST_F(CallerThread, BlockedInputReachesFormAndCallbackEmpty)
+{
+    vuUI *ui = start();
+    TestForm *form = new TestForm();
+    ui->Add(form);
+    ui->BlockInput(1);
+    std::vector<int> callbackKeys;
+    int pass = 0;
+    g_script = [&](vuEvent *e, intptr_t) {
+        callbackKeys.push_back(e->key);
+        if (++pass == 1)
+            keyTap(6);
+        if (pass == 3)
+            ui->BlockInput(0);
+        if (pass == 4)
+            keyTap(7);
+        return pass == 6 ? 1 : 0;
+    };
+    ui->Show(form, scriptCallback);
+    EXPECT_EQ(callbackKeys, std::vector<int>({0, 0, 0, 0, '6', 0}));
+    ASSERT_EQ(form->events.size(), 6u);
+    EXPECT_EQ(form->events[1].key, 0) << "blocked";
+    EXPECT_EQ(form->events[4].key, '6');
+}
+
+TEST_F(CallerThread, KeyMaskChangesReachTheKeyCallback)
+{
+    vuUI *ui = start();
+    static std::vector<std::vector<int>> calls;
+    calls.clear();
+    ui->SetKeyboard([](uint8_t kind, uint8_t key, uint32_t mask) {
+        calls.push_back({kind, key, static_cast<int>(mask)});
+    });
+    keyPress(3); // "2" held: bit 2
+    EXPECT_EQ(ui->getKeyCode(), 0);
+    EXPECT_EQ(ui->getKeyCode(), 0) << "no change, no call";
+    keyRelease(3);
+    EXPECT_EQ(ui->getKeyCode(), '2');
+    EXPECT_EQ(calls, std::vector<std::vector<int>>({{0x10, 0, 0x4}, {0x11, '2', 0}}));
+}
+
+TEST_F(CallerThread, AnimatedStatusLineStepsEveryFiftyMilliseconds)
+{
+    vuUI *ui = start();
+    TestStatusLine *line = new TestStatusLine(20, 0, 0x001F);
+    line->animate = 1;
+    ui->SetStatusLine(line);
+    TestForm *form = new TestForm();
+    ui->Add(form);
+    std::vector<unsigned> ticks;
+    int drawsAtStart = 0;
+    unsigned maxCount = 0;
+    g_script = [&](vuEvent *, intptr_t) {
+        if (ticks.empty())
+            drawsAtStart = line->draws;
+        ticks.push_back(OsGetTickCount());
+        maxCount = std::max<unsigned>(maxCount, vuUI::GetAnimationCount());
+        return ticks.size() == 11 ? 1 : 0;
+    };
+    ui->Show(form, scriptCallback);
+    for (size_t i = 1; i < ticks.size(); i++)
+        EXPECT_EQ(ticks[i] - ticks[i - 1], 100u);
+    // Ten passes of two 50 ms steps, and the ending pass's full drawing.
+    EXPECT_EQ(line->draws - drawsAtStart, 21);
+    EXPECT_GE(maxCount, 19u);
+    EXPECT_EQ(form->draws, 2) << "only the line is redrawn for its animation";
 }
 
 } // namespace

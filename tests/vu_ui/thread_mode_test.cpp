@@ -14,6 +14,7 @@
 
 #include "ui_fixture.h"
 #include "ui_parts.h"
+#include "vuTouchPad.h"
 
 namespace {
 
@@ -201,7 +202,9 @@ TEST_F(ThreadMode, DoneWhileModal)
 TEST_F(ThreadMode, PauseRefusesCommandsUntilStartAndDoneEndsIt)
 {
     vuUI *ui = start();
+    EXPECT_EQ(vuTouchPad::IsPresent(), 1);
     EXPECT_EQ(ui->Stop(), 0);
+    EXPECT_EQ(vuTouchPad::IsPresent(), 0) << "Stop hands the devices back";
     EXPECT_EQ(ui->SetOption(VU_UI_PAINT_BACKGROUND), -1);
     EXPECT_EQ(ui->EndModal(reinterpret_cast<vuForm *>(ui)), 0) << "dropped without a reply";
     TestForm *form = new TestForm();
@@ -210,6 +213,7 @@ TEST_F(ThreadMode, PauseRefusesCommandsUntilStartAndDoneEndsIt)
     EXPECT_FALSE(vuUI::IsModal());
     EXPECT_EQ(form->GetState(), -1) << "a refused Show does not leave its form looking accepted";
     EXPECT_EQ(ui->Start(), 0);
+    EXPECT_EQ(vuTouchPad::IsPresent(), 1) << "and Start takes them again";
     EXPECT_EQ(ui->SetOption(VU_UI_PAINT_BACKGROUND), VU_UI_PAINT_BACKGROUND);
     EXPECT_EQ(ui->Deactivate(), 0);
     EXPECT_EQ(ui->Refresh(), -1);
@@ -340,6 +344,20 @@ TEST_F(ThreadMode, IdleLoopHandsInputToTheCallbacks)
     EXPECT_EQ(keyChar, '5');
     EXPECT_EQ(keyKind, 0x11);
     EXPECT_EQ(downs, 1);
+}
+
+TEST_F(ThreadMode, PictureIsShownByTheIdleLoopUntilAFormComes)
+{
+    vuUI *ui = start();
+    bool gone = false;
+    ASSERT_EQ(ui->ShowBild(new TestImage(kWidth, kHeight, 0x001F, &gone)), 0);
+    ASSERT_EQ(ui->Refresh(), 0); // taken once the idle loop started again
+    EXPECT_EQ(pixel(100, 100), 0x001F);
+    TestForm *form = new TestForm(0, 0, 10, 10);
+    ui->Add(form);
+    ASSERT_EQ(ui->View(form), 0);
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(pixel(100, 100), 0xFFFF);
 }
 
 } // namespace
