@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "vuColor.h"
 #include "vuForm.h"
@@ -235,7 +236,7 @@ mxml_node_t *orientation_root(mxml_node_t *top)
     const char *wanted = vuUI::GetWidth() >= vuUI::GetHeight() ? "portrait" : "landscape";
     for (mxml_node_t *e = xml_first_element(top); e; e = xml_next_element(e)) {
         const char *o = xml_attr(e, "orientation");
-        if (o && str_equal_nocase(o, wanted))
+        if (o && strcasecmp(o, wanted) == 0)
             return e;
     }
     return top;

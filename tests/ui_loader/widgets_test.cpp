@@ -1,0 +1,324 @@
+// Widgets, pictures and the status line built from descriptions, and the
+// form state written to XML and applied back.
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+#include <unistd.h>
+
+#include "loader_fixture.h"
+#include "ui_loader.h"
+#include "ui_xml.h"
+#include "vuButton.h"
+#include "vuForm.h"
+#include "vuImage.h"
+#include "vuMultiLine.h"
+#include "vuStatic.h"
+#include "vuStatusLine.h"
+#include "vuUI.h"
+#include "vuWidget.h"
+
+using namespace uitest;
+
+namespace {
+
+class WidgetsTest : public LoaderTest {
+protected:
+    void SetUp() override
+    {
+        LoaderTest::SetUp();
+        start();
+    }
+
+    // The one named widget of a form loaded from the text.
+    vuWidget* widget(const std::string& formText, const char* name)
+    {
+        vuForm* f = loadForm(formText);
+        if (!f)
+            return nullptr;
+        return dynamic_cast<vuWidget*>(f->GetByName(name));
+    }
+};
+
+// A parsed fragment, freed with the test.
+struct Xml {
+    explicit Xml(const std::string& text) { EXPECT_EQ(xml_load_text(text.c_str(), &top), 0) << text; }
+    ~Xml()
+    {
+        if (top)
+            mxmlDelete(top);
+    }
+    mxml_node_t* first() { return xml_first_element(top); }
+    mxml_node_t* top = nullptr;
+};
+
+// A 24-bit BMP of w x h pixels of one colour.
+std::string bmp(int w, int h, uint8_t r, uint8_t g, uint8_t b)
+{
+    int row = (w * 3 + 3) & ~3;
+    int size = 54 + row * h;
+    std::string s(size, '\0');
+    auto put32 = [&s](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            s[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    s[0] = 'B';
+    s[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    s[26] = 1;
+    s[28] = 24;
+    put32(34, row * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            s[54 + y * row + x * 3] = static_cast<char>(b);
+            s[54 + y * row + x * 3 + 1] = static_cast<char>(g);
+            s[54 + y * row + x * 3 + 2] = static_cast<char>(r);
+        }
+    return s;
+}
+
+TEST_F(WidgetsTest, StaticWithEveryCommonAttribute)
+{
+    vuWidget* w = widget(u8"<FORM><STATIC frame=\"5,6,70,20\" font=\"3\" justify=\"x11\" name=\"s\" visible=\"0\" "
+                         u8"transparency=\"1\" activetransparency=\"1\" border=\"1\" activeborder=\"1\" "
+                         u8"color=\"255,0,0\" back=\"0,255,0\" activecolor=\"0,0,255\" activeback=\"255,255,255\">"
+                         u8"<TEXT>ПРИВЕТ</TEXT><IMAGE type=\"memicon\">4</IMAGE>"
+                         u8"<BACKIMAGE type=\"memicon\">1</BACKIMAGE><ACTIVEBACKIMAGE type=\"memicon\">0</ACTIVEBACKIMAGE>"
+                         u8"</STATIC></FORM>",
+                         "s");
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->GetType(), VU_TYPE_STATIC);
+    EXPECT_EQ(w->GetX(), 5);
+    EXPECT_EQ(w->GetY(), 6);
+    EXPECT_EQ(w->GetWidth(), 70);
+    EXPECT_EQ(w->GetHeight(), 20);
+    EXPECT_EQ(w->GetFontIndex(), 3);
+    EXPECT_STREQ(static_cast<vuStatic*>(w)->GetText(), "ПРИВЕТ");
+    EXPECT_EQ(w->IsVisible(), 0);
+    unsigned short flags = w->GetFlags();
+    EXPECT_TRUE(flags & VU_WF_TRANSPARENT);
+    EXPECT_TRUE(flags & VU_WF_ACTIVE_TRANSPARENT);
+    EXPECT_TRUE(flags & VU_WF_BORDER);
+    EXPECT_TRUE(flags & VU_WF_ACTIVE_BORDER);
+    EXPECT_EQ(w->GetFrontColor(), 0xF800);
+    EXPECT_EQ(w->GetBackColor(), 0x07E0);
+    EXPECT_EQ(w->GetActiveFrontColor(), 0x001F);
+    EXPECT_EQ(w->GetActiveBackColor(), 0xFFFF);
+    ASSERT_NE(w->GetImage(), nullptr);
+    EXPECT_EQ(w->GetImage()->GetWidth(), 9);
+    ASSERT_NE(w->GetPassiveBackImage(), nullptr);
+    ASSERT_NE(w->GetActiveBackImage(), nullptr);
+}
+
+TEST_F(WidgetsTest, OneColourAttributeKeepsTheOtherColour)
+{
+    vuStatic plain(0, 0, 1, 1, nullptr, nullptr);
+    vuWidget* w = widget("<FORM><STATIC frame=\"0,0,1,1\" name=\"s\" back=\"0,255,0\" activecolor=\"0,0,255\"/></FORM>",
+                         "s");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetFrontColor(), plain.GetFrontColor());
+    EXPECT_EQ(w->GetBackColor(), 0x07E0);
+    EXPECT_EQ(w->GetActiveFrontColor(), 0x001F);
+    EXPECT_EQ(w->GetActiveBackColor(), plain.GetActiveBackColor());
+}
+
+TEST_F(WidgetsTest, ResizedFormScalesItsWidgets)
+{
+    // 240 x 320 is the design screen: nothing changes; percents follow the
+    // screen.
+    vuWidget* w = widget("<FORM resize=\"1\"><STATIC frame=\"%5000,%5000,%2500,40\" name=\"s\"/></FORM>", "s");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetX(), 120);
+    EXPECT_EQ(w->GetY(), 160);
+    EXPECT_EQ(w->GetWidth(), 60);
+    EXPECT_EQ(w->GetHeight(), 40);
+}
+
+TEST_F(WidgetsTest, ButtonAttributesAndSlave)
+{
+    vuForm* f = loadForm("<FORM><STATIC frame=\"0,0,10,10\" name=\"before\"/>"
+                         "<BUTTON frame=\"0,20,50,30\" name=\"b1\" control=\"13\" options=\"3\" clearoptions=\"1\" "
+                         "accelcode=\"x31\" slave=\"before\"><TEXT>OK</TEXT><VALUE>V1</VALUE></BUTTON>"
+                         "<BUTTON frame=\"0,60,50,30\" name=\"b2\" slave=\"after\"/>"
+                         "<STATIC frame=\"0,100,10,10\" name=\"after\"/></FORM>");
+    ASSERT_NE(f, nullptr);
+    vuButton* b1 = dynamic_cast<vuButton*>(f->GetByName("b1"));
+    vuButton* b2 = dynamic_cast<vuButton*>(f->GetByName("b2"));
+    ASSERT_NE(b1, nullptr);
+    ASSERT_NE(b2, nullptr);
+    EXPECT_EQ(b1->GetCode(), 13);
+    EXPECT_EQ(b1->GetOptions(), 2);
+    EXPECT_EQ(b1->GetAccelCode(), '1');
+    EXPECT_STREQ(b1->GetText(), "OK");
+    EXPECT_STREQ(b1->GetSlaveValue(), "V1");
+    EXPECT_EQ(b1->GetSlaveWidget(), f->GetByName("before"));
+    EXPECT_EQ(b2->GetSlaveWidget(), nullptr); // the slave must come earlier
+    EXPECT_EQ(b2->GetCode(), 0);
+}
+
+TEST_F(WidgetsTest, MultiLineOptionsLengthAndText)
+{
+    vuWidget* w = widget(u8"<FORM><MULTILINE frame=\"0,0,100,50\" name=\"m\" options=\"x101\" length=\"300\">"
+                         u8"<TEXT>СТРОКА 1\nСТРОКА 2</TEXT></MULTILINE></FORM>",
+                         "m");
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->GetType(), VU_TYPE_MULTI_LINE);
+    vuMultiLine* m = static_cast<vuMultiLine*>(w);
+    EXPECT_EQ(m->GetOptions(), 0x101);
+    EXPECT_STREQ(m->GetValue(), "СТРОКА 1\nСТРОКА 2");
+}
+
+TEST_F(WidgetsTest, ContentChildrenOnlyForTheirKinds)
+{
+    // IMAGE is for labels and buttons, VALUE for buttons and lists.
+    vuWidget* w = widget("<FORM><MULTILINE frame=\"0,0,100,50\" name=\"m\"><IMAGE type=\"memicon\">1</IMAGE>"
+                         "<VALUE>7</VALUE><PATTERN>##</PATTERN></MULTILINE></FORM>",
+                         "m");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetImage(), nullptr);
+    EXPECT_STREQ(static_cast<vuMultiLine*>(w)->GetValue(), "");
+}
+
+// ---- pictures ----------------------------------------------------------------------
+
+struct ImageCase {
+    const char* what;
+    const char* element;
+    int width; // 0: no picture
+    int height;
+};
+
+const ImageCase kImages[] = {
+    {"built-in icon", "<IMAGE type=\"memicon\">2</IMAGE>", 18, 12},
+    {"icon number too large", "<IMAGE type=\"memicon\">17</IMAGE>", 0, 0},
+    {"negative icon number", "<IMAGE type=\"memicon\">-1</IMAGE>", 0, 0},
+    {"PNG in base64",
+     "<IMAGE type=\"base64\" ext=\"png\">iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==</IMAGE>",
+     1, 1},
+    {"GIF is not known in memory",
+     "<IMAGE type=\"base64\" ext=\"gif\">R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7</IMAGE>", 0, 0},
+    {"raw 1-bit icon without ext", "<IMAGE type=\"base64\">CAL/gQ==</IMAGE>", 8, 2},
+    {"base64 of nothing", "<IMAGE type=\"base64\" ext=\"png\">====</IMAGE>", 0, 0},
+    {"file", "<IMAGE>pic.bmp</IMAGE>", 3, 2},
+    {"file by type", "<IMAGE type=\"file\">pic.bmp</IMAGE>", 3, 2},
+    {"missing file", "<IMAGE type=\"file\">none.bmp</IMAGE>", 0, 0},
+    {"type compared exactly", "<IMAGE type=\"File\">pic.bmp</IMAGE>", 0, 0},
+    {"unknown type", "<IMAGE type=\"url\">pic.bmp</IMAGE>", 0, 0},
+    {"no text", "<IMAGE type=\"memicon\"/>", 0, 0},
+};
+
+TEST_F(WidgetsTest, PictureElements)
+{
+    ASSERT_EQ(chdir(root.path.c_str()), 0);
+    mkdir("data", 0777);
+    ASSERT_TRUE(writeText("data/pic.bmp", bmp(3, 2, 255, 0, 0)));
+    for (const ImageCase& c : kImages) {
+        SCOPED_TRACE(c.what);
+        Xml xml(c.element);
+        vuImage* image = load_image_element(xml.first());
+        ASSERT_EQ(image != nullptr, c.width != 0);
+        if (image) {
+            EXPECT_EQ(image->GetWidth(), c.width);
+            EXPECT_EQ(image->GetHeight(), c.height);
+        }
+        vuImage::Destroy(image);
+    }
+}
+
+TEST_F(WidgetsTest, PictureColoursTransparentThenColour)
+{
+    Xml xml("<IMAGE type=\"memicon\" transparent=\"255,0,0\" color=\"0,0,255\">1</IMAGE>");
+    vuImage* image = load_image_element(xml.first());
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->HasTransparentColor());
+    EXPECT_EQ(image->GetTransparentColor(), 0xF800);
+    EXPECT_EQ(image->GetColor(), 0x001F);
+    vuImage::Destroy(image);
+}
+
+TEST_F(WidgetsTest, PicturePathLongerThan1022IsRefused)
+{
+    // "./data/" and the name: 1022 characters are still read, 1023 not.
+    ASSERT_EQ(chdir(root.path.c_str()), 0);
+    std::string dir = "data";
+    mkdir(dir.c_str(), 0777);
+    std::string name;
+    for (int i = 0; i < 5; ++i) {
+        name += std::string(200, 'a' + i) + "/";
+        ASSERT_EQ(mkdir((dir + "/" + name).c_str(), 0777), 0);
+    }
+    std::string fits = name + "xxxxxx.bmp", tooLong = name + "xxxxxxx.bmp";
+    ASSERT_EQ(std::string("./data/").size() + fits.size(), 1022u);
+    ASSERT_TRUE(writeText(dir + "/" + fits, bmp(2, 2, 0, 0, 0)));
+    ASSERT_TRUE(writeText(dir + "/" + tooLong, bmp(2, 2, 0, 0, 0)));
+    Xml ok("<IMAGE>" + fits + "</IMAGE>");
+    vuImage* image = load_image_element(ok.first());
+    EXPECT_NE(image, nullptr);
+    vuImage::Destroy(image);
+    Xml refused("<IMAGE>" + tooLong + "</IMAGE>");
+    EXPECT_EQ(load_image_element(refused.first()), nullptr);
+}
+
+// ---- status line -------------------------------------------------------------------------
+
+TEST_F(WidgetsTest, StatusLineHeightOptionsAndColour)
+{
+    Xml none("<STATUSLINE/>");
+    vuStatusLine* line = build_status_line(none.first());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->GetHeight(), 0);
+    EXPECT_EQ(line->GetWidth(), 240);
+    delete line;
+    Xml some("<STATUSLINE height=\"%1000\" options=\"3\"><TEXTOBJECT name=\"noframe\"/><OTHER frame=\"0,0,5,5\"/>"
+             "</STATUSLINE>");
+    line = build_status_line(some.first());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->GetHeight(), 32);
+    EXPECT_EQ(line->IsOption(3), 1);
+    EXPECT_EQ(line->GetCount(), 0u);
+    delete line;
+}
+
+// ---- form state ------------------------------------------------------------------------------
+
+TEST_F(WidgetsTest, FormValuesSavedAndAppliedBack)
+{
+    const std::string text = u8"<FORM><STATIC frame=\"0,0,50,10\" name=\"label\"><TEXT>ДО</TEXT></STATIC>"
+                             u8"<MULTILINE frame=\"0,10,50,30\" name=\"notes\"/>"
+                             u8"<BUTTON frame=\"0,40,50,10\" name=\"ok\" control=\"13\"/>"
+                             u8"<STATIC frame=\"0,50,50,10\"/></FORM>";
+    vuForm* f = loadForm(text);
+    ASSERT_NE(f, nullptr);
+    Xml values(u8"<V><label><TEXT>ПОСЛЕ</TEXT></label><notes><TEXT>А &amp;amp; Б</TEXT></notes>"
+               u8"<nobody><TEXT>X</TEXT></nobody></V>");
+    apply_form_values(f, values.first());
+    EXPECT_STREQ(static_cast<vuStatic*>(f->GetByName("label"))->GetText(), "ПОСЛЕ");
+    EXPECT_STREQ(static_cast<vuMultiLine*>(f->GetByName("notes"))->GetValue(), "А & Б");
+
+    mxml_node_t* saved = mxmlNewElement(MXML_NO_PARENT, "saved");
+    save_form_values(f, saved);
+    // Named widgets other than buttons, texts in UTF-8.
+    mxml_node_t* label = xml_first_element(saved);
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(mxmlGetElement(label), "label");
+    EXPECT_STREQ(xml_text(xml_first_element(label)), u8"ПОСЛЕ");
+    mxml_node_t* notes = xml_next_element(label);
+    ASSERT_NE(notes, nullptr);
+    EXPECT_STREQ(mxmlGetElement(notes), "notes");
+    EXPECT_STREQ(xml_text(xml_first_element(notes)), u8"А & Б");
+    EXPECT_EQ(xml_next_element(notes), nullptr);
+
+    // Applied to a fresh form, the saved state comes back.
+    vuForm* again = load_form_file(file("again.xml", text).c_str(), nullptr);
+    ASSERT_NE(again, nullptr);
+    apply_form_values(again, saved);
+    EXPECT_STREQ(static_cast<vuStatic*>(again->GetByName("label"))->GetText(), "ПОСЛЕ");
+    delete again;
+    mxmlDelete(saved);
+}
+
+} // namespace
