@@ -26,6 +26,7 @@
 #include "vuResources.h"
 #include "vuStatusLine.h"
 #include "vuTouchPad.h"
+#include "vuTrace.h"
 #include "vuVirtualKeyboard.h"
 #include "osal.h"
 
@@ -337,6 +338,7 @@ int vuUI::showHere(vuForm *form, vuEventCallback callback)
     modalForm = form;
     int r = draw(form, 0);
     if (r == 0) {
+        vuTraceFormShown(form);
         r = controlLoop(form, callback);
     } else {
         // A form that never came up did not end with "OK".
@@ -504,6 +506,7 @@ int vuUI::Del(vuForm *form)
     }
     if (form == blockForm)
         blockForm = nullptr;
+    vuTraceSetSource(form, nullptr);
     return err = fb->Del(form);
 }
 

@@ -10,6 +10,7 @@
 #include "vuKeyboard.h"
 #include "vuStatusLine.h"
 #include "vuTouchPad.h"
+#include "vuTrace.h"
 #include "vuUI.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidget.h"
@@ -61,8 +62,10 @@ void vuUI::serve()
             if (form) {
                 destroyPicture();
                 r = draw(form, 0);
-                if (r == 0)
+                if (r == 0) {
+                    vuTraceFormShown(form);
                     r = controlLoop(form, callback);
+                }
                 else
                     form->SetState(-1); // never came up: not "OK"
             }
