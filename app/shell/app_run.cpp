@@ -1,0 +1,269 @@
+#include "app_run.h"
+
+#include <errno.h>
+#include <signal.h>
+#include <string.h>
+
+#include "ServiceQueue.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "settings.h"
+#include "shell_hooks.h"
+#include "status_line.h"
+#include "str_helpers.h"
+#include "ui_loader.h"
+#include "vuColor.h"
+#include "vuForm.h"
+#include "vuKeyScheme.h"
+#include "vuTrace.h"
+#include "vuUI.h"
+#if __has_include("vuMenu.h")
+#include "vuMenu.h"
+#include "vuMenuItem.h"
+#define APP_HAS_MENUS 1
+#endif
+
+namespace {
+
+const char *textKeys[12] = {
+    "0 @-+*/=#\r",      "1.,QZqz_'\"",      "2АБВГабвгABCabc", "3ДЕЖЗдежзDEFdef",
+    "4ИЙКЛийклGHIghi", "5МНОПмнопJKLjkl", "6РСТУрстуMNOmno", "7ФХЦЧфхцчPRSprs",
+    "8ШЩЪЫшщъыTUVtuv", "9ЬЭЮЯьэюяWXYwxy", nullptr,            nullptr};
+
+const char *hexKeys[12] = {"0", "1A", "2B", "3C", "4D", "5E", "6F", "7", "8", "9", nullptr, nullptr};
+
+// Battery indicator text colours: normal and low level.
+const uint16_t kBatteryNormal = 0x0861;
+const uint16_t kBatteryLow = 0xFC10;
+
+void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
+
+// Identifiers without a handler yet behave as unmatched names.
+const SubmenuEntry kSubmenuTable[] = {
+    {"sets_dt", nullptr},
+    {"sets_header", nullptr},
+    {"sets_header_ext", nullptr},
+    {"sets_tail", nullptr},
+    {"sets_tax", nullptr},
+    {"sets_pay", nullptr},
+    {"sets_departs", nullptr},
+    {"sets_params", nullptr},
+    {"BatteryCheck_Menu", nullptr},
+    {"fn_reg", nullptr},
+    {"fn_close", nullptr},
+    {"fn_doc", nullptr},
+    {"fn_stat", nullptr},
+    {"fn_fisc", nullptr},
+    {"fn_par", nullptr},
+    {"fn_comm", nullptr},
+    {"fn_err", nullptr},
+    {"ext_mode", nullptr},
+    {"tech_activ", techActivate},
+    {"tech_start", nullptr},
+    {"tech_info", nullptr},
+    {"copy_log", nullptr},
+    {"update_fw", nullptr},
+    {"get_ussd", nullptr},
+    {"prn_stat", nullptr},
+    {"ofd_par", nullptr},
+    {"serv_par", nullptr},
+    {"asokp_update_keys", nullptr},
+    {"ofd_ticket", nullptr},
+    {"ofd_doc_wait", nullptr},
+    {"ofd_pay_state", nullptr},
+    {"ofd_conn", nullptr},
+    {"Conn_SetParam", nullptr},
+    {"shift_report", nullptr},
+    {"shift_close", nullptr},
+    {"shift_open", nullptr},
+    {"money_info", nullptr},
+    {"shift_doc_counter", nullptr},
+    {"report_payment", nullptr},
+    {"report_dep", nullptr},
+    {"report_ext", nullptr},
+    {"cashbox_to", nullptr},
+    {"cashbox_from", nullptr},
+    {"receipt_fiscal", nullptr},
+    {"receipt_correct", nullptr},
+    {"receipt_cancel", nullptr},
+    {"journal_shift", nullptr},
+    {"journal_shift_close", nullptr},
+    {"journal_doc", nullptr},
+    {"journal_nums", nullptr},
+    {"journal_time", nullptr},
+    {"journal_param", nullptr},
+    {"journal_clean", nullptr},
+    {"term_wl", nullptr},
+};
+
+const char *fileName(const char *path)
+{
+    const char *slash = strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+vuForm *loadMenu(const char *path, int *err)
+{
+    vuForm *form = load_form_file(path, err);
+    if (form)
+        vuTraceSetSource(form, fileName(path));
+    return form;
+}
+
+void menuFailed(vuUI *ui, int err)
+{
+    char text[256];
+    str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ МЕНЮ\n\nКОД ОШИБКИ %i", err);
+    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+}
+
+// The identifier (item name) and text of a menu's selected item; false
+// when nothing is selected or the item has no name.
+bool selectedItem(vuForm *form, const char **name, const char **text)
+{
+#ifdef APP_HAS_MENUS
+    vuMenu *menu = dynamic_cast<vuMenu *>(form);
+    vuMenuItem *item = menu ? menu->GetSelectedObject() : nullptr;
+    if (!item || !item->GetName())
+        return false;
+    *name = item->GetName();
+    *text = item->GetText();
+    return true;
+#else
+    (void)form;
+    (void)name;
+    (void)text;
+    return false;
+#endif
+}
+
+// Shows a form modally and returns the state it ended with.
+int showModal(vuUI *ui, vuForm *form)
+{
+    ui->Show(form);
+    ui->WaitEndModal();
+    return form->GetState();
+}
+
+void stopSequence()
+{
+    settings_save();
+    battery_stop();
+    vuUI::Done();
+}
+
+} // namespace
+
+const char **text_key_scheme() { return textKeys; }
+const char **hex_key_scheme() { return hexKeys; }
+
+const SubmenuEntry *submenu_table(int *n)
+{
+    if (n)
+        *n = static_cast<int>(sizeof kSubmenuTable / sizeof kSubmenuTable[0]);
+    return kSubmenuTable;
+}
+
+SubmenuHandler submenu_handler(const char *id)
+{
+    if (!id)
+        return nullptr;
+    for (const SubmenuEntry &e : kSubmenuTable)
+        if (strcmp(e.id, id) == 0)
+            return e.handler;
+    return nullptr;
+}
+
+void run_submenu(vuUI *ui, const char *id)
+{
+    char path[512];
+    str_format(path, sizeof path, "./res/kkt_menu_%s.xml", id);
+    int err = 0;
+    vuForm *menu = loadMenu(path, &err);
+    if (!menu) {
+        menuFailed(ui, err);
+        return;
+    }
+    ui->Add(menu);
+    menu->Reset();
+    // Only an accepted item runs its screen: a time-out or a close code of
+    // the menu does not choose anything.
+    for (int state = showModal(ui, menu); state != -1; state = showModal(ui, menu)) {
+        if (state != 1)
+            continue;
+        const char *name = nullptr, *title = nullptr;
+        if (!selectedItem(menu, &name, &title))
+            continue;
+        if (SubmenuHandler handler = submenu_handler(name))
+            handler(ui, title);
+        refresh_status_line(ui);
+    }
+    ui->Del(menu);
+}
+
+void app_run(int mode)
+{
+    signal(SIGPIPE, SIG_IGN);
+    int err = 0;
+    vuUI *ui = load_ui_file("./res/kkt_ui.xml", &err);
+    if (!ui)
+        return;
+    vuColor::SetColor(static_cast<_VU_TypeObject>(0), 0, 0);
+    settings_load();
+    vuKeyScheme::setScheme(0, text_key_scheme());
+    battery_set_colors(kBatteryNormal, kBatteryLow);
+    status_line_init(ui);
+
+    if (ServiceOpen() != 0) {
+        char text[256];
+        str_format(text, sizeof text, "НЕДОСТУПЕН МОДУЛЬ РАБОТЫ С КОНТРОЛЛЕРОМ ФН\n\nКОД ОШИБКИ %i", errno);
+        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        stopSequence();
+        return;
+    }
+    if (mode == 1) {
+        fn_status_refresh(ui);
+    } else {
+        if (mode == 2)
+            on_monitor_terminal(ui, "Терминал");
+        kfn_start(ui, 2);
+    }
+    refresh_status_line(ui);
+
+    vuForm *menu = loadMenu("./res/kkt_menu_main.xml", &err);
+    if (!menu) {
+        menuFailed(ui, err);
+        stopSequence();
+        return;
+    }
+    bt_load_library();
+
+    menu->SetOption(VU_FO_CANCEL);
+    ui->Add(menu);
+    menu->Reset();
+    for (;;) {
+        char header[256];
+        str_format(header, sizeof header, "SN: %s", kkt_serial_number());
+        menu->SetHeaderText(header);
+        int state = showModal(ui, menu);
+        if (state == -1) {
+            if (message_box(ui, "ВНИМАНИЕ", "ВЫ УВЕРЕНЫ, ЧТО ХОТИТЕ ЗАВЕРШИТЬ ИСПОЛЬЗОВАНИЕ СЕРВИСА ККТ?",
+                            MB_OK | MB_CANCEL) == MB_RESULT_OK)
+                break;
+            continue;
+        }
+        if (state != 1)
+            continue;
+        const char *name = nullptr, *title = nullptr;
+        if (!selectedItem(menu, &name, &title))
+            continue;
+        if (strcmp(name, "info") == 0)
+            show_kkt_info(ui, "Информация");
+        else if (strcmp(name, "term") == 0)
+            on_monitor_terminal(ui, "Терминал");
+        else
+            run_submenu(ui, name);
+    }
+    ui->Del(menu);
+    stopSequence();
+}
