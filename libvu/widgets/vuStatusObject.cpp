@@ -1,0 +1,183 @@
+#include "vuStatusObject.h"
+
+#include "vuFrameBuffer.h"
+#include "vuImage.h"
+#include "vuViewContainerObject.h"
+#include "vuViewPort.h"
+
+vuStatusObject::vuStatusObject(short ox, short oy, unsigned short w, unsigned short h)
+    : vuViewObject(ox, oy, w, h), flags(VU_SO_TRANSPARENT), font(0), frontColor(0), backColor(0), backImage(nullptr)
+{
+}
+
+vuStatusObject::~vuStatusObject()
+{
+    replaceImage(backImage, nullptr);
+}
+
+void vuStatusObject::replaceImage(vuImage*& slot, vuImage* image)
+{
+    if (slot == image)
+        return;
+    if (slot)
+        vuImage::Destroy(slot);
+    slot = image;
+}
+
+_VU_TypeObject vuStatusObject::GetType() const
+{
+    return VU_TYPE_STATUS_OBJECT;
+}
+
+void vuStatusObject::SetColor(unsigned short front, unsigned short back)
+{
+    frontColor = front;
+    backColor = back;
+}
+
+unsigned short vuStatusObject::GetFrontColor()
+{
+    return frontColor;
+}
+
+unsigned short vuStatusObject::GetBackColor()
+{
+    return backColor;
+}
+
+static void setBit(unsigned short& flags, unsigned short bit, bool on)
+{
+    if (on)
+        flags |= bit;
+    else
+        flags &= static_cast<unsigned short>(~bit);
+}
+
+void vuStatusObject::SetTransparency(unsigned char on)
+{
+    setBit(flags, VU_SO_TRANSPARENT, on != 0);
+}
+
+void vuStatusObject::SetBorder(unsigned char on)
+{
+    setBit(flags, VU_SO_BORDER, on != 0);
+}
+
+void vuStatusObject::SetVisible(unsigned char visible)
+{
+    setBit(flags, VU_SO_HIDDEN, visible == 0);
+}
+
+unsigned short vuStatusObject::IsTransparency()
+{
+    return flags & VU_SO_TRANSPARENT;
+}
+
+unsigned short vuStatusObject::IsBorder()
+{
+    return flags & VU_SO_BORDER;
+}
+
+unsigned char vuStatusObject::IsVisible()
+{
+    return (flags & VU_SO_HIDDEN) ? 0 : 1;
+}
+
+int vuStatusObject::IsAnimate()
+{
+    return backImage ? backImage->IsAnimate() : 0;
+}
+
+void vuStatusObject::SetJustify(unsigned char bits)
+{
+    if ((bits & 0x3) == 0x3 || (bits & 0xC) == 0xC)
+        return;
+    flags = static_cast<unsigned short>((flags & 0x0FFF) | ((bits & 0xF) << 12));
+}
+
+void vuStatusObject::SetBackImage(vuImage* image)
+{
+    replaceImage(backImage, image);
+}
+
+void vuStatusObject::SetFont(unsigned short slot)
+{
+    font = slot;
+}
+
+unsigned short vuStatusObject::GetFontIndex()
+{
+    return font;
+}
+
+vuStatusObject::Placement vuStatusObject::place(int cw, int ch) const
+{
+    int dx, dy;
+    if (flags & VU_SO_JUSTIFY_RIGHT)
+        dx = width - cw;
+    else if (flags & VU_SO_JUSTIFY_LEFT)
+        dx = 0;
+    else
+        dx = (width - cw) / 2;
+    if (flags & VU_SO_JUSTIFY_BOTTOM)
+        dy = height - ch;
+    else if (flags & VU_SO_JUSTIFY_TOP)
+        dy = 0;
+    else
+        dy = (height - ch) / 2;
+    Placement p;
+    p.srcX = static_cast<unsigned short>(dx < 0 ? -dx : 0);
+    p.srcY = static_cast<unsigned short>(dy < 0 ? -dy : 0);
+    p.x = static_cast<short>(dx < 0 ? x : x + dx);
+    p.y = static_cast<short>(dy < 0 ? y : y + dy);
+    p.w = width;
+    p.h = height;
+    return p;
+}
+
+int vuStatusObject::drawPlaced(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, unsigned short colour)
+{
+    image->SetColor(colour);
+    Placement p = place(image->GetWidth(), image->GetHeight());
+    return image->Draw(fb, port, p.srcX, p.srcY, p.x, p.y, p.w, p.h);
+}
+
+int vuStatusObject::Draw(vuFrameBuffer* fb)
+{
+    if (!fb)
+        return -4;
+    if (!IsVisible())
+        return 0;
+    vuViewPort port;
+    SetViewPort(&port);
+    if (parent)
+        parent->GetViewPort(&port);
+    if (!vuViewPort::IsExist(&port))
+        return 0;
+    if (!IsTransparency())
+        fb->Fill(&port, x, y, width, height, backColor, 0);
+    if (backImage) {
+        backImage->SetColor(backColor);
+        // Centred: a larger image is cut evenly, a smaller one is inset.
+        const int iw = backImage->GetWidth(), ih = backImage->GetHeight();
+        unsigned short sx = 0, sy = 0, w = width, h = height;
+        short dx = x, dy = y;
+        if (iw > width)
+            sx = static_cast<unsigned short>((iw - width) / 2);
+        else {
+            dx = static_cast<short>(x + (width - iw) / 2);
+            w = static_cast<unsigned short>(iw);
+        }
+        if (ih > height)
+            sy = static_cast<unsigned short>((ih - height) / 2);
+        else {
+            dy = static_cast<short>(y + (height - ih) / 2);
+            h = static_cast<unsigned short>(ih);
+        }
+        backImage->Draw(fb, &port, sx, sy, dx, dy, w, h);
+    }
+    int result = DrawObject(fb, &port);
+    if (flags & VU_SO_BORDER)
+        fb->Border(&port, x, y, width, height, frontColor);
+    return result;
+}

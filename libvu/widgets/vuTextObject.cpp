@@ -1,0 +1,51 @@
+#include "vuTextObject.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "vuColor.h"
+#include "vuFont.h"
+#include "vuFrameBuffer.h"
+
+vuTextObject::vuTextObject(short ox, short oy, unsigned short w, unsigned short h, const char* t)
+    : vuStatusObject(ox, oy, w, h), text(t ? strdup(t) : nullptr)
+{
+    frontColor = static_cast<unsigned short>(vuColor::GetColor(VU_TYPE_STATUS_LINE, 1));
+    backColor = static_cast<unsigned short>(vuColor::GetColor(VU_TYPE_STATUS_LINE, 2));
+}
+
+vuTextObject::~vuTextObject()
+{
+    free(text);
+    text = nullptr;
+}
+
+_VU_TypeObject vuTextObject::GetType() const
+{
+    return VU_TYPE_TEXT_OBJECT;
+}
+
+void vuTextObject::SetText(const char* t)
+{
+    free(text);
+    text = t ? strdup(t) : nullptr;
+}
+
+int vuTextObject::drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour)
+{
+    if (!fb)
+        return -4;
+    vuFont* f = fb->GetFont(font);
+    if (!f)
+        return -13;
+    if (!t || !*t)
+        return 0;
+    Placement p = place(static_cast<int>(strlen(t)) * f->GetWidth(), f->GetHeight());
+    f->DrawString(fb, port, t, 0, p.srcX, p.srcY, p.x, p.y, p.w, p.h, colour);
+    return 0;
+}
+
+int vuTextObject::DrawObject(vuFrameBuffer* fb, vuViewPort* port)
+{
+    return drawText(fb, port, text, frontColor);
+}
