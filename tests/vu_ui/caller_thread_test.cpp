@@ -666,4 +666,20 @@ TEST_F(CallerThread, AnimatedStatusLineStepsEveryFiftyMilliseconds)
     EXPECT_EQ(form->draws, 2) << "only the line is redrawn for its animation";
 }
 
+TEST_F(CallerThread, FormTimeOutCountsFromTheStartOfItsLoop)
+{
+    vuUI *ui = start();
+    vuForm *form = new vuForm();
+    form->SetTimeOut(5000);
+    ASSERT_EQ(ui->Add(form), 0);
+    form->ResetTime();
+    OsTestClockAdvance(60000); // long before the showing: not counted
+    unsigned begin = OsGetTickCount();
+    EXPECT_EQ(ui->Show(form), 10);
+    unsigned spent = OsGetTickCount() - begin;
+    EXPECT_GT(spent, 5000u);
+    EXPECT_LE(spent, 5100u) << "ends with the first pass after the time-out";
+    EXPECT_EQ(form->GetState(), 10);
+}
+
 } // namespace
