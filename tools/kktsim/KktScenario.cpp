@@ -2,6 +2,8 @@
 
 #include "KktScenario.h"
 
+#include "KktAmount.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -136,12 +138,150 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
     return true;
 }
 
+// "drive NAME VALUE": the state of a new fiscal drive; any such line turns
+// the model on.
+bool DriveLine(const std::string &line, Scenario &s, std::string &why)
+{
+    std::istringstream in(line);
+    std::string word, name;
+    in >> word >> name;
+    std::string value = RestOfLine(in, line);
+    DriveState &d = s.driveState;
+    unsigned long v;
+    auto text = [&](std::string &out, size_t max) {
+        if (value.empty() || value.size() > max || !CleanText(value)) {
+            why = "drive " + name + " needs a text of 1 to " + std::to_string(max) + " characters";
+            return false;
+        }
+        out = value;
+        return true;
+    };
+    auto number = [&](int base, unsigned long max, unsigned long &out) {
+        if (!Number(value, base, max, out)) {
+            why = "drive " + name + (base == 16 ? " needs a hex number up to " : " needs a number up to ") +
+                  std::to_string(max);
+            return false;
+        }
+        return true;
+    };
+    s.drive = true;
+    if (name == "on" && value.empty())
+        return true;
+    if (name == "registered") {
+        if (value != "yes" && value != "no") {
+            why = "drive registered is yes or no";
+            return false;
+        }
+        d.phase = value == "yes" ? kPhaseFiscal : kPhaseReady;
+        return true;
+    }
+    if (name == "phase") {
+        if (!number(16, 0xFF, v))
+            return false;
+        d.phase = static_cast<uint8_t>(v);
+        return true;
+    }
+    if (name == "ffd") {
+        if (value == "1.05")
+            d.ffd = 2;
+        else if (value == "1.1")
+            d.ffd = 3;
+        else if (value == "1.2")
+            d.ffd = 4;
+        else {
+            why = "drive ffd is 1.05, 1.1 or 1.2";
+            return false;
+        }
+        return true;
+    }
+    if (name == "shift") {
+        std::istringstream w(value);
+        std::string state, num, extra;
+        w >> state >> num >> extra;
+        if ((state != "open" && state != "closed") || !extra.empty() ||
+            (!num.empty() && !Number(num, 10, 0xFFFF, v))) {
+            why = "expected \"drive shift open|closed [NUMBER]\"";
+            return false;
+        }
+        d.shiftOpen = state == "open";
+        if (!num.empty())
+            d.shiftNumber = static_cast<uint16_t>(v);
+        else if (d.shiftOpen && d.shiftNumber == 0)
+            d.shiftNumber = 1;
+        if (d.shiftOpen && d.shiftOpened.empty())
+            d.shiftOpened = d.lastDocumentTime;
+        return true;
+    }
+    if (name == "drawer") {
+        int64_t a;
+        if (!ParseAmount(value, a) || a < 0) {
+            why = "drive drawer needs an amount such as 10.00";
+            return false;
+        }
+        d.drawer = a;
+        return true;
+    }
+    struct TextMember {
+        const char *name;
+        std::string DriveState::*member;
+        size_t max;
+    };
+    static const TextMember texts[] = {
+        {"serial", &DriveState::serial, 20},       {"fn-number", &DriveState::fnNumber, 20},
+        {"firmware", &DriveState::firmware, 16},   {"fn-version", &DriveState::fnVersion, 32},
+        {"model", &DriveState::model, 32},         {"controller", &DriveState::controller, 20},
+        {"reg-number", &DriveState::regNumber, 20}, {"inn", &DriveState::inn, 12},
+        {"user", &DriveState::user, 128},          {"address", &DriveState::address, 128},
+    };
+    for (const TextMember &t : texts)
+        if (name == t.name)
+            return text(d.*t.member, t.max);
+    struct NumberMember {
+        const char *name;
+        int base;
+        unsigned long max;
+        int which;
+    };
+    static const NumberMember numbers[] = {
+        {"shift-number", 10, 0xFFFF, 0}, {"waiting", 10, 0xFFFF, 1},    {"notifications", 10, 0xFFFF, 2},
+        {"work-modes", 16, 0xFFFF, 3},   {"tax-systems", 16, 0xFF, 4},  {"agents", 16, 0xFF, 5},
+        {"marking", 16, 0xFFFFFFFFul, 6}, {"reg-flags", 16, 0xFF, 7},   {"warnings", 16, 0xFF, 8},
+        {"fatal", 16, 0xFF, 9},          {"last-document", 10, 0xFFFFFFFFul, 10},
+        {"reregistrations", 10, 0xFF, 11},
+    };
+    for (const NumberMember &n : numbers) {
+        if (name != n.name)
+            continue;
+        if (!number(n.base, n.max, v))
+            return false;
+        switch (n.which) {
+        case 0: d.shiftNumber = static_cast<uint16_t>(v); break;
+        case 1: d.ofdWaiting = static_cast<uint16_t>(v); break;
+        case 2: d.notifications = static_cast<uint16_t>(v); break;
+        case 3: d.workModes = static_cast<uint16_t>(v); break;
+        case 4: d.taxSystems = static_cast<uint8_t>(v); break;
+        case 5: d.agents = static_cast<uint8_t>(v); break;
+        case 6: d.markingFlags = static_cast<uint32_t>(v); break;
+        case 7: d.regFlags = static_cast<uint8_t>(v); break;
+        case 8: d.warnings = static_cast<uint8_t>(v); break;
+        case 9: d.fatalExtra = static_cast<uint8_t>(v); break;
+        case 10: d.lastDocument = static_cast<uint32_t>(v); break;
+        case 11: d.reregistrationsLeft = static_cast<uint8_t>(v); break;
+        }
+        return true;
+    }
+    why = "unknown drive setting \"" + name + "\"";
+    return false;
+}
+
 // One statement; false with why on a fault.
 bool Statement(const std::string &line, Scenario &s, std::string &why)
 {
     std::istringstream in(line);
     std::string word;
     in >> word;
+    if (word == "drive")
+        return DriveLine(line, s, why);
     if (word == "answer" || word == "data" || word == "fault") {
         std::string codeText;
         uint8_t code;

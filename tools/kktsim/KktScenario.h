@@ -4,6 +4,8 @@
 #ifndef KKTSIM_KKTSCENARIO_H
 #define KKTSIM_KKTSCENARIO_H
 
+#include "KktDrive.h"
+
 #include <map>
 #include <stdint.h>
 #include <string>
@@ -53,6 +55,11 @@ struct Scenario {
     uint32_t version[4] = {1, 0, 0, 1};
     uint8_t unknownError = 0x06; // registrar error for codes without an answer
     std::string password = "KVMZ";
+    // The fiscal-drive model answers the codes without a scripted answer
+    // once any "drive" statement is given; driveState is the state of a new
+    // drive (a state file left by an earlier run takes its place).
+    bool drive = false;
+    DriveState driveState;
 };
 
 // Applies the lines of text to scenario. On a fault returns false with

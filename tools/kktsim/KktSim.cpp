@@ -129,6 +129,7 @@ Simulator::Simulator(const Config &config) : config_(config)
     }
     usbDir_ = config_.usbDir.empty() ? dir_ + "/usb" : config_.usbDir;
     journalPath_ = config_.journal.empty() ? dir_ + "/journal.jsonl" : config_.journal;
+    statePath_ = config_.state.empty() ? dir_ + "/drive.json" : config_.state;
     readyFrom_ = OsGetTickCount();
 }
 
@@ -345,9 +346,22 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
         note = "wrong password";
     } else {
         auto it = scenario_.answers.find(req.code);
-        if (it == scenario_.answers.end()) {
+        DriveResult modelled;
+        if (it == scenario_.answers.end() && scenario_.drive) {
+            std::string why;
+            if (!driveStarted_ && !StartDriveLocked(&why))
+                note = "drive state not read (" + why + "): a new drive; ";
+            modelled = drive_.Answer(req, scenario_.paperOut, rep);
+            note += modelled.note;
+        }
+        if (modelled.answered) {
+            if (modelled.changed && !SaveDrive())
+                note += std::string(note.empty() ? "" : "; ") + "drive state not written";
+            if (!modelled.paper.empty() && !AppendFile(PaperPath(), modelled.paper))
+                note += std::string(note.empty() ? "" : "; ") + "paper log not written";
+        } else if (it == scenario_.answers.end()) {
             rep.error = scenario_.unknownError;
-            note = "no answer scripted";
+            note += "no answer scripted";
         } else {
             rep.fatal = it->second.fatal;
             rep.status = it->second.status;
@@ -620,6 +634,81 @@ void Simulator::Journal(const std::string &dir, long type, const uint8_t *text, 
     line += "}\n";
     std::fputs(line.c_str(), journal_);
     std::fflush(journal_);
+}
+
+bool Simulator::StartDriveLocked(std::string *error)
+{
+    driveStarted_ = true;
+    drive_ = kktsim::Drive();
+    drive_.state = scenario_.driveState;
+    std::ifstream in(statePath_, std::ios::binary);
+    if (in) {
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string why;
+        if (!drive_.state.FromJson(text.str(), &why)) {
+            if (error)
+                *error = statePath_ + ": " + why;
+            Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state not read: " + why));
+            return false;
+        }
+        Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state read from " + statePath_));
+        return true;
+    }
+    Journal("event", 0, nullptr, 0, ",\"note\":\"a new drive\"");
+    SaveDrive();
+    return true;
+}
+
+bool Simulator::SaveDrive()
+{
+    // a whole new file, renamed over the old one: a crash never leaves half
+    MakeDirs(statePath_.substr(0, statePath_.rfind('/') == std::string::npos ? 0 : statePath_.rfind('/')));
+    std::string tmp = statePath_ + ".tmp";
+    std::FILE *f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        return false;
+    std::string text = drive_.state.ToJson();
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = fsync(fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), statePath_.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::StartDrive(std::string *error)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    return StartDriveLocked(error);
+}
+
+void Simulator::ForgetDrive()
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    std::remove(statePath_.c_str());
+    driveStarted_ = false;
+}
+
+DriveState Simulator::Drive()
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    if (scenario_.drive && !driveStarted_)
+        StartDriveLocked(nullptr);
+    return drive_.state;
+}
+
+void Simulator::UpdateDrive(const std::function<void(DriveState &)> &change)
+{
+    std::lock_guard<std::mutex> lock(mu_);
+    scenario_.drive = true;
+    if (!driveStarted_)
+        StartDriveLocked(nullptr);
+    change(drive_.state);
+    SaveDrive();
 }
 
 void Simulator::Note(const std::string &text)

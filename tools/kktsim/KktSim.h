@@ -14,6 +14,7 @@
 #ifndef KKTSIM_KKTSIM_H
 #define KKTSIM_KKTSIM_H
 
+#include "KktDrive.h"
 #include "KktFrame.h"
 #include "KktScenario.h"
 
@@ -33,6 +34,7 @@ struct Config {
     std::string dir;     // empty: "/data/kktsim" mapped under TERMINAL_ROOT
     std::string usbDir;  // empty: dir + "/usb"
     std::string journal; // empty: dir + "/journal.jsonl"
+    std::string state;   // the fiscal drive's state; empty: dir + "/drive.json"
 };
 
 class Simulator {
@@ -72,6 +74,18 @@ public:
     void SetShortStatus(char command, uint8_t status);
     // Changes anything of the scenario in place.
     void Update(const std::function<void(Scenario &)> &change);
+    // The fiscal-drive model (on when the scenario has "drive" statements).
+    // StartDrive takes its state from the state file when there is one,
+    // else from the scenario (and writes the file): false with the fault
+    // when the file cannot be read. It runs by itself at the first command
+    // the model answers. ForgetDrive removes the state file, so the next
+    // start begins with the scenario's new drive.
+    bool StartDrive(std::string *error);
+    void ForgetDrive();
+    // A copy of the drive's state, and a change to it (saved at once).
+    DriveState Drive();
+    void UpdateDrive(const std::function<void(DriveState &)> &change);
+
     // A note of the caller's in the journal (e.g. the start argument).
     void Note(const std::string &text);
 
@@ -80,6 +94,7 @@ public:
     const std::string &JournalPath() const { return journalPath_; }
     std::string PaperPath() const { return dir_ + "/paper.txt"; }
     std::string LogPath() const { return dir_ + "/zizirize.log"; }
+    const std::string &StatePath() const { return statePath_; }
 
 private:
     struct Outgoing {
@@ -90,6 +105,8 @@ private:
     void Handle(long type, const uint8_t *text, size_t n);
     void HandleRequest(const uint8_t *text, size_t n);
     void HandleFrame(const uint8_t *data, size_t n);
+    bool StartDriveLocked(std::string *error);
+    bool SaveDrive();
     void HandlePrint(const uint8_t *text, size_t n);
     void HandleLog(const uint8_t *text, size_t n);
     void HandleMonitor(const uint8_t *text, size_t n);
@@ -104,7 +121,7 @@ private:
     void LockstepLoop();
 
     Config config_;
-    std::string dir_, usbDir_, journalPath_;
+    std::string dir_, usbDir_, journalPath_, statePath_;
     int queue_ = -1;
     mutable std::mutex mu_;
     Scenario scenario_;
@@ -113,6 +130,8 @@ private:
     uint8_t printerSettings_[5] = {0, 0, 0, 0, 0};
     std::deque<Outgoing> outbox_;
     std::FILE *journal_ = nullptr;
+    kktsim::Drive drive_;
+    bool driveStarted_ = false;
     // file requests: the session's unload file and the chunked request
     // being gathered
     std::string session_;

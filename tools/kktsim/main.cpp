@@ -35,11 +35,14 @@ void OnPaperIn(int)
 
 int Usage(FILE *to)
 {
-    std::fputs("usage: kktsim [--scenario FILE] [--dir DIR] [--usb DIR] [--journal FILE] [--check] [ARG]\n"
+    std::fputs("usage: kktsim [--scenario FILE] [--dir DIR] [--usb DIR] [--journal FILE] [--state FILE] [--new-drive]\n"
+               "              [--check] [ARG]\n"
                "  --scenario FILE  answers and faults (default: DIR/scenario when present)\n"
                "  --dir DIR        the stand-in's files (default: /data/kktsim under $TERMINAL_ROOT)\n"
                "  --usb DIR        the folder standing for the USB flash drive (default: DIR/usb)\n"
                "  --journal FILE   JSON lines of every message (default: DIR/journal.jsonl)\n"
+               "  --state FILE     the fiscal drive's state (default: DIR/drive.json)\n"
+               "  --new-drive      forget the state left by an earlier run: a new drive as the scenario says\n"
                "  --check          read the scenario and exit\n"
                "  ARG              the start argument the cash register passes; noted in the journal\n"
                "signals: TERM/INT stop (the queue is removed), USR1 paper out, USR2 paper in\n",
@@ -53,7 +56,7 @@ int main(int argc, char **argv)
 {
     kktsim::Config config;
     std::string scenario, startArg;
-    bool check = false;
+    bool check = false, newDrive = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string &out) {
@@ -74,6 +77,11 @@ int main(int argc, char **argv)
         } else if (a == "--journal") {
             if (!value(config.journal))
                 return Usage(stderr);
+        } else if (a == "--state") {
+            if (!value(config.state))
+                return Usage(stderr);
+        } else if (a == "--new-drive") {
+            newDrive = true;
         } else if (a == "--check") {
             check = true;
         } else if (a == "--help" || a == "-h") {
@@ -101,6 +109,17 @@ int main(int argc, char **argv)
     }
     if (check)
         return 0;
+    bool drive = false;
+    sim.Update([&](kktsim::Scenario &s) { drive = s.drive; });
+    if (newDrive)
+        sim.ForgetDrive();
+    if (drive) {
+        std::string error;
+        if (!sim.StartDrive(&error)) {
+            std::fprintf(stderr, "kktsim: %s (--new-drive starts afresh)\n", error.c_str());
+            return 2;
+        }
+    }
 
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);

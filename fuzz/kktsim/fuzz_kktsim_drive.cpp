@@ -1,0 +1,55 @@
+// The fiscal-drive model on arbitrary input. The first byte chooses: even,
+// the rest is a state file; odd, the rest is a request frame answered by a
+// drive in the default state (with paper when bit 1 is clear). Whatever
+// state results must be written and read back unchanged, and a reply must
+// be a frame with its error in field 3.
+
+#include "KktDrive.h"
+#include "KktFrame.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void RoundTrip(const kktsim::DriveState &s)
+{
+    std::string text = s.ToJson();
+    kktsim::DriveState back;
+    std::string error;
+    if (!back.FromJson(text, &error) || back.ToJson() != text)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    std::string rest(reinterpret_cast<const char *>(data + 1), size - 1);
+    if (data[0] % 2 == 0) {
+        kktsim::DriveState s;
+        std::string before = s.ToJson(), error;
+        if (s.FromJson(rest, &error))
+            RoundTrip(s);
+        else if (s.ToJson() != before)
+            std::abort(); // a refused file changes nothing
+        return 0;
+    }
+    kktsim::Request req;
+    if (kktsim::ParseRequest(data + 1, size - 1, 4, req) == kktsim::ParseResult::Malformed)
+        return 0;
+    kktsim::Drive drive;
+    drive.state.shiftOpen = (data[0] & 4) != 0;
+    drive.state.docType = (data[0] & 8) ? 1 : 0;
+    kktsim::Reply rep;
+    rep.id = req.id;
+    rep.code = req.code;
+    kktsim::DriveResult r = drive.Answer(req, (data[0] & 2) != 0, rep);
+    if (r.answered && rep.error != 0 && (!rep.data.empty() || !r.paper.empty()))
+        std::abort(); // a refusal answers and prints nothing
+    RoundTrip(drive.state);
+    kktsim::BuildReply(rep);
+    return 0;
+}

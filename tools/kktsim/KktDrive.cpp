@@ -1,0 +1,1272 @@
+// The fiscal-drive model: commands, refusals, counters and the tape.
+//
+// Every Russian text here is a u8 literal: the stand-in keeps UTF-8 (its
+// files are for people) and converts to CP866 only inside frames.
+
+#include "KktDrive.h"
+
+#include "KktAmount.h"
+#include "KktJson.h"
+#include "KktText.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace kktsim {
+
+namespace {
+
+// Registrar error codes the model answers with.
+enum : uint8_t {
+    kErrFormat = 0x01,       // a field is missing
+    kErrField = 0x02,        // a field cannot be read
+    kErrDateTime = 0x03,
+    kErrRange = 0x0C,        // a value out of range
+    kErrDocState = 0x0D,     // a document is open (or none is)
+    kErrNegativeSum = 0x11,
+    kErrDrawer = 0x12,       // not so much cash in the drawer
+    kErrCloseShift = 0x15,   // the shift must be closed first
+    kErrNoPaper = 0x19,
+    kErrNotRegistered = 0x1A,
+    kErrPaymentIndex = 0x27,
+    kErrShiftClosed = 0x25,  // the shift must be opened first
+    kErrShiftOpen = 0x29,    // the shift is already open
+    kErrNoData = 0x78,
+    kErrPhase = 0x70,
+};
+
+const char *const kPaymentNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИЧНЫМИ", u8"ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА (АВАНС)",
+                                      u8"ПОСЛЕДУЮЩАЯ ОПЛАТА (КРЕДИТ)", u8"ИНАЯ ФОРМА ОПЛАТЫ"};
+const char *const kReceiptNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИХОДА", u8"РАСХОД", u8"ВОЗВРАТ РАСХОДА"};
+
+std::string HexB(unsigned v)
+{
+    char b[4];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+std::string HexW(unsigned v)
+{
+    return HexB(v) + HexB(v >> 8);
+}
+
+std::string HexD(uint32_t v)
+{
+    return HexW(v & 0xFFFF) + HexW(v >> 16);
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A field of 2n hex digits, lowest byte first.
+bool ReadHexLE(const std::string &f, size_t bytes, uint32_t &out)
+{
+    if (f.size() != bytes * 2)
+        return false;
+    out = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
+    }
+    return true;
+}
+
+bool Digits(const std::string &s, size_t n)
+{
+    if (s.size() != n)
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+int Two(const std::string &s, size_t at)
+{
+    return (s[at] - '0') * 10 + (s[at + 1] - '0');
+}
+
+// DDMMYY and HHMM that name a real date and time.
+bool ValidDateTime(const std::string &d, const std::string &t)
+{
+    if (!Digits(d, 6) || !Digits(t, 4))
+        return false;
+    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
+        return false;
+    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
+        return false;
+    return Two(t, 0) < 24 && Two(t, 2) < 60;
+}
+
+// "DD.MM.YY HH:MM" of a DDMMYYHHMM text.
+std::string Readable(const std::string &dt)
+{
+    if (dt.size() != 10)
+        return dt;
+    return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
+           dt.substr(8, 2);
+}
+
+// The local date and time now as DDMMYYHHMM.
+std::string NowText()
+{
+    time_t now = time(nullptr);
+    struct tm tmv;
+    localtime_r(&now, &tmv);
+    char b[64];
+    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100,
+                  tmv.tm_hour, tmv.tm_min);
+    return b;
+}
+
+size_t Width(const std::string &utf8)
+{
+    size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+// The tape as a person sees it: lines of a fixed width.
+class Tape {
+public:
+    void Rule() { out_ += std::string(Drive::kTapeWidth, '-') + "\n"; }
+    void Center(const std::string &t)
+    {
+        size_t w = Width(t);
+        size_t pad = w < Drive::kTapeWidth ? (Drive::kTapeWidth - w) / 2 : 0;
+        out_ += std::string(pad, ' ') + t + "\n";
+    }
+    void Text(const std::string &t) { out_ += t + "\n"; }
+    // The label on the left, the value on the right; a line of its own for
+    // the value when both do not fit.
+    void Pair(const std::string &left, const std::string &right)
+    {
+        size_t w = Width(left) + Width(right);
+        if (w + 1 > Drive::kTapeWidth) {
+            out_ += left + "\n";
+            size_t rw = Width(right);
+            out_ += std::string(rw < Drive::kTapeWidth ? Drive::kTapeWidth - rw : 0, ' ') + right + "\n";
+        } else {
+            out_ += left + std::string(Drive::kTapeWidth - w, ' ') + right + "\n";
+        }
+    }
+    const std::string &Str() const { return out_; }
+
+private:
+    std::string out_;
+};
+
+// The reading of one request: fields 1.. as sent.
+class Fields {
+public:
+    explicit Fields(const Request &r) : r_(r) {}
+    size_t Count() const { return r_.fields.size(); }
+    const std::string &Raw(size_t k) const
+    {
+        static const std::string empty;
+        return k >= 1 && k <= r_.fields.size() ? r_.fields[k - 1] : empty;
+    }
+    std::string Text(size_t k) const { return Cp866ToUtf8(Raw(k)); }
+
+private:
+    const Request &r_;
+};
+
+} // namespace
+
+int64_t DriveState::DocTotal() const
+{
+    int64_t t = 0;
+    for (const ReceiptItem &i : items)
+        t += i.sum;
+    return t;
+}
+
+uint8_t DriveState::FatalStatus() const
+{
+    return static_cast<uint8_t>((Registered() ? kFatalRegistered : 0) | (fatalExtra & ~kFatalRegistered));
+}
+
+uint16_t DriveState::CurrentStatus(bool session) const
+{
+    return static_cast<uint16_t>((shiftOpen ? kStatusShiftOpen : 0) | (session ? kStatusSession : 0) |
+                                 (docType & kStatusDocumentMask));
+}
+
+namespace {
+
+// The handling of one command, with the drive and the request at hand.
+class Command {
+public:
+    Command(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
+        : s(d.state), drive(d), f(req), paperOut_(paperOut), rep_(rep), res_(res)
+    {
+    }
+
+    uint8_t Run(uint8_t code);
+
+private:
+    // Refusal helpers: each returns the error or 0.
+    uint8_t NeedFields(size_t n) const { return f.Count() < n ? kErrFormat : 0; }
+    uint8_t NeedDateTime() const
+    {
+        if (f.Count() < 2)
+            return kErrFormat;
+        return ValidDateTime(f.Raw(1), f.Raw(2)) ? 0 : kErrDateTime;
+    }
+    uint8_t NeedRegistered() const { return s.Registered() ? 0 : kErrNotRegistered; }
+    uint8_t NeedNoDocument() const { return s.docType ? kErrDocState : 0; }
+    uint8_t NeedDocument() const { return s.docType ? 0 : kErrDocState; }
+    uint8_t NeedShift() const { return s.shiftOpen ? 0 : kErrShiftClosed; }
+    // The printer: paper out, or not yet told to go on after it was out.
+    uint8_t NeedPaper()
+    {
+        if (paperOut_ || (s.resumeNeeded && !(s.workModes & 0x10))) {
+            if (!s.resumeNeeded) {
+                s.resumeNeeded = true;
+                res_.changed = true;
+            }
+            return kErrNoPaper;
+        }
+        return 0;
+    }
+    std::string When() const { return f.Raw(1) + f.Raw(2); }
+    void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
+    void Paper(const Tape &t) { res_.paper += t.Str(); }
+    void FiscalDocument(const std::string &when)
+    {
+        ++s.lastDocument;
+        s.lastDocumentTime = when;
+        if (s.ofdWaiting < 0xFFFF)
+            ++s.ofdWaiting;
+    }
+    void CountDocument(int which)
+    {
+        ++s.shift.documents[0];
+        if (which > 0)
+            ++s.shift.documents[which];
+    }
+    void Head(Tape &t, const std::string &title)
+    {
+        t.Rule();
+        t.Center(s.user);
+        t.Center(s.address);
+        t.Center(title);
+    }
+    void Foot(Tape &t, const std::string &when, bool fiscal)
+    {
+        t.Pair(u8"ДАТА", Readable(when));
+        t.Pair(u8"ККТ", s.serial);
+        t.Pair(u8"РН ККТ", s.regNumber);
+        t.Pair(u8"ИНН", s.inn);
+        if (fiscal) {
+            t.Pair(u8"ФН", s.fnNumber);
+            t.Pair(u8"ФД", std::to_string(s.lastDocument));
+        }
+        t.Rule();
+    }
+    void ShiftTotals(Tape &t)
+    {
+        for (int op = 0; op < 4; ++op) {
+            int64_t sum = 0;
+            for (int p = 0; p < kPaymentTypes; ++p)
+                sum += s.shift.sums[op][p];
+            t.Pair(kReceiptNames[op], AmountText(sum));
+            for (int p = 0; p < 5; ++p)
+                if (s.shift.sums[op][p])
+                    t.Pair(std::string("  ") + kPaymentNames[p], AmountText(s.shift.sums[op][p]));
+        }
+        t.Pair(u8"ВНЕСЕНИЙ", AmountText(s.shift.deposits));
+        t.Pair(u8"ВЫПЛАТ", AmountText(s.shift.withdrawals));
+        t.Pair(u8"НАЛИЧНЫХ В КАССЕ", AmountText(s.drawer));
+        t.Pair(u8"ЧЕКОВ ЗА СМЕНУ", std::to_string(s.receipts));
+    }
+
+    uint8_t FnStatus();
+    uint8_t KktInfo();
+    uint8_t StartSession();
+    uint8_t OpenShift();
+    uint8_t ShiftState();
+    uint8_t Register();
+    uint8_t OpenDocument();
+    uint8_t AddItem();
+    uint8_t Subtotal();
+    uint8_t AddPayment();
+    uint8_t CloseDocument();
+    uint8_t CancelDocument();
+    uint8_t PrintText();
+    uint8_t Resume();
+    uint8_t ShiftReport();
+    uint8_t CloseShift();
+    uint8_t Cash(bool in);
+    uint8_t MoneyTotals();
+    uint8_t PaymentTotals();
+    uint8_t ShiftTotals();
+    uint8_t DocCounters();
+    uint8_t DateTime();
+    uint8_t PaymentType();
+    uint8_t WorkModes();
+    uint8_t RegParam();
+    uint8_t RegTotals();
+
+    DriveState &s;
+    Drive &drive;
+    Fields f;
+    bool paperOut_;
+    Reply &rep_;
+    DriveResult &res_;
+};
+
+uint8_t Command::Run(uint8_t code)
+{
+    res_.answered = true;
+    switch (code) {
+    case 0x01: return StartSession();
+    case 0x02: return OpenShift();
+    case 0x03: return ShiftState();
+    case 0x04: return Register();
+    case 0x10: return OpenDocument();
+    case 0x11: return AddItem();
+    case 0x12: return Subtotal();
+    case 0x13: return AddPayment();
+    case 0x14: return CloseDocument();
+    case 0x17: return CancelDocument();
+    case 0x1C: return PrintText();
+    case 0x1D: return Resume();
+    case 0x27:
+        Data(HexB(s.notifications ? 1 : 0));
+        Data(HexW(s.notifications));
+        Data(HexD(0));
+        Data("");
+        Data(HexB(0));
+        return 0;
+    case 0x29: return FnStatus();
+    case 0x30: return ShiftReport();
+    case 0x31: return CloseShift();
+    case 0x32: return Cash(true);
+    case 0x33: return Cash(false);
+    case 0x34: return MoneyTotals();
+    case 0x36: return PaymentTotals();
+    case 0x37: return ShiftTotals();
+    case 0x39:
+        Data(HexW(s.ofdWaiting));
+        return 0;
+    case 0x3D: return DocCounters();
+    case 0x43: return DateTime();
+    case 0x4B: return PaymentType();
+    case 0x4D: return WorkModes();
+    case 0x88: return RegParam();
+    case 0x8F: return RegTotals();
+    case 0x96:
+        Data(s.serial);
+        return 0;
+    case 0x97: return KktInfo();
+    default:
+        res_.answered = false;
+        return 0;
+    }
+}
+
+uint8_t Command::FnStatus()
+{
+    uint8_t open = s.docType ? s.docType : 0;
+    Data(HexB(s.phase));                           // 5 life phase
+    Data(HexB(open));                              // 6 current document
+    Data(HexB(s.items.empty() ? 0 : 1));           // 7 document data received
+    Data(HexB(s.shiftOpen ? 1 : 0));               // 8 shift state
+    Data(HexB(s.warnings));                        // 9 warnings
+    Data(s.lastDocumentTime);                      // 10 DDMMYYHHMM
+    Data(s.fnNumber);                              // 11
+    Data(HexD(s.lastDocument));                    // 12
+    Data(s.validUntil);                            // 13
+    Data(s.fnVersion);                             // 14
+    Data(HexB(static_cast<unsigned>(s.ffd << 1 | (s.keyFlags & 1)))); // 15
+    Data(HexW(s.shiftNumber));                     // 16
+    Data(HexW(s.receipts));                        // 17
+    return 0;
+}
+
+uint8_t Command::KktInfo()
+{
+    Data(s.model);      // 5
+    Data(s.controller); // 6
+    Data(s.serial);     // 7
+    Data(s.Registered() ? s.regNumber : std::string()); // 8
+    Data(s.Registered() ? s.inn : std::string());       // 9
+    Data(s.firmware);   // 10
+    return 0;
+}
+
+uint8_t Command::StartSession()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    drive.session = true;
+    return 0;
+}
+
+uint8_t Command::ShiftState()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    Data(HexB(s.reregistrationsLeft));
+    Data(HexB(s.shiftOpen ? 1 : 0));
+    Data(HexW(s.shiftNumber));
+    Data(s.shiftOpened.size() == 10 ? s.shiftOpened.substr(0, 6) : std::string());
+    Data(s.shiftOpened.size() == 10 ? s.shiftOpened.substr(6, 4) : std::string());
+    return 0;
+}
+
+uint8_t Command::OpenShift()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedFields(3))
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    if (s.shiftOpen)
+        return kErrShiftOpen;
+    if (uint8_t e = NeedPaper())
+        return e;
+    std::string when = When();
+    s.shiftOpen = true;
+    ++s.shiftNumber;
+    s.shiftOpened = when;
+    s.receipts = 0;
+    s.shift = Counters();
+    FiscalDocument(when);
+    CountDocument(5);
+    res_.changed = true;
+
+    std::string oper = f.Text(3);
+    Tape t;
+    Head(t, u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ");
+    t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
+    t.Pair(u8"КАССИР", oper.substr(0, oper.find('|')));
+    for (size_t k = 4; k <= 6; ++k)
+        if (!f.Raw(k).empty())
+            t.Text(f.Text(k));
+    Foot(t, when, true);
+    Paper(t);
+    return 0;
+}
+
+uint8_t Command::Register()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedFields(10))
+        return e;
+    if (s.phase != kPhaseReady && s.phase != kPhaseFiscal)
+        return kErrPhase;
+    if (s.shiftOpen)
+        return kErrCloseShift;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    uint32_t tax;
+    if (!ReadHexLE(f.Raw(5), 1, tax))
+        return kErrField;
+    if (s.Registered() && s.reregistrationsLeft == 0)
+        return 0x45;
+    if (uint8_t e = NeedPaper())
+        return e;
+    bool again = s.Registered();
+    std::string when = When();
+    s.user = f.Text(3);
+    s.inn = f.Text(4);
+    s.taxSystems = static_cast<uint8_t>(tax);
+    s.regNumber = f.Text(6);
+    uint32_t modes;
+    if (ReadHexLE(f.Raw(7), 2, modes) || ReadHexLE(f.Raw(7), 4, modes))
+        s.regFlags = static_cast<uint8_t>(modes);
+    if (f.Count() >= 11)
+        s.address = f.Text(11);
+    if (again)
+        --s.reregistrationsLeft;
+    s.phase = kPhaseFiscal;
+    s.regTime = when;
+    FiscalDocument(when);
+    s.regDocument = s.lastDocument;
+    res_.changed = true;
+
+    Tape t;
+    Head(t, again ? u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ" : u8"ОТЧЕТ О РЕГИСТРАЦИИ");
+    t.Pair(u8"СНО", HexB(s.taxSystems));
+    Foot(t, when, true);
+    Paper(t);
+    return 0;
+}
+
+uint8_t Command::OpenDocument()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedFields(4))
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    if (uint8_t e = NeedShift())
+        return e;
+    uint32_t type;
+    if (!ReadHexLE(f.Raw(3), 1, type))
+        return kErrField;
+    if (type < 1 || type > 4)
+        return kErrRange;
+    std::string oper = f.Text(4);
+    s.docType = static_cast<uint8_t>(type);
+    s.docOperator = oper.substr(0, oper.find('|'));
+    s.items.clear();
+    s.docLines.clear();
+    for (int64_t &p : s.payments)
+        p = 0;
+    res_.changed = true;
+    return 0;
+}
+
+uint8_t Command::AddItem()
+{
+    if (uint8_t e = NeedFields(4))
+        return e;
+    if (uint8_t e = NeedDocument())
+        return e;
+    ReceiptItem item;
+    item.name = f.Text(1);
+    if (!ParseAmount(f.Raw(3), item.price) || !ParseQuantity(f.Raw(4), item.quantity))
+        return kErrField;
+    if (item.price < 0)
+        return kErrNegativeSum;
+    if (!LineSum(item.price, item.quantity, item.sum) || s.DocTotal() + item.sum > kMaxAmount)
+        return 0x10;
+    if (s.items.size() >= 1000)
+        return 0x7E;
+    s.items.push_back(item);
+    res_.changed = true;
+    Data(AmountText(item.sum));
+    Data(AmountText(s.DocTotal()));
+    return 0;
+}
+
+uint8_t Command::Subtotal()
+{
+    if (uint8_t e = NeedDocument())
+        return e;
+    Data(AmountText(s.DocTotal()));
+    return 0;
+}
+
+uint8_t Command::AddPayment()
+{
+    if (uint8_t e = NeedFields(2))
+        return e;
+    if (uint8_t e = NeedDocument())
+        return e;
+    uint32_t type;
+    int64_t sum;
+    if (!ReadHexLE(f.Raw(1), 1, type) || !ParseAmount(f.Raw(2), sum))
+        return kErrField;
+    if (type >= kPaymentTypes)
+        return kErrPaymentIndex;
+    if (sum <= 0)
+        return kErrNegativeSum;
+    int64_t paid = 0;
+    for (int64_t p : s.payments)
+        paid += p;
+    if (paid + sum > kMaxAmount)
+        return 0x10;
+    s.payments[type] += sum;
+    paid += sum;
+    res_.changed = true;
+    int64_t left = s.DocTotal() - paid;
+    Data(AmountText(left > 0 ? left : 0));
+    return 0;
+}
+
+uint8_t Command::CloseDocument()
+{
+    if (uint8_t e = NeedDocument())
+        return e;
+    int64_t total = s.DocTotal(), paid = 0;
+    for (int64_t p : s.payments)
+        paid += p;
+    if (s.items.empty() || paid < total)
+        return kErrDocState;
+    // change comes out of the cash only
+    int64_t change = paid - total;
+    if (change > s.payments[0])
+        return kErrDocState;
+    int op = s.docType - 1;
+    int64_t cash = s.payments[0] - change;
+    bool cashOut = op == 1 || op == 2; // returns of income and expenses pay out
+    if (cashOut && cash > s.drawer)
+        return kErrDrawer;
+    if (uint8_t e = NeedPaper())
+        return e;
+    std::string when = NowText(); // the receipt carries no time: the controller's clock
+    for (int p = 0; p < kPaymentTypes; ++p) {
+        int64_t v = p == 0 ? cash : s.payments[p];
+        s.shift.sums[op][p] = AddCapped(s.shift.sums[op][p], v);
+    }
+    s.running[op] = AddCapped(s.running[op], total);
+    s.drawer = AddCapped(s.drawer, cashOut ? -cash : cash);
+    ++s.receipts;
+    FiscalDocument(when);
+    CountDocument(1);
+    ++s.shift.documents[8 + op];
+
+    Tape t;
+    Head(t, u8"КАССОВЫЙ ЧЕК");
+    t.Center(kReceiptNames[op]);
+    t.Pair(u8"ЧЕК", std::to_string(s.receipts));
+    t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
+    t.Pair(u8"КАССИР", s.docOperator);
+    for (const ReceiptItem &i : s.items) {
+        t.Text(i.name);
+        t.Pair("  " + QuantityText(i.quantity) + " x " + AmountText(i.price), "=" + AmountText(i.sum));
+    }
+    for (const std::string &l : s.docLines)
+        t.Text(l);
+    t.Pair(u8"ИТОГ", "=" + AmountText(total));
+    for (int p = 0; p < kPaymentTypes; ++p)
+        if (s.payments[p])
+            t.Pair(p < 5 ? std::string(kPaymentNames[p]) : u8"ОПЛАТА " + std::to_string(p), "=" + AmountText(s.payments[p]));
+    if (change)
+        t.Pair(u8"СДАЧА", "=" + AmountText(change));
+    Foot(t, when, true);
+    Paper(t);
+
+    Data(HexD(s.lastDocument));
+    Data(HexD(0x10000000u + s.lastDocument)); // the fiscal sign
+    s.docType = 0;
+    s.items.clear();
+    s.docLines.clear();
+    for (int64_t &p : s.payments)
+        p = 0;
+    res_.changed = true;
+    return 0;
+}
+
+uint8_t Command::CancelDocument()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedDocument())
+        return e;
+    s.docType = 0;
+    s.items.clear();
+    s.docLines.clear();
+    for (int64_t &p : s.payments)
+        p = 0;
+    ++s.shift.documents[2];
+    res_.changed = true;
+    if (!paperOut_) { // the cancel goes through without paper; only the tape misses it
+        Tape t;
+        t.Rule();
+        t.Center(u8"ЧЕК АННУЛИРОВАН");
+        t.Pair(u8"ДАТА", Readable(When()));
+        t.Rule();
+        Paper(t);
+    }
+    return 0;
+}
+
+uint8_t Command::PrintText()
+{
+    if (uint8_t e = NeedFields(1))
+        return e;
+    if (uint8_t e = NeedDocument())
+        return e;
+    if (s.docLines.size() >= 1000)
+        return 0x24;
+    s.docLines.push_back(f.Text(1));
+    res_.changed = true;
+    return 0;
+}
+
+uint8_t Command::Resume()
+{
+    if (paperOut_)
+        return kErrNoPaper;
+    if (s.resumeNeeded) {
+        s.resumeNeeded = false;
+        res_.changed = true;
+    }
+    return 0;
+}
+
+uint8_t Command::ShiftReport()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    if (uint8_t e = NeedShift())
+        return e;
+    if (uint8_t e = NeedPaper())
+        return e;
+    CountDocument(5);
+    res_.changed = true;
+    Tape t;
+    Head(t, u8"ОТЧЕТ БЕЗ ГАШЕНИЯ");
+    t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
+    ShiftTotals(t);
+    Foot(t, When(), false);
+    Paper(t);
+    return 0;
+}
+
+uint8_t Command::CloseShift()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedFields(3))
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    if (uint8_t e = NeedShift())
+        return e;
+    bool print = f.Raw(6) != "00";
+    if (print)
+        if (uint8_t e = NeedPaper())
+            return e;
+    std::string when = When();
+    FiscalDocument(when);
+    CountDocument(5);
+    s.shiftOpen = false;
+    res_.changed = true;
+    if (print) {
+        std::string oper = f.Text(3);
+        Tape t;
+        Head(t, u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ");
+        t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
+        t.Pair(u8"КАССИР", oper.substr(0, oper.find('|')));
+        ShiftTotals(t);
+        t.Pair(u8"НЕПЕРЕДАННЫХ ФД", std::to_string(s.ofdWaiting));
+        Foot(t, when, true);
+        Paper(t);
+    }
+    return 0;
+}
+
+uint8_t Command::Cash(bool in)
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedFields(3))
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    if (uint8_t e = NeedNoDocument())
+        return e;
+    if (uint8_t e = NeedShift())
+        return e;
+    int64_t sum;
+    if (!ParseAmount(f.Raw(3), sum))
+        return kErrField;
+    if (sum <= 0)
+        return kErrNegativeSum;
+    if (in && s.drawer + sum > kMaxAmount)
+        return 0x10;
+    if (!in && sum > s.drawer)
+        return kErrDrawer;
+    if (uint8_t e = NeedPaper())
+        return e;
+    int64_t before = s.drawer;
+    s.drawer = AddCapped(s.drawer, in ? sum : -sum);
+    int64_t &moved = in ? s.shift.deposits : s.shift.withdrawals;
+    moved = AddCapped(moved, sum);
+    CountDocument(in ? 14 : 15);
+    res_.changed = true;
+    Tape t;
+    Head(t, in ? u8"ВНЕСЕНИЕ" : u8"ВЫПЛАТА");
+    t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
+    if (!f.Raw(4).empty())
+        t.Pair(u8"КАССИР", f.Text(4));
+    t.Pair(u8"СУММА", "=" + AmountText(sum));
+    t.Pair(u8"НАЛИЧНЫХ В КАССЕ", "=" + AmountText(s.drawer));
+    Foot(t, When(), false);
+    Paper(t);
+    Data(AmountText(before));
+    Data(AmountText(s.drawer));
+    return 0;
+}
+
+uint8_t Command::MoneyTotals()
+{
+    if (uint8_t e = NeedDateTime())
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    // cash, cashless, advance, credit, other (types 4 to 15 together)
+    int64_t by[5][4] = {};
+    for (int op = 0; op < 4; ++op)
+        for (int p = 0; p < kPaymentTypes; ++p)
+            by[p < 4 ? p : 4][op] += s.shift.sums[op][p];
+    int64_t total[4] = {};
+    for (int k = 0; k < 5; ++k)
+        for (int op = 0; op < 4; ++op) {
+            Data(AmountText(by[k][op]));
+            total[op] += by[k][op];
+        }
+    for (int op = 0; op < 4; ++op)
+        Data(AmountText(total[op]));
+    Data(AmountText(s.shift.deposits));
+    Data(AmountText(s.shift.withdrawals));
+    Data(AmountText(s.drawer));
+    return 0;
+}
+
+uint8_t Command::PaymentTotals()
+{
+    if (uint8_t e = NeedFields(1))
+        return e;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    uint32_t p;
+    if (!ReadHexLE(f.Raw(1), 1, p))
+        return kErrField;
+    if (p >= kPaymentTypes)
+        return kErrPaymentIndex;
+    for (int op = 0; op < 4; ++op)
+        Data(AmountText(s.shift.sums[op][p]));
+    return 0;
+}
+
+uint8_t Command::ShiftTotals()
+{
+    if (uint8_t e = NeedRegistered())
+        return e;
+    for (int op = 0; op < 4; ++op) {
+        int64_t sum = 0;
+        for (int p = 0; p < kPaymentTypes; ++p)
+            sum += s.shift.sums[op][p];
+        Data(AmountText(sum));
+    }
+    Data(AmountText(0)); // corrections of income and of expense
+    Data(AmountText(0));
+    Data(AmountText(s.shift.deposits));
+    Data(AmountText(s.shift.withdrawals));
+    Data(AmountText(s.drawer));
+    for (int op = 0; op < 4; ++op)
+        Data(AmountText(s.running[op]));
+    Data(AmountText(0));
+    Data(AmountText(0));
+    return 0;
+}
+
+uint8_t Command::DocCounters()
+{
+    if (uint8_t e = NeedRegistered())
+        return e;
+    for (uint16_t c : s.shift.documents)
+        Data(HexW(c));
+    return 0;
+}
+
+uint8_t Command::DateTime()
+{
+    std::string now = NowText();
+    Data(now.substr(0, 6));
+    Data(now.substr(6, 4));
+    return 0;
+}
+
+uint8_t Command::PaymentType()
+{
+    if (uint8_t e = NeedFields(1))
+        return e;
+    uint32_t p;
+    if (!ReadHexLE(f.Raw(1), 1, p))
+        return kErrField;
+    if (p >= kPaymentTypes)
+        return kErrPaymentIndex;
+    Data(HexB(p));
+    Data(p < 5 ? std::string(kPaymentNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p));
+    Data(HexB(0));
+    Data(HexB(p == 0 ? 1 : 0)); // change is given from cash only
+    Data(HexB(0));
+    Data(HexB(0x0F));
+    Data("1.00");
+    Data(HexW(p == 0 ? 1031 : p == 1 ? 1081 : p == 2 ? 1215 : p == 3 ? 1216 : 1217));
+    return 0;
+}
+
+uint8_t Command::WorkModes()
+{
+    Data(HexW(s.workModes));
+    Data(HexW(s.workParam2));
+    Data(HexW(s.lineFeeds));
+    Data(HexW(s.workParam3));
+    return 0;
+}
+
+uint8_t Command::RegParam()
+{
+    if (uint8_t e = NeedFields(1))
+        return e;
+    uint32_t tag;
+    if (!ReadHexLE(f.Raw(1), 2, tag))
+        return kErrField;
+    if (uint8_t e = NeedRegistered())
+        return e;
+    switch (tag) {
+    case 1062: Data(HexB(s.taxSystems)); return 0;
+    case 1057: Data(HexB(s.agents)); return 0;
+    case 1209: Data(HexB(s.ffd)); return 0;
+    case 1290: Data(HexD(s.markingFlags)); return 0;
+    case 1037: Data(s.regNumber); return 0;
+    case 1018: Data(s.inn); return 0;
+    case 1048: Data(s.user); return 0;
+    default: return kErrNoData;
+    }
+}
+
+uint8_t Command::RegTotals()
+{
+    if (uint8_t e = NeedRegistered())
+        return e;
+    Data(s.regTime);                       // 5
+    Data(s.inn);                           // 6
+    Data(s.regNumber);                     // 7
+    Data(HexB(s.taxSystems));              // 8
+    Data(HexB(s.regFlags));                // 9
+    Data(HexD(s.regDocument));             // 10
+    Data(HexD(0x20000000u + s.regDocument)); // 11 the fiscal sign
+    if (s.ffd >= 3) {
+        Data("");                          // 12, 13
+        Data("");
+        Data(HexD(0));                     // 14 reason codes
+    }
+    return 0;
+}
+
+} // namespace
+
+DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
+{
+    DriveResult res;
+    Command c(*this, req, paperOut, rep, res);
+    uint8_t error = c.Run(req.code);
+    if (!res.answered)
+        return res;
+    if (error) {
+        rep.data.clear();
+        res.paper.clear();
+        char b[48];
+        std::snprintf(b, sizeof b, "refused with error %02X", error);
+        res.note = b;
+    }
+    rep.error = error;
+    rep.detail = 0;
+    rep.fatal = state.FatalStatus();
+    rep.status = state.CurrentStatus(session);
+    return res;
+}
+
+// ---- the state file ----
+
+namespace {
+
+void Put(std::string &o, const char *key, const std::string &v, bool last = false)
+{
+    o += "  " + JsonString(key) + ": " + v + (last ? "\n" : ",\n");
+}
+
+std::string Str(const std::string &v)
+{
+    return JsonString(v);
+}
+
+std::string Num(int64_t v)
+{
+    return std::to_string(v);
+}
+
+std::string Bool(bool v)
+{
+    return v ? "true" : "false";
+}
+
+std::string Amounts(const int64_t *v, int n)
+{
+    std::string o = "[";
+    for (int i = 0; i < n; ++i)
+        o += (i ? ", " : "") + JsonString(AmountText(v[i]));
+    return o + "]";
+}
+
+// Reads members of a JSON object into fields of the state.
+class StateReader {
+public:
+    StateReader(const JsonValue &o, std::string &why) : o_(o), why_(why) {}
+
+    template <typename T> void Int(const char *key, T &out, int64_t lo, int64_t hi)
+    {
+        const JsonValue *v = o_.Find(key);
+        if (!v)
+            return;
+        if (v->type != JsonValue::Number || v->number < lo || v->number > hi)
+            return Bad(key);
+        out = static_cast<T>(v->number);
+    }
+    void Flag(const char *key, bool &out)
+    {
+        const JsonValue *v = o_.Find(key);
+        if (!v)
+            return;
+        if (v->type != JsonValue::Bool)
+            return Bad(key);
+        out = v->boolean;
+    }
+    void Text(const char *key, std::string &out)
+    {
+        const JsonValue *v = o_.Find(key);
+        if (!v)
+            return;
+        if (v->type != JsonValue::String || v->text.size() > 1024)
+            return Bad(key);
+        out = v->text;
+    }
+    void Amount(const char *key, int64_t &out) { AmountOf(o_.Find(key), key, out); }
+    void AmountOf(const JsonValue *v, const char *key, int64_t &out)
+    {
+        if (!v)
+            return;
+        int64_t a;
+        if (v->type != JsonValue::String || !ParseStoredAmount(v->text, a))
+            return Bad(key);
+        out = a;
+    }
+    void Amounts(const char *key, int64_t *out, int n)
+    {
+        const JsonValue *v = o_.Find(key);
+        if (!v)
+            return;
+        if (v->type != JsonValue::Array || v->items.size() != static_cast<size_t>(n))
+            return Bad(key);
+        for (int i = 0; i < n; ++i)
+            AmountOf(&v->items[i], key, out[i]);
+    }
+    void Bad(const char *key)
+    {
+        if (why_.empty())
+            why_ = std::string("bad member \"") + key + "\"";
+    }
+
+private:
+    const JsonValue &o_;
+    std::string &why_;
+};
+
+const char *const kOpKeys[4] = {"income", "income_return", "expense", "expense_return"};
+
+} // namespace
+
+std::string DriveState::ToJson() const
+{
+    std::string o = "{\n";
+    Put(o, "phase", Num(phase));
+    Put(o, "registered", Bool(Registered()));
+    Put(o, "model", Str(model));
+    Put(o, "controller", Str(controller));
+    Put(o, "serial", Str(serial));
+    Put(o, "fn_number", Str(fnNumber));
+    Put(o, "firmware", Str(firmware));
+    Put(o, "fn_version", Str(fnVersion));
+    Put(o, "valid_until", Str(validUntil));
+    Put(o, "reg_number", Str(regNumber));
+    Put(o, "inn", Str(inn));
+    Put(o, "user", Str(user));
+    Put(o, "address", Str(address));
+    Put(o, "reg_time", Str(regTime));
+    Put(o, "reg_document", Num(regDocument));
+    Put(o, "ffd", Num(ffd));
+    Put(o, "tax_systems", Num(taxSystems));
+    Put(o, "agents", Num(agents));
+    Put(o, "marking_flags", Num(markingFlags));
+    Put(o, "reg_flags", Num(regFlags));
+    Put(o, "reregistrations_left", Num(reregistrationsLeft));
+    Put(o, "work_modes", Num(workModes));
+    Put(o, "work_param_2", Num(workParam2));
+    Put(o, "line_feeds", Num(lineFeeds));
+    Put(o, "work_param_3", Num(workParam3));
+    Put(o, "warnings", Num(warnings));
+    Put(o, "fatal_extra", Num(fatalExtra));
+    Put(o, "key_flags", Num(keyFlags));
+    Put(o, "last_document", Num(lastDocument));
+    Put(o, "last_document_time", Str(lastDocumentTime));
+    Put(o, "ofd_waiting", Num(ofdWaiting));
+    Put(o, "notifications", Num(notifications));
+    Put(o, "shift_open", Bool(shiftOpen));
+    Put(o, "shift_number", Num(shiftNumber));
+    Put(o, "shift_opened", Str(shiftOpened));
+    Put(o, "receipts", Num(receipts));
+    std::string c = "{\n";
+    for (int op = 0; op < 4; ++op)
+        c += "    " + JsonString(kOpKeys[op]) + ": " + Amounts(shift.sums[op], kPaymentTypes) + ",\n";
+    c += "    \"deposits\": " + JsonString(AmountText(shift.deposits)) + ",\n";
+    c += "    \"withdrawals\": " + JsonString(AmountText(shift.withdrawals)) + ",\n";
+    c += "    \"documents\": [";
+    for (int i = 0; i < 16; ++i)
+        c += (i ? ", " : "") + Num(shift.documents[i]);
+    c += "]\n  }";
+    Put(o, "counters", c);
+    Put(o, "drawer", Str(AmountText(drawer)));
+    Put(o, "running", Amounts(running, 4));
+    std::string d = "{\n    \"type\": " + Num(docType) + ",\n    \"operator\": " + Str(docOperator) +
+                    ",\n    \"total\": " + Str(AmountText(DocTotal())) + ",\n    \"items\": [";
+    for (size_t i = 0; i < items.size(); ++i)
+        d += std::string(i ? "," : "") + "\n      {\"name\": " + Str(items[i].name) +
+             ", \"price\": " + Str(AmountText(items[i].price)) + ", \"quantity\": " +
+             Str(QuantityText(items[i].quantity)) + ", \"sum\": " + Str(AmountText(items[i].sum)) + "}";
+    d += "],\n    \"lines\": [";
+    for (size_t i = 0; i < docLines.size(); ++i)
+        d += (i ? ", " : "") + Str(docLines[i]);
+    d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
+    Put(o, "document", d);
+    Put(o, "resume_needed", Bool(resumeNeeded), true);
+    return o + "}\n";
+}
+
+bool DriveState::FromJson(const std::string &text, std::string *error)
+{
+    JsonValue root;
+    std::string why;
+    if (!ParseJson(text, root, &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    if (root.type != JsonValue::Object) {
+        if (error)
+            *error = "not a JSON object";
+        return false;
+    }
+    DriveState n = *this;
+    StateReader r(root, why);
+    r.Int("phase", n.phase, 0, 255);
+    r.Text("model", n.model);
+    r.Text("controller", n.controller);
+    r.Text("serial", n.serial);
+    r.Text("fn_number", n.fnNumber);
+    r.Text("firmware", n.firmware);
+    r.Text("fn_version", n.fnVersion);
+    r.Text("valid_until", n.validUntil);
+    r.Text("reg_number", n.regNumber);
+    r.Text("inn", n.inn);
+    r.Text("user", n.user);
+    r.Text("address", n.address);
+    r.Text("reg_time", n.regTime);
+    r.Int("reg_document", n.regDocument, 0, 0xFFFFFFFFll);
+    r.Int("ffd", n.ffd, 0, 255);
+    r.Int("tax_systems", n.taxSystems, 0, 255);
+    r.Int("agents", n.agents, 0, 255);
+    r.Int("marking_flags", n.markingFlags, 0, 0xFFFFFFFFll);
+    r.Int("reg_flags", n.regFlags, 0, 255);
+    r.Int("reregistrations_left", n.reregistrationsLeft, 0, 255);
+    r.Int("work_modes", n.workModes, 0, 0xFFFF);
+    r.Int("work_param_2", n.workParam2, 0, 0xFFFF);
+    r.Int("line_feeds", n.lineFeeds, 0, 0xFFFF);
+    r.Int("work_param_3", n.workParam3, 0, 0xFFFF);
+    r.Int("warnings", n.warnings, 0, 255);
+    r.Int("fatal_extra", n.fatalExtra, 0, 255);
+    r.Int("key_flags", n.keyFlags, 0, 255);
+    r.Int("last_document", n.lastDocument, 0, 0xFFFFFFFFll);
+    r.Text("last_document_time", n.lastDocumentTime);
+    r.Int("ofd_waiting", n.ofdWaiting, 0, 0xFFFF);
+    r.Int("notifications", n.notifications, 0, 0xFFFF);
+    r.Flag("shift_open", n.shiftOpen);
+    r.Int("shift_number", n.shiftNumber, 0, 0xFFFF);
+    r.Text("shift_opened", n.shiftOpened);
+    r.Int("receipts", n.receipts, 0, 0xFFFF);
+    r.Amount("drawer", n.drawer);
+    r.Amounts("running", n.running, 4);
+    r.Flag("resume_needed", n.resumeNeeded);
+    if (const JsonValue *c = root.Find("counters")) {
+        StateReader cr(*c, why);
+        for (int op = 0; op < 4; ++op)
+            cr.Amounts(kOpKeys[op], n.shift.sums[op], kPaymentTypes);
+        cr.Amount("deposits", n.shift.deposits);
+        cr.Amount("withdrawals", n.shift.withdrawals);
+        if (const JsonValue *docs = c->Find("documents")) {
+            if (docs->type != JsonValue::Array || docs->items.size() != 16)
+                cr.Bad("documents");
+            else
+                for (int i = 0; i < 16; ++i) {
+                    const JsonValue &v = docs->items[i];
+                    if (v.type != JsonValue::Number || v.number < 0 || v.number > 0xFFFF)
+                        cr.Bad("documents");
+                    else
+                        n.shift.documents[i] = static_cast<uint16_t>(v.number);
+                }
+        }
+    }
+    if (const JsonValue *d = root.Find("document")) {
+        StateReader dr(*d, why);
+        dr.Int("type", n.docType, 0, 4);
+        dr.Text("operator", n.docOperator);
+        dr.Amounts("payments", n.payments, kPaymentTypes);
+        if (const JsonValue *items = d->Find("items")) {
+            n.items.clear();
+            if (items->type != JsonValue::Array || items->items.size() > 1000)
+                dr.Bad("items");
+            else
+                for (const JsonValue &iv : items->items) {
+                    ReceiptItem it;
+                    StateReader ir(iv, why);
+                    ir.Text("name", it.name);
+                    ir.Amount("price", it.price);
+                    ir.Amount("sum", it.sum);
+                    const JsonValue *q = iv.Find("quantity");
+                    if (!q || q->type != JsonValue::String || !ParseQuantity(q->text, it.quantity))
+                        ir.Bad("quantity");
+                    if (it.price < 0 || it.price > kMaxAmount || it.sum < 0 || it.sum > kMaxAmount)
+                        ir.Bad("items");
+                    n.items.push_back(it);
+                }
+        }
+        if (const JsonValue *lines = d->Find("lines")) {
+            n.docLines.clear();
+            if (lines->type != JsonValue::Array || lines->items.size() > 1000)
+                dr.Bad("lines");
+            else
+                for (const JsonValue &lv : lines->items) {
+                    if (lv.type != JsonValue::String)
+                        dr.Bad("lines");
+                    n.docLines.push_back(lv.text);
+                }
+        }
+    }
+    if (!why.empty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    *this = n;
+    return true;
+}
+
+} // namespace kktsim
