@@ -17,10 +17,7 @@
 #include "vuUI.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidget.h"
-#if __has_include("vuMenu.h")
 #include "vuMenu.h"
-#define UI_LOADER_HAS_MENU 1
-#endif
 
 namespace {
 
@@ -220,10 +217,8 @@ vuForm *build_first_form(mxml_node_t *root, int *err)
         form = build_form(e);
     else if (mxml_node_t *c = xml_find_exact(root, "CHILDFORM"))
         form = build_form(c);
-#ifdef UI_LOADER_HAS_MENU
     else if (mxml_node_t *m = xml_find_exact(root, "MENU"))
         form = build_menu(m);
-#endif
     set_err(err, form ? UI_LOAD_OK : UI_LOAD_NOTHING);
     return form;
 }
@@ -386,7 +381,6 @@ vuForm *build_form(mxml_node_t *e)
     return form;
 }
 
-#ifdef UI_LOADER_HAS_MENU
 
 vuMenu *build_menu(mxml_node_t *e)
 {
@@ -410,11 +404,3 @@ vuMenu *build_menu(mxml_node_t *e)
     return menu;
 }
 
-#else
-
-vuMenu *build_menu(mxml_node_t *)
-{
-    return nullptr;
-}
-
-#endif

@@ -8,7 +8,6 @@
 #include "vuImage.h"
 #include "vuStatusLine.h"
 #include "vuUI.h"
-#if __has_include("vuStatusObject.h")
 #include "vuBatLevel.h"
 #include "vuClock.h"
 #include "vuImagesObject.h"
@@ -16,10 +15,7 @@
 #include "vuProgressObject.h"
 #include "vuStatusObject.h"
 #include "vuTextObject.h"
-#define UI_LOADER_HAS_STATUS_OBJECTS 1
-#endif
 
-#ifdef UI_LOADER_HAS_STATUS_OBJECTS
 
 namespace {
 
@@ -217,51 +213,3 @@ void apply_status_values(vuStatusLine *line, mxml_node_t *element)
             apply_content(o, c);
 }
 
-#else
-
-// The status objects are not part of the toolkit yet: a status line is built
-// without them.
-vuStatusLine *build_status_line(mxml_node_t *e)
-{
-    if (!e)
-        return nullptr;
-    uint16_t height = static_cast<uint16_t>(parse_coord(xml_attr(e, "height"), vuUI::GetHeight()));
-    vuStatusLine *line = new vuStatusLine(height, static_cast<uint16_t>(xml_number(e, "options")));
-    if (xml_has(e, "color"))
-        line->SetColor(xml_color(e, "color"));
-    return line;
-}
-
-vuTextObject *build_text_object(mxml_node_t *)
-{
-    return nullptr;
-}
-
-vuClock *build_clock(mxml_node_t *)
-{
-    return nullptr;
-}
-
-vuImagesObject *build_images_object(mxml_node_t *)
-{
-    return nullptr;
-}
-
-vuProgressObject *build_progress_object(mxml_node_t *)
-{
-    return nullptr;
-}
-
-vuBatLevel *build_bat_level(mxml_node_t *)
-{
-    return nullptr;
-}
-
-vuNetLevel *build_net_level(mxml_node_t *)
-{
-    return nullptr;
-}
-
-void apply_status_values(vuStatusLine *, mxml_node_t *) {}
-
-#endif

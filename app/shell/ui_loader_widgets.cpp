@@ -18,12 +18,9 @@
 #include "vuMultiLine.h"
 #include "vuStatic.h"
 #include "vuWidget.h"
-#if __has_include("vuMenu.h")
 #include "vuMenu.h"
 #include "vuMenuBox.h"
 #include "vuMenuItem.h"
-#define UI_LOADER_HAS_MENU 1
-#endif
 #if __has_include("vuInput.h")
 #include "vuInput.h"
 #define UI_LOADER_HAS_INPUT 1
@@ -158,7 +155,6 @@ void add_utf8_child(mxml_node_t *parent, const char *name, const char *cp1251)
     add_text_child(parent, name, utf8);
 }
 
-#ifdef UI_LOADER_HAS_MENU
 // SELECTED, TEXT (when the selected item has a text) and VALUE of a menu or
 // a menu box.
 template <class MenuLike> void save_menu_state(MenuLike *m, mxml_node_t *parent)
@@ -173,7 +169,6 @@ template <class MenuLike> void save_menu_state(MenuLike *m, mxml_node_t *parent)
     std::snprintf(number, sizeof number, "%li", ext ? static_cast<long>(ext->tag) : 0L);
     add_text_child(parent, "VALUE", number);
 }
-#endif
 
 } // namespace
 
@@ -199,7 +194,6 @@ char *ui_element_text(mxml_node_t *element, char *buf, unsigned size)
 
 void add_menu_item(mxml_node_t *item, vuViewObject *owner, uint16_t defaultFont)
 {
-#ifdef UI_LOADER_HAS_MENU
     MENU_ITEM_EXT record;
     std::memset(&record, 0, sizeof record);
     record.selectOnReset = u8(item, "select");
@@ -229,11 +223,6 @@ void add_menu_item(mxml_node_t *item, vuViewObject *owner, uint16_t defaultFont)
         static_cast<vuMenuBox *>(owner)->AddItemExt(&record, image, font, name);
     else
         vuImage::Destroy(image);
-#else
-    (void)item;
-    (void)owner;
-    (void)defaultFont;
-#endif
 }
 
 // ---- pictures -----------------------------------------------------------------------------
@@ -386,7 +375,6 @@ vuPatternInput *build_pattern_input(mxml_node_t *, uint8_t)
 }
 #endif
 
-#ifdef UI_LOADER_HAS_MENU
 vuMenuBox *build_menubox(mxml_node_t *e, uint8_t resize)
 {
     int16_t x, y;
@@ -408,12 +396,6 @@ vuMenuBox *build_menubox(mxml_node_t *e, uint8_t resize)
     apply_menu_layout(box, e);
     return box;
 }
-#else
-vuMenuBox *build_menubox(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-#endif
 
 #ifdef UI_LOADER_HAS_BOX
 vuCheckBox *build_checkbox(mxml_node_t *e, uint8_t resize)
@@ -463,10 +445,8 @@ vuWidget *build_widget(mxml_node_t *e, uint8_t resize, vuForm *form)
     if (xml_name_like(e, "PATTERNINPUT"))
         return build_pattern_input(e, resize);
 #endif
-#ifdef UI_LOADER_HAS_MENU
     if (xml_name_like(e, "MENUBOX"))
         return build_menubox(e, resize);
-#endif
 #ifdef UI_LOADER_HAS_BOX
     if (xml_name_like(e, "CHECKBOX"))
         return build_checkbox(e, resize);
@@ -564,12 +544,10 @@ void save_form_values(vuForm *form, mxml_node_t *element)
 {
     if (!form || !element)
         return;
-#ifdef UI_LOADER_HAS_MENU
     if (form->GetType() == VU_TYPE_MENU) {
         save_menu_state(static_cast<vuMenu *>(form), element);
         return;
     }
-#endif
     char text[64];
     for (vuViewObject *o = form->GetFirst(); o; o = form->GetNext(o)) {
         const char *name = o->GetName();
@@ -606,11 +584,9 @@ void save_form_values(vuForm *form, mxml_node_t *element)
             add_text_child(node, "SELECTED", text);
             break;
 #endif
-#ifdef UI_LOADER_HAS_MENU
         case VU_TYPE_MENU_BOX:
             save_menu_state(static_cast<vuMenuBox *>(o), node);
             break;
-#endif
         default:
             break;
         }

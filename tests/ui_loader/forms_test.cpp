@@ -14,11 +14,8 @@
 #include "vuUI.h"
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
-#if __has_include("vuMenu.h")
 #include "vuMenu.h"
 #include "vuMenuItem.h"
-#define HAVE_MENU 1
-#endif
 
 using namespace uitest;
 
@@ -202,7 +199,6 @@ TEST_F(FormsTest, WidgetsAreAddedInDocumentOrderAndUnknownOnesSkipped)
     EXPECT_EQ(names, "a;b;c;");
 }
 
-#ifdef HAVE_MENU
 
 TEST_F(FormsTest, MenuWithItems)
 {
@@ -276,6 +272,5 @@ TEST_F(FormsTest, MenuControlCodesAreItsMoves)
     EXPECT_EQ(m->GetCloseControlCode(0), 50);
 }
 
-#endif
 
 } // namespace

@@ -9,7 +9,15 @@
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_xml.h"
+#include "vuBatLevel.h"
 #include "vuButton.h"
+#include "vuClock.h"
+#include "vuImagesObject.h"
+#include "vuMenuBox.h"
+#include "vuMenuItem.h"
+#include "vuNetLevel.h"
+#include "vuProgressObject.h"
+#include "vuTextObject.h"
 #include "vuForm.h"
 #include "vuImage.h"
 #include "vuMultiLine.h"
@@ -281,6 +289,151 @@ TEST_F(WidgetsTest, StatusLineHeightOptionsAndColour)
     EXPECT_EQ(line->IsOption(3), 1);
     EXPECT_EQ(line->GetCount(), 0u);
     delete line;
+}
+
+TEST_F(WidgetsTest, StatusObjectsOfEveryKind)
+{
+    Xml xml(u8"<STATUSLINE height=\"20\" color=\"0,0,255\">"
+            u8"<TEXTOBJECT frame=\"0,0,%2500,20\" name=\"appname\" font=\"1\" justify=\"1\" border=\"1\" "
+            u8"color=\"255,0,0\" back=\"0,255,0\"><TEXT>ККТ &amp;amp; Ко</TEXT><IMAGE type=\"memicon\">1</IMAGE>"
+            u8"</TEXTOBJECT>"
+            u8"<CLOCK frame=\"60,0,50,20\" name=\"clock\"><TEXT>X</TEXT></CLOCK>"
+            u8"<IMAGESOBJECT frame=\"110,0,20,20\" name=\"anim\"><IMAGE type=\"memicon\">1</IMAGE>"
+            u8"<IMAGE type=\"memicon\">99</IMAGE><IMAGE type=\"memicon\">0</IMAGE></IMAGESOBJECT>"
+            u8"<PROGRESSOBJECT frame=\"130,0,30,20\" name=\"level\" addcolor=\"255,0,0\" warncolor=\"0,255,0\" "
+            u8"maskcolor=\"0,0,255\" textcolor=\"255,255,255\"><TEXT>50%</TEXT><IMAGE type=\"memicon\">3</IMAGE>"
+            u8"<WARNIMAGE type=\"memicon\">2</WARNIMAGE><MASKIMAGE type=\"memicon\">2</MASKIMAGE>"
+            u8"<ADDIMAGE type=\"memicon\">4</ADDIMAGE></PROGRESSOBJECT>"
+            u8"<BATLEVEL frame=\"%8000,0,%2000,20\" name=\"batlevel\"/>"
+            u8"<NETLEVEL frame=\"160,0,20,20\" name=\"netlevel\" visible=\"0\"/>"
+            u8"<TEXTOBJECT name=\"noframe\"/>"
+            u8"</STATUSLINE>");
+    vuStatusLine* line = build_status_line(xml.first());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->GetCount(), 6u);
+    EXPECT_EQ(line->GetByName("noframe"), nullptr);
+
+    auto* app = dynamic_cast<vuTextObject*>(line->GetByName("appname"));
+    ASSERT_NE(app, nullptr);
+    EXPECT_EQ(app->GetWidth(), 60); // a quarter of 240: percents, never scaled
+    EXPECT_STREQ(app->GetText(), "ККТ & Ко");
+    EXPECT_EQ(app->GetFontIndex(), 1);
+    EXPECT_EQ(app->GetFrontColor(), 0xF800);
+    EXPECT_EQ(app->GetBackColor(), 0x07E0);
+    EXPECT_TRUE(app->IsBorder());
+
+    auto* clock = dynamic_cast<vuClock*>(line->GetByName("clock"));
+    ASSERT_NE(clock, nullptr);
+    EXPECT_EQ(clock->GetType(), VU_TYPE_CLOCK);
+    EXPECT_STRNE(clock->GetText() ? clock->GetText() : "", "X"); // a clock takes no text
+
+    auto* anim = dynamic_cast<vuImagesObject*>(line->GetByName("anim"));
+    ASSERT_NE(anim, nullptr);
+    EXPECT_EQ(anim->GetImageCount(), 2u);
+
+    auto* level = dynamic_cast<vuProgressObject*>(line->GetByName("level"));
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->GetAddColor(), 0xF800);
+    EXPECT_EQ(level->GetWarnColor(), 0x07E0);
+    EXPECT_EQ(level->GetMaskColor(), 0x001F);
+    EXPECT_EQ(level->GetTextColor(), 0xFFFF);
+    EXPECT_STREQ(level->GetText(), "50%");
+    ASSERT_NE(level->GetLevelImage(), nullptr);
+    EXPECT_EQ(level->GetLevelImage()->GetWidth(), 16);
+    EXPECT_NE(level->GetWarningImage(), nullptr);
+    EXPECT_NE(level->GetMaskImage(), nullptr);
+    ASSERT_NE(level->GetAdditionImage(), nullptr);
+    EXPECT_EQ(level->GetAdditionImage()->GetWidth(), 9);
+
+    auto* bat = dynamic_cast<vuBatLevel*>(line->GetByName("batlevel"));
+    ASSERT_NE(bat, nullptr);
+    EXPECT_EQ(bat->GetType(), VU_TYPE_BAT_LEVEL);
+    EXPECT_EQ(bat->GetX(), 192);
+    auto* net = dynamic_cast<vuNetLevel*>(line->GetByName("netlevel"));
+    ASSERT_NE(net, nullptr);
+    EXPECT_EQ(net->IsVisible(), 0);
+    delete line;
+}
+
+TEST_F(WidgetsTest, StatusBackImageThatCannotBeMadeClearsTheOldOne)
+{
+    Xml xml("<STATUSLINE><TEXTOBJECT frame=\"0,0,10,10\" name=\"t\"><BACKIMAGE type=\"memicon\">1</BACKIMAGE>"
+            "<BACKIMAGE type=\"memicon\">99</BACKIMAGE></TEXTOBJECT>"
+            "<TEXTOBJECT frame=\"0,0,10,10\" name=\"u\"><BACKIMAGE type=\"memicon\">1</BACKIMAGE></TEXTOBJECT>"
+            "</STATUSLINE>");
+    vuStatusLine* line = build_status_line(xml.first());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(static_cast<vuStatusObject*>(line->GetByName("t"))->GetBackImage(), nullptr);
+    EXPECT_NE(static_cast<vuStatusObject*>(line->GetByName("u"))->GetBackImage(), nullptr);
+    // Values applied later by object name.
+    Xml values(u8"<V><t><TEXT>НОВЫЙ</TEXT></t><u><BACKIMAGE type=\"memicon\">77</BACKIMAGE></u></V>");
+    apply_status_values(line, values.first());
+    EXPECT_STREQ(static_cast<vuTextObject*>(line->GetByName("t"))->GetText(), "НОВЫЙ");
+    EXPECT_EQ(static_cast<vuStatusObject*>(line->GetByName("u"))->GetBackImage(), nullptr);
+    delete line;
+}
+
+TEST_F(WidgetsTest, MenuBoxWithItemsLayoutAndCodes)
+{
+    vuWidget* w = widget(u8"<FORM><MENUBOX frame=\"0,0,200,150\" name=\"box\" type=\"0\" options=\"x1000\" "
+                         u8"ccodes=\"1,2\" rowdelta=\"4\" rowinterval=\"2\" maxlines=\"1\">"
+                         u8"<ITEM name=\"a\" value=\"7\"><TEXT>ПЕРВЫЙ</TEXT></ITEM>"
+                         u8"<ITEM name=\"b\" font=\"0\" select=\"1\"><TEXT>ВТОРОЙ</TEXT></ITEM>"
+                         u8"</MENUBOX></FORM>",
+                         "box");
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->GetType(), VU_TYPE_MENU_BOX);
+    vuMenuBox* box = static_cast<vuMenuBox*>(w);
+    EXPECT_EQ(box->GetOptions(), 0x1000);
+    EXPECT_EQ(box->GetCount(), 2u);
+    EXPECT_EQ(box->GetRowDelta(), 4);
+    EXPECT_EQ(box->GetRowInterval(), 2);
+    box->Reset();
+    EXPECT_EQ(box->GetSelected(), 2);
+    ASSERT_NE(box->GetSelectedObject(), nullptr);
+    EXPECT_STREQ(box->GetSelectedObject()->GetName(), "b");
+    EXPECT_EQ(box->GetSelectedObject()->GetFontIndex(), 0);
+    EXPECT_STREQ(box->GetSelectedObject()->GetText(), "ВТОРОЙ");
+
+    // Its state as XML: the selection, its text in UTF-8 and its tag.
+    mxml_node_t* saved = mxmlNewElement(MXML_NO_PARENT, "saved");
+    save_form_values(form, saved);
+    mxml_node_t* node = xml_first_element(saved);
+    ASSERT_NE(node, nullptr);
+    EXPECT_STREQ(mxmlGetElement(node), "box");
+    mxml_node_t* sel = xml_first_element(node);
+    ASSERT_NE(sel, nullptr);
+    EXPECT_STREQ(mxmlGetElement(sel), "SELECTED");
+    EXPECT_STREQ(xml_text(sel), "2");
+    mxml_node_t* text = xml_next_element(sel);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(xml_text(text), u8"ВТОРОЙ");
+    mxml_node_t* value = xml_next_element(text);
+    ASSERT_NE(value, nullptr);
+    EXPECT_STREQ(mxmlGetElement(value), "VALUE");
+    EXPECT_STREQ(xml_text(value), "0");
+    mxmlDelete(saved);
+}
+
+TEST_F(WidgetsTest, MenuStateIsSavedAsSelectionTextAndTag)
+{
+    vuForm* f = loadForm(u8"<MENU><ITEM name=\"a\" value=\"x10\"><TEXT>А</TEXT></ITEM>"
+                         u8"<ITEM name=\"b\" value=\"99\"/></MENU>");
+    ASSERT_NE(f, nullptr);
+    f->Reset();
+    mxml_node_t* saved = mxmlNewElement(MXML_NO_PARENT, "saved");
+    save_form_values(f, saved);
+    mxml_node_t* sel = xml_first_element(saved);
+    ASSERT_NE(sel, nullptr);
+    EXPECT_STREQ(mxmlGetElement(sel), "SELECTED");
+    EXPECT_STREQ(xml_text(sel), "1");
+    mxml_node_t* text = xml_next_element(sel);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(xml_text(text), u8"А");
+    mxml_node_t* value = xml_next_element(text);
+    ASSERT_NE(value, nullptr);
+    EXPECT_STREQ(xml_text(value), "16");
+    mxmlDelete(saved);
 }
 
 // ---- form state ------------------------------------------------------------------------------
