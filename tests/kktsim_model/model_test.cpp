@@ -433,6 +433,28 @@ TEST_F(ModelTest, PaperOutRefusesPrintingUntilResumedWithPaper)
     EXPECT_EQ(Titles(Paper()), std::vector<std::string>{u8"ОТЧЕТ БЕЗ ГАШЕНИЯ"});
 }
 
+TEST_F(ModelTest, ACopyPrintsTheLastDocumentAgain)
+{
+    Start("registered.scn", "drive shift open 1\n");
+    const uint8_t copy[2] = {0x10, 'C'};
+    uint8_t kind, status;
+    ASSERT_EQ(ServiceSendFrame(copy, 2), 0);
+    ASSERT_EQ(ServiceReceive(&kind, &status, 1, 500), 1);
+    EXPECT_EQ(Paper(), "") << "nothing printed yet: nothing to copy";
+
+    TMCommand c;
+    ASSERT_GT(c.CashIn("7.00", nullptr), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    std::string once = Paper();
+    ASSERT_EQ(ServiceSendFrame(copy, 2), 0);
+    ASSERT_EQ(ServiceReceive(&kind, &status, 1, 500), 1);
+    std::string twice = Paper();
+    ASSERT_GT(twice.size(), once.size());
+    EXPECT_NE(twice.find(u8"КОПИЯ", once.size()), std::string::npos);
+    EXPECT_EQ(twice.substr(twice.size() - once.size()), once);
+    EXPECT_EQ(sim_->Drive().shift.deposits, 700) << "a copy counts nothing";
+}
+
 TEST_F(ModelTest, WorkModeBit10NeedsNoResume)
 {
     // with bit 0x10 the program sends no 0x1D before a resend: the model

@@ -979,11 +979,22 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
         std::snprintf(b, sizeof b, "refused with error %02X", error);
         res.note = b;
     }
+    if (!res.paper.empty())
+        lastPaper = res.paper;
     rep.error = error;
     rep.detail = 0;
     rep.fatal = state.FatalStatus();
     rep.status = state.CurrentStatus(session);
     return res;
+}
+
+std::string Drive::Copy() const
+{
+    if (lastPaper.empty())
+        return std::string();
+    Tape t;
+    t.Center(u8"КОПИЯ");
+    return t.Str() + lastPaper;
 }
 
 // ---- the state file ----

@@ -128,10 +128,13 @@ class Drive {
 public:
     DriveState state;
     bool session = false; // start of session received since the stand-in started
+    std::string lastPaper; // the last document printed (for a copy); not kept in the file
 
     // Answers one request (fields as sent, CP866). paperOut: the printer's
     // paper is out. Fills rep's statuses, error and data (CP866).
     DriveResult Answer(const Request &req, bool paperOut, Reply &rep);
+    // The tape of a copy of the last document; empty when there is none.
+    std::string Copy() const;
 
     // Width of the receipt tape in characters.
     static const size_t kTapeWidth = 32;

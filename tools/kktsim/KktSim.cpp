@@ -318,6 +318,12 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
             status = scenario_.mode == Mode::Update ? 'C' : scenario_.mode == Mode::Service ? 0x04 : 0x00;
         else if (c == '0')
             status = Ready() ? 0x28 : 0x00;
+        if (c == 'C' && scenario_.drive && driveStarted_ && !scenario_.paperOut) {
+            // a copy of the last document the drive printed
+            std::string copy = drive_.Copy();
+            if (!copy.empty() && !AppendFile(PaperPath(), copy))
+                Journal("event", 0, nullptr, 0, ",\"note\":\"paper log not written\"");
+        }
         Send(2, std::string{1, static_cast<char>(status)});
         return;
     }
