@@ -190,3 +190,27 @@ TEST_F(ModelTest, StateWrittenByOneStandInIsReadByTheNext)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ModelTest, ADamagedStateFileIsSetAsideNotOverwritten)
+{
+    std::string dir = root_ + "/data/kktsim";
+    ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
+    {
+        std::ofstream(dir + "/drive.json") << "{\"shift_open\": maybe}";
+    }
+    Start();
+    TMCommand c;
+    ASSERT_GT(c.OpenShift("И", "", "", "", ""), 0);
+    EXPECT_EQ(Exec(c).error, 0) << "the scenario's new drive, shift closed";
+    EXPECT_EQ(ReadFile(dir + "/drive.json.damaged"), "{\"shift_open\": maybe}");
+    EXPECT_TRUE(sim_->Drive().shiftOpen);
+    bool noted = false;
+    std::ifstream journal(sim_->JournalPath());
+    for (std::string line; std::getline(journal, line);)
+        noted = noted || line.find("drive state not read") != std::string::npos;
+    EXPECT_TRUE(noted) << "the journal says why";
+}
+
+} // namespace

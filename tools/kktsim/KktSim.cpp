@@ -355,8 +355,8 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
         DriveResult modelled;
         if (it == scenario_.answers.end() && scenario_.drive) {
             std::string why;
-            if (!driveStarted_ && !StartDriveLocked(&why))
-                note = "drive state not read (" + why + "): a new drive; ";
+            if (!driveStarted_ && !StartDriveLocked(&why, true))
+                note = "drive state not read (" + why + "), set aside: a new drive; ";
             modelled = drive_.Answer(req, scenario_.paperOut, rep);
             note += modelled.note;
         }
@@ -642,7 +642,7 @@ void Simulator::Journal(const std::string &dir, long type, const uint8_t *text, 
     std::fflush(journal_);
 }
 
-bool Simulator::StartDriveLocked(std::string *error)
+bool Simulator::StartDriveLocked(std::string *error, bool setAside)
 {
     driveStarted_ = true;
     drive_ = kktsim::Drive();
@@ -656,6 +656,13 @@ bool Simulator::StartDriveLocked(std::string *error)
             if (error)
                 *error = statePath_ + ": " + why;
             Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state not read: " + why));
+            if (setAside) {
+                std::rename(statePath_.c_str(), (statePath_ + ".damaged").c_str());
+                drive_.state = scenario_.driveState;
+                SaveDrive();
+            } else {
+                driveStarted_ = false; // nothing overwrites the file
+            }
             return false;
         }
         Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state read from " + statePath_));
@@ -689,7 +696,7 @@ bool Simulator::SaveDrive()
 bool Simulator::StartDrive(std::string *error)
 {
     std::lock_guard<std::mutex> lock(mu_);
-    return StartDriveLocked(error);
+    return StartDriveLocked(error, false);
 }
 
 void Simulator::ForgetDrive()
@@ -703,7 +710,7 @@ DriveState Simulator::Drive()
 {
     std::lock_guard<std::mutex> lock(mu_);
     if (scenario_.drive && !driveStarted_)
-        StartDriveLocked(nullptr);
+        StartDriveLocked(nullptr, true);
     return drive_.state;
 }
 
@@ -712,7 +719,7 @@ void Simulator::UpdateDrive(const std::function<void(DriveState &)> &change)
     std::lock_guard<std::mutex> lock(mu_);
     scenario_.drive = true;
     if (!driveStarted_)
-        StartDriveLocked(nullptr);
+        StartDriveLocked(nullptr, true);
     change(drive_.state);
     SaveDrive();
 }

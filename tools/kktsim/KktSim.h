@@ -105,7 +105,9 @@ private:
     void Handle(long type, const uint8_t *text, size_t n);
     void HandleRequest(const uint8_t *text, size_t n);
     void HandleFrame(const uint8_t *data, size_t n);
-    bool StartDriveLocked(std::string *error);
+    // setAside: a state file that cannot be read is renamed to
+    // "<file>.damaged" (kept for people) and the drive starts new.
+    bool StartDriveLocked(std::string *error, bool setAside);
     bool SaveDrive();
     void HandlePrint(const uint8_t *text, size_t n);
     void HandleLog(const uint8_t *text, size_t n);
