@@ -2,7 +2,8 @@
 # Installs what is missing, builds every configuration and runs every test:
 #   1. Debug build, all tests;
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build, all tests;
-#   3. clang/libFuzzer build, each fuzz target for a few seconds.
+#   3. ThreadSanitizer build of the thread-mode UI tests;
+#   4. clang/libFuzzer build, each fuzz target for a few seconds.
 # FUZZ_SECONDS (default 5) sets the fuzzing time per target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +25,9 @@ configure_and_test build/debug -DCMAKE_BUILD_TYPE=Debug
 
 echo "== sanitizer build and tests"
 configure_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_SANITIZE=ON -DCASHDESK_BENCH=OFF
+
+echo "== thread sanitizer: UI thread tests"
+scripts/tsan.sh
 
 echo "== fuzz targets (${fuzz_seconds}s each)"
 CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCASHDESK_FUZZ=ON >/dev/null
