@@ -427,3 +427,21 @@ TEST_F(MenuDrawing, NothingToDraw)
     EXPECT_EQ(box(SENTINEL).w(), SW) << "nothing drawn";
     EXPECT_EQ(box(SENTINEL).h(), SH);
 }
+
+TEST_F(MenuLayout, RowsOfNoHeightAndFontsWithoutCells)
+{
+    // Items in an empty font slot: no font height or width to go by.
+    vuMenu* m = makeMenu(VU_MENU_GRID, 0);
+    m->SetRowDelta(0)->SetRowInterval(0)->SetMaxLines(0);
+    for (int i = 0; i < 5; ++i)
+        m->AddItem("some words to break", nullptr, 0, 9);
+    m->Reset();
+    EXPECT_EQ(m->GetRow(), 0);
+    EXPECT_EQ(m->GetLines(), 1) << "nothing counted without cells";
+    EXPECT_EQ(m->GetSelected(), 1);
+    EXPECT_EQ(touch(m, VU_PHASE_DOWN, 0, 20, 20), 0) << "no row to hit";
+    EXPECT_EQ(press(m, '7'), 0) << "a page of no rows";
+    EXPECT_EQ(press(m, '8'), 2);
+    EXPECT_EQ(m->GetSelected(), 4);
+    EXPECT_EQ(m->DrawWidgets(fb()), 0);
+}
