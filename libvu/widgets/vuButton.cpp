@@ -6,7 +6,9 @@
 #include "vuColor.h"
 #include "vuEvent.h"
 #include "vuFrameBuffer.h"
+#include "vuIPInput.h"
 #include "vuImage.h"
+#include "vuInput.h"
 #include "vuMultiLine.h"
 #include "vuStatic.h"
 #include "vuUI.h"
@@ -155,10 +157,13 @@ void vuButton::setWidgetValue()
     case VU_TYPE_MULTI_LINE:
         static_cast<vuMultiLine*>(slave)->SetValue(slaveValue);
         break;
-    // Entry fields take the value through their own setters:
-    // VU_TYPE_INPUT and VU_TYPE_PATTERN_INPUT -> vuInput::SetValue,
-    // VU_TYPE_IP_INPUT -> vuIPInput::SetIPtext. They are dispatched here
-    // together with those classes.
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+        static_cast<vuInput*>(slave)->SetValue(slaveValue);
+        break;
+    case VU_TYPE_IP_INPUT:
+        static_cast<vuIPInput*>(slave)->SetIPtext(slaveValue);
+        break;
     default:
         break;
     }

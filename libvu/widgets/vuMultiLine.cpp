@@ -10,6 +10,7 @@
 #include "vuForm.h"
 #include "vuFrameBuffer.h"
 #include "vuKeyScheme.h"
+#include "vuMultiTap.h"
 #include "vuTouchPad.h"
 #include "vuUI.h"
 #include "vuViewContainerObject.h"
@@ -19,8 +20,8 @@
 namespace {
 
 const uint32_t kEditSpare = 128;   // spare bytes an editable buffer keeps
-const uint32_t kTapWindowMs = 799; // the same key within this cycles letters
-const uint32_t kCommitMs = 800;    // an open letter is committed after this
+const uint32_t kTapWindowMs = VU_MULTI_TAP_MS; // the same key within this cycles letters
+const uint32_t kCommitMs = VU_MULTI_TAP_MS + 1;   // an open letter is committed after this
 
 uint32_t textLength(const char* text)
 {
@@ -573,32 +574,8 @@ int vuMultiLine::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
 
 int vuMultiLine::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 {
-    if (!fb || !pendingKey || !(options & VU_ML_HINT))
-        return 0;
-    vuFont* F = fb->GetFont(font);
-    if (!F || !F->GetWidth() || !F->GetHeight())
-        return 0;
-    const char* row = vuKeyScheme::getKeyScheme(keyScheme, pendingKey);
-    if (!row || !*row)
-        return 0;
-    int L = static_cast<int>(strlen(row));
-    int i = tapCount % L;
-    int fw = F->GetWidth(), fh = F->GetHeight();
-    short top = static_cast<short>(fh < y ? y - fh : 0);
-    unsigned short stripW = static_cast<unsigned short>(L * fw);
-    // The strip lies directly above the field, clipped like the field.
-    vuViewPort hint{x, top, stripW, static_cast<uint16_t>(fh), 0, 0};
-    if (parent)
-        parent->GetViewPort(&hint);
-    if (!vuViewPort::IsExist(&hint))
-        return 0;
-    fb->Fill(&hint, x, top, stripW, static_cast<unsigned short>(fh), passiveBack, 0);
-    F->DrawString(fb, &hint, row, static_cast<unsigned short>(L), 0, 0, x, top, stripW,
-                  static_cast<unsigned short>(fh), passiveFront);
-    short cell = static_cast<short>(x + i * fw);
-    fb->Fill(&hint, cell, top, static_cast<unsigned short>(fw), static_cast<unsigned short>(fh), passiveFront, 0);
-    F->DrawString(fb, &hint, row + i, 1, 0, 0, cell, top, static_cast<unsigned short>(fw),
-                  static_cast<unsigned short>(fh), passiveBack);
+    if (options & VU_ML_HINT)
+        vuDrawKeyHint(fb, parent, x, y, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
     return 0;
 }
 
@@ -606,12 +583,7 @@ int vuMultiLine::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 
 void vuMultiLine::activateKeyboard(int& result)
 {
-    vuVirtualKeyboard* kb = vuUI::GetVirtualKeyboard();
-    if (!kb) {
-        vuForm* form = dynamic_cast<vuForm*>(parent);
-        if (form)
-            kb = form->GetVirtualKeyboard();
-    }
+    vuVirtualKeyboard* kb = vuFindVirtualKeyboard(parent);
     if (kb && IsUseVirtualKeyboard() && !kb->IsActive()) {
         kb->Activate(this);
         result = 2;

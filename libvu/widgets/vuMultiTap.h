@@ -1,0 +1,31 @@
+// Pieces shared by the widgets that type text with multi-tap letters on the
+// digit keys and with the on-screen keyboard (entry fields, multi-line
+// texts): the hint strip of the pending key's letters and the lookup of the
+// keyboard that serves a widget.
+#ifndef VU_MULTI_TAP_H
+#define VU_MULTI_TAP_H
+
+#include <stdint.h>
+
+class vuFrameBuffer;
+class vuViewContainerObject;
+class vuVirtualKeyboard;
+
+// Milliseconds within which the same digit key steps to the next letter;
+// an open letter is committed once this much more than it has passed.
+enum { VU_MULTI_TAP_MS = 799 };
+
+// Draws the letters of `key`'s row in the key scheme as a strip one font
+// cell high directly above the widget at (x, y) (at the screen's top when
+// there is no room), clipped through the parent's view port: the row in
+// `front` on `back`, with letter tapCount mod length inverted. Nothing
+// without a font of non-zero cells or a row.
+void vuDrawKeyHint(vuFrameBuffer* fb, vuViewContainerObject* parent, short x, short y, unsigned short fontSlot,
+                   unsigned short keyScheme, unsigned char key, unsigned char tapCount, unsigned short front,
+                   unsigned short back);
+
+// The UI's on-screen keyboard, or else the one of the form that holds the
+// widget (parent); null when there is none.
+vuVirtualKeyboard* vuFindVirtualKeyboard(vuViewContainerObject* parent);
+
+#endif
