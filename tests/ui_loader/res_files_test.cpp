@@ -1,1 +1,276 @@
+// The UI description files under res/: each one parses and builds, and every
+// name the program looks up (status-line objects, main-menu items, sub-menu
+// identifiers, dialog widgets) is there with the kind the program expects,
+// on a 240 x 320 and a 320 x 240 screen. Screens added later extend the
+// tables below.
 #include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "loader_fixture.h"
+#include "ui_loader.h"
+#include "ui_values.h"
+#include "vuForm.h"
+#include "vuImage.h"
+#include "vuMenu.h"
+#include "vuMenuItem.h"
+#include "vuStatusLine.h"
+#include "vuUI.h"
+#include "vuWidget.h"
+
+using namespace uitest;
+
+namespace {
+
+struct NamedKind {
+    const char* name;
+    _VU_TypeObject kind;
+};
+
+// Status-line objects the program finds by name.
+const NamedKind kStatusObjects[] = {
+    {"appname", VU_TYPE_TEXT_OBJECT},
+    {"status", VU_TYPE_TEXT_OBJECT},
+    {"wait", VU_TYPE_TEXT_OBJECT},
+    {"batlevel", VU_TYPE_BAT_LEVEL},
+    {"netlevel", VU_TYPE_NET_LEVEL},
+};
+
+// Main-menu items that open a screen; every other item names a sub-menu
+// file "kkt_menu_<name>.xml".
+const char* const kMainScreens[] = {"info", "term"};
+
+// The identifiers the sub-menu dispatcher runs; the sub-menus together offer
+// each exactly once.
+const char* const kDispatched[] = {
+    "sets_dt", "sets_header", "sets_header_ext", "sets_tail", "sets_tax", "sets_pay", "sets_departs",
+    "sets_params", "BatteryCheck_Menu", "fn_reg", "fn_close", "fn_doc", "fn_stat", "fn_fisc", "fn_par",
+    "fn_comm", "fn_err", "ext_mode", "tech_activ", "tech_start", "tech_info", "copy_log", "update_fw",
+    "get_ussd", "prn_stat", "ofd_par", "serv_par", "asokp_update_keys", "ofd_ticket", "ofd_doc_wait",
+    "ofd_pay_state", "ofd_conn", "Conn_SetParam", "shift_report", "shift_close", "shift_open", "money_info",
+    "shift_doc_counter", "report_payment", "report_dep", "report_ext", "cashbox_to", "cashbox_from",
+    "receipt_fiscal", "receipt_correct", "receipt_cancel", "journal_shift", "journal_shift_close", "journal_doc",
+    "journal_nums", "journal_time", "journal_param", "journal_clean", "term_wl",
+};
+
+// Dialog files and the widgets their screens look up.
+struct Dialog {
+    const char* file;
+    std::vector<NamedKind> widgets;
+};
+
+const std::vector<Dialog>& dialogs()
+{
+    static const std::vector<Dialog> list = {
+        {"common_dlg_info.xml", {{"info", VU_TYPE_MULTI_LINE}}},
+#if __has_include("vuInput.h")
+        {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
+#endif
+    };
+    return list;
+}
+
+const char* kindName(int kind)
+{
+    static std::map<int, const char*> names = {
+        {VU_TYPE_FORM, "form"},          {VU_TYPE_MENU, "menu"},           {VU_TYPE_STATIC, "static"},
+        {VU_TYPE_BUTTON, "button"},      {VU_TYPE_INPUT, "input"},         {VU_TYPE_PATTERN_INPUT, "pattern"},
+        {VU_TYPE_CHECK_BOX, "checkbox"}, {VU_TYPE_RADIO, "radio"},         {VU_TYPE_MULTI_LINE, "multiline"},
+        {VU_TYPE_MENU_BOX, "menubox"},   {VU_TYPE_IP_INPUT, "ip input"},   {VU_TYPE_TEXT_OBJECT, "text object"},
+        {VU_TYPE_BAT_LEVEL, "battery"},  {VU_TYPE_NET_LEVEL, "net level"},
+    };
+    auto it = names.find(kind);
+    return it == names.end() ? "other" : it->second;
+}
+
+std::vector<std::string> resFiles(const std::string& dir)
+{
+    std::vector<std::string> files;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".xml") == 0)
+                files.push_back(n);
+        }
+        closedir(d);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+struct Screen {
+    int w, h;
+};
+
+class ResFilesTest : public LoaderTest, public ::testing::WithParamInterface<Screen> {
+protected:
+    ResFilesTest() : LoaderTest(GetParam().w, GetParam().h) {}
+
+    void SetUp() override
+    {
+        LoaderTest::SetUp();
+        // The descriptions name their files relative to the program's folder.
+        ASSERT_EQ(chdir(CASHDESK_SOURCE_DIR), 0);
+        start();
+        int err = 99;
+        ASSERT_NE(load_ui_file("./res/kkt_ui.xml", &err), nullptr);
+        ASSERT_EQ(err, UI_LOAD_OK);
+        // A drawing brings the screen's client area under the status line.
+        vuUI::GetUI()->Refresh();
+        ASSERT_LT(vuUI::GetClientHeight(), GetParam().h);
+    }
+
+    vuForm* loadMenu(const std::string& name, int* err)
+    {
+        delete form;
+        form = load_form_file(("./res/kkt_menu_" + name + ".xml").c_str(), err);
+        return form;
+    }
+
+    // Item names of a menu in order, with their texts.
+    static std::vector<std::pair<std::string, std::string>> items(vuForm* menu)
+    {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (vuViewObject* o = menu->GetFirst(); o; o = menu->GetNext(o)) {
+            vuMenuItem* item = dynamic_cast<vuMenuItem*>(o);
+            if (!item)
+                continue;
+            out.emplace_back(item->GetName() ? item->GetName() : "", item->GetText() ? item->GetText() : "");
+        }
+        return out;
+    }
+
+    // Every widget lies inside its form's client area.
+    static void expectInside(vuForm* f, const std::string& file)
+    {
+        f->UpdateCoordinates();
+        for (vuViewObject* o = f->GetFirst(); o; o = f->GetNext(o)) {
+            SCOPED_TRACE(file + ": " + (o->GetName() ? o->GetName() : "(unnamed)"));
+            EXPECT_GE(o->GetX(), 0);
+            EXPECT_GE(o->GetY(), 0);
+            EXPECT_LE(o->GetX() + o->GetWidth(), f->GetClientWidth());
+            EXPECT_LE(o->GetY() + o->GetHeight(), f->GetClientHeight());
+        }
+    }
+};
+
+TEST_P(ResFilesTest, RootHasTheStatusObjectsAndBackground)
+{
+    vuStatusLine* line = vuUI::GetStatusLine();
+    ASSERT_NE(line, nullptr);
+    for (const NamedKind& o : kStatusObjects) {
+        SCOPED_TRACE(o.name);
+        vuViewObject* found = dynamic_cast<vuViewObject*>(line->GetByName(o.name));
+        ASSERT_NE(found, nullptr);
+        EXPECT_STREQ(kindName(found->GetType()), kindName(o.kind));
+        EXPECT_LE(found->GetX() + found->GetWidth(), GetParam().w);
+        EXPECT_LE(found->GetHeight(), line->GetHeight());
+    }
+    EXPECT_STREQ(get_resource_path(), "./res/");
+    ASSERT_NE(vuUI::GetUI()->background, nullptr);
+    EXPECT_LE(vuUI::GetUI()->background->GetWidth(), std::min(GetParam().w, GetParam().h));
+    // The program needs the toolkit's own UI thread.
+    mxml_node_t* top = nullptr;
+    FILE* f = fopen("./res/kkt_ui.xml", "r");
+    ASSERT_NE(f, nullptr);
+    top = mxmlLoadFile(nullptr, f, MXML_OPAQUE_CALLBACK);
+    fclose(f);
+    ASSERT_NE(top, nullptr);
+    mxml_node_t* ui = mxmlFindElement(top, top, "UI", nullptr, nullptr, MXML_DESCEND);
+    ASSERT_NE(ui, nullptr);
+    const char* options = mxmlElementGetAttr(ui, "options");
+    EXPECT_EQ(options ? parse_number(options) & VU_UI_CALLER_THREAD : 0u, 0u);
+    mxmlDelete(top);
+}
+
+TEST_P(ResFilesTest, MainMenuOpensScreensAndSubMenus)
+{
+    int err = 99;
+    vuForm* main = loadMenu("main", &err);
+    ASSERT_NE(main, nullptr);
+    ASSERT_EQ(main->GetType(), VU_TYPE_MENU);
+    auto mainItems = items(main);
+    std::set<std::string> names;
+    for (const auto& item : mainItems) {
+        SCOPED_TRACE(item.first);
+        EXPECT_FALSE(item.second.empty());
+        EXPECT_TRUE(names.insert(item.first).second) << "twice";
+    }
+    for (const char* screen : kMainScreens)
+        EXPECT_EQ(names.count(screen), 1u) << screen;
+
+    std::multiset<std::string> offered;
+    for (const auto& item : mainItems) {
+        if (std::find_if(std::begin(kMainScreens), std::end(kMainScreens),
+                         [&](const char* s) { return item.first == s; }) != std::end(kMainScreens))
+            continue;
+        SCOPED_TRACE("kkt_menu_" + item.first + ".xml");
+        vuForm* sub = loadMenu(item.first, &err);
+        ASSERT_NE(sub, nullptr) << err;
+        ASSERT_EQ(sub->GetType(), VU_TYPE_MENU);
+        EXPECT_TRUE(sub->GetOptions() & VU_FO_CANCEL); // Cancel leaves the sub-menu
+        EXPECT_NE(sub->GetHeaderText(), nullptr);
+        for (const auto& subItem : items(sub)) {
+            EXPECT_FALSE(subItem.second.empty()) << subItem.first << " has no title";
+            offered.insert(subItem.first);
+        }
+    }
+    std::set<std::string> known(std::begin(kDispatched), std::end(kDispatched));
+    ASSERT_EQ(known.size(), 54u);
+    for (const std::string& id : known)
+        EXPECT_EQ(offered.count(id), 1u) << id;
+    for (const std::string& id : offered)
+        EXPECT_EQ(known.count(id), 1u) << "not an operation: " << id;
+}
+
+TEST_P(ResFilesTest, DialogsHaveTheirWidgetsInsideTheForm)
+{
+    for (const Dialog& d : dialogs()) {
+        SCOPED_TRACE(d.file);
+        int err = 99;
+        delete form;
+        form = load_form_resource("./res/", d.file, &err);
+        ASSERT_NE(form, nullptr) << err;
+        for (const NamedKind& w : d.widgets) {
+            vuWidget* found = dynamic_cast<vuWidget*>(form->GetByName(w.name));
+            ASSERT_NE(found, nullptr) << w.name;
+            EXPECT_STREQ(kindName(found->GetType()), kindName(w.kind)) << w.name;
+        }
+        expectInside(form, d.file);
+    }
+}
+
+TEST_P(ResFilesTest, EveryDescriptionBuilds)
+{
+    std::vector<std::string> files = resFiles("./res");
+    ASSERT_FALSE(files.empty());
+    for (const std::string& name : files) {
+        SCOPED_TRACE(name);
+        int err = 99;
+        if (name == "kkt_ui.xml") {
+            EXPECT_NE(load_ui_file(("./res/" + name).c_str(), &err), nullptr);
+        } else {
+            delete form;
+            form = load_form_resource("./res/", name.c_str(), &err);
+            ASSERT_NE(form, nullptr);
+            if (form->GetType() == VU_TYPE_FORM)
+                expectInside(form, name);
+        }
+        EXPECT_EQ(err, UI_LOAD_OK);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
+                         [](const ::testing::TestParamInfo<Screen>& info) {
+                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
+
+} // namespace
