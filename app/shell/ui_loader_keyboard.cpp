@@ -7,12 +7,8 @@
 #include <cstring>
 
 #include "vuVirtualKeyboard.h"
-#if __has_include("vuVirtualKeyboardItem.h")
 #include "vuVirtualKeyboardItem.h"
-#define UI_LOADER_HAS_KEYBOARD_ITEM 1
-#endif
 
-#ifdef UI_LOADER_HAS_KEYBOARD_ITEM
 
 namespace {
 
@@ -87,12 +83,3 @@ vuVirtualKeyboard *build_virtual_keyboard(const char *virtkb)
     return kb;
 }
 
-#else
-
-// The keyboard's layouts are not part of the toolkit yet.
-vuVirtualKeyboard *build_virtual_keyboard(const char *)
-{
-    return nullptr;
-}
-
-#endif

@@ -21,15 +21,9 @@
 #include "vuMenu.h"
 #include "vuMenuBox.h"
 #include "vuMenuItem.h"
-#if __has_include("vuInput.h")
-#include "vuInput.h"
-#define UI_LOADER_HAS_INPUT 1
-#endif
-#if __has_include("vuIPInput.h")
 #include "vuIPInput.h"
+#include "vuInput.h"
 #include "vuPatternInput.h"
-#define UI_LOADER_HAS_PATTERN_INPUT 1
-#endif
 #if __has_include("vuCheckBox.h")
 #include "vuBox.h"
 #include "vuCheckBox.h"
@@ -90,7 +84,6 @@ void apply_common(vuWidget *w, mxml_node_t *e)
         w->SetActiveColor(w->GetActiveFrontColor(), xml_color(e, "activeback"));
 }
 
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
 // fillsymbol (its first character), then fillsymbolcode, so the code wins.
 void apply_fill_symbol(vuPatternInput *p, mxml_node_t *e)
 {
@@ -99,7 +92,6 @@ void apply_fill_symbol(vuPatternInput *p, mxml_node_t *e)
     if (xml_has(e, "fillsymbolcode"))
         p->SetFillSymbol(static_cast<char>(u8(e, "fillsymbolcode")));
 }
-#endif
 
 #ifdef UI_LOADER_HAS_BOX
 // ITEM children of a check-box or radio list: a text (empty when absent) and
@@ -312,7 +304,6 @@ vuMultiLine *build_multiline(mxml_node_t *e, uint8_t resize)
     return m;
 }
 
-#ifdef UI_LOADER_HAS_INPUT
 vuInput *build_input(mxml_node_t *e, uint8_t resize)
 {
     int16_t x, y;
@@ -328,14 +319,7 @@ vuInput *build_input(mxml_node_t *e, uint8_t resize)
     apply_widget_content(in, e);
     return in;
 }
-#else
-vuInput *build_input(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-#endif
 
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
 vuIPInput *build_ip_input(mxml_node_t *e, uint8_t resize)
 {
     int16_t x, y;
@@ -363,17 +347,6 @@ vuPatternInput *build_pattern_input(mxml_node_t *e, uint8_t resize)
     apply_widget_content(p, e);
     return p;
 }
-#else
-vuIPInput *build_ip_input(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-
-vuPatternInput *build_pattern_input(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-#endif
 
 vuMenuBox *build_menubox(mxml_node_t *e, uint8_t resize)
 {
@@ -435,16 +408,12 @@ vuWidget *build_widget(mxml_node_t *e, uint8_t resize, vuForm *form)
         return build_button(e, resize, form);
     if (xml_name_like(e, "MULTILINE"))
         return build_multiline(e, resize);
-#ifdef UI_LOADER_HAS_INPUT
     if (xml_name_like(e, "INPUT"))
         return build_input(e, resize);
-#endif
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
     if (xml_name_like(e, "IPINPUT"))
         return build_ip_input(e, resize);
     if (xml_name_like(e, "PATTERNINPUT"))
         return build_pattern_input(e, resize);
-#endif
     if (xml_name_like(e, "MENUBOX"))
         return build_menubox(e, resize);
 #ifdef UI_LOADER_HAS_BOX
@@ -491,27 +460,21 @@ void apply_widget_content(vuWidget *w, mxml_node_t *e)
             case VU_TYPE_MULTI_LINE:
                 static_cast<vuMultiLine *>(w)->SetValue(text);
                 break;
-#ifdef UI_LOADER_HAS_INPUT
             case VU_TYPE_INPUT:
                 static_cast<vuInput *>(w)->SetValue(text);
                 break;
-#endif
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
             case VU_TYPE_PATTERN_INPUT:
                 static_cast<vuPatternInput *>(w)->SetValue(text);
                 break;
             case VU_TYPE_IP_INPUT:
                 static_cast<vuIPInput *>(w)->SetIPtext(text);
                 break;
-#endif
             default:
                 break;
             }
         } else if (xml_name_like(c, "PATTERN")) {
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
             if (kind == VU_TYPE_PATTERN_INPUT)
                 static_cast<vuPatternInput *>(w)->SetPattern(ui_element_text(c, text, sizeof text));
-#endif
         } else if (xml_name_like(c, "VALUE")) {
             if (kind == VU_TYPE_BUTTON) {
                 static_cast<vuButton *>(w)->SetSlaveValue(ui_element_text(c, text, sizeof text));
@@ -562,18 +525,14 @@ void save_form_values(vuForm *form, mxml_node_t *element)
         case VU_TYPE_MULTI_LINE:
             add_utf8_child(node, "TEXT", static_cast<vuMultiLine *>(o)->GetValue());
             break;
-#ifdef UI_LOADER_HAS_INPUT
         case VU_TYPE_INPUT:
         case VU_TYPE_PATTERN_INPUT:
             add_utf8_child(node, "TEXT", static_cast<vuInput *>(o)->GetValue());
             break;
-#endif
-#ifdef UI_LOADER_HAS_PATTERN_INPUT
         case VU_TYPE_IP_INPUT:
             if (static_cast<vuIPInput *>(o)->GetIPtext(text, sizeof text) == 0)
                 add_text_child(node, "TEXT", text);
             break;
-#endif
 #ifdef UI_LOADER_HAS_BOX
         case VU_TYPE_CHECK_BOX:
             std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<vuCheckBox *>(o)->GetSelected()));

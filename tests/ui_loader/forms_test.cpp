@@ -14,6 +14,7 @@
 #include "vuUI.h"
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
+#include "vuVirtualKeyboardItem.h"
 #include "vuMenu.h"
 #include "vuMenuItem.h"
 
@@ -174,6 +175,69 @@ TEST_F(FormsTest, KeyboardOnlyForItsExactNames)
         vuForm* f = loadForm(std::string("<FORM virtkb=\"") + name + "\"/>");
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->GetVirtualKeyboard(), nullptr) << name;
+    }
+}
+
+struct LayoutRow {
+    const char* normal;
+    const char* caps;
+    const char* shift;
+};
+
+// The Russian layout in CP1251; key bytes 0x10 caps, 0x11 shift, 0x12 next
+// layout, 0x08 backspace, 0x0D enter, 0x01 hide.
+const LayoutRow kRussianRows[5] = {
+    {"1234567890,.", "1234567890,.", "!@#$%^&*()_="},
+    {"йцукенгшщзхъ", "ЙЦУКЕНГШЩЗХЪ", "~`\"№;|:?{}[]"},
+    {"фывапролджэё", "ФЫВАПРОЛДЖЭЁ", " <>,./\\-+\x7F' "},
+    {"\x10ячсмитьбю\x08\x08", "\x10ЯЧСМИТЬБЮ\x08\x08", "          \x08\x08"},
+    {"\x11      \r\r\x12\x12\x01", "\x11      \r\r\x12\x12\x01", "\x11      \r\r\x12\x12\x01"},
+};
+
+const LayoutRow kLatinRows[5] = {
+    {"1234567890-+", "1234567890-+", "!@#$%^&*()_="},
+    {"qwertyuiop[]", "QWERTYUIOP{}", "~`\"№;|:?{}[]"},
+    {"asdfghjkl;'@", "ASDFGHJKL:\"~", " <>,./\\-+\x7F' "},
+    {"\x10zxcvbnm,.\x08\x08", "\x10ZXCVBNM<>\x08\x08", "          \x08\x08"},
+    {"\x11      \r\r\x12\x12\x01", "\x11      \r\r\x12\x12\x01", "\x11      \r\r\x12\x12\x01"},
+};
+
+void expectLayout(vuVirtualKeyboard* kb, const char* name, const LayoutRow (&rows)[5])
+{
+    SCOPED_TRACE(name);
+    auto* layout = static_cast<vuVirtualKeyboardItem*>(kb->GetByName(name));
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(layout->GetFontIndex(), 0);
+    ASSERT_EQ(layout->GetRowCount(), 5);
+    for (unsigned short r = 0; r < 5; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(strlen(rows[r].normal), 12u);
+        EXPECT_STREQ(layout->GetCodes(r), rows[r].normal);
+        EXPECT_STREQ(layout->GetCapsCodes(r), rows[r].caps);
+        EXPECT_STREQ(layout->GetShiftCodes(r), rows[r].shift);
+    }
+}
+
+TEST_F(FormsTest, RussianKeyboardHasBothLayoutsLatinOneOnly)
+{
+    for (const char* value : {"rus", "RUS"}) {
+        vuForm* f = loadForm(std::string("<FORM virtkb=\"") + value + "\"/>");
+        ASSERT_NE(f, nullptr);
+        vuVirtualKeyboard* kb = f->GetVirtualKeyboard();
+        ASSERT_NE(kb, nullptr) << value;
+        EXPECT_TRUE(kb->GetOptions() & 0x1);
+        EXPECT_EQ(kb->GetCount(), 2u);
+        EXPECT_STREQ(kb->GetCurrentItem()->GetName(), "РУС"); // the first layout
+        expectLayout(kb, "РУС", kRussianRows);
+        expectLayout(kb, "LAT", kLatinRows);
+    }
+    for (const char* value : {"eng", "ENG"}) {
+        vuForm* f = loadForm(std::string("<FORM virtkb=\"") + value + "\"/>");
+        ASSERT_NE(f, nullptr);
+        vuVirtualKeyboard* kb = f->GetVirtualKeyboard();
+        ASSERT_NE(kb, nullptr) << value;
+        EXPECT_EQ(kb->GetCount(), 1u);
+        expectLayout(kb, "LAT", kLatinRows);
     }
 }
 

@@ -12,10 +12,13 @@
 #include "vuBatLevel.h"
 #include "vuButton.h"
 #include "vuClock.h"
+#include "vuIPInput.h"
 #include "vuImagesObject.h"
+#include "vuInput.h"
 #include "vuMenuBox.h"
 #include "vuMenuItem.h"
 #include "vuNetLevel.h"
+#include "vuPatternInput.h"
 #include "vuProgressObject.h"
 #include "vuTextObject.h"
 #include "vuForm.h"
@@ -189,6 +192,91 @@ TEST_F(WidgetsTest, ContentChildrenOnlyForTheirKinds)
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->GetImage(), nullptr);
     EXPECT_STREQ(static_cast<vuMultiLine*>(w)->GetValue(), "");
+}
+
+TEST_F(WidgetsTest, NumericInputWithLengthRadixFontsAndPresetText)
+{
+    vuWidget* w = widget("<FORM><INPUT frame=\"0,0,100,30\" name=\"sum\" options=\"1\" length=\"10\" radix=\"2\" "
+                         "font=\"2\" extfont=\"0\"><TEXT>12345</TEXT></INPUT></FORM>",
+                         "sum");
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->GetType(), VU_TYPE_INPUT);
+    vuInput* in = static_cast<vuInput*>(w);
+    EXPECT_EQ(in->GetOptions() & VU_IN_NUMERIC, VU_IN_NUMERIC);
+    EXPECT_EQ(in->GetMaxLen(), 10);
+    EXPECT_EQ(in->GetRadix(), 2);
+    EXPECT_EQ(in->GetFontIndex(), 2);
+    EXPECT_EQ(in->GetFractionFont(), 0);
+    EXPECT_STREQ(in->GetValue(), "12345");
+}
+
+TEST_F(WidgetsTest, TextInputTakesConvertedText)
+{
+    vuWidget* w = widget(u8"<FORM><INPUT frame=\"0,0,100,30\" name=\"t\" length=\"20\"><TEXT>ИВАНОВ</TEXT></INPUT></FORM>",
+                         "t");
+    ASSERT_NE(w, nullptr);
+    EXPECT_STREQ(static_cast<vuInput*>(w)->GetValue(), "ИВАНОВ");
+}
+
+struct FillCase {
+    const char* attrs;
+    char fill;
+};
+
+TEST_F(WidgetsTest, AddressAndPatternFieldsFillSymbolCodeWins)
+{
+    const FillCase cases[] = {
+        {"fillsymbol=\"_\" fillsymbolcode=\"42\"", '*'},
+        {"fillsymbol=\"_x\"", '_'},
+        {"fillsymbolcode=\"x2D\"", '-'},
+    };
+    for (const FillCase& c : cases) {
+        SCOPED_TRACE(c.attrs);
+        vuForm* f = loadForm(std::string("<FORM><IPINPUT frame=\"0,0,150,30\" name=\"ip\" ") + c.attrs +
+                             "><TEXT>192.168.1.20</TEXT></IPINPUT>"
+                             "<PATTERNINPUT frame=\"0,40,150,30\" name=\"p\" length=\"6\" " + c.attrs +
+                             "><PATTERN>##:##</PATTERN><TEXT>1230</TEXT></PATTERNINPUT></FORM>");
+        ASSERT_NE(f, nullptr);
+        auto* ip = dynamic_cast<vuIPInput*>(f->GetByName("ip"));
+        auto* p = dynamic_cast<vuPatternInput*>(f->GetByName("p"));
+        ASSERT_NE(ip, nullptr);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(ip->GetType(), VU_TYPE_IP_INPUT);
+        EXPECT_EQ(p->GetType(), VU_TYPE_PATTERN_INPUT);
+        EXPECT_EQ(ip->GetFillSymbol(), c.fill);
+        EXPECT_EQ(p->GetFillSymbol(), c.fill);
+        char text[32];
+        ASSERT_EQ(ip->GetIPtext(text, sizeof text), 0);
+        EXPECT_STREQ(text, "192.168.1.20");
+        EXPECT_STREQ(p->GetPattern(), "##:##");
+        EXPECT_STREQ(p->GetValue(), "1230");
+    }
+}
+
+TEST_F(WidgetsTest, AddressFieldKeepsItsValueForANonAddress)
+{
+    vuForm* f = loadForm("<FORM><IPINPUT frame=\"0,0,150,30\" name=\"ip\"><TEXT>10.0.0.1</TEXT><TEXT>300.1.1.1</TEXT>"
+                         "</IPINPUT></FORM>");
+    ASSERT_NE(f, nullptr);
+    char text[32];
+    ASSERT_EQ(static_cast<vuIPInput*>(f->GetByName("ip"))->GetIPtext(text, sizeof text), 0);
+    EXPECT_STREQ(text, "10.0.0.1");
+}
+
+TEST_F(WidgetsTest, InputValuesSavedAsUtf8Text)
+{
+    vuForm* f = loadForm(u8"<FORM><INPUT frame=\"0,0,100,30\" name=\"who\" length=\"20\"><TEXT>ПЁТР</TEXT></INPUT>"
+                         u8"<IPINPUT frame=\"0,40,150,30\" name=\"ip\"><TEXT>10.1.2.3</TEXT></IPINPUT></FORM>");
+    ASSERT_NE(f, nullptr);
+    mxml_node_t* saved = mxmlNewElement(MXML_NO_PARENT, "saved");
+    save_form_values(f, saved);
+    mxml_node_t* who = xml_first_element(saved);
+    ASSERT_NE(who, nullptr);
+    EXPECT_STREQ(xml_text(xml_first_element(who)), u8"ПЁТР");
+    mxml_node_t* ip = xml_next_element(who);
+    ASSERT_NE(ip, nullptr);
+    EXPECT_STREQ(xml_text(xml_first_element(ip)), "10.1.2.3");
+    mxmlDelete(saved);
 }
 
 // ---- pictures ----------------------------------------------------------------------
