@@ -8,6 +8,7 @@
 #include "kfn_state.h"
 #include "message_box.h"
 #include "settings.h"
+#include "shift_cash.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "str_helpers.h"
@@ -73,19 +74,19 @@ const SubmenuEntry kSubmenuTable[] = {
     {"ofd_pay_state", nullptr},
     {"ofd_conn", nullptr},
     {"Conn_SetParam", nullptr},
-    {"shift_report", nullptr},
-    {"shift_close", nullptr},
-    {"shift_open", nullptr},
+    {"shift_report", CmdShiftReport},
+    {"shift_close", CmdCloseShift},
+    {"shift_open", CmdShiftOpen},
     {"money_info", nullptr},
     {"shift_doc_counter", nullptr},
     {"report_payment", nullptr},
     {"report_dep", nullptr},
     {"report_ext", nullptr},
-    {"cashbox_to", nullptr},
-    {"cashbox_from", nullptr},
+    {"cashbox_to", CmdToCash},
+    {"cashbox_from", CmdFromCash},
     {"receipt_fiscal", nullptr},
     {"receipt_correct", nullptr},
-    {"receipt_cancel", nullptr},
+    {"receipt_cancel", CmdReceiptCancel},
     {"journal_shift", nullptr},
     {"journal_shift_close", nullptr},
     {"journal_doc", nullptr},
