@@ -73,6 +73,20 @@ const std::vector<Dialog>& dialogs()
         {"common_dlg_info.xml", {{"info", VU_TYPE_MULTI_LINE}}},
 #if __has_include("vuInput.h")
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
+        {"kkt_dlg_shift_open.xml",
+         {{"name", VU_TYPE_INPUT},
+          {"inn", VU_TYPE_INPUT},
+          {"msg", VU_TYPE_MULTI_LINE},
+          {"add", VU_TYPE_MULTI_LINE},
+          {"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_shift_close.xml",
+         {{"name", VU_TYPE_INPUT},
+          {"inn", VU_TYPE_INPUT},
+          {"msg", VU_TYPE_MULTI_LINE},
+          {"add", VU_TYPE_MULTI_LINE},
+          {"isprint", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
+        {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
 #endif
     };
     return list;
