@@ -606,6 +606,9 @@ int vuInput::HandleEvent(vuEvent* e)
     } else if (e->vkChar) {
         endKeyScheme();
         hexShift = 0;
+        // The character is this field's: it must not also act as a close
+        // code of the form.
+        e->handled = 1;
         if (e->vkChar == kEnter) {
             vuForm* form = dynamic_cast<vuForm*>(parent);
             unsigned char next = form ? form->GetControlCodeNext() : 0;

@@ -153,6 +153,14 @@ void vuVirtualKeyboard::Reset()
     touchX = touchY = -1;
 }
 
+void vuVirtualKeyboard::adoptScreen()
+{
+    // The screen is the keyboard's parent; a keyboard handed to the UI as a
+    // whole may not have been given one.
+    if (!parent)
+        parent = vuUI::getFB();
+}
+
 uint16_t vuVirtualKeyboard::parentClientWidth()
 {
     return parent ? parent->GetClientWidth() : vuUI::GetClientWidth();
@@ -165,6 +173,7 @@ uint16_t vuVirtualKeyboard::parentClientHeight()
 
 void vuVirtualKeyboard::UpdateCoordinates()
 {
+    adoptScreen();
     vuVirtualKeyboardItem* item = GetCurrentItem();
     if (!item)
         return;
@@ -180,6 +189,7 @@ void vuVirtualKeyboard::UpdateCoordinates()
 
 void vuVirtualKeyboard::Activate(vuWidget* widget)
 {
+    adoptScreen();
     options &= ~VU_VK_TOP;
     vuVirtualKeyboardItem* item = GetCurrentItem();
     if (widget && item) {

@@ -100,6 +100,8 @@ protected:
     static int imageSlot(unsigned char key);
     // The row's text in the present state (shift, else caps lock, else normal).
     const char* rowText(vuVirtualKeyboardItem* item, unsigned short row) const;
+    // Takes the UI's frame buffer as parent when it has none.
+    void adoptScreen();
     uint16_t parentClientWidth();
     uint16_t parentClientHeight();
 

@@ -268,6 +268,7 @@ TEST_F(Input, VirtualKeyboardUseAndCharacters)
         vuEvent e = key(0);
         e.vkChar = ch;
         EXPECT_EQ(text.HandleEvent(&e), 2);
+        EXPECT_EQ(e.handled, 1);
     }
     EXPECT_STREQ(text.GetValue(), "xy ");
     EXPECT_EQ(text.GetCurPos(), 3) << "keyboard characters are committed at once";

@@ -124,6 +124,14 @@ TEST_F(Keyboard, NewKeyboardDefaults)
     fresh.Activate(nullptr);
     EXPECT_EQ(fresh.Draw(fb()), -5) << "shown, but no layout";
     EXPECT_EQ(fresh.IsAnimate(), 0);
+
+    // A keyboard given to the UI as a whole is placed on the screen too.
+    vuVirtualKeyboard loose;
+    loose.AddItem(latin());
+    loose.Activate(nullptr);
+    EXPECT_EQ(loose.GetParent(), fb());
+    EXPECT_EQ(loose.GetCorrectionY(), SH - 60);
+    EXPECT_EQ(loose.Draw(fb()), 0);
 }
 
 TEST_F(Keyboard, KeyGeometryAndTaps)
@@ -360,11 +368,13 @@ int runScript(vuEvent* e, intptr_t)
 
 class KeyboardLoop : public W3Test {};
 
-TEST_F(KeyboardLoop, TapsTypeIntoTheFocusedField)
+TEST_F(KeyboardLoop, TapsTypeIntoTheFocusedFieldAndEnterMovesOn)
 {
     vuForm* form = new vuForm;
-    auto* field = new vuInput(10, 10, 100, 20, 8, 0);
-    form->Add(field);
+    auto* first = new vuInput(10, 10, 100, 20, 8, 0);
+    auto* second = new vuInput(10, 40, 100, 20, 8, 0);
+    form->Add(first);
+    form->Add(second);
     auto* keyboard = new vuVirtualKeyboard;
     keyboard->AddItem(latin());
     form->SetVirtualKeyboard(keyboard);
@@ -374,12 +384,17 @@ TEST_F(KeyboardLoop, TapsTypeIntoTheFocusedField)
     g_script = Script();
     g_script.touchFd = touchpad;
     g_script.keypadFd = keypad;
-    // Caps lock, q, caps lock off, w, space, e, backspace.
-    g_script.taps = {{CAPS, ROW2}, {1, ROW1}, {CAPS, ROW2}, {40, ROW1}, {SPACE, ROW2}, {80, ROW1}, {BACKSPACE, ROW2}};
+    // Caps lock, q, caps lock off, w, space, e, backspace; enter (the field
+    // posts the form's next code); a tap on nothing while the keyboard moves
+    // to the next field; r.
+    g_script.taps = {{CAPS, ROW2}, {1, ROW1},      {CAPS, ROW2},  {40, ROW1}, {SPACE, ROW2},
+                     {80, ROW1},   {BACKSPACE, ROW2}, {ENTER, ROW2}, {200, 10}, {120, ROW1}};
     fingerDown(g_script.taps[0].first, g_script.taps[0].second);
     g_script.next = 1;
     EXPECT_EQ(ui->Show(form, runScript), 1);
-    EXPECT_STREQ(field->GetValue(), "Qw ");
+    EXPECT_STREQ(first->GetValue(), "Qw ");
+    EXPECT_STREQ(second->GetValue(), "r");
+    EXPECT_EQ(form->GetFocused(), second);
     EXPECT_EQ(keyboard->IsActive(), 0) << "the keypad's Enter hid it";
     ui->Del(form);
 }
