@@ -24,12 +24,9 @@
 #include "vuIPInput.h"
 #include "vuInput.h"
 #include "vuPatternInput.h"
-#if __has_include("vuCheckBox.h")
 #include "vuBox.h"
 #include "vuCheckBox.h"
 #include "vuRadio.h"
-#define UI_LOADER_HAS_BOX 1
-#endif
 
 namespace {
 
@@ -93,7 +90,6 @@ void apply_fill_symbol(vuPatternInput *p, mxml_node_t *e)
         p->SetFillSymbol(static_cast<char>(u8(e, "fillsymbolcode")));
 }
 
-#ifdef UI_LOADER_HAS_BOX
 // ITEM children of a check-box or radio list: a text (empty when absent) and
 // a picture; of several, the last of each counts.
 void add_box_items(vuBox *box, mxml_node_t *e)
@@ -131,7 +127,6 @@ template <class Box> Box *finish_box(Box *box, mxml_node_t *e)
         box->SetMaxLines(u16(e, "maxlines"));
     return box;
 }
-#endif
 
 // Writes a child element holding one text under parent.
 void add_text_child(mxml_node_t *parent, const char *name, const char *text)
@@ -370,7 +365,6 @@ vuMenuBox *build_menubox(mxml_node_t *e, uint8_t resize)
     return box;
 }
 
-#ifdef UI_LOADER_HAS_BOX
 vuCheckBox *build_checkbox(mxml_node_t *e, uint8_t resize)
 {
     int16_t x, y;
@@ -388,17 +382,6 @@ vuRadio *build_radio(mxml_node_t *e, uint8_t resize)
         return nullptr;
     return finish_box(new vuRadio(x, y, w, h), e);
 }
-#else
-vuCheckBox *build_checkbox(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-
-vuRadio *build_radio(mxml_node_t *, uint8_t)
-{
-    return nullptr;
-}
-#endif
 
 vuWidget *build_widget(mxml_node_t *e, uint8_t resize, vuForm *form)
 {
@@ -416,12 +399,10 @@ vuWidget *build_widget(mxml_node_t *e, uint8_t resize, vuForm *form)
         return build_pattern_input(e, resize);
     if (xml_name_like(e, "MENUBOX"))
         return build_menubox(e, resize);
-#ifdef UI_LOADER_HAS_BOX
     if (xml_name_like(e, "CHECKBOX"))
         return build_checkbox(e, resize);
     if (xml_name_like(e, "RADIO"))
         return build_radio(e, resize);
-#endif
     return nullptr;
 }
 
@@ -479,13 +460,11 @@ void apply_widget_content(vuWidget *w, mxml_node_t *e)
             if (kind == VU_TYPE_BUTTON) {
                 static_cast<vuButton *>(w)->SetSlaveValue(ui_element_text(c, text, sizeof text));
             }
-#ifdef UI_LOADER_HAS_BOX
             else if (kind == VU_TYPE_CHECK_BOX) {
                 static_cast<vuCheckBox *>(w)->SetValue(parse_number(xml_text(c)));
             } else if (kind == VU_TYPE_RADIO) {
                 static_cast<vuRadio *>(w)->SetValue(static_cast<uint16_t>(parse_number(xml_text(c))));
             }
-#endif
         }
     }
 }
@@ -533,7 +512,6 @@ void save_form_values(vuForm *form, mxml_node_t *element)
             if (static_cast<vuIPInput *>(o)->GetIPtext(text, sizeof text) == 0)
                 add_text_child(node, "TEXT", text);
             break;
-#ifdef UI_LOADER_HAS_BOX
         case VU_TYPE_CHECK_BOX:
             std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<vuCheckBox *>(o)->GetSelected()));
             add_text_child(node, "SELECTED", text);
@@ -542,7 +520,6 @@ void save_form_values(vuForm *form, mxml_node_t *element)
             std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(static_cast<vuRadio *>(o)->GetSelected()));
             add_text_child(node, "SELECTED", text);
             break;
-#endif
         case VU_TYPE_MENU_BOX:
             save_menu_state(static_cast<vuMenuBox *>(o), node);
             break;

@@ -71,7 +71,6 @@ const std::vector<Dialog>& dialogs()
 {
     static const std::vector<Dialog> list = {
         {"common_dlg_info.xml", {{"info", VU_TYPE_MULTI_LINE}}},
-#if __has_include("vuInput.h")
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
         {"kkt_dlg_shift_open.xml",
          {{"name", VU_TYPE_INPUT},
@@ -87,7 +86,6 @@ const std::vector<Dialog>& dialogs()
           {"isprint", VU_TYPE_CHECK_BOX}}},
         {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
         {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
-#endif
     };
     return list;
 }
