@@ -189,12 +189,37 @@ private:
 
 } // namespace
 
+int64_t Counters::OperationTotal(int op) const
+{
+    int64_t t = 0;
+    for (int p = 0; p < kPaymentTypes; ++p)
+        t += sums[op][p];
+    return t;
+}
+
 int64_t DriveState::DocTotal() const
 {
     int64_t t = 0;
     for (const ReceiptItem &i : items)
         t += i.sum;
     return t;
+}
+
+int64_t DriveState::Paid() const
+{
+    int64_t t = 0;
+    for (int64_t p : payments)
+        t += p;
+    return t;
+}
+
+void DriveState::ClearDocument()
+{
+    docType = 0;
+    items.clear();
+    docLines.clear();
+    for (int64_t &p : payments)
+        p = 0;
 }
 
 uint8_t DriveState::FatalStatus() const
@@ -233,6 +258,32 @@ private:
     uint8_t NeedNoDocument() const { return s.docType ? kErrDocState : 0; }
     uint8_t NeedDocument() const { return s.docType ? 0 : kErrDocState; }
     uint8_t NeedShift() const { return s.shiftOpen ? 0 : kErrShiftClosed; }
+    // The checks of a fiscal command outside any document, in the order its
+    // refusals take precedence: date and time, n fields, registered, no
+    // document open.
+    uint8_t NeedIdle(size_t n) const
+    {
+        if (uint8_t e = NeedDateTime())
+            return e;
+        if (uint8_t e = NeedFields(n))
+            return e;
+        if (uint8_t e = NeedRegistered())
+            return e;
+        return NeedNoDocument();
+    }
+    // The same with the shift open.
+    uint8_t NeedShiftIdle(size_t n) const
+    {
+        if (uint8_t e = NeedIdle(n))
+            return e;
+        return NeedShift();
+    }
+    // Field k's operator name (the text before '|').
+    std::string Operator(size_t k) const
+    {
+        std::string oper = f.Text(k);
+        return oper.substr(0, oper.find('|'));
+    }
     // The printer: paper out, or not yet told to go on after it was out.
     uint8_t NeedPaper()
     {
@@ -283,10 +334,7 @@ private:
     void ShiftTotals(Tape &t)
     {
         for (int op = 0; op < 4; ++op) {
-            int64_t sum = 0;
-            for (int p = 0; p < kPaymentTypes; ++p)
-                sum += s.shift.sums[op][p];
-            t.Pair(kReceiptNames[op], AmountText(sum));
+            t.Pair(kReceiptNames[op], AmountText(s.shift.OperationTotal(op)));
             for (int p = 0; p < 5; ++p)
                 if (s.shift.sums[op][p])
                     t.Pair(std::string("  ") + kPaymentNames[p], AmountText(s.shift.sums[op][p]));
@@ -434,13 +482,7 @@ uint8_t Command::ShiftState()
 
 uint8_t Command::OpenShift()
 {
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedFields(3))
-        return e;
-    if (uint8_t e = NeedRegistered())
-        return e;
-    if (uint8_t e = NeedNoDocument())
+    if (uint8_t e = NeedIdle(3))
         return e;
     if (s.shiftOpen)
         return kErrShiftOpen;
@@ -456,11 +498,10 @@ uint8_t Command::OpenShift()
     CountDocument(5);
     res_.changed = true;
 
-    std::string oper = f.Text(3);
     Tape t;
     Head(t, u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ");
     t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
-    t.Pair(u8"КАССИР", oper.substr(0, oper.find('|')));
+    t.Pair(u8"КАССИР", Operator(3));
     for (size_t k = 4; k <= 6; ++k)
         if (!f.Raw(k).empty())
             t.Text(f.Text(k));
@@ -517,28 +558,16 @@ uint8_t Command::Register()
 
 uint8_t Command::OpenDocument()
 {
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedFields(4))
-        return e;
-    if (uint8_t e = NeedRegistered())
-        return e;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    if (uint8_t e = NeedShift())
+    if (uint8_t e = NeedShiftIdle(4))
         return e;
     uint32_t type;
     if (!ReadHexLE(f.Raw(3), 1, type))
         return kErrField;
     if (type < 1 || type > 4)
         return kErrRange;
-    std::string oper = f.Text(4);
+    s.ClearDocument();
     s.docType = static_cast<uint8_t>(type);
-    s.docOperator = oper.substr(0, oper.find('|'));
-    s.items.clear();
-    s.docLines.clear();
-    for (int64_t &p : s.payments)
-        p = 0;
+    s.docOperator = Operator(4);
     res_.changed = true;
     return 0;
 }
@@ -588,9 +617,7 @@ uint8_t Command::AddPayment()
         return kErrPaymentIndex;
     if (sum <= 0)
         return kErrNegativeSum;
-    int64_t paid = 0;
-    for (int64_t p : s.payments)
-        paid += p;
+    int64_t paid = s.Paid();
     if (paid + sum > kMaxAmount)
         return 0x10;
     s.payments[type] += sum;
@@ -605,9 +632,7 @@ uint8_t Command::CloseDocument()
 {
     if (uint8_t e = NeedDocument())
         return e;
-    int64_t total = s.DocTotal(), paid = 0;
-    for (int64_t p : s.payments)
-        paid += p;
+    int64_t total = s.DocTotal(), paid = s.Paid();
     if (s.items.empty() || paid < total)
         return kErrDocState;
     // change comes out of the cash only
@@ -656,11 +681,7 @@ uint8_t Command::CloseDocument()
 
     Data(HexD(s.lastDocument));
     Data(HexD(0x10000000u + s.lastDocument)); // the fiscal sign
-    s.docType = 0;
-    s.items.clear();
-    s.docLines.clear();
-    for (int64_t &p : s.payments)
-        p = 0;
+    s.ClearDocument();
     res_.changed = true;
     return 0;
 }
@@ -671,11 +692,7 @@ uint8_t Command::CancelDocument()
         return e;
     if (uint8_t e = NeedDocument())
         return e;
-    s.docType = 0;
-    s.items.clear();
-    s.docLines.clear();
-    for (int64_t &p : s.payments)
-        p = 0;
+    s.ClearDocument();
     ++s.shift.documents[2];
     res_.changed = true;
     if (!paperOut_) { // the cancel goes through without paper; only the tape misses it
@@ -715,13 +732,7 @@ uint8_t Command::Resume()
 
 uint8_t Command::ShiftReport()
 {
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedRegistered())
-        return e;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    if (uint8_t e = NeedShift())
+    if (uint8_t e = NeedShiftIdle(0))
         return e;
     if (uint8_t e = NeedPaper())
         return e;
@@ -738,15 +749,7 @@ uint8_t Command::ShiftReport()
 
 uint8_t Command::CloseShift()
 {
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedFields(3))
-        return e;
-    if (uint8_t e = NeedRegistered())
-        return e;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    if (uint8_t e = NeedShift())
+    if (uint8_t e = NeedShiftIdle(3))
         return e;
     bool print = f.Raw(6) != "00";
     if (print)
@@ -758,11 +761,10 @@ uint8_t Command::CloseShift()
     s.shiftOpen = false;
     res_.changed = true;
     if (print) {
-        std::string oper = f.Text(3);
         Tape t;
         Head(t, u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ");
         t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
-        t.Pair(u8"КАССИР", oper.substr(0, oper.find('|')));
+        t.Pair(u8"КАССИР", Operator(3));
         ShiftTotals(t);
         t.Pair(u8"НЕПЕРЕДАННЫХ ФД", std::to_string(s.ofdWaiting));
         Foot(t, when, true);
@@ -773,15 +775,7 @@ uint8_t Command::CloseShift()
 
 uint8_t Command::Cash(bool in)
 {
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedFields(3))
-        return e;
-    if (uint8_t e = NeedRegistered())
-        return e;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    if (uint8_t e = NeedShift())
+    if (uint8_t e = NeedShiftIdle(3))
         return e;
     int64_t sum;
     if (!ParseAmount(f.Raw(3), sum))
@@ -859,12 +853,8 @@ uint8_t Command::ShiftTotals()
 {
     if (uint8_t e = NeedRegistered())
         return e;
-    for (int op = 0; op < 4; ++op) {
-        int64_t sum = 0;
-        for (int p = 0; p < kPaymentTypes; ++p)
-            sum += s.shift.sums[op][p];
-        Data(AmountText(sum));
-    }
+    for (int op = 0; op < 4; ++op)
+        Data(AmountText(s.shift.OperationTotal(op)));
     Data(AmountText(0)); // corrections of income and of expense
     Data(AmountText(0));
     Data(AmountText(s.shift.deposits));

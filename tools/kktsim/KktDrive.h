@@ -43,6 +43,9 @@ struct Counters {
     int64_t deposits = 0;
     int64_t withdrawals = 0;
     uint16_t documents[16] = {}; // the sixteen document counters of the shift
+
+    // The shift's sum of receipt operation op over every payment type.
+    int64_t OperationTotal(int op) const;
 };
 
 struct ReceiptItem {
@@ -107,6 +110,8 @@ struct DriveState {
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
+    int64_t Paid() const; // the open document's payments together
+    void ClearDocument(); // no document open, its items, lines and payments gone
     uint8_t FatalStatus() const;
     uint16_t CurrentStatus(bool session) const;
 
