@@ -9,10 +9,7 @@ int TMCommand::GetMarkStatus()
 
 int TMCommand::GetMarkStatusOf(uint8_t b)
 {
-    int r = TMCommand::Begin(0x20);
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x20, b);
 }
 
 int TMCommand::MarkCheckCode(uint16_t tag, const void *code, int n, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
@@ -33,10 +30,7 @@ int TMCommand::MarkCheckCode(uint16_t tag, const void *code, int n, uint8_t b1, 
 
 int TMCommand::SaveMarkResult(uint8_t keep)
 {
-    int r = TMCommand::Begin(0x22);
-    TM_STEP(AddByte(keep));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x22, keep);
 }
 
 int TMCommand::MarkCheckReset()
@@ -58,10 +52,7 @@ int TMCommand::CreateMarkNotice(uint8_t b1, uint8_t b2, const char *r1, const ch
 
 int TMCommand::SaveMarkReplyText(const char *s)
 {
-    int r = TMCommand::Begin(0x25);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x25, s);
 }
 
 int TMCommand::SaveMarkReply(const void *data, int n)
@@ -114,10 +105,7 @@ int TMCommand::Cmd_EndReadNotif()
 
 int TMCommand::SendReceiptNotifText(const char *s)
 {
-    int r = TMCommand::Begin(0x2F);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x2F, s);
 }
 
 int TMCommand::Cmd_SendReceiptNotif(const void *data, int n)
@@ -130,10 +118,7 @@ int TMCommand::Cmd_SendReceiptNotif(const void *data, int n)
 
 int TMCommand::NotifCounts(uint8_t b)
 {
-    int r = TMCommand::Begin(0x80);
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x80, b);
 }
 
 int TMCommand::Command87(uint8_t sub, uint32_t d, uint16_t w)
@@ -157,18 +142,12 @@ int TMCommand::NotifRead(uint16_t offset, uint16_t length)
 
 int TMCommand::NotifStep(uint8_t step)
 {
-    int r = TMCommand::Begin(0x8A);
-    TM_STEP(AddByte(step));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x8A, step);
 }
 
 int TMCommand::Command9E(uint8_t sub)
 {
-    int r = TMCommand::Begin(0x9E);
-    TM_STEP(AddByte(sub));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x9E, sub);
 }
 
 int TMCommand::Command9EText(uint8_t sub, const char *s)

@@ -2,6 +2,28 @@
 #include "TMCommand.h"
 #include "TMCommandSteps.h"
 
+namespace {
+
+// Opening a receipt or another document, its date and time now or from t.
+int BuildOpenDocument(TMCommand &c, const struct tm *t, bool now, uint8_t type, const char *oper, const char *inn,
+                      const char *table, const char *place, uint8_t copies, uint8_t taxMode, const char *account,
+                      const char *tags)
+{
+    int r = TMBeginDateTime(c, 0x10, t, now);
+    if (r > 0) r = c.TMCommand::AddByte(type);
+    if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
+    if (r > 0) r = c.TMCommand::AddString(table, 0);
+    if (r > 0) r = c.TMCommand::AddString(place, 0);
+    if (r > 0) r = c.TMCommand::AddByte(copies);
+    if (r > 0) r = c.TMCommand::AddByte(taxMode);
+    if (r > 0) r = c.TMCommand::AddString(account, 0);
+    if (r > 0) r = c.TMCommand::AddString(tags, 0);
+    if (r > 0) r = c.TMCommand::End();
+    return r;
+}
+
+} // namespace
+
 int TMCommand::AddGroupWWB(uint16_t w1, uint16_t w2, uint8_t b)
 {
     int r = 1;
@@ -51,38 +73,14 @@ int TMCommand::AddGroupB6WWB(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, uin
 int TMCommand::OpenDocument(uint8_t type, const char *oper, const char *inn, const char *table, const char *place,
                             uint8_t copies, uint8_t taxMode, const char *account, const char *tags)
 {
-    int r = TMCommand::Begin(0x10);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
-    TM_STEP(AddByte(type));
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(table, 0));
-    TM_STEP(AddString(place, 0));
-    TM_STEP(AddByte(copies));
-    TM_STEP(AddByte(taxMode));
-    TM_STEP(AddString(account, 0));
-    TM_STEP(AddString(tags, 0));
-    TM_STEP(End());
-    return r;
+    return BuildOpenDocument(*this, nullptr, true, type, oper, inn, table, place, copies, taxMode, account, tags);
 }
 
 int TMCommand::OpenDocumentAt(const struct tm *t, uint8_t type, const char *oper, const char *inn,
                               const char *table, const char *place, uint8_t copies, uint8_t taxMode,
                               const char *account, const char *tags)
 {
-    int r = TMCommand::Begin(0x10);
-    TM_STEP(AddDate(t));
-    TM_STEP(AddTime(t));
-    TM_STEP(AddByte(type));
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(table, 0));
-    TM_STEP(AddString(place, 0));
-    TM_STEP(AddByte(copies));
-    TM_STEP(AddByte(taxMode));
-    TM_STEP(AddString(account, 0));
-    TM_STEP(AddString(tags, 0));
-    TM_STEP(End());
-    return r;
+    return BuildOpenDocument(*this, t, false, type, oper, inn, table, place, copies, taxMode, account, tags);
 }
 
 int TMCommand::AddItem(const char *t1, const char *t2, const char *r1, const char *r2, const char *t3, uint8_t b1,
@@ -140,18 +138,12 @@ int TMCommand::Command1F(uint8_t b1, uint8_t b2, uint8_t b3)
 
 int TMCommand::Command16(const char *s)
 {
-    int r = TMCommand::Begin(0x16);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x16, s);
 }
 
 int TMCommand::Subtotal(const char *s)
 {
-    int r = TMCommand::Begin(0x12);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x12, s);
 }
 
 int TMCommand::AddPayment(uint8_t type, const char *amount, const char *s2, const char *s3)
@@ -197,10 +189,7 @@ int TMCommand::Command1B(uint8_t b, const char *s)
 
 int TMCommand::PrintText(const char *s)
 {
-    int r = TMCommand::Begin(0x1C);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x1C, s);
 }
 
 int TMCommand::AddTag(uint16_t tag, const char *value)

@@ -50,13 +50,10 @@ int AddRegFields(TMCommand &c, int r, const RegFields &f)
     return r;
 }
 
-// Date and time now (t null) or from t.
+// Date and time now, or from t.
 int BeginRegistration(TMCommand &c, const struct tm *t, bool now)
 {
-    int r = c.TMCommand::Begin(0x04);
-    if (r > 0) r = now ? c.TMCommand::AddDateNow() : c.TMCommand::AddDate(t);
-    if (r > 0) r = now ? c.TMCommand::AddTimeNow() : c.TMCommand::AddTime(t);
-    return r;
+    return TMBeginDateTime(c, 0x04, t, now);
 }
 
 // count texts from lines, then empty fields up to `fields`.
@@ -65,11 +62,7 @@ int BuildLines(TMCommand &c, uint8_t code, bool withDateTime, const char *const 
 {
     if (!lines || count == 0)
         return -1;
-    int r = c.TMCommand::Begin(code);
-    if (withDateTime) {
-        if (r > 0) r = c.TMCommand::AddDateNow();
-        if (r > 0) r = c.TMCommand::AddTimeNow();
-    }
+    int r = withDateTime ? TMBeginDateTime(c, code, nullptr, true) : c.TMCommand::Begin(code);
     for (uint32_t i = 0; i < fields && r > 0; ++i)
         r = c.TMCommand::AddString(i < count ? lines[i] : nullptr, 0);
     if (r > 0) r = c.TMCommand::End();
@@ -163,9 +156,7 @@ int TMCommand::GetRegParam(uint16_t tag)
 
 int TMCommand::CloseFN(const char *oper, const char *inn, uint8_t b)
 {
-    int r = TMCommand::Begin(0x8D);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
+    int r = TMBeginDateTime(*this, 0x8D, nullptr, true);
     TM_STEP(AddStringPair(oper, inn));
     TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -185,9 +176,7 @@ int TMCommand::CloseFNAt(const char *oper, const char *inn, uint8_t b, const cha
 
 int TMCommand::CloseFNPlain(const char *oper, const char *inn)
 {
-    int r = TMCommand::Begin(0x8D);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
+    int r = TMBeginDateTime(*this, 0x8D, nullptr, true);
     TM_STEP(AddStringPair(oper, inn));
     TM_STEP(End());
     return r;
@@ -307,10 +296,7 @@ int TMCommand::SetPaymentType(uint8_t number, const char *name, int flag1, int f
 
 int TMCommand::GetPaymentType(uint8_t number)
 {
-    int r = TMCommand::Begin(0x4B);
-    TM_STEP(AddByte(number));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x4B, number);
 }
 
 int TMCommand::SetTaxRate(uint8_t number, const char *name, const char *r1, const char *r2, uint8_t b, uint16_t w)
@@ -328,10 +314,7 @@ int TMCommand::SetTaxRate(uint8_t number, const char *name, const char *r1, cons
 
 int TMCommand::GetTaxRate(uint8_t number)
 {
-    int r = TMCommand::Begin(0x59);
-    TM_STEP(AddByte(number));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x59, number);
 }
 
 int TMCommand::SetDepartments(const TMDepartment *const *entries, uint32_t count)
@@ -384,18 +367,12 @@ int TMCommand::OFDGetParam()
 
 int TMCommand::GetServer(uint8_t index)
 {
-    int r = TMCommand::Begin(0x67);
-    TM_STEP(AddByte(index));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x67, index);
 }
 
 int TMCommand::Command65(uint8_t b)
 {
-    int r = TMCommand::Begin(0x65);
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x65, b);
 }
 
 int TMCommand::Command6B(uint8_t b1, uint8_t b2, uint32_t d1, uint32_t d2, uint32_t d3, uint32_t d4, uint32_t d5,
@@ -474,10 +451,7 @@ int TMCommand::Command8C(const char *s)
 
 int TMCommand::Command9F(uint8_t b)
 {
-    int r = TMCommand::Begin(0x9F);
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x9F, b);
 }
 
 int TMCommand::CommandB0(uint8_t b, uint16_t w)

@@ -9,6 +9,42 @@ bool HasText(const char *s)
     return s && *s;
 }
 
+// Opening a shift, its date and time now or from t.
+int BuildOpenShift(TMCommand &c, const struct tm *t, bool now, const char *oper, const char *inn, const char *s1,
+                   const char *s2, const char *s3)
+{
+    int r = TMBeginDateTime(c, 0x02, t, now);
+    if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
+    if (r > 0) r = c.TMCommand::AddString(s1, 0);
+    if (r > 0) r = c.TMCommand::AddString(s2, 0);
+    if (r > 0) r = c.TMCommand::AddString(s3, 0);
+    if (r > 0) r = c.TMCommand::End();
+    return r;
+}
+
+// Closing a shift, its date and time now or from t.
+int BuildCloseShift(TMCommand &c, const struct tm *t, bool now, const char *oper, const char *inn, const char *s1,
+                    const char *s2, uint8_t b)
+{
+    int r = TMBeginDateTime(c, 0x31, t, now);
+    if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
+    if (r > 0) r = c.TMCommand::AddString(s1, 0);
+    if (r > 0) r = c.TMCommand::AddString(s2, 0);
+    if (r > 0) r = c.TMCommand::AddByte(b);
+    if (r > 0) r = c.TMCommand::End();
+    return r;
+}
+
+// Cash in (0x32) or out (0x33): the amount, and the text when there is one.
+int BuildCash(TMCommand &c, uint8_t code, const char *amount, const char *text)
+{
+    int r = TMBeginDateTime(c, code, nullptr, true);
+    if (r > 0) r = c.TMCommand::AddString(amount, 0);
+    if (r > 0 && HasText(text)) r = c.TMCommand::AddString(text, 0);
+    if (r > 0) r = c.TMCommand::End();
+    return r;
+}
+
 } // namespace
 
 int TMCommand::StartSession()
@@ -19,29 +55,13 @@ int TMCommand::StartSession()
 
 int TMCommand::OpenShift(const char *oper, const char *inn, const char *s1, const char *s2, const char *s3)
 {
-    int r = TMCommand::Begin(0x02);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(s1, 0));
-    TM_STEP(AddString(s2, 0));
-    TM_STEP(AddString(s3, 0));
-    TM_STEP(End());
-    return r;
+    return BuildOpenShift(*this, nullptr, true, oper, inn, s1, s2, s3);
 }
 
 int TMCommand::OpenShiftAt(const struct tm *t, const char *oper, const char *inn, const char *s1, const char *s2,
                            const char *s3)
 {
-    int r = TMCommand::Begin(0x02);
-    TM_STEP(AddDate(t));
-    TM_STEP(AddTime(t));
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(s1, 0));
-    TM_STEP(AddString(s2, 0));
-    TM_STEP(AddString(s3, 0));
-    TM_STEP(End());
-    return r;
+    return BuildOpenShift(*this, t, false, oper, inn, s1, s2, s3);
 }
 
 int TMCommand::GetShiftState()
@@ -56,60 +76,28 @@ int TMCommand::ShiftReport()
 
 int TMCommand::CloseShift(const char *oper, const char *inn, const char *s1, const char *s2, uint8_t b)
 {
-    int r = TMCommand::Begin(0x31);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(s1, 0));
-    TM_STEP(AddString(s2, 0));
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return BuildCloseShift(*this, nullptr, true, oper, inn, s1, s2, b);
 }
 
 int TMCommand::CloseShiftAt(const struct tm *t, const char *oper, const char *inn, const char *s1, const char *s2,
                             uint8_t b)
 {
-    int r = TMCommand::Begin(0x31);
-    TM_STEP(AddDate(t));
-    TM_STEP(AddTime(t));
-    TM_STEP(AddStringPair(oper, inn));
-    TM_STEP(AddString(s1, 0));
-    TM_STEP(AddString(s2, 0));
-    TM_STEP(AddByte(b));
-    TM_STEP(End());
-    return r;
+    return BuildCloseShift(*this, t, false, oper, inn, s1, s2, b);
 }
 
 int TMCommand::CashIn(const char *amount, const char *text)
 {
-    int r = TMCommand::Begin(0x32);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
-    TM_STEP(AddString(amount, 0));
-    if (HasText(text))
-        TM_STEP(AddString(text, 0));
-    TM_STEP(End());
-    return r;
+    return BuildCash(*this, 0x32, amount, text);
 }
 
 int TMCommand::CashOut(const char *amount, const char *text)
 {
-    int r = TMCommand::Begin(0x33);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
-    TM_STEP(AddString(amount, 0));
-    if (HasText(text))
-        TM_STEP(AddString(text, 0));
-    TM_STEP(End());
-    return r;
+    return BuildCash(*this, 0x33, amount, text);
 }
 
 int TMCommand::GetMoneyTotals(uint8_t b)
 {
-    int r = TMCommand::Begin(0x34);
-    TM_STEP(AddDateNow());
-    TM_STEP(AddTimeNow());
+    int r = TMBeginDateTime(*this, 0x34, nullptr, true);
     if (b)
         TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -123,10 +111,7 @@ int TMCommand::Command35()
 
 int TMCommand::GetPaymentTotals(uint8_t type)
 {
-    int r = TMCommand::Begin(0x36);
-    TM_STEP(AddByte(type));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x36, type);
 }
 
 int TMCommand::GetShiftTotals()
@@ -155,10 +140,7 @@ int TMCommand::PaymentReportBegin()
 
 int TMCommand::PaymentReportLine(const char *s)
 {
-    int r = TMCommand::Begin(0x51);
-    TM_STEP(AddString(s, 0));
-    TM_STEP(End());
-    return r;
+    return TMBuildText(*this, 0x51, s);
 }
 
 int TMCommand::PaymentReportEnd()

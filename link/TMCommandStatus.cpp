@@ -47,10 +47,7 @@ int TMCommand::GetDocument(uint32_t docNumber, uint8_t mode)
 
 int TMCommand::SetOFDConnStatus(uint8_t connected)
 {
-    int r = TMCommand::Begin(0x5F);
-    TM_STEP(AddByte(connected));
-    TM_STEP(End());
-    return r;
+    return TMBuildByte(*this, 0x5F, connected);
 }
 
 int TMCommand::FNReadStart()

@@ -21,14 +21,44 @@ inline int TMBuildEmpty(TMCommand &c, uint8_t code)
     return r;
 }
 
-// A command with the date and time now as its only fields.
-inline int TMBuildDateTimeNow(TMCommand &c, uint8_t code)
+// A command with one byte as its only field.
+inline int TMBuildByte(TMCommand &c, uint8_t code, uint8_t v)
 {
     int r = c.TMCommand::Begin(code);
     if (r > 0)
-        r = c.TMCommand::AddDateNow();
+        r = c.TMCommand::AddByte(v);
     if (r > 0)
-        r = c.TMCommand::AddTimeNow();
+        r = c.TMCommand::End();
+    return r;
+}
+
+// A command with one text as its only field.
+inline int TMBuildText(TMCommand &c, uint8_t code, const char *s)
+{
+    int r = c.TMCommand::Begin(code);
+    if (r > 0)
+        r = c.TMCommand::AddString(s, 0);
+    if (r > 0)
+        r = c.TMCommand::End();
+    return r;
+}
+
+// Begins a command whose first two fields are a date and a time: the
+// clock's now, or those of t (a null t fails like AddDate).
+inline int TMBeginDateTime(TMCommand &c, uint8_t code, const struct tm *t, bool now)
+{
+    int r = c.TMCommand::Begin(code);
+    if (r > 0)
+        r = now ? c.TMCommand::AddDateNow() : c.TMCommand::AddDate(t);
+    if (r > 0)
+        r = now ? c.TMCommand::AddTimeNow() : c.TMCommand::AddTime(t);
+    return r;
+}
+
+// A command with the date and time now as its only fields.
+inline int TMBuildDateTimeNow(TMCommand &c, uint8_t code)
+{
+    int r = TMBeginDateTime(c, code, nullptr, true);
     if (r > 0)
         r = c.TMCommand::End();
     return r;

@@ -319,6 +319,8 @@ TEST_F(Builders, FailuresStopTheBuilder)
     } cases[] = {
         {"OpenShiftAt null time", [](TMCommand &c, const char *) { return c.OpenShiftAt(nullptr, "a", "", "", "", ""); }},
         {"CloseShiftAt null time", [](TMCommand &c, const char *) { return c.CloseShiftAt(nullptr, "", "", "", "", 0); }},
+        {"OpenDocumentAt null time",
+         [](TMCommand &c, const char *) { return c.OpenDocumentAt(nullptr, 1, "", "", "", "", 0, 0, "", ""); }},
         {"RegisterAt null time",
          [](TMCommand &c, const char *) { return c.RegisterAt(nullptr, REG_ARGS_A, 0x0102, REG_ARGS_B); }},
         {"CloseFNAt bad time", [](TMCommand &c, const char *) { return c.CloseFNAt("", "", 0, "311225", "25"); }},
