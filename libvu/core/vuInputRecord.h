@@ -6,7 +6,9 @@
 #ifndef VU_INPUT_RECORD_H
 #define VU_INPUT_RECORD_H
 
+#include <errno.h>
 #include <stdint.h>
+#include <unistd.h>
 
 struct vuInputRecord {
     uint32_t sec;   // time of the event, seconds
@@ -20,5 +22,18 @@ struct vuInputRecord {
 };
 
 static_assert(sizeof(vuInputRecord) == 16, "input record is 16 bytes");
+
+// Reads the next record of a device opened non-blocking, again after a
+// signal. False when none is waiting, the device failed, or the read came
+// short: only whole records count, the device never splits one.
+inline bool vuReadInputRecord(int fd, vuInputRecord &rec)
+{
+    for (;;) {
+        ssize_t n = read(fd, &rec, sizeof rec);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n == static_cast<ssize_t>(sizeof rec);
+    }
+}
 
 #endif

@@ -6,7 +6,6 @@
 // function key with up or down from the plain keys.
 #include "vuPaxProlinKeyboard.h"
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -70,33 +69,15 @@ uint8_t vuPaxProlinKeyboard::keyCodeToChar(uint32_t code)
 
 uint32_t vuPaxProlinKeyboard::getKeyMask(char c)
 {
+    // The keys after the digits, bits 10 to 19 in this order.
+    static const uint8_t kOtherKeys[] = {27, 13, 8, 102, 69, 60, 59, 103, 108, 139};
     uint8_t ch = static_cast<uint8_t>(c);
     if (ch >= '0' && ch <= '9')
         return 1u << (ch - '0');
-    switch (ch) {
-    case 27:
-        return 1u << 10;
-    case 13:
-        return 1u << 11;
-    case 8:
-        return 1u << 12;
-    case 102:
-        return 1u << 13;
-    case 69:
-        return 1u << 14;
-    case 60:
-        return 1u << 15;
-    case 59:
-        return 1u << 16;
-    case 103:
-        return 1u << 17;
-    case 108:
-        return 1u << 18;
-    case 139:
-        return 1u << 19;
-    default:
-        return 0;
-    }
+    for (unsigned k = 0; k < sizeof kOtherKeys; ++k)
+        if (ch == kOtherKeys[k])
+            return 1u << (10 + k);
+    return 0;
 }
 
 void vuPaxProlinKeyboard::push(uint8_t code)
@@ -112,14 +93,8 @@ uint32_t vuPaxProlinKeyboard::getState()
 {
     if (fd < 0)
         return 0;
-    for (;;) {
-        vuInputRecord rec;
-        ssize_t n = read(fd, &rec, sizeof rec);
-        if (n < 0 && errno == EINTR)
-            continue;
-        // Only whole records count; the device never splits one.
-        if (n != static_cast<ssize_t>(sizeof rec))
-            break;
+    vuInputRecord rec;
+    while (vuReadInputRecord(fd, rec)) {
         if (rec.type != vuInputRecord::Key)
             continue;
         uint32_t bit = getKeyMask(static_cast<char>(keyCodeToChar(rec.code)));

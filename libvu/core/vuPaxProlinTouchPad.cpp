@@ -7,7 +7,6 @@
 // once more, so a quick tap is not lost between two polls.
 #include "vuPaxProlinTouchPad.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -122,14 +121,8 @@ int vuPaxProlinTouchPad::getState(int *outX, int *outY)
     const uint32_t now = OsGetTickCount();
     bool readAny = false;
     uint32_t releaseX = 0, releaseY = 0;
-    for (;;) {
-        vuInputRecord rec;
-        ssize_t n = read(fd, &rec, sizeof rec);
-        if (n < 0 && errno == EINTR)
-            continue;
-        // Only whole records count; the device never splits one.
-        if (n != static_cast<ssize_t>(sizeof rec))
-            break;
+    vuInputRecord rec;
+    while (vuReadInputRecord(fd, rec)) {
         readAny = true;
         if (rec.type == vuInputRecord::Key && rec.code == vuInputRecord::TouchButton) {
             if (rec.value == 0 && tick != 0 && now - tick <= ReleaseWindowMs) {
