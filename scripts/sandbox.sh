@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Runs the cash register on this machine's stand-ins, in a sandbox folder:
+# the controller-service stand-in kktsim with a scenario, then cashdesk in
+# the sandbox (its own res/, data/ and terminal root with the stand-in
+# screen, keypad and touch panel), with termview showing the screen.
+#
+#   scripts/sandbox.sh [--headless] [--seconds N] [--scenario FILE] [--mode N]
+#                      [--size WxH] [--dir DIR] [--build DIR]
+#
+# --headless   no window: a screenshot (PNG, by fbshot) of every screen the
+#              trace announces goes to DIR/shots/, and the run ends after
+#              --seconds (default 15) or when cashdesk ends
+# --scenario   the stand-in's scenario (default: a registered fiscal drive,
+#              tools/kktsim/scenarios/registered.scn)
+# --mode       cashdesk's start mode (default 0)
+# --size       the screen (default 240x320)
+# --dir        the sandbox folder (default: a new one under /tmp); kept
+#              afterwards with trace.jsonl (the screens and boxes shown),
+#              kktsim/journal.jsonl (what went to the controller) and the
+#              settings in data/
+# --build      the build folder with the programs (default build/debug)
+#
+# Where the machine allows it, everything runs in a private System V IPC
+# namespace, so the controller queue (key 111) of other runs and of tests
+# is left alone. Only the processes started here are stopped, by their ids.
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+
+headless=0
+seconds=15
+scenario=""
+mode=0
+size=240x320
+dir=""
+build="$src/build/debug"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --headless) headless=1 ;;
+    --seconds) seconds=$2; shift ;;
+    --scenario) scenario=$2; shift ;;
+    --mode) mode=$2; shift ;;
+    --size) size=$2; shift ;;
+    --dir) dir=$2; shift ;;
+    --build) build=$2; shift ;;
+    --in-namespace) export CASHDESK_SANDBOX_NS=1 ;;
+    *) echo "sandbox.sh: unknown option $1" >&2; exit 1 ;;
+  esac
+  shift
+done
+
+# A private IPC namespace when possible (root, or unprivileged namespaces).
+if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
+  args=(--seconds "$seconds" --mode "$mode" --size "$size" --build "$build")
+  [ "$headless" = 1 ] && args+=(--headless)
+  [ -n "$scenario" ] && args+=(--scenario "$scenario")
+  [ -n "$dir" ] && args+=(--dir "$dir")
+  exec unshare --ipc "$0" --in-namespace "${args[@]}"
+fi
+
+for prog in app/cashdesk tools/kktsim/kktsim tools/fbshot/fbshot; do
+  if [ ! -x "$build/$prog" ]; then
+    echo "sandbox.sh: $build/$prog is not built" >&2
+    exit 1
+  fi
+done
+if [ "$headless" = 0 ] && [ ! -x "$build/tools/termview/termview" ]; then
+  echo "sandbox.sh: $build/tools/termview/termview is not built (use --headless)" >&2
+  exit 1
+fi
+if [ -z "$scenario" ] && [ -f "$src/tools/kktsim/scenarios/registered.scn" ]; then
+  scenario="$src/tools/kktsim/scenarios/registered.scn"
+fi
+
+[ -n "$dir" ] || dir=$(mktemp -d /tmp/cashdesk-sandbox-XXXXXX)
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+root="$dir/root"
+rm -rf "$root" "$dir/res" "$dir/shots" "$dir/kktsim" "$dir/trace.jsonl"
+mkdir -p "$dir/data" "$dir/kktsim"
+cp -r "$src/res" "$dir/res"
+cp -rn "$src/data/." "$dir/data/" 2>/dev/null || true
+
+# The terminal root: screen file, keypad and touch-panel FIFOs, properties.
+# termview --init makes it; without termview the same by hand.
+if [ -x "$build/tools/termview/termview" ]; then
+  "$build/tools/termview/termview" --init "$root" --size "$size" >/dev/null
+else
+  w=${size%x*}; h=${size#*x}
+  mkdir -p "$root/dev/graphics" "$root/data/osal"
+  truncate -s $((w * h * 2)) "$root/dev/graphics/fb0"
+  mkfifo "$root/dev/keypad" "$root/dev/tp"
+  printf 'osal.fb.xres=%s\nosal.fb.yres=%s\nro.fac.lcd.rotate=0\nro.fac.touchscreen=1\n' "$w" "$h" \
+    >"$root/data/osal/properties"
+fi
+export TERMINAL_ROOT="$root"
+export CASHDESK_TRACE="$dir/trace.jsonl"
+
+pids=()
+cashdesk_pid=""
+stop_all() {
+  for pid in ${cashdesk_pid:+"$cashdesk_pid"} "${pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in ${cashdesk_pid:+"$cashdesk_pid"} "${pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+}
+trap stop_all EXIT
+trap 'exit 130' INT TERM
+
+sim_args=(--dir "$dir/kktsim")
+[ -n "$scenario" ] && sim_args+=(--scenario "$scenario")
+"$build/tools/kktsim/kktsim" "${sim_args[@]}" >"$dir/kktsim.out" 2>&1 &
+pids+=($!)
+# The stand-in writes its pid file once its queue is up.
+for _ in $(seq 100); do
+  [ -s "$dir/kktsim/kktsim.pid" ] && break
+  if ! kill -0 "${pids[0]}" 2>/dev/null; then
+    echo "sandbox.sh: kktsim did not start:" >&2
+    cat "$dir/kktsim.out" >&2
+    exit 1
+  fi
+  sleep 0.05
+done
+
+(cd "$dir" && exec "$build/app/cashdesk" "$mode") &
+cashdesk_pid=$!
+echo "sandbox: $dir (trace: $dir/trace.jsonl)"
+
+if [ "$headless" = 0 ]; then
+  "$build/tools/termview/termview" --root "$root" &
+  pids+=($!)
+  status=0
+  wait "$cashdesk_pid" || status=$?
+  cashdesk_pid=""
+  echo "cashdesk ended with status $status"
+  exit 0
+fi
+
+# Headless: a screenshot whenever the trace grows, until the end.
+mkdir -p "$dir/shots"
+shot=0
+seen=0
+deadline=$((SECONDS + seconds))
+take_shot() {
+  shot=$((shot + 1))
+  "$build/tools/fbshot/fbshot" --root "$root" "$(printf '%s/shots/%03d.png' "$dir" "$shot")" || true
+}
+while kill -0 "$cashdesk_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+  lines=0
+  [ -f "$CASHDESK_TRACE" ] && lines=$(wc -l <"$CASHDESK_TRACE")
+  if [ "$lines" -gt "$seen" ]; then
+    seen=$lines
+    sleep 0.2 # let the screen settle after the announcement
+    take_shot
+  fi
+  sleep 0.1
+done
+take_shot
+echo "screenshots: $dir/shots ($shot)"
