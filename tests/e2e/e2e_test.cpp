@@ -139,6 +139,9 @@ class Cashdesk : public ::testing::Test {
 protected:
     void SetUp() override
     {
+#if !__has_include("vuMenu.h")
+        GTEST_SKIP() << "the toolkit has no menus yet";
+#endif
         res = std::string(SOURCE_DIR) + "/res";
         if (access((res + "/kkt_ui.xml").c_str(), R_OK) != 0 || access((res + "/kkt_menu_main.xml").c_str(), R_OK) != 0)
             GTEST_SKIP() << "no UI descriptions in " << res;
@@ -357,7 +360,10 @@ protected:
     size_t taken = 0;
 };
 
-const std::vector<std::string> kRefresh = {"29", "97", "01", "4D", "29", "88", "88", "88", "88", "8F"};
+// The state refresh: drive status, cash register data, session, work modes,
+// drive status for the warnings, registration parameters 1062, 1057 and
+// 1209 (FFD 1.05: marking is not asked), registration totals.
+const std::vector<std::string> kRefresh = {"29", "97", "01", "4D", "29", "88", "88", "88", "8F"};
 
 TEST_F(Cashdesk, StartsShowsTheSerialNumberAndQuits)
 {
@@ -367,15 +373,20 @@ TEST_F(Cashdesk, StartsShowsTheSerialNumberAndQuits)
     EXPECT_EQ(wait.Get("text"), u8"ИДЕТ ИНИЦИАЛИЗАЦИЯ КОНТРОЛЛЕРА ФН");
     WaitForm("kkt_menu_main.xml", "SN: 0000000000123456");
 
-    // The ready wait, then the state refresh; then only the status line's
-    // waiting counts.
+    // The ready wait (short commands only), then the state refresh; then
+    // only the status line's waiting counts.
     std::vector<std::string> taken = Taken();
-    ASSERT_GE(taken.size(), 3 + kRefresh.size());
-    EXPECT_EQ(std::vector<std::string>(taken.begin(), taken.begin() + 3),
-              (std::vector<std::string>{"DLE 9", "DLE 0", "DLE 7"}));
-    EXPECT_EQ(std::vector<std::string>(taken.begin() + 3, taken.begin() + 3 + static_cast<long>(kRefresh.size())),
+    size_t shorts = 0;
+    while (shorts < taken.size() && taken[shorts].rfind("DLE ", 0) == 0)
+        ++shorts;
+    ASSERT_GE(shorts, 2u);
+    EXPECT_EQ(taken[0], "DLE 9");
+    ASSERT_GE(taken.size(), shorts + kRefresh.size());
+    EXPECT_EQ(std::vector<std::string>(taken.begin() + static_cast<long>(shorts),
+                                       taken.begin() + static_cast<long>(shorts + kRefresh.size())),
               kRefresh);
-    for (size_t i = 3 + kRefresh.size(); i < taken.size(); ++i)
+    EXPECT_GT(taken.size(), shorts + kRefresh.size());
+    for (size_t i = shorts + kRefresh.size(); i < taken.size(); ++i)
         EXPECT_EQ(taken[i], "39");
 
     // A declined question keeps the menu, shown again with its header.
