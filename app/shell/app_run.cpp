@@ -18,11 +18,8 @@
 #include "vuKeyScheme.h"
 #include "vuTrace.h"
 #include "vuUI.h"
-#if __has_include("vuMenu.h")
 #include "vuMenu.h"
 #include "vuMenuItem.h"
-#define APP_HAS_MENUS 1
-#endif
 
 namespace {
 
@@ -122,7 +119,6 @@ void menuFailed(vuUI *ui, int err)
 // when nothing is selected or the item has no name.
 bool selectedItem(vuForm *form, const char **name, const char **text)
 {
-#ifdef APP_HAS_MENUS
     vuMenu *menu = dynamic_cast<vuMenu *>(form);
     vuMenuItem *item = menu ? menu->GetSelectedObject() : nullptr;
     if (!item || !item->GetName())
@@ -130,12 +126,6 @@ bool selectedItem(vuForm *form, const char **name, const char **text)
     *name = item->GetName();
     *text = item->GetText();
     return true;
-#else
-    (void)form;
-    (void)name;
-    (void)text;
-    return false;
-#endif
 }
 
 // Shows a form modally and returns the state it ended with.

@@ -4,11 +4,8 @@
 #include "shell_hooks.h"
 #include "str_helpers.h"
 #include "vuStatusLine.h"
-#include "vuUI.h"
-#if __has_include("vuTextObject.h")
 #include "vuTextObject.h"
-#define STATUS_LINE_HAS_TEXTS 1
-#endif
+#include "vuUI.h"
 
 namespace {
 
@@ -18,22 +15,13 @@ vuObject *textObject(const char *name)
     vuStatusLine *line = vuUI::GetStatusLine();
     if (!line || !name)
         return nullptr;
-#ifdef STATUS_LINE_HAS_TEXTS
     return dynamic_cast<vuTextObject *>(line->GetByName(name));
-#else
-    return nullptr;
-#endif
 }
 
 void setText(vuObject *object, const char *text)
 {
-#ifdef STATUS_LINE_HAS_TEXTS
     if (vuTextObject *t = dynamic_cast<vuTextObject *>(object))
         t->SetText(text);
-#else
-    (void)object;
-    (void)text;
-#endif
 }
 
 } // namespace
