@@ -345,3 +345,28 @@ TEST_F(ListBox, DrawsMarksAndTexts)
     EXPECT_EQ(textAt(33, 13, 3, FRONT), "one");
     EXPECT_EQ(textAt(33, 21, 3, FRONT), "two");
 }
+
+TEST_F(ListBox, SwipesScrollWithMomentumUntilATap)
+{
+    vuCheckBox box(10, 10, 100, 100);
+    box.SetFont(CODE_FONT);
+    box.SetMaxLines(4); // pitch 34, range 240
+    addItems(box, 10);
+    box.Reset();
+
+    vuEvent e = touch(VU_PHASE_MOVE, 20, 50, VU_GESTURE_UP);
+    EXPECT_EQ(box.HandleEvent(&e), 3) << "a swipe on an inactive list asks for the focus";
+    box.Focus();
+    e = touch(VU_PHASE_MOVE, 20, 50, VU_GESTURE_UP);
+    EXPECT_NE(box.HandleEvent(&e), 0);
+    unsigned short after = box.GetScrollY().offset;
+    EXPECT_GT(after, 0);
+    e = key(0);
+    EXPECT_NE(box.HandleEvent(&e), 0) << "momentum on an empty event";
+    EXPECT_GT(box.GetScrollY().offset, after);
+    EXPECT_NE(box.GetScrollY().speed, 0);
+    e = tap(20, 50);
+    box.HandleEvent(&e);
+    EXPECT_EQ(box.GetScrollY().speed, 0) << "a tap stops the list";
+    EXPECT_NE(box.GetCurrent(), 0);
+}

@@ -441,3 +441,44 @@ TEST_F(InputDraw, HintStripShowsThePendingRowAboveTheField)
     ASSERT_EQ(f.Draw(fb()), 0);
     EXPECT_EQ(at(10 + KW + 4, 33), SENTINEL) << "no strip without the focus";
 }
+
+TEST_F(InputDraw, JustificationAndBlinkingCursor)
+{
+    struct Case {
+        const char* what;
+        unsigned char justify;
+        int textX;
+    } cases[] = {
+        {"centred", 0, 10 + 2 + (80 - 24) / 2},
+        {"left", 0x1, 10 + 2},
+        {"right", 0x2, 10 + 2 + 80 - 24},
+    };
+    for (const Case& c : cases) {
+        clearScreen();
+        vuInput f(10, 10, 84, 20, 8, 0);
+        prepare(f);
+        f.SetJustify(c.justify);
+        f.SetValue("ab");
+        ASSERT_EQ(f.Draw(fb()), 0);
+        // Two letters and the cursor cell after them: 24 pixels.
+        EXPECT_EQ(textAt(c.textX, 16, 2, AFRONT), "ab") << c.what;
+    }
+
+    vuInput blink(10, 40, 84, 20, 8, 0x20);
+    prepare(blink);
+    EXPECT_EQ(blink.IsAnimate(), 1);
+    struct Tick {
+        unsigned advance;
+        bool cursor;
+    } ticks[] = {{0, true}, {499, true}, {1, false}, {499, false}, {1, true}};
+    OsTestClockEnable(100000); // an even half-second
+    for (const Tick& t : ticks) {
+        OsTestClockAdvance(t.advance);
+        clearScreen();
+        ASSERT_EQ(blink.Draw(fb()), 0);
+        // Empty text: the cursor cell is centred, under the (empty) text row.
+        EXPECT_EQ(at(10 + 2 + 36 + 2, 40 + 5 + 8 + 1) == FRONT, t.cursor) << "at +" << t.advance;
+    }
+    vuInput steady(10, 40, 84, 20, 8, 0);
+    EXPECT_EQ(steady.IsAnimate(), 0);
+}
