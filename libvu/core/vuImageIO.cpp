@@ -20,10 +20,19 @@ int OpenFile(const char* path)
     char mapped[PATH_MAX];
     if (!OsMapPath(path, mapped, sizeof mapped))
         return -1;
+    // Non-blocking: a FIFO or a device named as a picture or a font must not
+    // hang the UI thread waiting for a writer; only regular files are read.
     int fd;
     do {
-        fd = open(mapped, O_RDONLY | O_CLOEXEC);
+        fd = open(mapped, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
     return fd;
 }
 

@@ -24,7 +24,8 @@ inline uint32_t Le32(const unsigned char* p)
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
-// Opens a picture file read-only (terminal paths mapped); -1 on failure.
+// Opens a picture or font file read-only (terminal paths mapped); -1 on
+// failure or when the path names no regular file (a FIFO, a device).
 int OpenFile(const char* path);
 // Reads exactly n bytes; false on a short read or an error.
 bool ReadFull(int fd, void* buf, size_t n);

@@ -4,6 +4,7 @@
 
 #include <png.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -183,6 +184,20 @@ TEST(ImageFactory, ExtensionDecidesTheClass)
     EXPECT_EQ(vuImage::CreateFromFile(dir.Path("pics.b16/file").c_str()), nullptr);
     EXPECT_EQ(vuImage::CreateFromFile(dir.Path("missing.bmp").c_str()), nullptr);
     EXPECT_EQ(vuImage::CreateFromFile(nullptr), nullptr);
+}
+
+// A FIFO (or a device) named as a picture is refused at once: opening it
+// must not wait for a writer that never comes, nor read what one sends.
+TEST(ImageFactory, FifoIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    alarm(20); // a hang ends the test with SIGALRM instead of the ctest time-out
+    for (const char* name : {"p.b16", "p.bmp", "p.gif", "p.jpg", "p.png"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(mkfifo(dir.Path(name).c_str(), 0600), 0);
+        EXPECT_EQ(vuImage::CreateFromFile(dir.Path(name).c_str()), nullptr);
+    }
+    alarm(0);
 }
 
 TEST(ImageFactory, FromDataTakesExactExtensionsOnly)
