@@ -1,15 +1,11 @@
 #include "vuVFN.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include "osal.h"
 #include "vuFrameBuffer.h"
+#include "vuImageIO.h"
 
 namespace {
 
@@ -28,32 +24,15 @@ uint16_t vfn_parse_number(const char* text, unsigned n) {
     return v;
 }
 
-// Reads exactly n bytes unless the file ends or fails first.
-size_t ReadFull(int fd, void* buf, size_t n) {
-    size_t done = 0;
-    while (done < n) {
-        ssize_t r = read(fd, static_cast<char*>(buf) + done, n - done);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        done += static_cast<size_t>(r);
-    }
-    return done;
-}
-
 }  // namespace
 
 vuVFN::vuVFN(const char* path) : glyphs(nullptr) {
     count = 128;
     if (!path) return;
-    char mapped[PATH_MAX];
-    if (!OsMapPath(path, mapped, sizeof(mapped))) return;
-    // Non-blocking open: a FIFO or device named as a font must not hang the
-    // UI thread; only regular files are read.
-    int fd = open(mapped, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = vuimg::OpenFile(path);
     if (fd < 0) return;
-    struct stat st;
     char header[kHeaderBytes];
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadFull(fd, header, kHeaderBytes) == kHeaderBytes) {
+    if (vuimg::ReadFull(fd, header, kHeaderBytes)) {
         height = static_cast<uint8_t>(vfn_parse_number(header + 7, 2));
         width = static_cast<uint8_t>(vfn_parse_number(header + 11, 2));
         if (memcmp(header, "EF002", 5) != 0) count = vfn_parse_number(header, 5);
@@ -67,9 +46,10 @@ vuVFN::vuVFN(const char* path) : glyphs(nullptr) {
             const size_t bytes = static_cast<size_t>(count) * glyphSize;
             // The file must hold every glyph its header announces before the
             // table is allocated; a short file keeps the cell but no table.
-            if (static_cast<unsigned long long>(st.st_size) >= kHeaderBytes + bytes) {
+            const long long size = vuimg::FileSize(fd);
+            if (size >= 0 && static_cast<unsigned long long>(size) >= kHeaderBytes + bytes) {
                 glyphs = static_cast<uint8_t*>(malloc(bytes));
-                if (glyphs && ReadFull(fd, glyphs, bytes) != bytes) {
+                if (glyphs && !vuimg::ReadFull(fd, glyphs, bytes)) {
                     free(glyphs);
                     glyphs = nullptr;
                 }
