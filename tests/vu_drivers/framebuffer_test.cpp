@@ -3,7 +3,6 @@
 // drawn into the back buffer.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,17 +11,6 @@
 #include "vuPaxProlinFrameBuffer.h"
 
 namespace {
-
-int openDescriptors()
-{
-    int n = 0;
-    if (DIR *d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 class Screen : public TerminalRoot {
 protected:

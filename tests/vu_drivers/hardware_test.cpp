@@ -2,8 +2,6 @@
 // the stand-in devices of a temporary terminal root).
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include "terminal_fixture.h"
 #include "vuKeyboard.h"
 #include "vuPaxProlinFrameBuffer.h"
@@ -11,17 +9,6 @@
 #include "vuUI.h"
 
 namespace {
-
-int openDescriptors()
-{
-    int n = 0;
-    if (DIR *d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 class Hardware : public TerminalRoot {
 protected:

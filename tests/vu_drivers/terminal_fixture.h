@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -15,6 +16,18 @@
 
 #include "osal.h"
 #include "vuInputRecord.h"
+
+// The number of descriptors the process has open (to show a device closed).
+inline int openDescriptors()
+{
+    int n = 0;
+    if (DIR *d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
 
 class TerminalRoot : public ::testing::Test {
 protected:
