@@ -73,14 +73,39 @@ inline std::vector<Entry> ReadJournal(const std::string &path, const std::string
     return out;
 }
 
-class ServiceTest : public ::testing::Test {
+// A terminal root of the test's own in a temporary folder, removed at the
+// end; with the virtual clock running unless the test says otherwise.
+class TempRootTest : public ::testing::Test {
 protected:
+    explicit TempRootTest(bool clock = true) : clock_(clock) {}
     void SetUp() override
     {
         char tmpl[] = "/tmp/service_test_XXXXXX";
-        root_ = mkdtemp(tmpl);
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        root_ = tmpl;
         setenv("TERMINAL_ROOT", root_.c_str(), 1);
-        OsTestClockEnable(1000);
+        if (clock_)
+            OsTestClockEnable(1000);
+    }
+    void TearDown() override
+    {
+        if (clock_)
+            OsTestClockDisable();
+        unsetenv("TERMINAL_ROOT");
+        std::string cmd = "rm -rf " + root_;
+        (void)system(cmd.c_str());
+    }
+    std::string root_;
+
+private:
+    bool clock_;
+};
+
+class ServiceTest : public TempRootTest {
+protected:
+    void SetUp() override
+    {
+        TempRootTest::SetUp();
         sim_.reset(new kktsim::Simulator());
         ASSERT_EQ(sim_->Open(), 0);
         sim_->StartLockstep();
@@ -89,16 +114,12 @@ protected:
     void TearDown() override
     {
         sim_.reset();
-        OsTestClockDisable();
-        unsetenv("TERMINAL_ROOT");
-        std::string cmd = "rm -rf " + root_;
-        (void)system(cmd.c_str());
+        TempRootTest::TearDown();
     }
     std::vector<Entry> Journal(long type = 0, const std::string &dir = "in")
     {
         return ReadJournal(sim_->JournalPath(), dir, type);
     }
-    std::string root_;
     std::unique_ptr<kktsim::Simulator> sim_;
 };
 

@@ -19,20 +19,13 @@ using namespace servicetest;
 
 namespace {
 
-class TerminalRoot : public ::testing::Test {
+class TerminalRoot : public TempRootTest {
 protected:
+    TerminalRoot() : TempRootTest(false) {} // on the real clock
     void SetUp() override
     {
-        char tmpl[] = "/tmp/service_app_XXXXXX";
-        root_ = mkdtemp(tmpl);
-        setenv("TERMINAL_ROOT", root_.c_str(), 1);
+        TempRootTest::SetUp();
         Mkdirs(root_ + "/data/osal");
-    }
-    void TearDown() override
-    {
-        unsetenv("TERMINAL_ROOT");
-        std::string cmd = "rm -rf " + root_;
-        (void)system(cmd.c_str());
     }
     static void Mkdirs(const std::string &path)
     {
@@ -44,7 +37,6 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
     }
     void Apps(const std::string &lines) { WriteFile(root_ + "/data/osal/apps", lines); }
-    std::string root_;
 };
 
 // A program that writes its arguments into a file of the root.

@@ -108,24 +108,7 @@ TEST_F(ServiceTest, StandInKeepsAnswersWhileTheQueueIsFull)
     EXPECT_EQ(got, one + one + one);
 }
 
-class NoQueueTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/service_noqueue_XXXXXX";
-        root_ = mkdtemp(tmpl);
-        setenv("TERMINAL_ROOT", root_.c_str(), 1);
-        OsTestClockEnable(1000);
-    }
-    void TearDown() override
-    {
-        OsTestClockDisable();
-        unsetenv("TERMINAL_ROOT");
-        std::string cmd = "rm -rf " + root_;
-        (void)system(cmd.c_str());
-    }
-    std::string root_;
-};
+class NoQueueTest : public TempRootTest {};
 
 TEST_F(NoQueueTest, EveryCallFailsWithoutAQueue)
 {
