@@ -9,42 +9,16 @@
 #include <chrono>
 #include <vector>
 
+#include "FrameMemcpy.h"
 #include "MemScreen.h"
 #include "vuFont.h"
 
 namespace {
 
 const unsigned short kW = 320, kH = 240;
-using Clock = std::chrono::steady_clock;
-
-// Nanoseconds to copy one frame: the best of several rounds, measured
-// afresh for every benchmark so that both run under the same conditions.
-double MemcpyNsPerFrame() {
-    static std::vector<uint16_t> a(kW * kH, 0x1234), b(kW * kH, 0);
-    double best = 1e30;
-    for (int round = 0; round < 9; ++round) {
-        const int copies = 300;
-        const auto t0 = Clock::now();
-        for (int i = 0; i < copies; ++i) {
-            memcpy(b.data(), a.data(), a.size() * 2);
-            benchmark::DoNotOptimize(b.data());
-            benchmark::ClobberMemory();
-        }
-        const double t = std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / copies;
-        best = std::min(best, t);
-    }
-    return best;
-}
-
-// Runs body once per iteration and reports its time against memcpy.
+// Runs body once per iteration and reports its time against a frame memcpy.
 template <typename Body>
-void Measure(benchmark::State& state, Body body) {
-    const double base = MemcpyNsPerFrame();
-    const auto t0 = Clock::now();
-    for (auto _ : state) body();
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - t0).count();
-    if (state.iterations() > 0) state.counters["x_memcpy"] = ns / state.iterations() / base;
-}
+void Measure(benchmark::State& state, Body body) { benchframe::Measure(state, kW, kH, body); }
 
 void BM_MemcpyFrame(benchmark::State& state) {
     std::vector<uint16_t> a(kW * kH, 0x1234), b(kW * kH);

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameMemcpy.h"
 #include "MemScreen.h"
 #include "image_fixtures.h"
 #include "vuGIF.h"
@@ -32,35 +33,11 @@ using namespace imgtest;
 namespace {
 
 const unsigned short kW = 320, kH = 240;
-using Clock = std::chrono::steady_clock;
-
-double MemcpyNsPerFrame()
-{
-    static std::vector<uint16_t> a(kW * kH, 0x1234), b(kW * kH, 0);
-    double best = 1e30;
-    for (int round = 0; round < 9; ++round) {
-        const int copies = 300;
-        const auto t0 = Clock::now();
-        for (int i = 0; i < copies; ++i) {
-            memcpy(b.data(), a.data(), a.size() * 2);
-            benchmark::DoNotOptimize(b.data());
-            benchmark::ClobberMemory();
-        }
-        best = std::min(best, std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / copies);
-    }
-    return best;
-}
-
+// Runs body once per iteration and reports its time against a frame memcpy.
 template <typename Body>
 void Measure(benchmark::State& state, Body body)
 {
-    const double base = MemcpyNsPerFrame();
-    const auto t0 = Clock::now();
-    for (auto _ : state)
-        body();
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - t0).count();
-    if (state.iterations() > 0)
-        state.counters["x_memcpy"] = ns / state.iterations() / base;
+    benchframe::Measure(state, kW, kH, body);
 }
 
 // A photo-like scene: smooth gradients, a few shapes and some noise.
