@@ -157,3 +157,28 @@ TEST_F(ShellTest, MessageBoxTracesFormAndBoxInUtf8)
 }
 
 } // namespace shelltest
+
+#ifndef NDEBUG
+namespace shelltest {
+namespace {
+
+int boxFromCallback(vuEvent *, intptr_t)
+{
+    // Runs in the UI thread: a box here would wait for itself.
+    message_box(vuUI::GetUI(), "T", "from the UI thread", 0x09);
+    return 1;
+}
+
+} // namespace
+
+TEST_F(ShellTest, MessageBoxFromTheUiThreadIsCaught)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    vuUI::Done();
+    ui = vuUI::Init(0); // the toolkit's own UI thread, as in the program
+    ASSERT_NE(ui, nullptr);
+    EXPECT_DEATH(run_message_box_cb(ui, "T", "outer", 0x1000, boxFromCallback), "Assertion");
+}
+
+} // namespace shelltest
+#endif
