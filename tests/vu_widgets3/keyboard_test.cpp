@@ -398,3 +398,38 @@ TEST_F(KeyboardLoop, TapsTypeIntoTheFocusedFieldAndEnterMovesOn)
     EXPECT_EQ(keyboard->IsActive(), 0) << "the keypad's Enter hid it";
     ui->Del(form);
 }
+
+TEST_F(KeyboardLoop, RendersToAPicture)
+{
+    ASSERT_EQ(ui->FreeFont(1), 0); // the built-in font again
+    vuForm* form = new vuForm("Адрес", nullptr);
+    auto* name = new vuInput(10, 10, 150, 24, 16, 0x4);
+    auto* amount = new vuInput(10, 44, 150, 24, 10, 1);
+    amount->SetRadix(2);
+    form->Add(name);
+    form->Add(amount);
+    auto* keyboard = new vuVirtualKeyboard;
+    keyboard->SetOption(VU_VK_FILL_KEYS);
+    auto* layout = new vuVirtualKeyboardItem(1, "ab");
+    layout->AddRow("1234567890", "1234567890", "!@#$%^&*()");
+    layout->AddRow("qwertyu", "QWERTYU", "QWERTYU");
+    layout->AddRow(kControls, kControls, kControls);
+    keyboard->AddItem(layout);
+    form->SetVirtualKeyboard(keyboard);
+    keyboard->SetParent(fb());
+    ASSERT_GE(ui->Add(form), 0);
+    form->Reset();
+    amount->SetValue("12345");
+    vuEvent e = key('2');
+    name->HandleEvent(&e);
+    keyboard->Activate(name);
+    vuEvent s = tap(SHIFT, ROW2);
+    keyboard->HandleEvent(&s);
+    ASSERT_EQ(ui->View(form), 0);
+    ASSERT_EQ(keyboard->Draw(fb()), 0);
+    EXPECT_EQ(at(30, 141), 0xFFE0) << "shift key lit in the default active colour";
+    std::string out = "/tmp/vu_widgets3_keyboard.png";
+    ASSERT_TRUE(writePng(out, fb()->GetFrameBuffer(), SW, SH));
+    fprintf(stderr, "keyboard saved to %s\n", out.c_str());
+    ui->Del(form);
+}
