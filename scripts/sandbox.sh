@@ -57,6 +57,10 @@ if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
   exec unshare --ipc "$0" --in-namespace "${args[@]}"
 fi
 
+if [ "$headless" = 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "sandbox.sh: no display for termview; running headless" >&2
+  headless=1
+fi
 for prog in app/cashdesk tools/kktsim/kktsim tools/fbshot/fbshot; do
   if [ ! -x "$build/$prog" ]; then
     echo "sandbox.sh: $build/$prog is not built" >&2
