@@ -10,7 +10,9 @@
 #include "ui_loader.h"
 #include "ui_xml.h"
 #include "vuBatLevel.h"
+#include "vuBoxItem.h"
 #include "vuButton.h"
+#include "vuCheckBox.h"
 #include "vuClock.h"
 #include "vuIPInput.h"
 #include "vuImagesObject.h"
@@ -20,6 +22,7 @@
 #include "vuNetLevel.h"
 #include "vuPatternInput.h"
 #include "vuProgressObject.h"
+#include "vuRadio.h"
 #include "vuTextObject.h"
 #include "vuForm.h"
 #include "vuImage.h"
@@ -277,6 +280,71 @@ TEST_F(WidgetsTest, InputValuesSavedAsUtf8Text)
     ASSERT_NE(ip, nullptr);
     EXPECT_STREQ(xml_text(xml_first_element(ip)), "10.1.2.3");
     mxmlDelete(saved);
+}
+
+TEST_F(WidgetsTest, ListsTakeTheirItemsAfterTheirContent)
+{
+    vuForm* f = loadForm(u8"<FORM><CHECKBOX frame=\"0,0,200,80\" name=\"c\" ccodes=\"1,2,3,4\" maxlines=\"2\">"
+                         u8"<VALUE>3</VALUE>"
+                         u8"<ITEM><TEXT>ПЕРВЫЙ</TEXT><IMAGE type=\"memicon\">1</IMAGE><IMAGE type=\"memicon\">4</IMAGE></ITEM>"
+                         u8"<ITEM/><ITEM><TEXT>Т</TEXT></ITEM></CHECKBOX>"
+                         u8"<RADIO frame=\"0,80,200,80\" name=\"r\"><ITEM><TEXT>A</TEXT></ITEM><ITEM><TEXT>B</TEXT></ITEM>"
+                         u8"<ITEM><TEXT>C</TEXT></ITEM><VALUE>2</VALUE></RADIO></FORM>");
+    ASSERT_NE(f, nullptr);
+    auto* c = dynamic_cast<vuCheckBox*>(f->GetByName("c"));
+    auto* r = dynamic_cast<vuRadio*>(f->GetByName("r"));
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(c->GetType(), VU_TYPE_CHECK_BOX);
+    EXPECT_EQ(r->GetType(), VU_TYPE_RADIO);
+    ASSERT_EQ(c->GetCount(), 3u);
+    EXPECT_STREQ(c->GetItem(1)->GetText(), "ПЕРВЫЙ");
+    ASSERT_NE(c->GetItem(1)->GetPicture(), nullptr);
+    EXPECT_EQ(c->GetItem(1)->GetPicture()->GetWidth(), 9); // the last picture counts
+    EXPECT_STREQ(c->GetItem(2)->GetText() ? c->GetItem(2)->GetText() : "", "");
+    EXPECT_EQ(c->GetMaxLines(), 2);
+    EXPECT_EQ(r->GetCount(), 3u);
+    // While the list is built its VALUE comes before its items: nothing is
+    // checked.
+    EXPECT_EQ(c->GetSelected(), 0u);
+    EXPECT_EQ(r->GetSelected(), 0u);
+}
+
+struct ListValueCase {
+    const char* list;
+    const char* value;
+    unsigned selected;
+};
+
+TEST_F(WidgetsTest, ListValuesAppliedToABuiltForm)
+{
+    const ListValueCase cases[] = {
+        {"CHECKBOX", "5", 5},  // items 1 and 3
+        {"CHECKBOX", "x7", 7}, // all three
+        {"CHECKBOX", "0", 0},
+        {"RADIO", "2", 2},
+        {"RADIO", "0", 0},
+        {"RADIO", "4", 0},     // no such item
+    };
+    for (const ListValueCase& v : cases) {
+        SCOPED_TRACE(std::string(v.list) + " " + v.value);
+        vuForm* f = loadForm(std::string("<FORM><") + v.list + " frame=\"0,0,200,90\" name=\"l\">"
+                             "<ITEM><TEXT>1</TEXT></ITEM><ITEM><TEXT>2</TEXT></ITEM><ITEM><TEXT>3</TEXT></ITEM></" +
+                             v.list + "></FORM>");
+        ASSERT_NE(f, nullptr);
+        Xml values(std::string("<V><l><VALUE>") + v.value + "</VALUE></l></V>");
+        apply_form_values(f, values.first());
+        vuBox* box = dynamic_cast<vuBox*>(f->GetByName("l"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetSelected(), v.selected);
+        // And written back as the list's state.
+        mxml_node_t* saved = mxmlNewElement(MXML_NO_PARENT, "saved");
+        save_form_values(f, saved);
+        mxml_node_t* node = xml_first_element(saved);
+        ASSERT_NE(node, nullptr);
+        EXPECT_STREQ(xml_text(xml_first_element(node)), std::to_string(v.selected).c_str());
+        mxmlDelete(saved);
+    }
 }
 
 // ---- pictures ----------------------------------------------------------------------
