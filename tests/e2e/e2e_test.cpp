@@ -444,6 +444,31 @@ TEST_F(Cashdesk, StartModeOneOnlyRefreshesTheState)
     Quit();
 }
 
+// Mode 2 opens the controller monitor terminal (not part of the program
+// yet) and then waits for the controller as a normal start does.
+TEST_F(Cashdesk, StartModeTwoWaitsForTheControllerToo)
+{
+    StartSim(kRegistered);
+    StartCashdesk("2");
+    Entry wait = WaitBox(u8"ПОДОЖДИТЕ");
+    EXPECT_EQ(wait.Get("text"), u8"ИДЕТ ИНИЦИАЛИЗАЦИЯ КОНТРОЛЛЕРА ФН");
+    WaitForm("kkt_menu_main.xml", "SN: 0000000000123456");
+    EXPECT_EQ(Taken().front(), "DLE 9");
+    Quit();
+}
+
+TEST_F(Cashdesk, WithoutItsUiDescriptionItEndsAtOnce)
+{
+    ASSERT_EQ(unlink((dir + "/res/kkt_ui.xml").c_str()), 0);
+    StartSim(kRegistered);
+    StartCashdesk();
+    EXPECT_EQ(WaitExit(), 0);
+    EXPECT_TRUE(Trace().empty());
+    // Nothing else ran: no controller exchange, no settings written.
+    EXPECT_TRUE(Taken().empty());
+    EXPECT_NE(access((dir + "/data/kktsettings.xml").c_str(), F_OK), 0);
+}
+
 TEST_F(Cashdesk, WithoutTheControllerServiceItStops)
 {
     StartCashdesk();
