@@ -379,8 +379,10 @@ int vuForm::IsSign()
     if (!chain)
         return 0;
     unsigned n = chain->GetCount();
+    // Children of multi-panels and multi-forms are forms: only the view
+    // object's kind is asked here.
     for (unsigned i = 0; i < n; ++i) {
-        if (static_cast<vuWidget*>(chain->GetByNum(static_cast<uint16_t>(i)))->GetType() == VU_TYPE_SIGN_BOX)
+        if (static_cast<vuViewObject*>(chain->GetByNum(static_cast<uint16_t>(i)))->GetType() == VU_TYPE_SIGN_BOX)
             return 1;
     }
     return 0;
