@@ -1,5 +1,5 @@
 // Multi-forms: pages side by side, swipes, snapping to a page boundary and
-// the strip's range.
+// the strip's range; a drag through the modal loop.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "MemScreen.h"
+#include "osal.h"
+#include "ui_fixture.h"
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuMultiForm.h"
@@ -203,4 +205,71 @@ TEST_F(MultiFormTest, DrawsThePagesShiftedByTheOffset)
     for (int x = 0; x < 320; ++x)
         r += Canvas::symbol(screen.At(x, 120));
     EXPECT_EQ(r, std::string(220, 'B') + std::string(100, 'h'));
+}
+
+// ---- through the modal loop -------------------------------------------------
+
+namespace {
+
+int g_step = 0;
+int g_touch = -1;
+vuMultiForm* g_strip = nullptr;
+std::vector<unsigned short> g_offsets;
+
+void touchRecord(uint16_t type, uint16_t code, int32_t value)
+{
+    vuInputRecord rec{0, 0, type, code, value};
+    if (write(g_touch, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
+        ADD_FAILURE() << "touch FIFO write";
+}
+
+void touchAt(int x, int y)
+{
+    touchRecord(vuInputRecord::Absolute, vuInputRecord::AxisX, x);
+    touchRecord(vuInputRecord::Absolute, vuInputRecord::AxisY, y);
+    touchRecord(vuInputRecord::Sync, 0, 0);
+}
+
+// A finger that goes down at x = 200 and drags to the left by 20 pixels every
+// 60 ms, then lifts; the loop ends once the strip rests after the lift.
+int dragLeft(vuEvent*, intptr_t)
+{
+    OsTestClockAdvance(60);
+    int step = g_step++;
+    g_offsets.push_back(g_strip->GetOffset());
+    if (step == 0) {
+        touchRecord(vuInputRecord::Key, vuInputRecord::TouchButton, 1);
+        touchAt(200, 80);
+    } else if (step <= 4) {
+        touchAt(200 - 20 * step, 80);
+    } else if (step == 5) {
+        touchRecord(vuInputRecord::Key, vuInputRecord::TouchButton, 0);
+    } else if (g_strip->GetSpeed() == 0 || step > 400) {
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+class MultiFormLoop : public UiTest {};
+
+TEST_F(MultiFormLoop, DragThenLiftSnapsToTheNextPage)
+{
+    vuMultiForm* strip = new vuMultiForm();
+    strip->Add(new vuForm());
+    strip->Add(new vuForm());
+    ASSERT_EQ(ui->Add(strip), 0);
+    strip->Reset();
+    ASSERT_EQ(strip->GetRange(), SW) << "two pages as wide as the screen";
+    g_step = 0;
+    g_touch = touchpad;
+    g_strip = strip;
+    g_offsets.clear();
+    EXPECT_EQ(ui->Show(strip, dragLeft), 1);
+    EXPECT_EQ(strip->GetOffset(), SW) << "the second page";
+    ASSERT_GT(g_offsets.size(), 8u);
+    EXPECT_GT(g_offsets[6], 0) << "the drag itself scrolled the strip";
+    for (size_t i = 1; i < g_offsets.size(); ++i)
+        EXPECT_GE(g_offsets[i], g_offsets[i - 1]) << "only ever forwards, step " << i;
 }

@@ -1,6 +1,7 @@
 // Sliding panels and multi-panels: the motion step, the edges and their touch
-// bands, keys and requests, what a hidden panel hides, and how a multi-panel
-// routes events between its panels and its main form.
+// bands, keys and requests, what a hidden panel hides, how a multi-panel
+// routes events between its panels and its main form, and a tap through the
+// modal loop.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "MemScreen.h"
+#include "osal.h"
+#include "ui_fixture.h"
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuMultiPanel.h"
@@ -377,4 +380,63 @@ TEST_F(MultiPanelTest, SettingTheHeldFormKeepsIt)
     multi->SetMainForm(other);
     EXPECT_EQ(multi->GetMainForm(), other);
     EXPECT_EQ(other->GetParent(), multi);
+}
+
+namespace {
+
+int g_pass = 0;
+int g_tp = -1;
+vuPanel* g_panel = nullptr;
+
+void tpRecord(uint16_t type, uint16_t code, int32_t value)
+{
+    vuInputRecord rec{0, 0, type, code, value};
+    if (write(g_tp, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
+        ADD_FAILURE() << "touch FIFO write";
+}
+
+// A tap in the left edge band, then passes until the panel rests open.
+int tapEdge(vuEvent*, intptr_t)
+{
+    OsTestClockAdvance(30);
+    int pass = g_pass++;
+    if (pass == 0) {
+        tpRecord(vuInputRecord::Key, vuInputRecord::TouchButton, 1);
+        tpRecord(vuInputRecord::Absolute, vuInputRecord::AxisX, 3);
+        tpRecord(vuInputRecord::Absolute, vuInputRecord::AxisY, 70);
+        tpRecord(vuInputRecord::Sync, 0, 0);
+    } else if (pass == 1) {
+        tpRecord(vuInputRecord::Key, vuInputRecord::TouchButton, 0);
+    } else if (g_panel->IsOpen() || pass > 300) {
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+class MultiPanelLoop : public UiTest {};
+
+TEST_F(MultiPanelLoop, EdgeTapOpensThePanelOverTheMainForm)
+{
+    vuMultiPanel* multi = new vuMultiPanel();
+    vuForm* main = new vuForm();
+    main->SetOption(VU_FO_FILL);
+    main->SetColors(FRONT, BACK);
+    multi->SetMainForm(main);
+    vuPanel* panel = new vuPanel(0, 0, 80, SH, VU_PANEL_LEFT | VU_FO_FILL | VU_FO_NO_BORDER);
+    panel->SetColors(HFRONT, HBACK);
+    ASSERT_GE(multi->Add(panel), 0);
+    ASSERT_EQ(ui->Add(multi), 0);
+    multi->Reset();
+    ASSERT_EQ(panel->IsHide(), 1);
+    g_pass = 0;
+    g_tp = touchpad;
+    g_panel = panel;
+    EXPECT_EQ(ui->Show(multi, tapEdge), 1);
+    EXPECT_EQ(panel->IsOpen(), 1);
+    EXPECT_LT(g_pass, 300);
+    // The last picture the loop drew: the open panel over the main form.
+    EXPECT_EQ(at(40, 70), HBACK);
+    EXPECT_EQ(at(120, 70), BACK);
 }
