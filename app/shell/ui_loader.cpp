@@ -13,11 +13,11 @@
 #include "vuColor.h"
 #include "vuForm.h"
 #include "vuImage.h"
+#include "vuMenu.h"
 #include "vuStatusLine.h"
 #include "vuUI.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidget.h"
-#include "vuMenu.h"
 
 namespace {
 
@@ -380,7 +380,6 @@ vuForm *build_form(mxml_node_t *e)
     }
     return form;
 }
-
 
 vuMenu *build_menu(mxml_node_t *e)
 {

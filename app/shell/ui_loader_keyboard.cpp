@@ -9,7 +9,6 @@
 #include "vuVirtualKeyboard.h"
 #include "vuVirtualKeyboardItem.h"
 
-
 namespace {
 
 // Key bytes with a meaning of their own: caps lock, shift, next layout,

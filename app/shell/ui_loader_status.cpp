@@ -5,17 +5,16 @@
 #include "ui_values.h"
 #include "ui_xml.h"
 
-#include "vuImage.h"
-#include "vuStatusLine.h"
-#include "vuUI.h"
 #include "vuBatLevel.h"
 #include "vuClock.h"
+#include "vuImage.h"
 #include "vuImagesObject.h"
 #include "vuNetLevel.h"
 #include "vuProgressObject.h"
+#include "vuStatusLine.h"
 #include "vuStatusObject.h"
 #include "vuTextObject.h"
-
+#include "vuUI.h"
 
 namespace {
 

@@ -12,21 +12,21 @@
 #include <cstring>
 #include <memory>
 
+#include "vuBox.h"
 #include "vuButton.h"
+#include "vuCheckBox.h"
 #include "vuForm.h"
 #include "vuImage.h"
-#include "vuMultiLine.h"
-#include "vuStatic.h"
-#include "vuWidget.h"
+#include "vuInput.h"
+#include "vuIPInput.h"
 #include "vuMenu.h"
 #include "vuMenuBox.h"
 #include "vuMenuItem.h"
-#include "vuIPInput.h"
-#include "vuInput.h"
+#include "vuMultiLine.h"
 #include "vuPatternInput.h"
-#include "vuBox.h"
-#include "vuCheckBox.h"
 #include "vuRadio.h"
+#include "vuStatic.h"
+#include "vuWidget.h"
 
 namespace {
 

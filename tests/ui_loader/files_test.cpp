@@ -211,6 +211,21 @@ TEST_F(RootTest, ResourcePathIsResetAndLimited)
     EXPECT_STREQ(get_resource_path(), "./data/");
 }
 
+TEST_F(RootTest, ResourceRootPrefersTheScreenSizedFile)
+{
+    file("kkt_ui_x.xml", "<UI options=\"x8000\" resourcepath=\"plain/\"/>");
+    file("240-320kkt_ui_x.xml", "<UI options=\"x8000\" resourcepath=\"sized/\"/>");
+    int err = 99;
+    // The screen's size is known once the toolkit runs; before, it reads 0 x 0.
+    ASSERT_NE(load_ui_resource(root.path.c_str(), "kkt_ui_x.xml", &err), nullptr);
+    EXPECT_STREQ(get_resource_path(), "plain/");
+    ASSERT_NE(load_ui_resource(root.path.c_str(), "kkt_ui_x.xml", &err), nullptr);
+    EXPECT_EQ(err, UI_LOAD_OK);
+    EXPECT_STREQ(get_resource_path(), "sized/");
+    EXPECT_EQ(load_ui_resource(root.path.c_str(), "none.xml", &err), nullptr);
+    EXPECT_EQ(err, UI_LOAD_NO_FILE);
+}
+
 TEST_F(RootTest, BackgroundColourAndBlockMask)
 {
     int err = 0;

@@ -263,7 +263,6 @@ TEST_F(FormsTest, WidgetsAreAddedInDocumentOrderAndUnknownOnesSkipped)
     EXPECT_EQ(names, "a;b;c;");
 }
 
-
 TEST_F(FormsTest, MenuWithItems)
 {
     int err = 0;
@@ -335,6 +334,5 @@ TEST_F(FormsTest, MenuControlCodesAreItsMoves)
         EXPECT_EQ(m->GetMenuControlCode(i), i + 1);
     EXPECT_EQ(m->GetCloseControlCode(0), 50);
 }
-
 
 } // namespace
