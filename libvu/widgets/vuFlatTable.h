@@ -12,7 +12,7 @@
  *
  * The list is expanded twice: into C declarations (vuFlat.h) and into the
  * definitions (vuFlat.cpp). It must stay readable by a C compiler, so it
- * holds nothing but this one macro. */
+ * holds nothing but macros: the list and the two families it repeats. */
 #ifndef VU_FLAT_TABLE_H
 #define VU_FLAT_TABLE_H
 
