@@ -36,21 +36,22 @@ _VU_TypeObject vuProgress::GetType() const
 void vuProgress::Reset()
 {
     vuWidget::Reset();
-    value = 0;
+    value.store(0, std::memory_order_relaxed);
     shown = 0;
 }
 
 vuProgress* vuProgress::SetValue(unsigned short percent)
 {
-    value = percent;
+    value.store(percent, std::memory_order_relaxed);
     return this;
 }
 
 int vuProgress::HandleEvent(vuEvent*)
 {
-    if (value == shown)
+    unsigned short now = GetValue();
+    if (now == shown)
         return 0;
-    shown = value;
+    shown = now;
     return 2;
 }
 
@@ -59,7 +60,8 @@ int vuProgress::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
     if (!fb)
         return -4;
     const long W = width, H = height;
-    const long b = W * value / 100;
+    const unsigned short percent = GetValue();
+    const long b = W * percent / 100;
     const bool fromRight = (flags & VU_WF_JUSTIFY_RIGHT) != 0;
     if (b > 0) {
         long bx = fromRight ? x + W - b : x;
@@ -74,7 +76,7 @@ int vuProgress::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
     if (!f)
         return 0;
     char text[8];
-    snprintf(text, sizeof text, "%u%%", static_cast<unsigned>(value));
+    snprintf(text, sizeof text, "%u%%", static_cast<unsigned>(percent));
     const long L = static_cast<long>(strlen(text));
     const long F = f->GetHeight(), C = f->GetWidth();
     const long textW = L * C;

@@ -5,6 +5,8 @@
 #ifndef VU_PROGRESS_H
 #define VU_PROGRESS_H
 
+#include <atomic>
+
 #include "vuExport.h"
 #include "vuWidget.h"
 
@@ -29,10 +31,12 @@ public:
     // to the widget). Returns the widget.
     virtual vuProgress* SetValue(unsigned short percent);
 
-    unsigned short GetValue() const { return value; }
+    unsigned short GetValue() const { return value.load(std::memory_order_relaxed); }
 
 private:
-    unsigned short value;
+    // Set from the application's thread, read by the UI thread's events and
+    // drawing: a single atomic store, no lock.
+    std::atomic<unsigned short> value;
     unsigned short shown; // the value for which a redraw was last asked
 };
 
