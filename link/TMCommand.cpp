@@ -82,6 +82,14 @@ bool IsFrameControl(char c)
     return c == static_cast<char>(FRAME_STX) || c == static_cast<char>(FRAME_ETX) || c == static_cast<char>(FRAME_FS);
 }
 
+// Field k of the held frame when it is exactly len characters long, else null.
+const char *FieldOfLength(TMCommand &c, uint32_t k, uint32_t len)
+{
+    uint32_t n = 0;
+    const char *f = c.FieldAt(k, &n);
+    return f && n == len ? f : nullptr;
+}
+
 } // namespace
 
 TMCommand::TMCommand() : buf_(nullptr), len_(0), cap_(0), id_(0), fields_(0) {}
@@ -388,16 +396,14 @@ int TMCommand::Accept(const void *data, uint32_t n)
 
 int TMCommand::ErrorCode()
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(3, &n);
-    return f && n == 4 ? HexByte(f) : -1;
+    const char *f = FieldOfLength(*this, 3, 4);
+    return f ? HexByte(f) : -1;
 }
 
 int TMCommand::ErrorDetail()
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(3, &n);
-    return f && n == 4 ? HexByte(f + 2) : -1;
+    const char *f = FieldOfLength(*this, 3, 4);
+    return f ? HexByte(f + 2) : -1;
 }
 
 // Offset of the packet identifier in the held frame (1 in a reply, P+1 in
@@ -485,9 +491,8 @@ int TMCommand::FieldBytes(uint32_t k, uint8_t *out, uint32_t size)
 
 uint32_t TMCommand::FieldDword(uint32_t k)
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(k, &n);
-    return f && n == 8 ? HexDwordLE(f) : 0;
+    const char *f = FieldOfLength(*this, k, 8);
+    return f ? HexDwordLE(f) : 0;
 }
 
 uint16_t TMCommand::FieldWord(uint32_t k)
@@ -505,30 +510,26 @@ uint16_t TMCommand::FieldWord(uint32_t k)
 
 uint8_t TMCommand::FieldByte(uint32_t k)
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(k, &n);
-    return f && n == 2 ? HexByte(f) : 0;
+    const char *f = FieldOfLength(*this, k, 2);
+    return f ? HexByte(f) : 0;
 }
 
 uint16_t TMCommand::FieldWordBE(uint32_t k)
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(k, &n);
-    return f && n == 4 ? static_cast<uint16_t>(HexByte(f) << 8 | HexByte(f + 2)) : 0;
+    const char *f = FieldOfLength(*this, k, 4);
+    return f ? static_cast<uint16_t>(HexByte(f) << 8 | HexByte(f + 2)) : 0;
 }
 
 int TMCommand::FatalStatus()
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(1, &n);
-    return f && n == 2 ? HexByte(f) : -1;
+    const char *f = FieldOfLength(*this, 1, 2);
+    return f ? HexByte(f) : -1;
 }
 
 int TMCommand::CurrentStatus()
 {
-    uint32_t n = 0;
-    const char *f = FieldAt(2, &n);
-    return f && n == 4 ? HexWordLE(f) : -1;
+    const char *f = FieldOfLength(*this, 2, 4);
+    return f ? HexWordLE(f) : -1;
 }
 
 // ---- free functions -----------------------------------------------------------
