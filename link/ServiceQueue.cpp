@@ -31,19 +31,32 @@ int QueueId()
     return g_queueId;
 }
 
-int SendText(long type, const void *text, size_t len)
+namespace {
+
+// Puts a built message of len text bytes on the queue without waiting
+// (again after a signal).
+int Post(ServiceMessage &msg, size_t len)
 {
-    if (g_queueId == -1 || len > SERVICE_TEXT_MAX)
+    if (g_queueId == -1)
         return -3;
-    ServiceMessage msg;
-    msg.type = type;
-    if (len)
-        std::memcpy(msg.text, text, len);
     while (msgsnd(g_queueId, &msg, len, IPC_NOWAIT) != 0) {
         if (errno != EINTR)
             return -3;
     }
     return 0;
+}
+
+} // namespace
+
+int SendText(long type, const void *text, size_t len)
+{
+    if (len > SERVICE_TEXT_MAX)
+        return -3;
+    ServiceMessage msg;
+    msg.type = type;
+    if (len)
+        std::memcpy(msg.text, text, len);
+    return Post(msg, len);
 }
 
 int SendKind(long type, uint8_t kind, const void *data, size_t len)
@@ -55,13 +68,7 @@ int SendKind(long type, uint8_t kind, const void *data, size_t len)
     msg.text[0] = kind;
     if (data && len)
         std::memcpy(msg.text + 1, data, len);
-    if (g_queueId == -1)
-        return -3;
-    while (msgsnd(g_queueId, &msg, 1 + len, IPC_NOWAIT) != 0) {
-        if (errno != EINTR)
-            return -3;
-    }
-    return 0;
+    return Post(msg, 1 + len);
 }
 
 int ReceiveText(long type, void *text, size_t max)
