@@ -162,11 +162,5 @@ int InstallFiscalHeader(const char *path)
 
 const char *ServiceClientVersion()
 {
-    static char text[32];
-    static const bool built = [] {
-        std::snprintf(text, sizeof text, "%d.%d.%d.%d", 3, 1, 0, 395);
-        return true;
-    }();
-    (void)built;
-    return text;
+    return "3.1.0.395";
 }
