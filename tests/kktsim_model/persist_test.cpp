@@ -7,6 +7,7 @@
 #include <csignal>
 #include <ctime>
 #include <sys/ipc.h>
+#include <sys/stat.h>
 #include <sys/msg.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,20 +137,26 @@ TEST_F(ProgramTest, ADamagedStateFileStopsTheProgram)
     OsTestClockDisable();
     std::string dir = root_ + "/sim";
     ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
+    const std::string oversize = "{\"user\": \"" + std::string(5 << 20, 'x') + "\"}";
     struct Case {
-        const char *text;
+        std::string text;
         const char *message;
+        bool fifo;
     } cases[] = {
-        {"{\"shift_open\": tru", "offset"},
-        {"{\"drawer\": \"1,00\"}", "drawer"},
-        {"{\"shift_number\": 70000}", "shift_number"},
-        {"[1, 2]", "not a JSON object"},
+        {"{\"shift_open\": tru", "offset", false},
+        {"{\"drawer\": \"1,00\"}", "drawer", false},
+        {"{\"shift_number\": 70000}", "shift_number", false},
+        {"[1, 2]", "not a JSON object", false},
+        {oversize, "larger than", false},
+        {"", "not a regular file", true}, // no writer: must not wait for one
     };
     for (const Case &k : cases) {
-        SCOPED_TRACE(k.text);
-        {
+        SCOPED_TRACE(k.text.substr(0, 40));
+        unlink((dir + "/drive.json").c_str());
+        if (k.fifo)
+            ASSERT_EQ(mkfifo((dir + "/drive.json").c_str(), 0600), 0);
+        else
             std::ofstream(dir + "/drive.json") << k.text;
-        }
         std::string cmd = std::string(KKTSIM_PATH) + " --dir " + dir + " --scenario " + KKTSIM_SCENARIOS +
                           "/registered.scn 2>" + dir + "/err.txt";
         int status = system(cmd.c_str());
@@ -160,6 +167,16 @@ TEST_F(ProgramTest, ADamagedStateFileStopsTheProgram)
         EXPECT_NE(err.find("--new-drive"), std::string::npos) << err;
         EXPECT_LT(msgget(111, 0), 0) << "no queue was left behind";
     }
+}
+
+TEST_F(ModelTest, AnOversizeScenarioIsRefused)
+{
+    const std::string path = root_ + "/big.scn";
+    std::ofstream(path) << "# " << std::string(5 << 20, 'x') << "\n";
+    kktsim::Simulator sim;
+    std::string error;
+    EXPECT_FALSE(sim.LoadFile(path, &error));
+    EXPECT_NE(error.find("larger than"), std::string::npos) << error;
 }
 
 TEST_F(ModelTest, StateWrittenByOneStandInIsReadByTheNext)

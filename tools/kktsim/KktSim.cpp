@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
-#include <sstream>
 #include <sys/ipc.h>
 #include <sys/msg.h>
 #include <sys/stat.h>
@@ -28,6 +28,49 @@ const int32_t kNoDrive = -12;
 const int32_t kFileFailed = -13;
 const int32_t kNoLog = -11;
 const int32_t kMalformed = -1;
+
+// The largest scenario or state file read: a drive state with its longest
+// receipt takes some 2.5 MB.
+const long long kMaxInputFile = 4ll << 20;
+
+enum class FileRead { Read, Missing, Refused };
+
+// The whole of a file of at most kMaxInputFile bytes: Missing when it
+// cannot be opened, Refused (with the reason) when it is larger or fails
+// while read. With regularOnly anything but a regular file is refused too,
+// and the file is opened without waiting, so that a FIFO named as the file
+// does not hang the stand-in; otherwise a pipe (a shell's "<(...)") serves.
+FileRead ReadInputFile(const std::string &path, bool regularOnly, std::string &text, std::string &why)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
+    if (fd < 0)
+        return FileRead::Missing;
+    struct stat st;
+    FileRead result = FileRead::Refused;
+    if (fstat(fd, &st) != 0 || (regularOnly && !S_ISREG(st.st_mode))) {
+        why = "not a regular file";
+    } else {
+        const std::string tooLarge = "larger than " + std::to_string(kMaxInputFile) + " bytes";
+        why = S_ISREG(st.st_mode) && st.st_size > kMaxInputFile ? tooLarge : std::string();
+        text.clear();
+        char buf[65536];
+        ssize_t n = 0;
+        while (why.empty() && (n = read(fd, buf, sizeof buf)) != 0) {
+            if (n < 0) {
+                if (errno != EINTR)
+                    why = std::strerror(errno);
+                continue;
+            }
+            text.append(buf, static_cast<size_t>(n));
+            if (static_cast<long long>(text.size()) > kMaxInputFile)
+                why = tooLarge; // it grew while read
+        }
+        if (why.empty())
+            result = FileRead::Read;
+    }
+    close(fd);
+    return result;
+}
 
 void MakeDirs(const std::string &path)
 {
@@ -647,12 +690,10 @@ bool Simulator::StartDriveLocked(std::string *error, bool setAside)
     driveStarted_ = true;
     drive_ = kktsim::Drive();
     drive_.state = scenario_.driveState;
-    std::ifstream in(statePath_, std::ios::binary);
-    if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string why;
-        if (!drive_.state.FromJson(text.str(), &why)) {
+    std::string text, why;
+    FileRead read = ReadInputFile(statePath_, true, text, why);
+    if (read != FileRead::Missing) {
+        if (read == FileRead::Refused || !drive_.state.FromJson(text, &why)) {
             if (error)
                 *error = statePath_ + ": " + why;
             Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state not read: " + why));
@@ -739,17 +780,16 @@ void Simulator::Load(const Scenario &scenario)
 
 bool Simulator::LoadFile(const std::string &path, std::string *error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text, why;
+    FileRead read = ReadInputFile(path, false, text, why);
+    if (read != FileRead::Read) {
         if (error)
-            *error = "cannot read " + path;
+            *error = read == FileRead::Missing ? "cannot read " + path : why;
         return false;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     std::lock_guard<std::mutex> lock(mu_);
     Scenario s = scenario_;
-    if (!ParseScenario(text.str(), s, error))
+    if (!ParseScenario(text, s, error))
         return false;
     scenario_ = s;
     readyFrom_ = OsGetTickCount();
