@@ -577,19 +577,21 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
     bool answer = true;
     int32_t result = 0;
     bool drive = IsDir(usbDir_);
-    if (type == 7) { // copy the log
-        std::ifstream in(LogPath(), std::ios::binary);
-        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!drive)
+    if (type == 7) { // copy the log (read only when there is a drive to copy it to)
+        if (!drive) {
             result = kNoDrive;
-        else if (!in.is_open() || content.empty())
-            result = kNoLog;
-        else {
-            std::string target = usbDir_ + "/zizirize_copy.log";
-            std::FILE *f = std::fopen(target.c_str(), "wb");
-            bool ok = f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
-            ok = (f && std::fclose(f) == 0) && ok;
-            result = ok ? static_cast<int32_t>(content.size()) : kFileFailed;
+        } else {
+            std::ifstream in(LogPath(), std::ios::binary);
+            std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (!in.is_open() || content.empty()) {
+                result = kNoLog;
+            } else {
+                std::string target = usbDir_ + "/zizirize_copy.log";
+                std::FILE *f = std::fopen(target.c_str(), "wb");
+                bool ok = f && std::fwrite(content.data(), 1, content.size(), f) == content.size();
+                ok = (f && std::fclose(f) == 0) && ok;
+                result = ok ? static_cast<int32_t>(content.size()) : kFileFailed;
+            }
         }
     } else if (type == 11) { // is the drive ready? starts a new session
         session_.clear();
