@@ -1,15 +1,9 @@
 #include "widget_text.h"
 
+#include "vuCheckBox.h"
+#include "vuInput.h"
 #include "vuMultiLine.h"
 #include "vuViewObject.h"
-#if __has_include("vuInput.h")
-#include "vuInput.h"
-#define WIDGET_TEXT_HAS_INPUT 1
-#endif
-#if __has_include("vuCheckBox.h")
-#include "vuCheckBox.h"
-#define WIDGET_TEXT_HAS_CHECK_BOX 1
-#endif
 
 namespace {
 
@@ -27,13 +21,11 @@ const char *widget_text(vuObject *widget)
     case VU_TYPE_MULTI_LINE:
         text = static_cast<vuMultiLine *>(v)->GetValue();
         break;
-#ifdef WIDGET_TEXT_HAS_INPUT
     case VU_TYPE_INPUT:
     case VU_TYPE_PATTERN_INPUT:
     case VU_TYPE_IP_INPUT:
         text = static_cast<vuInput *>(v)->GetValue();
         break;
-#endif
     default:
         break;
     }
@@ -49,13 +41,11 @@ void widget_set_text(vuObject *widget, const char *text)
     case VU_TYPE_MULTI_LINE:
         static_cast<vuMultiLine *>(v)->SetValue(text);
         break;
-#ifdef WIDGET_TEXT_HAS_INPUT
     case VU_TYPE_INPUT:
     case VU_TYPE_PATTERN_INPUT:
     case VU_TYPE_IP_INPUT:
         static_cast<vuInput *>(v)->SetValue(text);
         break;
-#endif
     default:
         break;
     }
@@ -63,12 +53,8 @@ void widget_set_text(vuObject *widget, const char *text)
 
 int widget_checked(vuObject *widget)
 {
-#ifdef WIDGET_TEXT_HAS_CHECK_BOX
     vuViewObject *v = viewOf(widget);
     if (v && v->GetType() == VU_TYPE_CHECK_BOX)
         return static_cast<vuCheckBox *>(v)->GetSelected() != 0;
-#else
-    (void)widget;
-#endif
     return 0;
 }

@@ -59,15 +59,21 @@ protected:
         keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
         ASSERT_GE(keypad, 0);
 
-        OsTestClockEnable(100000);
+        // The toolkit's own UI thread runs in real time beside the stand-in's
+        // thread; the caller-thread mode runs under the virtual clock.
+        if (!threadMode)
+            OsTestClockEnable(100000);
         kktsim::Config config;
         config.dir = root + "/kktsim";
         sim.reset(new kktsim::Simulator(config));
         ASSERT_EQ(sim->Open(), 0);
-        sim->StartLockstep();
+        if (threadMode)
+            sim->Start();
+        else
+            sim->StartLockstep();
         ASSERT_EQ(ServiceOpen(), 0);
 
-        ui = vuUI::Init(VU_UI_CALLER_THREAD);
+        ui = vuUI::Init(threadMode ? 0 : VU_UI_CALLER_THREAD);
         ASSERT_NE(ui, nullptr);
         ASSERT_NE(vuUI::getFB(), nullptr) << vuUI::GetLastError();
     }
@@ -122,6 +128,8 @@ protected:
         return out;
     }
 
+    // Set by a fixture before SetUp: the toolkit in its own UI thread.
+    bool threadMode = false;
     std::string root, trace;
     int keypad = -1;
     std::unique_ptr<kktsim::Simulator> sim;
