@@ -32,6 +32,20 @@ bool gif_skip_sub_blocks(int fd, uint32_t& pos)
     return true;
 }
 
+unsigned short* gif_read_palette(int fd, unsigned count, uint32_t& pos)
+{
+    unsigned char raw[3 * 256];
+    unsigned short* palette = (unsigned short*)malloc(count * 2);
+    if (!palette || !vuimg::ReadFull(fd, raw, 3 * count)) {
+        free(palette);
+        return nullptr;
+    }
+    for (unsigned i = 0; i < count; ++i)
+        palette[i] = vuimg::Rgb565(raw[3 * i], raw[3 * i + 1], raw[3 * i + 2]);
+    pos += 3 * count;
+    return palette;
+}
+
 vuGIF::vuGIF(const char* path)
     : globalPalette(nullptr), colourResolution(0), backgroundIndex(0), n(0), frames(new (std::nothrow) vuChain()),
       frameList(nullptr), frameCount(0)
@@ -67,18 +81,9 @@ bool vuGIF::Load(int fd)
     colourResolution = (unsigned short)(((f >> 4) & 7) + 1);
     n = (unsigned short)((f & 7) + 1);
     if (f & 0x80) {
-        unsigned count = 1u << n;
-        unsigned char raw[3 * 256];
-        globalPalette = (unsigned short*)malloc(count * 2);
-        if (!globalPalette || !vuimg::ReadFull(fd, raw, 3 * count)) {
-            free(globalPalette);
-            globalPalette = nullptr;
+        globalPalette = gif_read_palette(fd, 1u << n, pos);
+        if (!globalPalette)
             width = 0;
-        } else {
-            for (unsigned i = 0; i < count; ++i)
-                globalPalette[i] = vuimg::Rgb565(raw[3 * i], raw[3 * i + 1], raw[3 * i + 2]);
-            pos += 3 * count;
-        }
     }
     if (memcmp(hdr, "GIFVER", 3) != 0 || width == 0 || height == 0)
         return false;

@@ -42,4 +42,9 @@ private:
 // false on a short read.
 bool gif_skip_sub_blocks(int fd, uint32_t& pos);
 
+// Reads a colour table of count (at most 256) RGB triples from the current
+// file position into a new malloc'd RGB565 table, adding the bytes read to
+// pos; null on a short read or without memory.
+unsigned short* gif_read_palette(int fd, unsigned count, uint32_t& pos);
+
 #endif

@@ -26,19 +26,12 @@ vuGIFpart::vuGIFpart(int fd, uint32_t& pos, unsigned char gcFlags, unsigned shor
     height = (unsigned short)Le16(desc + 6);
     flags = desc[8];
     if (flags & 0x80) {
-        unsigned count = 1u << ((flags & 7) + 1);
-        unsigned char raw[3 * 256];
-        localPalette = (unsigned short*)malloc(count * 2);
-        if (!localPalette || !vuimg::ReadFull(fd, raw, 3 * count)) {
-            free(localPalette);
-            localPalette = nullptr;
+        localPalette = gif_read_palette(fd, 1u << ((flags & 7) + 1), pos);
+        if (!localPalette) {
             width = 0;
             pos = 0;
             return;
         }
-        for (unsigned i = 0; i < count; ++i)
-            localPalette[i] = vuimg::Rgb565(raw[3 * i], raw[3 * i + 1], raw[3 * i + 2]);
-        pos += 3 * count;
     }
     if (!vuimg::ReadFull(fd, &minCodeSize, 1)) {
         width = 0;
