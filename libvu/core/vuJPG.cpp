@@ -55,6 +55,23 @@ void SetupErrors(jpeg_decompress_struct* cinfo, JpegError* err, jpeg_progress_mg
     progress->progress_monitor = OnProgress;
 }
 
+// Creates the decompressor over the data (created turns true once it
+// exists), reads the header and starts the decompression. Runs under the
+// caller's setjmp: a fault jumps back there. False without a whole header.
+bool StartJpeg(jpeg_decompress_struct* cinfo, jpeg_progress_mgr* progress, const unsigned char* data,
+               unsigned long size, volatile bool* created)
+{
+    jpeg_create_decompress(cinfo);
+    *created = true;
+    cinfo->mem->max_memory_to_use = kMaxMemory;
+    cinfo->progress = progress;
+    jpeg_mem_src(cinfo, data, size);
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
+        return false;
+    jpeg_start_decompress(cinfo);
+    return true;
+}
+
 // Reads the header and the output size; 3 components only.
 bool JpegSize(const unsigned char* data, unsigned long size, unsigned* w, unsigned* h)
 {
@@ -65,23 +82,15 @@ bool JpegSize(const unsigned char* data, unsigned long size, unsigned* w, unsign
     volatile bool ok = false;
     memset(&cinfo, 0, sizeof cinfo);
     SetupErrors(&cinfo, &err, &progress);
-    if (setjmp(err.jump) == 0) {
-        jpeg_create_decompress(&cinfo);
-        created = true;
-        cinfo.mem->max_memory_to_use = kMaxMemory;
-        cinfo.progress = &progress;
-        jpeg_mem_src(&cinfo, data, size);
-        if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
-            jpeg_start_decompress(&cinfo);
-            if (cinfo.output_components == 3 && cinfo.output_width > 0 && cinfo.output_height > 0 &&
-                cinfo.output_width <= 0xFFFF && cinfo.output_height <= 0xFFFF) {
-                *w = cinfo.output_width;
-                *h = cinfo.output_height;
-                ok = true;
-            }
-            // No row is read: end the decompression without finishing it.
-            jpeg_abort_decompress(&cinfo);
+    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created)) {
+        if (cinfo.output_components == 3 && cinfo.output_width > 0 && cinfo.output_height > 0 &&
+            cinfo.output_width <= 0xFFFF && cinfo.output_height <= 0xFFFF) {
+            *w = cinfo.output_width;
+            *h = cinfo.output_height;
+            ok = true;
         }
+        // No row is read: end the decompression without finishing it.
+        jpeg_abort_decompress(&cinfo);
     }
     if (created)
         jpeg_destroy_decompress(&cinfo);
@@ -103,35 +112,27 @@ void JpegDraw(const unsigned char* data, unsigned long size, const DrawJob* job)
     volatile bool created = false;
     memset(&cinfo, 0, sizeof cinfo);
     SetupErrors(&cinfo, &err, &progress);
-    if (setjmp(err.jump) == 0) {
-        jpeg_create_decompress(&cinfo);
-        created = true;
-        cinfo.mem->max_memory_to_use = kMaxMemory;
-        cinfo.progress = &progress;
-        jpeg_mem_src(&cinfo, data, size);
-        if (jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK) {
-            jpeg_start_decompress(&cinfo);
-            const vuimg::Blit& b = job->b;
-            if (cinfo.output_components == 3 && (unsigned)(b.srcX + b.w) <= cinfo.output_width) {
-                JSAMPARRAY row = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
-                                                            cinfo.output_width * 3, 1);
-                const unsigned endRow = (unsigned)(b.srcY + b.h);
-                while (cinfo.output_scanline < cinfo.output_height) {
-                    unsigned r = cinfo.output_scanline;
-                    if (r >= endRow)
-                        break;
-                    if (jpeg_read_scanlines(&cinfo, row, 1) != 1)
-                        break;
-                    if (r < (unsigned)b.srcY)
-                        continue;
-                    unsigned short* out = job->t.At(b.x, b.y + (int)(r - b.srcY));
-                    const JSAMPLE* in = row[0] + 3 * b.srcX;
-                    for (int k = 0; k < b.w; ++k, in += 3)
-                        out[k] = vuimg::Rgb565(in[0], in[1], in[2]);
-                }
+    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created)) {
+        const vuimg::Blit& b = job->b;
+        if (cinfo.output_components == 3 && (unsigned)(b.srcX + b.w) <= cinfo.output_width) {
+            JSAMPARRAY row = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
+                                                        cinfo.output_width * 3, 1);
+            const unsigned endRow = (unsigned)(b.srcY + b.h);
+            while (cinfo.output_scanline < cinfo.output_height) {
+                unsigned r = cinfo.output_scanline;
+                if (r >= endRow)
+                    break;
+                if (jpeg_read_scanlines(&cinfo, row, 1) != 1)
+                    break;
+                if (r < (unsigned)b.srcY)
+                    continue;
+                unsigned short* out = job->t.At(b.x, b.y + (int)(r - b.srcY));
+                const JSAMPLE* in = row[0] + 3 * b.srcX;
+                for (int k = 0; k < b.w; ++k, in += 3)
+                    out[k] = vuimg::Rgb565(in[0], in[1], in[2]);
             }
-            jpeg_abort_decompress(&cinfo);
         }
+        jpeg_abort_decompress(&cinfo);
     }
     if (created)
         jpeg_destroy_decompress(&cinfo);
