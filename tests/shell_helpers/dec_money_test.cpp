@@ -94,6 +94,91 @@ TEST(DecMoney, Arithmetic)
     }
 }
 
+// Negative operands, scale changes and texts that are not clean decimals:
+// signs stay in front, foreign characters are skipped as digits' gaps.
+TEST(DecMoney, SignsScalesAndBadText)
+{
+    struct Case {
+        char *(*op)(const char *, const char *, char *);
+        const char *a;
+        const char *b;
+        const char *expected;
+    } cases[] = {
+        {dec_add, "-1.5", "-1.5", "-3.0"}, {dec_sub, "-0.01", "0.01", "-0.02"}, {dec_add, "-10", "0.5", "-9.5"},
+        {dec_mod, "-7.5", "2", "-1.5"},     {dec_mod, "5", "0", "0"},           {dec_mod_raw, "5", "0", "0"},
+        {dec_sub_raw, "1.5", "2.25", "-210"}, {dec_add, "abc", "1", "1"},       {dec_add, " 5", "1", "6"},
+        {dec_add, "1-2", "0", "12"},         {dec_mul, "-0.5", "0.5", "-0.25"}, {dec_div, "1.000", "-0.5", "-2.000"},
+    };
+    for (const Case &c : cases) {
+        char out[DEC_RESULT_SIZE];
+        EXPECT_STREQ(c.op(c.a, c.b, out), c.expected) << c.a << " , " << c.b;
+    }
+    EXPECT_EQ(withBuffer("-5", dec_set_scale, 2), "-5.00");
+    EXPECT_EQ(withBuffer("-1.20", dec_set_scale, 2), "-1.20") << "the same scale leaves the text";
+    EXPECT_EQ(withBuffer("5", dec_insert_point, 0), "5.");
+    char commas[] = "1,2,3";
+    EXPECT_STREQ(dec_comma_to_point(commas), "1.2.3");
+}
+
+// The ratio operations of the receipt wizard's discount and quantity steps.
+TEST(DecMoney, Ratios)
+{
+    struct PercentOf {
+        const char *a, *b;
+        int n;
+        const char *expected;
+    } percentOf[] = {
+        {"200", "50", 2, "25.00"}, {"3", "1", 1, "33.3"}, {"3", "2", 1, "66.7"}, {"2.0", "1", 1, "50.0"},
+    };
+    for (const PercentOf &c : percentOf) {
+        char out[DEC_RESULT_SIZE];
+        EXPECT_STREQ(dec_percent_of(c.a, c.b, out, c.n), c.expected) << c.b << " of " << c.a;
+    }
+
+    struct Discount {
+        const char *a, *b, *pct, *t, *u, *expected;
+    } discounts[] = {
+        {"100.00", "200.00", "10", "1", "2", "180.00"},
+        {"300.00", "200.00", "10", "1", "1", "300.00"},
+        {"0", "200.01", "10", "0", "1", "180.01"}, // 180.009 rounded half up
+    };
+    for (const Discount &c : discounts) {
+        char out[DEC_RESULT_SIZE];
+        EXPECT_STREQ(dec_max_ratio_discount(c.a, c.b, c.pct, c.t, c.u, out), c.expected) << c.a << " " << c.b;
+    }
+
+    struct MinSum {
+        const char *a, *limit, *q, *u, *expected;
+    } sums[] = {
+        {"10.00", "20.00", "0.500", "100", "10.20"},
+        {"10.00", "10.10", "0.5", "100", "10.10"},
+        {"10.00", "20.00", "2", "5", "10.02"},
+    };
+    for (const MinSum &c : sums) {
+        char out[DEC_RESULT_SIZE];
+        EXPECT_STREQ(dec_min_sum_ratio(c.a, c.limit, c.q, c.u, out), c.expected) << c.q << " " << c.u;
+    }
+
+    struct Step {
+        const char *a, *b, *q, *u;
+        int result;
+        const char *out1, *out2;
+    } steps[] = {
+        {"1.00", "5.00", "5", "0", 1, "1.01", "0"},
+        {"1.00", "5.00", "0.5", "0", 1, "1.01", "0.0"},
+        {"1.00", "1.00", "5", "0", 0, nullptr, nullptr}, // the step passes the bound
+        {"1.00", "5.00", "0.5", "3", 0, nullptr, nullptr},
+    };
+    for (const Step &c : steps) {
+        char out1[DEC_RESULT_SIZE] = "", out2[DEC_RESULT_SIZE] = "";
+        EXPECT_EQ(dec_step_within(c.a, c.b, c.q, c.u, out1, out2), c.result) << c.q << " " << c.u;
+        if (c.result) {
+            EXPECT_STREQ(out1, c.out1);
+            EXPECT_STREQ(out2, c.out2);
+        }
+    }
+}
+
 TEST(DecMoney, OverflowWrapsWithoutUndefinedBehaviour)
 {
     char out[DEC_RESULT_SIZE];
