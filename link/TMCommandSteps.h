@@ -11,6 +11,7 @@
     } while (0)
 
 #include "TMCommand.h"
+#include "osal.h"
 
 // A command without fields.
 inline int TMBuildEmpty(TMCommand &c, uint8_t code)
@@ -44,14 +45,27 @@ inline int TMBuildText(TMCommand &c, uint8_t code, const char *s)
 }
 
 // Begins a command whose first two fields are a date and a time: the
-// clock's now, or those of t (a null t fails like AddDate).
+// clock's now, or those of t (a null t fails like AddDate). Now is read
+// once for both fields, so that they never straddle midnight.
 inline int TMBeginDateTime(TMCommand &c, uint8_t code, const struct tm *t, bool now)
 {
     int r = c.TMCommand::Begin(code);
+    struct tm clock = {};
+    if (r > 0 && now) {
+        OsTime o;
+        if (OsGetTime(&o) != 0)
+            return -1;
+        clock.tm_year = o.Year - 1900;
+        clock.tm_mon = o.Month - 1;
+        clock.tm_mday = o.Day;
+        clock.tm_hour = o.Hour;
+        clock.tm_min = o.Minute;
+        t = &clock;
+    }
     if (r > 0)
-        r = now ? c.TMCommand::AddDateNow() : c.TMCommand::AddDate(t);
+        r = c.TMCommand::AddDate(t);
     if (r > 0)
-        r = now ? c.TMCommand::AddTimeNow() : c.TMCommand::AddTime(t);
+        r = c.TMCommand::AddTime(t);
     return r;
 }
 
