@@ -2,14 +2,11 @@
 
 #include <string.h>
 
-#include <new>
-
 #include "osal.h"
 #include "vuChain.h"
 #include "vuColor.h"
 #include "vuEvent.h"
 #include "vuFrameBuffer.h"
-#include "vuTouchPad.h"
 #include "vuViewPort.h"
 
 vuMenu::vuMenu(const char* title, vuImage* headerImage, unsigned char type)
@@ -57,10 +54,7 @@ void vuMenu::initControlCodes()
 
 void vuMenu::SetControlCodes(unsigned char up, unsigned char down, unsigned char pageUp, unsigned char pageDown)
 {
-    core.codes[0] = up;
-    core.codes[1] = down;
-    core.codes[2] = pageUp;
-    core.codes[3] = pageDown;
+    core.setCodes(up, down, pageUp, pageDown);
 }
 
 void vuMenu::Reset()
@@ -92,46 +86,18 @@ int vuMenu::HandleEvent(vuEvent* e)
     int result = 0;
     bool motion = false;
     const unsigned N = chain->GetCount();
+    const vuMenuCore::Select select = [this](unsigned short n) { return selectItem(n); };
 
     if (e->phase >= VU_PHASE_DOWN && e->phase <= VU_PHASE_UP) {
         // The close icon, where the header draws it.
         if (e->phase == VU_PHASE_UP && (options & VU_FO_CANCEL) && !(options & VU_FO_NO_CLOSE) && hitsCloseIcon(e))
             return -1;
         int16_t px = static_cast<int16_t>(e->x), py = static_cast<int16_t>(e->y);
-        if (ConvertPoint(px, py)) {
-            const unsigned g = e->gesture & 0x3F;
-            unsigned short n = 0;
-            if ((g == 0 && e->phase != VU_PHASE_UP) || g == VU_GESTURE_TAP) {
-                n = core.hit(px, py);
-                if (n) {
-                    int r = selectItem(n);
-                    if (r)
-                        result = r;
-                }
-            } else if (g == VU_GESTURE_UP || g == VU_GESTURE_DOWN) {
-                if (!(options & VU_MO_NO_DRAG)) {
-                    result = vuTouchPad::CorrectMotion(g == VU_GESTURE_UP ? 1 : -1, scroll.range, scroll.offset,
-                                                       scroll.speed, scroll.count);
-                    motion = true;
-                }
-            }
-            if (e->phase == VU_PHASE_UP && (e->gesture & VU_GESTURE_TAP) && n && n == core.selected) {
-                if (!(options & VU_MO_TAP_SELECTS)) {
-                    int r = core.choose();
-                    if (r)
-                        result = r;
-                }
-                scroll.speed = 0;
-                motion = true;
-            }
-        }
+        if (ConvertPoint(px, py))
+            motion = core.touch(e, px, py, options, result, select);
     }
-
-    if (!motion) {
-        int r = vuTouchPad::CorrectMotion(0, scroll.range, scroll.offset, scroll.speed, scroll.count);
-        if (!result)
-            result = r;
-    }
+    if (!motion)
+        core.glide(result);
 
     const unsigned char k = e->key;
     if (k) {
@@ -142,25 +108,10 @@ int vuMenu::HandleEvent(vuEvent* e)
                 result = 1;
             }
         } else {
-            unsigned short target = 0;
-            if (k == 27 && (options & VU_FO_CANCEL)) {
+            if (k == 27 && (options & VU_FO_CANCEL))
                 result = -1;
-            } else {
-                switch (core.keyAction(k, e->keyMask, clientHeight, options, false, true, target)) {
-                case vuMenuCore::KEY_MOVE:
-                    if (target != core.selected)
-                        result = selectItem(target);
-                    break;
-                case vuMenuCore::KEY_CHOOSE: {
-                    int r = core.choose();
-                    if (r)
-                        result = r;
-                    break;
-                }
-                case vuMenuCore::KEY_NONE:
-                    break;
-                }
-            }
+            else
+                result = core.applyKey(k, e->keyMask, clientHeight, options, false, true, result, select);
             if (!e->handled) {
                 int c = processCloseControlCode(e);
                 if (c)
@@ -181,42 +132,15 @@ int vuMenu::selectItem(unsigned short n)
 
 unsigned short vuMenu::defaultFont() const
 {
-    return core.type == VU_MENU_GRID ? 0 : 2;
+    return core.defaultFont();
 }
 
 int vuMenu::addItemInternal(MENU_ITEM_EXT* record, vuImage* image, unsigned short font, const char* name,
                             unsigned char insert)
 {
-    if (!record) {
-        core.afterAdd(false, options, clientHeight);
-        return -1;
-    }
-    vuMenuItem* it = new (std::nothrow) vuMenuItem(record, image, name);
-    if (!it)
-        return -2;
-    core.prepareItem(it, font);
-    int result = insert ? Insert(it) : Add(it);
-    if (result < 0) {
-        // Not taken: the item (and the image it took) goes.
-        delete it;
-        return result;
-    }
-    core.afterAdd(insert != 0, options, clientHeight);
-    return result;
+    return core.addItem(record, image, font, name, insert != 0, options, clientHeight,
+                        [this, insert](vuMenuItem* it) { return insert ? Insert(it) : Add(it); });
 }
-
-namespace {
-
-MENU_ITEM_EXT shortRecord(const char* text, unsigned char keyChar)
-{
-    MENU_ITEM_EXT rec;
-    memset(&rec, 0, sizeof rec);
-    rec.text = text;
-    rec.keyChar = keyChar;
-    return rec;
-}
-
-} // namespace
 
 int vuMenu::AddItem(const char* text, vuImage* image, unsigned char keyChar)
 {
@@ -227,7 +151,7 @@ int vuMenu::AddItem(const char* text, vuImage* image, unsigned char keyChar, uns
 {
     if (!text && !image)
         return -1;
-    MENU_ITEM_EXT rec = shortRecord(text, keyChar);
+    MENU_ITEM_EXT rec = vuMenuCore::shortRecord(text, keyChar);
     return addItemInternal(&rec, image, font, nullptr, 0);
 }
 
@@ -255,7 +179,7 @@ int vuMenu::InsertItem(const char* text, vuImage* image, unsigned char keyChar, 
 {
     if (!text && !image)
         return -1;
-    MENU_ITEM_EXT rec = shortRecord(text, keyChar);
+    MENU_ITEM_EXT rec = vuMenuCore::shortRecord(text, keyChar);
     return addItemInternal(&rec, image, font, nullptr, 1);
 }
 
@@ -279,41 +203,35 @@ void vuMenu::SelectOnReset(unsigned short index)
     core.selectOnReset(index);
 }
 
-#define VU_MENU_FOR_ITEMS(call)                                                                             \
-    for (unsigned n = 1; n <= core.count(); ++n)                                                            \
-    core.item(n)->call
-
 void vuMenu::SetItemsTransparency(unsigned char on)
 {
-    VU_MENU_FOR_ITEMS(SetTransparency(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetTransparency(on); });
 }
 
 void vuMenu::SetItemsBorder(unsigned char on)
 {
-    VU_MENU_FOR_ITEMS(SetBorder(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetBorder(on); });
 }
 
 void vuMenu::SetItemsActiveTransparency(unsigned char on)
 {
-    VU_MENU_FOR_ITEMS(SetActiveTransparency(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveTransparency(on); });
 }
 
 void vuMenu::SetItemsActiveBorder(unsigned char on)
 {
-    VU_MENU_FOR_ITEMS(SetActiveBorder(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveBorder(on); });
 }
 
 void vuMenu::SetItemsActiveColor(unsigned short front, unsigned short back)
 {
-    VU_MENU_FOR_ITEMS(SetActiveColor(front, back));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveColor(front, back); });
 }
 
 void vuMenu::SetItemsPassiveColor(unsigned short front, unsigned short back)
 {
-    VU_MENU_FOR_ITEMS(SetPassiveColor(front, back));
+    core.forEachItem([=](vuMenuItem* it) { it->SetPassiveColor(front, back); });
 }
-
-#undef VU_MENU_FOR_ITEMS
 
 vuMenu* vuMenu::SetAccelFont(unsigned short slot)
 {

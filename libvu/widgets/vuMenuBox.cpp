@@ -1,13 +1,10 @@
 #include "vuMenuBox.h"
 
-#include <string.h>
-
 #include <new>
 
 #include "vuChain.h"
 #include "vuColor.h"
 #include "vuEvent.h"
-#include "vuTouchPad.h"
 
 vuMenuBox::vuMenuBox(short bx, short by, unsigned short w, unsigned short h, unsigned char type,
                      unsigned short opts)
@@ -59,6 +56,7 @@ int vuMenuBox::HandleEvent(vuEvent* e)
         return 0;
     int result = 0;
     bool motion = false;
+    const vuMenuCore::Select select = [this](unsigned short n) { return selectItem(n); };
     // Asking for the focus: an inactive box answers 3 and takes the event.
     auto askFocus = [&]() {
         if (!IsActive()) {
@@ -70,44 +68,19 @@ int vuMenuBox::HandleEvent(vuEvent* e)
     if (!e->handled && e->phase >= VU_PHASE_DOWN && e->phase <= VU_PHASE_UP) {
         short px, py;
         if (hitTest(e, px, py)) {
+            // A press or a tap (not a drag) asks for the focus first; the
+            // selection's and the choice's answers come after it.
             const unsigned g = e->gesture & 0x3F;
-            unsigned short n = 0;
-            if ((g == 0 && e->phase != VU_PHASE_UP) || g == VU_GESTURE_TAP) {
-                n = core.hit(px - x, py - y);
+            if (g == 0 || g == VU_GESTURE_TAP)
                 askFocus();
-            } else if (g == 0) {
-                askFocus();
-            } else if (g == VU_GESTURE_UP || g == VU_GESTURE_DOWN) {
-                if (!(options & VU_MO_NO_DRAG)) {
-                    result = vuTouchPad::CorrectMotion(g == VU_GESTURE_UP ? 1 : -1, scrollY.range, scrollY.offset,
-                                                       scrollY.speed, scrollY.count);
-                    motion = true;
-                }
-            }
-            if (n) {
-                int r = selectItem(n);
-                if (r)
-                    result = r;
-            }
-            if (e->phase == VU_PHASE_UP && (e->gesture & VU_GESTURE_TAP) && n && n == core.selected) {
-                if (!(options & VU_MO_TAP_SELECTS)) {
-                    int r = core.choose();
-                    if (r)
-                        result = r;
-                }
-                scrollY.speed = 0;
-                motion = true;
-            }
+            motion = core.touch(e, px - x, py - y, options, result, select);
         }
     }
 
-    if (!motion) {
-        int r = vuTouchPad::CorrectMotion(0, scrollY.range, scrollY.offset, scrollY.speed, scrollY.count);
-        if (!result)
-            result = r;
-    } else if (result != 1) {
+    if (!motion)
+        core.glide(result);
+    else if (result != 1)
         askFocus();
-    }
 
     const unsigned char k = e->key;
     if (k && IsActive()) {
@@ -123,21 +96,7 @@ int vuMenuBox::HandleEvent(vuEvent* e)
                     result = r;
             }
         } else {
-            unsigned short target = 0;
-            switch (core.keyAction(k, e->keyMask, height, options, true, focused, target)) {
-            case vuMenuCore::KEY_MOVE:
-                if (target != core.selected)
-                    result = selectItem(target);
-                break;
-            case vuMenuCore::KEY_CHOOSE: {
-                int r = core.choose();
-                if (r)
-                    result = r;
-                break;
-            }
-            case vuMenuCore::KEY_NONE:
-                break;
-            }
+            result = core.applyKey(k, e->keyMask, height, options, true, focused, result, select);
         }
     }
     return result;
@@ -150,47 +109,22 @@ int vuMenuBox::selectItem(unsigned short n)
 
 unsigned short vuMenuBox::defaultFont() const
 {
-    return core.type == VU_MENU_GRID ? 0 : 2;
+    return core.defaultFont();
 }
 
 int vuMenuBox::addItemInternal(MENU_ITEM_EXT* record, vuImage* image, unsigned short font, const char* name,
                                unsigned char insert)
 {
-    if (!record) {
-        core.afterAdd(false, options, height);
-        return -1;
-    }
-    vuMenuItem* it = new (std::nothrow) vuMenuItem(record, image, name);
-    if (!it)
-        return -2;
-    core.prepareItem(it, font);
-    int result = items ? (insert ? items->Insert(it) : items->Add(it)) : -2;
-    if (result < 0) {
-        delete it;
-        return -2;
-    }
-    core.afterAdd(insert != 0, options, height);
-    return result;
+    return core.addItem(record, image, font, name, insert != 0, options, height, [this, insert](vuMenuItem* it) {
+        return items ? (insert ? items->Insert(it) : items->Add(it)) : -2;
+    });
 }
-
-namespace {
-
-MENU_ITEM_EXT shortRecord(const char* text, unsigned char keyChar)
-{
-    MENU_ITEM_EXT rec;
-    memset(&rec, 0, sizeof rec);
-    rec.text = text;
-    rec.keyChar = keyChar;
-    return rec;
-}
-
-} // namespace
 
 int vuMenuBox::AddItem(const char* text, vuImage* image, unsigned char keyChar)
 {
     if (!text && !image)
         return -1;
-    MENU_ITEM_EXT rec = shortRecord(text, keyChar);
+    MENU_ITEM_EXT rec = vuMenuCore::shortRecord(text, keyChar);
     return addItemInternal(&rec, image, defaultFont(), nullptr, 0);
 }
 
@@ -213,7 +147,7 @@ int vuMenuBox::InsertItem(const char* text, vuImage* image, unsigned char keyCha
 {
     if (!text && !image)
         return -1;
-    MENU_ITEM_EXT rec = shortRecord(text, keyChar);
+    MENU_ITEM_EXT rec = vuMenuCore::shortRecord(text, keyChar);
     return addItemInternal(&rec, image, defaultFont(), nullptr, 1);
 }
 
@@ -243,41 +177,35 @@ void vuMenuBox::Clear()
         items->Clear();
 }
 
-#define VU_BOX_FOR_ITEMS(call)                                                                              \
-    for (unsigned n = 1; n <= core.count(); ++n)                                                            \
-    core.item(n)->call
-
 void vuMenuBox::SetItemsTransparency(unsigned char on)
 {
-    VU_BOX_FOR_ITEMS(SetTransparency(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetTransparency(on); });
 }
 
 void vuMenuBox::SetItemsBorder(unsigned char on)
 {
-    VU_BOX_FOR_ITEMS(SetBorder(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetBorder(on); });
 }
 
 void vuMenuBox::SetItemsActiveTransparency(unsigned char on)
 {
-    VU_BOX_FOR_ITEMS(SetActiveTransparency(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveTransparency(on); });
 }
 
 void vuMenuBox::SetItemsActiveBorder(unsigned char on)
 {
-    VU_BOX_FOR_ITEMS(SetActiveBorder(on));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveBorder(on); });
 }
 
 void vuMenuBox::SetItemsActiveColor(unsigned short front, unsigned short back)
 {
-    VU_BOX_FOR_ITEMS(SetActiveColor(front, back));
+    core.forEachItem([=](vuMenuItem* it) { it->SetActiveColor(front, back); });
 }
 
 void vuMenuBox::SetItemsPassiveColor(unsigned short front, unsigned short back)
 {
-    VU_BOX_FOR_ITEMS(SetPassiveColor(front, back));
+    core.forEachItem([=](vuMenuItem* it) { it->SetPassiveColor(front, back); });
 }
-
-#undef VU_BOX_FOR_ITEMS
 
 vuMenuBox* vuMenuBox::SetAccelFont(unsigned short slot)
 {
@@ -318,10 +246,7 @@ vuMenuBox* vuMenuBox::SetMaxLines(unsigned short n)
 
 void vuMenuBox::SetControlCodes(unsigned char up, unsigned char down, unsigned char pageUp, unsigned char pageDown)
 {
-    core.codes[0] = up;
-    core.codes[1] = down;
-    core.codes[2] = pageUp;
-    core.codes[3] = pageDown;
+    core.setCodes(up, down, pageUp, pageDown);
 }
 
 unsigned short vuMenuBox::GetRow()

@@ -1,11 +1,17 @@
 #include "vuMenuCore.h"
 
+#include <string.h>
+
+#include <new>
+
 #include "vuChain.h"
 #include "vuColor.h"
+#include "vuEvent.h"
 #include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuKeyboard.h"
 #include "vuMenuItem.h"
+#include "vuTouchPad.h"
 #include "vuUI.h"
 #include "vuViewPort.h"
 #include "vuWidget.h"
@@ -68,6 +74,49 @@ unsigned short vuMenuCore::effectiveColumns() const
 {
     // A grid asked for 0 columns lays out as one.
     return type == VU_MENU_GRID && columns ? columns : 1;
+}
+
+MENU_ITEM_EXT vuMenuCore::shortRecord(const char* text, unsigned char keyChar)
+{
+    MENU_ITEM_EXT rec;
+    memset(&rec, 0, sizeof rec);
+    rec.text = text;
+    rec.keyChar = keyChar;
+    return rec;
+}
+
+unsigned short vuMenuCore::defaultFont() const
+{
+    return type == VU_MENU_GRID ? 0 : 2;
+}
+
+int vuMenuCore::addItem(MENU_ITEM_EXT* record, vuImage* image, unsigned short fontSlot, const char* name,
+                        bool insert, unsigned short options, unsigned short viewHeight, const Put& put)
+{
+    if (!record) {
+        afterAdd(false, options, viewHeight);
+        return -1;
+    }
+    vuMenuItem* it = new (std::nothrow) vuMenuItem(record, image, name);
+    if (!it)
+        return -2;
+    prepareItem(it, fontSlot);
+    int result = put(it);
+    if (result < 0) {
+        // Not taken: the item (and the image it took) goes.
+        delete it;
+        return result;
+    }
+    afterAdd(insert, options, viewHeight);
+    return result;
+}
+
+void vuMenuCore::setCodes(unsigned char up, unsigned char down, unsigned char pageUp, unsigned char pageDown)
+{
+    codes[0] = up;
+    codes[1] = down;
+    codes[2] = pageUp;
+    codes[3] = pageDown;
 }
 
 void vuMenuCore::prepareItem(vuMenuItem* it, unsigned short fontSlot) const
@@ -320,6 +369,59 @@ vuMenuCore::KeyAction vuMenuCore::keyAction(unsigned char k, uint32_t mask, unsi
     }
     target = static_cast<unsigned short>(t);
     return KEY_MOVE;
+}
+
+int vuMenuCore::applyKey(unsigned char k, uint32_t mask, unsigned short H, unsigned short options, bool isBox,
+                         bool digitKeys, int result, const Select& select) const
+{
+    unsigned short target = 0;
+    switch (keyAction(k, mask, H, options, isBox, digitKeys, target)) {
+    case KEY_MOVE:
+        if (target != selected)
+            result = select(target);
+        break;
+    case KEY_CHOOSE:
+        if (int r = choose())
+            result = r;
+        break;
+    case KEY_NONE:
+        break;
+    }
+    return result;
+}
+
+bool vuMenuCore::touch(const vuEvent* e, int px, int py, unsigned short options, int& result, const Select& select)
+{
+    const unsigned g = e->gesture & 0x3F;
+    bool motion = false;
+    unsigned short n = 0;
+    if ((g == 0 && e->phase != VU_PHASE_UP) || g == VU_GESTURE_TAP) {
+        n = hit(px, py);
+        if (n) {
+            if (int r = select(n))
+                result = r;
+        }
+    } else if ((g == VU_GESTURE_UP || g == VU_GESTURE_DOWN) && !(options & VU_MO_NO_DRAG)) {
+        result = vuTouchPad::CorrectMotion(g == VU_GESTURE_UP ? 1 : -1, scroll->range, scroll->offset, scroll->speed,
+                                           scroll->count);
+        motion = true;
+    }
+    if (e->phase == VU_PHASE_UP && (e->gesture & VU_GESTURE_TAP) && n && n == selected) {
+        if (!(options & VU_MO_TAP_SELECTS)) {
+            if (int r = choose())
+                result = r;
+        }
+        scroll->speed = 0;
+        motion = true;
+    }
+    return motion;
+}
+
+void vuMenuCore::glide(int& result)
+{
+    int r = vuTouchPad::CorrectMotion(0, scroll->range, scroll->offset, scroll->speed, scroll->count);
+    if (!result)
+        result = r;
 }
 
 int vuMenuCore::draw(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, unsigned short W, unsigned short H,

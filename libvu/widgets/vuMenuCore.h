@@ -9,13 +9,17 @@
 
 #include <stdint.h>
 
+#include <functional>
+
 #include "vuExport.h"
 
 class vuChain;
 class vuFrameBuffer;
+class vuImage;
 class vuMenuItem;
 class vuWidget;
 struct MENU_ITEM_EXT;
+struct vuEvent;
 struct vuScrollState;
 struct vuViewPort;
 
@@ -48,6 +52,32 @@ public:
     // Item n counted from 1; null when there is none.
     vuMenuItem* item(unsigned n) const;
 
+    // The owner's way to select item n (its selectItem).
+    using Select = std::function<int(unsigned short)>;
+    // The owner's way to take a new item (append or insert); the position,
+    // negative when refused.
+    using Put = std::function<int(vuMenuItem*)>;
+
+    // The record of an item given by text and key char only.
+    static MENU_ITEM_EXT shortRecord(const char* text, unsigned char keyChar);
+    // Font slot of an item added without one: 0 in a grid, 2 in a list.
+    unsigned short defaultFont() const;
+    // Makes an item of the record (copies, takes the image, names it),
+    // prepares it and hands it to put; then afterAdd. -1 for a null record
+    // (afterAdd still runs), -2 when the item cannot be made, put's negative
+    // result when refused (the item and its image are deleted), else the
+    // position put gave.
+    int addItem(MENU_ITEM_EXT* record, vuImage* image, unsigned short fontSlot, const char* name, bool insert,
+                unsigned short options, unsigned short viewHeight, const Put& put);
+    // Up, down, page up, page down; 0 disables one.
+    void setCodes(unsigned char up, unsigned char down, unsigned char pageUp, unsigned char pageDown);
+    // Calls f for every item present now.
+    template <class F> void forEachItem(F f) const
+    {
+        for (unsigned n = 1; n <= count(); ++n)
+            f(item(n));
+    }
+
     // Colours, transparency and font of a new item.
     void prepareItem(vuMenuItem* it, unsigned short fontSlot) const;
     // After an item went in: an insert at the front moves the selected
@@ -79,6 +109,21 @@ public:
     // digit keys move only while focused (digitKeys).
     KeyAction keyAction(unsigned char key, uint32_t keyMask, unsigned short H, unsigned short options, bool box,
                         bool digitKeys, unsigned short& target) const;
+    // Carries out what keyAction asks for: a move to another item sets
+    // result to select's answer, choosing sets it to choose()'s when that is
+    // not 0. Returns result.
+    int applyKey(unsigned char key, uint32_t keyMask, unsigned short H, unsigned short options, bool box,
+                 bool digitKeys, int result, const Select& select) const;
+    // A finger at (px, py), relative to the view's top-left corner: a press
+    // or a tap selects the item under it (result set to select's non-zero
+    // answer); a drag up or down scrolls with kinetic motion (result set to
+    // the motion's) unless VU_MO_NO_DRAG; lifting a tap off the selected
+    // item chooses it (only selects with VU_MO_TAP_SELECTS) and stops the
+    // glide. True when the scroll was driven here.
+    bool touch(const vuEvent* e, int px, int py, unsigned short options, int& result, const Select& select);
+    // Without a touch that drove it, the scroll glides on: result takes the
+    // glide's answer when it is still 0.
+    void glide(int& result);
 
     // Draws the items into the view (X, Y, W, H) through port; a menu also
     // draws its scroll bar. -1 without frame buffer or item list, 0 without
