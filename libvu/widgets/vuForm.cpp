@@ -430,7 +430,7 @@ int vuForm::DrawHeader(vuFrameBuffer* fb, vuViewPort* port)
             font->DrawString(fb, port, headerText, 0, 0, 0, static_cast<short>(x0 + iw + d + 4),
                              static_cast<short>(y0 + ty), static_cast<unsigned short>(boxW), hh, headerFrontColor);
     }
-    if (!(options & VU_FO_NO_CLOSE) && (options & VU_FO_CANCEL)) {
+    if (closeIconShown()) {
         unsigned short icw = vuMemIcon::GetWidth(kCloseIcon);
         unsigned short ich = vuMemIcon::GetHeight(kCloseIcon);
         vuMemIcon::DrawIcon(fb, port, 0, 0, static_cast<short>(x0 + width - icw - 2), static_cast<short>(y0 + 1), icw,
@@ -477,11 +477,15 @@ int vuForm::Draw(vuFrameBuffer* fb)
 
 // ---- events -------------------------------------------------------------------
 
+bool vuForm::closeIconShown() const
+{
+    return (options & VU_FO_HEADER) && (options & VU_FO_CANCEL) && !(options & VU_FO_NO_CLOSE);
+}
+
 bool vuForm::hitsCloseIcon(const vuEvent* e)
 {
-    // The icon is drawn only in the header; where it is not drawn there is
-    // nothing to tap.
-    if (!(options & VU_FO_HEADER))
+    // Where the icon is not drawn there is nothing to tap.
+    if (!closeIconShown())
         return false;
     int16_t px = static_cast<int16_t>(e->x);
     int16_t py = static_cast<int16_t>(e->y);
@@ -546,7 +550,7 @@ int vuForm::HandleEvent(vuEvent* e)
         result = 1;
     else if (IsTimeOut())
         result = VU_FORM_TIMEOUT;
-    else if (e->phase == VU_PHASE_UP && !(options & VU_FO_NO_CLOSE) && (options & VU_FO_CANCEL) && hitsCloseIcon(e))
+    else if (e->phase == VU_PHASE_UP && hitsCloseIcon(e))
         result = -1;
     if (result)
         return result;

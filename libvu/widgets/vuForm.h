@@ -107,8 +107,11 @@ protected:
     // Moves the focus by the next (+1) or previous (-1) code; true when a
     // focused child was unfocused or a new one focused.
     bool moveFocus(int direction);
-    // True when the event's point, converted through the parent, lies on the
-    // close icon as it is drawn in the header.
+    // The header draws the close icon: a header, a cancel option, and no
+    // VU_FO_NO_CLOSE.
+    bool closeIconShown() const;
+    // True when the icon is shown and the event's point, converted through
+    // the parent, lies on it as it is drawn in the header.
     bool hitsCloseIcon(const vuEvent* e);
 
     char* headerText;

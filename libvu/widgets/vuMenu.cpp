@@ -90,7 +90,7 @@ int vuMenu::HandleEvent(vuEvent* e)
 
     if (e->phase >= VU_PHASE_DOWN && e->phase <= VU_PHASE_UP) {
         // The close icon, where the header draws it.
-        if (e->phase == VU_PHASE_UP && (options & VU_FO_CANCEL) && !(options & VU_FO_NO_CLOSE) && hitsCloseIcon(e))
+        if (e->phase == VU_PHASE_UP && hitsCloseIcon(e))
             return -1;
         int16_t px = static_cast<int16_t>(e->x), py = static_cast<int16_t>(e->y);
         if (ConvertPoint(px, py))
