@@ -1,5 +1,7 @@
 #include "vuColor.h"
 
+#include <stddef.h>
+
 uint16_t vuColor::cUI[1] = {0xFFFF};
 
 uint16_t vuColor::cStatusLine[13] = {
@@ -42,24 +44,25 @@ uint16_t vuColor::cMenu[8] = {
 
 uint16_t vuColor::cVirtualKeyboard[4] = {0xFFFF, 0x0000, 0xFFE0, 0x001F};
 
+template <size_t N>
+static uint16_t* sized(uint16_t (&table)[N], unsigned& size) {
+    size = N;
+    return table;
+}
+
 // The table of a type and its length; null for a type without one.
 static uint16_t* tableOf(int type, unsigned& size) {
     switch (type) {
     case VU_TYPE_UI:
-        size = 1;
-        return vuColor::cUI;
+        return sized(vuColor::cUI, size);
     case VU_TYPE_STATUS_LINE:
-        size = 13;
-        return vuColor::cStatusLine;
+        return sized(vuColor::cStatusLine, size);
     case VU_TYPE_FORM:
-        size = 40;
-        return vuColor::cForm;
+        return sized(vuColor::cForm, size);
     case VU_TYPE_MENU:
-        size = 8;
-        return vuColor::cMenu;
+        return sized(vuColor::cMenu, size);
     case VU_TYPE_VIRTUAL_KEYBOARD:
-        size = 4;
-        return vuColor::cVirtualKeyboard;
+        return sized(vuColor::cVirtualKeyboard, size);
     default:
         size = 0;
         return nullptr;
