@@ -118,6 +118,21 @@ TEST(KktScenario, StatementsApplyInOrder)
     EXPECT_EQ(s.statusSize, 10);
 }
 
+TEST(KktScenario, EveryFaultIsReadByTheNameItIsJournalledUnder)
+{
+    using kktsim::FaultKind;
+    for (int k = static_cast<int>(FaultKind::NoReply); k <= static_cast<int>(FaultKind::ShortFirst); ++k) {
+        const FaultKind kind = static_cast<FaultKind>(k);
+        SCOPED_TRACE(kktsim::FaultName(kind));
+        kktsim::Scenario s;
+        std::string error;
+        std::string line = std::string("fault 29 ") + kktsim::FaultName(kind) + (kind == FaultKind::Delay ? " 5" : "");
+        ASSERT_TRUE(kktsim::ParseScenario(line + "\n", s, &error)) << error;
+        EXPECT_EQ(s.faults.at(0x29).kind, kind);
+    }
+    EXPECT_STREQ(kktsim::FaultName(FaultKind::None), "none");
+}
+
 TEST(KktScenario, FaultsNameTheirLine)
 {
     struct Case {

@@ -88,26 +88,26 @@ bool AnswerOption(const std::string &tok, Answer &a)
     return true;
 }
 
+// Fault names in the order of FaultKind.
+const char *const kFaultNames[] = {"none",     "no-reply",   "delay",        "bad-checksum",
+                                   "stale-id", "wrong-code", "status-first", "short-first"};
+const int kFaultKinds = static_cast<int>(sizeof kFaultNames / sizeof kFaultNames[0]);
+static_assert(kFaultKinds == static_cast<int>(FaultKind::ShortFirst) + 1, "a name for every fault");
+
 bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
 {
     std::string kind;
     in >> kind;
     f = Fault();
-    if (kind == "none")
-        f.kind = FaultKind::None;
-    else if (kind == "no-reply")
-        f.kind = FaultKind::NoReply;
-    else if (kind == "bad-checksum")
-        f.kind = FaultKind::BadChecksum;
-    else if (kind == "stale-id")
-        f.kind = FaultKind::StaleId;
-    else if (kind == "wrong-code")
-        f.kind = FaultKind::WrongCode;
-    else if (kind == "status-first")
-        f.kind = FaultKind::StatusFirst;
-    else if (kind == "short-first")
-        f.kind = FaultKind::ShortFirst;
-    else if (kind == "delay") {
+    int k = 0;
+    while (k < kFaultKinds && kind != kFaultNames[k])
+        ++k;
+    if (k == kFaultKinds) {
+        why = "unknown fault \"" + kind + "\"";
+        return false;
+    }
+    f.kind = static_cast<FaultKind>(k);
+    if (f.kind == FaultKind::Delay) {
         std::string ms;
         unsigned long v;
         in >> ms;
@@ -115,11 +115,7 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
             why = "delay needs milliseconds";
             return false;
         }
-        f.kind = FaultKind::Delay;
         f.ms = static_cast<uint32_t>(v);
-    } else {
-        why = "unknown fault \"" + kind + "\"";
-        return false;
     }
     std::string word;
     if (in >> word) {
@@ -414,6 +410,12 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
 }
 
 } // namespace
+
+const char *FaultName(FaultKind kind)
+{
+    int k = static_cast<int>(kind);
+    return k >= 0 && k < kFaultKinds ? kFaultNames[k] : "";
+}
 
 bool ParseScenario(const std::string &text, Scenario &scenario, std::string *error)
 {

@@ -27,6 +27,9 @@ enum class FaultKind {
     ShortFirst,  // a one-byte short-command status goes before the reply
 };
 
+// The fault's name in a scenario ("no-reply", "delay", ...; "none").
+const char *FaultName(FaultKind kind);
+
 struct Fault {
     FaultKind kind = FaultKind::None;
     uint32_t ms = 0;  // Delay

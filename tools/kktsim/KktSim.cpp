@@ -428,10 +428,8 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
         if (f->second.times > 0 && --f->second.times == 0)
             scenario_.faults.erase(f);
     }
-    static const char *const faultNames[] = {"",         "no-reply",     "delay",       "bad-checksum",
-                                             "stale-id", "wrong-code",   "status-first", "short-first"};
     if (fault.kind != FaultKind::None)
-        note += std::string(note.empty() ? "" : "; ") + "fault " + faultNames[static_cast<int>(fault.kind)];
+        note += std::string(note.empty() ? "" : "; ") + "fault " + FaultName(fault.kind);
     Journal("in", 1, data - 1, n + 1, head + fields + (note.empty() ? "" : ",\"note\":" + JsonString(note)));
 
     if (fault.kind == FaultKind::NoReply)
