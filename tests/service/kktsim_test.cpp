@@ -91,7 +91,9 @@ TEST(KktScenario, StatementsApplyInOrder)
                                       "version-text KKT 2.0 beta\n"
                                       "version 3 1 0 395\n"
                                       "unknown-error 01\n"
-                                      "print-error 4\n"
+                                      "print-error -6\n"
+                                      "printer-state 3\n"
+                                      "data-state 1\n"
                                       "status-size 10\n",
                                       s, &error))
         << error;
@@ -114,7 +116,9 @@ TEST(KktScenario, StatementsApplyInOrder)
     EXPECT_EQ(s.versionText, "KKT 2.0 beta");
     EXPECT_EQ(s.version[3], 395u);
     EXPECT_EQ(s.unknownError, 1);
-    EXPECT_EQ(s.printError, 4);
+    EXPECT_EQ(s.printError, -6);
+    EXPECT_EQ(s.printerState, 3);
+    EXPECT_EQ(s.dataState, 1);
     EXPECT_EQ(s.statusSize, 10);
 }
 
@@ -151,6 +155,9 @@ TEST(KktScenario, FaultsNameTheirLine)
         {"version-text fifteen chars...\n", "line 1: version text"},
         {"version 1 2 3\n", "line 1: expected four version numbers"},
         {"status-size 17\n", "line 1: cannot read"},
+        {"print-error -\n", "line 1: cannot read"},
+        {"printer-state 6\n", "line 1: cannot read"},
+        {"data-state 256\n", "line 1: cannot read"},
         {"short 9\n", "line 1: cannot read"},
         {"paper maybe\n", "line 1: cannot read"},
         {"hello\n", "line 1: cannot read \"hello\""},

@@ -348,8 +348,18 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
         s.paperOut = arg == "out";
         return true;
     }
-    if (word == "print-error" && !more && Number(arg, 10, 0x7FFFFFFF, v)) {
-        s.printError = static_cast<int32_t>(v);
+    // Negative codes too: the printer service reports its failures so.
+    if (word == "print-error" && !more &&
+        (Number(arg, 10, 0x7FFFFFFF, v) || (arg.size() > 1 && arg[0] == '-' && Number(arg.substr(1), 10, 0x7FFFFFFF, v)))) {
+        s.printError = arg[0] == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v);
+        return true;
+    }
+    if (word == "printer-state" && !more && Number(arg, 10, 5, v)) {
+        s.printerState = static_cast<uint8_t>(v);
+        return true;
+    }
+    if (word == "data-state" && !more && Number(arg, 10, 255, v)) {
+        s.dataState = static_cast<uint8_t>(v);
         return true;
     }
     if (word == "status-size" && !more && Number(arg, 10, 16, v)) {

@@ -281,10 +281,10 @@ bool Simulator::Ready() const
 std::string Simulator::StatusBlock() const
 {
     std::string b;
-    PutWord(b, scenario_.paperOut ? 2 : 0);
+    PutWord(b, scenario_.paperOut ? 2 : scenario_.printerState);
     PutWord(b, static_cast<uint32_t>(scenario_.printError ? scenario_.printError : printError_));
     PutWord(b, 0);
-    b.push_back(0);                     // data state
+    b.push_back(static_cast<char>(scenario_.dataState)); // data state
     b.push_back(Ready() ? 1 : 0);       // controller initialised
     b.push_back(0);
     b.push_back(0);
