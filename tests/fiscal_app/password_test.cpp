@@ -78,3 +78,63 @@ TEST_F(FiscalTest, PasswordWithoutItsDialogGrantsNothing)
 }
 
 } // namespace fiscaltest
+
+namespace fiscaltest {
+
+struct InspectorCase {
+    const char *what;
+    const char *apps; // the OS stand-in's applications table, null: none
+    std::vector<std::string> boxes;
+    bool ran;
+};
+
+// The inspector entry starts the controller service application with its
+// argument once the password is given; without one it tells so.
+TEST_F(FiscalTest, InspectorStartsTheServiceApplication)
+{
+    Drive();
+    std::string marker = root + "/ran";
+    std::string script = root + "/kkt.sh";
+    FILE *f = fopen(script.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "#!/bin/sh\necho \"$1\" > '%s'\n", marker.c_str());
+    fclose(f);
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+    std::string table = "FTEST|ftest|/bin/true|1.0|0\nKKTSERV|kkt|" + script + "|1.0|0\n";
+    const InspectorCase kCases[] = {
+        {"installed", table.c_str(), {}, true},
+        {"not installed", nullptr,
+         {u8"ОШИБКА|СЕРВИС KKT НЕ ДОСТУПЕН!\nУСТАНОВИТЕ СЕРВИС НА ТЕРМИНАЛ."}, false},
+    };
+    ASSERT_TRUE(mkdir((root + "/data/osal").c_str(), 0777) == 0 || errno == EEXIST);
+    for (const InspectorCase &c : kCases) {
+        SCOPED_TRACE(c.what);
+        unlink((root + "/data/osal/apps").c_str());
+        unlink(marker.c_str());
+        if (c.apps) {
+            std::ofstream out(root + "/data/osal/apps");
+            out << c.apps;
+        }
+        size_t boxes = Boxes().size();
+        std::vector<Step> steps = {{kDialog, Digits("3846")}};
+        if (!c.boxes.empty())
+            steps.push_back({u8"ОШИБКА", {KEY_ENTER}});
+        Script(steps);
+        inspector_menu(ui, 2);
+        EndScript();
+        EXPECT_EQ(Boxes(boxes), c.boxes);
+        EXPECT_EQ(ReadFile(marker), c.ran ? "2\n" : "");
+    }
+}
+
+// Cancelled, the password dialog starts nothing.
+TEST_F(FiscalTest, InspectorWithoutThePasswordStartsNothing)
+{
+    Drive();
+    Script({{kDialog, {KEY_CANCEL}}});
+    inspector_menu(ui, 2);
+    EndScript();
+    EXPECT_TRUE(Boxes().empty());
+}
+
+} // namespace fiscaltest

@@ -173,3 +173,100 @@ TEST_F(FiscalTest, FreeTextPrintReportsThePrinterState)
 }
 
 } // namespace fiscaltest
+
+namespace fiscaltest {
+namespace {
+
+struct RepeatCase {
+    const char *what;
+    const char *status; // scenario lines of the printer's status
+    uint16_t key;       // the answer to the question, 0: no question
+    const char *question;
+    std::vector<std::string> taken;
+};
+
+const RepeatCase kRepeat[] = {
+    {"overheated, repeat", "print-error -6\nprinter-state 3\ndata-state 1\n", KEY_ENTER,
+     u8"ПРИНТЕР ПЕРЕГРЕЛСЯ\nПОВТОРИТЬ ПЕЧАТЬ?", {"30", "DLE 8"}},
+    {"busy, give up", "print-error -7\nprinter-state 1\ndata-state 1\n", KEY_CANCEL,
+     u8"ПРИНТЕР ЗАНЯТ\nПОВТОРИТЬ ПЕЧАТЬ?", {"30"}},
+    {"out of paper", "print-error -7\nprinter-state 2\ndata-state 1\n", KEY_CANCEL,
+     u8"ЗАКОНЧИЛАСЬ БУМАГА\nПОВТОРИТЬ ПЕЧАТЬ?", {"30"}},
+    {"another state", "print-error -6\nprinter-state 5\ndata-state 1\n", KEY_CANCEL,
+     u8"СТАТУС ПРИНТЕРА 5\nПОВТОРИТЬ ПЕЧАТЬ?", {"30"}},
+    {"another error", "print-error -2\ndata-state 1\n", KEY_ENTER, u8"ОШИБКА -2[0] ПРИ ПЕЧАТИ\nПОВТОРИТЬ ПЕЧАТЬ?",
+     {"30", "DLE 8"}},
+    {"nothing pending", "print-error -6\nprinter-state 3\n", 0, nullptr, {"30"}},
+    {"pending without an error", "data-state 1\n", 0, nullptr, {"30"}},
+};
+
+} // namespace
+
+// After a successful print an unfinished one is offered again: OK asks for
+// a repeat (DLE '8') behind a wait that ends without an answer after a
+// second; cancel leaves it.
+TEST_F(FiscalTest, UnfinishedPrintIsOfferedAgain)
+{
+    for (const RepeatCase &c : kRepeat) {
+        SCOPED_TRACE(c.what);
+        sim->ForgetDrive();
+        Drive(std::string("drive shift open 1\n") + c.status);
+        size_t boxes = Boxes().size(), taken = TakenCount();
+        std::vector<Step> steps = {{kWait}};
+        if (c.key)
+            steps.push_back({u8"ОШИБКА", {c.key}});
+        if (c.key == KEY_ENTER)
+            steps.push_back({kWait});
+        Script(steps);
+        TMCommand cmd;
+        ASSERT_GT(cmd.ShiftReport(), 0);
+        EXPECT_EQ(kfn_exec_print(ui, &cmd, 0), 0);
+        EndScript();
+        EXPECT_EQ(Taken(taken), c.taken);
+        std::vector<std::string> shown = Boxes(boxes);
+        EXPECT_EQ(shown, c.question ? std::vector<std::string>{std::string(u8"ОШИБКА|") + c.question}
+                                    : std::vector<std::string>{});
+        if (c.question) {
+            EXPECT_EQ(Trace("msgbox").back().Get("flags"), "3");
+        }
+    }
+}
+
+struct WaitCallCase {
+    const char *what;
+    int nocancel, copy;
+    const char *status;
+    const char *flags; // of the question
+    uint16_t key;
+    std::vector<std::string> taken;
+    const char *waitText; // the repeat's wait form, null: none
+};
+
+// The repeat without cancel, the copy, and the error -3 that always lets
+// the cashier cancel.
+TEST_F(FiscalTest, PrintWaitVariants)
+{
+    const WaitCallCase kCases[] = {
+        {"no cancel: OK only, then the repeat", 1, 0, "print-error -2\ndata-state 1\n", "1", KEY_ENTER, {"DLE 8"},
+         u8"ИДЕТ ПЕЧАТЬ"},
+        {"copy", 0, 1, "print-error -2\ndata-state 1\n", "3", KEY_ENTER, {"DLE C"}, u8"ИДЕТ ПЕЧАТЬ КОПИИ"},
+        {"-3 may be cancelled even without cancel", 1, 0, "print-error -3\ndata-state 1\n", "3", KEY_CANCEL, {},
+         nullptr},
+    };
+    for (const WaitCallCase &c : kCases) {
+        SCOPED_TRACE(c.what);
+        sim->ForgetDrive();
+        Drive(std::string("drive shift open 1\n") + c.status);
+        size_t taken = TakenCount();
+        std::vector<Step> steps = {{u8"ОШИБКА", {c.key}}};
+        if (c.waitText)
+            steps.push_back({kWait});
+        Script(steps);
+        print_wait(ui, c.nocancel, c.copy, 1);
+        EndScript();
+        EXPECT_EQ(Trace("msgbox").back().Get("flags"), c.flags);
+        EXPECT_EQ(Taken(taken), c.taken);
+    }
+}
+
+} // namespace fiscaltest
