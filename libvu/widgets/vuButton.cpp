@@ -12,15 +12,7 @@
 #include "vuMultiLine.h"
 #include "vuStatic.h"
 #include "vuUI.h"
-
-namespace {
-
-char* copyText(const char* text)
-{
-    return text ? strdup(text) : nullptr;
-}
-
-}
+#include "vuWidgetParts.h"
 
 vuButton::vuButton(short x, short y, unsigned short w, unsigned short h, const char* t, vuImage* img,
                    unsigned char c)
@@ -193,16 +185,12 @@ void vuButton::SetSlaveWidget(vuWidget* w)
 
 void vuButton::SetSlaveValue(const char* value)
 {
-    char* copy = copyText(value);
-    free(slaveValue);
-    slaveValue = copy;
+    vuReplaceText(slaveValue, value);
 }
 
 void vuButton::SetText(const char* t)
 {
-    char* copy = copyText(t);
-    free(text);
-    text = copy;
+    vuReplaceText(text, t);
 }
 
 void vuButton::SetImage(vuImage* img)

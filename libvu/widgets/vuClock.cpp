@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include "vuColor.h"
+#include "vuWidgetParts.h"
 
 vuClock::vuClock(short ox, short oy, unsigned short w, unsigned short h, unsigned short slot)
     : vuTextObject(ox, oy, w, h, nullptr), format(nullptr)
@@ -28,8 +29,7 @@ _VU_TypeObject vuClock::GetType() const
 
 void vuClock::SetFormat(const char* f)
 {
-    free(format);
-    format = (f && *f) ? strdup(f) : nullptr;
+    vuReplaceText(format, (f && *f) ? f : nullptr);
 }
 
 int vuClock::DrawObject(vuFrameBuffer* fb, vuViewPort* port)

@@ -15,6 +15,7 @@
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidget.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ const _VU_TypeMemIcon kCloseIcon = static_cast<_VU_TypeMemIcon>(0);
 // Reserved at the right of the header for a right-justified text: the close
 // icon, and the OK icon's place.
 const _VU_TypeMemIcon kOkIcon = static_cast<_VU_TypeMemIcon>(1);
-
-char* copyText(const char* text)
-{
-    return text ? strdup(text) : nullptr;
-}
 
 }
 
@@ -39,7 +35,7 @@ vuForm::vuForm(const char* text, vuImage* image) : vuViewContainerObject(0, 0, v
 {
     init(VU_FO_HEADER | VU_FO_OK | VU_FO_CANCEL);
     headerImage = image;
-    headerText = copyText(text);
+    headerText = vuCopyText(text);
 }
 
 void vuForm::init(unsigned short opts)
@@ -163,10 +159,7 @@ unsigned short vuForm::GetBackColor()
 
 void vuForm::SetHeaderText(const char* text)
 {
-    // Copy first: the new text may be the one held now.
-    char* copy = copyText(text);
-    free(headerText);
-    headerText = copy;
+    vuReplaceText(headerText, text);
 }
 
 void vuForm::SetHeaderImage(vuImage* image)

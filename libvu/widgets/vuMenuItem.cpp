@@ -7,13 +7,9 @@
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
 #include "vuViewPort.h"
+#include "vuWidgetParts.h"
 
 namespace {
-
-char* copyText(const char* text)
-{
-    return text ? strdup(text) : nullptr;
-}
 
 bool isBreak(char c)
 {
@@ -55,8 +51,8 @@ vuMenuItem::vuMenuItem(MENU_ITEM_EXT* record, vuImage* img, const char* itemName
 
 void vuMenuItem::init(const char* text, const char* text2)
 {
-    ext.text = copyText(text);
-    ext.text2 = copyText(text2);
+    ext.text = vuCopyText(text);
+    ext.text2 = vuCopyText(text2);
     flags |= VU_WF_SELECTABLE;
 }
 
@@ -160,7 +156,7 @@ void vuMenuItem::SetText(const char* text)
 {
     if (!text)
         return;
-    char* copy = copyText(text);
+    char* copy = vuCopyText(text);
     free(const_cast<char*>(ext.text));
     ext.text = copy;
 }

@@ -11,6 +11,7 @@
 #include "vuMultiTap.h"
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
+#include "vuWidgetParts.h"
 
 vuPatternInput::vuPatternInput(short x_, short y_, unsigned short w, unsigned short h, unsigned short opts,
                                const char* pat)
@@ -91,9 +92,7 @@ unsigned short vuPatternInput::getPatternCurPos()
 
 void vuPatternInput::SetPattern(const char* pat)
 {
-    char* copy = pat ? strdup(pat) : nullptr;
-    free(pattern);
-    pattern = copy;
+    vuReplaceText(pattern, pat);
     if (pattern)
         vuInput::SetMaxLen(calcLen(pattern));
 }

@@ -9,6 +9,7 @@
 #include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
+#include "vuWidgetParts.h"
 
 static unsigned short statusColor(unsigned short index)
 {
@@ -156,8 +157,7 @@ void vuProgressObject::SetStep(unsigned short s)
 
 void vuProgressObject::SetText(const char* t)
 {
-    free(text);
-    text = t ? strdup(t) : nullptr;
+    vuReplaceText(text, t);
 }
 
 void vuProgressObject::SetUserFunc(vuLevelFunc func)

@@ -7,6 +7,7 @@
 #include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -127,10 +128,7 @@ void vuStatic::SetText(const char* t)
 {
     if (!t)
         return;
-    // Copy before freeing: t may be the text held now.
-    char* copy = strdup(t);
-    free(text);
-    text = copy;
+    vuReplaceText(text, t);
 }
 
 const char* vuStatic::GetText()

@@ -6,6 +6,7 @@
 #include "vuColor.h"
 #include "vuFont.h"
 #include "vuFrameBuffer.h"
+#include "vuWidgetParts.h"
 
 vuTextObject::vuTextObject(short ox, short oy, unsigned short w, unsigned short h, const char* t)
     : vuStatusObject(ox, oy, w, h), text(t ? strdup(t) : nullptr)
@@ -27,8 +28,7 @@ _VU_TypeObject vuTextObject::GetType() const
 
 void vuTextObject::SetText(const char* t)
 {
-    free(text);
-    text = t ? strdup(t) : nullptr;
+    vuReplaceText(text, t);
 }
 
 int vuTextObject::drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour)

@@ -211,6 +211,22 @@ TEST_F(StatusLine, ClockFormats)
     EXPECT_EQ(clock->GetFormat(), nullptr);
 }
 
+TEST_F(StatusLine, SettersTakeBackTheTextTheyHold)
+{
+    // A user function refreshing an indicator may hand it its own text.
+    vuTextObject t(0, 0, 40, 10, "ABC");
+    t.SetText(t.GetText());
+    EXPECT_STREQ(t.GetText(), "ABC");
+    vuProgressObject p(0, 0, 40, 10, nullptr);
+    p.SetText("XYZ");
+    p.SetText(p.GetText());
+    EXPECT_STREQ(p.GetText(), "XYZ");
+    vuClock c(0, 0, 40, 10, 1);
+    c.SetFormat("%H:%M");
+    c.SetFormat(c.GetFormat());
+    EXPECT_STREQ(c.GetFormat(), "%H:%M");
+}
+
 TEST_F(StatusLine, ImageSets)
 {
     vuStatusLine line(30, 0);
