@@ -559,4 +559,117 @@ TEST_F(Cashdesk, MissingSubmenuFileShowsAnErrorAndReturns)
     Quit();
 }
 
+// The cashier's day through the program's menus on the fiscal-drive model:
+// open the shift, deposit 5.00, the shift report (the paper runs out and is
+// put back), withdraw more than the drawer holds, withdraw 2.00, close the
+// shift. The stand-in's paper log and counters tell what was done.
+TEST_F(Cashdesk, CashiersDayOnTheFiscalDrive)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdShiftOpen Operator=\"Иванов И.И.\" OperatorINN=\"\"/>"
+        << u8"<CmdCloseShift Operator=\"Иванов И.И.\"/>"
+        << u8"<CmdToCash Seller=\"Сидорова\"/><CmdFromCash Seller=\"Сидорова\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn"));
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "shift");
+    const std::string menu = "kkt_menu_shift.xml";
+    std::vector<std::string> items = menuItems(dir + "/res/" + menu);
+    size_t at = 0; // the sub-menu keeps its selection between screens
+    auto choose = [&](const std::string &id) {
+        size_t to = 0;
+        while (to < items.size() && items[to] != id)
+            ++to;
+        ASSERT_LT(to, items.size()) << id;
+        if (to > at)
+            Key(KEY_DOWN, static_cast<int>(to - at));
+        else if (to < at)
+            Key(103, static_cast<int>(at - to));
+        at = to;
+        Key(KEY_ENTER);
+    };
+    auto digits = [&](const char *text) {
+        for (const char *c = text; *c; ++c)
+            Key(static_cast<uint16_t>(*c == '0' ? 11 : 2 + (*c - '1')));
+        Key(KEY_ENTER);
+    };
+    WaitForm(menu);
+    size_t before = TakenCount();
+
+    choose("shift_open");
+    WaitForm("kkt_dlg_shift_open.xml");
+    Key(KEY_ENTER);
+    WaitForm(menu);
+
+    choose("cashbox_to");
+    WaitForm("kkt_dlg_to_cash.xml");
+    digits("500");
+    Entry deposited = WaitBox(u8"ВНЕСЕНИЕ");
+    EXPECT_EQ(deposited.Get("text"),
+              u8"ЗАВЕРШЕННО УСПЕШНО!\n\nСУММА ДЕН.ЯЩИКА\nДО ПОДКРЕПЛЕНИЯ:\n0.00\nПОСЛЕ ПОДКРЕПЛЕНИЯ:\n5.00");
+    Key(KEY_ENTER);
+    WaitForm(menu);
+
+    ASSERT_EQ(kill(sim, SIGUSR1), 0); // the paper runs out
+    choose("shift_report");
+    Entry noPaper = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(noPaper.Get("text"), u8"В ПРИНТЕРЕ НЕТ БУМАГИ\n\nУСТАНОВИТЕ НОВЫЙ РУЛОН И НАЖМИТЕ КНОПКУ ОК\n\n");
+    ASSERT_EQ(kill(sim, SIGUSR2), 0); // and is put back
+    pause10ms();
+    Key(KEY_ENTER);
+    WaitForm(menu);
+
+    choose("cashbox_from");
+    WaitForm("kkt_dlg_from_cash.xml");
+    digits("10000");
+    Entry refused = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(refused.Get("text").rfind(u8"ОШИБКА при выполнении команды 33:\n12:", 0), 0u) << refused.Get("text");
+    Key(KEY_ENTER);
+    WaitForm(menu);
+
+    choose("cashbox_from");
+    WaitForm("kkt_dlg_from_cash.xml");
+    digits("200");
+    Entry withdrawn = WaitBox(u8"ИЗЪЯТИЕ");
+    EXPECT_EQ(withdrawn.Get("text"),
+              u8"ЗАВЕРШЕННО УСПЕШНО!\n\nСУММА ДЕН.ЯЩИКА\nДО ИНКАССАЦИИ:\n5.00\nПОСЛЕ ИНКАССАЦИИ:\n3.00");
+    Key(KEY_ENTER);
+    WaitForm(menu);
+
+    choose("shift_close");
+    WaitForm("kkt_dlg_shift_close.xml");
+    // Down past the INN to the check box, check it, accept.
+    Key(KEY_DOWN, 2);
+    Key(6, 2);
+    Key(KEY_ENTER);
+    WaitForm(menu);
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    std::vector<std::string> taken;
+    for (const std::string &code : Taken(before))
+        if (code != "39" && code != "88") // the status line's counts, the marking mode
+            taken.push_back(code);
+    EXPECT_EQ(taken, (std::vector<std::string>{"02", "32", "30", "1D", "30", "33", "33", "31"}));
+
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    size_t pos = 0;
+    for (const char *doc : {u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ", u8"ВНЕСЕНИЕ", "=5.00", u8"ОТЧЕТ БЕЗ ГАШЕНИЯ", u8"ВЫПЛАТА",
+                            "=2.00", u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"}) {
+        size_t found = paper.find(doc, pos);
+        EXPECT_NE(found, std::string::npos) << doc << " in order in\n" << paper;
+        if (found != std::string::npos)
+            pos = found;
+    }
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"shift_open\": false"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"drawer\": \"3.00\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"deposits\": \"5.00\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"withdrawals\": \"2.00\""), std::string::npos) << state;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find(u8"Сидорова"), std::string::npos) << settings;
+}
+
 } // namespace
