@@ -365,6 +365,8 @@ TEST_F(ModelTest, RefusalsLeaveTheDriveAsItWas)
         {"ZeroAmount", open, [](TMCommand &c) { return c.CashIn("0.00", nullptr); }, 0x11},
         {"NegativeAmount", open, [](TMCommand &c) { return c.CashOut("-1.00", nullptr); }, 0x11},
         {"PaymentIndex", withReceipt, [](TMCommand &c) { return c.AddPayment(16, "1.00", "", ""); }, 0x27},
+        {"PaymentTotalsIndex", nullptr, [](TMCommand &c) { return c.GetPaymentTotals(16); }, 0x27},
+        {"PaymentTypeIndex", nullptr, [](TMCommand &c) { return c.GetPaymentType(16); }, 0x27},
         {"ReceiptType", open, [](TMCommand &c) { return c.OpenDocument(9, "И", "", "", "", 0, 0, "", ""); }, 0x0C},
         {"NoAmount", open,
          [](TMCommand &c) {

@@ -278,6 +278,14 @@ private:
             return e;
         return NeedShift();
     }
+    // Field 1 as a payment type: an unreadable field or a type past the
+    // last refused.
+    uint8_t PaymentIndex(uint32_t &p) const
+    {
+        if (!ReadHexLE(f.Raw(1), 1, p))
+            return kErrField;
+        return p < kPaymentTypes ? 0 : kErrPaymentIndex;
+    }
     // Field k's operator name (the text before '|').
     std::string Operator(size_t k) const
     {
@@ -840,10 +848,8 @@ uint8_t Command::PaymentTotals()
     if (uint8_t e = NeedRegistered())
         return e;
     uint32_t p;
-    if (!ReadHexLE(f.Raw(1), 1, p))
-        return kErrField;
-    if (p >= kPaymentTypes)
-        return kErrPaymentIndex;
+    if (uint8_t e = PaymentIndex(p))
+        return e;
     for (int op = 0; op < 4; ++op)
         Data(AmountText(s.shift.sums[op][p]));
     return 0;
@@ -889,10 +895,8 @@ uint8_t Command::PaymentType()
     if (uint8_t e = NeedFields(1))
         return e;
     uint32_t p;
-    if (!ReadHexLE(f.Raw(1), 1, p))
-        return kErrField;
-    if (p >= kPaymentTypes)
-        return kErrPaymentIndex;
+    if (uint8_t e = PaymentIndex(p))
+        return e;
     Data(HexB(p));
     Data(p < 5 ? std::string(kPaymentNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p));
     Data(HexB(0));
