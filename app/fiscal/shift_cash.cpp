@@ -81,7 +81,12 @@ bool openShiftDialog(vuUI *ui, const char *file, const char *section, ShiftDialo
     ui->Add(d.form);
     d.form->Reset();
     preset(d.name, section, "Operator", 512);
-    preset(d.inn, section, "OperatorINN", 512);
+    // The INN is taken as it stands: digits, no conversion.
+    if (const char *inn = settings_get(section, "OperatorINN")) {
+        char text[512];
+        str_copy(text, inn, sizeof text);
+        widget_set_text(d.inn, text);
+    }
     preset(d.msg, section, "Message", 512);
     preset(d.add, section, "Add", 512);
     return true;
