@@ -94,6 +94,7 @@ TEST(KktScenario, StatementsApplyInOrder)
                                       "print-error -6\n"
                                       "printer-state 3\n"
                                       "data-state 1\n"
+                                      "repeat-status on\n"
                                       "status-size 10\n",
                                       s, &error))
         << error;
@@ -119,6 +120,7 @@ TEST(KktScenario, StatementsApplyInOrder)
     EXPECT_EQ(s.printError, -6);
     EXPECT_EQ(s.printerState, 3);
     EXPECT_EQ(s.dataState, 1);
+    EXPECT_TRUE(s.repeatStatus);
     EXPECT_EQ(s.statusSize, 10);
 }
 

@@ -358,6 +358,10 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
         s.printerState = static_cast<uint8_t>(v);
         return true;
     }
+    if (word == "repeat-status" && !more && (arg == "on" || arg == "off")) {
+        s.repeatStatus = arg == "on";
+        return true;
+    }
     if (word == "data-state" && !more && Number(arg, 10, 255, v)) {
         s.dataState = static_cast<uint8_t>(v);
         return true;

@@ -54,6 +54,7 @@ struct Scenario {
     int32_t printError = 0;  // forced print-error word of every status block
     uint8_t printerState = 0; // forced printer state (1 busy, 3 overheated, ...) while the paper is in
     uint8_t dataState = 0;    // data-state byte of every status block (print data pending)
+    bool repeatStatus = false; // a status block follows the answer to DLE '8' and DLE 'C'
     uint8_t statusSize = 16; // bytes of the status block sent (0..16)
     std::map<uint8_t, uint8_t> shortStatus; // forced answers to DLE + char
     std::string versionText = "KKTSIM 1.0";  // at most 14 characters

@@ -368,6 +368,9 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
                 Journal("event", 0, nullptr, 0, ",\"note\":\"paper log not written\"");
         }
         Send(2, std::string{1, static_cast<char>(status)});
+        // The printer's status once a repeated or copied print is done.
+        if ((c == '8' || c == 'C') && scenario_.repeatStatus)
+            Send(2, std::string(1, 3) + StatusBlock());
         return;
     }
 
