@@ -233,10 +233,13 @@ void print_wait(vuUI *ui, int nocancel, int copy, int query)
         form->Reset();
         showWaitForm(ui, form);
         unsigned long start = OsGetTickCount();
+        // Room for a whole answer: one that does not fit would stay on the
+        // queue and hide every later one.
+        uint8_t *reply = static_cast<uint8_t *>(malloc(SERVICE_DATA_MAX));
         int r;
         for (;;) {
-            uint8_t kind = 0, byte = 0;
-            r = ServiceReceive(&kind, &byte, 1, 0);
+            uint8_t kind = 0;
+            r = reply ? ServiceReceive(&kind, reply, SERVICE_DATA_MAX, 0) : -1;
             if (r >= 0 && kind == SERVICE_KIND_STATE)
                 break;
             if (r < 0 && !waitFormUp()) {
@@ -251,6 +254,7 @@ void print_wait(vuUI *ui, int nocancel, int copy, int query)
                 OsSleep(kPollPauseMs);
         }
         pthread_mutex_unlock(&kfn_mutex);
+        free(reply);
         endWaitForm(ui, form);
         ui->Del(form);
         if (r <= 0)

@@ -270,3 +270,26 @@ TEST_F(FiscalTest, PrintWaitVariants)
 }
 
 } // namespace fiscaltest
+
+namespace fiscaltest {
+
+// A status that comes within the second after the repeat makes the printer
+// be asked anew: still unfinished, the question comes again.
+TEST_F(FiscalTest, RepeatAnsweredInTimeAsksThePrinterAgain)
+{
+    Drive("drive shift open 1\nprint-error -6\nprinter-state 3\ndata-state 1\nrepeat-status on\n");
+    const char *question = u8"ОШИБКА|ПРИНТЕР ПЕРЕГРЕЛСЯ\nПОВТОРИТЬ ПЕЧАТЬ?";
+    Script({{u8"ОШИБКА", {KEY_ENTER}}, {u8"ПОДОЖДИТЕ"}, {u8"ОШИБКА", {KEY_CANCEL}}});
+    print_wait_simple(ui, 0, 0);
+    EndScript();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{question, question}));
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"DLE 8"}));
+    // Asked twice: before the question and after the repeat.
+    size_t asked = 0;
+    for (const Entry &e : ReadJournal(sim->JournalPath(), "in", 1))
+        if (e.Num("kind") == 3)
+            ++asked;
+    EXPECT_EQ(asked, 2u);
+}
+
+} // namespace fiscaltest
