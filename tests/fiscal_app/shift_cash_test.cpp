@@ -297,4 +297,25 @@ TEST_F(ShiftCashTest, ReceiptCancel)
     }
 }
 
+// The opening's fields come from the dialog as the settings preset it: an
+// empty INN sends the cashier's name without a bar, the comment is the
+// "comment" text.
+TEST_F(ShiftCashTest, OpeningSendsTheDialogsTexts)
+{
+    Drive("drive shift closed\n");
+    settings_set("CmdShiftOpen", "Operator", u8"Иванов И.И.");
+    settings_set("CmdShiftOpen", "Add", u8"касса 2");
+    settings_set("CmdShiftOpen", "Shift", u8"утренняя");
+    Script({{kOpenDialog, {KEY_ENTER}}});
+    CmdShiftOpen(ui, "T");
+    EndScript();
+    std::vector<std::string> f = lastFields(sim->JournalPath(), "02");
+    ASSERT_EQ(f.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(f.begin() + 2, f.end()),
+              (std::vector<std::string>{u8"Иванов И.И.", "", u8"касса 2", u8"утренняя"}));
+    std::string saved = SavedSettings();
+    EXPECT_NE(saved.find(u8"Shift=\"утренняя\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("OperatorINN=\"\""), std::string::npos) << saved;
+}
+
 } // namespace fiscaltest
