@@ -342,6 +342,7 @@ TEST(PacketId, OnlyBegunFramesTakeAnIdentifier)
     const Bytes before(c.FrameData(), c.FrameData() + c.FrameSize());
     const char *lines[] = {"a"};
     EXPECT_EQ(c.SetHeader(lines, 0), -1);
+    EXPECT_EQ(c.SetHeader(nullptr, 2), -1);
     EXPECT_EQ(c.SetTail(nullptr, 4), -1);
     EXPECT_EQ(c.SetHeaderExt(nullptr, 1), -1);
     EXPECT_EQ(c.GetParamList(0), -1);
