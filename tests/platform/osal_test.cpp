@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -99,6 +100,23 @@ TEST_F(OsalTest, RunsApplicationsFromTheTable)
 TEST_F(OsalTest, RebootEndsTheProcessWithItsOwnStatus)
 {
     EXPECT_EXIT(OsReboot(), ::testing::ExitedWithCode(OS_REBOOT_EXIT_STATUS), "");
+}
+
+// Reboots, beeps and application starts leave a line each in the event log,
+// in the order they happened; the machine itself is never touched.
+TEST_F(OsalTest, RebootBeepAndRunAreLoggedInOrder)
+{
+    OsBeep(3, 150);
+    EXPECT_EQ(OsRunApp("NONE", nullptr, nullptr, nullptr, nullptr), -2);
+    EXPECT_EXIT(OsReboot(), ::testing::ExitedWithCode(OS_REBOOT_EXIT_STATUS), "");
+    std::ifstream in(root_ + "/data/osal/events.log");
+    ASSERT_TRUE(in.good());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(line.find(' ') + 1)); // after the time stamp
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "beep 3 150");
+    EXPECT_EQ(lines[1], "reboot");
 }
 
 TEST_F(OsalTest, StandInScreenGeometryComesFromEnvironmentOrProperties)
