@@ -5,6 +5,7 @@
 #include "TMCommand.h"
 
 #include <cstring>
+#include <sys/msg.h>
 
 using namespace servicetest;
 using kktsim::FaultKind;
@@ -100,6 +101,59 @@ TEST_F(ServiceTest, ExchangeCarriesTextAndRegistrarErrors)
 
     TMCommand empty;
     EXPECT_EQ(ServiceExecute(empty, 1000), -1);
+}
+
+// Kind-1 messages ahead of the reply that are no reply frame (a few bytes of
+// a late short-command status, or text that does not start with STX) are
+// passed over; a message that starts with STX and fails the check is a bad
+// reply.
+TEST_F(ServiceTest, KindOneMessagesThatAreNoFramesArePassedOver)
+{
+    struct Case {
+        const char *name;
+        std::string junk; // behind the kind byte
+        int result;
+    } cases[] = {
+        {"short status", std::string{0x28}, 0},
+        {"five bytes with STX", std::string("\x02" "KV\x1C\x03", 5), 0},
+        {"long text without STX", "KVMZ 29\x1C" "00\x1C\x03" "0000", 0},
+        {"broken frame", "\x02" "29\x1C" "00\x1C" "0000\x1C\x1C\x03" "0000", -5},
+    };
+    sim_->SetAnswer(0x29, FnStatusAnswer());
+    struct Hook {
+        kktsim::Simulator *sim;
+        const std::string *junk;
+        bool posted;
+    } hook{sim_.get(), nullptr, false};
+    // The junk goes into the reply type before the stand-in answers.
+    OsTestClockSetSleepHook(
+        [](unsigned int, void *arg) {
+            Hook *h = static_cast<Hook *>(arg);
+            if (!h->posted) {
+                h->posted = true;
+                struct {
+                    long type;
+                    char text[64];
+                } msg;
+                msg.type = 2;
+                msg.text[0] = 1;
+                memcpy(msg.text + 1, h->junk->data(), h->junk->size());
+                EXPECT_EQ(msgsnd(h->sim->QueueId(), &msg, 1 + h->junk->size(), IPC_NOWAIT), 0);
+            }
+            h->sim->Sync();
+        },
+        &hook);
+    for (const Case &c : cases) {
+        hook.junk = &c.junk;
+        hook.posted = false;
+        TMCommand cmd;
+        ASSERT_GT(cmd.GetFNStatus(), 0) << c.name;
+        EXPECT_EQ(ServiceExecute(cmd, 1000), c.result) << c.name;
+        EXPECT_TRUE(hook.posted) << c.name;
+        if (c.result == 0) {
+            EXPECT_EQ(cmd.CurrentStatus(), 0x1234) << c.name;
+        }
+    }
 }
 
 struct ReadyCase {
