@@ -195,3 +195,39 @@ TEST_F(NoQueueTest, EveryCallFailsWithoutAQueue)
 }
 
 } // namespace
+
+namespace {
+
+// The stand-in replaces a queue left behind by an earlier run, opens its own
+// to every user, never takes the service's answers (types 2 and 4) off the
+// queue, and removes its queue when it goes.
+TEST_F(NoQueueTest, StandInReplacesAStaleQueueAndLeavesAnswersAlone)
+{
+    const int stale = msgget(111, IPC_CREAT | 0600);
+    ASSERT_GE(stale, 0);
+    struct {
+        long type;
+        char text[8];
+    } msg = {1, "old"};
+    ASSERT_EQ(msgsnd(stale, &msg, 4, IPC_NOWAIT), 0);
+    {
+        kktsim::Simulator sim;
+        ASSERT_EQ(sim.Open(), 0);
+        msqid_ds ds;
+        EXPECT_NE(msgctl(stale, IPC_STAT, &ds), 0) << "the stale queue is gone";
+        ASSERT_EQ(msgctl(sim.QueueId(), IPC_STAT, &ds), 0);
+        EXPECT_EQ(ds.msg_perm.mode & 0777, 0666u);
+        EXPECT_EQ(ds.msg_qnum, 0u) << "nothing of the old queue is served";
+        EXPECT_EQ(msgget(111, 0), sim.QueueId());
+
+        for (long type : {2L, 4L}) {
+            msg.type = type;
+            ASSERT_EQ(msgsnd(sim.QueueId(), &msg, 4, IPC_NOWAIT), 0);
+        }
+        sim.Pump();
+        EXPECT_EQ(Waiting(sim.QueueId()), 2u) << "answers stay for the cash register";
+    }
+    EXPECT_LT(msgget(111, 0), 0) << "the stand-in removes its queue";
+}
+
+} // namespace
