@@ -64,7 +64,9 @@ TEST(Container, AddInsertSetParentAndKeepOrder) {
     EXPECT_EQ(box.GetByName("a"), nullptr);
     // Adding a held child again gives its position and no second node.
     EXPECT_EQ(box.Add(a), 1);
+    EXPECT_EQ(box.Insert(a), 1);
     EXPECT_EQ(box.GetCount(), 3u);
+    EXPECT_EQ(box.GetFirst(), c) << "inserting a held child does not move it";
 }
 
 TEST(Container, OwnsItsChildren) {
