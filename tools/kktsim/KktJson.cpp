@@ -109,11 +109,11 @@ private:
             case 'r': out.push_back('\r'); break;
             case 't': out.push_back('\t'); break;
             case 'u': {
-                uint32_t cp;
+                uint32_t cp = 0;
                 if (!Hex4(cp))
                     return false;
                 if (cp >= 0xD800 && cp < 0xDC00) { // a surrogate pair
-                    uint32_t lo;
+                    uint32_t lo = 0;
                     if (s.compare(at, 2, "\\u") != 0)
                         return Fail("lone surrogate");
                     at += 2;
