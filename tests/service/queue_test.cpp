@@ -55,6 +55,38 @@ TEST_F(ServiceTest, QueriesAndControlByteAreAnswered)
     EXPECT_EQ(OsGetTickCount() - start, 100u);
 }
 
+// Every short command the cash register sends (DLE and one character) gets
+// one status byte back as a kind-1 answer; an unknown one gets none.
+TEST_F(ServiceTest, ShortCommandsGetOneStatusByte)
+{
+    struct Case {
+        char command;
+        kktsim::Mode mode;
+        int status; // -1: no answer
+    } cases[] = {
+        {'9', kktsim::Mode::Normal, 0x00}, {'9', kktsim::Mode::Service, 0x04}, {'9', kktsim::Mode::Update, 'C'},
+        {'0', kktsim::Mode::Normal, 0x28}, {'7', kktsim::Mode::Normal, 0x00}, {'6', kktsim::Mode::Normal, 0x00},
+        {'8', kktsim::Mode::Normal, 0x00}, {'C', kktsim::Mode::Normal, 0x00}, {'X', kktsim::Mode::Normal, -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(1, c.command));
+        sim_->SetMode(c.mode);
+        const uint8_t request[2] = {0x10, static_cast<uint8_t>(c.command)};
+        ASSERT_EQ(ServiceSendFrame(request, sizeof request), 0);
+        uint8_t kind = 0xFF;
+        uint8_t buf[16];
+        const int n = ServiceReceive(&kind, buf, sizeof buf, 100);
+        if (c.status < 0) {
+            EXPECT_EQ(n, -4);
+            continue;
+        }
+        ASSERT_EQ(n, 1);
+        EXPECT_EQ(kind, 1);
+        EXPECT_EQ(buf[0], c.status);
+    }
+    EXPECT_EQ(Journal(1).size(), sizeof cases / sizeof cases[0]) << "each one journalled";
+}
+
 TEST_F(ServiceTest, MonitorEchoesWithAPrompt)
 {
     char out[64];
