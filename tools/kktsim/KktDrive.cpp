@@ -41,7 +41,7 @@ const char *const kReceiptNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИ
 
 std::string HexB(unsigned v)
 {
-    char b[4];
+    char b[8];
     std::snprintf(b, sizeof b, "%02X", v & 0xFF);
     return b;
 }
