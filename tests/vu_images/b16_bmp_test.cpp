@@ -248,7 +248,7 @@ TEST(BMP, UnsupportedVariantsGiveNothing)
 {
     auto patch32 = [](std::vector<uint8_t> b, size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i)
-            b[at + i] = (uint8_t)(v >> (8 * i));
+            b.at(at + i) = (uint8_t)(v >> (8 * i));
         return b;
     };
     auto good = MakeBmp(PaletteBmp(8, 4, 4, false));
