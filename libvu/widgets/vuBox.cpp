@@ -11,6 +11,7 @@
 #include "vuTouchPad.h"
 #include "vuUI.h"
 #include "vuViewContainerObject.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ vuBox::~vuBox()
 {
     delete items;
     items = nullptr;
-    replaceImage(checkImage, nullptr);
-    replaceImage(uncheckImage, nullptr);
+    vuReplaceImage(checkImage, nullptr);
+    vuReplaceImage(uncheckImage, nullptr);
 }
 
 unsigned int vuBox::GetCount() const
@@ -71,12 +72,12 @@ void vuBox::SetControlCodes(unsigned char up, unsigned char down, unsigned char 
 
 void vuBox::SetCheckImage(vuImage* image)
 {
-    replaceImage(checkImage, image);
+    vuReplaceImage(checkImage, image);
 }
 
 void vuBox::SetUncheckImage(vuImage* image)
 {
-    replaceImage(uncheckImage, image);
+    vuReplaceImage(uncheckImage, image);
 }
 
 int vuBox::AddItem(const char* t, vuImage* picture)

@@ -6,6 +6,7 @@
 #include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -23,9 +24,7 @@ vuBoxItem::vuBoxItem(const char* t, vuImage* pic)
 
 vuBoxItem::~vuBoxItem()
 {
-    if (picture)
-        vuImage::Destroy(picture);
-    picture = nullptr;
+    vuReplaceImage(picture, nullptr);
     free(text);
     text = nullptr;
 }

@@ -195,5 +195,5 @@ void vuButton::SetText(const char* t)
 
 void vuButton::SetImage(vuImage* img)
 {
-    replaceImage(image, img);
+    vuReplaceImage(image, img);
 }

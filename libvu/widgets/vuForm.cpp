@@ -68,9 +68,7 @@ vuForm::~vuForm()
 {
     free(headerText);
     headerText = nullptr;
-    if (headerImage)
-        vuImage::Destroy(headerImage);
-    headerImage = nullptr;
+    vuReplaceImage(headerImage, nullptr);
     delete virtualKeyboard;
     virtualKeyboard = nullptr;
     focused = nullptr;
@@ -164,11 +162,7 @@ void vuForm::SetHeaderText(const char* text)
 
 void vuForm::SetHeaderImage(vuImage* image)
 {
-    if (image == headerImage)
-        return;
-    if (headerImage)
-        vuImage::Destroy(headerImage);
-    headerImage = image;
+    vuReplaceImage(headerImage, image);
 }
 
 void vuForm::SetHeaderColors(unsigned short front, unsigned short back)
@@ -202,9 +196,7 @@ void vuForm::SetHeaderHeight(unsigned short h)
 
 void vuForm::SetHeaderJustify(unsigned char j)
 {
-    if ((j & 0x3) == 0x3 || (j & 0xC) == 0xC)
-        return;
-    headerJustify = static_cast<unsigned short>((headerJustify & 0x0FFF) | ((j & 0xF) << 12));
+    vuSetJustifyBits(headerJustify, j);
 }
 
 unsigned short vuForm::GetHeaderHeight()

@@ -18,6 +18,7 @@
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -74,9 +75,7 @@ vuInput::vuInput(short x_, short y_, unsigned short w, unsigned short h, unsigne
 
 vuInput::~vuInput()
 {
-    if (dotMark)
-        vuImage::Destroy(dotMark);
-    dotMark = nullptr;
+    vuReplaceImage(dotMark, nullptr);
     free(text);
     text = nullptr;
 }
@@ -210,11 +209,7 @@ char vuInput::GetMinusSymbol()
 
 void vuInput::SetDotMark(vuImage* image)
 {
-    if (image == dotMark)
-        return;
-    if (dotMark)
-        vuImage::Destroy(dotMark);
-    dotMark = image;
+    vuReplaceImage(dotMark, image);
 }
 
 void vuInput::SetUserFunc(AddFunc add, ExchFunc exch, DelFunc del, EndFunc end)

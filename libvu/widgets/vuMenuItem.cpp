@@ -149,7 +149,7 @@ const char* vuMenuItem::GetText()
 
 void vuMenuItem::SetImage(vuImage* img)
 {
-    replaceImage(image, img);
+    vuReplaceImage(image, img);
 }
 
 void vuMenuItem::SetText(const char* text)

@@ -36,10 +36,10 @@ vuProgressObject::vuProgressObject(short ox, short oy, unsigned short w, unsigne
 
 vuProgressObject::~vuProgressObject()
 {
-    replaceImage(levelImage, nullptr);
-    replaceImage(maskImage, nullptr);
-    replaceImage(warningImage, nullptr);
-    replaceImage(additionImage, nullptr);
+    vuReplaceImage(levelImage, nullptr);
+    vuReplaceImage(maskImage, nullptr);
+    vuReplaceImage(warningImage, nullptr);
+    vuReplaceImage(additionImage, nullptr);
     free(text);
     text = nullptr;
 }
@@ -104,22 +104,22 @@ int vuProgressObject::DrawObject(vuFrameBuffer* fb, vuViewPort* port)
 
 void vuProgressObject::SetImage(vuImage* image)
 {
-    replaceImage(levelImage, image);
+    vuReplaceImage(levelImage, image);
 }
 
 void vuProgressObject::SetMaskImage(vuImage* image)
 {
-    replaceImage(maskImage, image);
+    vuReplaceImage(maskImage, image);
 }
 
 void vuProgressObject::SetWarningImage(vuImage* image)
 {
-    replaceImage(warningImage, image);
+    vuReplaceImage(warningImage, image);
 }
 
 void vuProgressObject::SetAdditionImage(vuImage* image)
 {
-    replaceImage(additionImage, image);
+    vuReplaceImage(additionImage, image);
 }
 
 void vuProgressObject::SetAddColors(unsigned short mask, unsigned short warning, unsigned short addition)

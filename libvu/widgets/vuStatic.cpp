@@ -138,5 +138,5 @@ const char* vuStatic::GetText()
 
 void vuStatic::SetImage(vuImage* img)
 {
-    replaceImage(image, img);
+    vuReplaceImage(image, img);
 }

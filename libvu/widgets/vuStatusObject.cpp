@@ -4,6 +4,7 @@
 #include "vuImage.h"
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
+#include "vuWidgetParts.h"
 
 vuStatusObject::vuStatusObject(short ox, short oy, unsigned short w, unsigned short h)
     : vuViewObject(ox, oy, w, h), flags(VU_SO_TRANSPARENT), font(0), frontColor(0), backColor(0), backImage(nullptr)
@@ -12,16 +13,7 @@ vuStatusObject::vuStatusObject(short ox, short oy, unsigned short w, unsigned sh
 
 vuStatusObject::~vuStatusObject()
 {
-    replaceImage(backImage, nullptr);
-}
-
-void vuStatusObject::replaceImage(vuImage*& slot, vuImage* image)
-{
-    if (slot == image)
-        return;
-    if (slot)
-        vuImage::Destroy(slot);
-    slot = image;
+    vuReplaceImage(backImage, nullptr);
 }
 
 _VU_TypeObject vuStatusObject::GetType() const
@@ -45,27 +37,19 @@ unsigned short vuStatusObject::GetBackColor()
     return backColor;
 }
 
-static void setBit(unsigned short& flags, unsigned short bit, bool on)
-{
-    if (on)
-        flags |= bit;
-    else
-        flags &= static_cast<unsigned short>(~bit);
-}
-
 void vuStatusObject::SetTransparency(unsigned char on)
 {
-    setBit(flags, VU_SO_TRANSPARENT, on != 0);
+    vuSetFlag(flags, VU_SO_TRANSPARENT, on != 0);
 }
 
 void vuStatusObject::SetBorder(unsigned char on)
 {
-    setBit(flags, VU_SO_BORDER, on != 0);
+    vuSetFlag(flags, VU_SO_BORDER, on != 0);
 }
 
 void vuStatusObject::SetVisible(unsigned char visible)
 {
-    setBit(flags, VU_SO_HIDDEN, visible == 0);
+    vuSetFlag(flags, VU_SO_HIDDEN, visible == 0);
 }
 
 unsigned short vuStatusObject::IsTransparency()
@@ -90,14 +74,12 @@ int vuStatusObject::IsAnimate()
 
 void vuStatusObject::SetJustify(unsigned char bits)
 {
-    if ((bits & 0x3) == 0x3 || (bits & 0xC) == 0xC)
-        return;
-    flags = static_cast<unsigned short>((flags & 0x0FFF) | ((bits & 0xF) << 12));
+    vuSetJustifyBits(flags, bits);
 }
 
 void vuStatusObject::SetBackImage(vuImage* image)
 {
-    replaceImage(backImage, image);
+    vuReplaceImage(backImage, image);
 }
 
 void vuStatusObject::SetFont(unsigned short slot)

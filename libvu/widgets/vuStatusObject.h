@@ -71,7 +71,6 @@ protected:
     Placement place(int cw, int ch) const;
     // Draws an image at its placement in the given colour; its result.
     int drawPlaced(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, unsigned short colour);
-    static void replaceImage(vuImage*& slot, vuImage* image);
 
     unsigned short flags;
     unsigned short font;

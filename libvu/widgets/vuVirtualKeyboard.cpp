@@ -12,6 +12,7 @@
 #include "vuViewPort.h"
 #include "vuVirtualKeyboardItem.h"
 #include "vuWidget.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -62,11 +63,8 @@ vuVirtualKeyboard::vuVirtualKeyboard()
 
 vuVirtualKeyboard::~vuVirtualKeyboard()
 {
-    for (int i = 0; i < 5; ++i) {
-        if (images[i])
-            vuImage::Destroy(images[i]);
-        images[i] = nullptr;
-    }
+    for (vuImage*& slot : images)
+        vuReplaceImage(slot, nullptr);
 }
 
 _VU_TypeObject vuVirtualKeyboard::GetType() const
@@ -122,11 +120,8 @@ vuImage* vuVirtualKeyboard::GetImage(unsigned char key) const
 void vuVirtualKeyboard::SetImage(unsigned char key, vuImage* image)
 {
     int i = imageSlot(key);
-    if (i < 0 || images[i] == image)
-        return;
-    if (images[i])
-        vuImage::Destroy(images[i]);
-    images[i] = image;
+    if (i >= 0)
+        vuReplaceImage(images[i], image);
 }
 
 int vuVirtualKeyboard::AddItem(vuVirtualKeyboardItem* item)

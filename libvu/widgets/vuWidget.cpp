@@ -5,6 +5,7 @@
 #include "vuImage.h"
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -37,19 +38,9 @@ vuWidget::vuWidget(short x, short y, unsigned short w, unsigned short h)
 
 vuWidget::~vuWidget()
 {
-    replaceImage(image, nullptr);
-    replaceImage(passiveBackImage, nullptr);
-    replaceImage(activeBackImage, nullptr);
-}
-
-void vuWidget::replaceImage(vuImage*& slot, vuImage* img)
-{
-    // Handing a widget the image it already holds must not destroy it.
-    if (slot == img)
-        return;
-    if (slot)
-        vuImage::Destroy(slot);
-    slot = img;
+    vuReplaceImage(image, nullptr);
+    vuReplaceImage(passiveBackImage, nullptr);
+    vuReplaceImage(activeBackImage, nullptr);
 }
 
 bool vuWidget::hitTest(const vuEvent* e, short& px, short& py)
@@ -139,27 +130,19 @@ int vuWidget::IsAnimate()
     return 0;
 }
 
-static void setBit(unsigned short& flags, unsigned short bit, unsigned char on)
-{
-    if (on)
-        flags |= bit;
-    else
-        flags &= ~bit;
-}
-
 void vuWidget::SetTransparency(unsigned char on)
 {
-    setBit(flags, VU_WF_TRANSPARENT, on);
+    vuSetFlag(flags, VU_WF_TRANSPARENT, on != 0);
 }
 
 void vuWidget::SetActiveTransparency(unsigned char on)
 {
-    setBit(flags, VU_WF_ACTIVE_TRANSPARENT, on);
+    vuSetFlag(flags, VU_WF_ACTIVE_TRANSPARENT, on != 0);
 }
 
 void vuWidget::SetFocusable(unsigned char on)
 {
-    setBit(flags, VU_WF_FOCUSABLE, on);
+    vuSetFlag(flags, VU_WF_FOCUSABLE, on != 0);
 }
 
 unsigned short vuWidget::IsTransparency()
@@ -172,7 +155,7 @@ unsigned short vuWidget::IsTransparency()
 
 void vuWidget::SetVisible(unsigned char visible)
 {
-    setBit(flags, VU_WF_HIDDEN, !visible);
+    vuSetFlag(flags, VU_WF_HIDDEN, !visible);
 }
 
 unsigned char vuWidget::IsVisible()
@@ -182,12 +165,12 @@ unsigned char vuWidget::IsVisible()
 
 void vuWidget::SetBorder(unsigned char on)
 {
-    setBit(flags, VU_WF_BORDER, on);
+    vuSetFlag(flags, VU_WF_BORDER, on != 0);
 }
 
 void vuWidget::SetActiveBorder(unsigned char on)
 {
-    setBit(flags, VU_WF_ACTIVE_BORDER, on);
+    vuSetFlag(flags, VU_WF_ACTIVE_BORDER, on != 0);
 }
 
 unsigned short vuWidget::IsBorder()
@@ -210,9 +193,7 @@ unsigned short vuWidget::GetScrollBarXHeight()
 
 void vuWidget::SetJustify(unsigned char j)
 {
-    if ((j & 0x3) == 0x3 || (j & 0xC) == 0xC)
-        return;
-    flags = static_cast<unsigned short>((flags & ~VU_WF_JUSTIFY_MASK) | ((j & 0xF) << 12));
+    vuSetJustifyBits(flags, j);
 }
 
 static unsigned short delta(const vuScrollState& s, unsigned char remaining)
@@ -273,12 +254,12 @@ unsigned short vuWidget::GetActiveBackColor()
 
 void vuWidget::SetActiveBackImage(vuImage* img)
 {
-    replaceImage(activeBackImage, img);
+    vuReplaceImage(activeBackImage, img);
 }
 
 void vuWidget::SetPassiveBackImage(vuImage* img)
 {
-    replaceImage(passiveBackImage, img);
+    vuReplaceImage(passiveBackImage, img);
 }
 
 void vuWidget::SetFont(unsigned short slot)

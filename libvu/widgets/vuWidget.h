@@ -112,7 +112,6 @@ public:
 
 protected:
     // Replaces an owned image: the old one is destroyed unless it is the same.
-    static void replaceImage(vuImage*& slot, vuImage* image);
     // The parent converts the event's point into this widget's coordinates;
     // true when the point lies in every enclosing client area and in the
     // widget. Without a parent the point is taken as it is.

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "vuImage.h"
+
 char* vuCopyText(const char* text)
 {
     return text ? strdup(text) : nullptr;
@@ -13,4 +15,28 @@ void vuReplaceText(char*& slot, const char* text)
     char* copy = vuCopyText(text);
     free(slot);
     slot = copy;
+}
+
+void vuReplaceImage(vuImage*& slot, vuImage* image)
+{
+    if (slot == image)
+        return;
+    if (slot)
+        vuImage::Destroy(slot);
+    slot = image;
+}
+
+void vuSetFlag(unsigned short& flags, unsigned short bit, bool on)
+{
+    if (on)
+        flags = static_cast<unsigned short>(flags | bit);
+    else
+        flags = static_cast<unsigned short>(flags & ~bit);
+}
+
+void vuSetJustifyBits(unsigned short& word, unsigned char bits)
+{
+    if ((bits & 0x3) == 0x3 || (bits & 0xC) == 0xC)
+        return;
+    word = static_cast<unsigned short>((word & 0x0FFF) | ((bits & 0xF) << 12));
 }

@@ -1,12 +1,23 @@
 // vuWidgetParts: small pieces of state handling that widgets, forms, menu
-// items and status objects share.
+// items and status objects share: owned text copies, owned images, flag
+// bits and the justify nibble.
 #ifndef VU_WIDGET_PARTS_H
 #define VU_WIDGET_PARTS_H
+
+class vuImage;
 
 // A copy of text; null for null.
 char* vuCopyText(const char* text);
 // Puts a copy of text (null for null) into slot, then frees what the slot
 // held: text may be the slot's own.
 void vuReplaceText(char*& slot, const char* text);
+// Releases the image the slot holds and puts image there; handing over the
+// image held already changes nothing (it is not released).
+void vuReplaceImage(vuImage*& slot, vuImage* image);
+// Sets or clears bit in flags.
+void vuSetFlag(unsigned short& flags, unsigned short bit, bool on);
+// Puts the justify bits (0x1 left, 0x2 right, 0x4 top, 0x8 bottom) into the
+// top four bits of word; opposite sides together change nothing.
+void vuSetJustifyBits(unsigned short& word, unsigned char bits);
 
 #endif
