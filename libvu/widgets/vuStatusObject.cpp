@@ -140,23 +140,7 @@ int vuStatusObject::Draw(vuFrameBuffer* fb)
         fb->Fill(&port, x, y, width, height, backColor, 0);
     if (backImage) {
         backImage->SetColor(backColor);
-        // Centred: a larger image is cut evenly, a smaller one is inset.
-        const int iw = backImage->GetWidth(), ih = backImage->GetHeight();
-        unsigned short sx = 0, sy = 0, w = width, h = height;
-        short dx = x, dy = y;
-        if (iw > width)
-            sx = static_cast<unsigned short>((iw - width) / 2);
-        else {
-            dx = static_cast<short>(x + (width - iw) / 2);
-            w = static_cast<unsigned short>(iw);
-        }
-        if (ih > height)
-            sy = static_cast<unsigned short>((ih - height) / 2);
-        else {
-            dy = static_cast<short>(y + (height - ih) / 2);
-            h = static_cast<unsigned short>(ih);
-        }
-        backImage->Draw(fb, &port, sx, sy, dx, dy, w, h);
+        vuDrawCentred(fb, &port, backImage, x, y, width, height);
     }
     int result = DrawObject(fb, &port);
     if (flags & VU_SO_BORDER)

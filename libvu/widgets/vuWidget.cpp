@@ -334,11 +334,7 @@ int vuWidget::DrawBack(vuFrameBuffer* fb, vuViewPort* port)
         fb->Fill(port, x, y, width, height, c, 0);
     if (back) {
         back->SetColor(c);
-        unsigned short sx = iw > width ? (iw - width) / 2 : 0;
-        unsigned short sy = ih > height ? (ih - height) / 2 : 0;
-        short dx = iw < width ? static_cast<short>(x + (width - iw) / 2) : x;
-        short dy = ih < height ? static_cast<short>(y + (height - ih) / 2) : y;
-        back->Draw(fb, port, sx, sy, dx, dy, iw < width ? iw : width, ih < height ? ih : height);
+        vuDrawCentred(fb, port, back, x, y, width, height);
     }
     return 0;
 }

@@ -40,3 +40,14 @@ void vuSetJustifyBits(unsigned short& word, unsigned char bits)
         return;
     word = static_cast<unsigned short>((word & 0x0FFF) | ((bits & 0xF) << 12));
 }
+
+int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, short y, unsigned short w,
+                  unsigned short h)
+{
+    const unsigned short iw = image->GetWidth(), ih = image->GetHeight();
+    const unsigned short sx = iw > w ? static_cast<unsigned short>((iw - w) / 2) : 0;
+    const unsigned short sy = ih > h ? static_cast<unsigned short>((ih - h) / 2) : 0;
+    const short dx = iw < w ? static_cast<short>(x + (w - iw) / 2) : x;
+    const short dy = ih < h ? static_cast<short>(y + (h - ih) / 2) : y;
+    return image->Draw(fb, port, sx, sy, dx, dy, iw < w ? iw : w, ih < h ? ih : h);
+}

@@ -1,10 +1,12 @@
-// vuWidgetParts: small pieces of state handling that widgets, forms, menu
-// items and status objects share: owned text copies, owned images, flag
-// bits and the justify nibble.
+// vuWidgetParts: small pieces that widgets, forms, menu items and status
+// objects share: owned text copies, owned images, flag bits, the justify
+// nibble and the centred back image.
 #ifndef VU_WIDGET_PARTS_H
 #define VU_WIDGET_PARTS_H
 
+class vuFrameBuffer;
 class vuImage;
+struct vuViewPort;
 
 // A copy of text; null for null.
 char* vuCopyText(const char* text);
@@ -19,5 +21,10 @@ void vuSetFlag(unsigned short& flags, unsigned short bit, bool on);
 // Puts the justify bits (0x1 left, 0x2 right, 0x4 top, 0x8 bottom) into the
 // top four bits of word; opposite sides together change nothing.
 void vuSetJustifyBits(unsigned short& word, unsigned char bits);
+// Draws image centred in the rectangle (x, y, w, h) through port: a larger
+// image is cut evenly on both sides, a smaller one is inset. The image's
+// drawing result.
+int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, short y, unsigned short w,
+                  unsigned short h);
 
 #endif

@@ -227,6 +227,35 @@ TEST_F(StatusLine, SettersTakeBackTheTextTheyHold)
     EXPECT_STREQ(c.GetFormat(), "%H:%M");
 }
 
+TEST_F(StatusLine, BackImageIsCentred)
+{
+    vuStatusLine line(30, 0);
+    vuTextObject* o = text(20, 4, 10, 6, nullptr);
+    line.Add(o);
+    // Smaller than the object: inset by half the difference each way.
+    static unsigned char small[2] = {0xF0, 0xF0};
+    o->SetBackImage(vuImage::CreateMemDirect(4, 2, small));
+    ASSERT_EQ(line.Draw(fb()), 0);
+    Box b = box(BACK);
+    EXPECT_EQ(b.x0, 23);
+    EXPECT_EQ(b.y0, 6);
+    EXPECT_EQ(b.w(), 4);
+    EXPECT_EQ(b.h(), 2);
+
+    // Larger: cut evenly, so column 3 and row 2 of a 16 x 10 picture land
+    // on the object's left column and top row.
+    static unsigned char large[20] = {0x10, 0, 0x10, 0, 0xFF, 0xFF, 0x10, 0, 0x10, 0,
+                                      0x10, 0, 0x10, 0, 0x10, 0,    0x10, 0, 0x10, 0};
+    o->SetBackImage(vuImage::CreateMemDirect(16, 10, large));
+    clearScreen();
+    ASSERT_EQ(line.Draw(fb()), 0);
+    EXPECT_EQ(at(20, 9), BACK);
+    EXPECT_EQ(at(29, 4), BACK);
+    EXPECT_EQ(at(29, 9), SENTINEL);
+    EXPECT_EQ(box(BACK).w(), 10) << "nothing outside the object";
+    EXPECT_EQ(box(BACK).h(), 6);
+}
+
 TEST_F(StatusLine, ImageSets)
 {
     vuStatusLine line(30, 0);
