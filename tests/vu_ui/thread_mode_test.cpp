@@ -108,6 +108,30 @@ TEST_F(ThreadMode, CallbackCodeBecomesTheState)
     EXPECT_EQ(ui->Del(form), 0);
 }
 
+// A form whose first drawing fails never gets a loop: in the UI's own thread
+// too it ends with -1 (not "OK"), the poster waiting for its end comes back,
+// and the next form is shown as usual.
+TEST_F(ThreadMode, FirstDrawingFailureEndsWithoutALoop)
+{
+    vuUI *ui = start();
+    TestForm *broken = new TestForm();
+    broken->drawResult = -13;
+    ASSERT_EQ(ui->Add(broken), 0);
+    ASSERT_EQ(ui->Show(broken, countingCallback), 0);
+    EXPECT_EQ(ui->WaitEndModal(), 0);
+    EXPECT_FALSE(vuUI::IsModal());
+    EXPECT_EQ(broken->GetState(), -1);
+    EXPECT_EQ(g_passes, 0) << "no loop ran";
+    EXPECT_EQ(ui->Del(broken), 0);
+
+    TestForm *form = new TestForm();
+    ASSERT_EQ(ui->Add(form), 0);
+    ASSERT_EQ(ui->Show(form, endAtOnce), 0);
+    EXPECT_EQ(ui->WaitEndModal(), 0);
+    EXPECT_EQ(form->GetState(), 1);
+    EXPECT_EQ(ui->Del(form), 0);
+}
+
 TEST_F(ThreadMode, DelOfTheModalFormEndsItsLoopFirst)
 {
     vuUI *ui = start();
