@@ -171,6 +171,24 @@ bool addItem(const std::string &path, const std::string &id, const std::string &
     return ok;
 }
 
+// Sets an attribute of a menu description's MENU element.
+bool setMenuAttr(const std::string &path, const char *name, const char *value)
+{
+    mxml_node_t *top = loadXml(path);
+    mxml_node_t *menu = top ? menuElement(top) : nullptr;
+    bool ok = false;
+    if (menu) {
+        mxmlElementSetAttr(menu, name, value);
+        FILE *f = fopen(path.c_str(), "w");
+        ok = f && mxmlSaveFile(top, f, MXML_NO_CALLBACK) == 0;
+        if (f)
+            fclose(f);
+    }
+    if (top)
+        mxmlDelete(top);
+    return ok;
+}
+
 class Cashdesk : public ::testing::Test {
 protected:
     void SetUp() override
@@ -538,6 +556,35 @@ TEST_F(Cashdesk, UnmatchedSubmenuItemOnlyRefreshesTheStatusLine)
     std::vector<Entry> shown = Trace();
     for (size_t i = lines; i < shown.size(); ++i)
         EXPECT_NE(shown[i].Get("event"), "msgbox") << shown[i].line;
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+}
+
+// A sub-menu ended by one of its close codes has chosen nothing: the
+// selected item's screen is not opened, the sub-menu is shown again. Enter
+// on the same item then opens it.
+TEST_F(Cashdesk, SubmenuClosedByACloseCodeRunsNothing)
+{
+    const std::string file = "kkt_menu_shift.xml";
+    ASSERT_EQ(menuItems(dir + "/res/" + file).at(0), "shift_open");
+    ASSERT_TRUE(setMenuAttr(dir + "/res/" + file, "scodes", "90"));
+    StartSim(kRegistered);
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "shift");
+    WaitForm(file);
+    size_t lines = Trace().size();
+    Key(90); // the stand-in keypad gives the key's low byte: 'Z'
+    WaitForm(file);
+    std::vector<Entry> shown = Trace();
+    for (size_t i = lines; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i].Get("file"), file) << shown[i].line;
+
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_shift_open.xml");
+    Key(KEY_CANCEL);
+    WaitForm(file);
     Key(KEY_CANCEL);
     WaitForm("kkt_menu_main.xml");
     Quit();
