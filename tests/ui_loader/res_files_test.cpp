@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app_run.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_values.h"
@@ -241,6 +242,15 @@ TEST_P(ResFilesTest, MainMenuOpensScreensAndSubMenus)
         EXPECT_EQ(offered.count(id), 1u) << id;
     for (const std::string& id : offered)
         EXPECT_EQ(known.count(id), 1u) << "not an operation: " << id;
+
+    // The program's dispatch table answers to exactly these identifiers, so
+    // no offered item is an unmatched name by a slip of a letter.
+    int n = 0;
+    const SubmenuEntry* table = submenu_table(&n);
+    std::set<std::string> dispatched;
+    for (int i = 0; i < n; ++i)
+        EXPECT_TRUE(dispatched.insert(table[i].id).second) << "twice: " << table[i].id;
+    EXPECT_EQ(dispatched, known);
 }
 
 TEST_P(ResFilesTest, DialogsHaveTheirWidgetsInsideTheForm)
