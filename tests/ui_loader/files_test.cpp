@@ -100,6 +100,25 @@ TEST_F(FilesTest, TallScreenTakesTheLandscapeSection)
     EXPECT_STREQ(f->GetHeaderText(), "L");
 }
 
+// The section names are the other way round from the screen's shape: a
+// screen wider than high takes the "portrait" one.
+class WideFilesTest : public LoaderTest {
+protected:
+    WideFilesTest() : LoaderTest(320, 240) {}
+    void SetUp() override
+    {
+        LoaderTest::SetUp();
+        start();
+    }
+};
+
+TEST_F(WideFilesTest, WideScreenTakesThePortraitSection)
+{
+    vuForm* f = loadForm(kSections);
+    ASSERT_NE(f, nullptr);
+    EXPECT_STREQ(f->GetHeaderText(), "P");
+}
+
 TEST_F(FilesTest, WithoutOrientationTheFirstFormOfTheFileIsBuilt)
 {
     vuForm* f = loadForm("<A><FORM><TEXT>1</TEXT></FORM></A><B orientation=\"square\"><FORM><TEXT>2</TEXT></FORM></B>");
