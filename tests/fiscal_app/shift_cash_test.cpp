@@ -183,6 +183,55 @@ TEST_F(ShiftCashTest, OpeningAnOpenShiftShowsTheRefusal)
     EXPECT_NE(SavedSettings().find(u8"Иванов И.И."), std::string::npos);
 }
 
+// The closing dialog's "print the report" box starts unchecked (the form's
+// reset clears it; only the texts are preset), so a closing accepted as it
+// comes sends print byte 00: the drive closes the shift without paper. A
+// closing the drive refuses still keeps what was typed.
+struct CloseCase {
+    const char *what;
+    const char *scenario;
+    std::vector<std::string> boxes; // message boxes shown, prefixes
+    bool shiftOpenAfter;
+};
+
+TEST_F(ShiftCashTest, ClosingAsItComesPrintsNoReport)
+{
+    const CloseCase kCases[] = {
+        {"open shift, paper out", "drive shift open 7\n", {}, false},
+        {"no shift to close", "drive shift closed 7\n", {u8"ОШИБКА|ОШИБКА при выполнении команды 31:\n25:"}, false},
+    };
+    for (const CloseCase &c : kCases) {
+        SCOPED_TRACE(c.what);
+        sim->ForgetDrive();
+        Drive(c.scenario);
+        settings_free();
+        settings_new();
+        Names();
+        sim->SetPaperOut(true);
+        size_t boxes = Boxes().size();
+        std::vector<Step> steps = {{kCloseDialog, {KEY_ENTER}}, {kWait, {}}};
+        for (size_t i = 0; i < c.boxes.size(); ++i)
+            steps.push_back({u8"ОШИБКА", {KEY_ENTER}});
+        Script(steps);
+        CmdCloseShift(ui, "ЗАКРЫТИЕ СМЕНЫ");
+        EndScript();
+        sim->SetPaperOut(false);
+
+        std::vector<std::string> f = lastFields(sim->JournalPath(), "31");
+        ASSERT_EQ(f.size(), 6u);
+        EXPECT_EQ(f[2], u8"Петров П.П.");
+        EXPECT_EQ(f[5], "00");
+        std::vector<std::string> shown = Boxes(boxes);
+        ASSERT_EQ(shown.size(), c.boxes.size());
+        for (size_t i = 0; i < c.boxes.size(); ++i)
+            EXPECT_EQ(shown[i].rfind(c.boxes[i], 0), 0u) << shown[i];
+        EXPECT_EQ(sim->Drive().shiftOpen, c.shiftOpenAfter);
+        EXPECT_EQ(sim->Drive().shiftNumber, 7);
+        EXPECT_EQ(Paper().find(u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"), std::string::npos) << Paper();
+        EXPECT_NE(SavedSettings().find(u8"Петров П.П."), std::string::npos);
+    }
+}
+
 struct NoNameCase {
     const char *dialog;
     void (*handler)(vuUI *, const char *);
