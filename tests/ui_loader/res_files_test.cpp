@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -19,6 +20,7 @@
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_values.h"
+#include "vuColor.h"
 #include "vuForm.h"
 #include "vuImage.h"
 #include "vuMenu.h"
@@ -202,6 +204,35 @@ TEST_P(ResFilesTest, RootHasTheStatusObjectsAndBackground)
     const char* options = mxmlElementGetAttr(ui, "options");
     EXPECT_EQ(options ? parse_number(options) & VU_UI_CALLER_THREAD : 0u, 0u);
     mxmlDelete(top);
+}
+
+// Relative luminance of an RGB565 colour (0 black .. 1 white).
+double luminance(int c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    double r = ((c >> 11) & 0x1F) / 31.0, g = ((c >> 5) & 0x3F) / 63.0, b = (c & 0x1F) / 31.0;
+    return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b);
+}
+
+double contrast(int a, int b)
+{
+    double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Check boxes and radio lists are transparent: their items, the current one
+// too, are drawn straight on the form's body and must stand out from it.
+TEST_P(ResFilesTest, TransparentListsAreReadableOnTheFormBody)
+{
+    const int body = vuColor::GetColor(VU_TYPE_FORM, 3);
+    const struct {
+        const char* what;
+        uint16_t index;
+    } kTexts[] = {{"check box item", 22}, {"current check box item", 24}, {"radio item", 26}, {"current radio item", 28}};
+    for (const auto& t : kTexts) {
+        SCOPED_TRACE(t.what);
+        EXPECT_GE(contrast(vuColor::GetColor(VU_TYPE_FORM, t.index), body), 4.5);
+    }
 }
 
 TEST_P(ResFilesTest, MainMenuOpensScreensAndSubMenus)
