@@ -93,11 +93,7 @@ short vuForm::originY() const
 
 void vuForm::initControlCodes()
 {
-    char model[OS_REG_VALUE_MAX];
-    model[0] = 0;
-    if (OsRegGetValue("ro.fac.pn", model) < 0)
-        model[0] = 0;
-    if (strncmp(model, "D200", 4) == 0)
+    if (vuIsD200Keypad())
         SetControlCodes(13, 27, 60, 59);
     else
         SetControlCodes(13, 27, 108, 103);

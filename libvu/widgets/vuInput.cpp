@@ -99,11 +99,7 @@ unsigned short vuInput::signLen() const
 
 void vuInput::initControlCodes()
 {
-    char model[OS_REG_VALUE_MAX];
-    model[0] = 0;
-    if (OsRegGetValue("ro.fac.pn", model) < 0)
-        model[0] = 0;
-    if (strncmp(model, "D200", 4) == 0)
+    if (vuIsD200Keypad())
         return; // no hex, point, sign or next key on this keypad
     SetControlCodes(102, 102, 69, 69);
 }

@@ -1,13 +1,11 @@
 #include "vuMenu.h"
 
-#include <string.h>
-
-#include "osal.h"
 #include "vuChain.h"
 #include "vuColor.h"
 #include "vuEvent.h"
 #include "vuFrameBuffer.h"
 #include "vuViewPort.h"
+#include "vuWidgetParts.h"
 
 vuMenu::vuMenu(const char* title, vuImage* headerImage, unsigned char type)
     : vuForm(title, headerImage), scroll{0, 0, 0, 0}, core(type, &scroll, nullptr)
@@ -42,11 +40,7 @@ _VU_TypeObject vuMenu::GetType() const
 
 void vuMenu::initControlCodes()
 {
-    char model[OS_REG_VALUE_MAX];
-    model[0] = 0;
-    if (OsRegGetValue("ro.fac.pn", model) < 0)
-        model[0] = 0;
-    if (strncmp(model, "D200", 4) == 0)
+    if (vuIsD200Keypad())
         SetControlCodes(59, 60, 0, 0);
     else
         SetControlCodes(103, 108, 0, 0);

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "osal.h"
 #include "vuImage.h"
 
 char* vuCopyText(const char* text)
@@ -50,4 +51,12 @@ int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, 
     const short dx = iw < w ? static_cast<short>(x + (w - iw) / 2) : x;
     const short dy = ih < h ? static_cast<short>(y + (h - ih) / 2) : y;
     return image->Draw(fb, port, sx, sy, dx, dy, iw < w ? iw : w, ih < h ? ih : h);
+}
+
+bool vuIsD200Keypad()
+{
+    char model[OS_REG_VALUE_MAX];
+    if (OsRegGetValue("ro.fac.pn", model) < 0)
+        return false;
+    return strncmp(model, "D200", 4) == 0;
 }

@@ -1,6 +1,6 @@
 // vuWidgetParts: small pieces that widgets, forms, menu items and status
 // objects share: owned text copies, owned images, flag bits, the justify
-// nibble and the centred back image.
+// nibble, the centred back image, and the keypad model.
 #ifndef VU_WIDGET_PARTS_H
 #define VU_WIDGET_PARTS_H
 
@@ -26,5 +26,8 @@ void vuSetJustifyBits(unsigned short& word, unsigned char bits);
 // drawing result.
 int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, short y, unsigned short w,
                   unsigned short h);
+// The terminal's model ("ro.fac.pn") begins with "D200": its keypad has
+// other codes for moving and lacks the point, sign and next keys.
+bool vuIsD200Keypad();
 
 #endif
