@@ -8,15 +8,6 @@
 #include "vuImage.h"
 #include "vuWidgetParts.h"
 
-namespace {
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '!' || c == ',' || c == '-' || c == '.' || c == ';' || c == '?';
-}
-
-}
-
 vuBoxItem::vuBoxItem(const char* t, vuImage* pic)
     : picture(pic), text(t ? strdup(t) : nullptr), checked(0), lineMode(0)
 {
@@ -32,44 +23,9 @@ vuBoxItem::~vuBoxItem()
 unsigned short vuBoxItem::GetLine(unsigned short start, unsigned short& next, unsigned short columns)
 {
     next = 0;
-    if (!text)
+    if (!text || start >= strlen(text))
         return 0;
-    size_t len = strlen(text);
-    if (start >= len)
-        return 0;
-    bool wrap = lineMode == 0;
-    int candidate = -1;
-    for (size_t pos = start;; ++pos) {
-        char c = text[pos];
-        if (c == 0) {
-            next = 0;
-            return static_cast<unsigned short>(pos - start);
-        }
-        if (c == '\n') {
-            size_t l = pos - start;
-            if (l && text[pos - 1] == '\r')
-                --l;
-            if (l) {
-                next = static_cast<unsigned short>(pos + 1);
-                return static_cast<unsigned short>(l);
-            }
-            // A line feed that begins the scan does not end the line.
-            continue;
-        }
-        if (wrap && pos > start && isSeparator(c))
-            candidate = static_cast<int>(pos);
-        if (wrap && pos - start >= columns) {
-            if (candidate >= 0) {
-                size_t l = static_cast<size_t>(candidate) - start + 1;
-                if (text[candidate] == ' ')
-                    --l;
-                next = static_cast<unsigned short>(candidate + 1);
-                return static_cast<unsigned short>(l);
-            }
-            next = static_cast<unsigned short>(pos);
-            return static_cast<unsigned short>(pos - start);
-        }
-    }
+    return vuBreakLine(text, start, next, columns, lineMode == 0);
 }
 
 void vuBoxItem::SetLineMode(unsigned char mode)

@@ -11,11 +11,6 @@
 
 namespace {
 
-bool isBreak(char c)
-{
-    return c == ' ' || c == '!' || c == ',' || c == '-' || c == '.' || c == ';' || c == '?';
-}
-
 unsigned short clampSize(int v)
 {
     return static_cast<unsigned short>(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v));
@@ -79,40 +74,8 @@ unsigned short vuMenuItem::GetLine(unsigned short start, unsigned short& next, u
     const char* t = ext.text;
     if (!t || start > strlen(t) || t[start] == 0)
         return 0;
-    const bool wrap = ext.noWrap == 0;
-    int brk = -1;
-    for (unsigned i = start;; ++i) {
-        const char c = t[i];
-        unsigned len;
-        if (c == 0) {
-            next = 0;
-            return static_cast<unsigned short>(i - start);
-        }
-        if (c == '\n') {
-            len = i - start;
-            if (len && t[i - 1] == '\r')
-                --len;
-            next = static_cast<unsigned short>(i + 1);
-            if (len)
-                return static_cast<unsigned short>(len);
-            continue;
-        }
-        if (!wrap)
-            continue;
-        if (i > start && isBreak(c))
-            brk = static_cast<int>(i);
-        if (i - start >= limit) {
-            if (brk >= 0) {
-                next = static_cast<unsigned short>(brk + 1);
-                len = static_cast<unsigned>(brk) - start + (t[brk] == ' ' ? 0 : 1);
-            } else {
-                len = i - start;
-                next = static_cast<unsigned short>(i);
-            }
-            if (len)
-                return static_cast<unsigned short>(len);
-        }
-    }
+    // A limit of 0 still advances: one character per line.
+    return vuBreakLine(t, start, next, limit ? limit : 1, ext.noWrap == 0);
 }
 
 unsigned short vuMenuItem::SkipLineFeeds(unsigned short pos) const

@@ -53,6 +53,50 @@ int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, 
     return image->Draw(fb, port, sx, sy, dx, dy, iw < w ? iw : w, ih < h ? ih : h);
 }
 
+namespace {
+
+bool isBreak(char c)
+{
+    return c == ' ' || c == '!' || c == ',' || c == '-' || c == '.' || c == ';' || c == '?';
+}
+
+} // namespace
+
+unsigned short vuBreakLine(const char* text, unsigned short start, unsigned short& next, unsigned short limit,
+                           bool wrap)
+{
+    int brk = -1;
+    for (size_t i = start;; ++i) {
+        const char c = text[i];
+        if (c == 0) {
+            next = 0;
+            return static_cast<unsigned short>(i - start);
+        }
+        if (c == '\n') {
+            size_t len = i - start;
+            if (len && text[i - 1] == '\r')
+                --len;
+            if (len) {
+                next = static_cast<unsigned short>(i + 1);
+                return static_cast<unsigned short>(len);
+            }
+            continue;
+        }
+        if (!wrap)
+            continue;
+        if (i > start && isBreak(c))
+            brk = static_cast<int>(i);
+        if (i - start >= limit) {
+            if (brk >= 0) {
+                next = static_cast<unsigned short>(brk + 1);
+                return static_cast<unsigned short>(static_cast<size_t>(brk) - start + (text[brk] == ' ' ? 0 : 1));
+            }
+            next = static_cast<unsigned short>(i);
+            return static_cast<unsigned short>(i - start);
+        }
+    }
+}
+
 bool vuIsD200Keypad()
 {
     char model[OS_REG_VALUE_MAX];

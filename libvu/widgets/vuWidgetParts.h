@@ -1,6 +1,7 @@
 // vuWidgetParts: small pieces that widgets, forms, menu items and status
 // objects share: owned text copies, owned images, flag bits, the justify
-// nibble, the centred back image, and the keypad model.
+// nibble, the centred back image, line breaking of item texts, and the
+// keypad model.
 #ifndef VU_WIDGET_PARTS_H
 #define VU_WIDGET_PARTS_H
 
@@ -26,6 +27,16 @@ void vuSetJustifyBits(unsigned short& word, unsigned char bits);
 // drawing result.
 int vuDrawCentred(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, short x, short y, unsigned short w,
                   unsigned short h);
+// Length of the line of text that begins at start (which must lie inside
+// the text); next receives where the following line begins, 0 at the end
+// of the text. A line ends at a line feed (a carriage return before it is
+// not counted; a feed that would leave the line empty does not end it), at
+// the end of the text, or, with wrap, once it reaches limit characters:
+// after the last space or punctuation mark past its first character (the
+// mark stays on the line, a space does not), else at limit. With wrap and
+// limit 0 the result is 0.
+unsigned short vuBreakLine(const char* text, unsigned short start, unsigned short& next, unsigned short limit,
+                           bool wrap);
 // The terminal's model ("ro.fac.pn") begins with "D200": its keypad has
 // other codes for moving and lacks the point, sign and next keys.
 bool vuIsD200Keypad();
