@@ -301,6 +301,30 @@ TEST_P(ResFilesTest, DialogsHaveTheirWidgetsInsideTheForm)
     }
 }
 
+// An entry field shows a whole line of its font: a field scaled down on
+// the other screen would cut the line, and with it the point of a money
+// sum, which sits on the text's bottom line.
+TEST_P(ResFilesTest, EntryFieldsHoldALineOfTheirFont)
+{
+    for (const std::string& name : resFiles("./res")) {
+        if (name == "kkt_ui.xml")
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        delete form;
+        form = load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(form, nullptr);
+        for (vuViewObject* o = form->GetFirst(); o; o = form->GetNext(o)) {
+            vuWidget* w = dynamic_cast<vuWidget*>(o);
+            if (!w || (w->GetType() != VU_TYPE_INPUT && w->GetType() != VU_TYPE_PATTERN_INPUT &&
+                       w->GetType() != VU_TYPE_IP_INPUT && w->GetType() != VU_TYPE_MULTI_LINE))
+                continue;
+            SCOPED_TRACE(w->GetName() ? w->GetName() : "(unnamed)");
+            EXPECT_GE(w->GetHeight(), vuUI::GetFontHeight(w->GetFontIndex()) + 2);
+        }
+    }
+}
+
 TEST_P(ResFilesTest, EveryDescriptionBuilds)
 {
     std::vector<std::string> files = resFiles("./res");
