@@ -6,7 +6,6 @@
 #include <initializer_list>
 
 #include "vuColor.h"
-#include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
 #include "vuWidgetParts.h"
@@ -90,16 +89,7 @@ int vuProgressObject::DrawObject(vuFrameBuffer* fb, vuViewPort* port)
         result = drawPlaced(fb, port, warningImage, warnColor);
     if ((word & VU_LEVEL_ADDITION) && additionImage)
         result = drawPlaced(fb, port, additionImage, addColor);
-    if (!text)
-        return result;
-    vuFont* f = fb->GetFont(font);
-    if (!f)
-        return -13;
-    if (*text) {
-        Placement p = place(static_cast<int>(strlen(text)) * f->GetWidth(), f->GetHeight());
-        f->DrawString(fb, port, text, 0, p.srcX, p.srcY, p.x, p.y, p.w, p.h, textColor);
-    }
-    return 0;
+    return text ? drawText(fb, port, text, textColor) : result;
 }
 
 void vuProgressObject::SetImage(vuImage* image)

@@ -1,5 +1,8 @@
 #include "vuStatusObject.h"
 
+#include <string.h>
+
+#include "vuFont.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
 #include "vuViewContainerObject.h"
@@ -122,6 +125,20 @@ int vuStatusObject::drawPlaced(vuFrameBuffer* fb, vuViewPort* port, vuImage* ima
     image->SetColor(colour);
     Placement p = place(image->GetWidth(), image->GetHeight());
     return image->Draw(fb, port, p.srcX, p.srcY, p.x, p.y, p.w, p.h);
+}
+
+int vuStatusObject::drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour)
+{
+    if (!fb)
+        return -4;
+    vuFont* f = fb->GetFont(font);
+    if (!f)
+        return -13;
+    if (!t || !*t)
+        return 0;
+    Placement p = place(static_cast<int>(strlen(t)) * f->GetWidth(), f->GetHeight());
+    f->DrawString(fb, port, t, 0, p.srcX, p.srcY, p.x, p.y, p.w, p.h, colour);
+    return 0;
 }
 
 int vuStatusObject::Draw(vuFrameBuffer* fb)

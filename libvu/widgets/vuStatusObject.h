@@ -71,6 +71,10 @@ protected:
     Placement place(int cw, int ch) const;
     // Draws an image at its placement in the given colour; its result.
     int drawPlaced(vuFrameBuffer* fb, vuViewPort* port, vuImage* image, unsigned short colour);
+    // Draws a text at its placement in the object's font and the given
+    // colour: -4 without a frame buffer, -13 for an empty font slot, else 0
+    // (a null or empty text draws nothing).
+    int drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour);
 
     unsigned short flags;
     unsigned short font;

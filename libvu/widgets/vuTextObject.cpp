@@ -4,8 +4,6 @@
 #include <string.h>
 
 #include "vuColor.h"
-#include "vuFont.h"
-#include "vuFrameBuffer.h"
 #include "vuWidgetParts.h"
 
 vuTextObject::vuTextObject(short ox, short oy, unsigned short w, unsigned short h, const char* t)
@@ -29,20 +27,6 @@ _VU_TypeObject vuTextObject::GetType() const
 void vuTextObject::SetText(const char* t)
 {
     vuReplaceText(text, t);
-}
-
-int vuTextObject::drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour)
-{
-    if (!fb)
-        return -4;
-    vuFont* f = fb->GetFont(font);
-    if (!f)
-        return -13;
-    if (!t || !*t)
-        return 0;
-    Placement p = place(static_cast<int>(strlen(t)) * f->GetWidth(), f->GetHeight());
-    f->DrawString(fb, port, t, 0, p.srcX, p.srcY, p.x, p.y, p.w, p.h, colour);
-    return 0;
 }
 
 int vuTextObject::DrawObject(vuFrameBuffer* fb, vuViewPort* port)

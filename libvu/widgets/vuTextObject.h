@@ -21,9 +21,6 @@ public:
     const char* GetText() const { return text; }
 
 protected:
-    // Draws t as the object's text would be drawn.
-    int drawText(vuFrameBuffer* fb, vuViewPort* port, const char* t, unsigned short colour);
-
     char* text;
 };
 
