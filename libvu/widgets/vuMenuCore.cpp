@@ -15,18 +15,9 @@
 #include "vuUI.h"
 #include "vuViewPort.h"
 #include "vuWidget.h"
+#include "vuWidgetParts.h"
 
 namespace {
-
-unsigned short clampSize(int v)
-{
-    return static_cast<unsigned short>(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v));
-}
-
-short clampRange(int v)
-{
-    return static_cast<short>(v < 0 ? 0 : (v > 0x7FFF ? 0x7FFF : v));
-}
 
 // The key is pressed without any other key held.
 bool alone(unsigned char key, uint32_t keyMask)
@@ -168,12 +159,12 @@ void vuMenuCore::measure(unsigned short W, unsigned short H)
     int rows;
     if (type == VU_MENU_GRID) {
         rows = static_cast<int>((N + cols - 1) / cols);
-        row = clampSize(rowDelta + first->GetImageHeight() + F * lines);
+        row = vuClampSize(rowDelta + first->GetImageHeight() + F * lines);
     } else {
         rows = static_cast<int>(N);
-        row = clampSize(rowDelta + F * lines);
+        row = vuClampSize(rowDelta + F * lines);
     }
-    scroll->range = clampRange(row * rows + rowInterval * (rows - 1) - H);
+    scroll->range = vuClampRange(row * rows + rowInterval * (rows - 1) - H);
     int w;
     if (box) {
         const int bar = box->GetScrollBarYWidth();
@@ -187,7 +178,7 @@ void vuMenuCore::measure(unsigned short W, unsigned short H)
         else
             w = W - margin;
     }
-    itemWidth = clampSize(w);
+    itemWidth = vuClampSize(w);
 }
 
 void vuMenuCore::layout(unsigned short W, unsigned short H, unsigned short options)
@@ -206,7 +197,7 @@ void vuMenuCore::layout(unsigned short W, unsigned short H, unsigned short optio
             // A font without cells has no lines to count.
             if (cw > 0) {
                 int avail = itemWidth - (type == VU_MENU_GRID ? 0 : it->GetImageWidth());
-                const unsigned short limit = clampSize(avail / cw);
+                const unsigned short limit = vuClampSize(avail / cw);
                 unsigned counted = 0;
                 unsigned short pos = 0;
                 for (;;) {
@@ -219,7 +210,7 @@ void vuMenuCore::layout(unsigned short W, unsigned short H, unsigned short optio
                     pos = next;
                 }
                 if (counted > lines) {
-                    lines = clampSize(static_cast<int>(counted));
+                    lines = vuClampSize(static_cast<int>(counted));
                     measure(W, H);
                 }
             }
@@ -249,9 +240,9 @@ int vuMenuCore::selectItem(unsigned short n, unsigned short H)
     const int p = pitch();
     const int r = (selected - 1) / effectiveColumns();
     if (r * p < scroll->offset)
-        scroll->offset = clampSize(r * p);
+        scroll->offset = vuClampSize(r * p);
     else if (scroll->offset + H < (r + 1) * p)
-        scroll->offset = clampSize((r + 1) * p - H);
+        scroll->offset = vuClampSize((r + 1) * p - H);
     return 2;
 }
 
@@ -445,7 +436,7 @@ int vuMenuCore::draw(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, unsi
     auto drawDigit = [&](vuMenuItem* it, unsigned n, int x, int y, int w) {
         char d = static_cast<char>('0' + n);
         accel->DrawString(fb, port, &d, 1, 0, 0, static_cast<short>(x + 2), static_cast<short>(y + 2),
-                          clampSize(w - 2), clampSize(row - 2), it->GetFrontColor());
+                          vuClampSize(w - 2), vuClampSize(row - 2), it->GetFrontColor());
     };
 
     if (type == VU_MENU_GRID) {
@@ -483,7 +474,7 @@ int vuMenuCore::draw(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, unsi
                 const int x = X + 1;
                 const int y = Y + static_cast<int>(g) * p - off;
                 int res = it->DrawMenuItem(fb, port, indent, static_cast<short>(x), static_cast<short>(y),
-                                           clampSize(w), row, lines, VU_MENU_LIST);
+                                           vuClampSize(w), row, lines, VU_MENU_LIST);
                 if (res < 0)
                     return res;
                 result = res;

@@ -9,15 +9,6 @@
 #include "vuViewPort.h"
 #include "vuWidgetParts.h"
 
-namespace {
-
-unsigned short clampSize(int v)
-{
-    return static_cast<unsigned short>(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v));
-}
-
-} // namespace
-
 vuMenuItem::vuMenuItem(const char* text, vuImage* img, unsigned char keyChar) : vuWidget()
 {
     memset(&ext, 0, sizeof ext);
@@ -147,7 +138,7 @@ int vuMenuItem::drawLines(vuFrameBuffer* fb, vuViewPort* port, short x, short y,
 {
     vuFont* f = fb->GetFont(font);
     const int cw = f->GetWidth(), fh = f->GetHeight();
-    const unsigned short limit = clampSize(cw ? w / cw : 0);
+    const unsigned short limit = vuClampSize(cw ? w / cw : 0);
     unsigned short pos = 0;
     for (unsigned k = 0; k < lines; ++k) {
         pos = SkipLineFeeds(pos);
@@ -159,7 +150,7 @@ int vuMenuItem::drawLines(vuFrameBuffer* fb, vuViewPort* port, short x, short y,
         if (centre && len * cw < w)
             tx = (w - len * cw) / 2;
         int r = f->DrawString(fb, port, ext.text + pos, len, 0, 0, static_cast<short>(x + tx),
-                              static_cast<short>(y + static_cast<int>(k) * fh), clampSize(w - tx), h, colour);
+                              static_cast<short>(y + static_cast<int>(k) * fh), vuClampSize(w - tx), h, colour);
         if (r < 0)
             return r;
         if (next == 0)
@@ -194,7 +185,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
                 if (oy < h) {
                     image->SetColor(front);
                     int r = image->Draw(fb, port, 0, 0, static_cast<short>(x + ox), static_cast<short>(y + oy),
-                                        clampSize(w - ox), clampSize(h - oy));
+                                        vuClampSize(w - ox), vuClampSize(h - oy));
                     if (r < 0 && result == 0)
                         result = r;
                 }
@@ -206,7 +197,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
                 top = 0;
             if (ext.text && result == 0)
                 result = drawLines(fb, port, static_cast<short>(x), static_cast<short>(y + top), w,
-                                      clampSize(h - top), lines, true, front);
+                                      vuClampSize(h - top), lines, true, front);
             if (sel)
                 fb->Border(port, x, y, w, h, front);
         }
@@ -217,7 +208,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
             const int oy = ih < h ? (h - ih) / 2 : 0;
             image->SetColor(front);
             int r = image->Draw(fb, port, 0, 0, static_cast<short>(x + ind + 1), static_cast<short>(y + oy),
-                                clampSize(w - ind - 1), clampSize(h - oy));
+                                vuClampSize(w - ind - 1), vuClampSize(h - oy));
             if (r < 0)
                 result = r;
             ind += iw + 2;
@@ -229,7 +220,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
                 unsigned short pos = SkipLineFeeds(0);
                 if (ext.text[pos]) {
                     int r = f->DrawString(fb, port, ext.text + pos, 0, 0, 0, static_cast<short>(x + ind),
-                                          static_cast<short>(y + ty), clampSize(w - ind), h, front);
+                                          static_cast<short>(y + ty), vuClampSize(w - ind), h, front);
                     if (r < 0)
                         result = r;
                 }
@@ -237,7 +228,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
                 const int block = lines * fh;
                 const int ty = block < h ? (h - block) / 2 : 0;
                 result = drawLines(fb, port, static_cast<short>(x + ind), static_cast<short>(y + ty),
-                                      clampSize(w - ind), h, lines, false, front);
+                                      vuClampSize(w - ind), h, lines, false, front);
             }
         }
     }

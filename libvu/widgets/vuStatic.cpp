@@ -16,11 +16,6 @@ int atLeast0(int v)
     return v > 0 ? v : 0;
 }
 
-unsigned short size16(int v)
-{
-    return static_cast<unsigned short>(v > 0 ? (v > 0xFFFF ? 0xFFFF : v) : 0);
-}
-
 }
 
 int vuDrawContent(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, short W, short H, unsigned short flags,
@@ -57,8 +52,8 @@ int vuDrawContent(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, short W
             int iy = ih >= bh ? oy : bottom ? oy + bh - ih : top ? oy : oy + (bh - ih) / 2;
             int w = W - atLeast0(ox), h = H - atLeast0(iy);
             if (w > 0 && h > 0)
-                imageResult = image->Draw(fb, port, size16(-ox), size16(-iy), static_cast<short>(X + atLeast0(ox)),
-                                          static_cast<short>(Y + atLeast0(iy)), size16(w), size16(h));
+                imageResult = image->Draw(fb, port, vuClampSize(-ox), vuClampSize(-iy), static_cast<short>(X + atLeast0(ox)),
+                                          static_cast<short>(Y + atLeast0(iy)), vuClampSize(w), vuClampSize(h));
         }
         ox += iw;
         if (font && ox < W) {
@@ -67,9 +62,9 @@ int vuDrawContent(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, short W
                 ty += bottom ? bh - fh : (top ? 0 : (bh - fh) / 2);
             int w = W - atLeast0(ox), h = H - atLeast0(ty);
             if (w > 0 && h > 0) {
-                textResult = font->DrawString(fb, port, text, 0, size16(-ox), size16(-ty),
+                textResult = font->DrawString(fb, port, text, 0, vuClampSize(-ox), vuClampSize(-ty),
                                               static_cast<short>(X + atLeast0(ox)), static_cast<short>(Y + atLeast0(ty)),
-                                              size16(w), size16(h), colour);
+                                              vuClampSize(w), vuClampSize(h), colour);
                 textDrawn = true;
             }
         }
@@ -78,17 +73,17 @@ int vuDrawContent(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, short W
             int ix = iw >= bw ? ox : ox + (bw - iw) / 2;
             int w = W - atLeast0(ix), h = H - atLeast0(oy);
             if (w > 0 && h > 0)
-                imageResult = image->Draw(fb, port, size16(-ix), size16(-oy), static_cast<short>(X + atLeast0(ix)),
-                                          static_cast<short>(Y + atLeast0(oy)), size16(w), size16(h));
+                imageResult = image->Draw(fb, port, vuClampSize(-ix), vuClampSize(-oy), static_cast<short>(X + atLeast0(ix)),
+                                          static_cast<short>(Y + atLeast0(oy)), vuClampSize(w), vuClampSize(h));
         }
         oy += ih;
         if (font && oy < H) {
             int tx = tw < bw ? ox + (bw - tw) / 2 : ox;
             int w = W - atLeast0(tx), h = H - atLeast0(oy);
             if (w > 0 && h > 0) {
-                textResult = font->DrawString(fb, port, text, 0, size16(-tx), size16(-oy),
+                textResult = font->DrawString(fb, port, text, 0, vuClampSize(-tx), vuClampSize(-oy),
                                               static_cast<short>(X + atLeast0(tx)), static_cast<short>(Y + atLeast0(oy)),
-                                              size16(w), size16(h), colour);
+                                              vuClampSize(w), vuClampSize(h), colour);
                 textDrawn = true;
             }
         }

@@ -1,13 +1,24 @@
 // vuWidgetParts: small pieces that widgets, forms, menu items and status
-// objects share: owned text copies, owned images, flag bits, the justify
-// nibble, the centred back image, line breaking of item texts, and the
-// keypad model.
+// objects share: sizes clamped to their fields, owned text copies, owned
+// images, flag bits, the justify nibble, the centred back image, line
+// breaking of item texts, and the keypad model.
 #ifndef VU_WIDGET_PARTS_H
 #define VU_WIDGET_PARTS_H
 
 class vuFrameBuffer;
 class vuImage;
 struct vuViewPort;
+
+// A size or offset computed in int, clamped to an unsigned short field.
+inline unsigned short vuClampSize(int v)
+{
+    return static_cast<unsigned short>(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v));
+}
+// A scroll range computed in int, clamped to 0..0x7FFF.
+inline short vuClampRange(int v)
+{
+    return static_cast<short>(v < 0 ? 0 : (v > 0x7FFF ? 0x7FFF : v));
+}
 
 // A copy of text; null for null.
 char* vuCopyText(const char* text);
