@@ -45,6 +45,12 @@ TEST_P(ExchangeTest, MatchesTheReplyToItsOwnRequest)
     TMCommand cmd;
     ASSERT_GT(cmd.GetFNStatus(), 0);
     int requestId = cmd.PacketId();
+    std::string requestHex = "01"; // the kind byte, then the frame
+    for (uint32_t i = 0; i < cmd.FrameSize(); ++i) {
+        char two[3];
+        snprintf(two, sizeof two, "%02X", cmd.FrameData()[i]);
+        requestHex += two;
+    }
     uint32_t start = OsGetTickCount();
     EXPECT_EQ(ServiceExecute(cmd, c.timeout), c.result);
     uint32_t elapsed = OsGetTickCount() - start;
@@ -65,6 +71,8 @@ TEST_P(ExchangeTest, MatchesTheReplyToItsOwnRequest)
     ASSERT_EQ(in.size(), 1u);
     EXPECT_EQ(in[0].Get("code"), "29");
     EXPECT_EQ(in[0].Num("id"), requestId);
+    EXPECT_EQ(in[0].Get("hex"), requestHex) << "the journal keeps the bytes as sent";
+    EXPECT_EQ(in[0].Get("time").size(), 24u) << "a UTC time stamp to the millisecond: " << in[0].line;
 }
 
 INSTANTIATE_TEST_SUITE_P(
