@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +108,29 @@ TEST_F(SettingsTest, FailedSaveKeepsTheOldFile)
     rmdir("data/kktsettings.xml.new");
     EXPECT_EQ(settings_save(), 0);
     EXPECT_NE(readFile().find("a=\"2\""), std::string::npos);
+}
+
+TEST_F(SettingsTest, SaveFailingHalfWayKeepsTheOldFile)
+{
+    const std::string old = "<?xml version=\"1.0\"?><settings><common a=\"1\"/></settings>";
+    writeFile(old);
+    ASSERT_NE(settings_load(), nullptr);
+    settings_set("common", "a", std::string(20000, 'x').c_str());
+    // Files of this process may not grow past 4 KiB: the write of the
+    // new text stops part of the way through.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int result = settings_save();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(readFile(), old);
+    EXPECT_NE(access("data/kktsettings.xml.new", F_OK), 0) << "the partial file is removed";
+    EXPECT_EQ(settings_save(), 0);
+    EXPECT_NE(readFile().find(std::string(20000, 'x')), std::string::npos);
 }
 
 TEST_F(SettingsTest, PathLookupHasNoBacktracking)
