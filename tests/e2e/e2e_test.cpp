@@ -449,6 +449,32 @@ TEST_F(Cashdesk, StartsShowsTheSerialNumberAndQuits)
     EXPECT_NE(settings.find("<settings"), std::string::npos) << settings;
 }
 
+// A wait text is drawn once and must stay on the screen while the program
+// waits: nothing may paint over it meanwhile.
+TEST_F(Cashdesk, WaitTextStaysOnTheScreenWhileTheControllerIsNotReady)
+{
+    StartSim(std::string(kRegistered) + "not-ready 3000\n");
+    StartCashdesk();
+    WaitBox(u8"ПОДОЖДИТЕ");
+    timespec settle{0, 500 * 1000 * 1000};
+    nanosleep(&settle, nullptr);
+    std::string screen = readFile(root + "/dev/graphics/fb0");
+    ASSERT_EQ(screen.size(), 240u * 320u * 2u);
+    auto pixel = [&](int x, int y) {
+        size_t at = (static_cast<size_t>(y) * 240 + static_cast<size_t>(x)) * 2;
+        return static_cast<uint16_t>(static_cast<uint8_t>(screen[at]) | static_cast<uint8_t>(screen[at + 1]) << 8);
+    };
+    // Row 30 crosses the box's header band, below the status line and above
+    // the background picture: without the box it has the fill colour of the
+    // screen's corner all along.
+    int fill = 0;
+    for (int x = 0; x < 240; ++x)
+        fill += pixel(x, 30) == pixel(0, 319);
+    EXPECT_LT(fill, 120) << "the wait box is not on the screen";
+    WaitForm("kkt_menu_main.xml", "SN: 0000000000123456");
+    Quit();
+}
+
 TEST_F(Cashdesk, StartModeOneOnlyRefreshesTheState)
 {
     StartSim(kRegistered);
