@@ -45,18 +45,6 @@ MessageBox makeMessageBox(unsigned short textFont, unsigned short buttonFont)
     return m;
 }
 
-// The touch record to send once the loop saw the finger go down.
-int g_touchFd = -1;
-int releaseAfterDown(vuEvent* e, intptr_t)
-{
-    if (e->phase == VU_PHASE_DOWN && g_touchFd >= 0) {
-        vuInputRecord rec{0, 0, vuInputRecord::Key, vuInputRecord::TouchButton, 0};
-        if (write(g_touchFd, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
-            return -1;
-    }
-    return 0;
-}
-
 } // namespace
 
 class RoundTrip : public UiTest {};
@@ -99,13 +87,10 @@ TEST_F(RoundTrip, TapOnTheCancelButton)
     m.form->Reset();
     // "Нет" lies at form client (108, 76): on the screen 20 + 1 + 108, 10 + 20 + 76.
     int x = 20 + 1 + 108 + 30, y = 10 + 20 + 76 + 10;
-    send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 1);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisX, x);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisY, y);
-    send(touchpad, vuInputRecord::Sync, 0, 0);
-    g_touchFd = touchpad;
+    touchDown(x, y);
+    liftPanel() = touchpad;
     int state = ui->Show(m.form, releaseAfterDown);
-    g_touchFd = -1;
+    liftPanel() = -1;
     EXPECT_EQ(state, -1);
     EXPECT_EQ(m.form->GetState(), -1);
     EXPECT_EQ(m.no->IsSelect(), 0) << "released";
@@ -199,15 +184,12 @@ TEST_F(ThreadRoundTrip, MessageBoxAnsweredByATap)
     MessageBox m = makeMessageBox(6, 6);
     ASSERT_GE(ui->Add(m.form), 0);
     m.form->Reset();
-    g_touchFd = touchpad;
+    liftPanel() = touchpad;
     ASSERT_EQ(ui->Show(m.form, releaseAfterDown), 0);
     int x = 20 + 1 + 108 + 30, y = 10 + 20 + 76 + 10;
-    send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 1);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisX, x);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisY, y);
-    send(touchpad, vuInputRecord::Sync, 0, 0);
+    touchDown(x, y);
     EXPECT_EQ(ui->WaitEndModal(), 0);
-    g_touchFd = -1;
+    liftPanel() = -1;
     EXPECT_EQ(m.form->GetState(), -1);
     EXPECT_EQ(ui->Del(m.form), 0);
 }

@@ -17,19 +17,6 @@ using namespace w1;
 
 namespace {
 
-vuImage* b16(unsigned w, unsigned h, uint16_t colour)
-{
-    std::vector<unsigned char> d(54 + w * h * 2, 0);
-    d[10] = 54;
-    d[18] = static_cast<unsigned char>(w);
-    d[22] = static_cast<unsigned char>(h);
-    for (unsigned i = 0; i < w * h; ++i) {
-        d[54 + 2 * i] = static_cast<unsigned char>(colour & 0xFF);
-        d[55 + 2 * i] = static_cast<unsigned char>(colour >> 8);
-    }
-    return vuImage::CreateFromData(d.data(), static_cast<unsigned>(d.size()), "b16");
-}
-
 vuEvent touch(unsigned char phase, int x, int y)
 {
     vuEvent e;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "osal.h"
+#include "vuEvent.h"
 #include "vuFrameBuffer.h"
 #include "vuInputRecord.h"
 #include "vuUI.h"
@@ -122,14 +123,37 @@ protected:
         send(keypad, vuInputRecord::Key, code, 1);
         send(keypad, vuInputRecord::Key, code, 0);
     }
-    // A finger down at (x, y) and lifted again.
-    void touchTap(int x, int y)
+    // A finger put down at (x, y), not lifted.
+    void touchDown(int x, int y)
     {
         send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 1);
         send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisX, x);
         send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisY, y);
         send(touchpad, vuInputRecord::Sync, 0, 0);
+    }
+    // A finger down at (x, y) and lifted again.
+    void touchTap(int x, int y)
+    {
+        touchDown(x, y);
         send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 0);
+    }
+
+    // The touch panel releaseAfterDown lifts the finger on; -1 for none.
+    static int& liftPanel()
+    {
+        static int fd = -1;
+        return fd;
+    }
+    // A modal loop's callback: once the loop saw the finger go down, the
+    // finger is lifted on liftPanel(), so the tap spans two reads.
+    static int releaseAfterDown(vuEvent* e, intptr_t)
+    {
+        if (e->phase == VU_PHASE_DOWN && liftPanel() >= 0) {
+            vuInputRecord rec{0, 0, vuInputRecord::Key, vuInputRecord::TouchButton, 0};
+            if (write(liftPanel(), &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
+                return -1;
+        }
+        return 0;
     }
 
     TempRoot root;

@@ -14,7 +14,9 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
+#include "vuImage.h"
 #include "vuPaxProlinFrameBuffer.h"
 #include "vuViewPort.h"
 
@@ -41,6 +43,20 @@ struct Box {
 inline std::ostream& operator<<(std::ostream& os, const Box& b)
 {
     return os << "(" << b.x0 << "," << b.y0 << ")-(" << b.x1 << "," << b.y1 << ")";
+}
+
+// A B16 picture of w x h in one colour.
+inline vuImage* b16(unsigned w, unsigned h, uint16_t colour)
+{
+    std::vector<unsigned char> d(54 + w * h * 2, 0);
+    d[10] = 54;
+    d[18] = static_cast<unsigned char>(w);
+    d[22] = static_cast<unsigned char>(h);
+    for (unsigned i = 0; i < w * h; ++i) {
+        d[54 + 2 * i] = static_cast<unsigned char>(colour & 0xFF);
+        d[55 + 2 * i] = static_cast<unsigned char>(colour >> 8);
+    }
+    return vuImage::CreateFromData(d.data(), static_cast<unsigned>(d.size()), "b16");
 }
 
 // Writes a VFN file whose 256 glyphs are solid cells of w x h under the

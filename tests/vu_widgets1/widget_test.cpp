@@ -40,20 +40,6 @@ vuImage* solidIcon(unsigned w, unsigned h)
     return vuImage::CreateMemDirect(w, h, bits.data());
 }
 
-// A B16 picture of w x h in one colour.
-vuImage* b16(unsigned w, unsigned h, uint16_t colour)
-{
-    std::vector<unsigned char> d(54 + w * h * 2, 0);
-    d[10] = 54;
-    d[18] = static_cast<unsigned char>(w);
-    d[22] = static_cast<unsigned char>(h);
-    for (unsigned i = 0; i < w * h; ++i) {
-        d[54 + 2 * i] = static_cast<unsigned char>(colour & 0xFF);
-        d[55 + 2 * i] = static_cast<unsigned char>(colour >> 8);
-    }
-    return vuImage::CreateFromData(d.data(), static_cast<unsigned>(d.size()), "b16");
-}
-
 } // namespace
 
 TEST(WidgetFlags, StateQueriesFollowVisibilityAndBits)

@@ -12,18 +12,6 @@ namespace {
 // Linux key codes of the keypad.
 const uint16_t KEY_3 = 4, KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108;
 
-// The touch panel to lift the finger on once the loop saw it go down.
-int g_touchFd = -1;
-int releaseAfterDown(vuEvent* e, intptr_t)
-{
-    if (e->phase == VU_PHASE_DOWN && g_touchFd >= 0) {
-        vuInputRecord rec{0, 0, vuInputRecord::Key, vuInputRecord::TouchButton, 0};
-        if (write(g_touchFd, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
-            return -1;
-    }
-    return 0;
-}
-
 } // namespace
 
 class MenuRoundTrip : public MenuTest {
@@ -74,13 +62,10 @@ TEST_F(MenuRoundTrip, TapChooses)
 {
     vuMenu* m = shown(0);
     // Rows of 16 + 6 under the 20-pixel header: the second row.
-    send(touchpad, vuInputRecord::Key, vuInputRecord::TouchButton, 1);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisX, 60);
-    send(touchpad, vuInputRecord::Absolute, vuInputRecord::AxisY, 20 + 24 + 10);
-    send(touchpad, vuInputRecord::Sync, 0, 0);
-    g_touchFd = touchpad;
+    touchDown(60, 20 + 24 + 10);
+    liftPanel() = touchpad;
     int state = ui->Show(m, releaseAfterDown);
-    g_touchFd = -1;
+    liftPanel() = -1;
     EXPECT_EQ(state, 1);
     EXPECT_EQ(m->GetSelected(), 2);
 }
