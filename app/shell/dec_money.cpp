@@ -33,9 +33,17 @@ void append_zeros(char *work, int count)
     work[len] = '\0';
 }
 
-// Writes a value and puts the point back at the given scale.
+// The most places a result shows: "-0." and as many digits fill
+// DEC_RESULT_SIZE with its terminator.
+const int kMaxResultScale = DEC_RESULT_SIZE - 5;
+
+// Writes a value and puts the point back at the given scale. A scale from
+// long fractions beyond what the output holds drops the digits below the
+// last place shown (truncating).
 char *write_scaled(char *out, int64_t value, int scale)
 {
+    for (; scale > kMaxResultScale; --scale)
+        value /= 10;
     std::snprintf(out, DEC_RESULT_SIZE, "%lld", static_cast<long long>(value));
     if (scale > 0)
         dec_insert_point(out, scale);
@@ -372,7 +380,11 @@ char *dec_percent_of(const char *a, const char *b, char *out, int n)
         A *= static_cast<double>(pow10u(sb - sa));
     else if (sb < sa)
         B *= static_cast<double>(pow10u(sa - sb));
-    int64_t Ai = static_cast<int64_t>(A);
+    // Aligned values outside the 64-bit range have no sensible ratio (and
+    // converting them back would be undefined).
+    const double kLimit = 9223372036854775808.0;
+    bool fits = A > -kLimit && A < kLimit && B > -kLimit && B < kLimit;
+    int64_t Ai = fits ? static_cast<int64_t>(A) : 0;
     if (Ai == 0 || n < 0 || n > 15) {
         std::snprintf(out, DEC_RESULT_SIZE, "0");
         return out;
@@ -389,11 +401,13 @@ char *dec_round_keep_scale(char *text, int n)
 {
     if (!text || n <= 0)
         return text;
-    int scale = dec_scale(text);
     bool negative = text[0] == '-';
     char *body = negative ? text + 1 : text;
     char digits[DEC_WORK_SIZE + 2];
     std::snprintf(digits, DEC_WORK_SIZE, "%s", body);
+    // The scale of the bounded copy: the point goes back among the digits
+    // that were kept.
+    int scale = dec_scale(digits);
     dec_remove_point(digits);
     size_t len = std::strlen(digits);
     if (len < static_cast<size_t>(n)) {

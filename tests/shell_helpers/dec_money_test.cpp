@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -197,6 +198,56 @@ TEST(DecMoney, LongOperandsStayInTheirBuffers)
     EXPECT_LT(std::strlen(out), sizeof out);
     dec_sub(tiny.c_str(), "1", out);
     EXPECT_LT(std::strlen(out), sizeof out);
+}
+
+// Results whose scale comes from long fractions (a quotient or product at
+// the operands' scales, a percentage at the amount's) still fit the output
+// buffer: the digits below the last place that fits are dropped. The bytes
+// after the buffer are watched.
+TEST(DecMoney, LongFractionsStayInTheOutput)
+{
+    const std::string fraction40 = "0." + std::string(39, '0') + "1";
+    const struct {
+        const char *what;
+        char *(*op)(const char *, const char *, char *);
+        std::string a, b;
+        std::string expected;
+    } kCases[] = {
+        {"quotient at a 40-place scale", dec_div, fraction40, "1", "0." + std::string(35, '0')},
+        {"product at scale 80", dec_mul, fraction40, fraction40, "0." + std::string(35, '0')},
+        {"product at scale 41", dec_mul, fraction40, "1.5", "0." + std::string(35, '0')},
+        {"percentage at the amount's scale", dec_percent, fraction40, "100", "0." + std::string(35, '0')},
+    };
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.what);
+        char buf[DEC_RESULT_SIZE + 8];
+        std::memset(buf, '#', sizeof buf);
+        c.op(c.a.c_str(), c.b.c_str(), buf);
+        EXPECT_EQ(std::string(buf + DEC_RESULT_SIZE, 8), std::string(8, '#'));
+        buf[DEC_RESULT_SIZE - 1] = 0;
+        EXPECT_EQ(std::string(buf), c.expected);
+    }
+}
+
+// Rounding in place keeps to the operand's bounded copy: a fraction longer
+// than that is cut, and the point stays among the digits kept.
+TEST(DecMoney, RoundKeepScaleOfALongFraction)
+{
+    std::string text = "0." + std::string(39, '0') + "1";
+    std::vector<char> buf(text.begin(), text.end());
+    buf.resize(text.size() + 8, '\0');
+    dec_round_keep_scale(buf.data(), 1);
+    EXPECT_EQ(std::string(buf.data()), "0." + std::string(33, '0'));
+}
+
+// The ratio in double arithmetic is brought back to 64 bits only when it
+// fits: operands whose alignment leaves that range give "0" instead of an
+// undefined conversion.
+TEST(DecMoney, PercentOfOutsideTheRangeGivesZero)
+{
+    char out[DEC_RESULT_SIZE];
+    EXPECT_STREQ(dec_percent_of("9000000000000000000", "1.0", out, 2), "0");
+    EXPECT_STREQ(dec_percent_of("1.0", "9000000000000000000", out, 2), "0");
 }
 
 TEST(DecMoney, ZeroTestAndDigits)
