@@ -340,6 +340,26 @@ TEST_F(SignBoxTouch, StrokesJoinPointsAndBreakAtGaps)
     EXPECT_TRUE(pad->IsInked(12, 22)) << "the stroke went on from the previous poll's last point";
 }
 
+TEST_F(SignBoxTouch, StrokeThroughTheClientCornerStaysJoined)
+{
+    // A pad at the form's client origin (screen (1, 1) inside the border):
+    // its point (0, 0) is the client point (0, 0), an ordinary point of a
+    // stroke, here one coming in along the top edge and going down the left.
+    vuSignBox* corner = new vuSignBox(0, 0, 8, 8);
+    ASSERT_GE(form->Add(corner), 0);
+    corner->Reset();
+    corner->SetLineWidth(1);
+    vuEvent e = poll(VU_PHASE_DOWN, {{5, 1}, {1, 1}, {1, 5}}, true);
+    EXPECT_EQ(corner->HandleEvent(&e), 2);
+    std::string top, left;
+    for (int i = 0; i <= 5; ++i) {
+        top += corner->IsInked(i, 0) ? '#' : '.';
+        left += corner->IsInked(0, i) ? '#' : '.';
+    }
+    EXPECT_EQ(top, "#####.");
+    EXPECT_EQ(left, "#####.") << "the stroke goes on from the corner point";
+}
+
 TEST_F(SignBoxTouch, ClearKeyWipesThePad)
 {
     handle(poll(VU_PHASE_DOWN, {{21, 21}}, true));
