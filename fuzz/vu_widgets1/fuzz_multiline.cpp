@@ -2,16 +2,12 @@
 // layout must always advance, every index stay inside the buffer, and
 // drawing stay inside the screen. The toolkit runs in caller-thread mode
 // over a stand-in screen file in a scratch terminal root.
-#include <fcntl.h>
 #include <stdint.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "FuzzToolkit.h"
 #include "osal.h"
 #include "vuEvent.h"
 #include "vuForm.h"
@@ -22,46 +18,12 @@
 namespace {
 
 const int kScreenW = 160, kScreenH = 120;
-std::string g_root;
-
-void stopToolkit()
-{
-    vuUI::Done();
-    if (!g_root.empty()) {
-        std::string cmd = "rm -rf '" + g_root + "'";
-        if (system(cmd.c_str()) != 0)
-            fprintf(stderr, "could not remove %s\n", g_root.c_str());
-    }
-}
-
-bool startToolkit()
-{
-    char tmpl[] = "/tmp/fuzz_multiline_XXXXXX";
-    if (!mkdtemp(tmpl))
-        return false;
-    std::string root = tmpl;
-    g_root = root;
-    atexit(stopToolkit);
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
-    mkdir((root + "/dev").c_str(), 0777);
-    mkdir((root + "/dev/graphics").c_str(), 0777);
-    int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0 || ftruncate(fd, kScreenW * kScreenH * 2) != 0)
-        return false;
-    close(fd);
-    OsRegSetValue("osal.fb.xres", std::to_string(kScreenW).c_str());
-    OsRegSetValue("osal.fb.yres", std::to_string(kScreenH).c_str());
-    OsRegSetValue("osal.fb.bpp", "16");
-    OsTestClockEnable(100000);
-    vuUI* ui = vuUI::Init(VU_UI_CALLER_THREAD);
-    return ui && vuUI::getFB();
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool ready = startToolkit();
+    static bool ready = fuzz_toolkit::start("fuzz_multiline", kScreenW, kScreenH);
     if (!ready || size < 6)
         return 0;
     unsigned short options = static_cast<unsigned short>((data[0] % 4) | ((data[1] & 0x3) << 8));

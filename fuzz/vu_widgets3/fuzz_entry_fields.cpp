@@ -4,16 +4,12 @@
 // every loop must end and drawing must stay inside the screen. The toolkit
 // runs in caller-thread mode over a stand-in screen file in a scratch
 // terminal root.
-#include <fcntl.h>
 #include <stdint.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "FuzzToolkit.h"
 #include "osal.h"
 #include "vuCheckBox.h"
 #include "vuEvent.h"
@@ -30,40 +26,6 @@
 namespace {
 
 const int kScreenW = 160, kScreenH = 120;
-std::string g_root;
-
-void stopToolkit()
-{
-    vuUI::Done();
-    if (!g_root.empty()) {
-        std::string cmd = "rm -rf '" + g_root + "'";
-        if (system(cmd.c_str()) != 0)
-            fprintf(stderr, "could not remove %s\n", g_root.c_str());
-    }
-}
-
-bool startToolkit()
-{
-    char tmpl[] = "/tmp/fuzz_entry_fields_XXXXXX";
-    if (!mkdtemp(tmpl))
-        return false;
-    std::string root = tmpl;
-    g_root = root;
-    atexit(stopToolkit);
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
-    mkdir((root + "/dev").c_str(), 0777);
-    mkdir((root + "/dev/graphics").c_str(), 0777);
-    int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0 || ftruncate(fd, kScreenW * kScreenH * 2) != 0)
-        return false;
-    close(fd);
-    OsRegSetValue("osal.fb.xres", std::to_string(kScreenW).c_str());
-    OsRegSetValue("osal.fb.yres", std::to_string(kScreenH).c_str());
-    OsRegSetValue("osal.fb.bpp", "16");
-    OsTestClockEnable(100000);
-    vuUI* ui = vuUI::Init(VU_UI_CALLER_THREAD);
-    return ui && vuUI::getFB();
-}
 
 // Reads the input front to back; zeros once it is used up.
 struct Reader {
@@ -129,7 +91,7 @@ void drive(vuForm& form, vuVirtualKeyboard* kb, Reader& r)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool ready = startToolkit();
+    static bool ready = fuzz_toolkit::start("fuzz_entry_fields", kScreenW, kScreenH);
     if (!ready || size < 4)
         return 0;
     Reader r{data, size};
