@@ -8,6 +8,7 @@
 #include "ServiceResult.h"
 #include "TMCommand.h"
 #include "message_box.h"
+#include "password.h"
 #include "osal.h"
 #include "settings.h"
 #include "shell_hooks.h"
@@ -430,12 +431,14 @@ void kfn_start(vuUI *ui, int fallback)
             else
                 on_monitor_terminal(ui, "ТЕРМИНАЛ");
         } else if (fallback == 1) {
-            // The service inspector is not part of this program yet: a
-            // declined reboot simply waits again.
+            // A declined reboot goes to the inspector entry (password, then
+            // the controller service application), then waits again.
             if (message_box(ui, "ВНИМАНИЕ",
                             "БУДЕТ СДЕЛАНА ПЕРЕЗАГРУЗКА\nИЛИ В СЛУЧАЕ ОТМЕНЫ\nВЫХОД В СЕРВИС ОБСЛУЖИВАНИЯ",
                             MB_OK | MB_CANCEL) == MB_RESULT_OK)
                 OsReboot();
+            else
+                inspector_menu(ui, 2);
         } else {
             message_box(ui, "ВНИМАНИЕ", "БУДЕТ СДЕЛАНА ПЕРЕЗАГРУЗКА", MB_OK);
             OsReboot();

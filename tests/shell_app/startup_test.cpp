@@ -304,4 +304,23 @@ TEST_F(ShellTest, ControllerWaitNeverGivesUp)
     EXPECT_STREQ(kkt_serial_number(), "0000000012345678");
 }
 
+// The other way out of the wait: a declined reboot goes to the inspector
+// entry, which asks the operator's password first. Here its dialog cannot
+// be built, so nothing is started and the wait goes on.
+TEST_F(ShellTest, ControllerWaitOffersTheInspector)
+{
+    Base base;
+    Scenario(base.Text() + "not-ready 100000\n");
+    Key(KEY_CANCEL); // declines the reboot
+    Key(KEY_ENTER);  // the box of the missing password dialog
+    kfn_start(ui, 1);
+    std::vector<Entry> boxes = Trace("msgbox");
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[1].Get("text"), u8"БУДЕТ СДЕЛАНА ПЕРЕЗАГРУЗКА\nИЛИ В СЛУЧАЕ ОТМЕНЫ\nВЫХОД В СЕРВИС ОБСЛУЖИВАНИЯ");
+    EXPECT_EQ(boxes[1].Num("flags"), 3);
+    EXPECT_NE(boxes[2].Get("text").find("kkt_dlg_pass_input.xml"), std::string::npos) << boxes[2].Get("text");
+    EXPECT_EQ(boxes[3].Get("text"), u8"ИДЕТ ИНИЦИАЛИЗАЦИЯ КОНТРОЛЛЕРА ФН");
+    EXPECT_STREQ(kkt_serial_number(), "0000000012345678");
+}
+
 } // namespace shelltest
