@@ -41,53 +41,48 @@ int vuDrawContent(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, short W
     int oy = bottom ? H - bh : top ? 0 : (H - bh) / 2;
     int ox = right ? W - bw : left ? 0 : (W - bw) / 2;
 
-    if (image)
-        image->SetColor(colour);
+    // Where the image and the text start: side by side, or stacked.
+    int ix, iy, tx, ty;
+    bool textFits;
+    if (!stacked) {
+        ix = ox;
+        iy = ih >= bh ? oy : bottom ? oy + bh - ih : top ? oy : oy + (bh - ih) / 2;
+        tx = ox + iw;
+        ty = oy + (fh < bh ? (bottom ? bh - fh : top ? 0 : (bh - fh) / 2) : 0);
+        textFits = tx < W;
+    } else {
+        ix = iw >= bw ? ox : ox + (bw - iw) / 2;
+        iy = oy;
+        tx = tw < bw ? ox + (bw - tw) / 2 : ox;
+        ty = oy + ih;
+        textFits = ty < H;
+    }
+    // A part starting at (px, py) is drawn through a window that ends at
+    // the area's right and bottom edges, so a button's content never paints
+    // over its bevel; what lies before the area's edges is cut off. False
+    // when no window is left.
+    auto drawAt = [&](int px, int py, auto&& draw) {
+        int w = W - atLeast0(px), h = H - atLeast0(py);
+        if (w <= 0 || h <= 0)
+            return false;
+        draw(vuClampSize(-px), vuClampSize(-py), static_cast<short>(X + atLeast0(px)),
+             static_cast<short>(Y + atLeast0(py)), vuClampSize(w), vuClampSize(h));
+        return true;
+    };
+
+    using U = unsigned short;
     int imageResult = 0, textResult = 0;
     bool textDrawn = false;
-    // The windows handed to the image and the text end at the area's right
-    // and bottom edges, so a button's content never paints over its bevel.
-    if (!stacked) {
-        if (image) {
-            int iy = ih >= bh ? oy : bottom ? oy + bh - ih : top ? oy : oy + (bh - ih) / 2;
-            int w = W - atLeast0(ox), h = H - atLeast0(iy);
-            if (w > 0 && h > 0)
-                imageResult = image->Draw(fb, port, vuClampSize(-ox), vuClampSize(-iy), static_cast<short>(X + atLeast0(ox)),
-                                          static_cast<short>(Y + atLeast0(iy)), vuClampSize(w), vuClampSize(h));
-        }
-        ox += iw;
-        if (font && ox < W) {
-            int ty = oy;
-            if (fh < bh)
-                ty += bottom ? bh - fh : (top ? 0 : (bh - fh) / 2);
-            int w = W - atLeast0(ox), h = H - atLeast0(ty);
-            if (w > 0 && h > 0) {
-                textResult = font->DrawString(fb, port, text, 0, vuClampSize(-ox), vuClampSize(-ty),
-                                              static_cast<short>(X + atLeast0(ox)), static_cast<short>(Y + atLeast0(ty)),
-                                              vuClampSize(w), vuClampSize(h), colour);
-                textDrawn = true;
-            }
-        }
-    } else {
-        if (image) {
-            int ix = iw >= bw ? ox : ox + (bw - iw) / 2;
-            int w = W - atLeast0(ix), h = H - atLeast0(oy);
-            if (w > 0 && h > 0)
-                imageResult = image->Draw(fb, port, vuClampSize(-ix), vuClampSize(-oy), static_cast<short>(X + atLeast0(ix)),
-                                          static_cast<short>(Y + atLeast0(oy)), vuClampSize(w), vuClampSize(h));
-        }
-        oy += ih;
-        if (font && oy < H) {
-            int tx = tw < bw ? ox + (bw - tw) / 2 : ox;
-            int w = W - atLeast0(tx), h = H - atLeast0(oy);
-            if (w > 0 && h > 0) {
-                textResult = font->DrawString(fb, port, text, 0, vuClampSize(-tx), vuClampSize(-oy),
-                                              static_cast<short>(X + atLeast0(tx)), static_cast<short>(Y + atLeast0(oy)),
-                                              vuClampSize(w), vuClampSize(h), colour);
-                textDrawn = true;
-            }
-        }
+    if (image) {
+        image->SetColor(colour);
+        drawAt(ix, iy, [&](U sx, U sy, short dx, short dy, U w, U h) {
+            imageResult = image->Draw(fb, port, sx, sy, dx, dy, w, h);
+        });
     }
+    if (font && textFits)
+        textDrawn = drawAt(tx, ty, [&](U sx, U sy, short dx, short dy, U w, U h) {
+            textResult = font->DrawString(fb, port, text, 0, sx, sy, dx, dy, w, h, colour);
+        });
     if (textDrawn)
         return textResult;
     return image ? imageResult : 0;
