@@ -16,6 +16,7 @@
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
+#include "vuWidgetParts.h"
 
 namespace {
 
@@ -350,8 +351,8 @@ void vuMultiLine::updateRanges(int fontW, int fontH)
     int H = areaHeight(), W = areaWidth();
     int ry = lineCount * fontH - H;
     int rx = static_cast<int>(charsPerLine) * fontW - W;
-    scrollY.range = static_cast<short>(ry > 0 ? (ry > 0x7FFF ? 0x7FFF : ry) : 0);
-    scrollX.range = static_cast<short>(rx > 0 ? (rx > 0x7FFF ? 0x7FFF : rx) : 0);
+    scrollY.range = vuClampRange(ry);
+    scrollX.range = vuClampRange(rx);
     if (scrollY.offset > scrollY.range)
         scrollY.offset = static_cast<unsigned short>(scrollY.range);
     if (scrollX.offset > scrollX.range)
