@@ -191,7 +191,10 @@ TEST_P(ResFilesTest, RootHasTheStatusObjectsAndBackground)
     }
     EXPECT_STREQ(get_resource_path(), "./res/");
     ASSERT_NE(vuUI::GetUI()->background, nullptr);
-    EXPECT_LE(vuUI::GetUI()->background->GetWidth(), std::min(GetParam().w, GetParam().h));
+    // Unfilled message boxes darken what lies below them: the background
+    // picture covers the whole screen in either orientation.
+    EXPECT_GE(vuUI::GetUI()->background->GetWidth(), std::max(GetParam().w, GetParam().h));
+    EXPECT_GE(vuUI::GetUI()->background->GetHeight(), std::max(GetParam().w, GetParam().h));
     // The program needs the toolkit's own UI thread.
     mxml_node_t* top = nullptr;
     FILE* f = fopen("./res/kkt_ui.xml", "r");
