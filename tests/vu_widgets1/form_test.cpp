@@ -10,6 +10,7 @@
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuMemIcon.h"
+#include "test_events.h"
 #include "vuWidget.h"
 #include "widget_fixture.h"
 
@@ -39,22 +40,9 @@ public:
     bool takes;
 };
 
-vuEvent key(unsigned char k)
-{
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.key = k;
-    return e;
-}
-
 vuEvent release(int x, int y)
 {
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.phase = VU_PHASE_UP;
-    e.x = x;
-    e.y = y;
-    return e;
+    return touch(VU_PHASE_UP, x, y);
 }
 
 std::string joined(const std::vector<std::string>& v)

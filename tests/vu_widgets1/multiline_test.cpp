@@ -12,6 +12,7 @@
 #include "vuForm.h"
 #include "vuMultiLine.h"
 #include "vuVirtualKeyboard.h"
+#include "test_events.h"
 #include "ui_fixture.h"
 
 using namespace w1;
@@ -39,14 +40,6 @@ std::string lines(vuMultiLine& m)
     return out;
 }
 
-vuEvent key(unsigned char k)
-{
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.key = k;
-    return e;
-}
-
 vuEvent none()
 {
     return key(0);
@@ -54,12 +47,7 @@ vuEvent none()
 
 vuEvent swipe(unsigned char gesture, int x, int y)
 {
-    vuEvent e = none();
-    e.phase = VU_PHASE_MOVE;
-    e.gesture = gesture;
-    e.x = x;
-    e.y = y;
-    return e;
+    return touch(VU_PHASE_MOVE, x, y, gesture);
 }
 
 // A field 8 block cells wide (8 * 4 + 4 margins) and six lines high.

@@ -11,31 +11,10 @@
 #include "vuImage.h"
 #include "vuMultiLine.h"
 #include "vuStatic.h"
+#include "test_events.h"
 #include "widget_fixture.h"
 
 using namespace w1;
-
-namespace {
-
-vuEvent touch(unsigned char phase, int x, int y)
-{
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.phase = phase;
-    e.x = x;
-    e.y = y;
-    return e;
-}
-
-vuEvent key(unsigned char k)
-{
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.key = k;
-    return e;
-}
-
-} // namespace
 
 class LabelDraw : public DrawTest {};
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "osal.h"
+#include "test_events.h"
 #include "ui_fixture.h"
 #include "vuEvent.h"
 
@@ -40,29 +41,6 @@ inline std::string writeCodeFont(const std::string& root)
     }
     fclose(f);
     return "/data/code.vfn";
-}
-
-inline vuEvent key(unsigned char k)
-{
-    vuEvent e;
-    memset(&e, 0, sizeof e);
-    e.key = k;
-    return e;
-}
-
-inline vuEvent touch(uint8_t phase, int x, int y, uint8_t gesture = 0)
-{
-    vuEvent e = key(0);
-    e.phase = phase;
-    e.x = x;
-    e.y = y;
-    e.gesture = gesture;
-    return e;
-}
-
-inline vuEvent tap(int x, int y)
-{
-    return touch(VU_PHASE_UP, x, y, VU_GESTURE_TAP);
 }
 
 class W3Test : public UiTest {
