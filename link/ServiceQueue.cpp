@@ -79,7 +79,9 @@ int ReceiveText(long type, void *text, size_t max)
         max = SERVICE_TEXT_MAX;
     ServiceMessage msg;
     for (;;) {
-        ssize_t n = msgrcv(g_queueId, &msg, max, type, IPC_NOWAIT);
+        // MSG_NOERROR: a message longer than the room is taken and cut to it.
+        // Left on the queue it would hide every later message of its type.
+        ssize_t n = msgrcv(g_queueId, &msg, max, type, IPC_NOWAIT | MSG_NOERROR);
         if (n >= 0) {
             if (n)
                 std::memcpy(text, msg.text, static_cast<size_t>(n));
