@@ -108,7 +108,10 @@ void vuBox::Reset()
     }
     int lines = f * linesPerItem;
     itemHeight = static_cast<unsigned short>((h > lines ? h : lines) + 2);
-    scrollY.range = static_cast<short>(static_cast<int>(itemHeight) * static_cast<int>(n) - height);
+    // A list taller than a range can hold scrolls as far as the range goes;
+    // one that fits keeps its negative range.
+    const int range = static_cast<int>(itemHeight) * static_cast<int>(n) - height;
+    scrollY.range = static_cast<short>(range > 0x7FFF ? 0x7FFF : range);
 }
 
 int vuBox::IsAnimate()

@@ -105,6 +105,19 @@ TEST_F(ListBox, RowPitchAndScrollRange)
     }
 }
 
+TEST_F(ListBox, LongListStillScrolls)
+{
+    // 2000 rows of 22 pixels lie far past what a scroll range holds: the
+    // range is capped, not wrapped to a negative one that stops scrolling.
+    vuCheckBox box(0, 0, 100, 50);
+    box.SetFont(CODE_FONT);
+    addItems(box, 2000);
+    box.Reset();
+    ASSERT_EQ(box.GetItemHeight(), 22);
+    EXPECT_EQ(box.GetScrollY().range, 0x7FFF);
+    EXPECT_GT(box.GetScrollBarYWidth(), 0);
+}
+
 TEST_F(ListBox, SelectionScrollsTheItemIntoView)
 {
     vuCheckBox box(0, 0, 100, 100);
