@@ -757,13 +757,18 @@ int vuInput::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
         fb->Line(&area, cx, cy, static_cast<short>(cx + W - 1), cy, passiveFront, 0);
     }
 
-    if (s > 0)
-        fb->Line(port, static_cast<short>(x + 1), static_cast<short>(y + tF + 1), static_cast<short>(x + 1),
-                 static_cast<short>(y + tF + fh + 1), colour, 0);
-    if (T - s > U)
-        fb->Line(port, static_cast<short>(x + width - 2), static_cast<short>(y + tF + 1),
-                 static_cast<short>(x + width - 2), static_cast<short>(y + tF + fh + 1), colour, 0);
+    drawCutMarks(fb, port, s > 0, T - s > U, y + tF + 1, fh, colour);
     return 0;
+}
+
+void vuInput::drawCutMarks(vuFrameBuffer* fb, vuViewPort* port, bool before, bool after, int top, int h,
+                           unsigned short colour)
+{
+    const short t = static_cast<short>(top), b = static_cast<short>(top + h);
+    if (before)
+        fb->Line(port, static_cast<short>(x + 1), t, static_cast<short>(x + 1), b, colour, 0);
+    if (after)
+        fb->Line(port, static_cast<short>(x + width - 2), t, static_cast<short>(x + width - 2), b, colour, 0);
 }
 
 int vuInput::DrawHint(vuFrameBuffer* fb, vuViewPort*)

@@ -108,6 +108,11 @@ protected:
     // Letters of the key's row in the widget's key scheme (0 for none).
     unsigned short rowLength(unsigned char key);
     void touchPart(vuEvent* e, int& result, bool keyboard);
+    // The marks of a text that does not fit: a line inside the left edge
+    // when some of it lies before the field, inside the right edge when some
+    // lies after it, from top down over h pixels.
+    void drawCutMarks(vuFrameBuffer* fb, vuViewPort* port, bool before, bool after, int top, int h,
+                      unsigned short colour);
 
     unsigned short options;
     unsigned short maxLen;

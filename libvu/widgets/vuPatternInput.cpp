@@ -266,12 +266,7 @@ int vuPatternInput::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
                 short ly = static_cast<short>(y + t + cursorLineShift + chh - 1);
                 fb->Line(&area, lx, ly, static_cast<short>(lx + cw - 2), ly, activeFront, 0);
             }
-            if (o < 0)
-                fb->Line(port, static_cast<short>(x + 1), static_cast<short>(y + t), static_cast<short>(x + 1),
-                         static_cast<short>(y + t + chh), front, 0);
-            if (o + n * cw > W - 4)
-                fb->Line(port, static_cast<short>(x + W - 2), static_cast<short>(y + t),
-                         static_cast<short>(x + W - 2), static_cast<short>(y + t + chh), front, 0);
+            drawCutMarks(fb, port, o < 0, o + n * cw > W - 4, y + t, chh, front);
         }
         t += chh;
     }
