@@ -27,11 +27,6 @@ const unsigned char kDelete = 8;
 const unsigned char kClear = 14;
 const unsigned char kEnter = 13;
 
-bool elapsedWithin(uint32_t since, uint32_t ms)
-{
-    return static_cast<uint32_t>(OsGetTickCount() - since) <= ms;
-}
-
 }
 
 vuInput::vuInput(short x_, short y_, unsigned short w, unsigned short h, unsigned short len, unsigned short opts)
@@ -573,7 +568,8 @@ int vuInput::HandleEvent(vuEvent* e)
         e->handled = 1;
         result = 2;
     } else if (k >= '0' && k <= '9') {
-        if (k == pendingKey && nextCode == 0 && elapsedWithin(pendingTick, VU_MULTI_TAP_MS) && rowLength(k) > 1) {
+        if (k == pendingKey && nextCode == 0 && vuMultiTapOpen(pendingTick, OsGetTickCount()) &&
+            rowLength(k) > 1) {
             cycleLetter(k);
         } else if (k != nextCode) {
             unsigned char letter = static_cast<unsigned char>(vuKeyScheme::getKeySymbol(keyScheme, k, 0));
@@ -641,7 +637,7 @@ int vuInput::HandleEvent(vuEvent* e)
         }
     }
 
-    if (!e->handled && nextCode == 0 && pendingTick && !elapsedWithin(pendingTick, VU_MULTI_TAP_MS)) {
+    if (!e->handled && nextCode == 0 && pendingTick && !vuMultiTapOpen(pendingTick, OsGetTickCount())) {
         if (pendingKey)
             endKeyScheme();
         pendingTick = 0;
@@ -710,7 +706,7 @@ int vuInput::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
                 return 0;
             memset(copy, hideSymbol, n);
             copy[n] = 0;
-            if (cursor < n && pendingTick && elapsedWithin(pendingTick, VU_MULTI_TAP_MS))
+            if (cursor < n && pendingTick && vuMultiTapOpen(pendingTick, OsGetTickCount()))
                 copy[cursor] = text[cursor];
             shown = copy;
         }

@@ -21,8 +21,6 @@
 namespace {
 
 const uint32_t kEditSpare = 128;   // spare bytes an editable buffer keeps
-const uint32_t kTapWindowMs = VU_MULTI_TAP_MS; // the same key within this cycles letters
-const uint32_t kCommitMs = VU_MULTI_TAP_MS + 1;   // an open letter is committed after this
 
 uint32_t textLength(const char* text)
 {
@@ -682,7 +680,7 @@ int vuMultiLine::editKeys(vuEvent* e)
     } else if (k >= '0' && k <= '9') {
         const char* row = vuKeyScheme::getKeyScheme(keyScheme, k);
         size_t rowLen = row ? strlen(row) : 0;
-        if (k == pendingKey && static_cast<uint32_t>(now - pendingTick) <= kTapWindowMs && rowLen >= 2) {
+        if (k == pendingKey && vuMultiTapOpen(pendingTick, now) && rowLen >= 2) {
             ++tapCount;
             uint32_t n = textLength(text);
             if (text && cursor < n)
@@ -799,8 +797,7 @@ int vuMultiLine::HandleEvent(vuEvent* e)
         if (r == 2 || (r && result != 2))
             result = r;
     }
-    if (editable() && !e->handled && pendingKey &&
-        static_cast<uint32_t>(OsGetTickCount() - pendingTick) >= kCommitMs) {
+    if (editable() && !e->handled && pendingKey && !vuMultiTapOpen(pendingTick, OsGetTickCount())) {
         endLastPress();
         result = 2;
     }

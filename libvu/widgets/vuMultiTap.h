@@ -15,6 +15,14 @@ class vuVirtualKeyboard;
 // an open letter is committed once this much more than it has passed.
 enum { VU_MULTI_TAP_MS = 799 };
 
+// The window opened by a key pressed at tick `pressed` is still open at
+// tick `now`: the same key steps to the next letter, the letter is not
+// committed yet.
+inline bool vuMultiTapOpen(uint32_t pressed, uint32_t now)
+{
+    return static_cast<uint32_t>(now - pressed) <= VU_MULTI_TAP_MS;
+}
+
 // Draws the letters of `key`'s row in the key scheme as a strip one font
 // cell high directly above the widget at (x, y) (at the screen's top when
 // there is no room), clipped through the parent's view port: the row in

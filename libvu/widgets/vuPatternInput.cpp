@@ -199,7 +199,7 @@ int vuPatternInput::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
     else
         t = (static_cast<int>(height) - lines * chh) / 2;
 
-    bool fresh = pendingTick && static_cast<uint32_t>(OsGetTickCount() - pendingTick) <= VU_MULTI_TAP_MS;
+    bool fresh = pendingTick && vuMultiTapOpen(pendingTick, OsGetTickCount());
     unsigned i = 0;
     unsigned short index = 0;
     for (int line = 0; line < lines; ++line) {
