@@ -322,6 +322,12 @@ void OsBeep(int tone, int durationMs)
     OsLogEvent("beep %d %d", tone, durationMs);
 }
 
+int OsScrBrightness(int level)
+{
+    OsLogEvent("brightness %d", level);
+    return OsRegSetValue("osal.screen.brightness", std::to_string(level).c_str());
+}
+
 char *OsMapPath(const char *path, char *out, size_t size)
 {
     if (!path || !out || size == 0)

@@ -72,6 +72,10 @@ int OsRunApp(const char *appId, char **argv, void *data, void (*out)(char *), vo
 void OsReboot(void);
 /* Logs the tone and duration. */
 void OsBeep(int tone, int durationMs);
+/* Sets the screen's backlight level. The stand-in keeps the level as the
+ * property "osal.screen.brightness" (a screen viewer may read it) and logs
+ * it. Returns 0, or -1 when the property cannot be written. */
+int OsScrBrightness(int level);
 
 /* ---- stand-in support (not part of the terminal's library) ------------ */
 

@@ -119,6 +119,21 @@ TEST_F(OsalTest, RebootBeepAndRunAreLoggedInOrder)
     EXPECT_EQ(lines[1], "reboot");
 }
 
+// The backlight level is kept where a screen viewer can read it, and logged.
+TEST_F(OsalTest, ScreenBrightnessIsKeptAsAPropertyAndLogged)
+{
+    ASSERT_EQ(OsScrBrightness(5), 0);
+    ASSERT_EQ(OsScrBrightness(1), 0);
+    char value[OS_REG_VALUE_MAX];
+    ASSERT_EQ(OsRegGetValue("osal.screen.brightness", value), 1);
+    EXPECT_STREQ(value, "1");
+    std::ifstream in(root_ + "/data/osal/events.log");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.substr(line.find(' ') + 1));
+    EXPECT_EQ(lines, (std::vector<std::string>{"brightness 5", "brightness 1"}));
+}
+
 TEST_F(OsalTest, StandInScreenGeometryComesFromEnvironmentOrProperties)
 {
     std::string fb = root_ + "/fb0";
