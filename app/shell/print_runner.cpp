@@ -112,6 +112,10 @@ int kfn_exec_print(vuUI *ui, TMCommand *cmd, uint16_t cancellable)
     uint8_t code = static_cast<uint8_t>(cmd->CommandCode());
     if (confirm_low_battery(ui) == 1)
         return -1;
+    // Taken before the wait box goes up, so a failure leaves nothing on screen.
+    uint8_t *reply = static_cast<uint8_t *>(malloc(kReplyMax));
+    if (!reply)
+        return -1;
 
     char text[512];
     if (hide_command_code())
@@ -131,7 +135,6 @@ int kfn_exec_print(vuUI *ui, TMCommand *cmd, uint16_t cancellable)
     form->Reset();
     ui->View(form);
 
-    uint8_t *reply = static_cast<uint8_t *>(malloc(kReplyMax));
     int r;
     for (;;) {
         r = sendAndPoll(ui, form, cmd, code, cancellable, reply);
