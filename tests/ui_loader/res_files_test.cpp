@@ -89,6 +89,8 @@ const std::vector<Dialog>& dialogs()
           {"isprint", VU_TYPE_CHECK_BOX}}},
         {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
         {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
+        {"common_menu_no_fn.xml",
+         {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
     };
     return list;
 }
@@ -100,7 +102,7 @@ const char* kindName(int kind)
         {VU_TYPE_BUTTON, "button"},      {VU_TYPE_INPUT, "input"},         {VU_TYPE_PATTERN_INPUT, "pattern"},
         {VU_TYPE_CHECK_BOX, "checkbox"}, {VU_TYPE_RADIO, "radio"},         {VU_TYPE_MULTI_LINE, "multiline"},
         {VU_TYPE_MENU_BOX, "menubox"},   {VU_TYPE_IP_INPUT, "ip input"},   {VU_TYPE_TEXT_OBJECT, "text object"},
-        {VU_TYPE_BAT_LEVEL, "battery"},  {VU_TYPE_NET_LEVEL, "net level"},
+        {VU_TYPE_BAT_LEVEL, "battery"},  {VU_TYPE_NET_LEVEL, "net level"},   {VU_TYPE_MENU_ITEM, "menu item"},
     };
     auto it = names.find(kind);
     return it == names.end() ? "other" : it->second;
