@@ -100,16 +100,7 @@ protected:
 
     Box box(uint16_t c, int x0 = 0, int y0 = 0, int x1 = SW - 1, int y1 = SH - 1)
     {
-        Box b{SW, SH, -1, -1};
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (at(x, y) == c) {
-                    b.x0 = std::min(b.x0, x);
-                    b.y0 = std::min(b.y0, y);
-                    b.x1 = std::max(b.x1, x);
-                    b.y1 = std::max(b.y1, y);
-                }
-        return b;
+        return boundingBox(fb()->GetFrameBuffer(), SW, SH, c, x0, y0, x1, y1);
     }
 
     static void send(int fd, uint16_t type, uint16_t code, int32_t value)

@@ -109,6 +109,22 @@ inline bool writePng(const std::string& path, const uint16_t* px, int w, int h)
     return true;
 }
 
+// Bounding box of the pixels of colour c inside (x0, y0)-(x1, y1) of a
+// 16-bit picture of w x h; empty ((w, h)-(-1, -1)) when there is none.
+inline Box boundingBox(const uint16_t* px, int w, int h, uint16_t c, int x0, int y0, int x1, int y1)
+{
+    Box b{w, h, -1, -1};
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (px[y * w + x] == c) {
+                b.x0 = std::min(b.x0, x);
+                b.y0 = std::min(b.y0, y);
+                b.x1 = std::max(b.x1, x);
+                b.y1 = std::max(b.y1, y);
+            }
+    return b;
+}
+
 class Canvas {
 public:
     Canvas(int w, int h) : fb(static_cast<unsigned short>(w), static_cast<unsigned short>(h)), W(w), H(h)
@@ -130,19 +146,7 @@ public:
     uint16_t at(int x, int y) { return fb.GetFrameBuffer()[y * W + x]; }
 
     // Bounding box of every pixel of colour c.
-    Box box(uint16_t c)
-    {
-        Box b{W, H, -1, -1};
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                if (at(x, y) == c) {
-                    b.x0 = std::min(b.x0, x);
-                    b.y0 = std::min(b.y0, y);
-                    b.x1 = std::max(b.x1, x);
-                    b.y1 = std::max(b.y1, y);
-                }
-        return b;
-    }
+    Box box(uint16_t c) { return boundingBox(fb.GetFrameBuffer(), W, H, c, 0, 0, W - 1, H - 1); }
 
     int count(uint16_t c)
     {
