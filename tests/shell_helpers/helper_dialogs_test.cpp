@@ -13,7 +13,11 @@
 #include <set>
 
 #include "helper_dialogs.h"
+#include "message_box.h"
 #include "terminal_helpers.h"
+#include "vuNetLevel.h"
+#include "vuStatusLine.h"
+#include "vuTextObject.h"
 
 namespace shelltest {
 namespace {
@@ -153,6 +157,49 @@ TEST_F(HelperDialogs, DeclinedRebootLogsNothing)
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{u8"Вы уверены, что терминал нужно перезагрузить?"});
     EXPECT_EQ(ServiceLogBytes(), "");
     EXPECT_TRUE(Events().empty());
+}
+
+TEST_F(HelperDialogs, NetLevelIsFoundOnlyAsTheStatusLinesObjectOfThatName)
+{
+    EXPECT_EQ(status_netlevel_item(ui), nullptr);
+    vuStatusLine *line = new vuStatusLine(20, 0);
+    vuTextObject *text = new vuTextObject(0, 0, 60, 20, nullptr);
+    text->SetName("status");
+    line->Add(text);
+    ASSERT_EQ(ui->SetStatusLine(line), 0);
+    EXPECT_EQ(status_netlevel_item(ui), nullptr);
+    vuNetLevel *level = new vuNetLevel(200, 0, 40, 20, nullptr);
+    level->SetName("netlevel");
+    line->Add(level);
+    EXPECT_EQ(status_netlevel_item(ui), level);
+}
+
+// The factory test gets the terminal's devices for its run; afterwards the
+// brightness is set again and the keypad and screen serve the program again.
+TEST_F(HelperDialogs, FactoryTestRunsBetweenReleasingAndRetakingTheDevices)
+{
+    ASSERT_EQ(system(("mkdir -p " + root + "/data/osal").c_str()), 0);
+    std::string script = root + "/ftest.sh";
+    std::ofstream(script) << "#!/bin/sh\necho ran > \"$TERMINAL_ROOT/ftest.out\"\n";
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+    std::ofstream(root + "/data/osal/apps") << "FTEST|factory test|" << script << "|1.0|0\n";
+    ASSERT_EQ(OsRegSetValue("persist.sys.lcd.brightness", "6"), 0);
+
+    run_factory_test(ui);
+    EXPECT_TRUE(std::ifstream(root + "/ftest.out").good());
+    EXPECT_EQ(Events(), (std::vector<std::string>{"run FTEST (" + script + ")", "brightness 6"}));
+    ASSERT_NE(vuUI::getFB(), nullptr);
+    Key(KEY_ENTER);
+    EXPECT_EQ(message_box(ui, "ВНИМАНИЕ", "ТЕСТ ЗАВЕРШЁН", MB_OK), MB_RESULT_OK);
+}
+
+TEST_F(HelperDialogs, NetworkErrorShowsTheCallersTextUntilOk)
+{
+    Key(KEY_ENTER);
+    network_error_dialog(ui, "НЕТ ОТВЕТА ОФД");
+    std::vector<Entry> forms = Trace("form");
+    ASSERT_FALSE(forms.empty());
+    EXPECT_EQ(forms.back().Get("header"), u8"ОШИБКА СЕТИ");
 }
 
 } // namespace
