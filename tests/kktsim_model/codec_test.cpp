@@ -133,6 +133,12 @@ TEST(KktDriveState, JsonRoundTripKeepsEverything)
     s.running[2] = kktsim::kMaxAmount;
     s.docType = 4;
     s.items.push_back({u8"ТОВАР", 1999, 1500, 2999});
+    // The longest name one frame field can carry: every CP866 box-drawing
+    // byte becomes three UTF-8 bytes.
+    std::string longName;
+    for (int i = 0; i < 4000; ++i)
+        longName += u8"┌";
+    s.items.push_back({longName, 1, 1000, 1});
     s.docLines = {"a", ""};
     s.payments[2] = 42;
     s.resumeNeeded = true;

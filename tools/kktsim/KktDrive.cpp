@@ -1051,7 +1051,9 @@ public:
         const JsonValue *v = o_.Find(key);
         if (!v)
             return;
-        if (v->type != JsonValue::String || v->text.size() > 1024)
+        // A text comes from one frame field (at most 4096 bytes of CP866,
+        // up to three UTF-8 bytes each): what the model stores reads back.
+        if (v->type != JsonValue::String || v->text.size() > 3 * 4096)
             return Bad(key);
         out = v->text;
     }
