@@ -15,6 +15,8 @@ namespace {
 
 // Picture sizes are 16-bit.
 const png_uint_32 kMaxSide = 0xFFFF;
+// Largest buffer a single chunk (text, profile, unknown) may ask for.
+const png_alloc_size_t kMaxChunk = 1u << 20;
 
 void OnError(png_structp png, png_const_charp)
 {
@@ -31,6 +33,15 @@ png_structp NewReader(vuPNG* image)
     if (!png)
         return nullptr;
     png_set_user_limits(png, kMaxSide, kMaxSide);
+    // A chunk's length comes from the file: no ancillary chunk may make the
+    // decoder allocate more than this, and unknown chunks are skipped.
+    png_set_chunk_malloc_max(png, kMaxChunk);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+    // Ancillary chunks the drawing does not use are skipped unread: some of
+    // them (sPLT) make the decoder allocate whatever length the file claims.
+    static const png_byte kIgnored[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0"
+                                       "sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kIgnored, (int)(sizeof kIgnored / 5));
     png_set_read_fn(png, image, (png_rw_ptr)ReadDataFromMem);
     return png;
 }
