@@ -2,22 +2,11 @@
 // UTF-8. A change of the build's execution charset must not pass silently.
 #include <gtest/gtest.h>
 
+#include "HexText.h"
+
 #include <string>
 
 namespace {
-
-std::string hex(const char *s)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(s); *p; ++p) {
-        if (!out.empty())
-            out += ' ';
-        out += digits[*p >> 4];
-        out += digits[*p & 15];
-    }
-    return out;
-}
 
 TEST(Charset, NarrowLiteralsAreCp1251)
 {
@@ -31,7 +20,7 @@ TEST(Charset, NarrowLiteralsAreCp1251)
         {"KKT", "4B 4B 54"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(hex(c.text), c.bytes) << c.bytes;
+        EXPECT_EQ(HexText(c.text), c.bytes) << c.bytes;
 }
 
 TEST(Charset, CharIsUnsigned)
@@ -42,7 +31,7 @@ TEST(Charset, CharIsUnsigned)
 
 TEST(Charset, U8LiteralsStayUtf8)
 {
-    EXPECT_EQ(hex(reinterpret_cast<const char *>(u8"Ж")), "D0 96");
+    EXPECT_EQ(HexText(reinterpret_cast<const char *>(u8"Ж")), "D0 96");
 }
 
 } // namespace

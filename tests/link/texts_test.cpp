@@ -3,24 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "HexText.h"
+
 #include <set>
 #include <string.h>
 #include <string>
 
 namespace {
-
-std::string Hex(const char *s)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(s); *p; ++p) {
-        if (!out.empty())
-            out += ' ';
-        out += digits[*p >> 4];
-        out += digits[*p & 15];
-    }
-    return out;
-}
 
 TEST(ServiceResultText, KnownAndUnknownCodes)
 {
@@ -47,7 +36,7 @@ TEST(ServiceResultText, KnownAndUnknownCodes)
     for (const Case &tc : cases)
         EXPECT_STREQ(ServiceResultText(tc.code), tc.text) << tc.code;
     // CP1251 in memory.
-    EXPECT_EQ(Hex(ServiceResultText(0)), "D3 D1 CF C5 D8 CD CE");
+    EXPECT_EQ(HexText(ServiceResultText(0)), "D3 D1 CF C5 D8 CD CE");
 }
 
 // The codes the registrar has texts for; every other byte is unknown.
@@ -104,9 +93,9 @@ TEST(FiscalErrorText, SelectedTexts)
 // 0x84 and 0x85.
 TEST(FiscalErrorText, ExactBytes)
 {
-    const std::string t07 = Hex(FiscalErrorText(0x07));
+    const std::string t07 = HexText(FiscalErrorText(0x07));
     EXPECT_EQ(t07.substr(t07.size() - 3 * 15 + 1), "22 CD E0 F7 E0 EB EE 20 F1 E5 E0 ED F1 E0 22");
-    const std::string t84 = Hex(FiscalErrorText(0x84));
+    const std::string t84 = HexText(FiscalErrorText(0x84));
     EXPECT_EQ(t84.substr(0, 3 * 18 - 1), "CE E3 F0 E0 ED 2E F0 E5 F1 F3 F0 F1 E0 20 D4 CD 96 E8");
     const char *t85 = FiscalErrorText(0x85);
     ASSERT_NE(strchr(t85, '\x96'), nullptr);
