@@ -61,6 +61,9 @@ bool clipOf(const json &item, Rect &out)
     auto it = item.find("clip");
     if (it == item.end() || !it->is_array() || it->size() != 4)
         return false;
+    for (const json &v : *it)
+        if (!v.is_number())
+            return false;
     out = Rect{(*it)[0].get<int>(), (*it)[1].get<int>(), (*it)[2].get<int>(), (*it)[3].get<int>()};
     return true;
 }
