@@ -210,7 +210,8 @@ public:
     {
         Str("label", cp1251).Num("font", font);
         if (cp1251 && !std::strchr(cp1251, '\n'))
-            Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)));
+            Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)))
+                .Num("th", vuUI::GetFontHeight(font));
         return *this;
     }
     void AppendTo(std::string &items) const
