@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cmath>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ScreenCheck.h"
 #include "app_run.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
@@ -356,6 +358,46 @@ TEST_P(ResFilesTest, EveryDescriptionBuilds)
         }
         EXPECT_EQ(err, UI_LOAD_OK);
     }
+}
+
+// Every description drawn as the program would draw it, with the program's
+// root (status line, background picture, colour scheme), through the
+// screen check: the screens the tour cannot reach yet are readable and
+// whole too. Dialogs are looked for by their plain names, as the program
+// does, so a 320x240 screen gets its own layout where there is one.
+TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
+{
+    const std::string trace = root.path + "/trace.jsonl";
+    setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
+    const std::string size = std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h);
+    int checked = 0;
+    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
+        unsigned pw, ph;
+        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
+                                                     : load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(f, nullptr) << err;
+        vuUI::GetUI()->Add(f);
+        f->Reset();
+        ASSERT_EQ(vuUI::GetUI()->View(f), 0);
+        std::string line, last;
+        std::ifstream in(trace);
+        while (std::getline(in, line))
+            if (line.find("\"event\":\"screen\"") != std::string::npos)
+                last = line;
+        screencheck::Picture pic;
+        ASSERT_TRUE(screencheck::ReadScreenFile(root.path + "/dev/graphics/fb0", GetParam().w, GetParam().h, pic));
+        screencheck::Result r = screencheck::Check(name + " at " + size, pic, last);
+        EXPECT_TRUE(r.Passed()) << r.Text();
+        EXPECT_GT(r.texts, 0) << last;
+        vuUI::GetUI()->Del(f);
+        ++checked;
+    }
+    EXPECT_GE(checked, 16);
+    unsetenv("CASHDESK_TRACE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
