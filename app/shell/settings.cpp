@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <fcntl.h>
@@ -188,15 +187,18 @@ int save_locked(char *reason, size_t size)
     mxmlSetWrapMargin(0);
     std::string text;
     for (mxml_node_t *n = mxmlGetFirstChild(g_container); n; n = mxmlGetNextSibling(n)) {
-        char *part = mxmlSaveAllocString(n, MXML_NO_CALLBACK);
-        if (!part) {
-            std::snprintf(reason, size, "out of memory");
+        // The first call tells the length, the second writes the node.
+        char probe[1];
+        int len = mxmlSaveString(n, probe, sizeof probe, MXML_NO_CALLBACK);
+        size_t at = text.size();
+        text.resize(at + static_cast<size_t>(len > 0 ? len : 0) + 1);
+        if (len < 0 || mxmlSaveString(n, &text[at], len + 1, MXML_NO_CALLBACK) != len) {
+            std::snprintf(reason, size, "the settings cannot be written out");
             close(fd);
             unlink(kSettingsTemp);
             return -1;
         }
-        text += part;
-        free(part);
+        text.resize(at + static_cast<size_t>(len));
     }
     // With SIGXFSZ ignored, a file-size limit shows here as EFBIG.
     const char *step = !write_all(fd, text.data(), text.size()) ? "write" : fsync(fd) != 0 ? "fsync" : nullptr;
