@@ -125,6 +125,82 @@ void vuPaxProlinFrameBuffer::CloseDevice()
 
 // ---- copies to the screen ------------------------------------------------
 
+namespace {
+
+// Eight RGB565 pixels in one vector register (SSE2 on the PC, NEON on the
+// terminal; plain words where there is neither).
+typedef uint16_t Px8 __attribute__((vector_size(16)));
+typedef uint32_t Px4x2 __attribute__((vector_size(16)));
+typedef uint64_t Px2x4 __attribute__((vector_size(16)));
+
+#if defined(__clang__)
+#define VU_SHUFFLE(T, a, b, ...) __builtin_shufflevector(a, b, __VA_ARGS__)
+#else
+#define VU_SHUFFLE(T, a, b, ...) __builtin_shuffle(a, b, T{__VA_ARGS__})
+#endif
+
+// Transposes the 8 x 8 tile in v: afterwards v[j][k] is what v[k][j] was.
+// Three rounds of interleaving, at 16, 32 and 64 bits.
+inline void transpose8(Px8 v[8])
+{
+    Px8 a[8];
+    for (int i = 0; i < 8; i += 2) {
+        a[i] = VU_SHUFFLE(Px8, v[i], v[i + 1], 0, 8, 1, 9, 2, 10, 3, 11);
+        a[i + 1] = VU_SHUFFLE(Px8, v[i], v[i + 1], 4, 12, 5, 13, 6, 14, 7, 15);
+    }
+    Px4x2 b[8];
+    for (int i = 0; i < 8; i += 4)
+        for (int j = 0; j < 2; ++j) {
+            const Px4x2 p = reinterpret_cast<Px4x2>(a[i + j]), q = reinterpret_cast<Px4x2>(a[i + j + 2]);
+            b[i + 2 * j] = VU_SHUFFLE(Px4x2, p, q, 0, 4, 1, 5);
+            b[i + 2 * j + 1] = VU_SHUFFLE(Px4x2, p, q, 2, 6, 3, 7);
+        }
+    for (int j = 0; j < 4; ++j) {
+        const Px2x4 p = reinterpret_cast<Px2x4>(b[j]), q = reinterpret_cast<Px2x4>(b[j + 4]);
+        v[2 * j] = reinterpret_cast<Px8>(VU_SHUFFLE(Px2x4, p, q, 0, 2));
+        v[2 * j + 1] = reinterpret_cast<Px8>(VU_SHUFFLE(Px2x4, p, q, 1, 3));
+    }
+}
+
+#undef VU_SHUFFLE
+
+// The rotated copy of the logical rectangle (x, y, w, h) of src (rows of W
+// pixels) to dst (rows of H pixels): logical (c, r) goes to screen row c,
+// column H - 1 - r. Whole 8 x 8 tiles go through vector registers: the
+// tile's rows are loaded bottom row first, so that after the transpose each
+// register holds one screen row's eight pixels in screen order. Tiles are
+// taken four high, so each screen row gets 64 consecutive bytes at a time.
+// The rest of the rectangle (fewer than eight rows or columns) goes pixel by
+// pixel.
+void rotatedCopy(const uint16_t *src, unsigned W, uint16_t *dst, unsigned H, unsigned x, unsigned y, unsigned w,
+                 unsigned h)
+{
+    const unsigned tileRows = h / 8 * 8, tileCols = w / 8 * 8;
+    const unsigned Block = 32; // logical rows per pass over the columns
+    for (unsigned b0 = 0; b0 < tileRows; b0 += Block) {
+        const unsigned b1 = (b0 + Block < tileRows) ? b0 + Block : tileRows;
+        for (unsigned c = x; c < x + tileCols; c += 8) {
+            for (unsigned r0 = y + b0; r0 < y + b1; r0 += 8) {
+                Px8 v[8];
+                for (unsigned k = 0; k < 8; ++k)
+                    std::memcpy(&v[k], src + static_cast<size_t>(r0 + 7 - k) * W + c, 16);
+                transpose8(v);
+                for (unsigned j = 0; j < 8; ++j)
+                    std::memcpy(dst + static_cast<size_t>(c + j) * H + (H - 8 - r0), &v[j], 16);
+            }
+        }
+    }
+    auto pixel = [&](unsigned c, unsigned r) { dst[static_cast<size_t>(c) * H + (H - 1 - r)] = src[static_cast<size_t>(r) * W + c]; };
+    for (unsigned r = y; r < y + tileRows; ++r)
+        for (unsigned c = x + tileCols; c < x + w; ++c)
+            pixel(c, r);
+    for (unsigned r = y + tileRows; r < y + h; ++r)
+        for (unsigned c = x; c < x + w; ++c)
+            pixel(c, r);
+}
+
+} // namespace
+
 int vuPaxProlinFrameBuffer::copy(unsigned x, unsigned y, unsigned w, unsigned h)
 {
     if (!screenMem)
@@ -149,19 +225,7 @@ int vuPaxProlinFrameBuffer::copy(unsigned x, unsigned y, unsigned w, unsigned h)
         }
         return 0;
     }
-    // Rotated: logical (x, y) -> screen row x, column H - 1 - y; a screen row
-    // is H pixels. Bands of logical rows are walked together so that each
-    // logical column becomes one run of consecutive screen pixels.
-    const unsigned Band = 8;
-    for (unsigned r0 = y; r0 < y + h; r0 += Band) {
-        const unsigned rows = (y + h - r0) < Band ? (y + h - r0) : Band;
-        for (unsigned c = x; c < x + w; ++c) {
-            uint16_t *out = dst + static_cast<size_t>(c) * H + (H - 1 - r0);
-            const uint16_t *in = src + static_cast<size_t>(r0) * W + c;
-            for (unsigned k = 0; k < rows; ++k)
-                out[-static_cast<long>(k)] = in[static_cast<size_t>(k) * W];
-        }
-    }
+    rotatedCopy(src, W, dst, H, x, y, w, h);
     return 0;
 }
 
