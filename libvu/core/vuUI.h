@@ -252,6 +252,13 @@ private:
     int showHere(vuForm *form, vuEventCallback callback);
     int test();
     void destroyPicture();
+    // The UI thread's idle pause: sleeps up to ms, but a command announced
+    // meanwhile ends it at once (true then). Under the platform's virtual
+    // clock a plain OsSleep, never cut short.
+    bool sleepUntilCommand(uint32_t ms);
+    // Called by the UI thread at the start of a pass, before it looks at the
+    // queue: announcements from here on cut the next pause short.
+    static void clearCommandWake();
     // The frame buffer's client area, recomputed only when the status line
     // changed, so that reading it from another thread never meets a write.
     void updateClient();
