@@ -266,6 +266,9 @@ private:
     // [y, y + rows) of the screen.
     void paintBackground(int y, int rows);
     int drawCentred(vuImage *image);
+    // The screen rows the form's body fill covers from the left edge to the
+    // right one (top and count; 0 rows when it covers none).
+    void filledRows(vuForm *form, int &top, int &rows);
 
     std::atomic<bool> stopRequested;  // Done without a queue: ends the idle loop
     std::atomic<uint32_t> nextSeq;    // number of the next posted command

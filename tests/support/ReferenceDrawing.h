@@ -81,9 +81,10 @@ public:
             fonts[k] = ReferenceFont::BuiltIn(k);
         }
     }
-    // Puts a font of the caller's into a slot (owned from now on).
-    void PutFont(unsigned slot, vuFont* font) {
-        delete fonts[slot];
+    // Puts a font into a slot, owned from now on; the font held before is
+    // deleted, or only let go when it was lent (owned false).
+    void PutFont(unsigned slot, vuFont* font, bool owned = true) {
+        if (owned) delete fonts[slot];
         fonts[slot] = font;
     }
     uint16_t* Mem() { return frameBuffer; }
