@@ -46,6 +46,26 @@ void vuFont::Blit(vuFrameBuffer* fb, const uint8_t* glyph, unsigned cellW, unsig
     }
 }
 
+void vuFont::BlitRows(vuFrameBuffer* fb, const uint16_t* rows, unsigned srcX, unsigned srcY, int x, int y,
+                      unsigned w, unsigned h, unsigned short colour) {
+    uint16_t* pixels = fb->GetFrameBuffer();
+    const ptrdiff_t pitch = fb->GetWidthInBytes() / 2;
+    const int r0 = std::max(0, -y), r1 = std::min<int>(static_cast<int>(h), fb->GetHeight() - y);
+    const int k0 = std::max(0, -x), k1 = std::min<int>(static_cast<int>(w), fb->GetWidth() - x);
+    if (r0 >= r1 || k0 >= k1) return;
+    // Part columns k0 .. k1 - 1 (k1 <= 16): one mask for every row; each
+    // set bit left is one ink pixel.
+    const unsigned columns = ((1u << k1) - 1u) & ~((1u << k0) - 1u);
+    for (int r = r0; r < r1; ++r) {
+        unsigned bits = (static_cast<unsigned>(rows[srcY + static_cast<unsigned>(r)]) >> srcX) & columns;
+        uint16_t* row = pixels + static_cast<ptrdiff_t>(y + r) * pitch + x;
+        while (bits) {
+            row[__builtin_ctz(bits)] = colour;
+            bits &= bits - 1;
+        }
+    }
+}
+
 int vuFont::DrawString(vuFrameBuffer* fb, vuViewPort* port, const char* text, unsigned short length,
                        unsigned short srcX, unsigned short srcY, short x, short y, unsigned short w,
                        unsigned short h, unsigned short colour) {
