@@ -205,7 +205,7 @@ public:
                  std::to_string(w) + "," + std::to_string(h) + "]";
         return *this;
     }
-    // A one-line label: its text, font and width in pixels.
+    // A label: its text and font and, on one line, its size in pixels.
     Item &Label(const char *cp1251, unsigned short font)
     {
         Str("label", cp1251).Num("font", font);
