@@ -53,7 +53,7 @@ VU_C_API void vuTraceFormShown(vuForm *form);
 // "tw" and "th" (width and height of a one-line label in pixels; for a
 // header, "tx", "ty", "tw" and "th" place its text) and "clip" ([x,y,w,h], the
 // part of the screen it may show in). Kinds: "form" (its client area in
-// "clip"), "header", "close" (the close
+// "clip"; a menu's selected item, from 1, in "selected"), "header", "close" (the close
 // icon), "widget" (with "type": static, button, input, multiline, checkbox,
 // radio, menubox, progress, sign or other), "row" (a menu or box item;
 // "clip" is its list's visible area) and "status" (a status-line object).
