@@ -201,6 +201,14 @@ TEST(ScreenCheck, WidgetsOutOfPlaceFail)
     Result cut = Check("dialog", pic, line(320, 240, {form(320, 240), low}));
     EXPECT_TRUE(mentions(cut, "dialog: button \"cancel\" text \"CANCEL\" (10,60 120x18): its text is 16 pixels high"))
         << cut.Text();
+    json status = item("status", 151, 0, 31, 20);
+    status["name"] = "wait";
+    status["fg"] = kWhite;
+    status["label"] = "123456";
+    status["tw"] = 36;
+    Result wide = Check("dialog", pic, line(320, 240, {form(320, 240), status}));
+    EXPECT_TRUE(mentions(wide, "dialog: status \"wait\" text \"123456\" (151,0 31x20): its text is 36 pixels wide"))
+        << wide.Text();
     Result overlap = Check("dialog", pic,
                            line(320, 240, {form(320, 240), widget("input", "name", 10, 30, 200, 24, kWhite, ""),
                                            widget("input", "inn", 10, 50, 200, 24, kWhite, "")}));
