@@ -356,6 +356,13 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     default:
         break;
     }
+    // Scroll bars are drawn inside the right and bottom edges, in the last
+    // three columns or rows (vuWidget::Draw), whatever width they reserve.
+    const int kBarEdge = 3;
+    if (w->GetScrollBarYWidth())
+        item.Num("barw", kBarEdge);
+    if (w->GetScrollBarXHeight())
+        item.Num("barh", kBarEdge);
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);

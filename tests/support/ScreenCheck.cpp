@@ -298,7 +298,11 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
         const std::string label = str(item, "label");
         if (!hasGlyphs(label))
             continue;
-        Rect area = rectOf(item).Intersect(whole);
+        // The text, not the scroll bars drawn inside the widget's edges.
+        Rect area = rectOf(item);
+        area.w -= num(item, "barw");
+        area.h -= num(item, "barh");
+        area = area.Intersect(whole);
         Rect clip;
         if (clipOf(item, clip))
             area = area.Intersect(clip);
