@@ -258,9 +258,25 @@ public:
     bool CheckScreen(const std::string &name, const std::string &stem, int order, const std::string &line,
                      screencheck::Result &r)
     {
-        screencheck::Picture pic;
-        if (!screencheck::ReadScreenFile(root + "/dev/graphics/fb0", size_.width, size_.height, pic)) {
-            ADD_FAILURE() << "cannot read the screen file";
+        // The status line redraws itself now and then: a picture is taken
+        // when two readings agree, so none is caught half drawn.
+        screencheck::Picture pic, again;
+        const std::string fb = root + "/dev/graphics/fb0";
+        bool steady = false;
+        for (int i = 0; i < 50 && !steady; ++i) {
+            if (!screencheck::ReadScreenFile(fb, size_.width, size_.height, i ? again : pic)) {
+                ADD_FAILURE() << "cannot read the screen file";
+                return false;
+            }
+            if (i == 0)
+                continue;
+            steady = again.pixels == pic.pixels;
+            pic.pixels.swap(again.pixels);
+            if (!steady)
+                pause10ms();
+        }
+        if (!steady) {
+            ADD_FAILURE() << name << ": the screen did not settle";
             return false;
         }
         if (Overtaken())
