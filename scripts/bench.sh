@@ -11,7 +11,7 @@ src=$(pwd)
 dir=${1:-build/release}
 
 cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCASHDESK_BENCH=ON >/dev/null
-cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench startup_bench >/dev/null
+cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench >/dev/null
 
 out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
@@ -35,6 +35,7 @@ run() {
 run "$dir/bench/vu_ui/vu_screens_bench"
 run "$dir/bench/vu_drivers/bench_vu_drivers"
 run "$dir/bench/vu_images/vu_images_bench"
+run "$dir/bench/vu_graphics/vu_graphics_bench"
 # kktsim takes the controller queue (key 111): in a private IPC namespace
 # where the machine allows it, so other runs and tests are left alone.
 startup=("$dir/bench/startup/startup_bench" "$dir/app/cashdesk" "$dir/tools/kktsim/kktsim" "$src" 9)
