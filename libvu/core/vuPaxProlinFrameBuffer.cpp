@@ -186,14 +186,14 @@ inline void turnTile(const uint16_t *in, size_t is, uint16_t *out, size_t os)
 // The rotated copy of the logical rectangle (x, y, w, h) of src (rows of W
 // pixels) to dst (rows of H pixels): logical (c, r) goes to screen row c,
 // column H - 1 - r. Whole 8 x 8 tiles are turned in vector registers, taken
-// four high so that each screen row gets 64 consecutive bytes at a time
-// while the tile's source rows stay in cache. The rest of the rectangle
+// eight high so that each screen row gets 128 consecutive bytes (two cache
+// lines) at a time while the tiles' source rows stay in cache. The rest of the rectangle
 // (fewer than eight rows or columns) goes pixel by pixel.
 void rotatedCopy(const uint16_t *src, unsigned W, uint16_t *dst, unsigned H, unsigned x, unsigned y, unsigned w,
                  unsigned h)
 {
     const unsigned tileRows = h / 8 * 8, tileCols = w / 8 * 8;
-    const unsigned Block = 32; // logical rows per pass over the columns
+    const unsigned Block = 64; // logical rows per pass over the columns
     for (unsigned b0 = 0; b0 < tileRows; b0 += Block) {
         const unsigned b1 = (b0 + Block < tileRows) ? b0 + Block : tileRows;
         for (unsigned c = x; c < x + tileCols; c += 8) {
