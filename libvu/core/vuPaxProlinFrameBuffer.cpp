@@ -187,8 +187,8 @@ inline void turnTile(const uint16_t *in, size_t is, uint16_t *out, size_t os)
 // pixels) to dst (rows of H pixels): logical (c, r) goes to screen row c,
 // column H - 1 - r. Whole 8 x 8 tiles are turned in vector registers, taken
 // eight high so that each screen row gets 128 consecutive bytes (two cache
-// lines) at a time while the tiles' source rows stay in cache. The rest of the rectangle
-// (fewer than eight rows or columns) goes pixel by pixel.
+// lines) at a time while the tiles' source rows stay in cache. The rest of
+// the rectangle (fewer than eight rows or columns) goes pixel by pixel.
 void rotatedCopy(const uint16_t *src, unsigned W, uint16_t *dst, unsigned H, unsigned x, unsigned y, unsigned w,
                  unsigned h)
 {
