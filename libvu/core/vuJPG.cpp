@@ -12,6 +12,14 @@
 // libjpeg reports fatal errors through error_exit, which must not return:
 // it jumps back to the decode that failed. The functions holding a setjmp
 // below keep no C++ objects, so nothing is skipped by the jump.
+// libjpeg-turbo decodes to RGB565 itself; with another libjpeg the RGB rows
+// are packed here (the same pixels).
+#if defined(LIBJPEG_TURBO_VERSION_NUMBER)
+#define VU_JPEG_RGB565 1
+#else
+#define VU_JPEG_RGB565 0
+#endif
+
 namespace {
 
 struct JpegError {
@@ -73,10 +81,14 @@ bool StartJpeg(jpeg_decompress_struct* cinfo, jpeg_progress_mgr* progress, const
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
         return false;
     *rgb = cinfo->out_color_space == JCS_RGB;
+#if VU_JPEG_RGB565
     if (*rgb && toRgb565) {
         cinfo->out_color_space = JCS_RGB565;
         cinfo->dither_mode = JDITHER_NONE;
     }
+#else
+    (void)toRgb565;
+#endif
     jpeg_start_decompress(cinfo);
     return true;
 }
@@ -129,9 +141,10 @@ void JpegDraw(const unsigned char* data, unsigned long size, const DrawJob* job)
             // Rows of the whole width are decoded straight into the frame
             // buffer; the others, and the rows above the part, into a row of
             // their own.
-            const bool whole = b.srcX == 0 && (unsigned)b.w == cinfo.output_width;
+            const unsigned bytesPerPixel = VU_JPEG_RGB565 ? 2 : 3;
+            const bool whole = VU_JPEG_RGB565 && b.srcX == 0 && (unsigned)b.w == cinfo.output_width;
             JSAMPARRAY row = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
-                                                        cinfo.output_width * 2, 1);
+                                                        cinfo.output_width * bytesPerPixel, 1);
             const unsigned endRow = (unsigned)(b.srcY + b.h);
             while (cinfo.output_scanline < cinfo.output_height) {
                 unsigned r = cinfo.output_scanline;
@@ -141,8 +154,15 @@ void JpegDraw(const unsigned char* data, unsigned long size, const DrawJob* job)
                 JSAMPROW into = (out && whole) ? (JSAMPROW)out : row[0];
                 if (jpeg_read_scanlines(&cinfo, &into, 1) != 1)
                     break;
-                if (out && !whole)
-                    memcpy(out, row[0] + 2 * b.srcX, (size_t)b.w * 2);
+                if (!out || whole)
+                    continue;
+#if VU_JPEG_RGB565
+                memcpy(out, row[0] + 2 * b.srcX, (size_t)b.w * 2);
+#else
+                const JSAMPLE* in = row[0] + 3 * b.srcX;
+                for (int k = 0; k < b.w; ++k, in += 3)
+                    out[k] = vuimg::Rgb565(in[0], in[1], in[2]);
+#endif
             }
         }
         jpeg_abort_decompress(&cinfo);
