@@ -17,6 +17,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -743,6 +744,126 @@ TEST_F(Cashdesk, CashiersDayOnTheFiscalDrive)
     EXPECT_NE(state.find("\"withdrawals\": \"2.00\""), std::string::npos) << state;
     std::string settings = readFile(dir + "/data/kktsettings.xml");
     EXPECT_NE(settings.find(u8"Сидорова"), std::string::npos) << settings;
+}
+
+// A new drive behind an FFD 1.05 controller is registered (no choice of
+// version): a number too short is refused with page 1 back and every entry
+// kept, the drive refuses an INN of 11 digits (error 02: page 1 again), the
+// third attempt registers. Then the drive's registration pre-fills a
+// re-registration.
+TEST_F(Cashdesk, RegistrationOfANewDriveThenAReregistration)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdFiscalization FirmName=\"ООО Ромашка\" FirmINN=\"77012345678\" FirmAddr=\"г. Москва\" "
+        << u8"FirmPlace=\"Магазин\" SellerName=\"Иванов\" SellerINN=\"\" OFD_INN=\"7704358518\" OFD=\"ОФД\" "
+        << "Reg=\"12345\" TaxMode=\"1\" KKTmode=\"0\" Agent=\"0\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/unregistered.scn"));
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    const std::vector<std::string> pages = {"kkt_dlg_registration_1.xml",        "kkt_dlg_registration_2.xml",
+                                            "kkt_dlg_registration_3.xml",        "kkt_dlg_registration_4.xml",
+                                            "kkt_dlg_registration_oper_inn.xml", "kkt_dlg_registration_5.xml",
+                                            "kkt_dlg_registration_6.xml"};
+    auto digits = [&](const char *text) {
+        for (const char *c = text; *c; ++c)
+            Key(static_cast<uint16_t>(*c == '0' ? 11 : 2 + (*c - '1')));
+    };
+    // The pages after the first, each accepted as it is.
+    auto rest = [&]() {
+        for (size_t i = 1; i < pages.size(); ++i) {
+            WaitForm(pages[i]);
+            Key(KEY_ENTER);
+        }
+    };
+    Entry question = WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    EXPECT_EQ(question.Get("text"), u8"ПРОЧИТАТЬ ИТОГИ РЕГИСТРАЦИИ И ЗАПОЛНИТЬ ПОЛЯ РЕГИСТРАЦИИ?");
+    Key(KEY_ENTER); // the new drive has none: the settings pre-fill
+    WaitForm(pages[0], u8"РЕГИСТРАЦИЯ ККТ 1");
+    Key(KEY_ENTER);
+    rest();
+    Entry shortNumber = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(shortNumber.Get("text"), u8"ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(KEY_DOWN, 4); // to the number
+    digits("67");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ"); // the confirmation
+    Key(KEY_ENTER);
+    Entry refused = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(refused.Get("text").rfind(u8"ОШИБКА при выполнении команды 04:\n02:", 0), 0u) << refused.Get("text");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(103, 3); // up to the user's INN
+    digits("9");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+
+    std::vector<std::string> taken = Taken(before);
+    std::vector<std::string> registration;
+    for (const std::string &code : taken)
+        if (code == "42" || code == "04")
+            registration.push_back(code);
+    EXPECT_EQ(registration, (std::vector<std::string>{"42", "04", "42", "04"}));
+    // The refresh after the wizard reads the new registration.
+    EXPECT_NE(std::find(std::find(taken.begin(), taken.end(), "04") + 1, taken.end(), "97"), taken.end());
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"phase\": 3,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"inn\": \"770123456789\""), std::string::npos) << state;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find("Reg=\"1234567\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find("FirmINN=\"770123456789\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find(u8"FirmName=\"ООО Ромашка\""), std::string::npos) << settings;
+
+    // The re-registration, pre-filled from the drive, with the reason "a
+    // new OFD".
+    before = TakenCount();
+    Key(KEY_ENTER); // the sub-menu keeps its selection
+
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_ENTER);
+    for (size_t i = 0; i + 1 < pages.size(); ++i) {
+        WaitForm(pages[i]);
+        Key(KEY_ENTER);
+    }
+    WaitForm(pages.back());
+    Key(9, 2); // the third reason: a new OFD
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    taken = Taken(before);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "8F"), 2) << "the totals read for the wizard and the refresh";
+    paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ПРИЧИНА"), std::string::npos) << paper;
+    state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
+    EXPECT_NE(state.find(u8"\"1046\": \"ОФД\""), std::string::npos) << state;
 }
 
 } // namespace
