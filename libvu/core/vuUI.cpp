@@ -339,6 +339,7 @@ int vuUI::showHere(vuForm *form, vuEventCallback callback)
     int r = draw(form, 0);
     if (r == 0) {
         vuTraceFormShown(form);
+        vuTraceScreen(form, 1);
         r = controlLoop(form, callback);
     } else {
         // A form that never came up did not end with "OK".
@@ -385,6 +386,8 @@ int vuUI::View(vuForm *form)
     if (callerMode()) {
         destroyPicture();
         int r = draw(form, 0);
+        if (r == 0)
+            vuTraceScreen(form, 0);
         modalForm = nullptr;
         return err = r;
     }

@@ -64,6 +64,7 @@ void vuUI::serve()
                 r = draw(form, 0);
                 if (r == 0) {
                     vuTraceFormShown(form);
+                    vuTraceScreen(form, 1);
                     r = controlLoop(form, callback);
                 }
                 else
@@ -85,6 +86,8 @@ void vuUI::serve()
             if (form) {
                 destroyPicture();
                 r = draw(form, 0);
+                if (r == 0)
+                    vuTraceScreen(form, 0);
             }
             modalForm = nullptr;
             err = r;
