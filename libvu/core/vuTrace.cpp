@@ -298,7 +298,7 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
             continue;
         vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
         Item("row", x, y + t, W, H)
-            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetFrontColor())
+            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetPassiveFrontColor())
             .Label(item ? item->GetText() : "", box->GetFontIndex())
             .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
             .AppendTo(items);
