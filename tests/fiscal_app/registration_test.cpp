@@ -3,6 +3,8 @@
 // commands the stand-in took, its drive and the saved settings.
 #include "FiscalFixture.h"
 
+#include <sys/stat.h>
+
 #include "kfn_state.h"
 #include "registration_wizard.h"
 
@@ -90,6 +92,21 @@ protected:
         settings_set(s, "Agent", "3");
     }
     std::vector<std::string> Register04() { return lastFields(sim->JournalPath(), "04"); }
+    // A dialog file as someone edited it: res/ becomes a copy of its own
+    // with a file for this screen size that replaces `from` by `to`.
+    void Edited(const std::string &file, const std::string &from, const std::string &to)
+    {
+        struct stat st;
+        if (lstat("res", &st) == 0 && S_ISLNK(st.st_mode)) {
+            ASSERT_EQ(unlink("res"), 0);
+            ASSERT_EQ(system(("cp -r '" + std::string(SOURCE_DIR) + "/res' res").c_str()), 0);
+        }
+        std::string text = ReadFile("res/" + file);
+        size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        std::ofstream("res/" + std::to_string(SW) + "-" + std::to_string(SH) + file) << text;
+    }
     bool Has(const std::vector<std::string> &codes, const std::string &code)
     {
         return std::find(codes.begin(), codes.end(), code) != codes.end();
@@ -276,6 +293,102 @@ TEST_F(RegistrationTest, Ffd12PrefilledReregistrationKeepsAutonomousMode)
     EXPECT_EQ(sim->Drive().regFlags, 0x02);
     EXPECT_EQ(sim->Drive().markingFlags, 0x100u);
     EXPECT_NE(Paper().find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos);
+}
+
+// A registration number field that lets more than 16 digits through (an
+// edited dialog file): the number is refused with the usual box and page 1
+// comes back, nothing is cut or sent.
+TEST_F(RegistrationTest, NumberLongerThanTheWidthIsRefused)
+{
+    Edited(kPage1, "name=\"reg\" frame=\"4,148,232,24\" length=\"16\"", "name=\"reg\" frame=\"4,148,232,24\" length=\"20\"");
+    Scenario("mode normal\npaper in\ndrive registered no\ndrive firmware K105320\n");
+    Level(2);
+    Settings();
+    settings_set(kRegistrationSection, "Reg", "12345678901234567");
+    size_t from = TakenCount();
+    Script({{kTotalsQuestion, {KEY_CANCEL}},
+            {kPage1, {KEY_ENTER}},
+            {kPage2, {KEY_ENTER}},
+            {kPage3, {KEY_ENTER}},
+            {kPage4, {KEY_ENTER}},
+            {kCashier, {KEY_ENTER}},
+            {kAgent, {KEY_ENTER}},
+            {kReason, {KEY_ENTER}},
+            {u8"ОШИБКА", {KEY_ENTER}},
+            {kPage1, {KEY_CANCEL}}});
+    CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    EXPECT_FALSE(Has(Taken(from), "04"));
+    std::vector<std::string> boxes = Boxes();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(),
+                        u8"ОШИБКА|ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД"),
+              boxes.end());
+}
+
+// A reason page whose file has more items than its range (an edited dialog
+// file): its extra items set no bits of the next page, so the seventh item
+// of page 1 is not the refused bit 0x40.
+TEST_F(RegistrationTest, ReasonPageSetsOnlyItsOwnBits)
+{
+    Edited("kkt_dlg_reason_1_1_1.xml", u8"<ITEM><TEXT>В АВТОНОМН.РЕЖ.</TEXT></ITEM>",
+           u8"<ITEM><TEXT>В АВТОНОМН.РЕЖ.</TEXT></ITEM><ITEM><TEXT>ЛИШНИЙ</TEXT></ITEM>");
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.1\ndrive firmware K110340\n");
+    Level(3);
+    Settings();
+    Script({{kSelect, Choose(2)},
+            {kTotalsQuestion, {KEY_CANCEL}},
+            {kPage1, {KEY_ENTER}},
+            {kPage2, {KEY_ENTER}},
+            {kPage3, {KEY_ENTER}},
+            {kPage4, {KEY_ENTER}},
+            {kCashier, {KEY_ENTER}},
+            {kAgent, {KEY_ENTER}},
+            {kReason, Choose(3)},
+            {"kkt_dlg_reason_1_1_1.xml", Choose(7)},
+            {"kkt_dlg_reason_1_1_2.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_3.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_4.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_5.xml", {KEY_ENTER}},
+            {kAttention, {KEY_ENTER}},
+            {kWait, {}},
+            {kAttention, {KEY_ENTER}}});
+    CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    std::vector<std::string> f = Register04();
+    ASSERT_EQ(f.size(), 21u);
+    EXPECT_EQ(f[13], "02");
+    EXPECT_EQ(f[20], "00000000");
+}
+
+// A reason list with no item selected (an edited dialog file without
+// items) counts as the first item: a registration, code 0, no reason pages.
+TEST_F(RegistrationTest, ReasonListWithoutSelectionIsTheFirstItem)
+{
+    std::string items;
+    for (const char *item : {u8"РЕГИСТРАЦИЯ", u8"ЗАМЕНА ФН", u8"СМЕНА ОФД", u8"ИЗМ. РЕКВИЗИТОВ", u8"ИЗМ. НАСТРОЕК"})
+        items += std::string(items.empty() ? "" : "\n    ") + "<ITEM><TEXT>" + item + "</TEXT></ITEM>";
+    Edited(kReason, items, "");
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.1\ndrive firmware K110340\n");
+    Level(3);
+    Settings();
+    Script({{kSelect, Choose(2)},
+            {kTotalsQuestion, {KEY_CANCEL}},
+            {kPage1, {KEY_ENTER}},
+            {kPage2, {KEY_ENTER}},
+            {kPage3, {KEY_ENTER}},
+            {kPage4, {KEY_ENTER}},
+            {kCashier, {KEY_ENTER}},
+            {kAgent, {KEY_ENTER}},
+            {kReason, {KEY_ENTER}},
+            {kAttention, {KEY_ENTER}},
+            {kWait, {}},
+            {kAttention, {KEY_ENTER}}});
+    CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    std::vector<std::string> f = Register04();
+    ASSERT_EQ(f.size(), 21u);
+    EXPECT_EQ(f[13], "00");
+    EXPECT_EQ(f[20], "00000000");
 }
 
 } // namespace
