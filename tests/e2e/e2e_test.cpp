@@ -1,5 +1,6 @@
-// cashdesk end to end: start-up, start modes, the main loop, sub-menus and
-// a cashier's day, on the fixture of CashdeskE2e.h.
+// cashdesk end to end: start-up, start modes, the main loop, sub-menus, a
+// cashier's day and the registration wizards, on the fixture of
+// CashdeskE2e.h.
 #include "CashdeskE2e.h"
 
 #include <algorithm>
