@@ -61,6 +61,20 @@ const TourStop kTourStops[] = {
 
     // ---- fiscal drive and registration ----
     {"fiscal drive menu", "fn", "file:kkt_menu_fn.xml"},
+    {"registration totals question", "fn fn_reg", "title:ИТОГИ РЕГИСТРАЦИИ"},
+    {"registration page 1", "fn fn_reg !enter", "file:kkt_dlg_registration_1.xml"},
+    {"registration page 2", "fn fn_reg !enter !enter", "file:kkt_dlg_registration_2.xml"},
+    {"registration tax systems", "fn fn_reg !enter !enter !enter", "file:kkt_dlg_registration_3.xml"},
+    {"registration work modes", "fn fn_reg !enter !enter !enter !enter", "file:kkt_dlg_registration_4.xml"},
+    {"registration cashier", "fn fn_reg !enter !enter !enter !enter !enter", "file:kkt_dlg_registration_oper_inn.xml"},
+    {"registration agents", "fn fn_reg !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_registration_5.xml"},
+    {"registration reason", "fn fn_reg !enter !enter !enter !enter !enter !enter !enter",
+     "file:kkt_dlg_registration_6.xml"},
+    {"FFD choice", "~ fn fn_reg", "file:kkt_dlg_select_registration.xml", "drive firmware K120400\n"},
+    {"FFD 1.2 conditions of use", "~ fn fn_reg .9 .9 .9 .6 !enter !enter !enter !enter !enter !enter",
+     "file:kkt_dlg_registration12_5.xml", "drive firmware K120400\n"},
+    {"re-registration reasons", "~ fn fn_reg .9 .9 .6 !enter !enter !enter !enter !enter !enter !enter !enter .9 .9 .6 !enter",
+     "file:kkt_dlg_reason_1_1_1.xml", "drive firmware K110340\ndrive ffd 1.1\n"},
 
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
