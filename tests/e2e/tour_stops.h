@@ -34,7 +34,7 @@ struct TourStop {
 
 const TourStop kTourStops[] = {
     // ---- start-up and the main menu ----
-    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
+    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 15000\n"}, // stays while it is checked
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information entry", "info", "file:kkt_menu_main.xml"},
