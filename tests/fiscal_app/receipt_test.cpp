@@ -464,7 +464,7 @@ TEST_F(ReceiptTest, LeavingWithoutADocumentSendsNothing)
 TEST_F(ReceiptTest, CopiesAndPaymentIndexOutOfByteAreRefused)
 {
     Sale();
-    Script({{kOpen1, Keys({Press(KEY_DOWN, 6), Press(KEY_BACKSPACE), Type("256"), Press(KEY_ENTER)})},
+    Script({{kOpen1, Keys({Press(KEY_DOWN, 5), Press(KEY_BACKSPACE), Type("256"), Press(KEY_ENTER)})},
             {u8"ОШИБКА", {KEY_ENTER}}, {kOpen1, {KEY_CANCEL}}});
     size_t boxes = Boxes().size();
     CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
