@@ -188,9 +188,9 @@ int OperationOf(uint8_t type)
 
 bool IsCorrection(uint8_t type) { return type >= kCorrIncome && type <= kCorrExpenseReturn; }
 
-std::string TitleOf(uint8_t type)
+// The title of a receipt of operation op (0..3).
+std::string TitleOf(uint8_t type, int op)
 {
-    int op = OperationOf(type);
     if (IsCorrection(type))
         return std::string(u8"КОРРЕКЦИЯ ") + (op == 0 ? u8"ПРИХОДА" : op == 1 ? u8"ВОЗВРАТА ПРИХОДА"
                                                   : op == 2 ? u8"РАСХОДА" : u8"ВОЗВРАТА РАСХОДА");
@@ -475,7 +475,8 @@ uint8_t Receipt::Close()
     int64_t change = paid - total;
     if (change > s.payments[0])
         return kErrDocState;
-    int op = OperationOf(kind);
+    // the operation the receipt was opened with (1..4 in the state)
+    int op = s.docType - 1;
     int64_t cash = s.payments[0] - change;
     bool cashOut = op == 1 || op == 2; // returns of income and expenses pay out
     if (cashOut && cash > s.drawer)
@@ -525,7 +526,7 @@ void Receipt::PrintReceipt(const FiscalMark &mark, const std::string &when, int6
     t.Center(s.user);
     t.Center(s.address);
     t.Center(IsCorrection(kind) ? u8"КАССОВЫЙ ЧЕК КОРРЕКЦИИ" : u8"КАССОВЫЙ ЧЕК");
-    t.Center(TitleOf(kind));
+    t.Center(TitleOf(kind, s.docType - 1));
     t.Pair(u8"ЧЕК", std::to_string(s.receipts));
     t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
     t.Pair(u8"КАССИР", s.docOperator);
@@ -666,7 +667,8 @@ bool ReadTexts(const JsonValue &o, const char *key, std::vector<std::string> &ou
     bool ok = v->type == JsonValue::Array && v->items.size() <= max;
     out.clear();
     for (size_t i = 0; ok && i < v->items.size(); ++i) {
-        ok = v->items[i].type == JsonValue::String && v->items[i].text.size() <= 3 * 4096;
+        // a tag's number and its text of one frame field
+        ok = v->items[i].type == JsonValue::String && v->items[i].text.size() <= 3 * 4096 + 16;
         if (ok)
             out.push_back(v->items[i].text);
     }
@@ -755,7 +757,12 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
     }
     ReceiptDoc d;
     ReceiptTotals t;
-    if (!ReadInt(v, "type", d.type, 0, 255, why) || !ReadInt(v, "copies", d.copies, 0, 255, why) ||
+    if (!ReadInt(v, "type", d.type, 0, 255, why) || (d.type & 0x70) || OperationOf(d.type & 0x7F) < 0) {
+        if (why.empty())
+            why = "bad member \"type\"";
+        return false;
+    }
+    if (!ReadInt(v, "copies", d.copies, 0, 255, why) ||
         !ReadInt(v, "tax_mode", d.taxMode, 0, 255, why) || !ReadText(v, "operator_inn", d.operatorInn, why) ||
         !ReadText(v, "table", d.table, why) || !ReadText(v, "place", d.place, why) ||
         !ReadText(v, "account", d.account, why) || !ReadText(v, "tags", d.tags, why) ||
