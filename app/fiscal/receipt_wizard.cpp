@@ -226,8 +226,9 @@ void Wizard::ReadAmount()
 bool Wizard::Page0()
 {
     // "copies" goes as one byte: a larger number is refused, not wrapped
+    // (an empty field is 0)
     const char *copies = widget_text(copies_);
-    if (!str_is_digits(copies) || strtoul(copies, nullptr, 10) > 255) {
+    if (*copies && (!str_is_digits(copies) || strlen(copies) > 3 || strtoul(copies, nullptr, 10) > 255)) {
         message_box(ui_, "ОШИБКА", "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255", MB_OK | MB_ALERT);
         return false;
     }
