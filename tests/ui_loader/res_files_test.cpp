@@ -89,6 +89,8 @@ const std::vector<Dialog>& dialogs()
           {"isprint", VU_TYPE_CHECK_BOX}}},
         {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
         {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wait.xml", {{"msg", VU_TYPE_MULTI_LINE}}},
+        {"common_conn_dlg_wifi_pass.xml", {{"pass", VU_TYPE_INPUT}, {"name", VU_TYPE_STATIC}}},
         {"common_menu_no_fn.xml",
          {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
     };
