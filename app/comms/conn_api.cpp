@@ -22,7 +22,6 @@ pthread_mutex_t conn_mutex = PTHREAD_MUTEX_INITIALIZER;
 
 namespace {
 
-const uint16_t kMenuOptions = 0x600e; // OK, cancel, no close icon, digits
 const uint32_t kDefaultTimeoutMs = 45000;
 const int kMaxStoredAps = 20;
 
@@ -64,26 +63,16 @@ int runMenu(vuUI *ui, vuMenu *menu)
     return menu->GetState();
 }
 
-void addTagged(vuMenu *menu, const char *text, unsigned long tag)
-{
-    MENU_ITEM_EXT item;
-    memset(&item, 0, sizeof item);
-    item.text = text;
-    item.tag = tag;
-    menu->AddItemExt(&item, nullptr);
-}
-
 // The link-type menu when nothing is configured: the type into
 // conn_new_type when a row is accepted.
 void chooseType(vuUI *ui)
 {
-    vuMenu *menu = new vuMenu("ТИП СОЕДИНЕНИЯ", nullptr, 0);
-    menu->SetOption(kMenuOptions);
-    addTagged(menu, "GPRS/GSM моб.сеть", CONN_GPRS);
-    addTagged(menu, "WiFi точка доступа", CONN_WIFI);
-    addTagged(menu, "LAN-USB адаптер", CONN_ETH1);
+    vuMenu *menu = conn_menu_new("ТИП СОЕДИНЕНИЯ");
+    conn_menu_add(menu, "GPRS/GSM моб.сеть", CONN_GPRS);
+    conn_menu_add(menu, "WiFi точка доступа", CONN_WIFI);
+    conn_menu_add(menu, "LAN-USB адаптер", CONN_ETH1);
     if (bt_available())
-        addTagged(menu, "Bluetooth", CONN_BT);
+        conn_menu_add(menu, "Bluetooth", CONN_BT);
     const char *preset = settings_get("conn", "Default");
     uint32_t row = preset ? parse_number(preset) : 0;
     if (row >= 1 && row <= 3)
@@ -97,8 +86,7 @@ void chooseType(vuUI *ui)
 // The connection menu over several elements: the chosen one, or null.
 mxml_node_t *chooseConn(vuUI *ui, const std::vector<mxml_node_t *> &elements)
 {
-    vuMenu *menu = new vuMenu("ВЫБОР СОЕДИНЕНИЯ", nullptr, 0);
-    menu->SetOption(kMenuOptions);
+    vuMenu *menu = conn_menu_new("ВЫБОР СОЕДИНЕНИЯ");
     unsigned number = 0;
     for (mxml_node_t *e : elements) {
         char text[128];
@@ -108,7 +96,7 @@ mxml_node_t *chooseConn(vuUI *ui, const std::vector<mxml_node_t *> &elements)
             utf8_to_cp1251(name, text, sizeof text);
         else
             str_format(text, sizeof text, "СОЕДИНЕНИЕ %u", number);
-        addTagged(menu, text, reinterpret_cast<unsigned long>(e));
+        conn_menu_add(menu, text, reinterpret_cast<unsigned long>(e));
     }
     menu->SetItemsBorder(1);
     menu->SetItemsTransparency(1);
@@ -437,11 +425,10 @@ int wifi_choose_ap(vuUI *ui, const char *, int mode)
     }
     bool isNew = true;
     if (ui && !stored.empty()) {
-        vuMenu *menu = new vuMenu("ВЫБОР WIFI", nullptr, 0);
-        menu->SetOption(kMenuOptions);
-        menu->AddItem("НОВАЯ ТОЧКА", nullptr, 0);
+        vuMenu *menu = conn_menu_new("ВЫБОР WIFI");
+        conn_menu_add(menu, "НОВАЯ ТОЧКА");
         for (const Stored &s : stored)
-            menu->AddItem(s.ssid, nullptr, 0);
+            conn_menu_add(menu, s.ssid);
         int state = runMenu(ui, menu);
         unsigned row = menu->GetSelected();
         ui->Del(menu);

@@ -13,6 +13,7 @@
 #include "str_helpers.h"
 #include "vuForm.h"
 #include "vuMenu.h"
+#include "vuMenuItem.h"
 #include "vuStatic.h"
 #include "vuUI.h"
 #include "widget_text.h"
@@ -40,7 +41,6 @@ const int kMaxAps = 32;
 const int kTimedOut = -1001;
 const char kWaitDialog[] = "common_conn_dlg_wait.xml";
 const char kKeyDialog[] = "common_conn_dlg_wifi_pass.xml";
-const uint16_t kMenuOptions = 0x600e; // OK, cancel, no close icon, digits
 const char kDhcpText[] = "Получение адреса (DHCP)";
 const char kGprsWaitText[] = "Соединяемся с мобильной сетью";
 
@@ -137,12 +137,11 @@ int chooseAp(vuUI *ui, conn_record *r, const OsWifiApInfo *aps, int count)
     }
     if (!ui)
         return -1;
-    vuMenu *menu = new vuMenu("ВЫБОР WIFI ТОЧКИ", nullptr, 0);
-    menu->SetOption(kMenuOptions);
+    vuMenu *menu = conn_menu_new("ВЫБОР WIFI ТОЧКИ");
     for (int i = 0; i < count; ++i) {
         char name[sizeof aps[i].Essid + 1] = {};
         memcpy(name, aps[i].Essid, sizeof aps[i].Essid);
-        menu->AddItem(name, nullptr, 0);
+        conn_menu_add(menu, name);
     }
     ui->Add(menu);
     menu->Reset();
@@ -241,6 +240,23 @@ int gprsLogin(vuUI *ui, conn_record *r)
 }
 
 } // namespace
+
+vuMenu *conn_menu_new(const char *title)
+{
+    vuMenu *menu = new vuMenu(title, nullptr, 0);
+    menu->SetOption(0x600e); // OK, cancel, no close icon, digits choose
+    menu->SetRowDelta(8);
+    return menu;
+}
+
+void conn_menu_add(vuMenu *menu, const char *text, unsigned long tag)
+{
+    MENU_ITEM_EXT item;
+    memset(&item, 0, sizeof item);
+    item.text = text;
+    item.tag = tag;
+    menu->AddItemExt(&item, nullptr, 1);
+}
 
 int conn_up_ip(vuUI *ui, int iface, conn_record *r)
 {
@@ -390,10 +406,9 @@ int gprs_operator_menu(vuUI *ui)
 {
     if (!ui)
         return 0;
-    vuMenu *menu = new vuMenu("ОПЕРАТОР МОБ.СВЯЗИ", nullptr, 0);
-    menu->SetOption(kMenuOptions);
+    vuMenu *menu = conn_menu_new("ОПЕРАТОР МОБ.СВЯЗИ");
     for (const GprsPreset &p : gprs_presets)
-        menu->AddItem(p.name, nullptr, 0);
+        conn_menu_add(menu, p.name);
     ui->Add(menu);
     menu->Reset();
     ui->Show(menu);

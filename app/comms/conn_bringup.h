@@ -49,6 +49,13 @@ extern std::atomic<int> conn_wait_iface;
 extern std::atomic<int> conn_wait_status;
 extern std::atomic<uint32_t> conn_wait_start;
 
+// The link layer's menus built in code: the title, OK, cancel, no close
+// icon, digits choosing rows; rows in font 1 that wrap rather than being
+// cut; each row's tag is the caller's.
+class vuMenu;
+vuMenu *conn_menu_new(const char *title);
+void conn_menu_add(vuMenu *menu, const char *text, unsigned long tag = 0);
+
 // The operator presets of gprs_operator_menu, in menu order.
 struct GprsPreset {
     const char *name;
