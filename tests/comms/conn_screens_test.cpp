@@ -17,6 +17,7 @@
 #include "conn_bringup.h"
 #include "conn_level.h"
 #include "conn_record.h"
+#include "dialog.h"
 #include "qr_dialog.h"
 #include "settings.h"
 #include "vuForm.h"
@@ -431,3 +432,85 @@ TEST_F(ScreensTest, LevelIsDrawnWhileALinkComesUpAgain)
 } // namespace
 } // namespace commstest
 
+
+namespace commstest {
+namespace {
+
+// The wait dialog's ticks with the toolkit in the caller's thread, where
+// the virtual clock moves only with the dialog's own passes.
+class CallerModeTest : public shelltest::ShellTest, public NetRoot {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        const std::string &dir = ShellTest::root;
+        ASSERT_EQ(getcwd(oldCwd, sizeof oldCwd) != nullptr, true);
+        ASSERT_EQ(mkdir((dir + "/res").c_str(), 0777), 0);
+        ASSERT_EQ(symlink((std::string(SOURCE_DIR) + "/res/" + kWaitDialog).c_str(),
+                          (dir + "/res/" + kWaitDialog).c_str()),
+                  0);
+        ASSERT_EQ(chdir(dir.c_str()), 0);
+        settings_new();
+        NetRoot::root = dir;
+        ASSERT_EQ(system(("mkdir -p " + dir + "/data/osal").c_str()), 0);
+        OsTestNetScript(nullptr, nullptr, 0);
+        conn_clear_active();
+    }
+    void TearDown() override
+    {
+        OsTestNetScript(nullptr, nullptr, 0);
+        conn_clear_active();
+        settings_free();
+        if (oldCwd[0])
+            (void)chdir(oldCwd);
+        ShellTest::TearDown();
+    }
+    char oldCwd[4096] = "";
+};
+
+TEST_F(CallerModeTest, WaitTicksCountTheSeconds)
+{
+    Net("dhcp-check eth1 1 1 0\nwl-check 1 -3513\n");
+    vuForm *form = dialog_create(ui, kWaitDialog);
+    ASSERT_NE(form, nullptr);
+    ui->Add(form);
+    intptr_t f = reinterpret_cast<intptr_t>(form);
+    conn_wait_iface = CONN_IF_ETH1;
+    ASSERT_EQ(OsNetStartDhcp(CONN_IF_ETH1), 0);
+    conn_wait_start = OsGetTickCount();
+    OsTestClockAdvance(2500);
+    EXPECT_EQ(dhcp_wait_tick(nullptr, f), 2);
+    EXPECT_STREQ(widget_text(form->GetByName("msg")), "Получение адреса (DHCP)\n2");
+    OsTestClockAdvance(1000);
+    EXPECT_EQ(dhcp_wait_tick(nullptr, f), 2);
+    EXPECT_STREQ(widget_text(form->GetByName("msg")), "Получение адреса (DHCP)\n3");
+    EXPECT_EQ(dhcp_wait_tick(nullptr, f), 1);
+    EXPECT_EQ(conn_wait_status.load(), 0);
+
+    EXPECT_EQ(gprs_wait_tick(nullptr, f), 2);
+    EXPECT_STREQ(widget_text(form->GetByName("msg")), "Соединяемся с мобильной сетью\n3");
+    EXPECT_EQ(gprs_wait_tick(nullptr, f), -1);
+    EXPECT_EQ(conn_wait_status.load(), -3513);
+    ui->Del(form);
+}
+
+TEST_F(CallerModeTest, DhcpDialogTicksUntilTheAddressComes)
+{
+    Net("dhcp-check eth1 1 1 1 1 1 1 1 1 1 1 1 1 0\n");
+    conn_active.dhcp = 1;
+    EXPECT_EQ(conn_up_ip(ui, CONN_IF_ETH1, &conn_active), 0);
+    EXPECT_EQ(Count("OsNetCheckDhcp"), 13) << "one check a pass of the dialog";
+    EXPECT_STREQ(conn_active.ip, "127.0.0.1");
+
+    // Without its dialog nothing would wait for the address.
+    ASSERT_EQ(unlink((ShellTest::root + "/res/" + kWaitDialog).c_str()), 0);
+    Key(KEY_ENTER); // the box saying the dialog could not be made
+    conn_clear_active();
+    EXPECT_EQ(conn_up_ip(ui, CONN_IF_ETH1, &conn_active), -1);
+    EXPECT_EQ(Count("OsNetCheckDhcp"), 13);
+}
+
+} // namespace
+} // namespace commstest
