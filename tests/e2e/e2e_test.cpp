@@ -1,414 +1,13 @@
-// cashdesk end to end: the controller-service stand-in and the program run
-// as processes of their own in the test's private IPC namespace, over a
-// sandbox folder with its own res/, data/ and terminal root. Keys go into
-// the keypad FIFO once the trace says the form that takes them is modal;
-// every wait has a hard limit, and only the processes started here are
-// ended, by their ids.
-#include <gtest/gtest.h>
+// cashdesk end to end: start-up, start modes, the main loop, sub-menus, a
+// cashier's day and the registration wizards, on the fixture of
+// CashdeskE2e.h.
+#include "CashdeskE2e.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <mxml.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <functional>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "ServiceFixture.h"
-#include "osal.h"
-#include "vuInputRecord.h"
+#include <algorithm>
 
 namespace {
 
-using servicetest::Entry;
-using servicetest::ReadJournal;
-
-enum : uint16_t { KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108 };
-
-const int kWaitMs = 20000; // a screen that does not come within this fails
-
-// A registered drive with a closed shift: the answers of every start-up
-// command.
-const char *kRegistered = R"(mode normal
-answer 29 fatal=08 status=0000
-data 29 03
-data 29 00
-data 29 00
-data 29 00
-data 29 00
-data 29 1012261200
-data 29 9999078900012345
-data 29 00000007
-data 29 311227
-data 29 fn v1
-data 29 05
-data 29 0100
-data 29 0200
-answer 97 fatal=08 status=0000
-data 97 ПТК
-data 97 001
-data 97 0000000000123456
-data 97 0000000001012345
-data 97 007710000001
-data 97 K105320
-answer 01 fatal=08 status=0100
-answer 4D fatal=08 status=0100
-data 4D 0000
-data 4D 0000
-data 4D 0000
-data 4D 0000
-answer 88
-data 88 01
-answer 8F
-data 8F 1012261200
-data 8F 7710000001
-data 8F 0000000001012345
-data 8F 01
-data 8F 00
-answer 17
-answer 39
-data 39 0000
-answer 27
-data 27 00
-data 27 0000
-)";
-
-long nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000L + t.tv_nsec / 1000000L;
-}
-
-void pause10ms()
-{
-    timespec t{0, 10 * 1000 * 1000};
-    nanosleep(&t, nullptr);
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The MENU element of a menu description that the loader takes on a screen
-// higher than wide: inside the "landscape" section when the file has one.
-mxml_node_t *menuElement(mxml_node_t *top)
-{
-    mxml_node_t *scope = top;
-    for (mxml_node_t *n = mxmlFindElement(top, top, nullptr, "orientation", nullptr, MXML_DESCEND); n;
-         n = mxmlFindElement(n, top, nullptr, "orientation", nullptr, MXML_DESCEND)) {
-        if (strcmp(mxmlElementGetAttr(n, "orientation"), "landscape") == 0) {
-            scope = n;
-            break;
-        }
-    }
-    return mxmlFindElement(scope, scope, "MENU", nullptr, nullptr, MXML_DESCEND);
-}
-
-mxml_node_t *loadXml(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "r");
-    if (!f)
-        return nullptr;
-    mxml_node_t *top = mxmlLoadFile(nullptr, f, MXML_OPAQUE_CALLBACK);
-    fclose(f);
-    return top;
-}
-
-// Identifiers of a menu description's items, in order.
-std::vector<std::string> menuItems(const std::string &path)
-{
-    std::vector<std::string> out;
-    mxml_node_t *top = loadXml(path);
-    mxml_node_t *menu = top ? menuElement(top) : nullptr;
-    for (mxml_node_t *n = menu ? mxmlGetFirstChild(menu) : nullptr; n; n = mxmlGetNextSibling(n)) {
-        const char *element = mxmlGetElement(n);
-        if (element && strcasecmp(element, "ITEM") == 0) {
-            const char *name = mxmlElementGetAttr(n, "name");
-            out.push_back(name ? name : "");
-        }
-    }
-    if (top)
-        mxmlDelete(top);
-    return out;
-}
-
-// Puts an item with the identifier in front of a menu description's items.
-bool addItem(const std::string &path, const std::string &id, const std::string &utf8Text)
-{
-    mxml_node_t *top = loadXml(path);
-    mxml_node_t *menu = top ? menuElement(top) : nullptr;
-    bool ok = false;
-    if (menu) {
-        mxml_node_t *item = mxmlNewElement(MXML_NO_PARENT, "ITEM");
-        mxmlElementSetAttr(item, "name", id.c_str());
-        mxmlNewOpaque(mxmlNewElement(item, "TEXT"), utf8Text.c_str());
-        mxml_node_t *first = nullptr;
-        for (mxml_node_t *n = mxmlGetFirstChild(menu); n && !first; n = mxmlGetNextSibling(n))
-            if (mxmlGetElement(n) && strcasecmp(mxmlGetElement(n), "ITEM") == 0)
-                first = n;
-        mxmlAdd(menu, MXML_ADD_BEFORE, first ? first : MXML_ADD_TO_PARENT, item);
-        FILE *f = fopen(path.c_str(), "w");
-        ok = f && mxmlSaveFile(top, f, MXML_NO_CALLBACK) == 0;
-        if (f)
-            fclose(f);
-    }
-    if (top)
-        mxmlDelete(top);
-    return ok;
-}
-
-// Sets an attribute of a menu description's MENU element.
-bool setMenuAttr(const std::string &path, const char *name, const char *value)
-{
-    mxml_node_t *top = loadXml(path);
-    mxml_node_t *menu = top ? menuElement(top) : nullptr;
-    bool ok = false;
-    if (menu) {
-        mxmlElementSetAttr(menu, name, value);
-        FILE *f = fopen(path.c_str(), "w");
-        ok = f && mxmlSaveFile(top, f, MXML_NO_CALLBACK) == 0;
-        if (f)
-            fclose(f);
-    }
-    if (top)
-        mxmlDelete(top);
-    return ok;
-}
-
-class Cashdesk : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        res = std::string(SOURCE_DIR) + "/res";
-        ASSERT_EQ(access((res + "/kkt_ui.xml").c_str(), R_OK), 0) << res;
-        char tmpl[] = "/tmp/cashdesk_e2e_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        root = dir + "/root";
-        trace = dir + "/trace.jsonl";
-        journal = dir + "/kktsim/journal.jsonl";
-        ASSERT_EQ(system(("cp -r '" + res + "' '" + dir + "/res' && mkdir -p '" + dir + "/data' '" + root +
-                          "/dev/graphics' '" + dir + "/kktsim'")
-                             .c_str()),
-                  0);
-        setenv("TERMINAL_ROOT", root.c_str(), 1);
-        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(ftruncate(fd, 240 * 320 * 2), 0);
-        close(fd);
-        ASSERT_EQ(OsRegSetValue("osal.fb.xres", "240"), 0);
-        ASSERT_EQ(OsRegSetValue("osal.fb.yres", "320"), 0);
-        ASSERT_EQ(OsRegSetValue("osal.fb.bpp", "16"), 0);
-        ASSERT_EQ(mkfifo((root + "/dev/keypad").c_str(), 0666), 0);
-        // Held open by the test as well, so the program never reads an end
-        // of file between two keys.
-        keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
-        ASSERT_GE(keypad, 0);
-    }
-
-    void TearDown() override
-    {
-        if (HasFailure() && !dir.empty())
-            fprintf(stderr, "trace:\n%s\njournal: %s\n", readFile(trace).c_str(), journal.c_str());
-        for (pid_t *pid : {&cashdesk, &sim}) {
-            if (*pid > 0) {
-                kill(*pid, SIGKILL);
-                waitpid(*pid, nullptr, 0);
-                *pid = -1;
-            }
-        }
-        if (keypad >= 0)
-            close(keypad);
-        if (!dir.empty() && !HasFailure())
-            (void)system(("rm -rf '" + dir + "'").c_str());
-    }
-
-    static pid_t spawn(const std::string &cwd, const std::vector<std::string> &args)
-    {
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(cwd.c_str()) != 0)
-                _exit(127);
-            std::vector<char *> argv;
-            for (const std::string &a : args)
-                argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
-    }
-
-    void StartSim(const std::string &scenario)
-    {
-        std::string file = dir + "/scenario";
-        std::ofstream(file) << scenario;
-        sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", file});
-        ASSERT_GT(sim, 0);
-        // The stand-in writes its pid file once its queue is up.
-        long end = nowMs() + 5000;
-        while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
-            ASSERT_EQ(waitpid(sim, nullptr, WNOHANG), 0) << "kktsim ended";
-            ASSERT_LT(nowMs(), end) << "kktsim did not start";
-            pause10ms();
-        }
-    }
-
-    void StartCashdesk(const char *mode = nullptr)
-    {
-        setenv("CASHDESK_TRACE", trace.c_str(), 1);
-        std::vector<std::string> args = {CASHDESK_PATH};
-        if (mode)
-            args.push_back(mode);
-        cashdesk = spawn(dir, args);
-        ASSERT_GT(cashdesk, 0);
-    }
-
-    std::vector<Entry> Trace()
-    {
-        return ReadJournal(trace, "");
-    }
-
-    // Waits for the next trace line (after those already taken) that
-    // matches; fails when the program ends or the time is up first.
-    Entry WaitFor(const std::string &event, const std::function<bool(const Entry &)> &match)
-    {
-        long end = nowMs() + kWaitMs;
-        for (;;) {
-            std::vector<Entry> lines = Trace();
-            for (; taken < lines.size(); ++taken) {
-                if (lines[taken].Get("event") == event && match(lines[taken]))
-                    return lines[taken++];
-            }
-            if (cashdesk > 0 && exited < 0) {
-                int status;
-                if (waitpid(cashdesk, &status, WNOHANG) == cashdesk) {
-                    exited = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                    cashdesk = -1;
-                    continue; // read what it wrote last
-                }
-            }
-            if (exited >= 0) {
-                ADD_FAILURE() << "cashdesk ended (" << exited << ") before the " << event << " line";
-                return Entry{""};
-            }
-            if (nowMs() > end) {
-                ADD_FAILURE() << "no " << event << " line in time";
-                return Entry{""};
-            }
-            pause10ms();
-        }
-    }
-
-    Entry WaitForm(const std::string &file, const std::string &header = std::string())
-    {
-        return WaitFor("form", [&](const Entry &e) {
-            return e.Get("file") == file && (header.empty() || e.Get("header") == header);
-        });
-    }
-
-    Entry WaitBox(const std::string &title)
-    {
-        return WaitFor("msgbox", [&](const Entry &e) { return e.Get("title") == title; });
-    }
-
-    void Key(uint16_t code, int times = 1)
-    {
-        for (int i = 0; i < times; ++i) {
-            for (int32_t value : {1, 0}) {
-                vuInputRecord rec{0, 0, vuInputRecord::Key, code, value};
-                ASSERT_EQ(write(keypad, &rec, sizeof rec), static_cast<ssize_t>(sizeof rec));
-            }
-        }
-    }
-
-    int WaitExit()
-    {
-        long end = nowMs() + kWaitMs;
-        while (exited < 0 && cashdesk > 0) {
-            int status;
-            if (waitpid(cashdesk, &status, WNOHANG) == cashdesk) {
-                exited = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                cashdesk = -1;
-                break;
-            }
-            if (nowMs() > end) {
-                ADD_FAILURE() << "cashdesk did not end";
-                break;
-            }
-            pause10ms();
-        }
-        return exited;
-    }
-
-    // What the stand-in took: command codes of frames and "DLE c" for short
-    // commands, in order, from entry `from` on.
-    std::vector<std::string> Taken(size_t from = 0)
-    {
-        std::vector<std::string> out;
-        std::vector<Entry> in = ReadJournal(journal, "in", 1);
-        for (size_t i = from; i < in.size(); ++i) {
-            if (!in[i].Get("code").empty())
-                out.push_back(in[i].Get("code"));
-            else if (!in[i].Get("short").empty())
-                out.push_back("DLE " + in[i].Get("short"));
-        }
-        return out;
-    }
-    size_t TakenCount() { return ReadJournal(journal, "in", 1).size(); }
-
-    // Quits from the main menu: cancel, then OK to the question.
-    void Quit()
-    {
-        Key(KEY_CANCEL);
-        Entry q = WaitBox(u8"ВНИМАНИЕ");
-        EXPECT_EQ(q.Get("text"), u8"ВЫ УВЕРЕНЫ, ЧТО ХОТИТЕ ЗАВЕРШИТЬ ИСПОЛЬЗОВАНИЕ СЕРВИСА ККТ?");
-        EXPECT_EQ(q.Num("flags"), 3);
-        Key(KEY_ENTER);
-        EXPECT_EQ(WaitExit(), 0);
-    }
-
-    // Chooses the item with that identifier in the menu shown from `file`.
-    void Choose(const std::string &file, const std::string &id)
-    {
-        std::vector<std::string> items = menuItems(dir + "/res/" + file);
-        size_t at = 0;
-        while (at < items.size() && items[at] != id)
-            ++at;
-        ASSERT_LT(at, items.size()) << id << " not in " << file;
-        Key(KEY_DOWN, static_cast<int>(at));
-        Key(KEY_ENTER);
-    }
-
-    // The first sub-menu of the main menu (neither "info" nor "term").
-    std::string FirstSubmenu()
-    {
-        for (const std::string &id : menuItems(dir + "/res/kkt_menu_main.xml"))
-            if (!id.empty() && id != "info" && id != "term")
-                return id;
-        return std::string();
-    }
-
-    std::string res, dir, root, trace, journal;
-    int keypad = -1;
-    pid_t sim = -1, cashdesk = -1;
-    int exited = -1;
-    size_t taken = 0;
-};
+using namespace e2e;
 
 // The state refresh: drive status, cash register data, session, work modes,
 // drive status for the warnings, registration parameters 1062, 1057 and
@@ -743,6 +342,263 @@ TEST_F(Cashdesk, CashiersDayOnTheFiscalDrive)
     EXPECT_NE(state.find("\"withdrawals\": \"2.00\""), std::string::npos) << state;
     std::string settings = readFile(dir + "/data/kktsettings.xml");
     EXPECT_NE(settings.find(u8"Сидорова"), std::string::npos) << settings;
+}
+
+// A new drive behind an FFD 1.05 controller is registered (no choice of
+// version): a number too short is refused with page 1 back and every entry
+// kept, the drive refuses an INN of 11 digits (error 02: page 1 again), the
+// third attempt registers. Then the drive's registration pre-fills a
+// re-registration.
+TEST_F(Cashdesk, RegistrationOfANewDriveThenAReregistration)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdFiscalization FirmName=\"ООО Ромашка\" FirmINN=\"77012345678\" FirmAddr=\"г. Москва\" "
+        << u8"FirmPlace=\"Магазин\" SellerName=\"Иванов\" SellerINN=\"\" OFD_INN=\"7704358518\" OFD=\"ОФД\" "
+        << "Reg=\"12345\" TaxMode=\"1\" KKTmode=\"0\" Agent=\"0\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/unregistered.scn"));
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    const std::vector<std::string> pages = {"kkt_dlg_registration_1.xml",        "kkt_dlg_registration_2.xml",
+                                            "kkt_dlg_registration_3.xml",        "kkt_dlg_registration_4.xml",
+                                            "kkt_dlg_registration_oper_inn.xml", "kkt_dlg_registration_5.xml",
+                                            "kkt_dlg_registration_6.xml"};
+    auto digits = [&](const char *text) {
+        for (const char *c = text; *c; ++c)
+            Key(static_cast<uint16_t>(*c == '0' ? 11 : 2 + (*c - '1')));
+    };
+    // The pages after the first, each accepted as it is.
+    auto rest = [&]() {
+        for (size_t i = 1; i < pages.size(); ++i) {
+            WaitForm(pages[i]);
+            Key(KEY_ENTER);
+        }
+    };
+    Entry question = WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    EXPECT_EQ(question.Get("text"), u8"ПРОЧИТАТЬ ИТОГИ РЕГИСТРАЦИИ И ЗАПОЛНИТЬ ПОЛЯ РЕГИСТРАЦИИ?");
+    Key(KEY_ENTER); // the new drive has none: the settings pre-fill
+    WaitForm(pages[0], u8"РЕГИСТРАЦИЯ ККТ 1");
+    Key(KEY_ENTER);
+    rest();
+    Entry shortNumber = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(shortNumber.Get("text"), u8"ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(KEY_DOWN, 4); // to the number
+    digits("67");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ"); // the confirmation
+    Key(KEY_ENTER);
+    Entry refused = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(refused.Get("text").rfind(u8"ОШИБКА при выполнении команды 04:\n02:", 0), 0u) << refused.Get("text");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(103, 3); // up to the user's INN
+    digits("9");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+
+    std::vector<std::string> taken = Taken(before);
+    std::vector<std::string> registration;
+    for (const std::string &code : taken)
+        if (code == "42" || code == "04")
+            registration.push_back(code);
+    EXPECT_EQ(registration, (std::vector<std::string>{"42", "04", "42", "04"}));
+    // The refresh after the wizard reads the new registration.
+    EXPECT_NE(std::find(std::find(taken.begin(), taken.end(), "04") + 1, taken.end(), "97"), taken.end());
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"phase\": 3,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"inn\": \"770123456789\""), std::string::npos) << state;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find("Reg=\"1234567\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find("FirmINN=\"770123456789\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find(u8"FirmName=\"ООО Ромашка\""), std::string::npos) << settings;
+
+    // The re-registration, pre-filled from the drive, with the reason "a
+    // new OFD".
+    before = TakenCount();
+    Key(KEY_ENTER); // the sub-menu keeps its selection
+
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_ENTER);
+    for (size_t i = 0; i + 1 < pages.size(); ++i) {
+        WaitForm(pages[i]);
+        Key(KEY_ENTER);
+    }
+    WaitForm(pages.back());
+    Key(9, 2); // the third reason: a new OFD
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    taken = Taken(before);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "8F"), 2) << "the totals read for the wizard and the refresh";
+    paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ПРИЧИНА"), std::string::npos) << paper;
+    state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
+    EXPECT_NE(state.find(u8"\"1046\": \"ОФД\""), std::string::npos) << state;
+}
+
+// A re-registration behind a controller offering FFD 1.1: the version
+// chosen, the pages pre-filled from the drive's last registration, the
+// reasons "a new fiscal drive" and "other reasons" sent as the mask.
+TEST_F(Cashdesk, Ffd11ReregistrationWithReasons)
+{
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn") +
+             u8"drive firmware K110340\ndrive ffd 1.1\ndrive inn 7701234567\n"
+             u8"drive tag 1017 7704358518\ndrive tag 1021 Петров\ndrive tag 1046 ОФД Первый\n");
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    WaitForm("kkt_dlg_select_registration.xml");
+    Key(9, 2); // FFD 1.1
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_ENTER);
+    for (const char *page : {"kkt_dlg_registration_1.xml", "kkt_dlg_registration_2.xml", "kkt_dlg_registration_3.xml",
+                             "kkt_dlg_registration_4.xml", "kkt_dlg_registration_oper_inn.xml",
+                             "kkt_dlg_registration_5.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_registration_6.xml");
+    Key(9, 2); // a new fiscal drive
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_reason_1_1_1.xml", u8"КОДЫ ПРИЧИН  1");
+    Key(6, 2); // its first item
+    Key(KEY_ENTER);
+    for (const char *page : {"kkt_dlg_reason_1_1_2.xml", "kkt_dlg_reason_1_1_3.xml", "kkt_dlg_reason_1_1_4.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_reason_1_1_5.xml");
+    Key(6, 2); // other reasons
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    std::vector<std::string> taken = Taken(before);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "04"), 1);
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"reason_codes\": 2097153,"), std::string::npos) << state; // 0x200001
+    EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"ffd\": 3,"), std::string::npos) << state;
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find("01002000"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"Петров"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ОФД Первый"), std::string::npos) << paper;
+}
+
+// FFD 1.2 on a controller that offers it, a new drive: automatic mode
+// brings the automat-number page in place of the cashier's, marked goods
+// are chosen, and the state refresh after it asks the notifications (0x27)
+// as marking is on.
+TEST_F(Cashdesk, Ffd12RegistrationWithMarkedGoods)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdFiscalization FirmName=\"ООО Ромашка\" FirmINN=\"7701234567\" FirmAddr=\"г. Москва\" "
+        << u8"FirmPlace=\"Автомат 1\" OFD_INN=\"7704358518\" OFD=\"ОФД\" Reg=\"1234567\" TaxMode=\"1\" "
+        << "KKTmode=\"0\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/unregistered.scn") +
+             "drive firmware K120400\n");
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    WaitForm("kkt_dlg_select_registration.xml");
+    Key(9, 3); // FFD 1.2
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_CANCEL); // the settings pre-fill
+    for (const char *page : {"kkt_dlg_registration_1.xml", "kkt_dlg_registration_2.xml", "kkt_dlg_registration_3.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_registration_4.xml");
+    Key(9, 3); // automatic mode
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_5.xml");
+    Key(9, 2); // marked goods
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration_num_auto.xml", u8"РЕГИСТРАЦИЯ ККТ 7");
+    for (char c : std::string("4711"))
+        Key(static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')));
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_8.xml");
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_7.xml");
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    std::vector<std::string> taken = Taken(before);
+    auto probe = std::find(taken.begin(), taken.end(), "20");
+    auto at04 = std::find(taken.begin(), taken.end(), "04");
+    ASSERT_NE(at04, taken.end());
+    EXPECT_LT(probe, at04);
+    EXPECT_NE(std::find(at04, taken.end(), "27"), taken.end()) << "marking mode is on after the registration";
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"ffd\": 4,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"marking_flags\": 256,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"1036\": \"4711\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reg_flags\": 4,"), std::string::npos) << state;
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find("4711"), std::string::npos) << paper;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find("KKTmode=\"4100\""), std::string::npos) << settings; // 0x04 | 0x1000
+    EXPECT_EQ(settings.find("Agent="), std::string::npos) << settings;
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include "KktFrame.h"
 
+#include <map>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -107,6 +108,14 @@ struct DriveState {
 
     // printing: a print refused for paper needs 0x1D once the paper is back
     bool resumeNeeded = false;
+
+    // registration (KktDriveRegistration): the tags without a member above,
+    // as the drive answers them (UTF-8 texts, hex numbers); the reason codes
+    // of the last registration (0x8F field 14); the data fields of the
+    // answer to 0x20
+    std::map<uint16_t, std::string> regTags;
+    uint32_t reasonCodes = 0;
+    uint8_t markFields = 1;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
