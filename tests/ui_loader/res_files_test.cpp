@@ -93,6 +93,8 @@ const std::vector<Dialog>& dialogs()
           {"isprint", VU_TYPE_CHECK_BOX}}},
         {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
         {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wait.xml", {{"msg", VU_TYPE_MULTI_LINE}}},
+        {"common_conn_dlg_wifi_pass.xml", {{"pass", VU_TYPE_INPUT}, {"name", VU_TYPE_STATIC}}},
         {"kkt_dlg_select_registration.xml", {{"select", VU_TYPE_RADIO}, {"curr_ffd", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_registration_1.xml",
          {{"firmname", VU_TYPE_INPUT},
