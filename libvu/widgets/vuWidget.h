@@ -86,9 +86,6 @@ public:
     virtual unsigned short GetBackColor();
     virtual unsigned short GetActiveFrontColor();
     virtual unsigned short GetActiveBackColor();
-    // The colour of the text while the widget is not active (a list's rows
-    // other than the current one are drawn in it whatever the focus).
-    unsigned short GetPassiveFrontColor() const { return passiveFront; }
     virtual void SetActiveBackImage(vuImage* image);
     virtual void SetPassiveBackImage(vuImage* image);
     virtual void SetFont(unsigned short slot);
