@@ -86,9 +86,6 @@ public:
     virtual unsigned short GetBackColor();
     virtual unsigned short GetActiveFrontColor();
     virtual unsigned short GetActiveBackColor();
-    // The colour of the text while the widget is not active (a list's rows
-    // other than the current one are drawn in it whatever the focus).
-    unsigned short GetPassiveFrontColor() const { return passiveFront; }
     virtual void SetActiveBackImage(vuImage* image);
     virtual void SetPassiveBackImage(vuImage* image);
     virtual void SetFont(unsigned short slot);
@@ -108,7 +105,9 @@ public:
     // Read access for forms, tests and the flat interface.
     unsigned short GetFlags() const { return flags; }
     // The colours as set, whatever the widget's state (GetFrontColor answers
-    // for the present state).
+    // for the present state): the text colour while the widget is not
+    // active (a list's rows other than the current one are drawn in it
+    // whatever the focus).
     unsigned short GetPassiveFrontColor() const { return passiveFront; }
     vuImage* GetImage() const { return image; }
     vuImage* GetActiveBackImage() const { return activeBackImage; }
