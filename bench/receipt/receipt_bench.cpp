@@ -7,7 +7,8 @@
 //   - the build alone, from the list of goods accepted to the same line;
 //   - the same controller commands (0x10, 32 x 0x11, 0x12, 0x13, 0x14) sent
 //     straight through ServiceExecute to a stand-in of their own;
-// and the ratio of the first and the build to the straight commands.
+// and the ratio of the first and the build to the straight commands, also
+// as "figure" lines for scripts/bench.sh.
 //
 //   receipt_bench [RUNS]   (default 5; run it in a private IPC namespace:
 //                           unshare --ipc build/release/bench/receipt/receipt_bench)
@@ -307,5 +308,10 @@ int main(int argc, char **argv)
            mw / md);
     printf("  the build alone, list accepted to receipt printed: %8.1f ms  (%.1f x)\n", mb, mb / md);
     printf("  the same commands straight through ServiceExecute: %8.1f ms\n", md);
+    // the lines scripts/bench.sh collects
+    printf("figure\t32-position receipt through the program\t%.1f\tms\n", mw);
+    printf("figure\t32-position receipt / the same commands straight\t%.2f\tthe commands sent straight to kktsim\n",
+           mw / md);
+    printf("figure\treceipt build / the same commands straight\t%.2f\tthe commands sent straight to kktsim\n", mb / md);
     return 0;
 }
