@@ -356,6 +356,13 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     default:
         break;
     }
+    // Scroll bars are drawn inside the right and bottom edges, in the last
+    // three columns or rows (vuWidget::Draw), whatever width they reserve.
+    const int kBarEdge = 3;
+    if (w->GetScrollBarYWidth())
+        item.Num("barw", kBarEdge);
+    if (w->GetScrollBarXHeight())
+        item.Num("barh", kBarEdge);
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);
@@ -410,13 +417,15 @@ VU_C_API void vuTraceScreen(vuForm *form, int modal)
     const int fw = form->GetWidth(), fh = form->GetHeight();
     vuViewPort client{0, 0, form->GetClientWidth(), form->GetClientHeight(), 0, 0};
     form->GetViewPort(&client);
-    Item("form", fx, fy, fw, fh)
-        .Str("name", form->GetName())
+    Item formItem("form", fx, fy, fw, fh);
+    formItem.Str("name", form->GetName())
         .Num("fg", form->GetFrontColor())
         .Num("bg", form->GetBackColor())
         .Num("options", form->GetOptions())
-        .Rect("clip", client.x, client.y, client.width, client.height)
-        .AppendTo(items);
+        .Rect("clip", client.x, client.y, client.width, client.height);
+    if (form->GetType() == VU_TYPE_MENU)
+        formItem.Num("selected", static_cast<vuMenu *>(form)->GetSelected()); // 1-based, 0 none
+    formItem.AppendTo(items);
 
     const unsigned short options = form->GetOptions();
     if (options & VU_FO_HEADER) {

@@ -70,10 +70,10 @@ const TourStop kTourStops[] = {
     {"registration agents", "fn fn_reg !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_registration_5.xml"},
     {"registration reason", "fn fn_reg !enter !enter !enter !enter !enter !enter !enter",
      "file:kkt_dlg_registration_6.xml"},
-    {"FFD choice", "~ fn fn_reg", "file:kkt_dlg_select_registration.xml", "drive firmware K120400\n"},
-    {"FFD 1.2 conditions of use", "~ fn fn_reg .9 .9 .9 .6 !enter !enter !enter !enter !enter !enter",
+    {"FFD choice", "fn fn_reg", "file:kkt_dlg_select_registration.xml", "drive firmware K120400\n"},
+    {"FFD 1.2 conditions of use", "fn fn_reg .9 .9 .9 .6 !enter !enter !enter !enter !enter !enter",
      "file:kkt_dlg_registration12_5.xml", "drive firmware K120400\n"},
-    {"re-registration reasons", "~ fn fn_reg .9 .9 .6 !enter !enter !enter !enter !enter !enter !enter !enter .9 .9 .6 !enter",
+    {"re-registration reasons", "fn fn_reg .9 .9 .6 !enter !enter !enter !enter !enter !enter !enter !enter .9 .9 .6 !enter",
      "file:kkt_dlg_reason_1_1_1.xml", "drive firmware K110340\ndrive ffd 1.1\n"},
 
     // ---- OFD and communications ----

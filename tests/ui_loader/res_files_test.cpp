@@ -20,6 +20,7 @@
 
 #include "ScreenCheck.h"
 #include "app_run.h"
+#include "message_box.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_values.h"
@@ -387,26 +388,26 @@ TEST_P(ResFilesTest, EveryDescriptionBuilds)
     }
 }
 
-// Every description drawn as the program would draw it, with the program's
-// root (status line, background picture, colour scheme), through the
-// screen check: the screens the tour cannot reach yet are readable and
-// whole too. Dialogs are looked for by their plain names, as the program
-// does, so a 320x240 screen gets its own layout where there is one.
-TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
-{
-    const std::string trace = root.path + "/trace.jsonl";
-    setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
-    const std::string size = std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h);
-    int checked = 0;
-    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
-        unsigned pw, ph;
-        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
-            continue;
-        SCOPED_TRACE(name);
-        int err = 99;
-        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
-                                                     : load_form_resource("./res/", name.c_str(), &err);
-        ASSERT_NE(f, nullptr) << err;
+// Screens drawn as the program draws them, with the program's root (status
+// line, background picture, colour scheme), through the screen check.
+class ResScreensTest : public ResFilesTest {
+protected:
+    void SetUp() override
+    {
+        trace = root.path + "/trace.jsonl";
+        setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
+        ResFilesTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        unsetenv("CASHDESK_TRACE");
+        ResFilesTest::TearDown();
+    }
+
+    // Shows the form once (not modally), checks the screen, removes it.
+    void check(vuForm* f, const std::string& name)
+    {
         vuUI::GetUI()->Add(f);
         f->Reset();
         ASSERT_EQ(vuUI::GetUI()->View(f), 0);
@@ -417,15 +418,54 @@ TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
                 last = line;
         screencheck::Picture pic;
         ASSERT_TRUE(screencheck::ReadScreenFile(root.path + "/dev/graphics/fb0", GetParam().w, GetParam().h, pic));
-        screencheck::Result r = screencheck::Check(name + " at " + size, pic, last);
+        screencheck::Result r = screencheck::Check(
+            name + " at " + std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h), pic, last);
         EXPECT_TRUE(r.Passed()) << r.Text();
         EXPECT_GT(r.texts, 0) << last;
         vuUI::GetUI()->Del(f);
+    }
+
+    std::string trace;
+};
+
+// Every description, reachable from the menus yet or not. Dialogs are looked
+// for by their plain names, as the program does, so a 320x240 screen gets
+// its own layout where there is one.
+TEST_P(ResScreensTest, EveryDescriptionPassesTheScreenCheck)
+{
+    int checked = 0;
+    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
+        unsigned pw, ph;
+        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
+                                                     : load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(f, nullptr) << err;
+        check(f, name);
         ++checked;
     }
     EXPECT_GE(checked, 16);
-    unsetenv("CASHDESK_TRACE");
 }
+
+// The message boxes built in code, in every combination of flags the
+// program uses, with a long text of several lines.
+TEST_P(ResScreensTest, MessageBoxesPassTheScreenCheck)
+{
+    const char* text = "ОШИБКА при выполнении команды 33:\n25:00 Требуется открыть смену\n\nСТАТУСЫ: 08 0100";
+    for (uint16_t flags : {0x09, 0x01, 0x03, 0x0B, 0x11, 0x19, 0x111, 0x119, 0x04, 0x02, 0x1000}) {
+        char name[32];
+        snprintf(name, sizeof name, "box 0x%X", flags);
+        SCOPED_TRACE(name);
+        check(build_message_box(vuUI::GetUI(), "ОШИБКА", text, flags, 0), name);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ResScreensTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
+                         [](const ::testing::TestParamInfo<Screen>& info) {
+                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
                          [](const ::testing::TestParamInfo<Screen>& info) {
