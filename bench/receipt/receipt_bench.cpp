@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,11 +173,15 @@ public:
     {
         double end = nowMs() + kWaitMs;
         for (;;) {
-            std::string text = readFile(trace);
-            size_t at;
-            while ((at = text.find('\n', offset)) != std::string::npos) {
-                std::string line = text.substr(offset, at - offset);
-                offset = at + 1;
+            // only what was written since the last look, whole lines
+            std::ifstream in(trace, std::ios::binary);
+            in.seekg(static_cast<std::streamoff>(offset));
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            size_t at, from = 0;
+            while ((at = text.find('\n', from)) != std::string::npos) {
+                std::string line = text.substr(from, at - from);
+                from = at + 1;
+                offset += line.size() + 1;
                 if (line.find("\"event\":\"form\"") != std::string::npos &&
                     (line.find("\"file\":\"" + name + "\"") != std::string::npos ||
                      line.find("\"header\":\"" + name + "\"") != std::string::npos))
