@@ -128,6 +128,7 @@ TEST_F(ScreensTest, TypeMenuPresetAndStoredEthernet)
     EXPECT_STREQ(conn_active.name, "ETH1");
     EXPECT_STREQ(conn_active.ip, "127.0.0.1");
     EXPECT_EQ(Boxes(box), std::vector<std::string>{u8"СОЕДИНЕНИЕ|Получение адреса (DHCP)"});
+    EXPECT_EQ(Trace("msgbox").back().Get("flags"), "4") << "a notice is drawn, not waited for";
     EXPECT_TRUE(LevelHooked());
     std::string saved = Saved();
     EXPECT_NE(saved.find("<conn name=\"ETH1\" type=\"ETH1\" dhcp=\"1\" ip=\"0.0.0.0\" mask=\"0.0.0.0\" gw=\"0.0.0.0\" "
@@ -361,6 +362,7 @@ TEST_F(ScreensTest, EveryFailureShowsItsBox)
         std::vector<std::string> boxes = Boxes(box);
         ASSERT_FALSE(boxes.empty());
         EXPECT_EQ(boxes.back(), std::string(u8"ОШИБКА|") + c.box);
+        EXPECT_EQ(Trace("msgbox").back().Get("flags"), "9") << "OK button, alert colours";
         EXPECT_EQ(conn_is_up(), 0);
     }
 }
