@@ -23,6 +23,7 @@ const ModeName kModes[] = {
     {FaultMode::CloseAccept, "close-accept", false, 0},
     {FaultMode::CloseRequest, "close-request", false, 0},
     {FaultMode::Reset, "reset", false, 0},
+    {FaultMode::CloseAnswer, "close-answer", false, 0},
     {FaultMode::CutHeader, "cut-header", false, 0},
     {FaultMode::LengthZero, "length-zero", false, 0},
     {FaultMode::LengthFfff, "length-ffff", false, 0},

@@ -16,6 +16,7 @@ enum class FaultMode {
     CloseAccept,  // the connection is closed as soon as it is accepted
     CloseRequest, // closed (FIN) once the request has arrived
     Reset,        // reset (RST) once the request has arrived
+    CloseAnswer,  // closed (FIN) once the whole answer went
     CutHeader,    // 10 bytes of the answer's header, then closed
     LengthZero,   // the answer announces length 0 and has no body
     LengthFfff,   // the answer announces 0xFFFF bytes and has its short body

@@ -74,6 +74,9 @@ int Server::Open(std::string *error)
         return -1;
     }
     port_ = ntohs(addr.sin_port);
+    socklen_t optlen = sizeof defaultRcvbuf_;
+    getsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &defaultRcvbuf_, &optlen);
+    ApplyWindow();
     Event(nullptr, "listen", {{"port", port_}});
     return 0;
 }
@@ -111,14 +114,38 @@ bool Server::LoadFile(const std::string &path, std::string *error)
 
 void Server::Load(const Scenario &scenario)
 {
-    std::lock_guard<std::mutex> lock(mu_);
-    scenario_ = scenario;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        scenario_ = scenario;
+    }
+    ApplyWindow();
 }
 
 void Server::Update(const std::function<void(Scenario &)> &change)
 {
-    std::lock_guard<std::mutex> lock(mu_);
-    change(scenario_);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        change(scenario_);
+    }
+    ApplyWindow();
+}
+
+void Server::ApplyWindow()
+{
+    if (listener_ < 0)
+        return;
+    int size = defaultRcvbuf_;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        for (const Fault &f : scenario_.faults)
+            if (f.mode == FaultMode::Window && f.times != 0) {
+                size = static_cast<int>(f.arg);
+                break;
+            }
+    }
+    // The kernel doubles what it is given.
+    int value = size == defaultRcvbuf_ ? size / 2 : size;
+    setsockopt(listener_, SOL_SOCKET, SO_RCVBUF, &value, sizeof value);
 }
 
 void Server::Note(const std::string &text)
@@ -231,6 +258,7 @@ void Server::Accept()
             setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
             c.window = f.arg ? f.arg : 1;
             Event(&c, "fault", {{"mode", FaultModeName(f.mode)}, {"bytes", f.arg}});
+            ApplyWindow();
         }
         conns_.push_back(std::move(c));
     }
@@ -348,6 +376,9 @@ void Server::Answer(Conn &c, const Request &request)
         case FaultMode::Reset:
             Drop(c, "fault reset", true);
             return;
+        case FaultMode::CloseAnswer:
+            c.after = After::Close;
+            break;
         case FaultMode::CutHeader:
             header.resize(kCutHeaderBytes);
             body.clear();
@@ -405,7 +436,7 @@ void Server::Write(Conn &c)
     c.trickleMs = 0;
     c.sendAt = 0;
     if (c.after == After::Close)
-        Drop(c, "closed after a cut answer");
+        Drop(c, "closed after the answer");
 }
 
 void Server::Drop(Conn &c, const std::string &reason, bool reset)

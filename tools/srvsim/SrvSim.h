@@ -76,6 +76,9 @@ private:
         bool dead = false;
     };
     void Accept();
+    // The listener's receive buffer: small while a window fault waits, so
+    // the connections it accepts offer a small window from their start.
+    void ApplyWindow();
     void Read(Conn &c);
     void Write(Conn &c);
     void Serve(Conn &c);
@@ -87,6 +90,7 @@ private:
     std::string journalPath_;
     jsonl::Writer journal_;
     int listener_ = -1;
+    int defaultRcvbuf_ = 0;
     uint16_t port_ = 0;
     int nextId_ = 1;
     std::vector<Conn> conns_;
