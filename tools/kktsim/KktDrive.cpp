@@ -311,8 +311,7 @@ private:
     {
         ++s.lastDocument;
         s.lastDocumentTime = when;
-        if (s.ofdWaiting < 0xFFFF)
-            ++s.ofdWaiting;
+        OfdDocumentMade(s);
     }
     void CountDocument(int which)
     {
@@ -962,8 +961,11 @@ uint8_t Command::RegTotals()
 DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
-    Command c(*this, req, paperOut, rep, res);
-    uint8_t error = c.Run(req.code);
+    uint8_t error = 0;
+    if (!OfdCommand(state, req, rep, res, error)) {
+        Command c(*this, req, paperOut, rep, res);
+        error = c.Run(req.code);
+    }
     if (!res.answered)
         return res;
     if (error) {
@@ -971,7 +973,7 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
         res.paper.clear();
         char b[48];
         std::snprintf(b, sizeof b, "refused with error %02X", error);
-        res.note = b;
+        res.note = res.note.empty() ? std::string(b) : b + (": " + res.note);
     }
     if (!res.paper.empty())
         lastPaper = res.paper;
@@ -1154,7 +1156,8 @@ std::string DriveState::ToJson() const
         d += (i ? ", " : "") + Str(docLines[i]);
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
-    Put(o, "resume_needed", Bool(resumeNeeded), true);
+    Put(o, "resume_needed", Bool(resumeNeeded));
+    Put(o, "ofd", OfdToJson(*this), true);
     return o + "}\n";
 }
 
@@ -1267,7 +1270,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                 }
         }
     }
-    if (!why.empty()) {
+    if (!why.empty() || !OfdFromJson(text, n, why)) {
         if (error)
             *error = why;
         return false;
