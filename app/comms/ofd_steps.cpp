@@ -42,13 +42,15 @@ int step(vuUI *ui, TMCommand &cmd, int built, int timeout_ms, const char *name, 
     int r = run(cmd, timeout_ms);
     if (r != 0) {
         str_format(error_text, kTextSize, "%s cбой IO: %i", name, r);
-        report_kfn_io_error(ui, cmd.CommandCode(), r);
+        if (ui)
+            report_kfn_io_error(ui, cmd.CommandCode(), r);
         return r < 0 ? r : -1;
     }
     if (cmd.ErrorCode() != 0) {
         str_format(error_text, kTextSize, "%s ошибка [%02X]: %i(%i)", name, cmd.CommandCode(), cmd.ErrorCode(),
                    cmd.ErrorDetail());
-        report_command_error(ui, &cmd);
+        if (ui)
+            report_command_error(ui, &cmd);
         return -1;
     }
     return 0;
@@ -102,7 +104,8 @@ void ofd_make_header(const uint8_t *document, uint32_t length)
 int ofd_read_document(vuUI *ui, char *error_text, uint8_t *buffer, uint32_t size, uint32_t *out_length)
 {
     *out_length = 0;
-    message_box(ui, "ВНИМАНИЕ", "ПОДГОТОВКА ДАННЫХ ДЛЯ ОТПРАВКИ НА ОФД", MB_NOWAIT);
+    if (ui)
+        message_box(ui, "ВНИМАНИЕ", "ПОДГОТОВКА ДАННЫХ ДЛЯ ОТПРАВКИ НА ОФД", MB_NOWAIT);
     TMCommand cmd;
     int result = step(ui, cmd, cmd.FNGetCommStatus(), 5000, "FNGetCommStatus", error_text);
     if (result == 0) {
@@ -162,18 +165,21 @@ int ofd_write_reply(vuUI *ui, char *error_text, char *message, size_t message_si
     if (length == 0) {
         str_copy(error_text, "ПУСТОЙ ОТВЕТ СЕРВЕРА ОФД", kTextSize);
     } else {
-        message_box(ui, "ВНИМАНИЕ", "ОБРАБОТКА ПРИНЯТЫХ ИЗ ОФД ДАННЫХ", MB_NOWAIT);
+        if (ui)
+            message_box(ui, "ВНИМАНИЕ", "ОБРАБОТКА ПРИНЯТЫХ ИЗ ОФД ДАННЫХ", MB_NOWAIT);
         TMCommand cmd;
         if (cmd.FNReadScript(answer, static_cast<int>(length)) <= 0) {
             str_format(error_text, kTextSize, "FNReadScript сбой сборки (%i)", static_cast<int>(length));
             char text[128];
             str_format(text, sizeof text, "Ошибка сборки команды FNReadScrip (%i)", static_cast<int>(length));
-            message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+            if (ui)
+                message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
         } else {
             int r = run(cmd, 3000);
             if (r != 0) {
                 str_format(error_text, kTextSize, "FNReadScript cбой IO: %i", r);
-                report_kfn_io_error(ui, 0x5E, r);
+                if (ui)
+                    report_kfn_io_error(ui, 0x5E, r);
                 result = r < 0 ? r : -1;
             } else if (cmd.ErrorCode() != 0) {
                 str_format(error_text, kTextSize, "FNReadScript ошибка [%02X]: %i(%i)", cmd.CommandCode(),
@@ -222,7 +228,8 @@ int ofd_step_poll(vuUI *ui)
     int r;
     if (ofd_worker.result < 0) {
         str_copy(ofd_worker.ui_error_text, ofd_worker.error_text, sizeof ofd_worker.ui_error_text);
-        message_box(ui, "ОШИБКА", ofd_worker.ui_error_text, MB_OK | MB_ALERT);
+        if (ui)
+            message_box(ui, "ОШИБКА", ofd_worker.ui_error_text, MB_OK | MB_ALERT);
         r = ofd_worker.result;
     } else {
         r = ofd_write_reply(ui, ofd_worker.ui_error_text, ofd_worker.message, sizeof ofd_worker.message,

@@ -290,7 +290,8 @@ int ofd_load_params(vuUI *ui, mxml_node_t *section)
         return 0;
     TMCommand cmd;
     if (cmd.OFDGetParam() <= 0) {
-        message_box(ui, "ОШИБКА", "Ошибка создания команды OFDGetParam.", MB_OK | MB_ALERT);
+        if (ui)
+            message_box(ui, "ОШИБКА", "Ошибка создания команды OFDGetParam.", MB_OK | MB_ALERT);
     } else if (kfn_exec(ui, &cmd, 5000) == 0) {
         char host[256];
         if (cmd.FieldText1251(9, host, sizeof host) >= 0)
@@ -327,7 +328,8 @@ int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
     if (ofd_worker.running)
         return 0;
     if (ofd_load_params(ui, section) != 0) {
-        message_box(ui, "ОШИБКА", "Соединение с ОФД не настроено.\nОшибка в параметрах.", MB_OK | MB_ALERT);
+        if (ui)
+            message_box(ui, "ОШИБКА", "Соединение с ОФД не настроено.\nОшибка в параметрах.", MB_OK | MB_ALERT);
         return -1;
     }
     ofd_worker.stop_latched = false;
@@ -337,7 +339,8 @@ int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
     ofd_worker.error_text[0] = '\0';
     ofd_worker.state.store(OFD_IDLE, std::memory_order_release);
     if (pthread_create(&ofd_worker.thread, nullptr, workerMain, nullptr) != 0) {
-        message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОФД.\nРекомендуется перезагрузить кассу.",
+        if (ui)
+            message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОФД.\nРекомендуется перезагрузить кассу.",
                     MB_OK | MB_ALERT);
         sem_destroy(&ofd_worker.stop_sem);
         return -1;
@@ -350,7 +353,8 @@ void ofd_stop(vuUI *ui)
 {
     if (!ofd_worker.running)
         return;
-    message_box(ui, "ПОДОЖДИТЕ", "ПОДОЖДИТЕ ЗАВЕРШЕНИЯ ПОТОКА ОБМЕНА С ОФД", MB_NOWAIT);
+    if (ui)
+        message_box(ui, "ПОДОЖДИТЕ", "ПОДОЖДИТЕ ЗАВЕРШЕНИЯ ПОТОКА ОБМЕНА С ОФД", MB_NOWAIT);
     sem_post(&ofd_worker.stop_sem);
     pthread_join(ofd_worker.thread, nullptr);
     sem_destroy(&ofd_worker.stop_sem);

@@ -1,0 +1,18 @@
+// The exchange dialog: the waiting documents go to the OFD one by one while
+// the dialog shows a line for each, until all are sent or Esc ends it.
+#ifndef APP_COMMS_OFD_DIALOG_H
+#define APP_COMMS_OFD_DIALOG_H
+
+#include <mxml.h>
+#include <stdint.h>
+
+#include "vuUI.h"
+
+// The dialog for count waiting documents: its end state (1 all sent, -1
+// ended or failed), or -1 when it could not run.
+int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section);
+// The dialog's event callback: runs in the UI thread on every event and
+// tick, steps the exchange without a ui.
+int ofd_dialog_event(vuEvent *event, intptr_t form);
+
+#endif
