@@ -84,7 +84,8 @@ mkdir -p "$dir/data" "$dir/kktsim"
 cp -r "$src/res" "$dir/res"
 cp -rn "$src/data/." "$dir/data/" 2>/dev/null || true
 
-# The terminal root: screen file, keypad and touch-panel FIFOs, properties.
+# The terminal root: screen file, keypad and touch-panel FIFOs, properties,
+# the Ethernet adapter's carrier file.
 # termview --init makes it; without termview the same by hand.
 if [ -x "$build/tools/termview/termview" ]; then
   "$build/tools/termview/termview" --init "$root" --size "$size" >/dev/null
@@ -93,6 +94,8 @@ else
   mkdir -p "$root/dev/graphics" "$root/data/osal"
   truncate -s $((w * h * 2)) "$root/dev/graphics/fb0"
   mkfifo "$root/dev/keypad" "$root/dev/tp"
+  mkdir -p "$root/sys/class/net/eth1"
+  echo 1 >"$root/sys/class/net/eth1/carrier"
   printf 'osal.fb.xres=%s\nosal.fb.yres=%s\nro.fac.lcd.rotate=0\nro.fac.touchscreen=1\n' "$w" "$h" \
     >"$root/data/osal/properties"
 fi
@@ -141,7 +144,8 @@ if [ "$headless" = 0 ]; then
   exit 0
 fi
 
-# Headless: a screenshot whenever the trace grows, until the end.
+# Headless: a screenshot whenever the trace announces a screen drawn (its
+# "screen" lines), until the end.
 mkdir -p "$dir/shots"
 shot=0
 seen=0
@@ -152,7 +156,7 @@ take_shot() {
 }
 while kill -0 "$cashdesk_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
   lines=0
-  [ -f "$CASHDESK_TRACE" ] && lines=$(wc -l <"$CASHDESK_TRACE")
+  [ -f "$CASHDESK_TRACE" ] && lines=$(grep -c '"event":"screen"' "$CASHDESK_TRACE" || true)
   if [ "$lines" -gt "$seen" ]; then
     seen=$lines
     sleep 0.2 # let the screen settle after the announcement

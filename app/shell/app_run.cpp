@@ -7,6 +7,7 @@
 #include "ServiceQueue.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "registration_wizard.h"
 #include "settings.h"
 #include "shift_cash.h"
 #include "shell_hooks.h"
@@ -35,6 +36,7 @@ const uint16_t kBatteryNormal = 0x0861;
 const uint16_t kBatteryLow = 0xFC10;
 
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
+void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -47,7 +49,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
     {"BatteryCheck_Menu", nullptr},
-    {"fn_reg", nullptr},
+    {"fn_reg", registerKkt},
     {"fn_close", nullptr},
     {"fn_doc", nullptr},
     {"fn_stat", nullptr},

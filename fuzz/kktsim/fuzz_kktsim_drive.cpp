@@ -1,6 +1,8 @@
 // The fiscal-drive model on arbitrary input. The first byte chooses: even,
 // the rest is a state file; odd, the rest is a request frame answered by a
-// drive in the default state (with paper when bit 1 is clear). Whatever
+// drive in the default state (with paper when bit 1 is clear, the shift
+// open with bit 2, a receipt open with bit 3, behind an FFD 1.2 controller
+// with bit 4, not yet registered with bit 5). Whatever
 // state results must be written and read back unchanged, and a reply must
 // be a frame with its error in field 3.
 
@@ -43,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     kktsim::Drive drive;
     drive.state.shiftOpen = (data[0] & 4) != 0;
     drive.state.docType = (data[0] & 8) ? 1 : 0;
+    if (data[0] & 16)
+        drive.state.firmware = "K120400";
+    if (data[0] & 32)
+        drive.state.phase = kktsim::kPhaseReady;
     kktsim::Reply rep;
     rep.id = req.id;
     rep.code = req.code;

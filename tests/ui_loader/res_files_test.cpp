@@ -11,13 +11,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cmath>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ScreenCheck.h"
 #include "app_run.h"
+#include "message_box.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_values.h"
@@ -91,6 +94,33 @@ const std::vector<Dialog>& dialogs()
           {"isprint", VU_TYPE_CHECK_BOX}}},
         {"kkt_dlg_to_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
         {"kkt_dlg_from_cash.xml", {{"name", VU_TYPE_INPUT}, {"sum", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wait.xml", {{"msg", VU_TYPE_MULTI_LINE}}},
+        {"common_conn_dlg_wifi_pass.xml", {{"pass", VU_TYPE_INPUT}, {"name", VU_TYPE_STATIC}}},
+        {"kkt_dlg_select_registration.xml", {{"select", VU_TYPE_RADIO}, {"curr_ffd", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_registration_1.xml",
+         {{"firmname", VU_TYPE_INPUT},
+          {"firminn", VU_TYPE_INPUT},
+          {"firmaddr", VU_TYPE_INPUT},
+          {"firmplace", VU_TYPE_INPUT},
+          {"reg", VU_TYPE_INPUT},
+          {"innofd", VU_TYPE_INPUT},
+          {"nameofd", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_2.xml", {{"email", VU_TYPE_INPUT}, {"fns", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_3.xml", {{"taxmode", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_4.xml", {{"kktmode", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration12_5.xml", {{"kktmode_ffd12", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_oper_inn.xml", {{"name", VU_TYPE_INPUT}, {"inn", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_num_auto.xml", {{"numauto", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_5.xml", {{"agent", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_6.xml", {{"reason", VU_TYPE_RADIO}}},
+        {"kkt_dlg_registration12_7.xml", {{"reason", VU_TYPE_RADIO}}},
+        {"kkt_dlg_registration12_8.xml", {{"doreqor", VU_TYPE_INPUT}, {"dodataor", VU_TYPE_INPUT}}},
+        {"kkt_dlg_reason_1_1_1.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_2.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_3.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_3_ffd_1_2.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_4.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_5.xml", {{"param", VU_TYPE_CHECK_BOX}}},
         {"common_menu_no_fn.xml",
          {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
     };
@@ -358,6 +388,85 @@ TEST_P(ResFilesTest, EveryDescriptionBuilds)
         EXPECT_EQ(err, UI_LOAD_OK);
     }
 }
+
+// Screens drawn as the program draws them, with the program's root (status
+// line, background picture, colour scheme), through the screen check.
+class ResScreensTest : public ResFilesTest {
+protected:
+    void SetUp() override
+    {
+        trace = root.path + "/trace.jsonl";
+        setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
+        ResFilesTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        unsetenv("CASHDESK_TRACE");
+        ResFilesTest::TearDown();
+    }
+
+    // Shows the form once (not modally), checks the screen, removes it.
+    void check(vuForm* f, const std::string& name)
+    {
+        vuUI::GetUI()->Add(f);
+        f->Reset();
+        ASSERT_EQ(vuUI::GetUI()->View(f), 0);
+        std::string line, last;
+        std::ifstream in(trace);
+        while (std::getline(in, line))
+            if (line.find("\"event\":\"screen\"") != std::string::npos)
+                last = line;
+        screencheck::Picture pic;
+        ASSERT_TRUE(screencheck::ReadScreenFile(root.path + "/dev/graphics/fb0", GetParam().w, GetParam().h, pic));
+        screencheck::Result r = screencheck::Check(
+            name + " at " + std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h), pic, last);
+        EXPECT_TRUE(r.Passed()) << r.Text();
+        EXPECT_GT(r.texts, 0) << last;
+        vuUI::GetUI()->Del(f);
+    }
+
+    std::string trace;
+};
+
+// Every description, reachable from the menus yet or not. Dialogs are looked
+// for by their plain names, as the program does, so a 320x240 screen gets
+// its own layout where there is one.
+TEST_P(ResScreensTest, EveryDescriptionPassesTheScreenCheck)
+{
+    int checked = 0;
+    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
+        unsigned pw, ph;
+        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
+                                                     : load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(f, nullptr) << err;
+        check(f, name);
+        ++checked;
+    }
+    EXPECT_GE(checked, 16);
+}
+
+// The message boxes built in code, in every combination of flags the
+// program uses, with a long text of several lines.
+TEST_P(ResScreensTest, MessageBoxesPassTheScreenCheck)
+{
+    const char* text = "ОШИБКА при выполнении команды 33:\n25:00 Требуется открыть смену\n\nСТАТУСЫ: 08 0100";
+    for (uint16_t flags : {0x09, 0x01, 0x03, 0x0B, 0x11, 0x19, 0x111, 0x119, 0x04, 0x02, 0x1000}) {
+        char name[32];
+        snprintf(name, sizeof name, "box 0x%X", flags);
+        SCOPED_TRACE(name);
+        check(build_message_box(vuUI::GetUI(), "ОШИБКА", text, flags, 0), name);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ResScreensTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
+                         [](const ::testing::TestParamInfo<Screen>& info) {
+                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
                          [](const ::testing::TestParamInfo<Screen>& info) {

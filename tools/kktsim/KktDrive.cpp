@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 
 #include "KktAmount.h"
+#include "KktDriveRegistration.h"
 #include "KktJson.h"
 #include "KktText.h"
 
@@ -239,7 +240,7 @@ namespace {
 class Command {
 public:
     Command(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), drive(d), f(req), paperOut_(paperOut), rep_(rep), res_(res)
+        : s(d.state), drive(d), f(req), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
     {
     }
 
@@ -382,6 +383,7 @@ private:
     DriveState &s;
     Drive &drive;
     Fields f;
+    const Request &req_;
     bool paperOut_;
     Reply &rep_;
     DriveResult &res_;
@@ -403,6 +405,10 @@ uint8_t Command::Run(uint8_t code)
     case 0x17: return CancelDocument();
     case 0x1C: return PrintText();
     case 0x1D: return Resume();
+    case 0x20:
+        for (const std::string &field : MarkStatusFields(s))
+            Data(field);
+        return 0;
     case 0x27:
         Data(HexB(s.notifications ? 1 : 0));
         Data(HexW(s.notifications));
@@ -422,6 +428,7 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
+    case 0x42: return NeedDateTime(); // the clock is the PC's: only checked
     case 0x43: return DateTime();
     case 0x4B: return PaymentType();
     case 0x4D: return WorkModes();
@@ -519,47 +526,13 @@ uint8_t Command::OpenShift()
 
 uint8_t Command::Register()
 {
-    if (uint8_t e = NeedDateTime())
+    Registration r;
+    if (uint8_t e = ReadRegistration(s, req_.fields, r, res_.note))
         return e;
-    if (uint8_t e = NeedFields(10))
-        return e;
-    if (s.phase != kPhaseReady && s.phase != kPhaseFiscal)
-        return kErrPhase;
-    if (s.shiftOpen)
-        return kErrCloseShift;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    uint32_t tax;
-    if (!ReadHexLE(f.Raw(5), 1, tax))
-        return kErrField;
-    if (s.Registered() && s.reregistrationsLeft == 0)
-        return 0x45;
     if (uint8_t e = NeedPaper())
         return e;
-    bool again = s.Registered();
-    std::string when = When();
-    s.user = f.Text(3);
-    s.inn = f.Text(4);
-    s.taxSystems = static_cast<uint8_t>(tax);
-    s.regNumber = f.Text(6);
-    uint32_t modes;
-    if (ReadHexLE(f.Raw(7), 2, modes) || ReadHexLE(f.Raw(7), 4, modes))
-        s.regFlags = static_cast<uint8_t>(modes);
-    if (f.Count() >= 11)
-        s.address = f.Text(11);
-    if (again)
-        --s.reregistrationsLeft;
-    s.phase = kPhaseFiscal;
-    s.regTime = when;
-    FiscalDocument(when);
-    s.regDocument = s.lastDocument;
+    res_.paper += RegistrationDocument(s, r);
     res_.changed = true;
-
-    Tape t;
-    Head(t, again ? u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ" : u8"ОТЧЕТ О РЕГИСТРАЦИИ");
-    t.Pair(u8"СНО", HexB(s.taxSystems));
-    Foot(t, when, true);
-    Paper(t);
     return 0;
 }
 
@@ -925,34 +898,19 @@ uint8_t Command::RegParam()
         return kErrField;
     if (uint8_t e = NeedRegistered())
         return e;
-    switch (tag) {
-    case 1062: Data(HexB(s.taxSystems)); return 0;
-    case 1057: Data(HexB(s.agents)); return 0;
-    case 1209: Data(HexB(s.ffd)); return 0;
-    case 1290: Data(HexD(s.markingFlags)); return 0;
-    case 1037: Data(s.regNumber); return 0;
-    case 1018: Data(s.inn); return 0;
-    case 1048: Data(s.user); return 0;
-    default: return kErrNoData;
-    }
+    std::string value;
+    if (!RegistrationTag(s, static_cast<uint16_t>(tag), value))
+        return kErrNoData;
+    Data(value);
+    return 0;
 }
 
 uint8_t Command::RegTotals()
 {
     if (uint8_t e = NeedRegistered())
         return e;
-    Data(s.regTime);                       // 5
-    Data(s.inn);                           // 6
-    Data(s.regNumber);                     // 7
-    Data(HexB(s.taxSystems));              // 8
-    Data(HexB(s.regFlags));                // 9
-    Data(HexD(s.regDocument));             // 10
-    Data(HexD(0x20000000u + s.regDocument)); // 11 the fiscal sign
-    if (s.ffd >= 3) {
-        Data("");                          // 12, 13
-        Data("");
-        Data(HexD(0));                     // 14 reason codes
-    }
+    for (const std::string &field : RegistrationTotals(s))
+        Data(field);
     return 0;
 }
 
@@ -1156,6 +1114,7 @@ std::string DriveState::ToJson() const
         d += (i ? ", " : "") + Str(docLines[i]);
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
+    o += RegistrationJson(*this);
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "ofd", OfdToJson(*this), true);
     return o + "}\n";
@@ -1215,6 +1174,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     r.Amount("drawer", n.drawer);
     r.Amounts("running", n.running, 4);
     r.Flag("resume_needed", n.resumeNeeded);
+    RegistrationFromJson(root, n, why);
     if (const JsonValue *c = root.Find("counters")) {
         StateReader cr(*c, why);
         for (int op = 0; op < 4; ++op)

@@ -13,6 +13,7 @@
 #include "KktDriveOfd.h"
 #include "KktFrame.h"
 
+#include <map>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -108,6 +109,14 @@ struct DriveState {
 
     // printing: a print refused for paper needs 0x1D once the paper is back
     bool resumeNeeded = false;
+
+    // registration (KktDriveRegistration): the tags without a member above,
+    // as the drive answers them (UTF-8 texts, hex numbers); the reason codes
+    // of the last registration (0x8F field 14); the data fields of the
+    // answer to 0x20
+    std::map<uint16_t, std::string> regTags;
+    uint32_t reasonCodes = 0;
+    uint8_t markFields = 1;
 
     // documents waiting for the OFD, their read-out and the OFD server
     OfdDriveState ofd;

@@ -17,7 +17,8 @@
 // the FIFOs "/dev/keypad" and "/dev/tp" (not with --touch none), and the
 // properties "osal.fb.xres", "osal.fb.yres", "ro.fac.lcd.rotate" and
 // "ro.fac.touchscreen" ("resistive" for a calibrated panel, "1" for raw
-// pixel values). Defaults: 240x320, rotation 0, raw touch.
+// pixel values), and the Ethernet adapter's carrier file
+// "/sys/class/net/eth1/carrier" holding 1 (write 0 into it to unplug). Defaults: 240x320, rotation 0, raw touch.
 #include <SDL.h>
 
 #include <cerrno>
@@ -99,6 +100,13 @@ int initRoot(const std::string &root, unsigned xres, unsigned yres, unsigned rot
             return 2;
     } else {
         unlink((root + "/dev/tp").c_str());
+    }
+    // The Ethernet adapter's carrier, plugged in.
+    std::string carrierDir = root + "/sys/class/net/eth1";
+    FILE *carrier = makeDirs(carrierDir) ? std::fopen((carrierDir + "/carrier").c_str(), "w") : nullptr;
+    if (!carrier || std::fputs("1\n", carrier) < 0 || std::fclose(carrier) != 0) {
+        std::fprintf(stderr, "termview: cannot create %s/carrier\n", carrierDir.c_str());
+        return 2;
     }
     std::string touchValue = touch == "resistive" ? "resistive" : "1";
     if (OsRegSetValue("osal.fb.xres", std::to_string(xres).c_str()) != 0 ||
