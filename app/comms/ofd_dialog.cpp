@@ -1,12 +1,15 @@
 #include "ofd_dialog.h"
 
+#include "conn_api.h"
 #include "dialog.h"
+#include "exchange_hooks.h"
 #include "info_panel.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "ofd_worker.h"
 #include "osal.h"
 #include "ServiceResult.h"
+#include "settings.h"
 #include "status_line.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
@@ -113,4 +116,23 @@ int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
     ui->Del(form);
     ofd_stop(ui);
     return state;
+}
+
+void send_waiting_documents(vuUI *ui, const char *)
+{
+    const unsigned documents = kfn_ofd_waiting();
+    const unsigned notifications = kfn_oism_waiting();
+    if (kfn_autonomous()) {
+        unload_notifications(ui);
+        return;
+    }
+    if (documents == 0 && notifications == 0) {
+        run_message_box_ex(ui, "ВНИМАНИЕ", "НЕТ ДОКУМЕНТОВ ОЖИДАЮЩИХ ОТПРАВКУ", MB_OK | MB_ALERT, 3000, nullptr);
+        return;
+    }
+    if (conn_connect(ui, nullptr) != 0)
+        return;
+    ofd_exchange_dialog(ui, documents, settings_ofd_node());
+    oism_exchange_dialog(ui, notifications, settings_oism_node());
+    conn_disconnect();
 }

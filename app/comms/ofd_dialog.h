@@ -8,6 +8,10 @@
 
 #include "vuUI.h"
 
+// The handler of the menu item "ofd_conn": brings the network link up,
+// sends the documents waiting for the OFD, then the notifications waiting
+// for the OISM, and takes the link down.
+void send_waiting_documents(vuUI *ui, const char *title);
 // The dialog for count waiting documents: its end state (1 all sent, -1
 // ended or failed), or -1 when it could not run.
 int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section);

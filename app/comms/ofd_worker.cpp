@@ -1,5 +1,6 @@
 #include "ofd_worker.h"
 
+#include "conn_record.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
@@ -59,23 +60,18 @@ void closeSocket()
     ofd_worker.socket = -1;
 }
 
-// The host's first IPv4 address in network order, or 0.
+// The host's first IPv4 address in network order, or 0: dotted text as it
+// stands, else the hosts table or the system resolver.
 uint32_t resolve(const char *host)
 {
     in_addr a;
     if (inet_aton(host, &a))
         return a.s_addr;
-    // Temporary: the system resolver until the hosts table's resolver is in.
-    addrinfo hints;
-    memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    uint32_t out = 0;
-    if (getaddrinfo(host, nullptr, &hints, &found) == 0 && found && found->ai_family == AF_INET)
-        out = reinterpret_cast<sockaddr_in *>(found->ai_addr)->sin_addr.s_addr;
-    if (found)
-        freeaddrinfo(found);
+    const hostent *h = hosts_resolve(host);
+    if (!h || h->h_addrtype != AF_INET || h->h_length != 4 || !h->h_addr_list || !h->h_addr_list[0])
+        return 0;
+    uint32_t out;
+    memcpy(&out, h->h_addr_list[0], 4);
     return out;
 }
 

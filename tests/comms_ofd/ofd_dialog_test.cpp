@@ -7,6 +7,7 @@
 #include "kfn_state.h"
 #include "ofd_dialog.h"
 #include "ofd_worker.h"
+#include "settings.h"
 
 namespace {
 
@@ -103,6 +104,35 @@ TEST_F(OfdDialog, WithoutAServerRecordTheExchangeDoesNotStart)
     EXPECT_EQ(ofd_exchange_dialog(ui, 1, nullptr), -1);
     EndScript();
     EXPECT_NE(Box(u8"ОШИБКА").find(u8"Соединение с ОФД не настроено."), std::string::npos) << Box(u8"ОШИБКА");
+}
+
+// The menu item: with nothing waiting a notice; else the link comes up
+// over the configured Ethernet connection, the documents go, the link goes.
+TEST_F(OfdDialog, TheMenuItemSaysWhenNothingWaits)
+{
+    Drive("");
+    Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
+    send_waiting_documents(ui, u8"ОТПРАВИТЬ В ОФД");
+    EndScript();
+    EXPECT_EQ(Box(u8"ВНИМАНИЕ"), u8"ВНИМАНИЕ|НЕТ ДОКУМЕНТОВ ОЖИДАЮЩИХ ОТПРАВКУ");
+}
+
+TEST_F(OfdDialog, TheMenuItemSendsOverTheConfiguredLink)
+{
+    ASSERT_EQ(system(("mkdir -p " + root + "/sys/class/net/eth1 && echo 1 >" + root + "/sys/class/net/eth1/carrier")
+                         .c_str()),
+              0);
+    mxml_node_t *section = mxmlNewElement(settings_root(), "connections");
+    mxmlLoadString(section, "<conn name='lan' type='ETH1' dhcp='0' ip='127.0.0.1' mask='255.0.0.0'/>",
+                   MXML_OPAQUE_CALLBACK);
+    Serve("", "drive ofd-documents 2\n");
+    Script({Step("common_dlg_ofd.xml"), Step(u8"ОБМЕН ЗАВЕРШЕН", {KEY_ENTER})});
+    send_waiting_documents(ui, u8"ОТПРАВИТЬ В ОФД");
+    EndScript();
+    EXPECT_EQ(Waiting(), 0u);
+    EXPECT_NE(Box(u8"ОБМЕН ЗАВЕРШЕН").find(u8"ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ"), std::string::npos);
+    ASSERT_TRUE(server.WaitFor("close", 2));
+    EXPECT_EQ(server.Journal("accept").size(), 2u) << "one connection per document";
 }
 
 } // namespace
