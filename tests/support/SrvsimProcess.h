@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -45,6 +46,8 @@ public:
             return false;
         }
         if (pid_ == 0) {
+            // A test process that dies without stopping it takes it along.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), static_cast<char *>(nullptr));
             _exit(127);
         }
