@@ -30,8 +30,10 @@ public:
 
     // Starts program (the srvsim binary) with its files in dir and the
     // scenario text: true once the port file names its port (5 s at most).
+    // A port other than 0 is asked for (a server started again where the
+    // cash register already knows it).
     bool Start(const std::string &program, const std::string &dir, const std::string &scenario,
-               std::string *error)
+               std::string *error, uint16_t port = 0)
     {
         dir_ = dir;
         mkdir(dir.c_str(), 0755);
@@ -48,7 +50,9 @@ public:
         if (pid_ == 0) {
             // A test process that dies without stopping it takes it along.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), static_cast<char *>(nullptr));
+            std::string portText = std::to_string(port);
+            execl(program.c_str(), program.c_str(), "--dir", dir.c_str(), "--port", portText.c_str(),
+                  static_cast<char *>(nullptr));
             _exit(127);
         }
         for (int i = 0; i < 500; ++i) {
