@@ -146,9 +146,10 @@ int main()
             status = 1;
             continue;
         }
-        printf("%5d-byte documents (%2d pieces): %.2f documents/s through the steps; %.2f ms per document outside "
-               "the pauses (median of 50)\n",
-               size, (size + 255) / 256, perSecond, ms);
+        // Lines for scripts/bench.sh's table: figure, name, value, unit.
+        printf("figure\tOFD documents of %d bytes (%d pieces) through the steps, per s\t%.2f\t/s\n", size,
+               (size + 255) / 256, perSecond);
+        printf("figure\tOFD document of %d bytes outside the worker's pauses (median)\t%.2f\tms\n", size, ms);
     }
     server.Stop();
     sim.reset();
