@@ -35,6 +35,7 @@ protected:
         std::ofstream(dir + "/data/kktsettings.xml")
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
             << u8"<CmdShiftOpen Operator=\"Иванов И.И.\" OperatorINN=\"\"/>"
+            << u8"<FiscalReceipt Seller=\"Иванов И.И.\"/>"
             << "<connections><conn name=\"lan\" type=\"ETH1\" dhcp=\"0\" ip=\"127.0.0.1\" mask=\"255.0.0.0\"/>"
             << "</connections></settings>\n";
         StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn") +
@@ -57,6 +58,46 @@ protected:
             Key(103, static_cast<int>(at - to)); // up
         at = to;
         Key(KEY_ENTER);
+    }
+    // Waits for the form, then presses the keys.
+    void At(const std::string &file, std::initializer_list<uint16_t> keys)
+    {
+        WaitForm(file);
+        for (uint16_t k : keys)
+            Key(k);
+    }
+    // A sale of one goods line (3.50 x 1) paid in cash, from the main menu.
+    void Sell()
+    {
+        const uint16_t KEY_ADD = 241;
+        auto digits = [&](const char *text) {
+            for (const char *c = text; *c; ++c)
+                Key(static_cast<uint16_t>(*c == '0' ? 11 : 2 + (*c - '1')));
+        };
+        Pick("kkt_menu_main.xml", "sales");
+        WaitForm("kkt_menu_sales.xml");
+        Pick("kkt_menu_sales.xml", "receipt_fiscal");
+        for (const char *page : {"kkt_dlg_receipt_open_1.xml", "kkt_dlg_receipt_open_2.xml", "kkt_dlg_receipt_open_3.xml"})
+            At(page, {KEY_ENTER});
+        At("kkt_dlg_poss_cheque.xml", {KEY_ADD});
+        At("kkt_dlg_receipt_calc_object_1_1.xml", {KEY_ENTER});
+        WaitForm("kkt_dlg_receipt_good_1.xml");
+        Key(KEY_DOWN, 2);
+        digits("350");
+        Key(KEY_DOWN);
+        digits("1000");
+        Key(KEY_ENTER);
+        for (const char *page : {"kkt_dlg_select_tax_type.xml", "kkt_dlg_receipt_calc_method.xml",
+                                 "kkt_dlg_receipt_agent_1.xml", "kkt_dlg_receipt_good_2.xml"})
+            At(page, {KEY_ENTER});
+        At("kkt_dlg_poss_cheque.xml", {KEY_ENTER});
+        At("kkt_dlg_receipt_payment.xml", {KEY_ENTER});
+        At("kkt_dlg_receipt_client.xml", {KEY_ENTER});
+        EXPECT_EQ(WaitBox(u8"КАССОВЫЙ ЧЕК").Get("text"), u8"ЧЕК УСПЕШНО ЗАВЕРШЕН!");
+        Key(KEY_ENTER);
+        WaitForm("kkt_menu_sales.xml");
+        Key(KEY_CANCEL);
+        WaitForm("kkt_menu_main.xml");
     }
     // "ofd_conn" from the main menu: the exchange dialog, then its box.
     Entry SendFromMenu(const std::string &title)
@@ -94,7 +135,9 @@ protected:
     std::map<std::string, size_t> selected;
 };
 
-TEST_F(CashdeskOfd, TheShiftsDocumentReachesTheOfd)
+// The main road: open the shift, sell, send: both fiscal documents reach
+// srvsim, each with its header, and nothing waits afterwards.
+TEST_F(CashdeskOfd, TheShiftsDocumentAndASaleReachTheOfd)
 {
     Start("");
     Pick("kkt_menu_main.xml", "shift");
@@ -106,6 +149,8 @@ TEST_F(CashdeskOfd, TheShiftsDocumentReachesTheOfd)
     EXPECT_EQ(Waiting(), 1u);
     Key(KEY_CANCEL);
     WaitForm("kkt_menu_main.xml");
+    Sell();
+    EXPECT_EQ(Waiting(), 2u);
     size_t before = TakenCount();
 
     Entry box = SendFromMenu(u8"ОБМЕН ЗАВЕРШЕН");
@@ -116,18 +161,30 @@ TEST_F(CashdeskOfd, TheShiftsDocumentReachesTheOfd)
     WaitForm("kkt_menu_main.xml");
     Quit();
 
-    // srvsim: the shift's document with its header
+    // srvsim: the shift's document, then the receipt, each with its header
     auto requests = server.Journal("request");
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(jsonl::Text(requests[0], "kind"), "ofd");
-    EXPECT_EQ(jsonl::Text(requests[0], "header").substr(0, 16), "2A08410A81A20105");
-    EXPECT_EQ(jsonl::Number(requests[0], "document"), jsonl::Number(State(), "last_document"));
-    // kktsim: the read-out and the answer
+    ASSERT_EQ(requests.size(), 2u);
+    const long long last = jsonl::Number(State(), "last_document");
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(jsonl::Text(requests[i], "kind"), "ofd");
+        std::string header = jsonl::Text(requests[i], "header");
+        EXPECT_EQ(header.substr(0, 16), "2A08410A81A20105") << "OFD, FFD 1.05";
+        EXPECT_EQ(header.substr(16, 32), jsonl::Hex(std::string("9999078900012345")));
+        char length[8];
+        long long n = jsonl::Number(requests[i], "length");
+        snprintf(length, sizeof length, "%02llX%02llX", n & 0xFF, n >> 8);
+        EXPECT_EQ(header.substr(48), std::string(length) + "14000000");
+        EXPECT_EQ(jsonl::Number(requests[i], "document"), last - 1 + static_cast<long long>(i));
+    }
+    // kktsim: the read-out and the answer of each
     std::vector<std::string> taken;
     for (const std::string &code : Taken(before))
         if (code == "2B" || (code >= "5A" && code <= "5F"))
             taken.push_back(code);
-    EXPECT_EQ(taken, (std::vector<std::string>{"2B", "5F", "5A", "5B", "5D", "5E", "5F"}));
+    const std::vector<std::string> one = {"2B", "5F", "5A", "5B", "5D", "5E", "5F"};
+    std::vector<std::string> both = one;
+    both.insert(both.end(), one.begin(), one.end());
+    EXPECT_EQ(taken, both);
     EXPECT_EQ(Waiting(), 0u);
     EXPECT_EQ(jsonl::Number(State(), "ofd_waiting", -1), 0);
     EXPECT_EQ(WaitOnScreen(), "");

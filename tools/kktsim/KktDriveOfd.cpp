@@ -8,6 +8,7 @@
 
 #include "JsonLines.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -166,13 +167,22 @@ void OfdSyncDocuments(DriveState &s)
     auto &docs = s.ofd.documents;
     while (docs.size() > s.ofdWaiting)
         docs.erase(docs.begin());
-    while (docs.size() < s.ofdWaiting) {
-        uint32_t first = docs.empty() ? s.lastDocument + 1 : docs.front().number;
-        OfdDocument d;
-        d.number = first > 1 ? first - 1 : 0;
-        d.body = OfdDocumentBody(s, d.number, s.ofd.documentSize);
-        docs.insert(docs.begin(), d);
+    if (docs.size() == s.ofdWaiting)
+        return;
+    // The missing ones are the latest documents not in the list.
+    std::vector<uint32_t> have;
+    for (const OfdDocument &d : docs)
+        have.push_back(d.number);
+    for (uint32_t n = s.lastDocument; docs.size() < s.ofdWaiting; n = n > 0 ? n - 1 : 0) {
+        if (n == 0 || std::find(have.begin(), have.end(), n) == have.end()) {
+            OfdDocument d;
+            d.number = n;
+            d.body = OfdDocumentBody(s, n, s.ofd.documentSize);
+            docs.push_back(d);
+        }
     }
+    std::stable_sort(docs.begin(), docs.end(),
+                     [](const OfdDocument &a, const OfdDocument &b) { return a.number < b.number; });
 }
 
 bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
