@@ -114,6 +114,7 @@ const TourStop kTourStops[] = {
 
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
+    {"nothing to send to the OFD", "ofd ofd_conn", "title:ВНИМАНИЕ"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
