@@ -307,12 +307,10 @@ private:
     std::string When() const { return f.Raw(1) + f.Raw(2); }
     void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
     void Paper(const Tape &t) { res_.paper += t.Str(); }
-    void FiscalDocument(const std::string &when)
+    // Every fiscal document goes through here: counted and archived.
+    void FiscalDocument(const std::string &when, uint8_t type, uint8_t operation = 0)
     {
-        ++s.lastDocument;
-        s.lastDocumentTime = when;
-        if (s.ofdWaiting < 0xFFFF)
-            ++s.ofdWaiting;
+        MakeFiscalDocument(s, when, type, operation);
     }
     void CountDocument(int which)
     {
@@ -502,7 +500,7 @@ uint8_t Command::OpenShift()
     s.shiftOpened = when;
     s.receipts = 0;
     s.shift = Counters();
-    FiscalDocument(when);
+    FiscalDocument(when, kDocShiftOpen);
     CountDocument(5);
     res_.changed = true;
 
@@ -552,7 +550,7 @@ uint8_t Command::Register()
         --s.reregistrationsLeft;
     s.phase = kPhaseFiscal;
     s.regTime = when;
-    FiscalDocument(when);
+    FiscalDocument(when, again ? kDocReregistration : kDocRegistration);
     s.regDocument = s.lastDocument;
     res_.changed = true;
 
@@ -662,7 +660,7 @@ uint8_t Command::CloseDocument()
     s.running[op] = AddCapped(s.running[op], total);
     s.drawer = AddCapped(s.drawer, cashOut ? -cash : cash);
     ++s.receipts;
-    FiscalDocument(when);
+    FiscalDocument(when, kDocReceipt, s.docType);
     CountDocument(1);
     ++s.shift.documents[8 + op];
 
@@ -764,7 +762,7 @@ uint8_t Command::CloseShift()
         if (uint8_t e = NeedPaper())
             return e;
     std::string when = When();
-    FiscalDocument(when);
+    FiscalDocument(when, kDocShiftClose);
     CountDocument(5);
     s.shiftOpen = false;
     res_.changed = true;
@@ -931,6 +929,11 @@ uint8_t Command::RegParam()
     case 1057: Data(HexB(s.agents)); return 0;
     case 1209: Data(HexB(s.ffd)); return 0;
     case 1290: Data(HexD(s.markingFlags)); return 0;
+    // The modes registered apart before FFD 1.2, read from tag 1290's bits.
+    case 1207: Data(HexB(s.markingFlags & 0x40 ? 1 : 0)); return 0;
+    case 1193: Data(HexB(s.markingFlags & 0x400 ? 1 : 0)); return 0;
+    case 1126: Data(HexB(s.markingFlags & 0x800 ? 1 : 0)); return 0;
+    case 1221: Data(HexB(s.markingFlags & 0x2 ? 1 : 0)); return 0;
     case 1037: Data(s.regNumber); return 0;
     case 1018: Data(s.inn); return 0;
     case 1048: Data(s.user); return 0;
@@ -942,13 +945,49 @@ uint8_t Command::RegTotals()
 {
     if (uint8_t e = NeedRegistered())
         return e;
-    Data(s.regTime);                       // 5
+    // W registration (0 the last, else counted from 1 in the archive), W
+    // print flags: sent by newer controllers.
+    std::string when = s.regTime;
+    uint32_t document = s.regDocument;
+    if (f.Count() >= 2) {
+        uint32_t number, print;
+        if (!ReadHexLE(f.Raw(1), 2, number) || !ReadHexLE(f.Raw(2), 2, print))
+            return kErrField;
+        std::vector<const ArchivedDocument *> regs;
+        for (const ArchivedDocument &d : s.archive.documents)
+            if (d.type == kDocRegistration || d.type == kDocReregistration)
+                regs.push_back(&d);
+        const ArchivedDocument *reg = nullptr;
+        if (number > regs.size() && !(number <= 1 && regs.empty()))
+            return kErrNoData;
+        if (!regs.empty())
+            reg = number ? regs[number - 1] : regs.back();
+        if (reg) {
+            when = reg->when;
+            document = reg->number;
+        }
+        if (print) {
+            if (uint8_t e = NeedPaper())
+                return e;
+            Tape t;
+            t.Center(u8"КОПИЯ");
+            if (reg && !reg->paper.empty()) {
+                res_.paper += t.Str() + reg->paper;
+            } else {
+                Head(t, u8"ОТЧЕТ О РЕГИСТРАЦИИ");
+                t.Pair(u8"СНО", HexB(s.taxSystems));
+                Foot(t, when, false);
+                Paper(t);
+            }
+        }
+    }
+    Data(when);                            // 5
     Data(s.inn);                           // 6
     Data(s.regNumber);                     // 7
     Data(HexB(s.taxSystems));              // 8
     Data(HexB(s.regFlags));                // 9
-    Data(HexD(s.regDocument));             // 10
-    Data(HexD(0x20000000u + s.regDocument)); // 11 the fiscal sign
+    Data(HexD(document));                  // 10
+    Data(HexD(FiscalSign(kDocRegistration, document))); // 11 the fiscal sign
     if (s.ffd >= 3) {
         Data("");                          // 12, 13
         Data("");
@@ -963,9 +1002,15 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
     Command c(*this, req, paperOut, rep, res);
+    size_t archived = state.archive.documents.size();
     uint8_t error = c.Run(req.code);
     if (!res.answered)
+        res.answered = AnswerArchive(*this, req, paperOut, rep, res, error);
+    if (!res.answered)
         return res;
+    // A document the command made keeps what it printed.
+    if (!error && state.archive.documents.size() == archived + 1)
+        state.archive.documents.back().paper = res.paper;
     if (error) {
         rep.data.clear();
         res.paper.clear();
@@ -1154,7 +1199,8 @@ std::string DriveState::ToJson() const
         d += (i ? ", " : "") + Str(docLines[i]);
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
-    Put(o, "resume_needed", Bool(resumeNeeded), true);
+    Put(o, "resume_needed", Bool(resumeNeeded));
+    Put(o, "archive", ArchiveToJson(archive), true);
     return o + "}\n";
 }
 
@@ -1267,6 +1313,9 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                 }
         }
     }
+    if (const JsonValue *a = root.Find("archive"))
+        if (why.empty())
+            ArchiveFromJson(*a, n.archive, why);
     if (!why.empty()) {
         if (error)
             *error = why;

@@ -10,6 +10,7 @@
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
+#include "KktDriveArchive.h"
 #include "KktFrame.h"
 
 #include <stdint.h>
@@ -107,6 +108,9 @@ struct DriveState {
 
     // printing: a print refused for paper needs 0x1D once the paper is back
     bool resumeNeeded = false;
+
+    // the document archive and the electronic journal (KktDriveArchive.h)
+    DriveArchive archive;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
