@@ -594,6 +594,10 @@ uint8_t Command::AddItem()
         return 0x10;
     if (s.items.size() >= 1000)
         return 0x7E;
+    // Field 6: department, tax, method, object [, agent] as hex bytes.
+    uint32_t department;
+    if (f.Raw(6).size() >= 2 && ReadHexLE(f.Raw(6).substr(0, 2), 1, department))
+        item.department = static_cast<uint8_t>(department);
     s.items.push_back(item);
     res_.changed = true;
     Data(AmountText(item.sum));
@@ -658,6 +662,10 @@ uint8_t Command::CloseDocument()
         s.shift.sums[op][p] = AddCapped(s.shift.sums[op][p], v);
     }
     s.running[op] = AddCapped(s.running[op], total);
+    int64_t byType[kPaymentTypes];
+    for (int p = 0; p < kPaymentTypes; ++p)
+        byType[p] = p == 0 ? cash : s.payments[p];
+    BookDepartments(s, op, byType);
     s.drawer = AddCapped(s.drawer, cashOut ? -cash : cash);
     ++s.receipts;
     FiscalDocument(when, kDocReceipt, s.docType);
@@ -1005,7 +1013,8 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     size_t archived = state.archive.documents.size();
     uint8_t error = c.Run(req.code);
     if (!res.answered)
-        res.answered = AnswerArchive(*this, req, paperOut, rep, res, error);
+        res.answered = AnswerArchive(*this, req, paperOut, rep, res, error) ||
+                       AnswerReports(*this, req, rep, res, error);
     if (!res.answered)
         return res;
     // A document the command made keeps what it printed.
@@ -1184,7 +1193,8 @@ std::string DriveState::ToJson() const
     c += "    \"documents\": [";
     for (int i = 0; i < 16; ++i)
         c += (i ? ", " : "") + Num(shift.documents[i]);
-    c += "]\n  }";
+    c += "],\n    \"departments\": " + DepartmentTotalsToJson(shift.departments);
+    c += "\n  }";
     Put(o, "counters", c);
     Put(o, "drawer", Str(AmountText(drawer)));
     Put(o, "running", Amounts(running, 4));
@@ -1193,7 +1203,8 @@ std::string DriveState::ToJson() const
     for (size_t i = 0; i < items.size(); ++i)
         d += std::string(i ? "," : "") + "\n      {\"name\": " + Str(items[i].name) +
              ", \"price\": " + Str(AmountText(items[i].price)) + ", \"quantity\": " +
-             Str(QuantityText(items[i].quantity)) + ", \"sum\": " + Str(AmountText(items[i].sum)) + "}";
+             Str(QuantityText(items[i].quantity)) + ", \"sum\": " + Str(AmountText(items[i].sum)) +
+             ", \"department\": " + Num(items[i].department) + "}";
     d += "],\n    \"lines\": [";
     for (size_t i = 0; i < docLines.size(); ++i)
         d += (i ? ", " : "") + Str(docLines[i]);
@@ -1264,6 +1275,9 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
             cr.Amounts(kOpKeys[op], n.shift.sums[op], kPaymentTypes);
         cr.Amount("deposits", n.shift.deposits);
         cr.Amount("withdrawals", n.shift.withdrawals);
+        if (const JsonValue *deps = c->Find("departments"))
+            if (why.empty())
+                DepartmentTotalsFromJson(*deps, n.shift.departments, why);
         if (const JsonValue *docs = c->Find("documents")) {
             if (docs->type != JsonValue::Array || docs->items.size() != 16)
                 cr.Bad("documents");
@@ -1293,6 +1307,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                     ir.Text("name", it.name);
                     ir.Amount("price", it.price);
                     ir.Amount("sum", it.sum);
+                    ir.Int("department", it.department, 0, 255);
                     const JsonValue *q = iv.Find("quantity");
                     if (!q || q->type != JsonValue::String || !ParseQuantity(q->text, it.quantity))
                         ir.Bad("quantity");

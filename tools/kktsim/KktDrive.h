@@ -11,6 +11,7 @@
 #define KKTSIM_KKTDRIVE_H
 
 #include "KktDriveArchive.h"
+#include "KktDriveReports.h"
 #include "KktFrame.h"
 
 #include <stdint.h>
@@ -44,6 +45,7 @@ struct Counters {
     int64_t deposits = 0;
     int64_t withdrawals = 0;
     uint16_t documents[16] = {}; // the sixteen document counters of the shift
+    std::vector<DepartmentTotal> departments; // receipts' items by department (KktDriveReports.h)
 
     // The shift's sum of receipt operation op over every payment type.
     int64_t OperationTotal(int op) const;
@@ -54,6 +56,7 @@ struct ReceiptItem {
     int64_t price = 0; // kopecks
     int64_t quantity = 0; // thousandths
     int64_t sum = 0;
+    uint8_t department = 0; // 1..40; 0 none
 };
 
 struct DriveState {
