@@ -271,6 +271,7 @@ bool uiThreadMode() { return (vuUI::GetOption() & VU_UI_CALLER_THREAD) == 0; }
 
 int menuChoice(vuUI *ui, vuMenu *menu)
 {
+    menu->SelectOnReset(0);
     ui->Add(menu);
     menu->Reset();
     ui->Show(menu);
