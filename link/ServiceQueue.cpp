@@ -6,6 +6,7 @@
 #include "ServiceInternal.h"
 #include "osal.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sys/ipc.h>
@@ -15,8 +16,30 @@ namespace service_internal {
 
 namespace {
 
-int g_queueId = -1;
+// Written under the queue mutex; read also without it (the "no queue"
+// checks), hence atomic. Once attached it never goes back to -1.
+std::atomic<int> g_queueId{-1};
 ServiceStatusBlock g_status;
+
+// The error of a queue call that finds the queue behind the identifier gone:
+// removed meanwhile (EIDRM), or the identifier names no queue any more
+// (EINVAL), as after the service restarted and made a new one.
+bool QueueGone(int error)
+{
+    return error == EIDRM || error == EINVAL;
+}
+
+// Looks the service's key up again after a call found the queue gone: true
+// when there is a queue of another identifier, which replaces the old one.
+// Otherwise the old identifier stays, and the caller fails as before.
+bool Reattach()
+{
+    int id = ::ServiceQueueGet();
+    if (id == -1 || id == g_queueId)
+        return false;
+    g_queueId = id;
+    return true;
+}
 
 } // namespace
 
@@ -34,14 +57,19 @@ int QueueId()
 namespace {
 
 // Puts a built message of len text bytes on the queue without waiting
-// (again after a signal).
+// (again after a signal; once more on a queue looked up again when the old
+// one is gone).
 int Post(ServiceMessage &msg, size_t len)
 {
     if (g_queueId == -1)
         return -3;
+    bool retried = false;
     while (msgsnd(g_queueId, &msg, len, IPC_NOWAIT) != 0) {
-        if (errno != EINTR)
+        if (errno == EINTR)
+            continue;
+        if (retried || !QueueGone(errno) || !Reattach())
             return -3;
+        retried = true;
     }
     return 0;
 }
@@ -78,6 +106,7 @@ int ReceiveText(long type, void *text, size_t max)
     if (max > SERVICE_TEXT_MAX)
         max = SERVICE_TEXT_MAX;
     ServiceMessage msg;
+    bool retried = false;
     for (;;) {
         // MSG_NOERROR: a message longer than the room is taken and cut to it.
         // Left on the queue it would hide every later message of its type.
@@ -87,8 +116,11 @@ int ReceiveText(long type, void *text, size_t max)
                 std::memcpy(text, msg.text, static_cast<size_t>(n));
             return static_cast<int>(n);
         }
-        if (errno != EINTR)
+        if (errno == EINTR)
+            continue;
+        if (retried || !QueueGone(errno) || !Reattach())
             return -1;
+        retried = true;
     }
 }
 
@@ -280,11 +312,15 @@ int ServiceFlush()
     if (QueueId() == -1)
         return -2;
     ServiceMessage msg;
+    bool retried = false;
     for (;;) {
         // MSG_NOERROR: an over-size message is taken (cut) rather than left
         // at the head of the queue, where it would block its type for ever.
-        if (msgrcv(QueueId(), &msg, sizeof msg.text, 0, IPC_NOWAIT | MSG_NOERROR) < 0 && errno != EINTR)
+        if (msgrcv(QueueId(), &msg, sizeof msg.text, 0, IPC_NOWAIT | MSG_NOERROR) >= 0 || errno == EINTR)
+            continue;
+        if (retried || !QueueGone(errno) || !Reattach())
             break;
+        retried = true; // and the new queue is flushed
     }
     return 0;
 }

@@ -60,10 +60,17 @@ static_assert(sizeof(ServiceStatusBlock) == 16, "the status block is 16 bytes on
 
 // Attaches to the service's queue (once; a failed try is repeated after
 // 3000 ms) and zeroes the status block. 0, or -2 when there is no queue.
+//
+// Once attached, the link follows a restarted service: a send, receive or
+// flush that finds the queue gone (removed, or its identifier no longer
+// valid) looks key 111 up again once and, when a new queue is there, makes
+// that call once more on it. Without a new queue the call fails as it
+// would have, and the old identifier stays.
 int ServiceOpen();
 // msgget of key 111 without creating it: the identifier or -1.
 int ServiceQueueGet();
-// The attached queue's identifier, -1 before ServiceOpen succeeded.
+// The attached queue's identifier, -1 before ServiceOpen succeeded; a
+// re-attached queue's after a restart of the service.
 int ServiceQueueId();
 // The last status block taken by GetPrnStatus or a print job.
 const ServiceStatusBlock *ServiceLastStatus();

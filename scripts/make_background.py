@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the background picture of the screens as a PNG: a pale 320 x 320
-field (it covers a 240 x 320 and a 320 x 240 screen when centred) with a
-light receipt emblem. Message boxes without a filled body are drawn over it,
-so it stays light enough for dark text. Turn it into res/fon.b16 with
+"""Draws the background picture of the screens as a PNG: a dark 320 x 320
+field (it covers a 240 x 320 and a 320 x 240 screen when centred) with a dim
+receipt emblem. Message boxes without a filled body shade it to half its
+brightness and draw their light text over it, so no part of it may be light:
+even unshaded, its brightest colour keeps a contrast of more than 4.5:1 with
+the scheme's text colour (res/kkt_ui.xml). Turn it into res/fon.b16 with
     scripts/make_background.py /tmp/fon.png && build/debug/tools/png2b16/png2b16 /tmp/fon.png res/fon.b16
 """
 import struct
@@ -10,12 +12,12 @@ import sys
 import zlib
 
 W = H = 320
-FIELD = (236, 241, 247)
-RING = (206, 218, 233)
-DISC = (224, 232, 242)
-PAPER = (250, 251, 253)
-LINES = (214, 221, 232)
-BAR = (190, 205, 226)
+FIELD = (16, 24, 38)
+RING = (40, 58, 86)
+DISC = (24, 36, 56)
+PAPER = (52, 72, 104)
+LINES = (34, 50, 76)
+BAR = (70, 96, 134)
 
 
 def pixel(x, y):

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Instruction count of whole-screen redraws (form over a background picture
-# with a status line, copied to the screen) under callgrind: repeatable where
-# wall time is not. Prints the instructions per redraw; gates nothing.
+# Instruction counts of the program's main menu (res/ through its loader,
+# 240 x 320) under callgrind, repeatable where wall time is not: per redraw
+# into the back buffer without the copy, and per copy of the whole screen,
+# each counted on its own (valgrind counts a `rep movsb` copy once per
+# byte, so the copy's count is not comparable with the drawing's). Prints
+# the counts and the functions that take most of the redraw; gates nothing.
 # Usage: scripts/ui_redraw_callgrind.sh [redraws (default 20)] [build dir (default build/release)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,12 +18,24 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$dir" --target vu_ui_redraw_count >/dev/null
 
-out=$(mktemp /tmp/callgrind.ui.XXXXXX)
-trap 'rm -f "$out"' EXIT
-valgrind --tool=callgrind --callgrind-out-file="$out" --collect-atstart=no \
-  --toggle-collect=RedrawScreens "$dir/bench/vu_ui/vu_ui_redraw_count" "$count" >/dev/null 2>&1
-total=$(awk '/^(summary|totals):/ { print $2; exit }' "$out")
-[ -n "$total" ] || { echo "no instruction count in the callgrind output" >&2; exit 1; }
-echo "redraws:                $count"
-echo "instructions:           $total"
-echo "instructions per redraw: $(( total / count ))"
+work=$(mktemp -d /tmp/callgrind.ui.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+# Instructions inside one function of the program, over the whole run.
+count_in() {
+  valgrind --tool=callgrind --callgrind-out-file="$work/$1.out" --collect-atstart=no \
+    --toggle-collect="$1" "$dir/bench/vu_ui/vu_ui_redraw_count" "$count" >/dev/null 2>&1
+  local total
+  total=$(awk '/^(summary|totals):/ { print $2; exit }' "$work/$1.out")
+  [ -n "$total" ] || { echo "no instruction count in the callgrind output" >&2; exit 1; }
+  echo "$total"
+}
+redraw=$(count_in RedrawScreens)
+copy=$(count_in CopyScreens)
+echo "redraws and copies:          $count"
+echo "instructions per redraw:     $(( redraw / count ))  (into the back buffer, without the copy)"
+echo "instructions per copy:       $(( copy / count ))  (the whole screen)"
+if command -v callgrind_annotate >/dev/null; then
+  echo "where the redraw goes (inclusive of callees, top 12):"
+  callgrind_annotate --inclusive=yes "$work/RedrawScreens.out" 2>/dev/null |
+    awk '/^-+$/ { n++; next } n >= 3 && NF { print "  " $0 }' | head -12
+fi

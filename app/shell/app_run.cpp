@@ -200,6 +200,9 @@ void run_submenu(vuUI *ui, const char *id)
 void app_run(int mode)
 {
     signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes a write fail (EFBIG), which the writer
+    // handles, instead of killing the program in the middle of a save.
+    signal(SIGXFSZ, SIG_IGN);
     int err = 0;
     vuUI *ui = load_ui_file("./res/kkt_ui.xml", &err);
     if (!ui)

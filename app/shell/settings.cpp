@@ -1,10 +1,13 @@
 #include "settings.h"
 
+#include "own_file.h"
 #include "str_helpers.h"
+#include "terminal_helpers.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,20 +117,26 @@ mxml_node_t *settings_load()
     drop_tree();
     mxmlSetErrorCallback(quiet_errors);
     mxmlSetWrapMargin(0);
-    int fd = open(kSettingsFile, O_RDONLY);
-    if (fd < 0) {
-        if (errno != ENOENT)
-            std::fprintf(stderr, "settings: %s cannot be read (%s): running without settings\n", kSettingsFile,
-                         std::strerror(errno));
-        return errno == ENOENT ? new_tree() : nullptr;
+    std::string text;
+    switch (read_own_file(kSettingsFile, text)) {
+    case OWN_FILE_MISSING:
+        return new_tree();
+    case OWN_FILE_REFUSED:
+        // Treated as an unreadable file: no tree, so no save replaces it.
+        return nullptr;
+    case OWN_FILE_READ:
+        break;
     }
     g_container = mxmlNewElement(MXML_NO_PARENT, "");
-    if (!mxmlLoadFd(g_container, fd, MXML_OPAQUE_CALLBACK) || !(settings_document = find_root(g_container))) {
+    // A NUL byte would end the text early: what comes before it is not the
+    // file.
+    bool text_only = std::memchr(text.data(), '\0', text.size()) == nullptr;
+    if (!text_only || !mxmlLoadString(g_container, text.c_str(), MXML_OPAQUE_CALLBACK) ||
+        !(settings_document = find_root(g_container))) {
         std::fprintf(stderr, "settings: %s is not a settings file: left as it is, running without settings\n",
                      kSettingsFile);
         drop_tree();
     }
-    close(fd);
     return settings_document;
 }
 
@@ -139,26 +148,94 @@ mxml_node_t *settings_new()
     return new_tree();
 }
 
-int settings_save()
+namespace {
+
+// Writes all of the bytes, again after a signal or a short write.
+bool write_all(int fd, const char *data, size_t len)
 {
-    MutexLock lock;
+    while (len > 0) {
+        ssize_t n = write(fd, data, len);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        len -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The save under the lock: 0, 1 (no tree) or -1 with the reason.
+int save_locked(char *reason, size_t size)
+{
     if (!settings_document || !g_container)
         return 1;
     mkdir(kDataDir, 0777);
-    int fd = open(kSettingsTemp, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
+    // A temporary file left by a save that was cut short, or whatever else
+    // sits at its name, goes first. The new one is then created only where
+    // nothing is, and never through a symbolic link: a link planted at the
+    // name makes the save fail instead of overwriting the link's target.
+    if (unlink(kSettingsTemp) != 0 && errno != ENOENT) {
+        std::snprintf(reason, size, "%s cannot be removed (%s)", kSettingsTemp, std::strerror(errno));
         return -1;
-    bool ok = true;
+    }
+    int fd = open(kSettingsTemp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        std::snprintf(reason, size, "%s cannot be created (%s)", kSettingsTemp, std::strerror(errno));
+        return -1;
+    }
     mxmlSetWrapMargin(0);
-    for (mxml_node_t *n = mxmlGetFirstChild(g_container); n && ok; n = mxmlGetNextSibling(n))
-        ok = mxmlSaveFd(n, fd, MXML_NO_CALLBACK) == 0;
-    ok = ok && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(kSettingsTemp, kSettingsFile) != 0) {
+    std::string text;
+    for (mxml_node_t *n = mxmlGetFirstChild(g_container); n; n = mxmlGetNextSibling(n)) {
+        // The first call tells the length, the second writes the node.
+        char probe[1];
+        int len = mxmlSaveString(n, probe, sizeof probe, MXML_NO_CALLBACK);
+        size_t at = text.size();
+        text.resize(at + static_cast<size_t>(len > 0 ? len : 0) + 1);
+        if (len < 0 || mxmlSaveString(n, &text[at], len + 1, MXML_NO_CALLBACK) != len) {
+            std::snprintf(reason, size, "the settings cannot be written out");
+            close(fd);
+            unlink(kSettingsTemp);
+            return -1;
+        }
+        text.resize(at + static_cast<size_t>(len));
+    }
+    // With SIGXFSZ ignored, a file-size limit shows here as EFBIG.
+    const char *step = !write_all(fd, text.data(), text.size()) ? "write" : fsync(fd) != 0 ? "fsync" : nullptr;
+    int error = errno;
+    if (close(fd) != 0 && !step) {
+        step = "close";
+        error = errno;
+    }
+    if (!step && rename(kSettingsTemp, kSettingsFile) != 0) {
+        step = "rename";
+        error = errno;
+    }
+    if (step) {
+        std::snprintf(reason, size, "%s failed (%s)", step, std::strerror(error));
         unlink(kSettingsTemp);
         return -1;
     }
     return 0;
+}
+
+} // namespace
+
+int settings_save()
+{
+    char reason[256] = "";
+    int rc;
+    {
+        MutexLock lock;
+        rc = save_locked(reason, sizeof reason);
+    }
+    if (rc < 0) {
+        // Outside the settings lock: the log line goes over the service
+        // queue, which has a lock of its own.
+        std::fprintf(stderr, "settings: %s not saved: %s\n", kSettingsFile, reason);
+        log_format("settings: %s not saved: %s", kSettingsFile, reason);
+    }
+    return rc;
 }
 
 void settings_free()

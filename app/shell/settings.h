@@ -10,11 +10,19 @@
 extern mxml_node_t *settings_document; // the root element "settings", or null
 extern pthread_mutex_t settings_mutex;  // guards load, save and free
 
+// Reads the file with read_own_file (own_file.h): a missing file gives a
+// new empty tree; a refused one (a FIFO, a device, a file over the size
+// limit) or one that is not a settings file gives no tree, and the file is
+// left as it is.
 mxml_node_t *settings_load();
 mxml_node_t *settings_new();
-// Writes the whole tree: a temporary file in "./data/" renamed over the old
-// one, so a failure leaves the previous file whole. 0 on success, -1 on a
-// failure (the tree in memory is unchanged), 1 when no tree is loaded.
+// Writes the whole tree: a temporary file in "./data/" (a leftover one is
+// removed first; the new one is created exclusively, never through a
+// symbolic link) renamed over the old one, so a failure leaves the previous
+// file whole and no temporary file behind. 0 on success, 1 when no tree is
+// loaded, -1 on a failure, which is told in one line on stderr and one in
+// the controller service's log; the tree in memory is unchanged and the
+// caller goes on.
 int settings_save();
 void settings_free();
 

@@ -1,13 +1,13 @@
 #include "ui_xml.h"
 
+#include "own_file.h"
 #include "ui_values.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
+#include <string>
 #include <strings.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,21 +32,17 @@ void prepare()
 int xml_load_file(const char *path, mxml_node_t **container)
 {
     *container = nullptr;
-    if (!path)
-        return -1;
-    int fd = open(path, O_RDONLY);
-    if (fd < 0)
-        return -1;
     prepare();
-    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "");
-    mxml_node_t *loaded = mxmlLoadFd(top, fd, MXML_OPAQUE_CALLBACK);
-    close(fd);
-    if (!loaded) {
-        mxmlDelete(top);
+    std::string text;
+    if (read_own_file(path, text) != OWN_FILE_READ)
+        return -1;
+    // XML holds no NUL byte: one would end the text early and could leave
+    // a well-formed beginning to be taken for the whole file.
+    if (std::memchr(text.data(), '\0', text.size())) {
+        keep_error("NUL byte in the file");
         return -2;
     }
-    *container = top;
-    return 0;
+    return xml_load_text(text.c_str(), container);
 }
 
 int xml_load_text(const char *text, mxml_node_t **container)

@@ -9,8 +9,11 @@
 #include <mxml.h>
 
 // Loads the file under a new container element (every top-level node of the
-// file becomes its child). Returns 0 and the container, -1 when the file
-// cannot be opened, -2 when it cannot be parsed. Free with mxmlDelete.
+// file becomes its child). The file is read with read_own_file (own_file.h):
+// a missing file and one it refuses (a FIFO, a device, a file over its size
+// limit) both give -1, as a file that cannot be opened. Returns 0 and the
+// container, -1 when the file cannot be read, -2 when it cannot be parsed.
+// Free with mxmlDelete.
 int xml_load_file(const char *path, mxml_node_t **container);
 // The same over a text held in memory (-2 when it cannot be parsed).
 int xml_load_text(const char *text, mxml_node_t **container);

@@ -1,5 +1,6 @@
 #include "vuFont.h"
 
+#include <stddef.h>
 #include <string.h>
 
 #include <algorithm>
@@ -13,19 +14,55 @@ vuFont::~vuFont() {}
 void vuFont::Blit(vuFrameBuffer* fb, const uint8_t* glyph, unsigned cellW, unsigned srcX, unsigned srcY, int x,
                   int y, unsigned w, unsigned h, unsigned short colour) {
     uint16_t* pixels = fb->GetFrameBuffer();
-    const size_t pitch = fb->GetWidthInBytes() / 2;
+    const ptrdiff_t pitch = fb->GetWidthInBytes() / 2;
     const int fbW = fb->GetWidth();
     const int fbH = fb->GetHeight();
     // Rows and columns of the part that land inside the frame buffer.
     const int r0 = std::max(0, -y), r1 = std::min<int>(static_cast<int>(h), fbH - y);
     const int k0 = std::max(0, -x), k1 = std::min<int>(static_cast<int>(w), fbW - x);
+    if (r0 >= r1 || k0 >= k1) return;
+    // Glyph rows g0 .. g1 - 1 are drawn; glyph row g lands on screen row
+    // y - srcY + g. A band byte holds eight rows of one column: the rows
+    // outside the part are masked off and every remaining set bit is one ink
+    // pixel, so empty bytes cost one test for eight pixels.
+    const unsigned g0 = srcY + static_cast<unsigned>(r0), g1 = srcY + static_cast<unsigned>(r1);
+    const ptrdiff_t rowShift = static_cast<ptrdiff_t>(y) - static_cast<ptrdiff_t>(srcY);
+    for (unsigned band = g0 / 8; band * 8 < g1; ++band) {
+        const unsigned lo = std::max(g0, band * 8), hi = std::min(g1, band * 8 + 8);
+        const unsigned mask = ((1u << (hi - lo)) - 1u) << (lo - band * 8);
+        const uint8_t* bytes = glyph + band * cellW + srcX;
+        // Screen pixel of glyph row band * 8 + n, part column k: top + n * pitch + k
+        // (an index: for a part that starts below the band's first row the
+        // band's top lies above the frame buffer).
+        const ptrdiff_t top = (rowShift + static_cast<ptrdiff_t>(band * 8)) * pitch + x;
+        for (int k = k0; k < k1; ++k) {
+            unsigned bits = bytes[k] & mask;
+            while (bits) {
+                const unsigned n = static_cast<unsigned>(__builtin_ctz(bits));
+                bits &= bits - 1;
+                pixels[top + static_cast<ptrdiff_t>(n) * pitch + k] = colour;
+            }
+        }
+    }
+}
+
+void vuFont::BlitRows(vuFrameBuffer* fb, const uint16_t* rows, unsigned srcX, unsigned srcY, int x, int y,
+                      unsigned w, unsigned h, unsigned short colour) {
+    uint16_t* pixels = fb->GetFrameBuffer();
+    const ptrdiff_t pitch = fb->GetWidthInBytes() / 2;
+    const int r0 = std::max(0, -y), r1 = std::min<int>(static_cast<int>(h), fb->GetHeight() - y);
+    const int k0 = std::max(0, -x), k1 = std::min<int>(static_cast<int>(w), fb->GetWidth() - x);
+    if (r0 >= r1 || k0 >= k1) return;
+    // Part columns k0 .. k1 - 1 (k1 <= 16): one mask for every row; each
+    // set bit left is one ink pixel.
+    const unsigned columns = ((1u << k1) - 1u) & ~((1u << k0) - 1u);
     for (int r = r0; r < r1; ++r) {
-        const unsigned gy = srcY + static_cast<unsigned>(r);
-        const uint8_t* band = glyph + (gy / 8) * cellW + srcX;
-        const uint8_t bit = static_cast<uint8_t>(1u << (gy % 8));
-        uint16_t* row = pixels + static_cast<size_t>(y + r) * pitch + x;
-        for (int k = k0; k < k1; ++k)
-            if (band[k] & bit) row[k] = colour;
+        unsigned bits = (static_cast<unsigned>(rows[srcY + static_cast<unsigned>(r)]) >> srcX) & columns;
+        uint16_t* row = pixels + static_cast<ptrdiff_t>(y + r) * pitch + x;
+        while (bits) {
+            row[__builtin_ctz(bits)] = colour;
+            bits &= bits - 1;
+        }
     }
 }
 

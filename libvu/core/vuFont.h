@@ -56,6 +56,10 @@ protected:
     // skipping pixels outside it. Shared by the classes that hold a table.
     static void Blit(vuFrameBuffer* fb, const uint8_t* glyph, unsigned cellW, unsigned srcX, unsigned srcY,
                      int x, int y, unsigned w, unsigned h, unsigned short colour);
+    // The same from the glyph's rows as masks (bit k of rows[r] is column k
+    // of row r; cells at most 16 wide), for fonts that keep them.
+    static void BlitRows(vuFrameBuffer* fb, const uint16_t* rows, unsigned srcX, unsigned srcY, int x, int y,
+                         unsigned w, unsigned h, unsigned short colour);
 
 private:
     vuFont(const vuFont&) = delete;

@@ -10,7 +10,22 @@
 #include <map>
 
 #include "osal.h"
+#include "vuBox.h"
+#include "vuBoxItem.h"
+#include "vuButton.h"
 #include "vuForm.h"
+#include "vuInput.h"
+#include "vuMemIcon.h"
+#include "vuMenu.h"
+#include "vuMenuItem.h"
+#include "vuMultiLine.h"
+#include "vuStatic.h"
+#include "vuStatusLine.h"
+#include "vuStatusObject.h"
+#include "vuTextObject.h"
+#include "vuUI.h"
+#include "vuViewPort.h"
+#include "vuWidget.h"
 
 namespace {
 
@@ -108,6 +123,12 @@ vuTraceLine &vuTraceLine::Number(const char *key, long value)
     return *this;
 }
 
+vuTraceLine &vuTraceLine::Json(const char *key, const std::string &json)
+{
+    line_ += "," + Quote(key) + ":" + json;
+    return *this;
+}
+
 void vuTraceLine::Write()
 {
     if (!vuTraceEnabled())
@@ -154,5 +175,276 @@ VU_C_API void vuTraceFormShown(vuForm *form)
         .Text("file", file.c_str())
         .Text("name", form->GetName())
         .Text("header", form->GetHeaderText())
+        .Write();
+}
+
+namespace {
+
+// One item of a "screen" line, built member by member.
+class Item {
+public:
+    Item(const char *kind, int x, int y, int w, int h)
+    {
+        text_ = "{\"kind\":" + vuTraceLine::Quote(kind);
+        Num("x", x).Num("y", y).Num("w", w).Num("h", h);
+    }
+    Item &Num(const char *key, long value)
+    {
+        text_ += ",\"" + std::string(key) + "\":" + std::to_string(value);
+        return *this;
+    }
+    Item &Str(const char *key, const char *cp1251)
+    {
+        text_ += ",\"" + std::string(key) + "\":" + vuTraceLine::Quote(cp1251);
+        return *this;
+    }
+    Item &Rect(const char *key, int x, int y, int w, int h)
+    {
+        text_ += ",\"" + std::string(key) + "\":[" + std::to_string(x) + "," + std::to_string(y) + "," +
+                 std::to_string(w) + "," + std::to_string(h) + "]";
+        return *this;
+    }
+    // A one-line label: its text, font and width in pixels.
+    Item &Label(const char *cp1251, unsigned short font)
+    {
+        Str("label", cp1251).Num("font", font);
+        if (cp1251 && !std::strchr(cp1251, '\n'))
+            Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)));
+        return *this;
+    }
+    void AppendTo(std::string &items) const
+    {
+        if (items.size() > 1)
+            items += ",";
+        items += text_ + "}";
+    }
+
+private:
+    std::string text_;
+};
+
+const char *widgetType(_VU_TypeObject type)
+{
+    switch (type) {
+    case VU_TYPE_STATIC: return "static";
+    case VU_TYPE_BUTTON: return "button";
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+    case VU_TYPE_IP_INPUT: return "input";
+    case VU_TYPE_MULTI_LINE: return "multiline";
+    case VU_TYPE_CHECK_BOX: return "checkbox";
+    case VU_TYPE_RADIO: return "radio";
+    case VU_TYPE_MENU_BOX: return "menubox";
+    case VU_TYPE_PROGRESS: return "progress";
+    case VU_TYPE_SIGN_BOX: return "sign";
+    default: return "other";
+    }
+}
+
+// The colour a widget draws its text in now, as its drawing code picks it.
+unsigned short textColour(vuWidget *w)
+{
+    switch (w->GetType()) {
+    case VU_TYPE_STATIC:
+    case VU_TYPE_BUTTON:
+        return w->IsSelect() ? w->GetActiveFrontColor() : w->GetFrontColor();
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+    case VU_TYPE_IP_INPUT:
+    case VU_TYPE_MULTI_LINE:
+        return w->IsActive() ? w->GetActiveFrontColor() : w->GetFrontColor();
+    default:
+        return w->GetFrontColor();
+    }
+}
+
+// The rows of a list menu, placed as the menu draws them.
+void menuRows(vuMenu *menu, const vuViewPort &client, std::string &items)
+{
+    if (menu->GetMenuType() != VU_MENU_LIST)
+        return;
+    const int row = menu->GetRow();
+    const int pitch = row + menu->GetRowInterval();
+    const int off = menu->GetScroll().offset;
+    const int W = menu->GetClientWidth(), H = menu->GetClientHeight();
+    const int w = W - (menu->GetScroll().range > 0 ? 4 : 2);
+    int g = 0;
+    for (vuViewObject *o = menu->GetFirst(); o; o = menu->GetNext(o), ++g) {
+        if (o->GetType() != VU_TYPE_MENU_ITEM)
+            continue;
+        vuMenuItem *it = static_cast<vuMenuItem *>(o);
+        const int top = g * pitch - off;
+        if (top + row <= 0 || top >= H)
+            continue; // not drawn
+        Item("row", client.offsetX + 1, client.offsetY + top, w, row)
+            .Str("name", it->GetName())
+            .Num("fg", it->IsSelect() ? it->GetActiveFrontColor() : it->GetFrontColor())
+            .Label(it->GetText(), it->GetFontIndex())
+            .Rect("clip", client.offsetX, client.offsetY, W, H)
+            .AppendTo(items);
+    }
+}
+
+// The items of a check-box or radio list, placed as the list draws them.
+void boxRows(vuBox *box, int x, int y, std::string &items)
+{
+    const int H = box->GetItemHeight();
+    const int W = box->GetWidth() - box->GetScrollBarYWidth();
+    const int off = box->GetScrollY().offset;
+    const unsigned n = box->GetCount();
+    for (unsigned i = 0; i < n && H > 0; ++i) {
+        const int t = static_cast<int>(i) * H - off;
+        if (t + H <= 0 || t >= box->GetHeight())
+            continue;
+        vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
+        Item("row", x, y + t, W, H)
+            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetFrontColor())
+            .Label(item ? item->GetText() : "", box->GetFontIndex())
+            .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
+            .AppendTo(items);
+    }
+}
+
+void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
+{
+    if (!w->IsVisible())
+        return;
+    const int x = w->GetX() + client.offsetX, y = w->GetY() + client.offsetY;
+    Item item("widget", x, y, w->GetWidth(), w->GetHeight());
+    item.Str("type", widgetType(w->GetType())).Str("name", w->GetName()).Num("fg", textColour(w));
+    switch (w->GetType()) {
+    case VU_TYPE_STATIC:
+        item.Label(static_cast<vuStatic *>(w)->GetText(), w->GetFontIndex());
+        break;
+    case VU_TYPE_BUTTON:
+        item.Label(static_cast<vuButton *>(w)->GetText(), w->GetFontIndex());
+        break;
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+    case VU_TYPE_IP_INPUT:
+        item.Str("label", static_cast<vuInput *>(w)->GetValue()).Num("font", w->GetFontIndex());
+        break;
+    case VU_TYPE_MULTI_LINE:
+        item.Str("label", static_cast<vuMultiLine *>(w)->GetValue()).Num("font", w->GetFontIndex());
+        break;
+    default:
+        break;
+    }
+    item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
+    if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
+        boxRows(static_cast<vuBox *>(w), x, y, items);
+}
+
+void statusItems(std::string &items)
+{
+    vuStatusLine *line = vuUI::GetStatusLine();
+    if (!line || line->IsOption(VU_SL_HIDDEN))
+        return;
+    const int top = line->IsOption(VU_SL_BOTTOM) ? vuUI::GetHeight() - line->GetHeight() : 0;
+    Item("statusline", 0, top, vuUI::GetWidth(), line->GetHeight()).AppendTo(items);
+    for (vuViewObject *o = line->GetFirst(); o; o = line->GetNext(o)) {
+        vuStatusObject *s = static_cast<vuStatusObject *>(o);
+        if (!s->IsVisible())
+            continue;
+        Item item("status", s->GetX(), top + s->GetY(), s->GetWidth(), s->GetHeight());
+        item.Str("name", s->GetName()).Num("fg", s->GetFrontColor());
+        if (s->GetType() == VU_TYPE_TEXT_OBJECT)
+            item.Label(static_cast<vuTextObject *>(s)->GetText(), s->GetFontIndex());
+        item.AppendTo(items);
+    }
+}
+
+} // namespace
+
+VU_C_API void vuTraceScreen(vuForm *form, int modal)
+{
+    if (!form || !vuTraceEnabled())
+        return;
+    std::string file;
+    pthread_mutex_lock(&sourceMutex);
+    if (sources) {
+        auto it = sources->find(form);
+        if (it != sources->end())
+            file = it->second;
+    }
+    pthread_mutex_unlock(&sourceMutex);
+
+    std::string items = "[";
+    statusItems(items);
+
+    // The form where it is drawn: its own place moved by its containers.
+    vuViewPort place;
+    form->SetViewPort(&place);
+    const int ox = place.x, oy = place.y;
+    if (form->GetParent())
+        form->GetParent()->GetViewPort(&place);
+    const int fx = ox + place.offsetX, fy = oy + place.offsetY;
+    const int fw = form->GetWidth(), fh = form->GetHeight();
+    vuViewPort client{0, 0, form->GetClientWidth(), form->GetClientHeight(), 0, 0};
+    form->GetViewPort(&client);
+    Item("form", fx, fy, fw, fh)
+        .Str("name", form->GetName())
+        .Num("fg", form->GetFrontColor())
+        .Num("bg", form->GetBackColor())
+        .Num("options", form->GetOptions())
+        .Rect("clip", client.x, client.y, client.width, client.height)
+        .AppendTo(items);
+
+    const unsigned short options = form->GetOptions();
+    if (options & VU_FO_HEADER) {
+        // As the header draws itself: the picture at the left, the text
+        // placed by the justification, the close icon at the right.
+        const int hh = form->GetHeaderHeight();
+        const _VU_TypeMemIcon close = static_cast<_VU_TypeMemIcon>(0), ok = static_cast<_VU_TypeMemIcon>(1);
+        int iw = 0;
+        if (vuImage *image = form->GetHeaderImage())
+            iw = image->GetWidth() < hh ? image->GetWidth() : hh;
+        const char *text = form->GetHeaderText();
+        Item header("header", fx + 1, fy, fw >= 2 ? fw - 2 : 0, hh);
+        header.Num("fg", form->GetFrontHeaderColor()).Num("bg", form->GetBackHeaderColor());
+        header.Label(text, form->GetHeaderFont());
+        const int cw = vuUI::GetFontWidth(form->GetHeaderFont()), ch = vuUI::GetFontHeight(form->GetHeaderFont());
+        if (text && cw > 0) {
+            const int tw = cw * static_cast<int>(std::strlen(text));
+            const unsigned short j = form->GetHeaderJustify();
+            int d;
+            if (j & 0x1000) {
+                d = 0;
+            } else if (j & 0x2000) {
+                int icons = 0;
+                if (options & VU_FO_CANCEL)
+                    icons += vuMemIcon::GetWidth(close) + 2;
+                if (options & VU_FO_OK)
+                    icons += vuMemIcon::GetWidth(ok) + 2;
+                d = fw - icons - iw - tw - 4;
+            } else {
+                d = (fw - tw) / 2;
+            }
+            header.Num("tx", fx + iw + d + 4).Num("ty", fy + (ch < hh ? (hh - ch) / 2 : 0)).Num("th", ch);
+        }
+        header.AppendTo(items);
+        if ((options & VU_FO_CANCEL) && !(options & VU_FO_NO_CLOSE)) {
+            const int icw = vuMemIcon::GetWidth(close), ich = vuMemIcon::GetHeight(close);
+            Item("close", fx + fw - icw - 2, fy + 1, icw, ich).AppendTo(items);
+        }
+    }
+
+    if (form->GetType() == VU_TYPE_MENU) {
+        menuRows(static_cast<vuMenu *>(form), client, items);
+    } else {
+        for (vuViewObject *o = form->GetFirst(); o; o = form->GetNext(o))
+            if (o->GetType() >= VU_TYPE_WIDGET && o->GetType() < VU_TYPE_STATUS_OBJECT)
+                widgetItems(static_cast<vuWidget *>(o), client, items);
+    }
+    items += "]";
+
+    vuTraceLine("screen")
+        .Text("file", file.c_str())
+        .Text("name", form->GetName())
+        .Text("header", form->GetHeaderText())
+        .Number("modal", modal ? 1 : 0)
+        .Number("width", vuUI::GetWidth())
+        .Number("height", vuUI::GetHeight())
+        .Json("items", items)
         .Write();
 }

@@ -24,6 +24,8 @@ public:
     // and written as UTF-8; null is written as "".
     vuTraceLine &Text(const char *key, const char *cp1251);
     vuTraceLine &Number(const char *key, long value);
+    // A member whose value is JSON already (an array or object).
+    vuTraceLine &Json(const char *key, const std::string &json);
     // Appends the line (one write) when tracing is on.
     void Write();
 
@@ -41,5 +43,19 @@ VU_C_API int vuTraceEnabled(void);
 VU_C_API void vuTraceSetSource(vuForm *form, const char *file);
 // Writes the "form" line of a form that became modal.
 VU_C_API void vuTraceFormShown(vuForm *form);
+// Writes the "screen" line of a form just drawn (modal or only viewed): the
+// screen's size and what is on it, with screen rectangles and the colours
+// the texts are drawn in, for the tests' screen check:
+//   {"event":"screen","tick":T,"file":F,"name":N,"header":H,"modal":0|1,
+//    "width":W,"height":H,"items":[ITEM,...]}
+// Each ITEM has "kind", "x", "y", "w", "h" and, where it applies, "name",
+// "fg" (RGB565 of its text), "label" (its text, UTF-8), "font" (slot),
+// "tw" (width of a one-line label in pixels) and "clip" ([x,y,w,h], the
+// part of the screen it may show in). Kinds: "form" (its client area in
+// "clip"), "header" (its text at "tx","ty","tw","th"), "close" (the close
+// icon), "widget" (with "type": static, button, input, multiline, checkbox,
+// radio, menubox, progress, sign or other), "row" (a menu or box item;
+// "clip" is its list's visible area) and "status" (a status-line object).
+VU_C_API void vuTraceScreen(vuForm *form, int modal);
 
 #endif

@@ -15,6 +15,9 @@
 #include <sys/ipc.h>
 #include <sys/msg.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 
 #include "vuFont.h"
@@ -44,6 +47,24 @@ sem_t commandSem;
 // (the ids are written while the UI thread already runs, the flag before).
 bool threadStarted = false;
 std::atomic<bool> threadMode{false};
+
+// Wakes the UI thread out of its idle pause: set by a poster once its
+// announcement is on the queue (or the stop flag is set), cleared by the UI
+// thread at the start of each pass before it looks at the queue. A command
+// is therefore either found by that look or cuts the pause after it short;
+// at worst one pass after a command is shorter than usual.
+std::mutex wakeMutex;
+std::condition_variable wakeCond;
+bool wakeUp = false;
+
+void wakeUiThread()
+{
+    {
+        std::lock_guard<std::mutex> lock(wakeMutex);
+        wakeUp = true;
+    }
+    wakeCond.notify_one();
+}
 
 const size_t kBodySize = sizeof(vuUIMessage) - sizeof(long);
 const int kSeqWord = VU_UI_COMMAND_WORDS - 1;
@@ -189,8 +210,10 @@ void vuUI::Done()
         ui->EndModal(ui->modalForm.load());
         ui->WaitEndModal();
     }
-    if (ui->queueId < 0 || ui->post(VU_CMD_DONE, 0, 0, 0, 0, 0, 0, false, false) != 0)
+    if (ui->queueId < 0 || ui->post(VU_CMD_DONE, 0, 0, 0, 0, 0, 0, false, false) != 0) {
         ui->stopRequested = true;
+        wakeUiThread();
+    }
     if (threadStarted) {
         pthread_join(threadId, nullptr);
         threadStarted = false;
@@ -240,6 +263,7 @@ int vuUI::post(int code, intptr_t a1, intptr_t a2, intptr_t a3, intptr_t a4, int
         err = VU_ERR_SEND;
         return VU_ERR_SEND;
     }
+    wakeUiThread();
     semWait();
     if (!wait)
         return 0;
@@ -316,6 +340,22 @@ void vuUI::copyCommand(Command &cmd, bool idle)
     sem_post(&commandSem);
 }
 
+void vuUI::clearCommandWake()
+{
+    std::lock_guard<std::mutex> lock(wakeMutex);
+    wakeUp = false;
+}
+
+bool vuUI::sleepUntilCommand(uint32_t ms)
+{
+    if (OsTestClockIsVirtual() || callerMode()) {
+        OsSleep(ms);
+        return false;
+    }
+    std::unique_lock<std::mutex> lock(wakeMutex);
+    return wakeCond.wait_for(lock, std::chrono::milliseconds(ms), [this] { return wakeUp || stopRequested.load(); });
+}
+
 // ---- commands -------------------------------------------------------------------
 
 int vuUI::Show(vuForm *form, vuEventCallback callback)
@@ -339,6 +379,7 @@ int vuUI::showHere(vuForm *form, vuEventCallback callback)
     int r = draw(form, 0);
     if (r == 0) {
         vuTraceFormShown(form);
+        vuTraceScreen(form, 1);
         r = controlLoop(form, callback);
     } else {
         // A form that never came up did not end with "OK".
@@ -385,6 +426,8 @@ int vuUI::View(vuForm *form)
     if (callerMode()) {
         destroyPicture();
         int r = draw(form, 0);
+        if (r == 0)
+            vuTraceScreen(form, 0);
         modalForm = nullptr;
         return err = r;
     }

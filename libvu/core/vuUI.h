@@ -252,6 +252,13 @@ private:
     int showHere(vuForm *form, vuEventCallback callback);
     int test();
     void destroyPicture();
+    // The UI thread's idle pause: sleeps up to ms, but a command announced
+    // meanwhile ends it at once (true then). Under the platform's virtual
+    // clock a plain OsSleep, never cut short.
+    bool sleepUntilCommand(uint32_t ms);
+    // Called by the UI thread at the start of a pass, before it looks at the
+    // queue: announcements from here on cut the next pause short.
+    static void clearCommandWake();
     // The frame buffer's client area, recomputed only when the status line
     // changed, so that reading it from another thread never meets a write.
     void updateClient();
@@ -259,6 +266,9 @@ private:
     // [y, y + rows) of the screen.
     void paintBackground(int y, int rows);
     int drawCentred(vuImage *image);
+    // The screen rows the form's body fill covers from the left edge to the
+    // right one (top and count; 0 rows when it covers none).
+    void filledRows(vuForm *form, int &top, int &rows);
 
     std::atomic<bool> stopRequested;  // Done without a queue: ends the idle loop
     std::atomic<uint32_t> nextSeq;    // number of the next posted command

@@ -2,10 +2,13 @@
 // keyboard, block form, or the full-screen picture) and the status line alone.
 #include <stdint.h>
 
+#include <typeinfo>
+
 #include "vuColor.h"
 #include "vuForm.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
+#include "vuMenu.h"
 #include "vuStatusLine.h"
 #include "vuUI.h"
 #include "vuVirtualKeyboard.h"
@@ -63,6 +66,26 @@ void vuUI::paintBackground(int y, int rows)
                          static_cast<uint16_t>(bw), static_cast<uint16_t>(bottom - top));
 }
 
+void vuUI::filledRows(vuForm *form, int &top, int &rows)
+{
+    top = 0;
+    rows = 0;
+    // Only where the drawing is vuForm::Draw itself, whose first step is
+    // the fill: a class of its own may draw otherwise.
+    if (typeid(*form) != typeid(vuForm) && typeid(*form) != typeid(vuMenu))
+        return;
+    int16_t x, y;
+    uint16_t w, h;
+    if (!form->GetFillArea(x, y, w, h) || x > 0 || x + w < fb->GetWidth())
+        return;
+    int from = y > 0 ? y : 0;
+    int to = y + h < fb->GetHeight() ? y + h : fb->GetHeight();
+    if (to > from) {
+        top = from;
+        rows = to - from;
+    }
+}
+
 int vuUI::drawCentred(vuImage *image)
 {
     int w = fb->GetWidth(), h = fb->GetHeight();
@@ -83,7 +106,13 @@ int vuUI::draw(vuForm *form, int blocked)
     // A picture shown without a form, or under a form drawn alone, stays.
     bool keepPicture = picture && (!form || overlay);
     if (!keepPicture) {
-        paintBackground(0, fb->GetHeight());
+        // Rows the form's body fill covers from edge to edge are painted
+        // over at once: the background is left out there.
+        int coverTop = 0, coverRows = 0;
+        if (form && !overlay)
+            filledRows(form, coverTop, coverRows);
+        paintBackground(0, coverTop);
+        paintBackground(coverTop + coverRows, fb->GetHeight() - coverTop - coverRows);
         // The status line's own failures do not keep the screen from coming up.
         if (statusLine && !statusLine->IsOption(VU_SL_HIDDEN))
             statusLine->Draw(fb);

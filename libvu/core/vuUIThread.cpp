@@ -64,6 +64,7 @@ void vuUI::serve()
                 r = draw(form, 0);
                 if (r == 0) {
                     vuTraceFormShown(form);
+                    vuTraceScreen(form, 1);
                     r = controlLoop(form, callback);
                 }
                 else
@@ -85,6 +86,8 @@ void vuUI::serve()
             if (form) {
                 destroyPicture();
                 r = draw(form, 0);
+                if (r == 0)
+                    vuTraceScreen(form, 0);
             }
             modalForm = nullptr;
             err = r;
@@ -283,25 +286,31 @@ int vuUI::backLoop(vuUIMessage &msg)
         if (stopRequested.load())
             return -1;
         uint32_t passStart = now();
+        clearCommandWake();
         if (queueId >= 0 && msgrcv(queueId, &msg, sizeof(vuUIMessage) - sizeof(long), 1, IPC_NOWAIT) >= 0)
             return 0;
 
+        // A command announced during the pause ends it at once; the pass
+        // still polls the input below, and no animation frame is drawn
+        // early.
         if (pictureAnimates) {
             uint32_t first = now();
             do {
                 animationCount++;
-                OsSleep(kAnimationMs);
+                if (sleepUntilCommand(kAnimationMs))
+                    break;
                 draw(nullptr, 0);
             } while (now() - first < kPassMs);
         } else if (lineAnimates) {
             uint32_t first = now();
             do {
                 animationCount++;
-                OsSleep(kAnimationMs);
+                if (sleepUntilCommand(kAnimationMs))
+                    break;
                 drawStatusLine();
             } while (now() - first < kPassMs);
         } else {
-            OsSleep(kPassMs);
+            sleepUntilCommand(kPassMs);
         }
         if (now() - statusTick > kStatusLineMs) {
             if (!lineAnimates)
@@ -429,6 +438,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
             state = -1;
         if (!callerMode()) {
             Command cmd = {};
+            clearCommandWake();
             if (takeCommand(cmd, false, false)) {
                 if (cmd.code == VU_CMD_END_MODAL) {
                     // A form that ended itself in this very pass keeps its
@@ -454,10 +464,13 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
             draw(form, toggle);
         passEnd = now();
 
+        // Idle pacing; a command announced meanwhile (EndModal above all)
+        // ends the pause at once, without an early animation frame.
         if (!activity && state == 0) {
             if (formAnimates && now() - passStart <= kPassMs - 1) {
                 while (now() - passStart <= kPassMs) {
-                    OsSleep(kAnimationMs);
+                    if (sleepUntilCommand(kAnimationMs))
+                        break;
                     if (now() - animationTick > kAnimationMs) {
                         animationCount++;
                         animationTick = now();
@@ -467,7 +480,8 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
             } else if (lineAnimates) {
                 while (now() - passStart <= kPassMs - 1) {
                     animationCount++;
-                    OsSleep(kAnimationMs);
+                    if (sleepUntilCommand(kAnimationMs))
+                        break;
                     animationTick = now();
                     drawStatusLine();
                 }
@@ -478,7 +492,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 }
                 uint32_t spent = now() - passStart;
                 if (spent < kPassMs)
-                    OsSleep(kPassMs - spent);
+                    sleepUntilCommand(kPassMs - spent);
             }
         }
     } while (state == 0);

@@ -434,6 +434,25 @@ int vuForm::DrawWidgets(vuFrameBuffer* fb)
     return result;
 }
 
+bool vuForm::GetFillArea(int16_t& fx, int16_t& fy, uint16_t& fw, uint16_t& fh)
+{
+    if (!(options & VU_FO_FILL))
+        return false;
+    UpdateCoordinates();
+    vuViewPort port;
+    SetViewPort(&port);
+    if (parent)
+        parent->GetViewPort(&port);
+    if (!port.width || !port.height)
+        return false;
+    fx = originX();
+    fy = originY();
+    fw = width;
+    fh = height;
+    vuViewPort::Recalculate(&port, fx, fy, fw, fh);
+    return fw && fh;
+}
+
 int vuForm::Draw(vuFrameBuffer* fb)
 {
     if (!fb)

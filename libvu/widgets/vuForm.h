@@ -100,6 +100,12 @@ public:
     unsigned char GetCloseControlCode(unsigned int index) const { return index < 8 ? closeCodes[index] : 0; }
     uint32_t GetTimerStart() const { return timerStart; }
 
+    // The screen rectangle vuForm::Draw fills with the back colour before
+    // anything else (option VU_FO_FILL), clipped to the form's view port;
+    // false when it fills nothing. Brings the coordinates up to date as
+    // Draw does.
+    bool GetFillArea(int16_t& x, int16_t& y, uint16_t& w, uint16_t& h);
+
 protected:
     // The form's frame on the screen's client area: position plus correction.
     short originX() const;

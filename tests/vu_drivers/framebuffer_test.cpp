@@ -3,7 +3,9 @@
 // drawn into the back buffer.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -164,6 +166,54 @@ TEST_F(Screen, CopiesMoveExactlyTheirPixelsInBothRotations)
             EXPECT_EQ(wrong, 0) << c.what << " rotate " << rotate;
             vuPaxProlinFrameBuffer::CloseDevice();
         }
+    }
+}
+
+// The copies against the plain rule, pixel by pixel, for rectangles of every
+// shape on a panel of the terminal's size: whole screens, rows, rectangles
+// aligned to eight pixels and not, one pixel wide or high, at every edge.
+TEST_F(Screen, RandomCopiesMatchThePixelRuleInBothRotations)
+{
+    const unsigned W0 = 240, H0 = 320;
+    std::mt19937 rng(20261210);
+    auto below = [&rng](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    for (unsigned rotate : {0u, 90u}) {
+        makeScreen(W0, H0);
+        ASSERT_EQ(OsRegSetValue("ro.fac.lcd.rotate", std::to_string(rotate).c_str()), 0);
+        int w, h;
+        open(w, h);
+        const unsigned W = static_cast<unsigned>(w), H = static_cast<unsigned>(h);
+        vuPaxProlinFrameBuffer fb(static_cast<unsigned short>(W), static_cast<unsigned short>(H));
+        for (int round = 0; round < 60; ++round) {
+            unsigned x, y, cw, ch;
+            switch (round) {
+            case 0: x = 0, y = 0, cw = W, ch = H; break;
+            case 1: x = 8, y = 16, cw = 64, ch = 40; break;
+            case 2: x = W - 1, y = H - 1, cw = 1, ch = 1; break;
+            case 3: x = 0, y = 3, cw = W, ch = 1; break;
+            case 4: x = 5, y = 0, cw = 1, ch = H; break;
+            default:
+                x = below(W), y = below(H);
+                cw = 1 + below(W - x), ch = 1 + below(H - y);
+            }
+            std::vector<uint16_t> before(static_cast<size_t>(W0) * H0);
+            for (uint16_t &p : before)
+                p = static_cast<uint16_t>(rng());
+            std::memcpy(vuPaxProlinFrameBuffer::screenMem, before.data(), before.size() * 2);
+            uint16_t *px = fb.GetFrameBuffer();
+            for (size_t i = 0; i < static_cast<size_t>(W) * H; ++i)
+                px[i] = static_cast<uint16_t>(rng());
+            ASSERT_EQ(fb.ToScreen(static_cast<unsigned short>(x), static_cast<unsigned short>(y),
+                                  static_cast<unsigned short>(cw), static_cast<unsigned short>(ch)),
+                      0);
+            std::vector<uint16_t> want = before;
+            for (unsigned r = y; r < y + ch; ++r)
+                for (unsigned c = x; c < x + cw; ++c)
+                    want[screenIndex(rotate, W, H, c, r)] = px[static_cast<size_t>(r) * W + c];
+            ASSERT_EQ(screenPixels(), want) << "rotate " << rotate << " copy " << x << "," << y << " " << cw << "x"
+                                            << ch;
+        }
+        vuPaxProlinFrameBuffer::CloseDevice();
     }
 }
 

@@ -1,0 +1,108 @@
+// The program's real screens for the UI benchmarks: a stand-in terminal of
+// 240 x 320 in a temporary folder, the toolkit in the caller's thread, the
+// UI root, the main menu and a dialog loaded from the source tree's res/ by
+// the program's own loader, as the program shows them.
+#ifndef BENCH_VU_UI_REAL_SCREENS_H
+#define BENCH_VU_UI_REAL_SCREENS_H
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "osal.h"
+#include "ui_loader.h"
+#include "vuForm.h"
+#include "vuFrameBuffer.h"
+#include "vuPaxProlinFrameBuffer.h"
+#include "vuUI.h"
+
+class RealScreens {
+public:
+    static const unsigned kW = 240, kH = 320;
+
+    // False (with a message on stderr) when a screen could not be built.
+    bool Open()
+    {
+        char tmpl[] = "/dev/shm/vu_screens_bench_XXXXXX";
+        if (!mkdtemp(tmpl))
+            return fail("mkdtemp");
+        root = tmpl;
+        setenv("TERMINAL_ROOT", root.c_str(), 1);
+        mkdir((root + "/dev").c_str(), 0777);
+        mkdir((root + "/dev/graphics").c_str(), 0777);
+        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0 || ftruncate(fd, kW * kH * 2) != 0)
+            return fail("screen file");
+        close(fd);
+        OsRegSetValue("osal.fb.xres", std::to_string(kW).c_str());
+        OsRegSetValue("osal.fb.yres", std::to_string(kH).c_str());
+        OsRegSetValue("osal.fb.bpp", "16");
+        if (!getcwd(cwd, sizeof cwd) || chdir(CASHDESK_SOURCE_DIR) != 0)
+            return fail("the source tree");
+        ui = vuUI::Init(VU_UI_CALLER_THREAD);
+        if (!ui || !ui->fb)
+            return fail("vuUI::Init");
+        int err = 0;
+        if (!load_ui_file("./res/kkt_ui.xml", &err))
+            return fail("res/kkt_ui.xml");
+        menu = load_form_file("./res/kkt_menu_main.xml", &err);
+        dialog = load_form_resource("./res/", "kkt_dlg_to_cash.xml", &err);
+        if (!menu || !dialog)
+            return fail("the main menu or the dialog");
+        ui->Register(menu);
+        ui->Register(dialog);
+        return true;
+    }
+
+    void Close()
+    {
+        delete menu;
+        delete dialog;
+        menu = dialog = nullptr;
+        vuUI::Done();
+        if (cwd[0] && chdir(cwd) != 0)
+            perror("chdir");
+        if (!root.empty()) {
+            std::string cmd = "rm -rf '" + root + "'";
+            if (system(cmd.c_str()) != 0)
+                fprintf(stderr, "could not remove %s\n", root.c_str());
+        }
+    }
+
+    // One whole screen as the UI thread paints it: background, status line,
+    // the form, the copy to the screen.
+    int Redraw(vuForm *form) { return ui->draw(form, 0); }
+
+    // The same without the copy: with no screen memory the copy does
+    // nothing (and the drawing still succeeds).
+    int RedrawWithoutCopy(vuForm *form)
+    {
+        uint16_t *mem = vuPaxProlinFrameBuffer::screenMem;
+        vuPaxProlinFrameBuffer::screenMem = nullptr;
+        int r = ui->draw(form, 0);
+        vuPaxProlinFrameBuffer::screenMem = mem;
+        return r;
+    }
+
+    int Copy() { return ui->fb->ToScreen(); }
+
+    vuUI *ui = nullptr;
+    vuForm *menu = nullptr;
+    vuForm *dialog = nullptr;
+
+private:
+    bool fail(const char *what)
+    {
+        fprintf(stderr, "real screens: %s failed\n", what);
+        return false;
+    }
+
+    std::string root;
+    char cwd[4096] = "";
+};
+
+#endif

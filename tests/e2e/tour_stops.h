@@ -1,0 +1,72 @@
+// The screen tour's list: every screen the program can show today, and how
+// to get there. The tour (tour_test.cpp) runs the program at 240x320 and at
+// 320x240, walks to each stop from the main menu and runs the screen check
+// (tests/support/ScreenCheck.h) on every screen it passes on the way.
+//
+// To add a screen, append a stop to the section of its screen family:
+//
+//   {"name in failures", "path from the main menu", "the screen reached"},
+//
+// The path is a list of steps separated by spaces; each step but ".KEY"
+// waits for the next screen the program draws, and the tour checks it:
+//   ITEM     choose the item named ITEM in the menu on the screen
+//   =DIGITS  type the digits into the field in focus, then Enter
+//   !KEY     press KEY: enter, cancel, down, up or a key code
+//   .KEY     press KEY without waiting (moving inside a dialog)
+//   ~        wait for the next screen, pressing nothing
+// The screen reached is "file:NAME" (a dialog or menu description file) or
+// "title:TEXT" (a message box's title, the header of a built form). After
+// the stop the tour presses Cancel until the main menu is back (Enter where
+// a box has no Cancel). A stop that needs the controller stand-in to behave
+// otherwise gives kktsim scenario lines as a fourth member and runs in a
+// program of its own, its path starting from the first screen shown.
+#ifndef TESTS_E2E_TOUR_STOPS_H
+#define TESTS_E2E_TOUR_STOPS_H
+
+struct TourStop {
+    const char *name;
+    const char *path;
+    const char *screen;
+    const char *scenario = nullptr;
+};
+
+const TourStop kTourStops[] = {
+    // ---- start-up and the main menu ----
+    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
+    {"main menu", "", "file:kkt_menu_main.xml"},
+    {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
+    {"plain error box", "~", "title:ОШИБКА", "mode service\n"},
+    {"alert question box", "~ !enter", "title:ВНИМАНИЕ", "mode service\n"},
+
+    // ---- sales and receipts ----
+    {"sales menu", "sales", "file:kkt_menu_sales.xml"},
+    {"receipt-cancel error box", "sales receipt_cancel", "title:ОШИБКА"},
+
+    // ---- shift and cash ----
+    {"shift menu", "shift", "file:kkt_menu_shift.xml"},
+    {"shift-opening dialog", "shift shift_open", "file:kkt_dlg_shift_open.xml"},
+    {"shift-closing dialog", "shift shift_close", "file:kkt_dlg_shift_close.xml"},
+    {"deposit dialog", "shift cashbox_to", "file:kkt_dlg_to_cash.xml"},
+    {"withdrawal dialog", "shift cashbox_from", "file:kkt_dlg_from_cash.xml"},
+    {"error box", "shift cashbox_from =10000", "title:ОШИБКА"},
+
+    // ---- reports ----
+    {"reports menu", "reports", "file:kkt_menu_reports.xml"},
+
+    // ---- fiscal drive and registration ----
+    {"fiscal drive menu", "fn", "file:kkt_menu_fn.xml"},
+
+    // ---- OFD and communications ----
+    {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
+
+    // ---- electronic journal ----
+    {"journal menu", "journal", "file:kkt_menu_journal.xml"},
+
+    // ---- settings ----
+    {"settings menu", "settings", "file:kkt_menu_settings.xml"},
+
+    // ---- service ----
+    {"service menu", "service", "file:kkt_menu_service.xml"},
+};
+
+#endif

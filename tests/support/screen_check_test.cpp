@@ -1,0 +1,230 @@
+// The screen check on pictures made here: a text of a few glyph strokes in
+// its colour on a background, described by a "screen" line as the trace
+// writes it. Each planted fault must fail, naming the screen and the text
+// or widget; what is sound must pass.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "ScreenCheck.h"
+
+namespace {
+
+using nlohmann::json;
+using screencheck::Check;
+using screencheck::Picture;
+using screencheck::Result;
+
+const uint16_t kWhite = 0xFFFF, kBlack = 0x0000, kNavy = 0x10A8, kAlert = 0x8000, kGrey = 0x8410;
+
+Picture canvas(int w, int h, uint16_t colour)
+{
+    Picture p;
+    p.width = w;
+    p.height = h;
+    p.pixels.assign(static_cast<size_t>(w) * h, colour);
+    return p;
+}
+
+void fill(Picture &p, int x, int y, int w, int h, uint16_t colour)
+{
+    for (int j = y; j < y + h; ++j)
+        for (int i = x; i < x + w; ++i)
+            p.pixels[static_cast<size_t>(j) * p.width + i] = colour;
+}
+
+// Three glyph-like strokes (an "H" and a bar) starting at (x, y).
+void glyphs(Picture &p, int x, int y, uint16_t colour)
+{
+    fill(p, x, y, 1, 8, colour);
+    fill(p, x + 4, y, 1, 8, colour);
+    fill(p, x, y + 4, 5, 1, colour);
+    fill(p, x + 8, y + 2, 4, 1, colour);
+}
+
+json item(const char *kind, int x, int y, int w, int h)
+{
+    return json{{"kind", kind}, {"x", x}, {"y", y}, {"w", w}, {"h", h}};
+}
+
+json widget(const char *type, const char *name, int x, int y, int w, int h, uint16_t fg, const char *label)
+{
+    json j = item("widget", x, y, w, h);
+    j["type"] = type;
+    j["name"] = name;
+    j["fg"] = fg;
+    j["label"] = label;
+    return j;
+}
+
+std::string line(int w, int h, const std::vector<json> &items)
+{
+    json s{{"event", "screen"}, {"tick", 1}, {"file", "test.xml"}, {"width", w}, {"height", h}, {"items", items}};
+    return s.dump();
+}
+
+json form(int w, int h)
+{
+    json f = item("form", 0, 0, w, h);
+    f["clip"] = {1, 20, w - 2, h - 21};
+    return f;
+}
+
+bool mentions(const Result &r, const std::string &what)
+{
+    for (const std::string &f : r.failures)
+        if (f.find(what) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(ScreenCheck, LuminanceWidensTheScreenColours)
+{
+    EXPECT_DOUBLE_EQ(screencheck::Luminance(kWhite), 1.0);
+    EXPECT_DOUBLE_EQ(screencheck::Luminance(kBlack), 0.0);
+    EXPECT_NEAR(screencheck::Contrast(kWhite, kBlack), 21.0, 1e-9);
+    EXPECT_DOUBLE_EQ(screencheck::Contrast(kAlert, kWhite), screencheck::Contrast(kWhite, kAlert));
+    // The alert fill is red 16 of 31, shown as 132 of 255.
+    EXPECT_NEAR(screencheck::Luminance(kAlert), 0.2126 * std::pow((132 / 255.0 + 0.055) / 1.055, 2.4), 1e-12);
+    // Near-black text on the alert fill: the unreadable error box.
+    EXPECT_LT(screencheck::Contrast(0x10A3, kAlert), 2.0);
+}
+
+struct Pair {
+    uint16_t fg, bg;
+    bool readable;
+};
+
+class ScreenCheckPairs : public ::testing::TestWithParam<Pair> {};
+
+TEST_P(ScreenCheckPairs, TextPassesOnlyWithEnoughContrast)
+{
+    const Pair p = GetParam();
+    Picture pic = canvas(240, 320, p.bg);
+    glyphs(pic, 20, 60, p.fg);
+    Result r = Check("box at 240x320", pic,
+                     line(240, 320, {form(240, 320), widget("multiline", "msg", 10, 50, 200, 40, p.fg, "ERROR")}));
+    EXPECT_EQ(r.Passed(), p.readable) << r.Text();
+    EXPECT_EQ(r.texts, 1);
+    EXPECT_NEAR(r.minContrast, screencheck::Contrast(p.fg, p.bg), 1e-9);
+    if (!p.readable) {
+        ASSERT_EQ(r.failures.size(), 1u);
+        EXPECT_TRUE(mentions(r, "box at 240x320: multiline \"msg\" text \"ERROR\"")) << r.Text();
+        EXPECT_TRUE(mentions(r, "under 4.50:1")) << r.Text();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, ScreenCheckPairs,
+                         ::testing::Values(Pair{kWhite, kNavy, true}, Pair{kWhite, kAlert, true},
+                                           Pair{0x10A3, kAlert, false}, Pair{kBlack, kGrey, true},
+                                           Pair{kWhite, kGrey, false}, Pair{0x8410, 0x4208, false}));
+
+// A line of a background picture behind the text counts, though most of
+// what lies around the glyphs is dark enough.
+TEST(ScreenCheck, ALightLineBehindTheTextFails)
+{
+    Picture pic = canvas(320, 240, kNavy);
+    fill(pic, 0, 64, 320, 1, 0xC618); // light grey across the text's middle
+    glyphs(pic, 40, 60, kWhite);
+    Result r = Check("plain box at 320x240", pic,
+                     line(320, 240, {form(320, 240), widget("multiline", "msg", 10, 50, 300, 40, kWhite, "TEXT")}));
+    ASSERT_FALSE(r.Passed());
+    EXPECT_TRUE(mentions(r, "plain box at 320x240: multiline \"msg\" text \"TEXT\"")) << r.Text();
+    EXPECT_TRUE(mentions(r, "against 0xC618")) << r.Text();
+}
+
+TEST(ScreenCheck, TextThatCannotBeSeenFails)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    // Its colour is nowhere; then its colour is everywhere.
+    Result absent = Check("s", pic, line(240, 320, {form(240, 320), widget("static", "a", 10, 30, 100, 20, kWhite, "A")}));
+    EXPECT_TRUE(mentions(absent, "static \"a\" text \"A\"")) << absent.Text();
+    EXPECT_TRUE(mentions(absent, "no pixel of its text colour")) << absent.Text();
+    Result same = Check("s", pic, line(240, 320, {form(240, 320), widget("static", "b", 10, 30, 100, 20, kNavy, "B")}));
+    EXPECT_TRUE(mentions(same, "cannot be seen")) << same.Text();
+    // A blank label has nothing to measure.
+    EXPECT_TRUE(Check("s", pic, line(240, 320, {form(240, 320), widget("static", "c", 10, 30, 100, 20, kWhite, " ")}))
+                    .Passed());
+}
+
+json row(const char *name, int y, int h, uint16_t fg, const char *label, int clipY, int clipH)
+{
+    json r = item("row", 1, y, 236, h);
+    r["name"] = name;
+    r["fg"] = fg;
+    r["label"] = label;
+    r["clip"] = {0, clipY, 240, clipH};
+    return r;
+}
+
+TEST(ScreenCheck, AMenuRowCutByTheListsEdgeFails)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    glyphs(pic, 10, 44, kWhite);
+    glyphs(pic, 10, 300, kWhite);
+    // Rows of 26 pixels in a list from y 40, 280 high: the eleventh row
+    // (y 300) shows 20 of its 26 rows of pixels.
+    Result whole = Check("main menu at 240x320", pic,
+                         line(240, 320, {form(240, 320), row("sales", 40, 26, kWhite, "SALES", 40, 280)}));
+    EXPECT_TRUE(whole.Passed()) << whole.Text();
+    Result cut = Check("main menu at 240x320", pic,
+                       line(240, 320, {form(240, 320), row("sales", 40, 26, kWhite, "SALES", 40, 280),
+                                       row("term", 300, 26, kWhite, "TERMINAL", 40, 280)}));
+    ASSERT_EQ(cut.failures.size(), 1u) << cut.Text();
+    EXPECT_TRUE(mentions(cut, "main menu at 240x320: row \"term\" text \"TERMINAL\"")) << cut.Text();
+    EXPECT_TRUE(mentions(cut, "is cut by the edge of its list")) << cut.Text();
+}
+
+TEST(ScreenCheck, WidgetsOutOfPlaceFail)
+{
+    Picture pic = canvas(320, 240, kNavy);
+    struct Case {
+        json w;
+        const char *says;
+    } cases[] = {
+        {widget("button", "ok", 200, 220, 130, 30, kWhite, ""), "lies outside the 320x240 screen"},
+        {widget("button", "ok", 200, 200, 120, 30, kWhite, ""), "crosses the edge of its form's client area"},
+        {widget("static", "caption", 10, 30, 40, 16, kWhite, "LONGER THAN FORTY"), "its text is 102 pixels wide"},
+    };
+    cases[2].w["tw"] = 102;
+    glyphs(pic, 12, 34, kWhite);
+    for (const Case &c : cases) {
+        Result r = Check("dialog", pic, line(320, 240, {form(320, 240), c.w}));
+        EXPECT_TRUE(mentions(r, c.says)) << c.says << "\n" << r.Text();
+        EXPECT_TRUE(mentions(r, "dialog: " + c.w["type"].get<std::string>() + " \"" + c.w["name"].get<std::string>()))
+            << r.Text();
+    }
+    Result overlap = Check("dialog", pic,
+                           line(320, 240, {form(320, 240), widget("input", "name", 10, 30, 200, 24, kWhite, ""),
+                                           widget("input", "inn", 10, 50, 200, 24, kWhite, "")}));
+    EXPECT_TRUE(mentions(overlap, "input \"name\" (10,30 200x24) overlaps input \"inn\"")) << overlap.Text();
+}
+
+TEST(ScreenCheck, AHeaderRunningIntoTheCloseIconFails)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    glyphs(pic, 14, 24, kWhite);
+    json header = item("header", 1, 20, 238, 20);
+    header["fg"] = kWhite;
+    header["label"] = "JOURNAL";
+    header["tx"] = 12;
+    header["ty"] = 22;
+    header["th"] = 16;
+    json close = item("close", 222, 21, 16, 16);
+    header["tw"] = 200;
+    EXPECT_TRUE(Check("journal", pic, line(240, 320, {form(240, 320), header, close})).Passed());
+    header["tw"] = 216;
+    Result r = Check("journal", pic, line(240, 320, {form(240, 320), header, close}));
+    EXPECT_TRUE(mentions(r, "journal: header text \"JOURNAL\"")) << r.Text();
+    EXPECT_TRUE(mentions(r, "the close icon")) << r.Text();
+}
+
+TEST(ScreenCheck, OnlyScreenLinesOfTheRightSizeAreChecked)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    EXPECT_TRUE(mentions(Check("x", pic, "{\"event\":\"form\"}"), "x: not a screen line"));
+    EXPECT_TRUE(mentions(Check("x", pic, "not json"), "not a screen line"));
+    EXPECT_TRUE(mentions(Check("x", pic, line(320, 240, {})), "the picture is 240x320, the screen 320x240"));
+}
+
+} // namespace
