@@ -330,6 +330,11 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     default:
         break;
     }
+    // Scroll bars are drawn in the text's colours, but they are no text.
+    if (unsigned short yw = w->GetScrollBarYWidth())
+        item.Num("bar_y", yw);
+    if (unsigned short xh = w->GetScrollBarXHeight())
+        item.Num("bar_x", xh);
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);

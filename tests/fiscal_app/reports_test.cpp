@@ -127,12 +127,13 @@ TEST_F(ReportsTest, ReportByPaymentType)
 {
     Day();
     size_t taken = TakenCount();
-    Script({{kPayment, {KEY_DOWN, KEY_ENTER}},
+    // The index field has the focus first; the list comes next.
+    Script({{kPayment, {KEY_ENTER}},
             {u8"ОПЛАТА", {KEY_ENTER}},
-            {kPayment, Then(ItemKeys(6), Digits("16"))},
+            {kPayment, Then(Digits("16", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
             {u8"ОШИБКА", {KEY_ENTER}},
             {kPayment, {KEY_CANCEL}},
-            {kPayment, Then(ItemKeys(6), Digits("1"))},
+            {kPayment, Then(Digits("1", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
             {u8"ОПЛАТА", {KEY_ENTER}}});
     CmdReportPayment(ui, "ОПЛАТА");
     CmdReportPayment(ui, "ОПЛАТА");
@@ -163,7 +164,7 @@ TEST_F(ReportsTest, ReportByDepartment)
             {kDepartment, {KEY_CANCEL}},
             {kDepartment, Digits("3")},
             {u8"ОТДЕЛ", {KEY_ENTER}},
-            {kDepartment, Then({DigitKey('1'), DigitKey('7'), KEY_DOWN}, Then(ItemKeys(1), {KEY_ENTER}))},
+            {kDepartment, Then({DigitKey('1'), DigitKey('7'), KEY_DOWN, KEY_DOWN}, Then(ItemKeys(1), {KEY_ENTER}))},
             {u8"ОТДЕЛ", {KEY_ENTER}}});
     for (int i = 0; i < 4; ++i)
         CmdReportDep(ui, "ОТДЕЛ");

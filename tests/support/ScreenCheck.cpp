@@ -285,7 +285,14 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
         const std::string label = str(item, "label");
         if (!hasGlyphs(label))
             continue;
-        Rect area = rectOf(item).Intersect(whole);
+        // The text proper: a scrolled widget's bars (drawn just inside its
+        // border, one pixel in from the edge) are left out.
+        Rect text = rectOf(item);
+        if (int bar = num(item, "bar_y", 0))
+            text.w -= bar + 1;
+        if (int bar = num(item, "bar_x", 0))
+            text.h -= bar + 1;
+        Rect area = text.Intersect(whole);
         Rect clip;
         if (clipOf(item, clip))
             area = area.Intersect(clip);
