@@ -365,3 +365,30 @@ TEST(ArchiveScenario, StatementsAndTheirFaults)
 }
 
 } // namespace
+
+namespace {
+
+// However long the stand-in runs, the archive keeps the newest documents
+// and a bounded part of what each printed; numbers that wrap round are not
+// filed out of order.
+TEST(ArchiveState, TheArchiveStaysBounded)
+{
+    kktsim::DriveState s;
+    s.lastDocument = 0xFFFFFFFFu - kktsim::kArchiveMax - 10;
+    for (size_t i = 0; i < kktsim::kArchiveMax + 20; ++i) {
+        kktsim::MakeFiscalDocument(s, "0103261000", kktsim::kDocReceipt, 1);
+        kktsim::ArchivePaper(s, std::string(10000, 'x') + "\n" + std::string(5000, 'y'));
+    }
+    const std::vector<kktsim::ArchivedDocument> &docs = s.archive.documents;
+    ASSERT_EQ(docs.size(), kktsim::kArchiveMax);
+    EXPECT_EQ(docs.back().number, 0xFFFFFFFFu);
+    EXPECT_EQ(docs.front().number, 0xFFFFFFFFu - kktsim::kArchiveMax + 1);
+    EXPECT_LE(docs.back().paper.size(), kktsim::kArchivePaperMax);
+    EXPECT_EQ(s.lastDocument, 9u);
+    std::string error;
+    kktsim::DriveState back;
+    ASSERT_TRUE(back.FromJson(s.ToJson(), &error)) << error;
+    EXPECT_EQ(back.ToJson(), s.ToJson());
+}
+
+} // namespace

@@ -1010,7 +1010,8 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
     Command c(*this, req, paperOut, rep, res);
-    size_t archived = state.archive.documents.size();
+    const std::vector<ArchivedDocument> &docs = state.archive.documents;
+    uint32_t filed = docs.empty() ? 0 : docs.back().number;
     uint8_t error = c.Run(req.code);
     if (!res.answered)
         res.answered = AnswerArchive(*this, req, paperOut, rep, res, error) ||
@@ -1018,8 +1019,8 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     if (!res.answered)
         return res;
     // A document the command made keeps what it printed.
-    if (!error && state.archive.documents.size() == archived + 1)
-        state.archive.documents.back().paper = res.paper;
+    if (!error && !docs.empty() && docs.back().number != filed)
+        ArchivePaper(state, res.paper);
     if (error) {
         rep.data.clear();
         res.paper.clear();

@@ -373,7 +373,26 @@ void MakeFiscalDocument(DriveState &s, const std::string &when, uint8_t type, ui
     };
     if (operation)
         d.fields.push_back("1054: " + std::to_string(operation));
-    s.archive.documents.push_back(d);
+    // Numbers rise; one that wrapped round is counted but not filed.
+    std::vector<ArchivedDocument> &docs = s.archive.documents;
+    if (d.number == 0 || (!docs.empty() && d.number <= docs.back().number))
+        return;
+    if (docs.size() >= kArchiveMax)
+        docs.erase(docs.begin(), docs.begin() + static_cast<long>(docs.size() - kArchiveMax + 1));
+    docs.push_back(d);
+}
+
+void ArchivePaper(DriveState &s, const std::string &paper)
+{
+    if (s.archive.documents.empty())
+        return;
+    std::string &kept = s.archive.documents.back().paper;
+    if (paper.size() <= kArchivePaperMax) {
+        kept = paper;
+        return;
+    }
+    size_t cut = paper.rfind('\n', kArchivePaperMax - 4);
+    kept = paper.substr(0, cut == std::string::npos ? 0 : cut + 1) + "...\n";
 }
 
 bool ArchivePaperRefused(DriveState &s, bool paperOut, DriveResult &res)
@@ -584,7 +603,7 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
             if (dv.type != JsonValue::Object || !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
                 !Number(dv, "type", d.type, 0, 255, why) || !Number(dv, "operation", d.operation, 0, 255, why) ||
                 !Number(dv, "shift", d.shift, 0, 0xFFFF, why) || !Text(dv, "when", d.when, 10, why) ||
-                !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 20, why)) {
+                !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 16, why)) {
                 if (why.empty())
                     why = "bad member \"documents\"";
                 return false;
@@ -595,7 +614,7 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
                     return false;
                 }
                 for (const JsonValue &f : fv->items) {
-                    if (f.type != JsonValue::String || f.text.size() > 3 * 4096) {
+                    if (f.type != JsonValue::String || f.text.size() > 4 * 4096 + 64) {
                         why = "bad member \"fields\"";
                         return false;
                     }

@@ -70,6 +70,15 @@ struct DriveArchive {
 // one call for every kind of fiscal document. The printed text is added when
 // the command has succeeded.
 void MakeFiscalDocument(DriveState &s, const std::string &when, uint8_t type, uint8_t operation = 0);
+// Keeps what the newest document printed (cut to kArchivePaperMax bytes at a
+// line's end).
+void ArchivePaper(DriveState &s, const std::string &paper);
+// The archive keeps the newest kArchiveMax documents, each with at most
+// kArchivePaperMax bytes of its printed text, so the state file stays small
+// enough to read back however long the stand-in runs.
+const size_t kArchiveMax = 500;
+const size_t kArchivePaperMax = 2048;
+
 // The fiscal sign of document number of a type.
 uint32_t FiscalSign(uint8_t type, uint32_t number);
 // Whether the OFD has acknowledged document number: every document older
