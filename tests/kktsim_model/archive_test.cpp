@@ -312,6 +312,7 @@ TEST(ArchiveState, OldFilesReadAndBadMembersAreNamed)
     } bads[] = {
         {"\"key_date\": 1234", "\"key_date\": 70000", "key_date"},
         {"\"number\": 2", "\"number\": 0", "number"},
+        {"\"number\": 2", "\"nember\": 2", "documents"},
         {"\"when\": \"0103260900\"", "\"when\": \"01032609001\"", "when"},
         {"\"journal_pages\": 1000", "\"journal_pages\": \"x\"", "journal_pages"},
         {"\"fields\": [", "\"fields\": [1, ", "fields"},

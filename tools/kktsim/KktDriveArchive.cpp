@@ -600,7 +600,9 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
         }
         for (const JsonValue &dv : docs->items) {
             ArchivedDocument d;
-            if (dv.type != JsonValue::Object || !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
+            // A document is known by its number: it must be there.
+            if (dv.type != JsonValue::Object || !dv.Find("number") ||
+                !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
                 !Number(dv, "type", d.type, 0, 255, why) || !Number(dv, "operation", d.operation, 0, 255, why) ||
                 !Number(dv, "shift", d.shift, 0, 0xFFFF, why) || !Text(dv, "when", d.when, 10, why) ||
                 !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 16, why)) {
