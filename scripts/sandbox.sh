@@ -141,7 +141,8 @@ if [ "$headless" = 0 ]; then
   exit 0
 fi
 
-# Headless: a screenshot whenever the trace grows, until the end.
+# Headless: a screenshot whenever the trace announces a screen drawn (its
+# "screen" lines), until the end.
 mkdir -p "$dir/shots"
 shot=0
 seen=0
@@ -152,7 +153,7 @@ take_shot() {
 }
 while kill -0 "$cashdesk_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
   lines=0
-  [ -f "$CASHDESK_TRACE" ] && lines=$(wc -l <"$CASHDESK_TRACE")
+  [ -f "$CASHDESK_TRACE" ] && lines=$(grep -c '"event":"screen"' "$CASHDESK_TRACE" || true)
   if [ "$lines" -gt "$seen" ]; then
     seen=$lines
     sleep 0.2 # let the screen settle after the announcement

@@ -35,7 +35,8 @@ echo "redraws and copies:          $count"
 echo "instructions per redraw:     $(( redraw / count ))  (into the back buffer, without the copy)"
 echo "instructions per copy:       $(( copy / count ))  (the whole screen)"
 if command -v callgrind_annotate >/dev/null; then
-  echo "where the redraw goes (inclusive of callees, top 12):"
-  callgrind_annotate --inclusive=yes "$work/RedrawScreens.out" 2>/dev/null |
-    awk '/^-+$/ { n++; next } n >= 3 && NF { print "  " $0 }' | head -12
+  echo "where the redraw goes (instructions of each function itself, top 8):"
+  callgrind_annotate "$work/RedrawScreens.out" 2>/dev/null |
+    awk '/^-+$/ { n++; next } n >= 4 && NF && !/PROGRAM TOTALS|file:function|^ *Ir *$/ {
+           sub(/ \[.*\]$/, ""); sub(/\?\?\?:/, ""); print "  " $0 }' | head -8
 fi

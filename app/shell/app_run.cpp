@@ -5,14 +5,15 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
-#include "kfn_state.h"
-#include "message_box.h"
-#include "settings.h"
 #include "fn_close.h"
 #include "fn_info.h"
 #include "journal.h"
+#include "kfn_state.h"
+#include "message_box.h"
 #include "ofd_info.h"
+#include "registration_wizard.h"
 #include "reports.h"
+#include "settings.h"
 #include "shift_cash.h"
 #include "shell_hooks.h"
 #include "status_line.h"
@@ -40,6 +41,7 @@ const uint16_t kBatteryNormal = 0x0861;
 const uint16_t kBatteryLow = 0xFC10;
 
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
+void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -52,7 +54,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
     {"BatteryCheck_Menu", nullptr},
-    {"fn_reg", nullptr},
+    {"fn_reg", registerKkt},
     {"fn_close", CmdFNClose},
     {"fn_doc", CmdFnDoc},
     {"fn_stat", CmdFnStat},

@@ -12,6 +12,14 @@
 // libjpeg reports fatal errors through error_exit, which must not return:
 // it jumps back to the decode that failed. The functions holding a setjmp
 // below keep no C++ objects, so nothing is skipped by the jump.
+// libjpeg-turbo decodes to RGB565 itself; with another libjpeg the RGB rows
+// are packed here (the same pixels).
+#if defined(LIBJPEG_TURBO_VERSION_NUMBER)
+#define VU_JPEG_RGB565 1
+#else
+#define VU_JPEG_RGB565 0
+#endif
+
 namespace {
 
 struct JpegError {
@@ -58,8 +66,12 @@ void SetupErrors(jpeg_decompress_struct* cinfo, JpegError* err, jpeg_progress_mg
 // Creates the decompressor over the data (created turns true once it
 // exists), reads the header and starts the decompression. Runs under the
 // caller's setjmp: a fault jumps back there. False without a whole header.
+// rgb: whether the picture decodes to colour (RGB output by default; grey
+// and CMYK pictures are not drawn). With toRgb565 a colour picture is
+// decoded straight to RGB565 without dithering, which is each channel's top
+// bits, the same pixels as packing the RGB output.
 bool StartJpeg(jpeg_decompress_struct* cinfo, jpeg_progress_mgr* progress, const unsigned char* data,
-               unsigned long size, volatile bool* created)
+               unsigned long size, volatile bool* created, bool* rgb, bool toRgb565)
 {
     jpeg_create_decompress(cinfo);
     *created = true;
@@ -68,6 +80,15 @@ bool StartJpeg(jpeg_decompress_struct* cinfo, jpeg_progress_mgr* progress, const
     jpeg_mem_src(cinfo, data, size);
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
         return false;
+    *rgb = cinfo->out_color_space == JCS_RGB;
+#if VU_JPEG_RGB565
+    if (*rgb && toRgb565) {
+        cinfo->out_color_space = JCS_RGB565;
+        cinfo->dither_mode = JDITHER_NONE;
+    }
+#else
+    (void)toRgb565;
+#endif
     jpeg_start_decompress(cinfo);
     return true;
 }
@@ -80,9 +101,10 @@ bool JpegSize(const unsigned char* data, unsigned long size, unsigned* w, unsign
     jpeg_progress_mgr progress;
     volatile bool created = false;
     volatile bool ok = false;
+    bool rgb = false;
     memset(&cinfo, 0, sizeof cinfo);
     SetupErrors(&cinfo, &err, &progress);
-    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created)) {
+    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created, &rgb, false)) {
         if (cinfo.output_components == 3 && cinfo.output_width > 0 && cinfo.output_height > 0 &&
             cinfo.output_width <= 0xFFFF && cinfo.output_height <= 0xFFFF) {
             *w = cinfo.output_width;
@@ -110,26 +132,37 @@ void JpegDraw(const unsigned char* data, unsigned long size, const DrawJob* job)
     JpegError err;
     jpeg_progress_mgr progress;
     volatile bool created = false;
+    bool rgb = false;
     memset(&cinfo, 0, sizeof cinfo);
     SetupErrors(&cinfo, &err, &progress);
-    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created)) {
+    if (setjmp(err.jump) == 0 && StartJpeg(&cinfo, &progress, data, size, &created, &rgb, true)) {
         const vuimg::Blit& b = job->b;
-        if (cinfo.output_components == 3 && (unsigned)(b.srcX + b.w) <= cinfo.output_width) {
+        if (rgb && (unsigned)(b.srcX + b.w) <= cinfo.output_width) {
+            // Rows of the whole width are decoded straight into the frame
+            // buffer; the others, and the rows above the part, into a row of
+            // their own.
+            const unsigned bytesPerPixel = VU_JPEG_RGB565 ? 2 : 3;
+            const bool whole = VU_JPEG_RGB565 && b.srcX == 0 && (unsigned)b.w == cinfo.output_width;
             JSAMPARRAY row = (*cinfo.mem->alloc_sarray)((j_common_ptr)&cinfo, JPOOL_IMAGE,
-                                                        cinfo.output_width * 3, 1);
+                                                        cinfo.output_width * bytesPerPixel, 1);
             const unsigned endRow = (unsigned)(b.srcY + b.h);
             while (cinfo.output_scanline < cinfo.output_height) {
                 unsigned r = cinfo.output_scanline;
                 if (r >= endRow)
                     break;
-                if (jpeg_read_scanlines(&cinfo, row, 1) != 1)
+                unsigned short* out = r < (unsigned)b.srcY ? nullptr : job->t.At(b.x, b.y + (int)(r - b.srcY));
+                JSAMPROW into = (out && whole) ? (JSAMPROW)out : row[0];
+                if (jpeg_read_scanlines(&cinfo, &into, 1) != 1)
                     break;
-                if (r < (unsigned)b.srcY)
+                if (!out || whole)
                     continue;
-                unsigned short* out = job->t.At(b.x, b.y + (int)(r - b.srcY));
+#if VU_JPEG_RGB565
+                memcpy(out, row[0] + 2 * b.srcX, (size_t)b.w * 2);
+#else
                 const JSAMPLE* in = row[0] + 3 * b.srcX;
                 for (int k = 0; k < b.w; ++k, in += 3)
                     out[k] = vuimg::Rgb565(in[0], in[1], in[2]);
+#endif
             }
         }
         jpeg_abort_decompress(&cinfo);

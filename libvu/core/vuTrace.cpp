@@ -17,6 +17,7 @@
 #include "vuInput.h"
 #include "vuMemIcon.h"
 #include "vuMenu.h"
+#include "vuMenuBox.h"
 #include "vuMenuItem.h"
 #include "vuMultiLine.h"
 #include "vuStatic.h"
@@ -204,12 +205,13 @@ public:
                  std::to_string(w) + "," + std::to_string(h) + "]";
         return *this;
     }
-    // A one-line label: its text, font and width in pixels.
+    // A label: its text and font and, on one line, its size in pixels.
     Item &Label(const char *cp1251, unsigned short font)
     {
         Str("label", cp1251).Num("font", font);
         if (cp1251 && !std::strchr(cp1251, '\n'))
-            Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)));
+            Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)))
+                .Num("th", vuUI::GetFontHeight(font));
         return *this;
     }
     void AppendTo(std::string &items) const
@@ -247,14 +249,15 @@ unsigned short textColour(vuWidget *w)
     switch (w->GetType()) {
     case VU_TYPE_STATIC:
     case VU_TYPE_BUTTON:
-        return w->IsSelect() ? w->GetActiveFrontColor() : w->GetFrontColor();
+    case VU_TYPE_MENU_ITEM:
+        return w->IsSelect() ? w->GetActiveFrontColor() : w->GetPassiveFrontColor();
     case VU_TYPE_INPUT:
     case VU_TYPE_PATTERN_INPUT:
     case VU_TYPE_IP_INPUT:
     case VU_TYPE_MULTI_LINE:
-        return w->IsActive() ? w->GetActiveFrontColor() : w->GetFrontColor();
+        return w->IsActive() ? w->GetActiveFrontColor() : w->GetPassiveFrontColor();
     default:
-        return w->GetFrontColor();
+        return w->GetPassiveFrontColor();
     }
 }
 
@@ -278,9 +281,32 @@ void menuRows(vuMenu *menu, const vuViewPort &client, std::string &items)
             continue; // not drawn
         Item("row", client.offsetX + 1, client.offsetY + top, w, row)
             .Str("name", it->GetName())
-            .Num("fg", it->IsSelect() ? it->GetActiveFrontColor() : it->GetFrontColor())
+            .Num("fg", textColour(it))
             .Label(it->GetText(), it->GetFontIndex())
             .Rect("clip", client.offsetX, client.offsetY, W, H)
+            .AppendTo(items);
+    }
+}
+
+// The rows of a list menu box, placed as the box draws them.
+void menuBoxRows(vuMenuBox *box, int x, int y, std::string &items)
+{
+    if (box->GetMenuType() != VU_MENU_LIST)
+        return;
+    const int row = box->GetRow();
+    const int pitch = row + box->GetRowInterval();
+    const int off = box->GetScrollY().offset;
+    const int w = box->GetWidth() - box->GetScrollBarYWidth() - 2;
+    for (unsigned n = 1; n <= box->GetCount(); ++n) {
+        vuMenuItem *it = box->GetItem(n);
+        const int top = static_cast<int>(n - 1) * pitch - off;
+        if (!it || top + row <= 0 || top >= box->GetHeight())
+            continue; // not drawn
+        Item("row", x + 1, y + top, w, row)
+            .Str("name", it->GetName())
+            .Num("fg", textColour(it))
+            .Label(it->GetText(), it->GetFontIndex())
+            .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
             .AppendTo(items);
     }
 }
@@ -298,7 +324,7 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
             continue;
         vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
         Item("row", x, y + t, W, H)
-            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetFrontColor())
+            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetPassiveFrontColor())
             .Label(item ? item->GetText() : "", box->GetFontIndex())
             .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
             .AppendTo(items);
@@ -338,6 +364,8 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);
+    else if (w->GetType() == VU_TYPE_MENU_BOX)
+        menuBoxRows(static_cast<vuMenuBox *>(w), x, y, items);
 }
 
 void statusItems(std::string &items)

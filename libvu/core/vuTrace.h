@@ -50,9 +50,10 @@ VU_C_API void vuTraceFormShown(vuForm *form);
 //    "width":W,"height":H,"items":[ITEM,...]}
 // Each ITEM has "kind", "x", "y", "w", "h" and, where it applies, "name",
 // "fg" (RGB565 of its text), "label" (its text, UTF-8), "font" (slot),
-// "tw" (width of a one-line label in pixels) and "clip" ([x,y,w,h], the
+// "tw" and "th" (width and height of a one-line label in pixels; for a
+// header, "tx", "ty", "tw" and "th" place its text) and "clip" ([x,y,w,h], the
 // part of the screen it may show in). Kinds: "form" (its client area in
-// "clip"), "header" (its text at "tx","ty","tw","th"), "close" (the close
+// "clip"), "header", "close" (the close
 // icon), "widget" (with "type": static, button, input, multiline, checkbox,
 // radio, menubox, progress, sign or other), "row" (a menu or box item;
 // "clip" is its list's visible area) and "status" (a status-line object).

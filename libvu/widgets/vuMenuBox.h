@@ -74,6 +74,8 @@ public:
     // Read access for tests and the flat interface.
     unsigned short GetOptions() const { return options; }
     unsigned short GetItemWidth() const { return core.itemWidth; }
+    unsigned char GetMenuType() const { return core.type; }
+    vuMenuItem* GetItem(unsigned n) const { return core.item(n); } // from 1; null past the end
 
 protected:
     unsigned short defaultFont() const;

@@ -104,6 +104,10 @@ public:
 
     // Read access for forms, tests and the flat interface.
     unsigned short GetFlags() const { return flags; }
+    // The colours as set, whatever the widget's state (GetFrontColor answers
+    // for the present state); a list's rows other than the current one are
+    // drawn in the passive one whatever the focus.
+    unsigned short GetPassiveFrontColor() const { return passiveFront; }
     vuImage* GetImage() const { return image; }
     vuImage* GetActiveBackImage() const { return activeBackImage; }
     vuImage* GetPassiveBackImage() const { return passiveBackImage; }

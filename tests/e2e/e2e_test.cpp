@@ -1,6 +1,9 @@
-// cashdesk end to end: start-up, start modes, the main loop, sub-menus and
-// a cashier's day, on the fixture of CashdeskE2e.h.
+// cashdesk end to end: start-up, start modes, the main loop, sub-menus, a
+// cashier's day and the registration wizards, on the fixture of
+// CashdeskE2e.h.
 #include "CashdeskE2e.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -339,6 +342,263 @@ TEST_F(Cashdesk, CashiersDayOnTheFiscalDrive)
     EXPECT_NE(state.find("\"withdrawals\": \"2.00\""), std::string::npos) << state;
     std::string settings = readFile(dir + "/data/kktsettings.xml");
     EXPECT_NE(settings.find(u8"Сидорова"), std::string::npos) << settings;
+}
+
+// A new drive behind an FFD 1.05 controller is registered (no choice of
+// version): a number too short is refused with page 1 back and every entry
+// kept, the drive refuses an INN of 11 digits (error 02: page 1 again), the
+// third attempt registers. Then the drive's registration pre-fills a
+// re-registration.
+TEST_F(Cashdesk, RegistrationOfANewDriveThenAReregistration)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdFiscalization FirmName=\"ООО Ромашка\" FirmINN=\"77012345678\" FirmAddr=\"г. Москва\" "
+        << u8"FirmPlace=\"Магазин\" SellerName=\"Иванов\" SellerINN=\"\" OFD_INN=\"7704358518\" OFD=\"ОФД\" "
+        << "Reg=\"12345\" TaxMode=\"1\" KKTmode=\"0\" Agent=\"0\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/unregistered.scn"));
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    const std::vector<std::string> pages = {"kkt_dlg_registration_1.xml",        "kkt_dlg_registration_2.xml",
+                                            "kkt_dlg_registration_3.xml",        "kkt_dlg_registration_4.xml",
+                                            "kkt_dlg_registration_oper_inn.xml", "kkt_dlg_registration_5.xml",
+                                            "kkt_dlg_registration_6.xml"};
+    auto digits = [&](const char *text) {
+        for (const char *c = text; *c; ++c)
+            Key(static_cast<uint16_t>(*c == '0' ? 11 : 2 + (*c - '1')));
+    };
+    // The pages after the first, each accepted as it is.
+    auto rest = [&]() {
+        for (size_t i = 1; i < pages.size(); ++i) {
+            WaitForm(pages[i]);
+            Key(KEY_ENTER);
+        }
+    };
+    Entry question = WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    EXPECT_EQ(question.Get("text"), u8"ПРОЧИТАТЬ ИТОГИ РЕГИСТРАЦИИ И ЗАПОЛНИТЬ ПОЛЯ РЕГИСТРАЦИИ?");
+    Key(KEY_ENTER); // the new drive has none: the settings pre-fill
+    WaitForm(pages[0], u8"РЕГИСТРАЦИЯ ККТ 1");
+    Key(KEY_ENTER);
+    rest();
+    Entry shortNumber = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(shortNumber.Get("text"), u8"ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(KEY_DOWN, 4); // to the number
+    digits("67");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ"); // the confirmation
+    Key(KEY_ENTER);
+    Entry refused = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(refused.Get("text").rfind(u8"ОШИБКА при выполнении команды 04:\n02:", 0), 0u) << refused.Get("text");
+    Key(KEY_ENTER);
+    WaitForm(pages[0]);
+    Key(103, 3); // up to the user's INN
+    digits("9");
+    Key(KEY_ENTER);
+    rest();
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+
+    std::vector<std::string> taken = Taken(before);
+    std::vector<std::string> registration;
+    for (const std::string &code : taken)
+        if (code == "42" || code == "04")
+            registration.push_back(code);
+    EXPECT_EQ(registration, (std::vector<std::string>{"42", "04", "42", "04"}));
+    // The refresh after the wizard reads the new registration.
+    EXPECT_NE(std::find(std::find(taken.begin(), taken.end(), "04") + 1, taken.end(), "97"), taken.end());
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"phase\": 3,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"inn\": \"770123456789\""), std::string::npos) << state;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find("Reg=\"1234567\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find("FirmINN=\"770123456789\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find(u8"FirmName=\"ООО Ромашка\""), std::string::npos) << settings;
+
+    // The re-registration, pre-filled from the drive, with the reason "a
+    // new OFD".
+    before = TakenCount();
+    Key(KEY_ENTER); // the sub-menu keeps its selection
+
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_ENTER);
+    for (size_t i = 0; i + 1 < pages.size(); ++i) {
+        WaitForm(pages[i]);
+        Key(KEY_ENTER);
+    }
+    WaitForm(pages.back());
+    Key(9, 2); // the third reason: a new OFD
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    taken = Taken(before);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "8F"), 2) << "the totals read for the wizard and the refresh";
+    paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ПРИЧИНА"), std::string::npos) << paper;
+    state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
+    EXPECT_NE(state.find(u8"\"1046\": \"ОФД\""), std::string::npos) << state;
+}
+
+// A re-registration behind a controller offering FFD 1.1: the version
+// chosen, the pages pre-filled from the drive's last registration, the
+// reasons "a new fiscal drive" and "other reasons" sent as the mask.
+TEST_F(Cashdesk, Ffd11ReregistrationWithReasons)
+{
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn") +
+             u8"drive firmware K110340\ndrive ffd 1.1\ndrive inn 7701234567\n"
+             u8"drive tag 1017 7704358518\ndrive tag 1021 Петров\ndrive tag 1046 ОФД Первый\n");
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    WaitForm("kkt_dlg_select_registration.xml");
+    Key(9, 2); // FFD 1.1
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_ENTER);
+    for (const char *page : {"kkt_dlg_registration_1.xml", "kkt_dlg_registration_2.xml", "kkt_dlg_registration_3.xml",
+                             "kkt_dlg_registration_4.xml", "kkt_dlg_registration_oper_inn.xml",
+                             "kkt_dlg_registration_5.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_registration_6.xml");
+    Key(9, 2); // a new fiscal drive
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_reason_1_1_1.xml", u8"КОДЫ ПРИЧИН  1");
+    Key(6, 2); // its first item
+    Key(KEY_ENTER);
+    for (const char *page : {"kkt_dlg_reason_1_1_2.xml", "kkt_dlg_reason_1_1_3.xml", "kkt_dlg_reason_1_1_4.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_reason_1_1_5.xml");
+    Key(6, 2); // other reasons
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    std::vector<std::string> taken = Taken(before);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "04"), 1);
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"reason_codes\": 2097153,"), std::string::npos) << state; // 0x200001
+    EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"ffd\": 3,"), std::string::npos) << state;
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find("01002000"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"Петров"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ОФД Первый"), std::string::npos) << paper;
+}
+
+// FFD 1.2 on a controller that offers it, a new drive: automatic mode
+// brings the automat-number page in place of the cashier's, marked goods
+// are chosen, and the state refresh after it asks the notifications (0x27)
+// as marking is on.
+TEST_F(Cashdesk, Ffd12RegistrationWithMarkedGoods)
+{
+    std::ofstream(dir + "/data/kktsettings.xml")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+        << u8"<CmdFiscalization FirmName=\"ООО Ромашка\" FirmINN=\"7701234567\" FirmAddr=\"г. Москва\" "
+        << u8"FirmPlace=\"Автомат 1\" OFD_INN=\"7704358518\" OFD=\"ОФД\" Reg=\"1234567\" TaxMode=\"1\" "
+        << "KKTmode=\"0\"/></settings>\n";
+    StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/unregistered.scn") +
+             "drive firmware K120400\n");
+    StartCashdesk();
+    WaitForm("kkt_menu_main.xml");
+    Choose("kkt_menu_main.xml", "fn");
+    WaitForm("kkt_menu_fn.xml");
+    size_t before = TakenCount();
+    Choose("kkt_menu_fn.xml", "fn_reg");
+    WaitForm("kkt_dlg_select_registration.xml");
+    Key(9, 3); // FFD 1.2
+    Key(6);
+    Key(KEY_ENTER);
+    WaitBox(u8"ИТОГИ РЕГИСТРАЦИИ");
+    Key(KEY_CANCEL); // the settings pre-fill
+    for (const char *page : {"kkt_dlg_registration_1.xml", "kkt_dlg_registration_2.xml", "kkt_dlg_registration_3.xml"}) {
+        WaitForm(page);
+        Key(KEY_ENTER);
+    }
+    WaitForm("kkt_dlg_registration_4.xml");
+    Key(9, 3); // automatic mode
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_5.xml");
+    Key(9, 2); // marked goods
+    Key(6);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration_num_auto.xml", u8"РЕГИСТРАЦИЯ ККТ 7");
+    for (char c : std::string("4711"))
+        Key(static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')));
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_8.xml");
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_registration12_7.xml");
+    Key(KEY_ENTER);
+    WaitBox(u8"ВНИМАНИЕ");
+    Key(KEY_ENTER);
+    Entry done = WaitBox(u8"ВНИМАНИЕ");
+    EXPECT_EQ(done.Get("text"), u8"РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_fn.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+
+    std::vector<std::string> taken = Taken(before);
+    auto probe = std::find(taken.begin(), taken.end(), "20");
+    auto at04 = std::find(taken.begin(), taken.end(), "04");
+    ASSERT_NE(at04, taken.end());
+    EXPECT_LT(probe, at04);
+    EXPECT_NE(std::find(at04, taken.end(), "27"), taken.end()) << "marking mode is on after the registration";
+    std::string state = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(state.find("\"ffd\": 4,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"marking_flags\": 256,"), std::string::npos) << state;
+    EXPECT_NE(state.find("\"1036\": \"4711\""), std::string::npos) << state;
+    EXPECT_NE(state.find("\"reg_flags\": 4,"), std::string::npos) << state;
+    std::string paper = readFile(dir + "/kktsim/paper.txt");
+    EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find("4711"), std::string::npos) << paper;
+    std::string settings = readFile(dir + "/data/kktsettings.xml");
+    EXPECT_NE(settings.find("KKTmode=\"4100\""), std::string::npos) << settings; // 0x04 | 0x1000
+    EXPECT_EQ(settings.find("Agent="), std::string::npos) << settings;
 }
 
 } // namespace

@@ -121,6 +121,20 @@ TEST_F(CashdeskFaults, FifoAsASubmenuFileShowsTheMissingFileError)
     Quit();
 }
 
+// A FIFO as the UI root's file: the program cannot start its screen and
+// ends at once, as without the file, instead of waiting for a writer.
+TEST_F(CashdeskFaults, FifoAsTheUiRootEndsTheProgramAtOnce)
+{
+    const std::string ui = dir + "/res/kkt_ui.xml";
+    ASSERT_EQ(unlink(ui.c_str()), 0);
+    ASSERT_EQ(mkfifo(ui.c_str(), 0666), 0);
+    StartSim(kRegistered);
+    StartCashdesk();
+    EXPECT_EQ(WaitExit(), 0);
+    EXPECT_TRUE(Trace().empty());
+    EXPECT_TRUE(Taken().empty());
+}
+
 // The controller service dies and is started again while the program runs:
 // the next command reaches the new service, once, and works.
 TEST_F(CashdeskFaults, NextCommandAfterTheServiceRestartedWorks)

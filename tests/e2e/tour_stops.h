@@ -16,10 +16,12 @@
 //   ~        wait for the next screen, pressing nothing
 // The screen reached is "file:NAME" (a dialog or menu description file) or
 // "title:TEXT" (a message box's title, the header of a built form). After
-// the stop the tour presses Cancel until the main menu is back (Enter where
-// a box has no Cancel). A stop that needs the controller stand-in to behave
-// otherwise gives kktsim scenario lines as a fourth member and runs in a
-// program of its own, its path starting from the first screen shown.
+// the stop the tour presses Cancel until the main menu is back. A stop that
+// needs the controller stand-in to behave otherwise gives kktsim scenario
+// lines (tools/kktsim/README.md) as a fourth member and runs in a program of
+// its own; its path starts from the first screen the program waits on (the
+// main menu, unless the scenario stops the program before it), or the stop
+// is the first screen shown when that is its screen.
 #ifndef TESTS_E2E_TOUR_STOPS_H
 #define TESTS_E2E_TOUR_STOPS_H
 
@@ -35,8 +37,10 @@ const TourStop kTourStops[] = {
     {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
-    {"plain error box", "~", "title:ОШИБКА", "mode service\n"},
-    {"alert question box", "~ !enter", "title:ВНИМАНИЕ", "mode service\n"},
+    {"information entry", "info", "file:kkt_menu_main.xml"},
+    {"terminal entry", "term", "file:kkt_menu_main.xml"},
+    {"plain error box", "", "title:ОШИБКА", "mode service\n"},
+    {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
 
     // ---- sales and receipts ----
     {"sales menu", "sales", "file:kkt_menu_sales.xml"},
@@ -49,6 +53,8 @@ const TourStop kTourStops[] = {
     {"deposit dialog", "shift cashbox_to", "file:kkt_dlg_to_cash.xml"},
     {"withdrawal dialog", "shift cashbox_from", "file:kkt_dlg_from_cash.xml"},
     {"error box", "shift cashbox_from =10000", "title:ОШИБКА"},
+    {"shift report", "shift shift_report", "file:kkt_menu_shift.xml", "drive shift open\n"},
+    {"no-paper notice", "shift shift_report", "title:ВНИМАНИЕ", "drive shift open\npaper out\n"},
 
     // ---- reports ----
     {"reports menu", "reports", "file:kkt_menu_reports.xml"},
@@ -69,12 +75,25 @@ const TourStop kTourStops[] = {
     {"registration parameter dialog", "fn fn_par", "file:kkt_dlg_get_reg_param.xml"},
     {"registration parameter", "fn fn_par =1048", "title:ПАРАМЕТР 1048"},
     {"drive document dialog", "fn fn_doc", "file:kkt_dlg_fn_get_doc.xml"},
-    {"drive document", "~ fn fn_doc =2 ~", "title:ДОКУМЕНТ ПО НОМЕРУ", "drive document shift-open 0103260900\n"},
     {"drive exchange", "fn fn_comm", "title:ОБМЕН С ОФД"},
     {"drive errors", "fn fn_err", "title:ВНИМАНИЕ"},
     {"drive-closing password", "fn fn_close", "file:kkt_dlg_pass_input.xml"},
     {"drive-closing dialog", "fn fn_close =3846", "file:kkt_dlg_fn_close.xml"},
     {"drive-closing name box", "fn fn_close =3846 !enter", "title:ОШИБКА"},
+    {"registration totals question", "fn fn_reg", "title:ИТОГИ РЕГИСТРАЦИИ"},
+    {"registration page 1", "fn fn_reg !enter", "file:kkt_dlg_registration_1.xml"},
+    {"registration page 2", "fn fn_reg !enter !enter", "file:kkt_dlg_registration_2.xml"},
+    {"registration tax systems", "fn fn_reg !enter !enter !enter", "file:kkt_dlg_registration_3.xml"},
+    {"registration work modes", "fn fn_reg !enter !enter !enter !enter", "file:kkt_dlg_registration_4.xml"},
+    {"registration cashier", "fn fn_reg !enter !enter !enter !enter !enter", "file:kkt_dlg_registration_oper_inn.xml"},
+    {"registration agents", "fn fn_reg !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_registration_5.xml"},
+    {"registration reason", "fn fn_reg !enter !enter !enter !enter !enter !enter !enter",
+     "file:kkt_dlg_registration_6.xml"},
+    {"FFD choice", "~ fn fn_reg", "file:kkt_dlg_select_registration.xml", "drive firmware K120400\n"},
+    {"FFD 1.2 conditions of use", "~ fn fn_reg .9 .9 .9 .6 !enter !enter !enter !enter !enter !enter",
+     "file:kkt_dlg_registration12_5.xml", "drive firmware K120400\n"},
+    {"re-registration reasons", "~ fn fn_reg .9 .9 .6 !enter !enter !enter !enter !enter !enter !enter !enter .9 .9 .6 !enter",
+     "file:kkt_dlg_reason_1_1_1.xml", "drive firmware K110340\ndrive ffd 1.1\n"},
 
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},

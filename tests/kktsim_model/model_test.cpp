@@ -485,8 +485,8 @@ TEST_F(ModelTest, RegistrationMakesTheDriveFiscal)
 {
     Start("unregistered.scn");
     TMCommand c;
-    ASSERT_GT(c.Register("ООО ТЕСТ", "7701234567", 0x01, "0000000002054321", 0, "", "ИВАНОВ", "", "г. Москва", "",
-                         "", 0, 0, 0, "", "", "", ""),
+    ASSERT_GT(c.Register("ООО ТЕСТ", "7701234567", 0x01, "0000000002054321", 0, "", "ИВАНОВ", "", "г. Москва",
+                         "7704358518", "2", 0, 0, 0, "", "", "", ""),
               0);
     Result r = Exec(c);
     ASSERT_EQ(r.error, 0);

@@ -65,7 +65,9 @@ inline std::vector<Entry> ReadJournal(const std::string &path, const std::string
     std::vector<Entry> out;
     std::ifstream in(path);
     std::string line;
-    while (std::getline(in, line)) {
+    // A line is whole once its newline is there: the writer may be half-way
+    // through the last one while it is read.
+    while (std::getline(in, line) && !in.eof()) {
         Entry e{line};
         if ((dir.empty() || e.Get("dir") == dir) && (type == 0 || e.Num("type") == type))
             out.push_back(e);

@@ -89,6 +89,15 @@ public:
     }
     uint16_t* Mem() { return frameBuffer; }
 
+    // The rectangle of the last copy of a rectangle to the screen (there is
+    // no screen: it is only noted).
+    int ToScreen(unsigned short x, unsigned short y, unsigned short w, unsigned short h) override {
+        copied[0] = x, copied[1] = y, copied[2] = w, copied[3] = h;
+        return 0;
+    }
+    using MemScreen::ToScreen;
+    unsigned short copied[4] = {0, 0, 0, 0};
+
     int Fill(vuViewPort* port, short x, short y, unsigned short w, unsigned short h, unsigned short colour,
              unsigned short) override {
         if (!frameBuffer) return -4;

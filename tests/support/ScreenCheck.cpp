@@ -61,6 +61,9 @@ bool clipOf(const json &item, Rect &out)
     auto it = item.find("clip");
     if (it == item.end() || !it->is_array() || it->size() != 4)
         return false;
+    for (const json &v : *it)
+        if (!v.is_number())
+            return false;
     out = Rect{(*it)[0].get<int>(), (*it)[1].get<int>(), (*it)[2].get<int>(), (*it)[3].get<int>()};
     return true;
 }
@@ -244,12 +247,19 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
         for (size_t j = i + 1; j < widgets.size(); ++j)
             if (!r.Intersect(rectOf(*widgets[j])).Empty())
                 fail(describe(wi) + " overlaps " + describe(*widgets[j]));
+        // A static's or button's one-line text (a button's inside its
+        // two-pixel bevel) is cut where it does not fit.
         const std::string type = str(wi, "type");
-        const int tw = num(wi, "tw", -1);
-        const int room = type == "button" ? r.w - 4 : r.w;
-        if ((type == "static" || type == "button") && tw > room)
-            fail(describe(wi) + ": its text is " + std::to_string(tw) + " pixels wide, the widget holds " +
-                 std::to_string(room));
+        const int tw = num(wi, "tw", -1), th = num(wi, "th", -1);
+        const int inset = type == "button" ? 4 : 0;
+        if ((type == "static" || type == "button") && hasGlyphs(str(wi, "label"))) {
+            if (tw > r.w - inset)
+                fail(describe(wi) + ": its text is " + std::to_string(tw) + " pixels wide, the widget holds " +
+                     std::to_string(r.w - inset));
+            if (th > r.h - inset)
+                fail(describe(wi) + ": its text is " + std::to_string(th) + " pixels high, the widget holds " +
+                     std::to_string(r.h - inset));
+        }
     }
 
     for (const json &item : items) {

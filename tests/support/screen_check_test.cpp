@@ -187,6 +187,7 @@ TEST(ScreenCheck, WidgetsOutOfPlaceFail)
         {widget("static", "caption", 10, 30, 40, 16, kWhite, "LONGER THAN FORTY"), "its text is 102 pixels wide"},
     };
     cases[2].w["tw"] = 102;
+    cases[2].w["th"] = 8;
     glyphs(pic, 12, 34, kWhite);
     for (const Case &c : cases) {
         Result r = Check("dialog", pic, line(320, 240, {form(320, 240), c.w}));
@@ -194,6 +195,12 @@ TEST(ScreenCheck, WidgetsOutOfPlaceFail)
         EXPECT_TRUE(mentions(r, "dialog: " + c.w["type"].get<std::string>() + " \"" + c.w["name"].get<std::string>()))
             << r.Text();
     }
+    json low = widget("button", "cancel", 10, 60, 120, 18, kWhite, "CANCEL");
+    low["tw"] = 72;
+    low["th"] = 16; // 16 pixels of text in 18 - 4 inside the bevel
+    Result cut = Check("dialog", pic, line(320, 240, {form(320, 240), low}));
+    EXPECT_TRUE(mentions(cut, "dialog: button \"cancel\" text \"CANCEL\" (10,60 120x18): its text is 16 pixels high"))
+        << cut.Text();
     Result overlap = Check("dialog", pic,
                            line(320, 240, {form(320, 240), widget("input", "name", 10, 30, 200, 24, kWhite, ""),
                                            widget("input", "inn", 10, 50, 200, 24, kWhite, "")}));

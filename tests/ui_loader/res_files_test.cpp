@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cmath>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "ScreenCheck.h"
 #include "app_run.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
@@ -108,6 +110,31 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_report_payment.xml", {{"type", VU_TYPE_RADIO}, {"index", VU_TYPE_INPUT}}},
         {"kkt_dlg_report_dep.xml", {{"num", VU_TYPE_INPUT}, {"type", VU_TYPE_RADIO}, {"index", VU_TYPE_INPUT}}},
         {"kkt_dlg_ofd_get_ticket.xml", {{"isprint", VU_TYPE_CHECK_BOX}, {"num", VU_TYPE_INPUT}}},
+        {"kkt_dlg_select_registration.xml", {{"select", VU_TYPE_RADIO}, {"curr_ffd", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_registration_1.xml",
+         {{"firmname", VU_TYPE_INPUT},
+          {"firminn", VU_TYPE_INPUT},
+          {"firmaddr", VU_TYPE_INPUT},
+          {"firmplace", VU_TYPE_INPUT},
+          {"reg", VU_TYPE_INPUT},
+          {"innofd", VU_TYPE_INPUT},
+          {"nameofd", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_2.xml", {{"email", VU_TYPE_INPUT}, {"fns", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_3.xml", {{"taxmode", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_4.xml", {{"kktmode", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration12_5.xml", {{"kktmode_ffd12", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_oper_inn.xml", {{"name", VU_TYPE_INPUT}, {"inn", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_num_auto.xml", {{"numauto", VU_TYPE_INPUT}}},
+        {"kkt_dlg_registration_5.xml", {{"agent", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_registration_6.xml", {{"reason", VU_TYPE_RADIO}}},
+        {"kkt_dlg_registration12_7.xml", {{"reason", VU_TYPE_RADIO}}},
+        {"kkt_dlg_registration12_8.xml", {{"doreqor", VU_TYPE_INPUT}, {"dodataor", VU_TYPE_INPUT}}},
+        {"kkt_dlg_reason_1_1_1.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_2.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_3.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_3_ffd_1_2.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_4.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_reason_1_1_5.xml", {{"param", VU_TYPE_CHECK_BOX}}},
         {"common_menu_no_fn.xml",
          {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
     };
@@ -374,6 +401,46 @@ TEST_P(ResFilesTest, EveryDescriptionBuilds)
         }
         EXPECT_EQ(err, UI_LOAD_OK);
     }
+}
+
+// Every description drawn as the program would draw it, with the program's
+// root (status line, background picture, colour scheme), through the
+// screen check: the screens the tour cannot reach yet are readable and
+// whole too. Dialogs are looked for by their plain names, as the program
+// does, so a 320x240 screen gets its own layout where there is one.
+TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
+{
+    const std::string trace = root.path + "/trace.jsonl";
+    setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
+    const std::string size = std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h);
+    int checked = 0;
+    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
+        unsigned pw, ph;
+        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
+                                                     : load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(f, nullptr) << err;
+        vuUI::GetUI()->Add(f);
+        f->Reset();
+        ASSERT_EQ(vuUI::GetUI()->View(f), 0);
+        std::string line, last;
+        std::ifstream in(trace);
+        while (std::getline(in, line))
+            if (line.find("\"event\":\"screen\"") != std::string::npos)
+                last = line;
+        screencheck::Picture pic;
+        ASSERT_TRUE(screencheck::ReadScreenFile(root.path + "/dev/graphics/fb0", GetParam().w, GetParam().h, pic));
+        screencheck::Result r = screencheck::Check(name + " at " + size, pic, last);
+        EXPECT_TRUE(r.Passed()) << r.Text();
+        EXPECT_GT(r.texts, 0) << last;
+        vuUI::GetUI()->Del(f);
+        ++checked;
+    }
+    EXPECT_GE(checked, 16);
+    unsetenv("CASHDESK_TRACE");
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),

@@ -18,6 +18,7 @@
 
 #include "ReferenceDrawing.h"
 #include "loader_fixture.h"
+#include "message_box.h"
 #include "osal.h"
 #include "ui_loader.h"
 #include "vuColor.h"
@@ -85,8 +86,9 @@ protected:
 
     // The screen as vuUI::draw paints it, step by step with nothing left
     // out, into a reference frame buffer; the fonts of slots 6 to 11, if
-    // any, are lent to it.
-    std::vector<uint16_t> referenceScreen(vuForm* f)
+    // any, are lent to it. For a form copied to the screen by itself, its
+    // rectangle goes to copied (x, y, w, h).
+    std::vector<uint16_t> referenceScreen(vuForm* f, int copied[4])
     {
         ReferenceScreen ref(static_cast<unsigned short>(W), static_cast<unsigned short>(H), 0x5A5A);
         vuFrameBuffer* real = ui->fb;
@@ -109,6 +111,11 @@ protected:
             if (!line->IsOption(VU_SL_HIDDEN))
                 line->Draw(&ref);
         EXPECT_EQ(f->Draw(&ref), 0);
+        if (f->IsOption(VU_FO_ALONE)) {
+            f->ToScreen(&ref);
+            for (int i = 0; i < 4; ++i)
+                copied[i] = ref.copied[i];
+        }
         ui->fb = real;
         for (unsigned slot = vuFrameBuffer::BUILTIN_FONTS; slot < vuFrameBuffer::FONT_SLOTS; ++slot)
             ref.PutFont(slot, nullptr, false);
@@ -120,16 +127,27 @@ protected:
     {
         SCOPED_TRACE(what);
         ASSERT_NE(f, nullptr);
+        // As the program shows a form.
         ASSERT_EQ(ui->Register(f), 0);
+        f->Reset();
+        // A first drawing lays the widgets out; from the second on, every
+        // drawing shows the same.
         ASSERT_EQ(ui->draw(f, 0), 0);
-        std::vector<uint16_t> first = backBuffer();
-        std::vector<uint16_t> ref = referenceScreen(f);
+        const std::vector<uint16_t> before = screenFile();
         ASSERT_EQ(ui->draw(f, 0), 0);
-        // A second drawing shows the same (nothing drawn depends on the
-        // drawing before), so the reference is compared with what is shown.
-        EXPECT_EQ(backBuffer(), first);
-        EXPECT_TRUE(backBuffer() == ref) << differences(backBuffer(), ref);
-        EXPECT_TRUE(screenFile() == ref) << "screen file: " << differences(screenFile(), ref);
+        const std::vector<uint16_t> shown = backBuffer(), screen = screenFile();
+        int copied[4] = {0, 0, W, H};
+        const std::vector<uint16_t> ref = referenceScreen(f, copied);
+        ASSERT_EQ(ui->draw(f, 0), 0);
+        EXPECT_EQ(backBuffer(), shown);
+        EXPECT_TRUE(shown == ref) << differences(shown, ref);
+        // The screen: the copied rectangle shows the reference, the rest
+        // what was there before (a form drawn alone copies only itself).
+        std::vector<uint16_t> want = before;
+        for (int y = copied[1]; y < copied[1] + copied[3]; ++y)
+            for (int x = copied[0]; x < copied[0] + copied[2]; ++x)
+                want[static_cast<size_t>(y) * W + x] = ref[static_cast<size_t>(y) * W + x];
+        EXPECT_TRUE(screen == want) << "screen file: " << differences(screen, want);
     }
 
     std::string differences(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) const
@@ -181,6 +199,23 @@ TEST_P(ScreenIdentity, EveryScreenUnderResDrawsAsTheReference)
             form->HandleEvent(&down);
             expectSameScreen(form, name + " two rows down");
         }
+    }
+}
+
+// The program's message boxes, built in code: full-size and half-size,
+// plain and alert, with and without buttons.
+TEST_P(ScreenIdentity, MessageBoxesDrawAsTheReference)
+{
+    const uint16_t kinds[] = {MB_OK | MB_CANCEL,          MB_OK | MB_YESNO | MB_ALERT, MB_NOWAIT,
+                              MB_OK | MB_HALF | MB_FONT0, MB_HALF | MB_ALERT | MB_JUSTIFY1, MB_RAW_STATE | MB_JUSTIFY2};
+    for (uint16_t flags : kinds) {
+        delete form;
+        form = build_message_box(ui, "\xC2\xCD\xC8\xCC\xC0\xCD\xC8\xC5",
+                                 "\xD1\xEC\xE5\xED\xE0 \xEE\xF2\xEA\xF0\xFB\xF2\xE0 "
+                                 "\xE1\xEE\xEB\xE5\xE5 24 \xF7\xE0\xF1\xEE\xE2. "
+                                 "\xC7\xE0\xEA\xF0\xFB\xF2\xFC \xF1\xEC\xE5\xED\xF3?",
+                                 flags, 0);
+        expectSameScreen(form, "message box, flags " + std::to_string(flags));
     }
 }
 

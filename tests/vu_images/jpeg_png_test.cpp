@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <stdio.h>
+// jpeglib.h needs FILE declared first.
+#include <jpeglib.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "image_fixtures.h"
 #include "vuImage.h"
@@ -404,4 +408,121 @@ TEST(PNG, DrawResults)
     fb.DropMemory();
     EXPECT_EQ(img->Draw(&fb, fb.Port(), 0, 0, 0, 0, 4, 4), -5);
     vuImage::Destroy(img);
+}
+
+// ---- JPEG pixels against the library's own RGB decode ----------------------
+
+namespace {
+
+// A JPEG of random-ish colours with the given sampling of the luma
+// component (2 x 2 is what cameras and most tools write).
+std::vector<uint8_t> EncodeJpeg(int w, int h, int hSamp, int vSamp, bool progressive, unsigned seed)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            rgb.push_back((uint8_t)(x * 255 / w + (seed >> 28)));
+            rgb.push_back((uint8_t)(y * 255 / h));
+            rgb.push_back((uint8_t)(seed >> 24));
+        }
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = (JDIMENSION)w;
+    cinfo.image_height = (JDIMENSION)h;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 80, TRUE);
+    cinfo.comp_info[0].h_samp_factor = hSamp;
+    cinfo.comp_info[0].v_samp_factor = vSamp;
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = &rgb[(size_t)cinfo.next_scanline * w * 3];
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> bytes(out, out + size);
+    free(out);
+    return bytes;
+}
+
+// The picture as the library decodes it to RGB, each channel's top bits
+// packed into RGB565.
+std::vector<uint16_t> ReferenceJpeg(const std::vector<uint8_t>& bytes, int* w, int* h)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), (unsigned long)bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    jpeg_start_decompress(&cinfo);
+    *w = (int)cinfo.output_width;
+    *h = (int)cinfo.output_height;
+    std::vector<uint16_t> px;
+    std::vector<uint8_t> row((size_t)*w * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW r = row.data();
+        jpeg_read_scanlines(&cinfo, &r, 1);
+        for (int x = 0; x < *w; ++x)
+            px.push_back((uint16_t)((row[x * 3] >> 3) << 11 | (row[x * 3 + 1] >> 2) << 5 | row[x * 3 + 2] >> 3));
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return px;
+}
+
+} // namespace
+
+// Whole pictures and parts of them, on frame buffers whose rows are longer
+// than the screen is wide: every drawn pixel is the library's RGB decode
+// packed into RGB565, and nothing else changes.
+TEST(JPEG, PixelsAreTheLibrarysRgbPacked)
+{
+    struct Pic {
+        int w, h, hSamp, vSamp;
+        bool progressive;
+    } pics[] = {{37, 29, 2, 2, false}, {64, 48, 2, 1, false}, {33, 17, 1, 1, true}, {1, 1, 2, 2, false},
+                {50, 40, 2, 2, true}};
+    unsigned seed = 7;
+    for (const Pic& p : pics) {
+        SCOPED_TRACE(std::to_string(p.w) + "x" + std::to_string(p.h) + " sampling " + std::to_string(p.hSamp) + "x" +
+                     std::to_string(p.vSamp) + (p.progressive ? " progressive" : ""));
+        auto bytes = EncodeJpeg(p.w, p.h, p.hSamp, p.vSamp, p.progressive, seed++);
+        int w = 0, h = 0;
+        std::vector<uint16_t> ref = ReferenceJpeg(bytes, &w, &h);
+        ASSERT_EQ(w, p.w);
+        vuImage* img = vuImage::CreateFromData(bytes.data(), (unsigned)bytes.size(), "jpg");
+        ASSERT_NE(img, nullptr);
+        struct Part {
+            int srcX, srcY, x, y, w, h;
+        } parts[] = {{0, 0, 0, 0, p.w, p.h},         {0, 0, 3, 2, p.w, p.h},
+                     {0, p.h / 3, 1, 0, p.w, p.h},    {p.w / 2, 0, 0, 4, p.w, p.h / 2 + 1},
+                     {1, 1, -2, -3, p.w - 1, p.h - 1}, {0, 0, 70, 50, p.w, p.h}};
+        for (const Part& part : parts) {
+            SCOPED_TRACE("part " + std::to_string(part.srcX) + "," + std::to_string(part.srcY) + " at " +
+                         std::to_string(part.x) + "," + std::to_string(part.y));
+            MemFrameBuffer fb(80, 60, 96, kPaper);
+            ASSERT_EQ(img->Draw(&fb, fb.Port(), (unsigned short)part.srcX, (unsigned short)part.srcY,
+                                (short)part.x, (short)part.y, (unsigned short)part.w, (unsigned short)part.h),
+                      0);
+            for (int y = 0; y < 60; ++y)
+                for (int x = 0; x < 80; ++x) {
+                    const int ix = x - part.x + part.srcX, iy = y - part.y + part.srcY;
+                    const bool drawn = x >= part.x && y >= part.y && x < part.x + part.w && y < part.y + part.h &&
+                                       ix < p.w && iy < p.h;
+                    ASSERT_EQ(fb.At(x, y), drawn ? ref[(size_t)iy * p.w + ix] : kPaper) << x << "," << y;
+                }
+        }
+        vuImage::Destroy(img);
+    }
 }

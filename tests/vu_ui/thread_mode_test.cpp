@@ -346,6 +346,49 @@ TEST_F(ThreadMode, StressShowSelfEndingFormsWithCommandsInBetween)
     EXPECT_EQ(ui->SetOption(0), 0);
 }
 
+// On the real clock a posted command ends the UI thread's pause instead of
+// waiting for the rest of it (nothing here is timed: the test checks that
+// the answers, their order and the input stay as they are while commands
+// come one after another, in the idle loop and in a modal loop).
+TEST_F(ThreadMode, OnTheRealClockCommandsStreamWhileInputIsPolled)
+{
+    OsTestClockDisable();
+    vuUI *ui = start();
+    static std::atomic<int> keys{0};
+    keys = 0;
+    ASSERT_EQ(ui->SetKeyboard([](uint8_t, uint8_t key, uint32_t) {
+        if (key == '5')
+            keys++;
+    }), 0);
+    TestStatusLine *line = new TestStatusLine(20, 0, 0x001F);
+    ASSERT_EQ(ui->SetStatusLine(line), 0);
+    const int kTaps = 4;
+    for (int i = 0; i < 60; i++) {
+        const uint16_t bit = (i & 1) ? VU_UI_PAINT_BACKGROUND : VU_UI_BLOCK_KB_TOGGLE;
+        ASSERT_EQ(ui->SetOption(bit), bit) << "command " << i;
+        ASSERT_EQ(ui->ClearOption(bit), 0) << "command " << i;
+        if (i % 15 == 0)
+            keyTap(6);
+    }
+    for (int i = 0; i < 200000 && keys.load() < kTaps; i++)
+        usleep(50);
+    EXPECT_EQ(keys.load(), kTaps) << "every key reached the key callback";
+
+    // A modal loop between its passes: EndModal ends it; the commands it
+    // refuses are answered; the answers stay in order.
+    TestForm *form = new TestForm();
+    ASSERT_EQ(ui->Add(form), 0);
+    ASSERT_EQ(ui->Show(form, countingCallback), 0);
+    waitPasses(1);
+    for (int i = 0; i < 10; i++)
+        ASSERT_EQ(ui->SetOption(VU_UI_PAINT_BACKGROUND), -1) << "refused while modal";
+    EXPECT_EQ(ui->EndModal(form), 0);
+    EXPECT_EQ(ui->WaitEndModal(), 0);
+    EXPECT_EQ(form->GetState(), -1);
+    EXPECT_EQ(ui->SetOption(VU_UI_PAINT_BACKGROUND), VU_UI_PAINT_BACKGROUND);
+    EXPECT_EQ(ui->ClearOption(VU_UI_PAINT_BACKGROUND), 0);
+}
+
 TEST_F(ThreadMode, IdleLoopHandsInputToTheCallbacks)
 {
     vuUI *ui = start();

@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 
 #include "KktAmount.h"
+#include "KktDriveRegistration.h"
 #include "KktJson.h"
 #include "KktText.h"
 
@@ -239,7 +240,7 @@ namespace {
 class Command {
 public:
     Command(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), drive(d), f(req), paperOut_(paperOut), rep_(rep), res_(res)
+        : s(d.state), drive(d), f(req), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
     {
     }
 
@@ -381,6 +382,7 @@ private:
     DriveState &s;
     Drive &drive;
     Fields f;
+    const Request &req_;
     bool paperOut_;
     Reply &rep_;
     DriveResult &res_;
@@ -402,6 +404,10 @@ uint8_t Command::Run(uint8_t code)
     case 0x17: return CancelDocument();
     case 0x1C: return PrintText();
     case 0x1D: return Resume();
+    case 0x20:
+        for (const std::string &field : MarkStatusFields(s))
+            Data(field);
+        return 0;
     case 0x27:
         Data(HexB(s.notifications ? 1 : 0));
         Data(HexW(s.notifications));
@@ -421,6 +427,7 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
+    case 0x42: return NeedDateTime(); // the clock is the PC's: only checked
     case 0x43: return DateTime();
     case 0x4B: return PaymentType();
     case 0x4D: return WorkModes();
@@ -518,47 +525,13 @@ uint8_t Command::OpenShift()
 
 uint8_t Command::Register()
 {
-    if (uint8_t e = NeedDateTime())
+    Registration r;
+    if (uint8_t e = ReadRegistration(s, req_.fields, r, res_.note))
         return e;
-    if (uint8_t e = NeedFields(10))
-        return e;
-    if (s.phase != kPhaseReady && s.phase != kPhaseFiscal)
-        return kErrPhase;
-    if (s.shiftOpen)
-        return kErrCloseShift;
-    if (uint8_t e = NeedNoDocument())
-        return e;
-    uint32_t tax;
-    if (!ReadHexLE(f.Raw(5), 1, tax))
-        return kErrField;
-    if (s.Registered() && s.reregistrationsLeft == 0)
-        return 0x45;
     if (uint8_t e = NeedPaper())
         return e;
-    bool again = s.Registered();
-    std::string when = When();
-    s.user = f.Text(3);
-    s.inn = f.Text(4);
-    s.taxSystems = static_cast<uint8_t>(tax);
-    s.regNumber = f.Text(6);
-    uint32_t modes;
-    if (ReadHexLE(f.Raw(7), 2, modes) || ReadHexLE(f.Raw(7), 4, modes))
-        s.regFlags = static_cast<uint8_t>(modes);
-    if (f.Count() >= 11)
-        s.address = f.Text(11);
-    if (again)
-        --s.reregistrationsLeft;
-    s.phase = kPhaseFiscal;
-    s.regTime = when;
-    FiscalDocument(when, again ? kDocReregistration : kDocRegistration);
-    s.regDocument = s.lastDocument;
+    res_.paper += RegistrationDocument(s, r);
     res_.changed = true;
-
-    Tape t;
-    Head(t, again ? u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ" : u8"ОТЧЕТ О РЕГИСТРАЦИИ");
-    t.Pair(u8"СНО", HexB(s.taxSystems));
-    Foot(t, when, true);
-    Paper(t);
     return 0;
 }
 
@@ -932,19 +905,18 @@ uint8_t Command::RegParam()
         return kErrField;
     if (uint8_t e = NeedRegistered())
         return e;
+    std::string value;
+    if (RegistrationTag(s, static_cast<uint16_t>(tag), value)) {
+        Data(value);
+        return 0;
+    }
+    // The modes registered apart before FFD 1.2, for a drive the model did
+    // not register itself: read from tag 1290's bits.
     switch (tag) {
-    case 1062: Data(HexB(s.taxSystems)); return 0;
-    case 1057: Data(HexB(s.agents)); return 0;
-    case 1209: Data(HexB(s.ffd)); return 0;
-    case 1290: Data(HexD(s.markingFlags)); return 0;
-    // The modes registered apart before FFD 1.2, read from tag 1290's bits.
     case 1207: Data(HexB(s.markingFlags & 0x40 ? 1 : 0)); return 0;
     case 1193: Data(HexB(s.markingFlags & 0x400 ? 1 : 0)); return 0;
     case 1126: Data(HexB(s.markingFlags & 0x800 ? 1 : 0)); return 0;
     case 1221: Data(HexB(s.markingFlags & 0x2 ? 1 : 0)); return 0;
-    case 1037: Data(s.regNumber); return 0;
-    case 1018: Data(s.inn); return 0;
-    case 1048: Data(s.user); return 0;
     default: return kErrNoData;
     }
 }
@@ -989,18 +961,12 @@ uint8_t Command::RegTotals()
             }
         }
     }
-    Data(when);                            // 5
-    Data(s.inn);                           // 6
-    Data(s.regNumber);                     // 7
-    Data(HexB(s.taxSystems));              // 8
-    Data(HexB(s.regFlags));                // 9
-    Data(HexD(document));                  // 10
-    Data(HexD(FiscalSign(kDocRegistration, document))); // 11 the fiscal sign
-    if (s.ffd >= 3) {
-        Data("");                          // 12, 13
-        Data("");
-        Data(HexD(0));                     // 14 reason codes
-    }
+    std::vector<std::string> fields = RegistrationTotals(s);
+    fields[0] = when;                                       // 5
+    fields[5] = HexD(document);                             // 10
+    fields[6] = HexD(FiscalSign(kDocRegistration, document)); // 11 the fiscal sign
+    for (const std::string &field : fields)
+        Data(field);
     return 0;
 }
 
@@ -1026,7 +992,7 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
         res.paper.clear();
         char b[48];
         std::snprintf(b, sizeof b, "refused with error %02X", error);
-        res.note = b;
+        res.note = res.note.empty() ? std::string(b) : b + (": " + res.note);
     }
     if (!res.paper.empty())
         lastPaper = res.paper;
@@ -1211,6 +1177,7 @@ std::string DriveState::ToJson() const
         d += (i ? ", " : "") + Str(docLines[i]);
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
+    o += RegistrationJson(*this);
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "archive", ArchiveToJson(archive), true);
     return o + "}\n";
@@ -1270,6 +1237,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     r.Amount("drawer", n.drawer);
     r.Amounts("running", n.running, 4);
     r.Flag("resume_needed", n.resumeNeeded);
+    RegistrationFromJson(root, n, why);
     if (const JsonValue *c = root.Find("counters")) {
         StateReader cr(*c, why);
         for (int op = 0; op < 4; ++op)

@@ -14,6 +14,7 @@
 #include "KktDriveReports.h"
 #include "KktFrame.h"
 
+#include <map>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -114,6 +115,14 @@ struct DriveState {
 
     // the document archive and the electronic journal (KktDriveArchive.h)
     DriveArchive archive;
+
+    // registration (KktDriveRegistration): the tags without a member above,
+    // as the drive answers them (UTF-8 texts, hex numbers); the reason codes
+    // of the last registration (0x8F field 14); the data fields of the
+    // answer to 0x20
+    std::map<uint16_t, std::string> regTags;
+    uint32_t reasonCodes = 0;
+    uint8_t markFields = 1;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

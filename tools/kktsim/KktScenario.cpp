@@ -2,6 +2,8 @@
 
 #include "KktScenario.h"
 
+#include "KktDriveRegistration.h"
+
 #include "KktAmount.h"
 
 #include <cerrno>
@@ -163,6 +165,8 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
     s.drive = true;
     if (name == "on" && value.empty())
         return true;
+    if (RegistrationStatement(name, value, d, why))
+        return why.empty();
     if (name == "registered") {
         if (value != "yes" && value != "no") {
             why = "drive registered is yes or no";
