@@ -84,7 +84,8 @@ mkdir -p "$dir/data" "$dir/kktsim"
 cp -r "$src/res" "$dir/res"
 cp -rn "$src/data/." "$dir/data/" 2>/dev/null || true
 
-# The terminal root: screen file, keypad and touch-panel FIFOs, properties.
+# The terminal root: screen file, keypad and touch-panel FIFOs, properties,
+# the Ethernet adapter's carrier file.
 # termview --init makes it; without termview the same by hand.
 if [ -x "$build/tools/termview/termview" ]; then
   "$build/tools/termview/termview" --init "$root" --size "$size" >/dev/null
@@ -93,6 +94,8 @@ else
   mkdir -p "$root/dev/graphics" "$root/data/osal"
   truncate -s $((w * h * 2)) "$root/dev/graphics/fb0"
   mkfifo "$root/dev/keypad" "$root/dev/tp"
+  mkdir -p "$root/sys/class/net/eth1"
+  echo 1 >"$root/sys/class/net/eth1/carrier"
   printf 'osal.fb.xres=%s\nosal.fb.yres=%s\nro.fac.lcd.rotate=0\nro.fac.touchscreen=1\n' "$w" "$h" \
     >"$root/data/osal/properties"
 fi

@@ -14,6 +14,7 @@
 #include "registration_wizard.h"
 #include "reports.h"
 #include "settings.h"
+#include "receipt_wizard.h"
 #include "shift_cash.h"
 #include "shell_hooks.h"
 #include "status_line.h"
@@ -88,8 +89,8 @@ const SubmenuEntry kSubmenuTable[] = {
     {"report_ext", CmdReportExt},
     {"cashbox_to", CmdToCash},
     {"cashbox_from", CmdFromCash},
-    {"receipt_fiscal", nullptr},
-    {"receipt_correct", nullptr},
+    {"receipt_fiscal", CmdReceiptFiscal},
+    {"receipt_correct", CmdReceiptCorrect},
     {"receipt_cancel", CmdReceiptCancel},
     {"journal_shift", CmdJournalShift},
     {"journal_shift_close", CmdJournalShiftClose},

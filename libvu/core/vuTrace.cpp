@@ -315,7 +315,8 @@ void menuBoxRows(vuMenuBox *box, int x, int y, std::string &items)
 void boxRows(vuBox *box, int x, int y, std::string &items)
 {
     const int H = box->GetItemHeight();
-    const int W = box->GetWidth() - box->GetScrollBarYWidth();
+    const int W = box->GetRowWidth();
+    const int mark = box->GetMarkWidth();
     const int off = box->GetScrollY().offset;
     const unsigned n = box->GetCount();
     for (unsigned i = 0; i < n && H > 0; ++i) {
@@ -323,8 +324,9 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
         if (t + H <= 0 || t >= box->GetHeight())
             continue;
         vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
-        Item("row", x, y + t, W, H)
-            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetPassiveFrontColor())
+        // the row's text, right of its check mark, as the list draws it
+        Item("row", x + mark + 3, y + t, W - mark - 3, H)
+            .Num("fg", box->GetRowColor(i + 1))
             .Label(item ? item->GetText() : "", box->GetFontIndex())
             .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
             .AppendTo(items);
@@ -356,11 +358,13 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     default:
         break;
     }
-    // Scroll bars are drawn in the text's colours, but they are no text.
-    if (unsigned short yw = w->GetScrollBarYWidth())
-        item.Num("bar_y", yw);
-    if (unsigned short xh = w->GetScrollBarXHeight())
-        item.Num("bar_x", xh);
+    // Scroll bars are drawn inside the right and bottom edges, in the last
+    // three columns or rows (vuWidget::Draw), whatever width they reserve.
+    const int kBarEdge = 3;
+    if (w->GetScrollBarYWidth())
+        item.Num("barw", kBarEdge);
+    if (w->GetScrollBarXHeight())
+        item.Num("barh", kBarEdge);
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);
@@ -415,13 +419,15 @@ VU_C_API void vuTraceScreen(vuForm *form, int modal)
     const int fw = form->GetWidth(), fh = form->GetHeight();
     vuViewPort client{0, 0, form->GetClientWidth(), form->GetClientHeight(), 0, 0};
     form->GetViewPort(&client);
-    Item("form", fx, fy, fw, fh)
-        .Str("name", form->GetName())
+    Item formItem("form", fx, fy, fw, fh);
+    formItem.Str("name", form->GetName())
         .Num("fg", form->GetFrontColor())
         .Num("bg", form->GetBackColor())
         .Num("options", form->GetOptions())
-        .Rect("clip", client.x, client.y, client.width, client.height)
-        .AppendTo(items);
+        .Rect("clip", client.x, client.y, client.width, client.height);
+    if (form->GetType() == VU_TYPE_MENU)
+        formItem.Num("selected", static_cast<vuMenu *>(form)->GetSelected()); // 1-based, 0 none
+    formItem.AppendTo(items);
 
     const unsigned short options = form->GetOptions();
     if (options & VU_FO_HEADER) {

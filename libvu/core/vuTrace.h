@@ -49,14 +49,18 @@ VU_C_API void vuTraceFormShown(vuForm *form);
 //   {"event":"screen","tick":T,"file":F,"name":N,"header":H,"modal":0|1,
 //    "width":W,"height":H,"items":[ITEM,...]}
 // Each ITEM has "kind", "x", "y", "w", "h" and, where it applies, "name",
-// "fg" (RGB565 of its text), "label" (its text, UTF-8), "font" (slot),
-// "tw" and "th" (width and height of a one-line label in pixels; for a
-// header, "tx", "ty", "tw" and "th" place its text) and "clip" ([x,y,w,h], the
-// part of the screen it may show in). Kinds: "form" (its client area in
-// "clip"), "header", "close" (the close
-// icon), "widget" (with "type": static, button, input, multiline, checkbox,
-// radio, menubox, progress, sign or other), "row" (a menu or box item;
-// "clip" is its list's visible area) and "status" (a status-line object).
+// "fg" (RGB565 of its text), "label" (its text, UTF-8), "font" (slot), "tw"
+// and "th" (width and height of a one-line label in pixels) and "clip"
+// ([x,y,w,h], the part of the screen it may show in). Kinds:
+//   "form"       its client area in "clip", a menu's selected item (from 1,
+//                0 none) in "selected";
+//   "header"     its text placed at "tx", "ty" (size "tw", "th");
+//   "close"      the close icon;
+//   "widget"     with "type" (static, button, input, multiline, checkbox,
+//                radio, menubox, progress, sign or other) and "barw", "barh"
+//                for scroll bars drawn inside its right and bottom edges;
+//   "row"        a menu or list item, "clip" its list's visible area;
+//   "statusline" and "status": the status line and its objects.
 VU_C_API void vuTraceScreen(vuForm *form, int modal);
 
 #endif

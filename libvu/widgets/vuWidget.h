@@ -105,8 +105,9 @@ public:
     // Read access for forms, tests and the flat interface.
     unsigned short GetFlags() const { return flags; }
     // The colours as set, whatever the widget's state (GetFrontColor answers
-    // for the present state); a list's rows other than the current one are
-    // drawn in the passive one whatever the focus.
+    // for the present state): the text colour while the widget is not
+    // active (a list's rows other than the current one are drawn in it
+    // whatever the focus).
     unsigned short GetPassiveFrontColor() const { return passiveFront; }
     vuImage* GetImage() const { return image; }
     vuImage* GetActiveBackImage() const { return activeBackImage; }

@@ -77,6 +77,104 @@ void OsBeep(int tone, int durationMs);
  * it. Returns 0, or -1 when the property cannot be written. */
 int OsScrBrightness(int level);
 
+/* ---- network --------------------------------------------------------- */
+
+/* Interface numbers of the IP calls. */
+enum { OS_NET_IF_ETH1 = 2, OS_NET_IF_GPRS = 3, OS_NET_IF_WIFI = 4, OS_NET_IF_BT = 9 };
+
+#define OS_NET_ADDR_SIZE 16 /* a dotted IPv4 text with its terminator */
+
+/* 0 started, or a negative code (-1004: no such device). */
+int OsNetStartDhcp(int netIf);
+void OsNetStopDhcp(int netIf);
+/* 0 address obtained, 1 still pending, other: an error code. */
+int OsNetCheckDhcp(int netIf);
+/* Static configuration; empty or null texts leave a value unset. 0 or a
+ * negative code. */
+int OsNetSetConfig(int netIf, const char *ip, const char *mask, const char *gw, const char *dns);
+/* The configuration in force; each buffer OS_NET_ADDR_SIZE bytes (a null one
+ * is skipped). 0 or a negative code. */
+int OsNetGetConfig(int netIf, char *ip, char *mask, char *gw, char *dns);
+/* Makes the interface the default route. 0 or a negative code. */
+int OsNetSetRoute(int netIf);
+/* One echo request to a dotted address, waiting at most timeoutMs: 0 an
+ * answer came, -1001 time-out, -1003 bad argument, -3307 no route. */
+int OsNetPing(const char *dest, int timeoutMs);
+
+/* WiFi authentication modes and cipher bits. */
+enum {
+    OS_WIFI_AUTH_NONE = 0,
+    OS_WIFI_AUTH_OPEN = 1,
+    OS_WIFI_AUTH_WPA = 5,
+    OS_WIFI_AUTH_WPA_EAP = 6,
+    OS_WIFI_AUTH_WPA_WPA2 = 7,
+    OS_WIFI_AUTH_WPA_WPA2_EAP = 8,
+    OS_WIFI_AUTH_WPA2 = 9,
+    OS_WIFI_AUTH_WPA2_EAP = 10
+};
+enum { OS_WIFI_CIPHER_WEP = 0x04, OS_WIFI_CIPHER_AES = 0x10, OS_WIFI_CIPHER_TKIP = 0x20 };
+
+/* One access point found by a scan. */
+typedef struct OsWifiApInfo {
+    char Essid[33];
+    char Bssid[20];
+    int32_t Rssi;     /* dBm */
+    int32_t AuthMode; /* OS_WIFI_AUTH_* */
+    uint32_t SecMode; /* OS_WIFI_CIPHER_* bits */
+} OsWifiApInfo;
+
+/* The parameters of a join: the network, its mode and cipher bits, then
+ * either the pre-shared key or, for the EAP modes, the EAP parameters laid
+ * over the same place. */
+typedef struct OsWifiApSet {
+    char Essid[33];
+    int32_t AuthMode;
+    uint32_t SecMode;
+    union {
+        struct {
+            char Key[64];
+            uint32_t KeyLen;
+        } Psk;
+        struct {
+            int32_t Type;
+            char Password[132];
+            char Identity[132];
+            char CaCert[132];
+            char ClientCert[132];
+            char PrivateKey[132];
+            char PrivateKeyPass[132];
+        } Eap;
+    } u;
+} OsWifiApSet;
+
+/* 0, or a negative code (-1004: no WiFi module). */
+int OsWifiOpen(void);
+void OsWifiClose(void);
+/* Fills at most capacity records; the number of access points found (0
+ * none), or a negative code. */
+int OsWifiScan(OsWifiApInfo *aps, int capacity);
+/* Starts joining: 0 joined, 1 still joining, other: an error code. */
+int OsWifiConnect(const OsWifiApSet *ap, int timeoutMs);
+int OsWifiDisconnect(void);
+/* The state of the join: 0 joined, 1 still joining, other: an error code;
+ * fills the network name (33 bytes), BSSID (20 bytes) and RSSI (dBm) of the
+ * access point when the pointers are not null. */
+int OsWifiCheck(char *essid, char *bssid, int *rssi);
+
+/* Cellular module. All answer 0 or a negative code unless said. */
+int OsWlLock(void);
+void OsWlUnLock(void);
+/* pin may be null (no PIN). */
+int OsWlInit(const char *pin);
+int OsWlSelSim(unsigned char slot);
+int OsWlLogin(const char *apn, const char *user, const char *password, long auth, int timeoutMs, int keepAlive,
+              int reserved);
+int OsWlLogout(void);
+/* 0 connected, 1 connecting, 2 module busy, other: an error code. */
+int OsWlCheck(void);
+/* 0..5, or a negative code. */
+int OsWlGetSignal(void);
+
 /* ---- stand-in support (not part of the terminal's library) ------------ */
 
 /* Maps a terminal path ("/dev/...", "/data/...", "/sys/...") under the folder
@@ -111,6 +209,18 @@ int OsTestClockIsVirtual(void);
  * what it answers is there when the pause ends. NULL removes the hook. */
 typedef void (*OsTestSleepHook)(unsigned int ms, void *arg);
 void OsTestClockSetSleepHook(OsTestSleepHook hook, void *arg);
+
+/* The network calls are scripted by the file "/data/osal/network" (read
+ * again whenever it changes; format in the README) and write each call to
+ * "/data/osal/network.log". A test may give the script's text instead:
+ * OsTestNetScript replaces the file's script until it is called with null.
+ * Returns 0, or -1 when a line is bad (error, when not null, receives the
+ * message; the calls then answer as without a script). Either way the
+ * state of the fakes (joins, logins, DHCP, sequence positions) starts
+ * afresh. */
+int OsTestNetScript(const char *text, char *error, size_t size);
+/* Checks a script without applying it: 0, or -1 with the message. */
+int OsNetCheckScript(const char *text, const char *source, char *error, size_t size);
 
 #ifdef __cplusplus
 }

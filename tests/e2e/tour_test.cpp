@@ -258,9 +258,25 @@ public:
     bool CheckScreen(const std::string &name, const std::string &stem, int order, const std::string &line,
                      screencheck::Result &r)
     {
-        screencheck::Picture pic;
-        if (!screencheck::ReadScreenFile(root + "/dev/graphics/fb0", size_.width, size_.height, pic)) {
-            ADD_FAILURE() << "cannot read the screen file";
+        // The status line redraws itself now and then: a picture is taken
+        // when two readings agree, so none is caught half drawn.
+        screencheck::Picture pic, again;
+        const std::string fb = root + "/dev/graphics/fb0";
+        bool steady = false;
+        for (int i = 0; i < 50 && !steady; ++i) {
+            if (!screencheck::ReadScreenFile(fb, size_.width, size_.height, i ? again : pic)) {
+                ADD_FAILURE() << "cannot read the screen file";
+                return false;
+            }
+            if (i == 0)
+                continue;
+            steady = again.pixels == pic.pixels;
+            pic.pixels.swap(again.pixels);
+            if (!steady)
+                pause10ms();
+        }
+        if (!steady) {
+            ADD_FAILURE() << name << ": the screen did not settle";
             return false;
         }
         if (Overtaken())
@@ -344,6 +360,13 @@ std::string screenKey(const std::string &line)
            std::to_string(widgets);
 }
 
+// The item selected in the menu a screen line shows, from 1; 0 for none.
+int selectedItem(const std::string &line)
+{
+    size_t at = line.find("\"kind\":\"form\"");
+    return at == std::string::npos ? 0 : static_cast<int>(Entry{line.substr(at)}.Num("selected"));
+}
+
 bool isMainMenu(const std::string &line) { return lineValue(line, "file") == "kkt_menu_main.xml"; }
 
 // Screens are named in failures by the stop and, on the way there, by their
@@ -369,10 +392,19 @@ protected:
             char kind = step[0];
             std::string arg = step.substr(1);
             if (kind == '.' || kind == '!') {
-                p.Key(keyCode(arg));
+                const int code = keyCode(arg);
+                if (code <= 0) {
+                    ADD_FAILURE() << stop.name << ": no key \"" << arg << "\"";
+                    return std::string();
+                }
+                p.Key(static_cast<uint16_t>(code));
                 if (kind == '.')
                     continue;
             } else if (kind == '=') {
+                if (arg.empty() || arg.find_first_not_of("0123456789") != std::string::npos) {
+                    ADD_FAILURE() << stop.name << ": \"" << step << "\" is not a step of digits";
+                    return std::string();
+                }
                 for (char c : arg)
                     p.Key(static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')));
                 p.Key(KEY_ENTER);
@@ -385,9 +417,14 @@ protected:
                     ADD_FAILURE() << stop.name << ": no item " << step << " in " << screenName(line);
                     return std::string();
                 }
-                // Menus keep their selection: go to the top first.
-                p.Key(KEY_UP, static_cast<int>(items.size()));
-                p.Key(KEY_DOWN, static_cast<int>(at));
+                // From the item selected now (the screen line says which).
+                const int from = selectedItem(line) - 1, to = static_cast<int>(at);
+                if (from < 0)
+                    p.Key(KEY_DOWN, to + 1);
+                else if (to > from)
+                    p.Key(KEY_DOWN, to - from);
+                else if (to < from)
+                    p.Key(KEY_UP, from - to);
                 p.Key(KEY_ENTER);
             }
             line = Settle(p, stop.name, want, i + 1 == steps.size());
@@ -438,7 +475,8 @@ protected:
             seen.erase(key); // a passing wait text: checked when it comes again
     }
 
-    static uint16_t keyCode(const std::string &name)
+    // A key's code by its name or number; 0 for neither.
+    static int keyCode(const std::string &name)
     {
         if (name == "enter")
             return KEY_ENTER;
@@ -448,7 +486,10 @@ protected:
             return KEY_DOWN;
         if (name == "up")
             return KEY_UP;
-        return static_cast<uint16_t>(std::atoi(name.c_str()));
+        if (name.empty() || name.size() > 5 || name.find_first_not_of("0123456789") != std::string::npos)
+            return 0;
+        const int code = std::atoi(name.c_str());
+        return code <= 0xFFFF ? code : 0;
     }
 
     std::set<std::string> seen;

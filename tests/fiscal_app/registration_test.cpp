@@ -94,13 +94,17 @@ protected:
     std::vector<std::string> Register04() { return lastFields(sim->JournalPath(), "04"); }
     // A dialog file as someone edited it: res/ becomes a copy of its own
     // with a file for this screen size that replaces `from` by `to`.
-    void Edited(const std::string &file, const std::string &from, const std::string &to)
+    void OwnRes()
     {
         struct stat st;
         if (lstat("res", &st) == 0 && S_ISLNK(st.st_mode)) {
             ASSERT_EQ(unlink("res"), 0);
             ASSERT_EQ(system(("cp -r '" + std::string(SOURCE_DIR) + "/res' res").c_str()), 0);
         }
+    }
+    void Edited(const std::string &file, const std::string &from, const std::string &to)
+    {
+        OwnRes();
         std::string text = ReadFile("res/" + file);
         size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
@@ -389,6 +393,24 @@ TEST_F(RegistrationTest, ReasonListWithoutSelectionIsTheFirstItem)
     ASSERT_EQ(f.size(), 21u);
     EXPECT_EQ(f[13], "00");
     EXPECT_EQ(f[20], "00000000");
+}
+
+// Without the dialog of the FFD choice the box of the missing file is
+// shown, one line goes to the service log, and FFD 1.1 is taken.
+TEST_F(RegistrationTest, MissingChoiceDialogTakesFfd11)
+{
+    OwnRes();
+    ASSERT_EQ(unlink((std::string("res/") + kSelect).c_str()), 0);
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.1\ndrive firmware K110340\n");
+    Level(3);
+    size_t from = TakenCount();
+    Script({{u8"ОШИБКА", {KEY_ENTER}}, {kTotalsQuestion, {KEY_CANCEL}}, {kPage1, {KEY_CANCEL}}});
+    EXPECT_EQ(SelectFfdVersion(ui, 3), 2);
+    RegisterKktFfd11(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    EXPECT_FALSE(Has(Taken(from), "04"));
+    sim->Sync();
+    EXPECT_NE(ReadFile(sim->LogPath()).find("registration: no FFD choice dialog, FFD 1.1 taken"), std::string::npos);
 }
 
 } // namespace

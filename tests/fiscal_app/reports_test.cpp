@@ -29,8 +29,8 @@ protected:
         kfn_state.marking_mode = -1;
         kfn_state.reg_flags = 0;
     }
-    // A receipt of operation type (1 income, 2 return of income) paid in
-    // full by one payment type.
+    // A receipt of type (0 income, 2 return of income) paid in full by one
+    // payment type.
     void Receipt(uint8_t type, const std::vector<Item> &items, uint8_t payment, const char *amount)
     {
         TMCommand c;
@@ -54,8 +54,8 @@ protected:
     void Day(const std::string &extra = "")
     {
         Drive("drive shift open 4\n" + extra);
-        Receipt(1, {{"ХЛЕБ", "60.00", 3}, {"СОЛЬ", "40.00", 17}}, 0, "100.00");
-        Receipt(1, {{"ХЛЕБ", "50.00", 3}}, 1, "50.00");
+        Receipt(0, {{"ХЛЕБ", "60.00", 3}, {"СОЛЬ", "40.00", 17}}, 0, "100.00");
+        Receipt(0, {{"ХЛЕБ", "50.00", 3}}, 1, "50.00");
         Receipt(2, {{"ХЛЕБ", "10.00", 3}}, 0, "10.00");
     }
     std::vector<std::string> Shown(size_t from = 0)

@@ -218,7 +218,7 @@ TEST_F(ModelTest, DepartmentTotalsByPaymentType)
 {
     Start("registered.scn", "drive shift open 1\n");
     TMCommand c;
-    ASSERT_GT(c.OpenDocument(1, "И", "", "", "", 0, 0, "", ""), 0);
+    ASSERT_GT(c.OpenDocument(0, "И", "", "", "", 0, 0, "", ""), 0);
     ASSERT_EQ(Exec(c).error, 0);
     ASSERT_GT(c.AddItem("ХЛЕБ", "", "30.00", "1", "", 0, 0, 0, 0, 2, "", ""), 0);
     ASSERT_EQ(Exec(c).error, 0);

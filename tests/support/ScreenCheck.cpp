@@ -274,6 +274,9 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
                          std::to_string(seen.h) + " of " + std::to_string(r.h) + " rows of pixels shown");
             }
         }
+        if (kind == "status" && hasGlyphs(str(item, "label")) && num(item, "tw", -1) > r.w)
+            fail(describe(item) + ": its text is " + std::to_string(num(item, "tw")) +
+                 " pixels wide, the status-line object holds " + std::to_string(r.w));
         if (kind == "header" && item.contains("tx")) {
             const Rect text{num(item, "tx"), num(item, "ty"), num(item, "tw"), num(item, "th")};
             if (!text.Empty() && !r.Contains(text))
@@ -295,14 +298,11 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
         const std::string label = str(item, "label");
         if (!hasGlyphs(label))
             continue;
-        // The text proper: a scrolled widget's bars (drawn just inside its
-        // border, one pixel in from the edge) are left out.
-        Rect text = rectOf(item);
-        if (int bar = num(item, "bar_y", 0))
-            text.w -= bar + 1;
-        if (int bar = num(item, "bar_x", 0))
-            text.h -= bar + 1;
-        Rect area = text.Intersect(whole);
+        // The text, not the scroll bars drawn inside the widget's edges.
+        Rect area = rectOf(item);
+        area.w -= num(item, "barw");
+        area.h -= num(item, "barh");
+        area = area.Intersect(whole);
         Rect clip;
         if (clipOf(item, clip))
             area = area.Intersect(clip);

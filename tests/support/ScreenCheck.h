@@ -7,8 +7,9 @@
 //     widened to 8 bits, as the screen shows them);
 //   - every widget, header, icon or status object outside the screen;
 //   - every widget crossing its form's client area or another widget;
-//   - every one-line label wider than its widget, and a header text that
-//     runs past the header or into the close icon;
+//   - every one-line label of a static or button wider or higher than its
+//     widget, every status-line text wider than its object, and a header
+//     text that runs past the header or into (or up to) the close icon;
 //   - every menu or list row cut by the edge of its list.
 // Each failure is one line naming the screen and the text or widget.
 #ifndef TESTS_SUPPORT_SCREEN_CHECK_H

@@ -147,6 +147,22 @@ TEST(ScreenCheck, TextThatCannotBeSeenFails)
                     .Passed());
 }
 
+// A scroll bar inside a text widget's right edge (a dotted line in the text
+// colour, its thumb in another) is no text: the contrast is measured left
+// of it.
+TEST(ScreenCheck, ScrollBarsAreNotText)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    glyphs(pic, 20, 60, kWhite);
+    fill(pic, 206, 50, 1, 40, kWhite);  // the bar's track, three columns in
+    fill(pic, 207, 50, 1, 16, 0xFFEE); // its thumb beside it
+    json msg = widget("multiline", "msg", 10, 50, 200, 40, kWhite, "LONG TEXT");
+    EXPECT_FALSE(Check("box", pic, line(240, 320, {form(240, 320), msg})).Passed());
+    msg["barw"] = 3;
+    Result r = Check("box", pic, line(240, 320, {form(240, 320), msg}));
+    EXPECT_TRUE(r.Passed()) << r.Text();
+}
+
 json row(const char *name, int y, int h, uint16_t fg, const char *label, int clipY, int clipH)
 {
     json r = item("row", 1, y, 236, h);
@@ -201,6 +217,14 @@ TEST(ScreenCheck, WidgetsOutOfPlaceFail)
     Result cut = Check("dialog", pic, line(320, 240, {form(320, 240), low}));
     EXPECT_TRUE(mentions(cut, "dialog: button \"cancel\" text \"CANCEL\" (10,60 120x18): its text is 16 pixels high"))
         << cut.Text();
+    json status = item("status", 151, 0, 31, 20);
+    status["name"] = "wait";
+    status["fg"] = kWhite;
+    status["label"] = "123456";
+    status["tw"] = 36;
+    Result wide = Check("dialog", pic, line(320, 240, {form(320, 240), status}));
+    EXPECT_TRUE(mentions(wide, "dialog: status \"wait\" text \"123456\" (151,0 31x20): its text is 36 pixels wide"))
+        << wide.Text();
     Result overlap = Check("dialog", pic,
                            line(320, 240, {form(320, 240), widget("input", "name", 10, 30, 200, 24, kWhite, ""),
                                            widget("input", "inn", 10, 50, 200, 24, kWhite, "")}));

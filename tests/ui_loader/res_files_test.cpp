@@ -20,6 +20,7 @@
 
 #include "ScreenCheck.h"
 #include "app_run.h"
+#include "message_box.h"
 #include "loader_fixture.h"
 #include "ui_loader.h"
 #include "ui_values.h"
@@ -110,6 +111,8 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_report_payment.xml", {{"type", VU_TYPE_RADIO}, {"index", VU_TYPE_INPUT}}},
         {"kkt_dlg_report_dep.xml", {{"num", VU_TYPE_INPUT}, {"type", VU_TYPE_RADIO}, {"index", VU_TYPE_INPUT}}},
         {"kkt_dlg_ofd_get_ticket.xml", {{"isprint", VU_TYPE_CHECK_BOX}, {"num", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wait.xml", {{"msg", VU_TYPE_MULTI_LINE}}},
+        {"common_conn_dlg_wifi_pass.xml", {{"pass", VU_TYPE_INPUT}, {"name", VU_TYPE_STATIC}}},
         {"kkt_dlg_select_registration.xml", {{"select", VU_TYPE_RADIO}, {"curr_ffd", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_registration_1.xml",
          {{"firmname", VU_TYPE_INPUT},
@@ -137,6 +140,63 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_reason_1_1_5.xml", {{"param", VU_TYPE_CHECK_BOX}}},
         {"common_menu_no_fn.xml",
          {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
+        // the receipt wizard
+        {"kkt_dlg_receipt_open_1.xml",
+         {{"isprint", VU_TYPE_CHECK_BOX}, {"type", VU_TYPE_RADIO}, {"copies", VU_TYPE_INPUT}}},
+        {"kkt_dlg_receipt_corr_1.xml",
+         {{"isprint", VU_TYPE_CHECK_BOX}, {"type", VU_TYPE_RADIO}, {"copies", VU_TYPE_INPUT}}},
+        {"kkt_dlg_receipt_corr105_1.xml",
+         {{"isprint", VU_TYPE_CHECK_BOX}, {"type", VU_TYPE_RADIO}, {"copies", VU_TYPE_INPUT}}},
+        {"kkt_dlg_receipt_open_2.xml",
+         {{"seller", VU_TYPE_INPUT}, {"seller_inn", VU_TYPE_INPUT}, {"tax_mode", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_corr_2.xml",
+         {{"seller", VU_TYPE_INPUT}, {"seller_inn", VU_TYPE_INPUT}, {"tax_mode", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_open_3.xml",
+         {{"table", VU_TYPE_INPUT},
+          {"place", VU_TYPE_INPUT},
+          {"account", VU_TYPE_INPUT},
+          {"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_receipt_corr_3.xml",
+         {{"type", VU_TYPE_RADIO}, {"doc", VU_TYPE_INPUT}, {"date", VU_TYPE_INPUT}, {"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_receipt_payment.xml",
+         {{"type", VU_TYPE_RADIO},
+          {"drop", VU_TYPE_CHECK_BOX},
+          {"index", VU_TYPE_INPUT},
+          {"sum", VU_TYPE_INPUT},
+          {"add", VU_TYPE_INPUT},
+          {"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_receipt_client.xml", {{"phone", VU_TYPE_INPUT}, {"email", VU_TYPE_INPUT}}},
+        // the goods lines and tags
+        {"kkt_dlg_poss_cheque.xml", {{"menubox", VU_TYPE_MENU_BOX}}},
+        {"kkt_dlg_tags.xml", {{"menubox", VU_TYPE_MENU_BOX}}},
+        {"kkt_dlg_input_tag.xml", {{"num_tag", VU_TYPE_INPUT}, {"value_tag", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_receipt_calc_object_1_1.xml", {{"object", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_calc_object_1_2.xml", {{"object", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_good_5.xml", {{"lotsize", VU_TYPE_INPUT}}},
+        {"kkt_dlg_receipt_good_3.xml", {{"planprodstat", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_good_4.xml", {{"measureqtycalc", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_good_1.xml",
+         {{"name", VU_TYPE_INPUT},
+          {"code", VU_TYPE_INPUT},
+          {"price", VU_TYPE_INPUT},
+          {"qty", VU_TYPE_INPUT},
+          {"unit", VU_TYPE_INPUT},
+          {"dep_num", VU_TYPE_INPUT},
+          {"dep_name", VU_TYPE_INPUT}}},
+        {"kkt_dlg_select_tax_type.xml", {{"nds", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_calc_method.xml", {{"method", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_agent_1.xml", {{"agent", VU_TYPE_RADIO}}},
+        {"kkt_dlg_receipt_agent_2.xml",
+         {{"agent_phone", VU_TYPE_INPUT},
+          {"oper_get_phone", VU_TYPE_INPUT},
+          {"oper_trans_phone", VU_TYPE_INPUT},
+          {"agent_oper", VU_TYPE_INPUT},
+          {"oper_trans_name", VU_TYPE_INPUT},
+          {"oper_trans_addr", VU_TYPE_INPUT},
+          {"oper_trans_inn", VU_TYPE_INPUT}}},
+        {"kkt_dlg_receipt_agent_3.xml",
+         {{"provider_inn", VU_TYPE_INPUT}, {"provider_phone", VU_TYPE_INPUT}, {"provider_name", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_receipt_good_2.xml", {{"comment", VU_TYPE_MULTI_LINE}}},
     };
     return list;
 }
@@ -403,26 +463,26 @@ TEST_P(ResFilesTest, EveryDescriptionBuilds)
     }
 }
 
-// Every description drawn as the program would draw it, with the program's
-// root (status line, background picture, colour scheme), through the
-// screen check: the screens the tour cannot reach yet are readable and
-// whole too. Dialogs are looked for by their plain names, as the program
-// does, so a 320x240 screen gets its own layout where there is one.
-TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
-{
-    const std::string trace = root.path + "/trace.jsonl";
-    setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
-    const std::string size = std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h);
-    int checked = 0;
-    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
-        unsigned pw, ph;
-        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
-            continue;
-        SCOPED_TRACE(name);
-        int err = 99;
-        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
-                                                     : load_form_resource("./res/", name.c_str(), &err);
-        ASSERT_NE(f, nullptr) << err;
+// Screens drawn as the program draws them, with the program's root (status
+// line, background picture, colour scheme), through the screen check.
+class ResScreensTest : public ResFilesTest {
+protected:
+    void SetUp() override
+    {
+        trace = root.path + "/trace.jsonl";
+        setenv("CASHDESK_TRACE", trace.c_str(), 1); // read at the first trace
+        ResFilesTest::SetUp();
+    }
+
+    void TearDown() override
+    {
+        unsetenv("CASHDESK_TRACE");
+        ResFilesTest::TearDown();
+    }
+
+    // Shows the form once (not modally), checks the screen, removes it.
+    void check(vuForm* f, const std::string& name)
+    {
         vuUI::GetUI()->Add(f);
         f->Reset();
         ASSERT_EQ(vuUI::GetUI()->View(f), 0);
@@ -433,15 +493,54 @@ TEST_P(ResFilesTest, EveryDescriptionPassesTheScreenCheck)
                 last = line;
         screencheck::Picture pic;
         ASSERT_TRUE(screencheck::ReadScreenFile(root.path + "/dev/graphics/fb0", GetParam().w, GetParam().h, pic));
-        screencheck::Result r = screencheck::Check(name + " at " + size, pic, last);
+        screencheck::Result r = screencheck::Check(
+            name + " at " + std::to_string(GetParam().w) + "x" + std::to_string(GetParam().h), pic, last);
         EXPECT_TRUE(r.Passed()) << r.Text();
         EXPECT_GT(r.texts, 0) << last;
         vuUI::GetUI()->Del(f);
+    }
+
+    std::string trace;
+};
+
+// Every description, reachable from the menus yet or not. Dialogs are looked
+// for by their plain names, as the program does, so a 320x240 screen gets
+// its own layout where there is one.
+TEST_P(ResScreensTest, EveryDescriptionPassesTheScreenCheck)
+{
+    int checked = 0;
+    for (const std::string& name : resFiles("./res", GetParam().w, GetParam().h)) {
+        unsigned pw, ph;
+        if (name == "kkt_ui.xml" || sscanf(name.c_str(), "%u-%u", &pw, &ph) == 2)
+            continue;
+        SCOPED_TRACE(name);
+        int err = 99;
+        vuForm* f = name.rfind("kkt_menu_", 0) == 0 ? load_form_file(("./res/" + name).c_str(), &err)
+                                                     : load_form_resource("./res/", name.c_str(), &err);
+        ASSERT_NE(f, nullptr) << err;
+        check(f, name);
         ++checked;
     }
     EXPECT_GE(checked, 16);
-    unsetenv("CASHDESK_TRACE");
 }
+
+// The message boxes built in code, in every combination of flags the
+// program uses, with a long text of several lines.
+TEST_P(ResScreensTest, MessageBoxesPassTheScreenCheck)
+{
+    const char* text = "ОШИБКА при выполнении команды 33:\n25:00 Требуется открыть смену\n\nСТАТУСЫ: 08 0100";
+    for (uint16_t flags : {0x09, 0x01, 0x03, 0x0B, 0x11, 0x19, 0x111, 0x119, 0x04, 0x02, 0x1000}) {
+        char name[32];
+        snprintf(name, sizeof name, "box 0x%X", flags);
+        SCOPED_TRACE(name);
+        check(build_message_box(vuUI::GetUI(), "ОШИБКА", text, flags, 0), name);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ResScreensTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
+                         [](const ::testing::TestParamInfo<Screen>& info) {
+                             return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
 
 INSTANTIATE_TEST_SUITE_P(Screens, ResFilesTest, ::testing::Values(Screen{240, 320}, Screen{320, 240}),
                          [](const ::testing::TestParamInfo<Screen>& info) {

@@ -218,6 +218,9 @@ TEST_F(ScreenTrace, AScrolledMenuShowsACutRowToTheCheck)
     menu->selectItem(15); // scrolled to the end
     ASSERT_EQ(ui->View(menu), 0);
     json s = lastScreen();
+    const json *f = find(s, "form", "");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ((*f)["selected"], 15);
     int rows = 0;
     for (const json &item : s["items"])
         rows += item.value("kind", "") == "row";

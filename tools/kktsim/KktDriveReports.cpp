@@ -37,14 +37,14 @@ void BookDepartments(DriveState &s, int operation, const int64_t *paid)
         left[p] = paid[p];
     int p = 0;
     for (const ReceiptItem &item : s.items) {
-        if (item.department < 1 || item.department > kDepartments)
+        if (item.extra.department < 1 || item.extra.department > kDepartments)
             continue;
         int64_t rest = item.sum;
         bool counted = false;
         while (p < kPaymentTypes && left[p] == 0)
             ++p;
         if (rest == 0 && p < kPaymentTypes) {
-            ++Slot(s.shift.departments, item.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p))
+            ++Slot(s.shift.departments, item.extra.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p))
                   .count;
             continue;
         }
@@ -55,7 +55,7 @@ void BookDepartments(DriveState &s, int operation, const int64_t *paid)
             }
             int64_t part = rest < left[p] ? rest : left[p];
             DepartmentTotal &t =
-                Slot(s.shift.departments, item.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p));
+                Slot(s.shift.departments, item.extra.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p));
             t.sum = AddCapped(t.sum, part);
             if (!counted)
                 ++t.count;

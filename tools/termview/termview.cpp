@@ -10,14 +10,16 @@
 // Keys: digits (main row or keypad) are the digit keys, Enter = OK,
 // Esc = cancel, Backspace = delete (hold it over a second for the held
 // delete), Up/Down, F1 = function key 59, F2 = 60, F3 = 102 (the function
-// key: F3+Up/Down give the chords), F4 = 69, F5 = 139. Other keys, Tab among
-// them, send nothing. The mouse is the finger on the touch panel.
+// key: F3+Up/Down give the chords), F4 = 69, F5 = 139, and for the list
+// editors (positions, tags) F6 = 241 (add), F7 = 242 (delete), F8 = 243
+// (edit). Other keys, Tab among them, send nothing. The mouse is the finger on the touch panel.
 //
 // The root made by --init holds "/dev/graphics/fb0" (a zeroed RGB565 file),
 // the FIFOs "/dev/keypad" and "/dev/tp" (not with --touch none), and the
 // properties "osal.fb.xres", "osal.fb.yres", "ro.fac.lcd.rotate" and
 // "ro.fac.touchscreen" ("resistive" for a calibrated panel, "1" for raw
-// pixel values). Defaults: 240x320, rotation 0, raw touch.
+// pixel values), and the Ethernet adapter's carrier file
+// "/sys/class/net/eth1/carrier" holding 1 (write 0 into it to unplug). Defaults: 240x320, rotation 0, raw touch.
 #include <SDL.h>
 
 #include <cerrno>
@@ -99,6 +101,13 @@ int initRoot(const std::string &root, unsigned xres, unsigned yres, unsigned rot
             return 2;
     } else {
         unlink((root + "/dev/tp").c_str());
+    }
+    // The Ethernet adapter's carrier, plugged in.
+    std::string carrierDir = root + "/sys/class/net/eth1";
+    FILE *carrier = makeDirs(carrierDir) ? std::fopen((carrierDir + "/carrier").c_str(), "w") : nullptr;
+    if (!carrier || std::fputs("1\n", carrier) < 0 || std::fclose(carrier) != 0) {
+        std::fprintf(stderr, "termview: cannot create %s/carrier\n", carrierDir.c_str());
+        return 2;
     }
     std::string touchValue = touch == "resistive" ? "resistive" : "1";
     if (OsRegSetValue("osal.fb.xres", std::to_string(xres).c_str()) != 0 ||
@@ -187,6 +196,12 @@ uint16_t keyCode(SDL_Keycode k)
         return 69;
     case SDLK_F5:
         return 139;
+    case SDLK_F6:
+        return 241;
+    case SDLK_F7:
+        return 242;
+    case SDLK_F8:
+        return 243;
     default:
         return 0;
     }

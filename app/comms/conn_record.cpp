@@ -1,0 +1,398 @@
+#include "conn_record.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/socket.h>
+
+#include "message_box.h"
+#include "settings.h"
+#include "str_helpers.h"
+#include "terminal_helpers.h"
+#include "ui_values.h"
+
+conn_record conn_active;
+conn_record conn_saved;
+uint16_t conn_new_type;
+uint16_t conn_new_type_saved;
+char conn_last_name[64];
+std::atomic<int> ext_net_level{-1};
+vuProgressObject *conn_net_item;
+
+namespace {
+
+std::atomic<uint16_t> g_publishedType{0};
+
+const uint32_t kDefaultTimeoutMs = 45000;
+const uint32_t kBtWaitMinMs = 5000, kBtWaitMaxMs = 60000, kBtWaitDefaultMs = 30000;
+
+const char *attr(mxml_node_t *element, const char *name)
+{
+    return mxmlElementGetAttr(element, name);
+}
+
+// Copies an attribute when present, cut to the field.
+void readText(mxml_node_t *element, const char *name, char *dst, size_t size)
+{
+    if (const char *v = attr(element, name))
+        str_copy(dst, v, size);
+}
+
+// A decimal attribute; 0 when absent.
+long readDecimal(mxml_node_t *element, const char *name)
+{
+    const char *v = attr(element, name);
+    return v ? strtol(v, nullptr, 10) : 0;
+}
+
+bool isEapMode(int32_t auth)
+{
+    return auth == OS_WIFI_AUTH_WPA_EAP || auth == OS_WIFI_AUTH_WPA_WPA2_EAP || auth == OS_WIFI_AUTH_WPA2_EAP;
+}
+
+int32_t authByKeyword(const char *v)
+{
+    static const struct {
+        const char *word;
+        int32_t mode;
+    } kModes[] = {{"WPA", 5}, {"WPA_WPA2", 7}, {"WPA2", 9}, {"WPA_EAP", 6}, {"WPA_WPA2_EAP", 8}, {"WPA2_EAP", 10}};
+    for (const auto &m : kModes)
+        if (v && strcmp(v, m.word) == 0)
+            return m.mode;
+    return 0;
+}
+
+uint32_t cipherByKeyword(const char *v)
+{
+    if (!v)
+        return 0;
+    if (strcmp(v, "WEP") == 0)
+        return OS_WIFI_CIPHER_WEP;
+    if (strcmp(v, "TKIP") == 0)
+        return OS_WIFI_CIPHER_TKIP;
+    if (strcmp(v, "AES") == 0)
+        return OS_WIFI_CIPHER_AES;
+    return 0;
+}
+
+// An EAP file is named relative to the data folder.
+void readDataPath(mxml_node_t *element, const char *name, char *dst, size_t size)
+{
+    if (const char *v = attr(element, name))
+        str_format(dst, size, "./data/%s", v);
+}
+
+void readWifi(mxml_node_t *element, conn_record *r)
+{
+    OsWifiApSet &w = r->wifi;
+    readText(element, "apn", w.Essid, sizeof w.Essid);
+    w.AuthMode = authByKeyword(attr(element, "auth"));
+    w.SecMode |= cipherByKeyword(attr(element, "encrypt"));
+    if (isEapMode(w.AuthMode)) {
+        readText(element, "pass", w.u.Eap.Password, sizeof w.u.Eap.Password);
+        w.u.Eap.Type = static_cast<int32_t>(readDecimal(element, "eap_type"));
+        readText(element, "eap_id", w.u.Eap.Identity, sizeof w.u.Eap.Identity);
+        readDataPath(element, "eap_ca", w.u.Eap.CaCert, sizeof w.u.Eap.CaCert);
+        readDataPath(element, "eap_client", w.u.Eap.ClientCert, sizeof w.u.Eap.ClientCert);
+        readDataPath(element, "eap_pkey", w.u.Eap.PrivateKey, sizeof w.u.Eap.PrivateKey);
+        readText(element, "eap_pkey_pass", w.u.Eap.PrivateKeyPass, sizeof w.u.Eap.PrivateKeyPass);
+    } else if (attr(element, "pass")) {
+        readText(element, "pass", w.u.Psk.Key, sizeof w.u.Psk.Key);
+        w.u.Psk.KeyLen = static_cast<uint32_t>(strlen(w.u.Psk.Key));
+    }
+}
+
+void readBluetooth(mxml_node_t *element, conn_record *r)
+{
+    if (const char *v = attr(element, "btTimeScan"))
+        r->bt_scan_time = static_cast<uint16_t>(parse_number(v));
+    readText(element, "btPinCode", r->bt_pin, sizeof r->bt_pin);
+    readText(element, "btname", r->bt_name, sizeof r->bt_name);
+    readText(element, "btmac", r->bt_mac, sizeof r->bt_mac);
+    if (const char *v = attr(element, "btTimeWaitConnect"))
+        r->bt_wait_connect_ms = parse_number(v) * 1000u;
+    if (r->bt_wait_connect_ms < kBtWaitMinMs || r->bt_wait_connect_ms > kBtWaitMaxMs)
+        r->bt_wait_connect_ms = kBtWaitDefaultMs;
+}
+
+// Sets the attribute to the text, or removes it when the text is empty (a
+// cleared value must not stay behind in the file).
+void writeOrRemove(mxml_node_t *element, const char *name, const char *value)
+{
+    if (value && *value)
+        mxmlElementSetAttr(element, name, value);
+    else
+        mxmlElementDeleteAttr(element, name);
+}
+
+void writeNumber(mxml_node_t *element, const char *name, unsigned long value)
+{
+    mxmlElementSetAttrf(element, name, "%lu", value);
+}
+
+void writeNonZero(mxml_node_t *element, const char *name, unsigned long value)
+{
+    if (value)
+        writeNumber(element, name, value);
+    else
+        mxmlElementDeleteAttr(element, name);
+}
+
+void writeIp(mxml_node_t *element, const conn_record &r)
+{
+    writeNumber(element, "dhcp", r.dhcp);
+    writeOrRemove(element, "ip", r.ip);
+    writeOrRemove(element, "mask", r.mask);
+    writeOrRemove(element, "gw", r.gw);
+    writeOrRemove(element, "dns", r.dns);
+}
+
+void writeBluetooth(mxml_node_t *element, const conn_record &r)
+{
+    writeNumber(element, "btTimeScan", r.bt_scan_time);
+    writeOrRemove(element, "btPinCode", r.bt_pin);
+    writeOrRemove(element, "btname", r.bt_name);
+    writeOrRemove(element, "btmac", r.bt_mac);
+    mxmlElementSetAttrf(element, "timeout", "%ums", static_cast<unsigned>(r.timeout_ms));
+}
+
+// Per-thread storage of hosts_resolve's answer.
+struct HostEntry {
+    enum { kMaxAddresses = 8 };
+    struct hostent entry;
+    char name[256];
+    char *aliases[1];
+    in_addr addresses[kMaxAddresses];
+    char *list[kMaxAddresses + 1];
+};
+
+} // namespace
+
+void conn_publish_type()
+{
+    g_publishedType.store(conn_active.type, std::memory_order_release);
+}
+
+uint16_t conn_published_type()
+{
+    return g_publishedType.load(std::memory_order_acquire);
+}
+
+void conn_clear_active()
+{
+    memset(&conn_active, 0, sizeof conn_active);
+    conn_publish_type();
+}
+
+const char *conn_type_keyword(uint16_t type)
+{
+    switch (type) {
+    case CONN_WIFI:
+        return "WIFI";
+    case CONN_GPRS:
+        return "GPRS";
+    case CONN_ETH1:
+        return "ETH1";
+    case CONN_BT:
+        return "Bluetooth";
+    case CONN_BT_COM:
+        return "BluetoothCOM";
+    default:
+        return nullptr;
+    }
+}
+
+int conn_type_iface(uint16_t type)
+{
+    switch (type) {
+    case CONN_WIFI:
+        return CONN_IF_WIFI;
+    case CONN_GPRS:
+        return CONN_IF_GPRS;
+    case CONN_ETH1:
+        return CONN_IF_ETH1;
+    case CONN_BT:
+    case CONN_BT_COM:
+        return CONN_IF_BT;
+    default:
+        return 0;
+    }
+}
+
+int conn_from_xml(mxml_node_t *element, conn_record *record)
+{
+    if (!record)
+        return -1;
+    memset(record, 0, sizeof *record);
+    record->timeout_ms = kDefaultTimeoutMs;
+    record->dhcp = 1;
+    if (!element || mxmlGetType(element) != MXML_ELEMENT)
+        return -1;
+    readText(element, "name", record->name, sizeof record->name);
+    const char *type = attr(element, "type");
+    int result = -1;
+    if (!type) {
+        result = -1;
+    } else if (strcmp(type, "ETH1") == 0) {
+        record->type = CONN_ETH1;
+        result = 0;
+    } else if (strcmp(type, "WIFI") == 0) {
+        record->type = CONN_WIFI;
+        readWifi(element, record);
+        result = record->wifi.Essid[0] ? 0 : -1;
+    } else if (strcmp(type, "GPRS") == 0) {
+        record->type = CONN_GPRS;
+        readText(element, "apn", record->gprs_apn, sizeof record->gprs_apn);
+        readText(element, "login", record->gprs_login, sizeof record->gprs_login);
+        readText(element, "pass", record->gprs_pass, sizeof record->gprs_pass);
+        readText(element, "pin", record->gprs_pin, sizeof record->gprs_pin);
+        if (sim_socket_count() > 1)
+            record->gprs_slot = static_cast<uint8_t>(readDecimal(element, "slot"));
+        result = 0;
+    } else if (strcmp(type, "Bluetooth") == 0 || strcmp(type, "BluetoothCOM") == 0) {
+        record->type = type[9] ? CONN_BT_COM : CONN_BT;
+        readBluetooth(element, record);
+        result = 0;
+    }
+    if (result != 0)
+        return result;
+    record->dhcp = static_cast<uint8_t>(readDecimal(element, "dhcp"));
+    if (!attr(element, "dhcp"))
+        record->dhcp = 1;
+    if (const char *v = attr(element, "timeout"))
+        record->timeout_ms = static_cast<uint32_t>(parse_timeout_ms(v, 0));
+    readText(element, "ip", record->ip, sizeof record->ip);
+    readText(element, "mask", record->mask, sizeof record->mask);
+    readText(element, "gw", record->gw, sizeof record->gw);
+    readText(element, "dns", record->dns, sizeof record->dns);
+    return 0;
+}
+
+int conn_to_xml(vuUI *ui, mxml_node_t *element)
+{
+    if (!element || mxmlGetType(element) != MXML_ELEMENT)
+        return -1;
+    const conn_record &r = conn_active;
+    switch (r.type) {
+    case CONN_WIFI:
+        mxmlElementSetAttr(element, "type", "WIFI");
+        mxmlElementSetAttr(element, "apn", r.wifi.Essid);
+        writeNonZero(element, "auth", static_cast<unsigned long>(static_cast<uint32_t>(r.wifi.AuthMode)));
+        writeNonZero(element, "encrypt", r.wifi.SecMode);
+        if (r.wifi.u.Psk.KeyLen)
+            mxmlElementSetAttr(element, "pass", r.wifi.u.Psk.Key);
+        else
+            mxmlElementDeleteAttr(element, "pass");
+        mxmlElementSetAttrf(element, "timeout", "%ums", static_cast<unsigned>(r.timeout_ms));
+        writeIp(element, r);
+        break;
+    case CONN_GPRS:
+        mxmlElementSetAttr(element, "type", "GPRS");
+        writeOrRemove(element, "apn", r.gprs_apn);
+        writeOrRemove(element, "login", r.gprs_login);
+        writeOrRemove(element, "pass", r.gprs_pass);
+        writeOrRemove(element, "pin", r.gprs_pin);
+        writeNumber(element, "slot", r.gprs_slot);
+        mxmlElementSetAttrf(element, "timeout", "%ums", static_cast<unsigned>(r.timeout_ms));
+        break;
+    case CONN_ETH1:
+        mxmlElementSetAttr(element, "type", "ETH1");
+        writeIp(element, r);
+        break;
+    case CONN_BT:
+        mxmlElementSetAttr(element, "type", "Bluetooth");
+        writeBluetooth(element, r);
+        writeIp(element, r);
+        break;
+    case CONN_BT_COM:
+        mxmlElementSetAttr(element, "type", "BluetoothCOM");
+        writeBluetooth(element, r);
+        break;
+    default:
+        break;
+    }
+    if (settings_save() < 0) {
+        message_box(ui, "ОШИБКА", "НЕ УДАЛОСЬ СОХРАНИТЬ ПАРАМЕТРЫ", MB_OK | MB_ALERT);
+        return -1;
+    }
+    return message_box(ui, "УСПЕШНО", "ПАРАМЕТРЫ УСПЕШНО СОХРАНЕНЫ", MB_OK);
+}
+
+void conn_save_active()
+{
+    conn_new_type_saved = conn_new_type;
+    conn_new_type = CONN_WIFI;
+    conn_saved = conn_active;
+    memset(&conn_active, 0, sizeof conn_active);
+    conn_active.dhcp = 1;
+    conn_active.timeout_ms = 20000;
+    conn_active.wifi.AuthMode = 0;
+    conn_active.wifi.SecMode = 0;
+    conn_publish_type();
+}
+
+void conn_restore_active()
+{
+    conn_new_type = conn_new_type_saved;
+    conn_active = conn_saved;
+    conn_publish_type();
+}
+
+int conn_is_up()
+{
+    return conn_active.type != CONN_NONE ? 1 : 0;
+}
+
+int conn_is_gprs()
+{
+    return conn_active.type == CONN_GPRS ? 1 : 0;
+}
+
+const char *conn_ip_address()
+{
+    return conn_active.ip;
+}
+
+int conn_net_level()
+{
+    return ext_net_level.load();
+}
+
+const struct hostent *hosts_resolve(const char *name)
+{
+    if (!name || !*name)
+        return nullptr;
+    static thread_local HostEntry h;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    if (getaddrinfo(name, nullptr, &hints, &found) != 0 || !found)
+        return nullptr;
+    memset(&h, 0, sizeof h);
+    int n = 0;
+    for (addrinfo *a = found; a && n < HostEntry::kMaxAddresses; a = a->ai_next) {
+        if (a->ai_family != AF_INET || !a->ai_addr)
+            continue;
+        in_addr addr = reinterpret_cast<sockaddr_in *>(a->ai_addr)->sin_addr;
+        bool seen = false;
+        for (int i = 0; i < n; ++i)
+            seen = seen || h.addresses[i].s_addr == addr.s_addr;
+        if (!seen)
+            h.addresses[n++] = addr;
+    }
+    freeaddrinfo(found);
+    if (n == 0)
+        return nullptr;
+    str_copy(h.name, name, sizeof h.name);
+    for (int i = 0; i < n; ++i)
+        h.list[i] = reinterpret_cast<char *>(&h.addresses[i]);
+    h.entry.h_name = h.name;
+    h.entry.h_aliases = h.aliases;
+    h.entry.h_addrtype = AF_INET;
+    h.entry.h_length = 4;
+    h.entry.h_addr_list = h.list;
+    return &h.entry;
+}
