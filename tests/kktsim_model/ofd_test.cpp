@@ -70,7 +70,7 @@ TEST_F(OfdModel, ADocumentIsReadInPiecesAndGoesWithTheAcknowledgement)
     ASSERT_GT(c.FNGetCommStatus(), 0);
     Result r = Exec(c);
     ASSERT_EQ(r.error, 0);
-    EXPECT_EQ(c.FieldByte(5), 0) << "not connected, no read open";
+    EXPECT_EQ(c.FieldByte(5), 0x02) << "not connected, no read open, messages waiting";
     EXPECT_EQ(c.FieldWord(7), 2);
     EXPECT_EQ(c.FieldDword(8), 8u) << "the oldest waiting";
     ASSERT_GT(c.SetOFDConnStatus(1), 0);

@@ -10,8 +10,10 @@
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
+#include "KktDriveArchive.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
+#include "KktDriveReports.h"
 #include "KktFrame.h"
 
 #include <map>
@@ -47,6 +49,7 @@ struct Counters {
     int64_t deposits = 0;
     int64_t withdrawals = 0;
     uint16_t documents[16] = {}; // the sixteen document counters of the shift
+    std::vector<DepartmentTotal> departments; // receipts' items by department (KktDriveReports.h)
 
     // The shift's sum of receipt operation op over every payment type.
     int64_t OperationTotal(int op) const;
@@ -112,6 +115,9 @@ struct DriveState {
 
     // printing: a print refused for paper needs 0x1D once the paper is back
     bool resumeNeeded = false;
+
+    // the document archive and the electronic journal (KktDriveArchive.h)
+    DriveArchive archive;
 
     // registration (KktDriveRegistration): the tags without a member above,
     // as the drive answers them (UTF-8 texts, hex numbers); the reason codes

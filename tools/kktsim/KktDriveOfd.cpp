@@ -201,14 +201,21 @@ bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res,
     auto data = [&](const std::string &text) { rep.data.push_back(text); };
     switch (code) {
     case 0x2B: {
-        // status (bit 0 connected, bit 2 a read open), read in progress,
-        // messages waiting, the first one's number and time
-        uint8_t status = static_cast<uint8_t>((o.connected ? 0x01 : 0) | (o.reading ? 0x04 : 0));
+        // status (bit 0 connected, bit 1 a message waits, bit 2 a read
+        // open), read in progress, messages waiting, the first one's number
+        // and time (as filed in the archive)
+        uint8_t status = static_cast<uint8_t>((o.connected ? 0x01 : 0) | (o.documents.empty() ? 0 : 0x02) |
+                                              (o.reading ? 0x04 : 0));
         data(Hex2(status));
         data(Hex2(o.reading ? 1 : 0));
         data(HexWord(static_cast<uint16_t>(o.documents.size())));
         data(HexDword(o.documents.empty() ? 0 : o.documents.front().number));
-        data(o.documents.empty() ? std::string("0000000000") : s.lastDocumentTime);
+        std::string when = "0000000000";
+        if (!o.documents.empty()) {
+            const ArchivedDocument *d = s.archive.Find(o.documents.front().number);
+            when = d ? d->when : s.lastDocumentTime;
+        }
+        data(when);
         return true;
     }
     case 0x5A:

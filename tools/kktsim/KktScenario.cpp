@@ -292,6 +292,8 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         return false;
     if (known)
         return true;
+    if (ArchiveStatement(name, value, d, why))
+        return why.empty();
     why = "unknown drive setting \"" + name + "\"";
     return false;
 }
