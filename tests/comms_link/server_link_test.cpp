@@ -7,6 +7,9 @@
 #include "exchange_container.h"
 #include "osal.h"
 #include "server_link.h"
+#include "vuForm.h"
+#include "vuMultiLine.h"
+#include "widget_text.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -244,6 +247,26 @@ TEST_F(ServerLink, ABodyTheSocketCannotTakeAtOnceGoesInParts)
     ASSERT_EQ(req.size(), 1u);
     EXPECT_GE(jsonl::Number(req[0], "length"), 65000);
     EXPECT_EQ(server_.Journal("accept").size(), 1u);
+}
+
+// The same exchange with its stages as lines of the form's "info" field.
+TEST_F(ServerLink, TheProgressVariantWritesEachStageIntoInfo)
+{
+    Serve("");
+    vuForm form;
+    vuMultiLine *info = new vuMultiLine(0, 0, 200, 400, 1, "");
+    info->SetName("info");
+    form.Add(info);
+    exchange_container *c = ofdContainer(document(4));
+    int r = server_exchange_progress(nullptr, &form, c, &link_);
+    container_free(c);
+    EXPECT_EQ(r, static_cast<int>(ack(4).size()));
+    char expected[512];
+    snprintf(expected, sizeof expected,
+             "Соединение с сервером\nОбмен с сервером\nОтправка данных на сервер\nОтправлено: %d байт\n"
+             "Ожидание ответа сервера\nПолучение данных от сервера\nПолучено: %d байт",
+             static_cast<int>(document(4).size()), r);
+    EXPECT_STREQ(widget_text(info), expected);
 }
 
 // Without a port, a time-out or a host nothing is tried, whatever the tick:
