@@ -115,6 +115,9 @@ const TourStop kTourStops[] = {
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
     {"nothing to send to the OFD", "ofd ofd_conn", "title:ВНИМАНИЕ"},
+    {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
+    {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
+    {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
