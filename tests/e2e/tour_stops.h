@@ -140,6 +140,9 @@ const TourStop kTourStops[] = {
      "drive document shift-open 0103260900\ndrive waiting 0\n"},
     {"waiting documents", "ofd ofd_doc_wait", "title:ОЧЕРЕДЬ ДОКУМЕНТОВ"},
     {"unsent documents", "ofd ofd_pay_state", "title:СОСТОЯНИЕ ОБМЕНА"},
+    {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
+    {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
+    {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
