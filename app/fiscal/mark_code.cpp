@@ -63,8 +63,10 @@ uint8_t find_ai(const char *code, const char *ai)
     size_t n = length(code);
     if (!gtin_serial_layout(code, n))
         return 0;
+    // The drive takes the offset as a byte; one past it would point
+    // elsewhere, so it counts as absent (codes keep to 199 characters).
     size_t at = find_gs_ai(code, n, 0, ai);
-    return static_cast<uint8_t>(at);
+    return at <= 0xFF ? static_cast<uint8_t>(at) : 0;
 }
 
 int hex_value(unsigned char c)

@@ -26,6 +26,9 @@ struct HidDecoder {
     uint8_t previous; // the previous report's bytes ORed together
 };
 
+// The HID model's kind (1 to 11) of a device name: the first row of the
+// model table whose name the device name contains; 0 without a match.
+int hid_scanner_kind(const char *device_name);
 // The character a key gives under a modifier byte, -1 for nothing.
 int hid_key_char(uint8_t modifier, uint8_t usage);
 // The character a finished Alt + keypad sequence gives, -1 for nothing.

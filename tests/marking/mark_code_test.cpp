@@ -148,6 +148,13 @@ TEST(MarkClassifier, GsCountSerialAndGtinSerial)
     EXPECT_EQ(MarkIsGtinSerial(("01" + GTIN + "22X").c_str()), 0);
 }
 
+TEST(MarkClassifier, OffsetBeyondAByteIsAbsent)
+{
+    const std::string code = gs1({"91EE06", repeat('z', 240), "92" + repeat('x', 44)}, SERIAL);
+    EXPECT_EQ(MarkFindAi91(code.c_str()), 32);
+    EXPECT_EQ(MarkFindAi92(code.c_str()), 0);
+}
+
 std::string unescape(const std::string &text)
 {
     char out[MARK_CODE_MAX + 1];

@@ -65,6 +65,27 @@ struct Decoder {
     std::string code() const { return std::string(d.code, static_cast<size_t>(d.length)); }
 };
 
+TEST(HidModels, FirstContainedNameDecides)
+{
+    struct {
+        const char *name;
+        int kind;
+    } cases[] = {
+        {"WCM HIDKeyBoard", 11},
+        {"Manufacturer Barcode Reader", 9},
+        {"HID 0581:011c", 8},
+        {"LWTEK Barcode Scanner", 7},
+        {"Barcode Scanner Barcode Scanner", 4},
+        {"SM 2D BarCode Scanner v2", 1},
+        {"2D Barcode Scanner", 0}, // case matters
+        {"USB Keyboard", 0},
+        {"", 0},
+        {nullptr, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(hid_scanner_kind(c.name), c.kind) << (c.name ? c.name : "null");
+}
+
 TEST(HidKeys, TranslationByModifier)
 {
     struct {
