@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
+#include "ext_mode.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "registration_wizard.h"
@@ -57,7 +58,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"fn_par", nullptr},
     {"fn_comm", nullptr},
     {"fn_err", nullptr},
-    {"ext_mode", nullptr},
+    {"ext_mode", on_ext_mode},
     {"tech_activ", techActivate},
     {"tech_start", nullptr},
     {"tech_info", nullptr},

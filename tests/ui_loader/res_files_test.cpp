@@ -122,6 +122,12 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_reason_1_1_5.xml", {{"param", VU_TYPE_CHECK_BOX}}},
         {"common_menu_no_fn.xml",
          {{"reboot", VU_TYPE_MENU_ITEM}, {"fn_terminal", VU_TYPE_MENU_ITEM}, {"card_module", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_select_external.xml", {{"ext_usb", VU_TYPE_MENU_ITEM}, {"ext_wifi", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_external.xml",
+         {{"msg", VU_TYPE_MULTI_LINE},
+          {"send", VU_TYPE_STATIC},
+          {"recv", VU_TYPE_STATIC},
+          {"adr_port", VU_TYPE_STATIC}}},
     };
     return list;
 }
