@@ -37,6 +37,7 @@
 #include "vuMenu.h"
 #include "vuMultiLine.h"
 #include "vuStatic.h"
+#include "vuTrace.h"
 #include "vuUI.h"
 
 int ext_link_kind = 1;
@@ -252,6 +253,7 @@ void run_external_mode(vuUI *ui)
         errorBox(ui, text);
         return;
     }
+    vuTraceSetSource(form, kDialogFile);
     mkdir("./data", 0777);
     ui->Add(form);
     form->Reset();

@@ -155,10 +155,13 @@ extern "C" int OsPortRecv(int channel, void *buf, int max, int timeoutMs)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            // A pty whose master side is closed reads EIO: the host is gone.
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return kErrNoLink;
-        }
+        // Nothing to read: a hung-up line (the host closed its side of the
+        // pty) reads as empty too, so ask the line itself.
+        pollfd hup = {g_portFd, POLLIN, 0};
+        if (poll(&hup, 1, 0) == 1 && (hup.revents & (POLLHUP | POLLERR)))
+            return kErrNoLink;
         unsigned int waited = OsGetTickCount() - start;
         if (waited >= unsigned(timeoutMs))
             return 0;

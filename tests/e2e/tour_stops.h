@@ -87,6 +87,10 @@ const TourStop kTourStops[] = {
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
+
+    // ---- host mode ----
+    {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},
+    {"host mode without a USB port", "service ext_mode !enter", "title:ОШИБКА"},
 };
 
 #endif
