@@ -10,6 +10,7 @@
 #include "message_box.h"
 #include "registration_wizard.h"
 #include "settings.h"
+#include "receipt_wizard.h"
 #include "shift_cash.h"
 #include "shell_hooks.h"
 #include "status_line.h"
@@ -84,8 +85,8 @@ const SubmenuEntry kSubmenuTable[] = {
     {"report_ext", nullptr},
     {"cashbox_to", CmdToCash},
     {"cashbox_from", CmdFromCash},
-    {"receipt_fiscal", nullptr},
-    {"receipt_correct", nullptr},
+    {"receipt_fiscal", CmdReceiptFiscal},
+    {"receipt_correct", CmdReceiptCorrect},
     {"receipt_cancel", CmdReceiptCancel},
     {"journal_shift", nullptr},
     {"journal_shift_close", nullptr},

@@ -315,7 +315,8 @@ void menuBoxRows(vuMenuBox *box, int x, int y, std::string &items)
 void boxRows(vuBox *box, int x, int y, std::string &items)
 {
     const int H = box->GetItemHeight();
-    const int W = box->GetWidth() - box->GetScrollBarYWidth();
+    const int W = box->GetRowWidth();
+    const int mark = box->GetMarkWidth();
     const int off = box->GetScrollY().offset;
     const unsigned n = box->GetCount();
     for (unsigned i = 0; i < n && H > 0; ++i) {
@@ -323,8 +324,9 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
         if (t + H <= 0 || t >= box->GetHeight())
             continue;
         vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
-        Item("row", x, y + t, W, H)
-            .Num("fg", i + 1 == box->GetCurrent() ? box->GetActiveFrontColor() : box->GetPassiveFrontColor())
+        // the row's text, right of its check mark, as the list draws it
+        Item("row", x + mark + 3, y + t, W - mark - 3, H)
+            .Num("fg", box->GetRowColor(i + 1))
             .Label(item ? item->GetText() : "", box->GetFontIndex())
             .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
             .AppendTo(items);

@@ -143,6 +143,23 @@ int vuBox::selectItem(unsigned short n)
     return 2;
 }
 
+int vuBox::GetRowWidth()
+{
+    // The bar is drawn two columns wide, three from the right edge.
+    unsigned short bar = GetScrollBarYWidth();
+    return bar ? width - bar - 2 : IsBorder() ? width - 1 : width;
+}
+
+unsigned short vuBox::GetRowColor(unsigned n) const
+{
+    return n == current ? activeFront : passiveFront;
+}
+
+int vuBox::GetMarkWidth() const
+{
+    return checkImage ? checkImage->GetWidth() : 0;
+}
+
 int vuBox::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
 {
     if (!fb)
@@ -151,7 +168,7 @@ int vuBox::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
         return -2;
     int ih = checkImage ? checkImage->GetHeight() : 0;
     int iw = checkImage ? checkImage->GetWidth() : 0;
-    int W = width - GetScrollBarYWidth();
+    int W = GetRowWidth();
     int H = itemHeight;
     int b = ih < H - 2 ? (H - ih - 2) / 2 : 0;
     int off = scrollY.offset;
@@ -161,7 +178,7 @@ int vuBox::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
         int t = y + static_cast<int>(i) * H - off;
         if (off < static_cast<int>(i + 1) * H - 2) {
             vuBoxItem* item = GetItem(static_cast<unsigned short>(i + 1));
-            unsigned short colour = (i + 1 == current) ? activeFront : passiveFront;
+            unsigned short colour = GetRowColor(i + 1);
             vuImage* mark = item->IsChecked() ? checkImage : uncheckImage;
             if (mark && W > 2 && H - b - 2 > 0) {
                 mark->SetColor(colour);

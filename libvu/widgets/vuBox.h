@@ -45,6 +45,14 @@ public:
     unsigned short GetMaxLines() const { return linesPerItem; }
     unsigned int GetCount() const;
     class vuBoxItem* GetItem(unsigned short n) const; // from 1
+    // Width of the rows: the scroll bar, when shown, and the column left
+    // of it stay clear of them, and so does the right border.
+    int GetRowWidth();
+    // Width of the check mark before each row's text.
+    int GetMarkWidth() const;
+    // The colour row n (from 1) is drawn in: the current row's active
+    // colour, every other row's passive one, focused or not.
+    unsigned short GetRowColor(unsigned n) const;
 
 protected:
     vuChain* items;

@@ -36,6 +36,8 @@ enum : int {
 };
 
 const int kScanList = INT_MIN; // "list" in a wifi-scan sequence
+// What separates the words of a script line (as the stream reads them).
+const char kBlanks[] = " \t\f\v\r";
 
 // Answers given in order, one per call; the last repeats.
 struct Seq {
@@ -155,13 +157,15 @@ bool parseScript(const std::string &text, Script &out, int *lineNo, std::string 
         ++n;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        size_t first = line.find_first_not_of(" \t");
+        size_t first = line.find_first_not_of(kBlanks);
         if (first == std::string::npos || line[first] == '#')
             continue;
         std::istringstream words(line);
         std::vector<std::string> w;
         for (std::string word; words >> word;)
             w.push_back(word);
+        if (w.empty())
+            continue;
         const std::string &cmd = w[0];
 
         // A statement of answers: one or more numbers.
@@ -226,12 +230,11 @@ bool parseScript(const std::string &text, Script &out, int *lineNo, std::string 
             // The name begins after the fourth word and its blanks.
             size_t at = first;
             for (int k = 0; k < 4; ++k) {
-                at = line.find_first_not_of(" \t", at);
-                at = line.find_first_of(" \t", at);
+                at = line.find_first_not_of(kBlanks, at);
+                at = line.find_first_of(kBlanks, at);
             }
-            std::string name = line.substr(line.find_first_not_of(" \t", at));
-            while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
-                name.pop_back();
+            std::string name = line.substr(line.find_first_not_of(kBlanks, at));
+            name.erase(name.find_last_not_of(kBlanks) + 1);
             if (name.size() > 32)
                 return fail("the network name is longer than 32 bytes");
             if (s.aps.size() >= 64)

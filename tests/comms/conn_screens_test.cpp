@@ -271,6 +271,48 @@ TEST_F(ScreensTest, FinalGprsWaitNotAccepted)
     EXPECT_EQ(boxes.back(), u8"ОШИБКА|Ошибка соединения с провайдером (-3513)\n\nПотерян несущий сигнал GPRS модулем.");
 }
 
+// The external-host mode borrows the record: its WiFi link offers the
+// access points stored with a key, or a new one that is stored once joined.
+TEST_F(ScreensTest, ExternalHostLinks)
+{
+    Connections("<conn name='e' type='ETH1'/><conn name='a' type='WIFI' apn='Home' pass='k1'/>"
+                "<conn name='b' type='WIFI' apn='NoKey'/><conn name='c' type='WIFI' apn='Shop' pass='k2'/>");
+    ASSERT_EQ(conn_connect(ui, "e"), 0);
+    conn_record user = conn_active;
+    conn_net_item = nullptr;
+    conn_save_active();
+
+    Net("wifi-ap 9 16 -40 Home\nwifi-ap 5 32 -60 Shop\n");
+    EXPECT_EQ(Run({{u8"ВЫБОР WIFI", {DigitKey('3')}}}, [&] { return ext_connect_wifi(ui); }), 0);
+    EXPECT_EQ(conn_active.type, CONN_WIFI);
+    EXPECT_STREQ(conn_active.wifi.Essid, "Shop");
+    EXPECT_STREQ(conn_active.wifi.u.Psk.Key, "k2");
+    EXPECT_EQ(conn_active.wifi.AuthMode, 5) << "the scan lends the mode";
+    EXPECT_STREQ(conn_active.name, "WIFI");
+    EXPECT_TRUE(LevelHooked());
+    EXPECT_EQ(Saved().find("name=\"WIFI\""), std::string::npos) << "a stored point is not stored again";
+    conn_teardown();
+
+    // A new point: the scan's menu, the key, and the point stored.
+    Net("wifi-ap 9 16 -40 Home\nwifi-ap 5 32 -60 Cafe\n");
+    int r = Run({{u8"ВЫБОР WIFI", {DigitKey('1')}}, {u8"ВЫБОР WIFI ТОЧКИ", {DigitKey('2')}}, {kKeyDialog, Digits("7")}},
+                [&] { return wifi_choose_ap(ui, "ignored", 1); });
+    EXPECT_EQ(r, 0);
+    EXPECT_NE(Saved().find("<conn name=\"WIFI\" type=\"WIFI\" apn=\"Cafe\" encrypt=\"32\""), std::string::npos)
+        << Saved();
+    conn_teardown();
+    EXPECT_EQ(Run({{u8"ВЫБОР WIFI", {KEY_CANCEL}}}, [&] { return ext_connect_wifi(ui); }), -1);
+    EXPECT_EQ(wifi_choose_ap(ui, "", 2), -1) << "only the WiFi mode";
+
+    // Bluetooth PAN is not there yet: the record is left clear.
+    EXPECT_EQ(ext_connect_bt_pan(ui), -1006);
+    EXPECT_EQ(conn_is_up(), 0);
+
+    conn_restore_active();
+    EXPECT_EQ(memcmp(&conn_active, &user, sizeof user), 0);
+    EXPECT_EQ(conn_published_type(), CONN_ETH1);
+}
+
 TEST_F(ScreensTest, EveryFailureShowsItsBox)
 {
     struct Case {
@@ -416,17 +458,26 @@ TEST_F(ScreensTest, QrDialogShowsLibqrencodesModules)
 // only the published type and its own cache.
 TEST_F(ScreensTest, LevelIsDrawnWhileALinkComesUpAgain)
 {
-    Net("wifi-ap 9 16 -50 Home\nwifi-connect 1\nwifi-check 1 1 1 1 1 1 1 1 0\n");
-    Connections("<conn name='w' type='WIFI' apn='Home' pass='secret'/>");
+    // Each join answers "joining" 20 times: 4 s of 200 ms passes, while the
+    // status line is drawn every half second. The UI thread's own passes
+    // move the virtual clock too, so the join's time-out is an hour: it
+    // must not run out whatever the two threads' pace.
+    std::string joining = "wifi-ap 9 16 -50 Home\nwifi-connect 1\nwifi-check";
+    for (int i = 0; i < 20; ++i)
+        joining += " 1";
+    joining += " 0\n";
+    Net(joining);
+    Connections("<conn name='w' type='WIFI' apn='Home' pass='secret' timeout='3600s'/>");
     ASSERT_EQ(conn_connect(ui, "w"), 0);
     ASSERT_TRUE(LevelHooked());
     for (int i = 0; i < 3; ++i) {
-        Net("wifi-ap 9 16 -50 Home\nwifi-connect 1\nwifi-check 1 1 1 1 1 1 1 1 1 1 0\n");
+        Net(joining);
         EXPECT_EQ(conn_recheck(ui, 1), 0);
     }
-    EXPECT_GT(Count("OsWifiCheck"), 0);
     conn_disconnect();
     EXPECT_EQ(conn_published_type(), CONN_NONE);
+    // The level function ran: it wrote the level into the indicator.
+    EXPECT_STREQ(level->GetText(), "50");
 }
 
 } // namespace

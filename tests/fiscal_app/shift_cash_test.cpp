@@ -330,7 +330,7 @@ TEST_F(ShiftCashTest, ReceiptCancel)
         Drive("drive shift open 1\n");
         if (c.receiptOpen) {
             TMCommand open;
-            ASSERT_GT(open.OpenDocument(1, "X", "", "", "", 0, 0, "", ""), 0);
+            ASSERT_GT(open.OpenDocument(0, "X", "", "", "", 0, 0, "", ""), 0);
             ASSERT_EQ(kfn_exec(nullptr, &open, 5000), 0);
         }
         kfn_state.marking_mode = c.marking;

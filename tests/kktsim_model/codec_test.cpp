@@ -132,13 +132,13 @@ TEST(KktDriveState, JsonRoundTripKeepsEverything)
     s.shift.documents[15] = 7;
     s.running[2] = kktsim::kMaxAmount;
     s.docType = 4;
-    s.items.push_back({u8"ТОВАР", 1999, 1500, 2999});
+    s.items.push_back({u8"ТОВАР", 1999, 1500, 2999, {}});
     // The longest name one frame field can carry: every CP866 box-drawing
     // byte becomes three UTF-8 bytes.
     std::string longName;
     for (int i = 0; i < 4000; ++i)
         longName += u8"┌";
-    s.items.push_back({longName, 1, 1000, 1});
+    s.items.push_back({longName, 1, 1000, 1, {}});
     s.docLines = {"a", ""};
     s.payments[2] = 42;
     s.resumeNeeded = true;

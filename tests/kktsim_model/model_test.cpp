@@ -259,7 +259,7 @@ TEST_F(ModelTest, ReceiptsCountByPaymentTypeAndGiveChangeInCash)
 {
     Start("registered.scn", "drive shift open 7\ndrive drawer 1.00\n");
     TMCommand c;
-    ASSERT_GT(c.OpenDocument(1, "ПЕТРОВ", "", "", "", 0, 0, "", ""), 0);
+    ASSERT_GT(c.OpenDocument(0, "ПЕТРОВ", "", "", "", 0, 0, "", ""), 0);
     Result r = Exec(c);
     ASSERT_EQ(r.error, 0);
     EXPECT_EQ(r.status & 0x0007, 1) << "an income receipt is open";
@@ -345,7 +345,7 @@ TEST_F(ModelTest, RefusalsLeaveTheDriveAsItWas)
         {"ReportWithoutShift", nullptr, [](TMCommand &c) { return c.ShiftReport(); }, 0x25},
         {"DepositWithoutShift", nullptr, [](TMCommand &c) { return c.CashIn("1.00", nullptr); }, 0x25},
         {"ReceiptWithoutShift", nullptr,
-         [](TMCommand &c) { return c.OpenDocument(1, "И", "", "", "", 0, 0, "", ""); }, 0x25},
+         [](TMCommand &c) { return c.OpenDocument(0, "И", "", "", "", 0, 0, "", ""); }, 0x25},
         {"WithdrawalAboveDrawer", open, [](TMCommand &c) { return c.CashOut("5.01", nullptr); }, 0x12},
         {"UnregisteredShift", unregistered, [](TMCommand &c) { return c.OpenShift("И", "", "", "", ""); }, 0x1A},
         {"UnregisteredMoneyTotals", unregistered, [](TMCommand &c) { return c.GetMoneyTotals(0); }, 0x1A},
@@ -356,7 +356,7 @@ TEST_F(ModelTest, RefusalsLeaveTheDriveAsItWas)
         {"ReportWithReceipt", withReceipt, [](TMCommand &c) { return c.ShiftReport(); }, 0x0D},
         {"CloseWithReceipt", withReceipt, [](TMCommand &c) { return c.CloseShift("И", "", "", "", 1); }, 0x0D},
         {"SecondReceipt", withReceipt,
-         [](TMCommand &c) { return c.OpenDocument(1, "И", "", "", "", 0, 0, "", ""); }, 0x0D},
+         [](TMCommand &c) { return c.OpenDocument(0, "И", "", "", "", 0, 0, "", ""); }, 0x0D},
         {"ItemWithoutReceipt", open,
          [](TMCommand &c) { return c.AddItem("A", "", "1.00", "1", "", 0, 0, 0, 0, 0, "", ""); }, 0x0D},
         {"CancelWithoutReceipt", open, [](TMCommand &c) { return c.CancelDocument(); }, 0x0D},
@@ -367,7 +367,7 @@ TEST_F(ModelTest, RefusalsLeaveTheDriveAsItWas)
         {"PaymentIndex", withReceipt, [](TMCommand &c) { return c.AddPayment(16, "1.00", "", ""); }, 0x27},
         {"PaymentTotalsIndex", nullptr, [](TMCommand &c) { return c.GetPaymentTotals(16); }, 0x27},
         {"PaymentTypeIndex", nullptr, [](TMCommand &c) { return c.GetPaymentType(16); }, 0x27},
-        {"ReceiptType", open, [](TMCommand &c) { return c.OpenDocument(9, "И", "", "", "", 0, 0, "", ""); }, 0x0C},
+        {"ReceiptType", open, [](TMCommand &c) { return c.OpenDocument(3, "И", "", "", "", 0, 0, "", ""); }, 0x0C},
         {"NoAmount", open,
          [](TMCommand &c) {
              c.Begin(0x32);

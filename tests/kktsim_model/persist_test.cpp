@@ -183,7 +183,7 @@ TEST_F(ModelTest, StateWrittenByOneStandInIsReadByTheNext)
 {
     Start("registered.scn", "drive shift open 4\n");
     TMCommand c;
-    ASSERT_GT(c.OpenDocument(1, "И", "", "", "", 0, 0, "", ""), 0);
+    ASSERT_GT(c.OpenDocument(0, "И", "", "", "", 0, 0, "", ""), 0);
     ASSERT_EQ(Exec(c).error, 0);
     ASSERT_GT(c.AddItem("ЧАЙ", "", "2.50", "3", "", 0, 0, 0, 0, 0, "", ""), 0);
     ASSERT_EQ(Exec(c).error, 0);

@@ -185,6 +185,8 @@ TEST_F(OsalNetTest, ScriptLinesGoodAndBad)
     } cases[] = {
         {"# comment", nullptr},
         {"   ", nullptr},
+        {"\f \v", nullptr}, // blanks of other kinds make an empty line too
+        {"wifi-ap\t1\f0 -50\vName  with\tblanks ", nullptr},
         {"dhcp-start wifi 0", nullptr},
         {"dhcp-check bt 1 1 0", nullptr},
         {"set-config 15 -12", nullptr},

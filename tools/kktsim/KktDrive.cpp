@@ -221,6 +221,7 @@ void DriveState::ClearDocument()
     docLines.clear();
     for (int64_t &p : payments)
         p = 0;
+    receipt = ReceiptDoc();
 }
 
 uint8_t DriveState::FatalStatus() const
@@ -360,13 +361,6 @@ private:
     uint8_t OpenShift();
     uint8_t ShiftState();
     uint8_t Register();
-    uint8_t OpenDocument();
-    uint8_t AddItem();
-    uint8_t Subtotal();
-    uint8_t AddPayment();
-    uint8_t CloseDocument();
-    uint8_t CancelDocument();
-    uint8_t PrintText();
     uint8_t Resume();
     uint8_t ShiftReport();
     uint8_t CloseShift();
@@ -398,13 +392,6 @@ uint8_t Command::Run(uint8_t code)
     case 0x02: return OpenShift();
     case 0x03: return ShiftState();
     case 0x04: return Register();
-    case 0x10: return OpenDocument();
-    case 0x11: return AddItem();
-    case 0x12: return Subtotal();
-    case 0x13: return AddPayment();
-    case 0x14: return CloseDocument();
-    case 0x17: return CancelDocument();
-    case 0x1C: return PrintText();
     case 0x1D: return Resume();
     case 0x20:
         for (const std::string &field : MarkStatusFields(s))
@@ -537,168 +524,12 @@ uint8_t Command::Register()
     return 0;
 }
 
-uint8_t Command::OpenDocument()
-{
-    if (uint8_t e = NeedShiftIdle(4))
-        return e;
-    uint32_t type;
-    if (!ReadHexLE(f.Raw(3), 1, type))
-        return kErrField;
-    if (type < 1 || type > 4)
-        return kErrRange;
-    s.ClearDocument();
-    s.docType = static_cast<uint8_t>(type);
-    s.docOperator = Operator(4);
-    res_.changed = true;
-    return 0;
-}
 
-uint8_t Command::AddItem()
-{
-    if (uint8_t e = NeedFields(4))
-        return e;
-    if (uint8_t e = NeedDocument())
-        return e;
-    ReceiptItem item;
-    item.name = f.Text(1);
-    if (!ParseAmount(f.Raw(3), item.price) || !ParseQuantity(f.Raw(4), item.quantity))
-        return kErrField;
-    if (item.price < 0)
-        return kErrNegativeSum;
-    if (!LineSum(item.price, item.quantity, item.sum) || s.DocTotal() + item.sum > kMaxAmount)
-        return 0x10;
-    if (s.items.size() >= 1000)
-        return 0x7E;
-    s.items.push_back(item);
-    res_.changed = true;
-    Data(AmountText(item.sum));
-    Data(AmountText(s.DocTotal()));
-    return 0;
-}
 
-uint8_t Command::Subtotal()
-{
-    if (uint8_t e = NeedDocument())
-        return e;
-    Data(AmountText(s.DocTotal()));
-    return 0;
-}
 
-uint8_t Command::AddPayment()
-{
-    if (uint8_t e = NeedFields(2))
-        return e;
-    if (uint8_t e = NeedDocument())
-        return e;
-    uint32_t type;
-    int64_t sum;
-    if (!ReadHexLE(f.Raw(1), 1, type) || !ParseAmount(f.Raw(2), sum))
-        return kErrField;
-    if (type >= kPaymentTypes)
-        return kErrPaymentIndex;
-    if (sum <= 0)
-        return kErrNegativeSum;
-    int64_t paid = s.Paid();
-    if (paid + sum > kMaxAmount)
-        return 0x10;
-    s.payments[type] += sum;
-    paid += sum;
-    res_.changed = true;
-    int64_t left = s.DocTotal() - paid;
-    Data(AmountText(left > 0 ? left : 0));
-    return 0;
-}
 
-uint8_t Command::CloseDocument()
-{
-    if (uint8_t e = NeedDocument())
-        return e;
-    int64_t total = s.DocTotal(), paid = s.Paid();
-    if (s.items.empty() || paid < total)
-        return kErrDocState;
-    // change comes out of the cash only
-    int64_t change = paid - total;
-    if (change > s.payments[0])
-        return kErrDocState;
-    int op = s.docType - 1;
-    int64_t cash = s.payments[0] - change;
-    bool cashOut = op == 1 || op == 2; // returns of income and expenses pay out
-    if (cashOut && cash > s.drawer)
-        return kErrDrawer;
-    if (uint8_t e = NeedPaper())
-        return e;
-    std::string when = NowText(); // the receipt carries no time: the controller's clock
-    for (int p = 0; p < kPaymentTypes; ++p) {
-        int64_t v = p == 0 ? cash : s.payments[p];
-        s.shift.sums[op][p] = AddCapped(s.shift.sums[op][p], v);
-    }
-    s.running[op] = AddCapped(s.running[op], total);
-    s.drawer = AddCapped(s.drawer, cashOut ? -cash : cash);
-    ++s.receipts;
-    FiscalDocument(when);
-    CountDocument(1);
-    ++s.shift.documents[8 + op];
 
-    Tape t;
-    Head(t, u8"КАССОВЫЙ ЧЕК");
-    t.Center(kReceiptNames[op]);
-    t.Pair(u8"ЧЕК", std::to_string(s.receipts));
-    t.Pair(u8"СМЕНА", std::to_string(s.shiftNumber));
-    t.Pair(u8"КАССИР", s.docOperator);
-    for (const ReceiptItem &i : s.items) {
-        t.Text(i.name);
-        t.Pair("  " + QuantityText(i.quantity) + " x " + AmountText(i.price), "=" + AmountText(i.sum));
-    }
-    for (const std::string &l : s.docLines)
-        t.Text(l);
-    t.Pair(u8"ИТОГ", "=" + AmountText(total));
-    for (int p = 0; p < kPaymentTypes; ++p)
-        if (s.payments[p])
-            t.Pair(p < 5 ? std::string(kPaymentNames[p]) : u8"ОПЛАТА " + std::to_string(p), "=" + AmountText(s.payments[p]));
-    if (change)
-        t.Pair(u8"СДАЧА", "=" + AmountText(change));
-    Foot(t, when, true);
-    Paper(t);
 
-    Data(HexD(s.lastDocument));
-    Data(HexD(0x10000000u + s.lastDocument)); // the fiscal sign
-    s.ClearDocument();
-    res_.changed = true;
-    return 0;
-}
-
-uint8_t Command::CancelDocument()
-{
-    if (uint8_t e = NeedDateTime())
-        return e;
-    if (uint8_t e = NeedDocument())
-        return e;
-    s.ClearDocument();
-    ++s.shift.documents[2];
-    res_.changed = true;
-    if (!paperOut_) { // the cancel goes through without paper; only the tape misses it
-        Tape t;
-        t.Rule();
-        t.Center(u8"ЧЕК АННУЛИРОВАН");
-        t.Pair(u8"ДАТА", Readable(When()));
-        t.Rule();
-        Paper(t);
-    }
-    return 0;
-}
-
-uint8_t Command::PrintText()
-{
-    if (uint8_t e = NeedFields(1))
-        return e;
-    if (uint8_t e = NeedDocument())
-        return e;
-    if (s.docLines.size() >= 1000)
-        return 0x24;
-    s.docLines.push_back(f.Text(1));
-    res_.changed = true;
-    return 0;
-}
 
 uint8_t Command::Resume()
 {
@@ -834,15 +665,15 @@ uint8_t Command::ShiftTotals()
         return e;
     for (int op = 0; op < 4; ++op)
         Data(AmountText(s.shift.OperationTotal(op)));
-    Data(AmountText(0)); // corrections of income and of expense
-    Data(AmountText(0));
+    Data(AmountText(s.receiptTotals.corrections[0])); // corrections of income and of expense
+    Data(AmountText(s.receiptTotals.corrections[2]));
     Data(AmountText(s.shift.deposits));
     Data(AmountText(s.shift.withdrawals));
     Data(AmountText(s.drawer));
     for (int op = 0; op < 4; ++op)
         Data(AmountText(s.running[op]));
-    Data(AmountText(0));
-    Data(AmountText(0));
+    Data(AmountText(s.receiptTotals.runningCorrections[0]));
+    Data(AmountText(s.receiptTotals.runningCorrections[2]));
     return 0;
 }
 
@@ -920,8 +751,14 @@ uint8_t Command::RegTotals()
 DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
-    Command c(*this, req, paperOut, rep, res);
-    uint8_t error = c.Run(req.code);
+    uint8_t error = 0;
+    ReceiptIo io{state, req.fields, paperOut, rep.data, res};
+    if (ReceiptCommand(req.code, io, error)) {
+        res.answered = true;
+    } else {
+        Command c(*this, req, paperOut, rep, res);
+        error = c.Run(req.code);
+    }
     if (!res.answered)
         return res;
     if (error) {
@@ -1113,6 +950,7 @@ std::string DriveState::ToJson() const
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
     o += RegistrationJson(*this);
+    Put(o, "receipt", ReceiptJson(*this));
     Put(o, "resume_needed", Bool(resumeNeeded), true);
     return o + "}\n";
 }
@@ -1227,6 +1065,8 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                 }
         }
     }
+    if (why.empty())
+        ReadReceiptJson(root.Find("receipt"), n, why);
     if (!why.empty()) {
         if (error)
             *error = why;

@@ -10,6 +10,7 @@
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
+#include "KktDriveReceipt.h"
 #include "KktFrame.h"
 
 #include <map>
@@ -38,7 +39,8 @@ enum : uint16_t {
 const int kPaymentTypes = 16;
 
 // Money counters of one shift. Receipt operations: 0 income, 1 return of
-// income, 2 expense, 3 return of expense (receipt types 1 to 4).
+// income, 2 expense, 3 return of expense (receipt types 0, 2, 4, 5 and
+// their corrections 6 to 9).
 struct Counters {
     int64_t sums[4][kPaymentTypes] = {};
     int64_t deposits = 0;
@@ -54,6 +56,7 @@ struct ReceiptItem {
     int64_t price = 0; // kopecks
     int64_t quantity = 0; // thousandths
     int64_t sum = 0;
+    ReceiptItemData extra; // code, unit, tax, department, tags, ...
 };
 
 struct DriveState {
@@ -99,7 +102,7 @@ struct DriveState {
     int64_t drawer = 0;                     // cash in the drawer, kopecks
     int64_t running[4] = {};                // running totals since registration
 
-    // the open document: type 0 none, 1..4 a receipt
+    // the open document: type 0 none, 1..4 a receipt of that operation + 1
     uint8_t docType = 0;
     std::string docOperator;
     std::vector<ReceiptItem> items;
@@ -116,6 +119,11 @@ struct DriveState {
     std::map<uint16_t, std::string> regTags;
     uint32_t reasonCodes = 0;
     uint8_t markFields = 1;
+
+    // receipts (KktDriveReceipt): the open receipt's data beyond its lines
+    // and the counters of corrections
+    ReceiptDoc receipt;
+    ReceiptTotals receiptTotals;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

@@ -92,9 +92,10 @@ bool AnswerOption(const std::string &tok, Answer &a)
 
 // Fault names in the order of FaultKind.
 const char *const kFaultNames[] = {"none",     "no-reply",   "delay",        "bad-checksum",
-                                   "stale-id", "wrong-code", "status-first", "short-first"};
+                                   "stale-id", "wrong-code", "status-first", "short-first",
+                                   "refuse"};
 const int kFaultKinds = static_cast<int>(sizeof kFaultNames / sizeof kFaultNames[0]);
-static_assert(kFaultKinds == static_cast<int>(FaultKind::ShortFirst) + 1, "a name for every fault");
+static_assert(kFaultKinds == static_cast<int>(FaultKind::Refuse) + 1, "a name for every fault");
 
 bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
 {
@@ -119,19 +120,35 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
         }
         f.ms = static_cast<uint32_t>(v);
     }
+    if (f.kind == FaultKind::Refuse) {
+        std::string code;
+        in >> code;
+        if (!HexByte(code, f.error) || f.error == 0) {
+            why = "refuse needs a registrar error 01..FF";
+            return false;
+        }
+    }
     std::string word;
-    if (in >> word) {
+    bool after = false, times = false;
+    while (in >> word) {
         std::string n;
         unsigned long v;
-        if (word != "times" || !(in >> n) || !Number(n, 10, 1000000, v) || v == 0) {
-            why = "expected \"times N\" (N > 0)";
+        if (word == "after" && f.kind == FaultKind::Refuse && !after) {
+            if (!(in >> n) || !Number(n, 10, 1000000, v)) {
+                why = "expected \"after N\"";
+                return false;
+            }
+            f.after = static_cast<int>(v);
+            after = true;
+            continue;
+        }
+        if (word != "times" || times || !(in >> n) || !Number(n, 10, 1000000, v) || v == 0) {
+            why = f.kind == FaultKind::Refuse ? "expected \"after N\" or \"times N\" (N > 0)"
+                                              : "expected \"times N\" (N > 0)";
             return false;
         }
         f.times = static_cast<int>(v);
-    }
-    if (in >> word) {
-        why = "unexpected \"" + word + "\"";
-        return false;
+        times = true;
     }
     return true;
 }

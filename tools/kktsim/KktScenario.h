@@ -25,6 +25,7 @@ enum class FaultKind {
     WrongCode,   // the reply carries the next command code
     StatusFirst, // a status block (kind 3) goes before the reply
     ShortFirst,  // a one-byte short-command status goes before the reply
+    Refuse,      // after the first `after` requests, refused with `error`; nothing changes
 };
 
 // The fault's name in a scenario ("no-reply", "delay", ...; "none").
@@ -34,6 +35,8 @@ struct Fault {
     FaultKind kind = FaultKind::None;
     uint32_t ms = 0;  // Delay
     int times = -1;   // requests it applies to; -1 every one
+    uint8_t error = 0; // Refuse: the registrar error
+    int after = 0;     // Refuse: requests let through first
 };
 
 // A scripted answer: fields 1 to 3 and the data fields from 5 on.

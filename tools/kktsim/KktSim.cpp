@@ -390,7 +390,24 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
     rep.id = req.id;
     rep.code = req.code;
     std::string note;
-    if (parsed == ParseResult::BadChecksum) {
+    // A refusal fault lets its first requests through; then the request is
+    // refused before anything answers it, so nothing changes.
+    bool refused = false;
+    auto rf = scenario_.faults.find(req.code);
+    if (rf != scenario_.faults.end() && rf->second.kind == FaultKind::Refuse &&
+        parsed != ParseResult::BadChecksum && req.password == scenario_.password) {
+        if (rf->second.after > 0)
+            --rf->second.after;
+        else
+            refused = true;
+    }
+    if (refused) {
+        rep.error = rf->second.error;
+        if (scenario_.drive && (driveStarted_ || StartDriveLocked(nullptr, true))) {
+            rep.fatal = drive_.state.FatalStatus();
+            rep.status = drive_.state.CurrentStatus(drive_.session);
+        }
+    } else if (parsed == ParseResult::BadChecksum) {
         rep.error = 0x04;
         note = "bad checksum";
     } else if (req.password != scenario_.password) {
@@ -426,7 +443,7 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
 
     Fault fault;
     auto f = scenario_.faults.find(req.code);
-    if (f != scenario_.faults.end()) {
+    if (f != scenario_.faults.end() && (f->second.kind != FaultKind::Refuse || refused)) {
         fault = f->second;
         if (f->second.times > 0 && --f->second.times == 0)
             scenario_.faults.erase(f);

@@ -10,8 +10,9 @@
 // Keys: digits (main row or keypad) are the digit keys, Enter = OK,
 // Esc = cancel, Backspace = delete (hold it over a second for the held
 // delete), Up/Down, F1 = function key 59, F2 = 60, F3 = 102 (the function
-// key: F3+Up/Down give the chords), F4 = 69, F5 = 139. Other keys, Tab among
-// them, send nothing. The mouse is the finger on the touch panel.
+// key: F3+Up/Down give the chords), F4 = 69, F5 = 139, and for the list
+// editors (positions, tags) F6 = 241 (add), F7 = 242 (delete), F8 = 243
+// (edit). Other keys, Tab among them, send nothing. The mouse is the finger on the touch panel.
 //
 // The root made by --init holds "/dev/graphics/fb0" (a zeroed RGB565 file),
 // the FIFOs "/dev/keypad" and "/dev/tp" (not with --touch none), and the
@@ -195,6 +196,12 @@ uint16_t keyCode(SDL_Keycode k)
         return 69;
     case SDLK_F5:
         return 139;
+    case SDLK_F6:
+        return 241;
+    case SDLK_F7:
+        return 242;
+    case SDLK_F8:
+        return 243;
     default:
         return 0;
     }
