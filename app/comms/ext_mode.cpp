@@ -58,6 +58,8 @@ const int kSockSendWaitMs = 2000;
 
 // A failed link read is logged once until the link reads again.
 bool g_linkFailed = false;
+// A line was logged since the tick began: the dialog needs a redraw.
+bool g_logged = false;
 
 uint32_t elapsedSince(uint32_t start) { return OsGetTickCount() - start; }
 
@@ -75,20 +77,20 @@ void peerText(int fd, char *out, size_t size)
     str_format(out, size, "%s:%u", ip, unsigned(ntohs(a.sin_port)));
 }
 
-// Both logs: the dialog's and the controller service's.
-void logPeer(vuForm *form, const char *what, const char *peer)
+// Both logs: the dialog's (Russian) and the controller service's.
+void logPeer(vuForm *form, const char *what, const char *event, const char *peer)
 {
     external_log_line(form, "%s %s", what, peer);
-    log_format("ext_mode: %s %s", what, peer);
+    log_format("ext_mode: client %s %s", event, peer);
 }
 
-void dropClient(vuForm *form, const char *why)
+void dropClient(vuForm *form, const char *why, const char *event)
 {
     if (ext_client_socket < 0)
         return;
     char peer[64];
     peerText(ext_client_socket, peer, sizeof peer);
-    logPeer(form, why, peer);
+    logPeer(form, why, event, peer);
     link_close_socket(ext_client_socket);
     ext_client_socket = -1;
 }
@@ -183,26 +185,30 @@ void tcpHousekeeping(vuForm *form)
     if (ext_listen_socket >= 0) {
         int fd = link_accept(ext_listen_socket);
         if (fd >= 0) {
-            dropClient(form, "Клиент заменён:");
+            dropClient(form, "Клиент заменён:", "replaced");
             ext_client_socket = fd;
             char peer[64];
             peerText(fd, peer, sizeof peer);
-            logPeer(form, "Подключен клиент", peer);
+            logPeer(form, "Подключен клиент", "connected", peer);
         }
     }
     // The link's own level, asked at most every half second.
     ext_netlevel_draw(0);
     if (conn_net_level() < 0) {
-        if (ext_client_socket >= 0 || ext_listen_socket >= 0)
+        if (ext_client_socket >= 0 || ext_listen_socket >= 0) {
             external_log_line(form, "Связь потеряна");
-        dropClient(form, "Отключен клиент");
+            log_format("ext_mode: link lost");
+        }
+        dropClient(form, "Отключен клиент", "left");
         link_close_fd(ext_listen_socket);
         ext_listen_socket = -1;
     } else if (ext_listen_socket < 0) {
         ext_listen_socket = link_listen(ext_port);
         ext_relay_state.last_host_command = 0;
-        if (ext_listen_socket >= 0)
+        if (ext_listen_socket >= 0) {
             external_log_line(form, "Ожидание клиента, порт %d", ext_port);
+            log_format("ext_mode: listening again on port %d", ext_port);
+        }
     }
 }
 
@@ -310,7 +316,7 @@ void run_external_mode(vuUI *ui)
             link_close_fd(ext_listen_socket);
             ext_listen_socket = -1;
             if (ext_client_socket >= 0)
-                dropClient(form, "Отключен клиент");
+                dropClient(form, "Отключен клиент", "left");
             ext_client_socket = -1;
             // Down before the parked record returns, so a user link up when
             // the mode started comes back as up.
@@ -368,6 +374,7 @@ int external_relay_tick(vuEvent *, intptr_t formAddress)
     RelayState &st = ext_relay_state;
     QueueEffects fx(form);
     int result = 0;
+    g_logged = false;
 
     // A: at most one controller reply to the host.
     static uint8_t reply[kRelayReplySize];
@@ -391,7 +398,7 @@ int external_relay_tick(vuEvent *, intptr_t formAddress)
         result = 2;
         relay_consume(st, fx);
     } else if (r == kLinkEnd && isTcpKind()) {
-        dropClient(form, "Отключен клиент");
+        dropClient(form, "Отключен клиент", "left");
         result = 2;
     } else if (r < 0 && !g_linkFailed && (!isTcpKind() || ext_client_socket >= 0)) {
         g_linkFailed = true;
@@ -402,7 +409,7 @@ int external_relay_tick(vuEvent *, intptr_t formAddress)
     // C: the TCP kinds' sockets.
     if (isTcpKind())
         tcpHousekeeping(form);
-    return result;
+    return g_logged ? 2 : result;
 }
 
 // ---- links --------------------------------------------------------------------
@@ -641,6 +648,7 @@ void external_log_line(vuForm *form, const char *fmt, ...)
     if (text.size() > kLogMax - 1)
         text.erase(0, text.size() - (kLogMax - 1));
     msg->SetValue(text.c_str());
+    g_logged = true;
     keep_awake();
 }
 

@@ -139,4 +139,70 @@ TEST_F(HostMode, ChooserHasTwoRowsWithoutBluetoothAndCancels)
     WaitForm("kkt_menu_service.xml");
 }
 
+TEST_F(HostMode, WifiClientsReplaceEachOtherLeaveAndComeBackAfterALostLink)
+{
+    StartSim(kRegistered);
+    ASSERT_EQ(system(("mkdir -p '" + root + "/data/osal'").c_str()), 0);
+    const std::string net = root + "/data/osal/network";
+    std::ofstream(net) << "wifi-ap 9 16 -40 Home\nwifi-connect 0\nwifi-check 0\n";
+    StartCashdesk();
+    OpenHostMode();
+    Choose("kkt_dlg_select_external.xml", "ext_wifi");
+    auto header = [&](const std::string &h) {
+        return WaitFor("form", [&](const Entry &e) { return e.Get("header") == h; });
+    };
+    // No access point stored: the scan's menu at once.
+    header(u8"ВЫБОР WIFI ТОЧКИ");
+    Key(KEY_ENTER);
+    WaitForm("common_conn_dlg_wifi_pass.xml");
+    Key(static_cast<uint16_t>(2 + 6)); // 7
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_external.xml");
+    // What the relay logs in the dialog it also logs in the controller
+    // service's log, which the stand-in keeps.
+    const std::string serviceLog = dir + "/kktsim/zizirize.log";
+    auto said = [&](const std::string &file, const std::string &text) {
+        long end = nowMs() + 20000;
+        while (readFile(file).find(text) == std::string::npos) {
+            if (nowMs() > end) {
+                ADD_FAILURE() << file << " never said " << text;
+                return;
+            }
+            pause10ms();
+        }
+    };
+    said(trace, "127.0.0.1:4000");
+
+    // The first client, replaced by a second one while it waits.
+    const std::string first = dir + "/first.jsonl";
+    std::ofstream(dir + "/one.script") << "connect 20000\nframe 45\nexpect 45 06\nexpect-none 2000\n";
+    pid_t one = spawn(dir, {HOSTSIM_PATH, "--tcp", "127.0.0.1:4000", "--journal", first, "--script",
+                            dir + "/one.script"});
+    ASSERT_GT(one, 0);
+    long end = nowMs() + 20000;
+    while (readFile(first).find("\"dir\":\"in\"") == std::string::npos && nowMs() < end)
+        pause10ms();
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 45 2\nexpect 45 06\nclose\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    int status = 0;
+    waitpid(one, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(first);
+    said(serviceLog, "ext_mode: client connected 127.0.0.1:");
+    said(serviceLog, "ext_mode: client replaced 127.0.0.1:");
+    said(serviceLog, "ext_mode: client left 127.0.0.1:");
+
+    // The link lost: the sockets close; back again: the listener reopens.
+    std::ofstream(net) << "wifi-ap 9 16 -40 Home\nwifi-connect 0\nwifi-check -1012\n";
+    said(serviceLog, "ext_mode: link lost");
+    std::ofstream(net) << "wifi-ap 9 16 -40 Home\nwifi-connect 0\nwifi-check 0\n";
+    said(serviceLog, "ext_mode: listening again on port 4000");
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nshort 30\nexpect-short 28\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 2);
+}
+
 } // namespace
