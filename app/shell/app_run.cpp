@@ -8,6 +8,7 @@
 #include "fn_close.h"
 #include "fn_info.h"
 #include "journal.h"
+#include "ext_mode.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "ofd_dialog.h"
@@ -64,7 +65,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"fn_par", CmdFnPar},
     {"fn_comm", CmdFnComm},
     {"fn_err", CmdFnErr},
-    {"ext_mode", nullptr},
+    {"ext_mode", on_ext_mode},
     {"tech_activ", techActivate},
     {"tech_start", CmdTechStart},
     {"tech_info", CmdTechInfo},

@@ -175,6 +175,23 @@ int OsWlCheck(void);
 /* 0..5, or a negative code. */
 int OsWlGetSignal(void);
 
+/* ---- serial ports ---------------------------------------------------- */
+
+/* Port 11 is the USB device port (the terminal seen by a PC as a serial
+ * device). attr is "BAUD,DATA,PARITY,STOP", e.g. "57600,8,n,1".
+ * OsPortOpen: 0, -1011 another port, -1003 a malformed attribute string,
+ * -1005 already open, -1004 no device. OsPortSend: 0 all sent, -1006 not
+ * open, -1003 bad arguments, -1012 the peer is gone or a time-out of 1000 ms
+ * passed. OsPortRecv: the bytes placed (0 none within timeoutMs), -1006,
+ * -1003 or -1012. OsPortClose: 0, or -1006 when not open.
+ * Stand-in: the device is "/data/osal/port11" (mapped under TERMINAL_ROOT),
+ * where a host program links the slave of a pseudo-terminal it holds; the
+ * attribute string sets that terminal's mode; calls go to events.log. */
+int OsPortOpen(int channel, const char *attr);
+int OsPortSend(int channel, const void *data, int len);
+int OsPortRecv(int channel, void *buf, int max, int timeoutMs);
+int OsPortClose(int channel);
+
 /* ---- stand-in support (not part of the terminal's library) ------------ */
 
 /* Maps a terminal path ("/dev/...", "/data/...", "/sys/...") under the folder

@@ -164,6 +164,10 @@ const TourStop kTourStops[] = {
     {"service menu", "service", "file:kkt_menu_service.xml"},
     {"session start", "service tech_start", "title:НАЧАЛО СЕАНСА"},
     {"shift state", "service tech_info", "title:СОСТОЯНИЕ СМЕНЫ"},
+
+    // ---- host mode ----
+    {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},
+    {"host mode without a USB port", "service ext_mode !enter", "title:ОШИБКА"},
 };
 
 #endif

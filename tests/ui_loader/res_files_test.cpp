@@ -198,6 +198,12 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_receipt_agent_3.xml",
          {{"provider_inn", VU_TYPE_INPUT}, {"provider_phone", VU_TYPE_INPUT}, {"provider_name", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_receipt_good_2.xml", {{"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_select_external.xml", {{"ext_usb", VU_TYPE_MENU_ITEM}, {"ext_wifi", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_external.xml",
+         {{"msg", VU_TYPE_MULTI_LINE},
+          {"send", VU_TYPE_STATIC},
+          {"recv", VU_TYPE_STATIC},
+          {"adr_port", VU_TYPE_STATIC}}},
     };
     return list;
 }

@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 
 #include "KktAmount.h"
+#include "KktDriveHost.h"
 #include "KktDriveRegistration.h"
 #include "KktJson.h"
 #include "KktText.h"
@@ -417,7 +418,14 @@ uint8_t Command::Run(uint8_t code)
     case 0x42: return NeedDateTime(); // the clock is the PC's: only checked
     case 0x43: return DateTime();
     case 0x4B: return PaymentType();
+    case 0x4C: {
+        bool changed = false;
+        uint8_t e = HostSetWorkModes(s, req_.fields, &changed, &res_.note);
+        res_.changed = changed;
+        return e;
+    }
     case 0x4D: return WorkModes();
+    case 0x70: return 0; // raw print follows on the print channel
     case 0x88: return RegParam();
     case 0x8F: return RegTotals();
     case 0x96:
