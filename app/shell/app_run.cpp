@@ -11,6 +11,7 @@
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
+#include "battery.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "str_helpers.h"
@@ -49,7 +50,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_pay", nullptr},
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
-    {"BatteryCheck_Menu", nullptr},
+    {"BatteryCheck_Menu", CmdBatteryCheck},
     {"fn_reg", registerKkt},
     {"fn_close", nullptr},
     {"fn_doc", nullptr},

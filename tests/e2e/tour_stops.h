@@ -119,6 +119,8 @@ const TourStop kTourStops[] = {
 
     // ---- settings ----
     {"settings menu", "settings", "file:kkt_menu_settings.xml"},
+    {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
+    {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
