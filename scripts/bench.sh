@@ -11,7 +11,7 @@ src=$(pwd)
 dir=${1:-build/release}
 
 cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCASHDESK_BENCH=ON >/dev/null
-cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench >/dev/null
+cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench receipt_bench >/dev/null
 
 out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
@@ -44,6 +44,11 @@ if unshare --ipc true 2>/dev/null; then
 else
   echo "no private IPC namespace here: kktsim uses the machine's controller queue" >&2
   run "${startup[@]}"
+fi
+if unshare --ipc true 2>/dev/null; then
+  run unshare --ipc "$dir/bench/receipt/receipt_bench" 3
+else
+  run "$dir/bench/receipt/receipt_bench" 3
 fi
 
 echo
