@@ -1,8 +1,7 @@
 // Screens and services of the shell that come with later work: the
-// information screen, the controller monitor terminal and the Bluetooth
-// library. Until they are built they do nothing: the screens open nothing
-// and Bluetooth counts as absent. Each moves to its own unit when it is
-// built.
+// controller monitor terminal and the Bluetooth library. Until they are
+// built they do nothing: the terminal opens nothing and Bluetooth counts as
+// absent. Each moves to its own unit when it is built.
 #ifndef APP_SHELL_SHELL_HOOKS_H
 #define APP_SHELL_SHELL_HOOKS_H
 
@@ -10,7 +9,6 @@
 
 class vuUI;
 
-void show_kkt_info(vuUI *ui, const char *title);
 void on_monitor_terminal(vuUI *ui, const char *title);
 // 0 when the Bluetooth library is bound, -1 when it is absent.
 int bt_load_library();

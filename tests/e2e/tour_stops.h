@@ -37,7 +37,7 @@ const TourStop kTourStops[] = {
     {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
-    {"information entry", "info", "file:kkt_menu_main.xml"},
+    {"information screen", "info", "file:common_dlg_info.xml"},
     {"terminal entry", "term", "file:kkt_menu_main.xml"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
