@@ -150,9 +150,6 @@ void threadMain()
 
 mxml_node_t *findBattery(mxml_node_t *top)
 {
-    const char *name = mxmlGetElement(top);
-    if (mxmlGetType(top) == MXML_ELEMENT && name && strcmp(name, "battery") == 0)
-        return top;
     return mxmlFindElement(top, top, "battery", nullptr, nullptr, MXML_DESCEND);
 }
 
@@ -201,11 +198,13 @@ unsigned battery_parse_settings(const char *text, size_t size)
     if (!text || size == 0)
         return BATTERY_FORCE_AUTO;
     std::string copy(text, size); // mxml wants a terminated text
-    mxml_node_t *top = mxmlLoadString(nullptr, copy.c_str(), MXML_OPAQUE_CALLBACK);
+    // Loaded into a container, so every top-level node is freed with it.
+    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "");
     if (!top)
         return BATTERY_FORCE_AUTO;
     unsigned type = BATTERY_FORCE_AUTO;
-    mxml_node_t *battery = findBattery(top);
+    mxml_node_t *battery =
+        mxmlLoadString(top, copy.c_str(), MXML_OPAQUE_CALLBACK) ? findBattery(top) : nullptr;
     const char *value = battery ? mxmlElementGetAttr(battery, "force_type") : nullptr;
     if (value && *value) {
         char *end = nullptr;
