@@ -199,7 +199,10 @@ unsigned battery_parse_settings(const char *text, size_t size)
         return BATTERY_FORCE_AUTO;
     std::string copy(text, size); // mxml wants a terminated text
     // Loaded into a container, so every top-level node is freed with it.
-    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "");
+    // Its name ends in '>', which no closing tag of the text can match: a
+    // closing tag that matched it would leave the nodes after it without a
+    // parent, and so unfreed.
+    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "battery-file>");
     if (!top)
         return BATTERY_FORCE_AUTO;
     unsigned type = BATTERY_FORCE_AUTO;
