@@ -94,6 +94,9 @@ TEST(BatterySettings, ParsedStrictly)
         {"<battery/>", 0},
         {"<other force_type=\"3\"/>", 0},
         {"<battery force_type=\"3\"", 0},
+        // A closing tag without its element at the top (nothing may leak).
+        {"2`</>0</>0", 0},
+        {"<battery force_type=\"3\"/></>x", 0},
         {"", 0},
     };
     for (const auto &c : cases)
