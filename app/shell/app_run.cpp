@@ -7,6 +7,7 @@
 #include "ServiceQueue.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "ofd_dialog.h"
 #include "registration_wizard.h"
 #include "settings.h"
 #include "receipt_wizard.h"
@@ -74,7 +75,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"ofd_ticket", nullptr},
     {"ofd_doc_wait", nullptr},
     {"ofd_pay_state", nullptr},
-    {"ofd_conn", nullptr},
+    {"ofd_conn", send_waiting_documents},
     {"Conn_SetParam", nullptr},
     {"shift_report", CmdShiftReport},
     {"shift_close", CmdCloseShift},

@@ -15,7 +15,8 @@
 //   .KEY     press KEY without waiting (moving inside a dialog)
 //   ~        wait for the next screen, pressing nothing
 // The screen reached is "file:NAME" (a dialog or menu description file) or
-// "title:TEXT" (a message box's title, the header of a built form). After
+// "title:TEXT" (a message box's title, the header of a built form; plain
+// and u8 literals both do). After
 // the stop the tour presses Cancel until the main menu is back. A stop that
 // needs the controller stand-in to behave otherwise gives kktsim scenario
 // lines (tools/kktsim/README.md) as a fourth member and runs in a program of
@@ -34,7 +35,7 @@ struct TourStop {
 
 const TourStop kTourStops[] = {
     // ---- start-up and the main menu ----
-    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
+    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 15000\n"}, // stays while it is checked
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information screen", "info", "file:common_dlg_info.xml"},
@@ -113,6 +114,7 @@ const TourStop kTourStops[] = {
 
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
+    {"nothing to send to the OFD", "ofd ofd_conn", "title:ВНИМАНИЕ"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},

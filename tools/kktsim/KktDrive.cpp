@@ -313,8 +313,7 @@ private:
     {
         ++s.lastDocument;
         s.lastDocumentTime = when;
-        if (s.ofdWaiting < 0xFFFF)
-            ++s.ofdWaiting;
+        OfdDocumentMade(s);
     }
     void CountDocument(int which)
     {
@@ -753,7 +752,9 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     DriveResult res;
     uint8_t error = 0;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (ReceiptCommand(req.code, io, error)) {
+    if (OfdCommand(state, req, rep, res, error)) {
+        // the OFD documents' commands (KktDriveOfd)
+    } else if (ReceiptCommand(req.code, io, error)) {
         res.answered = true;
     } else {
         Command c(*this, req, paperOut, rep, res);
@@ -951,7 +952,8 @@ std::string DriveState::ToJson() const
     Put(o, "document", d);
     o += RegistrationJson(*this);
     Put(o, "receipt", ReceiptJson(*this));
-    Put(o, "resume_needed", Bool(resumeNeeded), true);
+    Put(o, "resume_needed", Bool(resumeNeeded));
+    Put(o, "ofd", OfdToJson(*this), true);
     return o + "}\n";
 }
 
@@ -1067,7 +1069,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     }
     if (why.empty())
         ReadReceiptJson(root.Find("receipt"), n, why);
-    if (!why.empty()) {
+    if (!why.empty() || !OfdFromJson(text, n, why)) {
         if (error)
             *error = why;
         return false;

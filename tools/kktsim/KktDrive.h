@@ -10,6 +10,7 @@
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
+#include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktFrame.h"
 
@@ -124,6 +125,9 @@ struct DriveState {
     // and the counters of corrections
     ReceiptDoc receipt;
     ReceiptTotals receiptTotals;
+
+    // documents waiting for the OFD, their read-out and the OFD server
+    OfdDriveState ofd;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

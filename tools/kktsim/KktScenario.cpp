@@ -287,6 +287,11 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         }
         return true;
     }
+    bool known = false;
+    if (!OfdDriveLine(name, value, d, why, known))
+        return false;
+    if (known)
+        return true;
     why = "unknown drive setting \"" + name + "\"";
     return false;
 }
