@@ -10,6 +10,7 @@
 #include "ServiceQueue.h"
 #include "TMCommand.h"
 #include "dialog.h"
+#include "key_service.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
@@ -166,13 +167,19 @@ long dayNumber(int y, int m, int d)
 
 void keyService(Report &r)
 {
+    asokp_load_server();
+    bool named = false;
+    if (asokp_host()[0] && asokp_port() != 0) {
+        r.line("АС ОКП: %s:%u\n", asokp_host(), static_cast<unsigned>(asokp_port()));
+        named = true;
+    }
     TMCommand cmd;
     if (cmd.GetServer(2) > 0 && exec(cmd)) {
         char host[256];
         field(cmd, 9, host, sizeof host, true);
-        if (!host[0])
+        if (!named && !host[0])
             r.line("АС ОКП: не настроен\n");
-        else
+        else if (!named)
             r.line("АС ОКП: %s:%u\n", host, static_cast<unsigned>(cmd.FieldWord(5)));
         r.line("TIMEOUTS: %d/%d/%d\n", cmd.FieldWord(6), cmd.FieldWord(7), cmd.FieldWord(8));
     }
