@@ -66,7 +66,7 @@ TEST_F(FiscalTest, InfoReportFromTheDrive)
     for (const char *line : {"SN: 0000000000123456\n", u8"ФН: 9999078900012345\n", u8"ФН предупреждения: '05'\n",
                              u8"- до окончания срока действия 3 дня\n", u8"- архив ФН заполнен на 90%\n",
                              u8"\nНЕОТПРАВЛЕННЫХ ДОКУМЕНТОВ:\nДЛЯ ОФД: 3\n", u8"ФН ЗАРЕГИСТРИРОВАН\n",
-                             u8"СМЕНА ОТКРЫТА\n", "\nPOS PN: PN-77\n", "POS SN: SN-88\n", "POS DT: ",
+                             u8"СМЕНА ОТКРЫТА\n", "\nPOS PN: PN-77\n", "POS SN: SN-88\n", "POS DT: ", u8"ОФД: ",
                              u8"РЕГИСТРАЦИЯ: ФФД "})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
     // Outside marking mode: no OISM or key-service lines.
