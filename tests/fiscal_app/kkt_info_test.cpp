@@ -78,6 +78,33 @@ TEST_F(FiscalTest, InfoReportFromTheDrive)
     EXPECT_NE(q.find("PN-77 SN-88 "), std::string::npos) << q;
 }
 
+// The registration line: the FFD version and the flag word from the
+// registration flags and, on FFD 1.2, the marking parameter's bits.
+TEST_F(FiscalTest, InfoReportRegistrationFlagWord)
+{
+    const struct {
+        const char *scenario;
+        const char *line;
+    } cases[] = {
+        {"drive reg-flags 02\n", u8"РЕГИСТРАЦИЯ: ФФД 1.05 (00000002)\n"},
+        {"drive ffd 1.1\ndrive reg-flags 00\n", u8"РЕГИСТРАЦИЯ: ФФД 1.1 (00000000)\n"},
+        // 1290 bits 0x0002, 0x0100, 0x0200 and 0x2000 become 0x0004, 0x1000,
+        // 0x0008 and 0x4000.
+        {"drive ffd 1.2\ndrive reg-flags 01\ndrive marking 00002302\n", u8"РЕГИСТРАЦИЯ: ФФД 1.2 (0000500D)\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.scenario);
+        sim->ForgetDrive();
+        Drive(c.scenario);
+        fn_status_refresh(nullptr);
+        static char report[KKT_INFO_REPORT_SIZE], qr[KKT_INFO_QR_SIZE];
+        report[0] = '\0';
+        kkt_info_report(report, qr, 0);
+        const std::string text = Utf8(report);
+        EXPECT_NE(text.find(c.line), std::string::npos) << text;
+    }
+}
+
 // Without answers the report still holds the local date, the statuses of
 // the cached state and the terminal's properties.
 TEST_F(FiscalTest, InfoReportWithoutTheDrive)
