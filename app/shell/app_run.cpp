@@ -18,6 +18,8 @@
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
+#include "battery.h"
+#include "kkt_info.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "str_helpers.h"
@@ -56,7 +58,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_pay", nullptr},
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
-    {"BatteryCheck_Menu", nullptr},
+    {"BatteryCheck_Menu", CmdBatteryCheck},
     {"fn_reg", registerKkt},
     {"fn_close", CmdFNClose},
     {"fn_doc", CmdFnDoc},

@@ -77,6 +77,27 @@ void OsBeep(int tone, int durationMs);
  * it. Returns 0, or -1 when the property cannot be written. */
 int OsScrBrightness(int level);
 
+/* ---- battery ---------------------------------------------------------- */
+
+/* The battery as the stand-in's file "/data/osal/battery" describes it, read
+ * again on every call (so the battery can be drained while a program runs;
+ * format in the README). Without the file the terminal is on external power
+ * with a full battery and no battery management system. A file that cannot
+ * be read, or has a bad line, makes every call fail (no battery step, no
+ * external power, no management system); this is logged once until the
+ * file reads well again. */
+
+/* The battery step: 0..4 the level in steps, 6 full; a negative code on
+ * failure. */
+int OsCheckBattery(void);
+/* 1 or 2 on external power, 0 on the battery alone; a negative code on
+ * failure. */
+int OsCheckPowerSupply(void);
+/* The battery management system's four readings (b the charge, d the full
+ * charge); 0, or a negative code when there is none. Null pointers are
+ * skipped. */
+int OsCheckBMSMode(int *a, int *b, int *c, int *d);
+
 /* ---- network --------------------------------------------------------- */
 
 /* Interface numbers of the IP calls. */

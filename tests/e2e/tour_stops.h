@@ -38,7 +38,7 @@ const TourStop kTourStops[] = {
     {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 15000\n"}, // stays while it is checked
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
-    {"information entry", "info", "file:kkt_menu_main.xml"},
+    {"information screen", "info", "file:common_dlg_info.xml"},
     {"terminal entry", "term", "file:kkt_menu_main.xml"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
@@ -159,6 +159,8 @@ const TourStop kTourStops[] = {
 
     // ---- settings ----
     {"settings menu", "settings", "file:kkt_menu_settings.xml"},
+    {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
+    {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
