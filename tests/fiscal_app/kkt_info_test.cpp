@@ -89,8 +89,9 @@ TEST_F(FiscalTest, InfoReportRegistrationFlagWord)
         {"drive reg-flags 02\n", u8"РЕГИСТРАЦИЯ: ФФД 1.05 (00000002)\n"},
         {"drive ffd 1.1\ndrive reg-flags 00\n", u8"РЕГИСТРАЦИЯ: ФФД 1.1 (00000000)\n"},
         // 1290 bits 0x0002, 0x0100, 0x0200 and 0x2000 become 0x0004, 0x1000,
-        // 0x0008 and 0x4000.
-        {"drive ffd 1.2\ndrive reg-flags 01\ndrive marking 00002302\n", u8"РЕГИСТРАЦИЯ: ФФД 1.2 (0000500D)\n"},
+        // 0x0008 and 0x4000; the stand-in answers tag 1221 (0x0800) with 01
+        // for a drive whose 1290 has bit 0x0002.
+        {"drive ffd 1.2\ndrive reg-flags 01\ndrive marking 00002302\n", u8"РЕГИСТРАЦИЯ: ФФД 1.2 (0000580D)\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.scenario);
