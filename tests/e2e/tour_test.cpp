@@ -377,8 +377,14 @@ std::string screenKey(const std::string &line)
 // The item selected in the menu a screen line shows, from 1; 0 for none.
 int selectedItem(const std::string &line)
 {
-    size_t at = line.find("\"kind\":\"form\"");
-    return at == std::string::npos ? 0 : static_cast<int>(Entry{line.substr(at)}.Num("selected"));
+    jsonl::Json screen;
+    if (!jsonl::Parse(line, &screen) || !screen.is_object() || !screen.contains("items") ||
+        !screen["items"].is_array())
+        return 0;
+    for (const jsonl::Json &item : screen["items"])
+        if (jsonl::Text(item, "kind") == "form")
+            return static_cast<int>(jsonl::Number(item, "selected"));
+    return 0;
 }
 
 bool isMainMenu(const std::string &line) { return lineValue(line, "file") == "kkt_menu_main.xml"; }

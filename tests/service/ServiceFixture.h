@@ -7,6 +7,7 @@
 #ifndef TESTS_SERVICE_SERVICEFIXTURE_H
 #define TESTS_SERVICE_SERVICEFIXTURE_H
 
+#include "JsonLines.h"
 #include "KktSim.h"
 #include "Service.h"
 #include "osal.h"
@@ -17,39 +18,46 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace servicetest {
 
-// One line of the stand-in's journal, with its members read as text.
+// One line of the stand-in's journal, with its members read as text. The
+// line is read as JSON once, at the first look at a member, so escapes and
+// nested objects read as they were written.
 struct Entry {
+    Entry() = default;
+    Entry(std::string text) : line(std::move(text)) {}
+
     std::string line;
-    // The value of a member: a string without its quotes, or a number.
+    // The value of a member: a string without its quotes, or a number (any
+    // other value as its JSON text); empty when the line has no such member.
     std::string Get(const std::string &key) const
     {
-        std::string pat = "\"" + key + "\":";
-        size_t at = line.find(pat);
-        if (at == std::string::npos)
-            return std::string();
-        at += pat.size();
-        if (line[at] == '"') {
-            std::string out;
-            for (size_t i = at + 1; i < line.size() && line[i] != '"'; ++i) {
-                char c = line[i];
-                if (c == '\\' && i + 1 < line.size()) {
-                    c = line[++i];
-                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-                }
-                out.push_back(c);
-            }
-            return out;
+        if (!parsed_) {
+            jsonl::Parse(line, &json_);
+            parsed_ = true;
         }
-        size_t end = line.find_first_of(",}", at);
-        return line.substr(at, end - at);
+        return jsonl::Text(json_, key.c_str());
     }
-    long Num(const std::string &key) const { return std::stol("0" + Get(key)); }
+    long Num(const std::string &key) const
+    {
+        std::string text = Get(key);
+        if (text.empty())
+            return 0;
+        try {
+            return std::stol(text);
+        } catch (const std::exception &) {
+            return 0;
+        }
+    }
     // Bytes of data behind the kind byte.
     size_t DataBytes() const { return Get("hex").size() / 2 - 1; }
+
+private:
+    mutable jsonl::Json json_;
+    mutable bool parsed_ = false;
 };
 
 inline std::string ReadFile(const std::string &path)
