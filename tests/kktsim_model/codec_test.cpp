@@ -96,21 +96,22 @@ TEST(KktJson, ReadsDocumentsAndRefusesDamage)
         const char *text;
         const char *error;
     } cases[] = {
-        {"", "offset 0: value expected"},
-        {"{\"a\": 1,}", "member name expected"},
-        {"{\"a\" 1}", "':' expected"},
-        {"[1 2]", "',' or ']' expected"},
-        {"{\"a\": 1} x", "text after the value"},
-        {"\"abc", "unterminated string"},
+        {"", "offset 0 (line 1, column 1): syntax error while parsing value - unexpected end of input"},
+        {"{\"a\": 1,}", "offset 8 (line 1, column 9): syntax error while parsing object key"},
+        {"{\"a\" 1}", "expected ':'"},
+        {"[1 2]", "expected ']'"},
+        {"{\"a\": 1} x", "expected end of input"},
+        {"\"abc", "missing closing quote"},
         {"\"a\x01\"", "control character"},
-        {"\"\\x\"", "bad escape"},
-        {"\"\\u12\"", "short \\u escape"},
-        {"\"\\u12G4\"", "bad \\u escape"},
-        {"\"\\ud800\"", "lone surrogate"},
+        {"\"\\x\"", "forbidden character after backslash"},
+        {"\"\\u12\"", "must be followed by 4 hex digits"},
+        {"\"\\u12G4\"", "must be followed by 4 hex digits"},
+        {"\"\\ud800\"", "must be followed by U+DC00..U+DFFF"},
+        {"\"\\udc00\"", "must follow U+D800..U+DBFF"},
         {"1.5", "only whole numbers"},
         {"99999999999999999999", "number too large"},
         {"[[[[[[[[[[[[[[[[[[[[1]]]]]]]]]]]]]]]]]]]", "nested too deep"},
-        {"nul", "unknown word"},
+        {"nul", "invalid literal"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);

@@ -1,7 +1,7 @@
-// A small JSON reader and writer for the stand-in's own files (the fiscal
-// drive's state). It reads objects, arrays, strings (with \uXXXX escapes),
-// whole numbers, true, false and null; nesting is limited, so a damaged
-// file cannot exhaust the stack.
+// The stand-in's own files (the fiscal drive's state) as a plain tree of
+// values, read by nlohmann's JSON reader. It takes objects (members in file
+// order), arrays, strings, whole numbers up to 2^62, true, false and null;
+// nesting is limited, so a damaged file cannot exhaust the stack.
 #ifndef KKTSIM_KKTJSON_H
 #define KKTSIM_KKTJSON_H
 
@@ -24,7 +24,8 @@ struct JsonValue {
     const JsonValue *Find(const std::string &key) const;
 };
 
-// Reads a whole document; false with "offset N: what" in error on a fault.
+// Reads a whole document; false with the fault in error: "offset N (line L,
+// column C): what" for text that is no JSON, else what the value breaks.
 bool ParseJson(const std::string &text, JsonValue &out, std::string *error);
 
 } // namespace kktsim
