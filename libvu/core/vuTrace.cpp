@@ -9,6 +9,8 @@
 #include <cstring>
 #include <map>
 
+#include <nlohmann/json.hpp>
+
 #include "osal.h"
 #include "vuBox.h"
 #include "vuBoxItem.h"
@@ -74,37 +76,13 @@ void appendUtf8(std::string &out, unsigned code)
 
 std::string vuTraceLine::Quote(const char *text)
 {
-    std::string out = "\"";
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text ? text : ""); *p; ++p) {
-        unsigned c = *p;
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                appendUtf8(out, c < 0x80 ? c : kCp1251High[c - 0x80]);
-            }
-        }
-    }
-    out += '"';
-    return out;
+    // CP1251 to UTF-8 first (every byte has a character, so the result is
+    // always UTF-8), then nlohmann's escapes; a fault of the conversion
+    // still could not throw: such bytes would become U+FFFD.
+    std::string utf8;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text ? text : ""); *p; ++p)
+        appendUtf8(utf8, *p < 0x80 ? *p : kCp1251High[*p - 0x80]);
+    return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 vuTraceLine::vuTraceLine(const char *kind)

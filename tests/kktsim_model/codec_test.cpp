@@ -5,6 +5,7 @@
 #include "KktDrive.h"
 #include "KktJson.h"
 #include "KktScenario.h"
+#include "KktText.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,28 @@ TEST(KktJson, ReadsDocumentsAndRefusesDamage)
         error.clear();
         EXPECT_FALSE(kktsim::ParseJson(c.text, v, &error));
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+}
+
+// Journal strings are valid JSON whatever bytes a peer sent: escapes read
+// back, bytes that are not UTF-8 become U+FFFD.
+TEST(KktJson, JournalStringsAlwaysReadBack)
+{
+    struct Case {
+        std::string text;
+        std::string back;
+    } cases[] = {
+        {"plain", "plain"},
+        {"\"q\" \\ \n\t\x01\x7F", "\"q\" \\ \n\t\x01\x7F"},
+        {"\xD0\x96", "\xD0\x96"},
+        {"a\xC6\x80" "b\xFF\xE0", "a\xC6\x80" "b\xEF\xBF\xBD\xEF\xBF\xBD"}, // a stray byte, a cut one
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        kktsim::JsonValue v;
+        std::string error;
+        ASSERT_TRUE(kktsim::ParseJson(kktsim::JsonString(c.text), v, &error)) << error;
+        EXPECT_EQ(v.text, c.back);
     }
 }
 

@@ -689,13 +689,13 @@ void Simulator::Journal(const std::string &dir, long type, const uint8_t *text, 
             return;
     }
     std::string line = "{\"time\":\"" + WallTime() + "\",\"tick\":" + std::to_string(OsGetTickCount()) +
-                       ",\"dir\":\"" + dir + "\"";
+                       ",\"dir\":" + JsonString(dir);
     if (dir != "event")
         line += ",\"type\":" + std::to_string(type);
     if (dir == "out" && n > 0 && (type == 2)) {
         line += ",\"kind\":" + std::to_string(text[0]);
         if (text[0] == 1 && n > 4 && text[1] == K_STX)
-            line += ",\"code\":\"" + std::string(reinterpret_cast<const char *>(text + 3), 2) + "\"";
+            line += ",\"code\":" + JsonString(std::string(reinterpret_cast<const char *>(text + 3), 2));
     }
     line += extra;
     if (text && dir != "event")

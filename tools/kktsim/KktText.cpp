@@ -2,6 +2,8 @@
 
 #include "KktText.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cerrno>
 #include <cstdio>
 #include <iconv.h>
@@ -38,26 +40,9 @@ std::string Recode(const std::string &text, const char *from, const char *to)
 
 std::string JsonString(const std::string &utf8)
 {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char esc[8];
-                std::snprintf(esc, sizeof esc, "\\u%04X", c);
-                out += esc;
-            } else {
-                out.push_back(static_cast<char>(c));
-            }
-        }
-    }
-    out.push_back('"');
-    return out;
+    // Bytes that are not UTF-8 (a peer's text in another code page) become
+    // U+FFFD: the journal line stays valid JSON whatever came in.
+    return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string HexOf(const uint8_t *p, size_t n)

@@ -17,7 +17,8 @@ inline std::string Cp866ToUtf8(const std::string &s) { return Recode(s, "CP866",
 inline std::string Cp1251ToUtf8(const std::string &s) { return Recode(s, "CP1251", "UTF-8"); }
 inline std::string Utf8ToCp866(const std::string &s) { return Recode(s, "UTF-8", "CP866"); }
 
-// The text as a JSON string literal, quotes included.
+// The text as a JSON string literal, quotes included (nlohmann's escapes;
+// bytes that are not UTF-8 become U+FFFD).
 std::string JsonString(const std::string &utf8);
 // Upper-case hexadecimal, two characters per byte.
 std::string HexOf(const uint8_t *p, size_t n);
