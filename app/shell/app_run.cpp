@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
+#include "date_time_setting.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "registration_wizard.h"
@@ -41,7 +42,7 @@ void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
-    {"sets_dt", nullptr},
+    {"sets_dt", CmdSetDateTime},
     {"sets_header", nullptr},
     {"sets_header_ext", nullptr},
     {"sets_tail", nullptr},

@@ -7,6 +7,7 @@
 
 #include "KktAmount.h"
 #include "KktDriveRegistration.h"
+#include "KktDriveSettings.h"
 #include "KktJson.h"
 #include "KktText.h"
 
@@ -119,18 +120,6 @@ std::string Readable(const std::string &dt)
         return dt;
     return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
            dt.substr(8, 2);
-}
-
-// The local date and time now as DDMMYYHHMM.
-std::string NowText()
-{
-    time_t now = time(nullptr);
-    struct tm tmv;
-    localtime_r(&now, &tmv);
-    char b[64];
-    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100,
-                  tmv.tm_hour, tmv.tm_min);
-    return b;
 }
 
 size_t Width(const std::string &utf8)
@@ -327,6 +316,8 @@ private:
         t.Rule();
         t.Center(s.user);
         t.Center(s.address);
+        for (const std::string &line : PrintedHead(s))
+            t.Center(line);
         t.Center(title);
     }
     void Foot(Tape &t, const std::string &when, bool fiscal)
@@ -339,6 +330,8 @@ private:
             t.Pair(u8"ФН", s.fnNumber);
             t.Pair(u8"ФД", std::to_string(s.lastDocument));
         }
+        for (const std::string &line : PrintedTail(s))
+            t.Center(line);
         t.Rule();
     }
     void ShiftTotals(Tape &t)
@@ -369,7 +362,6 @@ private:
     uint8_t PaymentTotals();
     uint8_t ShiftTotals();
     uint8_t DocCounters();
-    uint8_t DateTime();
     uint8_t PaymentType();
     uint8_t WorkModes();
     uint8_t RegParam();
@@ -416,8 +408,6 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
-    case 0x42: return NeedDateTime(); // the clock is the PC's: only checked
-    case 0x43: return DateTime();
     case 0x4B: return PaymentType();
     case 0x4D: return WorkModes();
     case 0x88: return RegParam();
@@ -686,14 +676,6 @@ uint8_t Command::DocCounters()
     return 0;
 }
 
-uint8_t Command::DateTime()
-{
-    std::string now = NowText();
-    Data(now.substr(0, 6));
-    Data(now.substr(6, 4));
-    return 0;
-}
-
 uint8_t Command::PaymentType()
 {
     if (uint8_t e = NeedFields(1))
@@ -753,7 +735,7 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     DriveResult res;
     uint8_t error = 0;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (ReceiptCommand(req.code, io, error)) {
+    if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
         Command c(*this, req, paperOut, rep, res);
@@ -951,6 +933,7 @@ std::string DriveState::ToJson() const
     Put(o, "document", d);
     o += RegistrationJson(*this);
     Put(o, "receipt", ReceiptJson(*this));
+    Put(o, "settings", SettingsJson(*this));
     Put(o, "resume_needed", Bool(resumeNeeded), true);
     return o + "}\n";
 }
@@ -1067,6 +1050,8 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     }
     if (why.empty())
         ReadReceiptJson(root.Find("receipt"), n, why);
+    if (why.empty())
+        ReadSettingsJson(root.Find("settings"), n, why);
     if (!why.empty()) {
         if (error)
             *error = why;

@@ -11,6 +11,7 @@
 #define KKTSIM_KKTDRIVE_H
 
 #include "KktDriveReceipt.h"
+#include "KktDriveSettings.h"
 #include "KktFrame.h"
 
 #include <map>
@@ -124,6 +125,9 @@ struct DriveState {
     // and the counters of corrections
     ReceiptDoc receipt;
     ReceiptTotals receiptTotals;
+
+    // the controller's settings (KktDriveSettings): clock, head and tail
+    DriveSettings settings;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
