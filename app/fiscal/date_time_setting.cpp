@@ -13,6 +13,7 @@
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuUI.h"
+#include "vuWidget.h"
 #include "warn_message.h"
 #include "widget_text.h"
 
@@ -93,6 +94,9 @@ bool readClocks(vuUI *ui, vuForm *form)
     showClock(form->GetByName("fn"), clocks.fnDate, clocks.fnTime);
     widget_set_text(form->GetByName("date"), clocks.kktDate);
     widget_set_text(form->GetByName("time"), clocks.kktTime);
+    // Every pass starts at the date, whichever field the last one left.
+    if (vuWidget *date = dynamic_cast<vuWidget *>(form->GetByName("date")))
+        form->SetFocused(date);
     return true;
 }
 

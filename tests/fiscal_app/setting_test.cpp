@@ -1,0 +1,219 @@
+// Setting up the controller: the date and time screen. The checks are
+// tables over the pure functions; the screen runs against the stand-in with
+// real dialogs and keys through the keypad.
+#include "FiscalFixture.h"
+
+#include "date_time_setting.h"
+#include "osal.h"
+#include "vuEvent.h"
+#include "warn_message.h"
+
+namespace fiscaltest {
+namespace {
+
+const char *kDateDialog = "kkt_dlg_set_date_time.xml";
+const char *kWarnDialog = "kkt_dlg_warn_message.xml";
+const uint16_t KEY_BACKSPACE = 14;
+
+DateEntry Entry_(unsigned d, unsigned m, unsigned y, unsigned h = 12, unsigned mi = 0) { return {d, m, y, h, mi}; }
+
+TEST(BuildDate, IsReadFromTheFixedText)
+{
+    struct Case {
+        const char *text;
+        unsigned day, month, year;
+    } cases[] = {
+        {"Feb 10 2025", 10, 2, 2025}, {"Jan  1 2024", 1, 1, 2024}, {"Nov 30 2030", 30, 11, 2030},
+        {"Dec 31 2029", 31, 12, 2029}, {"Xyz 05 2026", 5, 12, 2026}, {"", 0, 12, 0},
+    };
+    for (const Case &c : cases) {
+        DateEntry d = build_date_of(c.text);
+        EXPECT_EQ(d.day, c.day) << c.text;
+        EXPECT_EQ(d.month, c.month) << c.text;
+        EXPECT_EQ(d.year, c.year) << c.text;
+    }
+    EXPECT_STREQ(kProgramBuildDate, "Feb 10 2025");
+}
+
+TEST(DateEntryCheck, MonthLengthsAndLeapYears)
+{
+    const unsigned lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const DateEntry build = build_date_of(kProgramBuildDate), kkt = Entry_(1, 6, 2026);
+    for (unsigned m = 1; m <= 12; ++m) {
+        EXPECT_EQ(date_entry_check(Entry_(lengths[m - 1], m, 2026), 3, build, kkt), DATE_CHECK_OK) << m;
+        // 31 April and 29 February of a common year are refused too.
+        EXPECT_EQ(date_entry_check(Entry_(lengths[m - 1] + 1, m, 2026), 3, build, kkt), DATE_CHECK_BAD_DATE) << m;
+        EXPECT_EQ(date_entry_check(Entry_(0, m, 2026), 3, build, kkt), DATE_CHECK_BAD_DATE) << m;
+    }
+    EXPECT_EQ(date_entry_check(Entry_(1, 0, 2026), 3, build, kkt), DATE_CHECK_BAD_DATE);
+    EXPECT_EQ(date_entry_check(Entry_(1, 13, 2026), 3, build, kkt), DATE_CHECK_BAD_DATE);
+    for (unsigned y : {2028u, 2032u})
+        EXPECT_EQ(date_entry_check(Entry_(29, 2, y), 3, build, Entry_(1, 1, y)), DATE_CHECK_OK) << y;
+    for (unsigned y : {2026u, 2027u, 2029u})
+        EXPECT_EQ(date_entry_check(Entry_(29, 2, y), 3, build, Entry_(1, 1, y)), DATE_CHECK_BAD_DATE) << y;
+    EXPECT_EQ(days_in_month(2, 2000), 29u);
+    EXPECT_EQ(days_in_month(2, 2100), 28u);
+}
+
+TEST(DateEntryCheck, TheRulesInTheirOrder)
+{
+    const DateEntry build = build_date_of(kProgramBuildDate), kkt = Entry_(15, 3, 2025);
+    struct Case {
+        const char *date, *time;
+        DateCheck from, want;
+    } cases[] = {
+        {"150325", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_OK},
+        {"150325", "2400", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_TIME},
+        {"150325", "2360", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_TIME},
+        {"150325", "2359", DATE_CHECK_BAD_DATE, DATE_CHECK_OK},
+        {"300225", "2460", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_DATE}, // the date first
+        // Entries that are too short are refused, not read as if whole.
+        {"15032", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_DATE},
+        {"", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_DATE},
+        {"150325", "120", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_TIME},
+        {"150325", "", DATE_CHECK_BAD_DATE, DATE_CHECK_BAD_TIME},
+        // the build date: 10.02.2025
+        {"100225", "0000", DATE_CHECK_BAD_DATE, DATE_CHECK_OK},
+        {"090225", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_BEFORE_BUILD},
+        {"310125", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_BEFORE_BUILD},
+        {"311224", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_BEFORE_BUILD},
+        {"090225", "1200", DATE_CHECK_PAST_15_YEARS, DATE_CHECK_OK}, // overridden: earlier passes the rest
+        // 15 years past the build year: 2040 passes, 2041 is asked
+        {"010141", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_PAST_15_YEARS},
+        {"010141", "1200", DATE_CHECK_PAST_CONTROLLER_YEAR, DATE_CHECK_PAST_CONTROLLER_YEAR},
+        // 13 months past the controller's month (03.2025)
+        {"310326", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_OK},
+        {"010426", "1200", DATE_CHECK_BAD_DATE, DATE_CHECK_PAST_CONTROLLER_YEAR},
+    };
+    for (const Case &c : cases) {
+        DateEntry e;
+        int whole = date_entry_read(c.date, c.time, &e);
+        EXPECT_EQ(date_entry_check(e, whole, build, kkt, c.from), c.want) << c.date << " " << c.time;
+    }
+    DateEntry e;
+    EXPECT_EQ(date_entry_read("1503", "12a4", &e), 0);
+    EXPECT_EQ(e.day, 15u);
+    EXPECT_EQ(e.month, 3u);
+    EXPECT_EQ(e.year, 2000u);
+    EXPECT_EQ(e.hour, 12u);
+    EXPECT_EQ(e.minute, 0u);
+    EXPECT_EQ(date_entry_read("150326", "1230", &e), DATE_WHOLE | TIME_WHOLE);
+}
+
+TEST(WarnMessageKeys, OnlyTheMenuKeyOverrides)
+{
+    for (int k = 0; k < 256; ++k) {
+        vuEvent ev{};
+        ev.key = static_cast<uint8_t>(k);
+        EXPECT_EQ(WarnMessageKeys(&ev, 0), k == 139 ? 101 : 0) << k;
+    }
+    EXPECT_EQ(WarnMessageKeys(nullptr, 0), 0);
+}
+
+class DateTimeTest : public FiscalTest {
+protected:
+    // Clears the two fields and types the entry.
+    static std::vector<uint16_t> Entry(const std::string &date, const std::string &time)
+    {
+        std::vector<uint16_t> keys(8, KEY_BACKSPACE);
+        for (char c : date)
+            keys.push_back(DigitKey(c));
+        keys.push_back(KEY_DOWN);
+        for (int i = 0; i < 6; ++i)
+            keys.push_back(KEY_BACKSPACE);
+        for (char c : time)
+            keys.push_back(DigitKey(c));
+        keys.push_back(KEY_ENTER);
+        return keys;
+    }
+    static std::string Now()
+    {
+        OsTime t{};
+        OsGetTime(&t);
+        char b[32];
+        snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", t.Day, t.Month, t.Year % 100, t.Hour, t.Minute);
+        return b;
+    }
+};
+
+// A 30 February is refused, a date before the build date needs the
+// override (OK alone brings the form back), and the controller's refusal of
+// that date is shown while the terminal still follows the entry.
+TEST_F(DateTimeTest, RefusalOverrideAndTheControllersRefusal)
+{
+    Drive("drive clock 1503261030\n");
+    Script({{kDateDialog, Entry("300226", "1200")},
+            {u8"ОШИБКА", {KEY_ENTER}},
+            {kDateDialog, Entry("090225", "1200")},
+            {kWarnDialog, {KEY_ENTER}},
+            {kDateDialog, Entry("090225", "1200")},
+            {kWarnDialog, {139}},
+            {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+
+    // The wait boxes of the reads stay out; the one of the setting stays in.
+    std::vector<std::string> boxes;
+    for (const std::string &b : Boxes())
+        if (b.rfind(u8"ПОДОЖДИТЕ|ВЫПОЛНЯЕТСЯ\n43", 0) != 0 && b.rfind(u8"ПОДОЖДИТЕ|ВЫПОЛНЯЕТСЯ\n29", 0) != 0)
+            boxes.push_back(b);
+    ASSERT_EQ(boxes.size(), 3u) << ::testing::PrintToString(boxes) << ::testing::PrintToString(Taken());
+    EXPECT_EQ(boxes[0], u8"ОШИБКА|ДАТА 30.02.2026 НЕ КОРРЕКTHА!\n\nПОВТОРИТЕ ВВОД");
+    EXPECT_EQ(boxes[1], u8"ПОДОЖДИТЕ|ВЫПОЛНЯЕТСЯ\n42 КОМАНДА");
+    EXPECT_EQ(boxes[2].rfind(u8"ОШИБКА|Ошибка выполнения команды 42:\n03:00 ", 0), 0u) << boxes[2];
+    EXPECT_NE(boxes[2].find(u8"\n\nСТАТУСЫ: 08 "), std::string::npos) << boxes[2];
+    // Every pass reads the clocks again: three passes.
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"43", "29", "43", "29", "43", "29", "42"}));
+    // The controller kept its clock; the terminal took the entry.
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), "150326");
+    EXPECT_EQ(Now().substr(0, 6), "090225");
+}
+
+// 13 months past the controller's month needs the override; then both
+// clocks move.
+TEST_F(DateTimeTest, OverriddenYearAheadSetsBothClocks)
+{
+    Drive("drive clock 1503261030\n");
+    Script({{kDateDialog, Entry("150327", "0815")}});
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(Now().substr(0, 8), "15032708");
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 8), "15032708");
+
+    Script({{kDateDialog, Entry("150428", "0900")},
+            {kWarnDialog, {KEY_CANCEL}},
+            {kDateDialog, {KEY_CANCEL}}});
+    // The warning is cancelled: the form comes back and is left.
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+
+    Script({{kDateDialog, Entry("150428", "0900")}, {kWarnDialog, {139}}});
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(Now().substr(0, 8), "15042809");
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 8), "15042809");
+    EXPECT_NE(ReadFile(sim->StatePath()).find("clock_offset"), std::string::npos);
+}
+
+// Cancel leaves both clocks; the key code 1 fills the entry with the
+// terminal's clock, 2 with the controller's.
+TEST_F(DateTimeTest, CancelAndTheFillKeys)
+{
+    Drive(); // the controller's clock is the PC's
+    std::string before = Now();
+    Script({{kDateDialog, {KEY_CANCEL}}});
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"43", "29"}));
+    EXPECT_EQ(Now().substr(0, 6), before.substr(0, 6));
+
+    // Key code 1 brings the terminal's clock, here the controller's too:
+    // it passes every rule.
+    Script({{kDateDialog, {1, KEY_ENTER}}});
+    CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), Now().substr(0, 6));
+}
+
+} // namespace
+} // namespace fiscaltest
