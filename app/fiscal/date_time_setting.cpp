@@ -12,6 +12,7 @@
 #include "str_helpers.h"
 #include "vuEvent.h"
 #include "vuForm.h"
+#include "vuStatic.h"
 #include "vuUI.h"
 #include "vuWidget.h"
 #include "warn_message.h"
@@ -46,7 +47,8 @@ void showClock(vuObject *widget, const char *date, const char *time)
     char text[32];
     str_format(text, sizeof text, "%c%c.%c%c.%c%c %c%c:%c%c", date[0], date[1], date[2], date[3], date[4], date[5],
                time[0], time[1], time[2], time[3]);
-    widget_set_text(widget, text);
+    if (vuStatic *s = dynamic_cast<vuStatic *>(widget))
+        s->SetText(text);
 }
 
 void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }

@@ -119,6 +119,8 @@ const TourStop kTourStops[] = {
 
     // ---- settings ----
     {"settings menu", "settings", "file:kkt_menu_settings.xml"},
+    {"date and time dialog", "settings sets_dt", "file:kkt_dlg_set_date_time.xml"},
+    {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
