@@ -6,6 +6,7 @@
 
 #include "ServiceQueue.h"
 #include "date_time_setting.h"
+#include "header_setting.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "registration_wizard.h"
@@ -43,9 +44,9 @@ void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
     {"sets_dt", CmdSetDateTime},
-    {"sets_header", nullptr},
-    {"sets_header_ext", nullptr},
-    {"sets_tail", nullptr},
+    {"sets_header", CmdSetHeader},
+    {"sets_header_ext", CmdSetHeaderExt},
+    {"sets_tail", CmdSetTail},
     {"sets_tax", nullptr},
     {"sets_pay", nullptr},
     {"sets_departs", nullptr},

@@ -4,7 +4,9 @@
 #include "FiscalFixture.h"
 
 #include "date_time_setting.h"
+#include "header_setting.h"
 #include "osal.h"
+#include "shift_cash.h"
 #include "vuEvent.h"
 #include "warn_message.h"
 
@@ -213,6 +215,121 @@ TEST_F(DateTimeTest, CancelAndTheFillKeys)
     CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
     EndScript();
     EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), Now().substr(0, 6));
+}
+
+TEST(HeaderPreview, LinesCutStrippedAndPadded)
+{
+    std::string long45(45, 'W');
+    struct Case {
+        std::string text;
+        size_t count, width;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"", 4, 38, {"", "", "", ""}},
+        {"ONE", 4, 38, {"ONE", "", "", ""}},
+        {"A\nB\nC\nD\nE\nF", 4, 40, {"A", "B", "C", "D"}}, // more lines than the variant has
+        {"A\nB\nC\nD\nE\nF\nG", 6, 40, {"A", "B", "C", "D", "E", "F"}},
+        {long45, 4, 38, {std::string(38, 'W'), "", "", ""}},
+        {long45 + "\nX", 4, 40, {std::string(40, 'W'), "X", "", ""}},
+        // cut to the width first, then the control bytes go
+        {"\t" + std::string(39, 'Q') + "\r", 4, 40, {std::string(39, 'Q'), "", "", ""}},
+        {"A\x01" "B\x1F\n\nC", 4, 38, {"AB", "", "C", ""}},
+        {"\n\n\n", 4, 38, {"", "", "", ""}},
+    };
+    for (const Case &c : cases) {
+        char lines[HEADER_MAX_LINES][HEADER_LINE_SIZE];
+        memset(lines, 'x', sizeof lines);
+        header_preview(c.text.c_str(), c.count, c.width, lines);
+        for (size_t i = 0; i < c.count; ++i)
+            EXPECT_EQ(std::string(lines[i]), c.want[i]) << c.text << " line " << i;
+    }
+}
+
+class HeaderTest : public FiscalTest {
+protected:
+    std::vector<std::string> Head() { return sim->Drive().settings.head; }
+    std::vector<std::string> Tail() { return sim->Drive().settings.tail; }
+    std::string Saved(const char *section, const char *key)
+    {
+        const char *v = settings_get(section, key);
+        return v ? v : "<none>";
+    }
+};
+
+// The header is fetched (its alignment byte dropped), accepted and written
+// back; the next document carries it; the settings keep the editor text.
+TEST_F(HeaderTest, FetchedAcceptedWrittenAndPrinted)
+{
+    Drive("drive shift open 1\n");
+    sim->UpdateDrive([](kktsim::DriveState &d) {
+        d.settings.head[1] = u8" МАГАЗИН \"У ДОМА\"";
+        d.settings.head[3] = u8" ТЕЛ. 123";
+    });
+    Script({{u8"ВНИМАНИЕ", {KEY_ENTER}}, {"kkt_dlg_header.xml", {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}});
+    CmdSetHeader(ui, "ЗАГОЛОВОК ЧЕКА");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"9A", "41"}));
+    EXPECT_EQ(Head(), (std::vector<std::string>{"", u8" МАГАЗИН \"У ДОМА\"", " ", u8" ТЕЛ. 123", " ", ""}));
+    EXPECT_EQ(Saved("CmdSetHeader", "Header"), u8"МАГАЗИН \"У ДОМА\"\n\nТЕЛ. 123\n");
+    std::vector<std::string> boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), u8"ВНИМАНИЕ|ЗАГОЛОВОК УСПЕШНО УСТАНОВЛЕН!");
+
+    Script({{"kkt_dlg_to_cash.xml", Digits("100")}, {u8"ВНЕСЕНИЕ", {KEY_ENTER}}});
+    CmdToCash(ui, "ВНЕСЕНИЕ");
+    EndScript();
+    std::string paper = Paper();
+    EXPECT_LT(paper.find(u8"МАГАЗИН \"У ДОМА\""), paper.find(u8"ТЕЛ. 123")) << paper;
+}
+
+// The fetch declined: the settings text is sent, cut to four lines of 38
+// characters without control characters, and kept whole.
+TEST_F(HeaderTest, DeclinedFetchSendsTheSettingsTextCut)
+{
+    Drive();
+    std::string text = std::string(u8"ПЕРВАЯ\tСТРОКА\n") + std::string(45, 'L') + "\n\n\n" + u8"ПЯТАЯ";
+    settings_set("CmdSetHeader", "Header", text.c_str());
+    Script({{u8"ВНИМАНИЕ", {KEY_CANCEL}}, {"kkt_dlg_header.xml", {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}});
+    CmdSetHeader(ui, "ЗАГОЛОВОК ЧЕКА");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"41"}));
+    EXPECT_EQ(Head(), (std::vector<std::string>{"", u8" ПЕРВАЯСТРОКА", " " + std::string(38, 'L'), " ", " ", ""}));
+    EXPECT_EQ(Saved("CmdSetHeader", "Header"), text);
+    EXPECT_NE(ReadFile("data/kktsettings.xml").find(u8"ПЯТАЯ"), std::string::npos);
+}
+
+// Cancel sends and stores nothing; a refused write still stores the text.
+TEST_F(HeaderTest, CancelStoresNothingARefusalStillStores)
+{
+    Drive("fault 46 refuse 0C\n");
+    settings_set("CmdSetTail", "Tail", u8"СПАСИБО");
+    Script({{u8"ВНИМАНИЕ", {KEY_CANCEL}}, {"kkt_dlg_tail.xml", {KEY_CANCEL}}});
+    CmdSetTail(ui, "ОКОНЧАНИЕ ЧЕКА");
+    EndScript();
+    EXPECT_TRUE(Taken().empty());
+    EXPECT_EQ(ReadFile("data/kktsettings.xml").find(u8"СПАСИБО"), std::string::npos);
+
+    Script({{u8"ВНИМАНИЕ", {KEY_CANCEL}}, {"kkt_dlg_tail.xml", {KEY_ENTER}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdSetTail(ui, "ОКОНЧАНИЕ ЧЕКА");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"46"}));
+    EXPECT_EQ(Tail(), std::vector<std::string>(4));
+    EXPECT_NE(ReadFile("data/kktsettings.xml").find(u8"СПАСИБО"), std::string::npos);
+}
+
+// The extended header takes the six fields whole and writes six lines.
+TEST_F(HeaderTest, ExtendedHeaderTakesSixWholeLines)
+{
+    Drive();
+    sim->UpdateDrive([](kktsim::DriveState &d) {
+        d.settings.head = {u8"ДОБРО", u8" ПОЖАЛОВАТЬ", "", "", "", std::string(40, 'Z')};
+    });
+    Script({{u8"ВНИМАНИЕ", {KEY_ENTER}}, {"kkt_dlg_header_ext.xml", {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}});
+    CmdSetHeaderExt(ui, "ДОП. ЗАГОЛОВОК");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"9A", "4E"}));
+    EXPECT_EQ(Head(), (std::vector<std::string>{u8"ДОБРО", u8" ПОЖАЛОВАТЬ", "", "", "", std::string(40, 'Z')}));
+    EXPECT_EQ(Saved("CmdSetHeaderExt", "Head"), u8"ДОБРО\n ПОЖАЛОВАТЬ\n\n\n\n" + std::string(40, 'Z'));
 }
 
 } // namespace
