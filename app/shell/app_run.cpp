@@ -15,6 +15,7 @@
 #include "shift_cash.h"
 #include "shell_hooks.h"
 #include "status_line.h"
+#include "tax_pay_setting.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
 #include "vuColor.h"
@@ -47,8 +48,8 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_header", CmdSetHeader},
     {"sets_header_ext", CmdSetHeaderExt},
     {"sets_tail", CmdSetTail},
-    {"sets_tax", nullptr},
-    {"sets_pay", nullptr},
+    {"sets_tax", CmdSetTax},
+    {"sets_pay", CmdSetPay},
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
     {"BatteryCheck_Menu", nullptr},

@@ -3,8 +3,11 @@
 // real dialogs and keys through the keypad.
 #include "FiscalFixture.h"
 
+#include <algorithm>
+
 #include "date_time_setting.h"
 #include "header_setting.h"
+#include "tax_pay_setting.h"
 #include "osal.h"
 #include "shift_cash.h"
 #include "vuEvent.h"
@@ -330,6 +333,123 @@ TEST_F(HeaderTest, ExtendedHeaderTakesSixWholeLines)
     EXPECT_EQ(Taken(), (std::vector<std::string>{"9A", "4E"}));
     EXPECT_EQ(Head(), (std::vector<std::string>{u8"ДОБРО", u8" ПОЖАЛОВАТЬ", "", "", "", std::string(40, 'Z')}));
     EXPECT_EQ(Saved("CmdSetHeaderExt", "Head"), u8"ДОБРО\n ПОЖАЛОВАТЬ\n\n\n\n" + std::string(40, 'Z'));
+}
+
+TEST(TaxPayDecimals, ReplyToFieldAndBack)
+{
+    struct Case {
+        const char *reply, *field;
+    } in[] = {{"20.00", "2000"}, {"", "000"}, {"12.5", "1250"}, {"0", "000"}, {"1.005", "101"}, {"7", "700"}};
+    for (const Case &c : in) {
+        char out[40];
+        decimal_to_field(c.reply, out, sizeof out);
+        EXPECT_STREQ(out, c.field) << c.reply;
+    }
+    struct Back {
+        const char *digits;
+        size_t size;
+        const char *want;
+    } out[] = {{"150", 24, "1.50"}, {"5", 24, "0.05"}, {"", 24, "0.00"}, {"2000", 16, "20.00"},
+               {"123456789012345678", 16, "123456789012.34"}}; // 14 digits fit a 15-byte rate
+    for (const Back &b : out) {
+        char text[40];
+        field_to_decimal(b.digits, text, b.size);
+        EXPECT_STREQ(text, b.want) << b.digits;
+    }
+    uint32_t v = 7;
+    EXPECT_TRUE(field_number("255", 255, &v));
+    EXPECT_EQ(v, 255u);
+    EXPECT_FALSE(field_number("256", 255, &v)); // not cut to 0
+    EXPECT_FALSE(field_number("65536", 65535, &v));
+    EXPECT_FALSE(field_number("", 255, &v));
+    EXPECT_FALSE(field_number("99999999999999999999", 65535, &v));
+    EXPECT_EQ(v, 255u);
+}
+
+class TaxPayTest : public FiscalTest {};
+
+// A tax rate picked, its rate changed to 18.00 and written; read back.
+TEST_F(TaxPayTest, TaxRateChangedAndReadBack)
+{
+    Drive();
+    Script({{"kkt_menu_select_tax_type.xml", {KEY_DOWN, KEY_ENTER}},
+            {u8"НАЛОГОВАЯ СТАВКА", {KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE,
+                                      KEY_BACKSPACE, DigitKey('1'), DigitKey('8'), DigitKey('0'), DigitKey('0'),
+                                      KEY_ENTER}},
+            {u8"ВНИМАНИЕ", {KEY_ENTER}},
+            {u8"УСПЕШНО", {KEY_ENTER}}});
+    CmdSetTax(ui, "НАЛОГИ");
+    EndScript();
+    std::vector<std::string> taken = Taken();
+    ASSERT_GE(taken.size(), 8u) << ::testing::PrintToString(taken) << ::testing::PrintToString(Boxes());
+    EXPECT_EQ(std::vector<std::string>(taken.begin(), taken.begin() + 7), std::vector<std::string>(7, "59"));
+    EXPECT_EQ(taken.back(), "58");
+    kktsim::TaxRate t = sim->Drive().settings.taxes.at(1);
+    EXPECT_EQ(t.rate, "18.00");
+    EXPECT_EQ(t.name, u8"НДС 10%");
+    EXPECT_EQ(t.tag, 1103);
+}
+
+// Only the first entry's failure is shown (no list); a controller that
+// answers every index is read 16 times for the payment types, not for ever.
+TEST_F(TaxPayTest, FirstEntryFailureAndTheReadLimit)
+{
+    Drive("fault 59 refuse 0C\n");
+    Script({{u8"ОШИБКА", {KEY_ENTER}}});
+    CmdSetTax(ui, "НАЛОГИ");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"59"}));
+    std::vector<std::string> boxes = Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().rfind(u8"ОШИБКА|Ошибка выполнения команды 59:\n0C:00 ", 0), 0u) << boxes.back();
+
+    Drive("data 4B 00\ndata 4B ВСЕГДА\nanswer 4B\n");
+    size_t from = TakenCount();
+    Script({{"kkt_menu_select_pay_type.xml", {KEY_CANCEL}}});
+    CmdSetPay(ui, "ОПЛАТЫ");
+    EndScript();
+    EXPECT_EQ(Taken(from), std::vector<std::string>(16, "4B"));
+}
+
+// A number that does not fit its field is refused with a box and the form
+// comes back; the exchange rate typed as 150 is written as 1.50; Cancel in
+// the question returns to the form as typed.
+TEST_F(TaxPayTest, PaymentTypeRefusalQuestionAndRate)
+{
+    Drive();
+    std::vector<uint16_t> bad = {KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, DigitKey('3'), DigitKey('0'),
+                                 DigitKey('0'), KEY_ENTER};
+    std::vector<uint16_t> fix = {KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, DigitKey('2')};
+    // from "index": tag, name, three boxes, currency, rate
+    for (int i = 0; i < 7; ++i)
+        fix.push_back(KEY_DOWN);
+    for (int i = 0; i < 6; ++i)
+        fix.push_back(KEY_BACKSPACE);
+    for (char c : std::string("150"))
+        fix.push_back(DigitKey(c));
+    fix.push_back(KEY_ENTER);
+    Script({{"kkt_menu_select_pay_type.xml", {KEY_DOWN, KEY_ENTER}},
+            {u8"ВИД ОПЛАТЫ", bad},
+            {u8"ОШИБКА", {KEY_ENTER}},
+            {u8"ВИД ОПЛАТЫ", fix},
+            {u8"ВНИМАНИЕ", {KEY_CANCEL}},
+            {u8"ВИД ОПЛАТЫ", {KEY_ENTER}},
+            {u8"ВНИМАНИЕ", {KEY_ENTER}},
+            {u8"УСПЕШНО", {KEY_ENTER}}});
+    CmdSetPay(ui, "ОПЛАТЫ");
+    EndScript();
+    std::vector<std::string> boxes = Boxes();
+    bool refused = false;
+    for (const std::string &b : boxes)
+        refused = refused || b.find(u8"НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"300\"") != std::string::npos;
+    EXPECT_TRUE(refused) << ::testing::PrintToString(boxes);
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "4A"), 1) << ::testing::PrintToString(taken);
+    kktsim::PaymentKind p = sim->Drive().settings.payments.at(2);
+    EXPECT_EQ(p.rate, "1.50");
+    EXPECT_EQ(p.name, u8"БЕЗНАЛИЧНЫМИ"); // entry 1's values written as entry 2
+    EXPECT_EQ(p.tag, 1215);            // the tag is never written
+    EXPECT_EQ(sim->Drive().settings.payments.at(1).rate, "1.00");
 }
 
 } // namespace

@@ -134,6 +134,43 @@ TEST_F(ModelTest, HeadAndTailAreWrittenAnsweredAndPrintedOnEveryDocument)
     EXPECT_EQ(paper.find(u8"ДО ВСТРЕЧИ"), std::string::npos) << "0x46 wrote all four tail lines";
 }
 
+TEST_F(ModelTest, TaxRatesAndPaymentTypesAreWrittenReadAndBounded)
+{
+    Start();
+    TMCommand c;
+    ASSERT_GT(c.GetTaxRate(5), 0);
+    Result r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"05", u8"БЕЗ НДС", "0.00", "0.00", "00", "5104"}));
+    ASSERT_GT(c.SetTaxRate(1, "НДС 18%", "18.00", "1.5", 2, 1103), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetTaxRate(1), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"01", u8"НДС 18%", "18.00", "1.50", "02", "4F04"}));
+    ASSERT_GT(c.GetTaxRate(6), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C); // past the table
+    ASSERT_GT(c.SetTaxRate(6, "X", "1.00", "0.00", 0, 0), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C);
+    ASSERT_GT(c.SetTaxRate(0, "X", "abc", "0.00", 0, 0), 0);
+    EXPECT_EQ(Exec(c).error, 0x02);
+
+    ASSERT_GT(c.SetPaymentType(15, "КАРТА", 1, 0, 3, 0x05, "2.50"), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetPaymentType(15), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"0F", u8"КАРТА", "01", "00", "03", "05", "2.50", "C104"}));
+    ASSERT_GT(c.GetPaymentType(16), 0);
+    EXPECT_EQ(Exec(c).error, 0x27);
+    ASSERT_GT(c.SetPaymentType(16, "X", 0, 0, 0, 0, "1.00"), 0);
+    EXPECT_EQ(Exec(c).error, 0x27);
+
+    // The tables survive in the state file.
+    kktsim::DriveState back;
+    std::string error;
+    ASSERT_TRUE(back.FromJson(State(), &error)) << error;
+    EXPECT_EQ(back.settings.taxes[1].name, u8"НДС 18%");
+    EXPECT_EQ(back.settings.payments[15].rate, "2.50");
+}
+
 TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
 {
     struct Case {
@@ -182,6 +219,9 @@ TEST(DriveSettingsState, TheMemberRoundTripsAndOlderFilesStillRead)
         "{\"settings\": {\"head\": [\"a\"]}}",
         "{\"settings\": {\"tail\": [\"a\", \"b\", \"c\", 4]}}",
         "{\"settings\": {\"tail\": [\"a\", \"b\", \"c\", \"\\u0001\"]}}",
+        "{\"settings\": {\"tax_rates\": []}}",
+        "{\"settings\": {\"tax_rates\": [{\"name\": \"a\", \"rate\": \"x\", \"sum\": \"0\", \"type\": 0, \"tag\": 0}]}}",
+        "{\"settings\": {\"payment_types\": [{}]}}",
     };
     for (const char *b : bad) {
         kktsim::DriveState keep = back;

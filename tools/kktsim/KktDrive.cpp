@@ -362,7 +362,6 @@ private:
     uint8_t PaymentTotals();
     uint8_t ShiftTotals();
     uint8_t DocCounters();
-    uint8_t PaymentType();
     uint8_t WorkModes();
     uint8_t RegParam();
     uint8_t RegTotals();
@@ -408,7 +407,6 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
-    case 0x4B: return PaymentType();
     case 0x4D: return WorkModes();
     case 0x88: return RegParam();
     case 0x8F: return RegTotals();
@@ -673,24 +671,6 @@ uint8_t Command::DocCounters()
         return e;
     for (uint16_t c : s.shift.documents)
         Data(HexW(c));
-    return 0;
-}
-
-uint8_t Command::PaymentType()
-{
-    if (uint8_t e = NeedFields(1))
-        return e;
-    uint32_t p;
-    if (uint8_t e = PaymentIndex(p))
-        return e;
-    Data(HexB(p));
-    Data(p < 5 ? std::string(kPaymentNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p));
-    Data(HexB(0));
-    Data(HexB(p == 0 ? 1 : 0)); // change is given from cash only
-    Data(HexB(0));
-    Data(HexB(0x0F));
-    Data("1.00");
-    Data(HexW(p == 0 ? 1031 : p == 1 ? 1081 : p == 2 ? 1215 : p == 3 ? 1216 : 1217));
     return 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include "KktDriveSettings.h"
 
+#include "KktAmount.h"
 #include "KktDrive.h"
 #include "KktDriveReceipt.h"
 #include "KktJson.h"
@@ -17,8 +18,55 @@ namespace {
 enum : uint8_t {
     kErrFormat = 0x01,
     kErrDateTime = 0x03,
+    kErrField = 0x02,
     kErrRange = 0x0C,
+    kErrPaymentIndex = 0x27,
 };
+
+std::string HexB(unsigned v)
+{
+    char b[8];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+std::string HexW(unsigned v) { return HexB(v) + HexB(v >> 8); }
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A field of 2n hex digits, lowest byte first.
+bool ReadHex(const std::string &f, size_t bytes, uint32_t &out)
+{
+    if (f.size() != bytes * 2)
+        return false;
+    out = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
+    }
+    return true;
+}
+
+// An amount as the drive keeps it: two decimals.
+bool Decimal(const std::string &text, std::string &out)
+{
+    int64_t v;
+    if (!ParseAmount(text, v) || v < 0)
+        return false;
+    out = AmountText(v);
+    return true;
+}
 
 bool AllDigits(const std::string &s, size_t n)
 {
@@ -76,6 +124,10 @@ public:
         case 0x46: return Lines(3, 4, 0, kSettingLineWidth, true);
         case 0x9A: return Answer(s.settings.head);
         case 0x9B: return Answer(s.settings.tail);
+        case 0x59: return GetTax();
+        case 0x58: return SetTax();
+        case 0x4B: return GetPayment();
+        case 0x4A: return SetPayment();
         }
         return 0;
     }
@@ -148,11 +200,125 @@ private:
         return 0;
     }
 
+    uint8_t Index(size_t limit, uint8_t pastError, uint32_t &i) const
+    {
+        if (io_.fields.empty())
+            return kErrFormat;
+        if (!ReadHex(Raw(1), 1, i))
+            return kErrField;
+        return i < limit ? 0 : pastError;
+    }
+    // Field k as a name: at most 64 characters, no control characters.
+    uint8_t Name(size_t k, std::string &out) const
+    {
+        out = Cp866ToUtf8(Raw(k));
+        return Chars(out) <= 64 && Clean(out) ? 0 : kErrRange;
+    }
+
+    uint8_t GetTax()
+    {
+        uint32_t i;
+        if (uint8_t e = Index(s.settings.taxes.size(), kErrRange, i))
+            return e;
+        const TaxRate &t = s.settings.taxes[i];
+        Data(HexB(i));
+        Data(t.name);
+        Data(t.rate);
+        Data(t.sum);
+        Data(HexB(t.type));
+        Data(HexW(t.tag));
+        return 0;
+    }
+
+    uint8_t SetTax()
+    {
+        if (io_.fields.size() < 6)
+            return kErrFormat;
+        uint32_t i, type, tag;
+        if (uint8_t e = Index(s.settings.taxes.size(), kErrRange, i))
+            return e;
+        TaxRate t;
+        if (!Decimal(Raw(3), t.rate) || !Decimal(Raw(4), t.sum) || !ReadHex(Raw(5), 1, type) ||
+            !ReadHex(Raw(6), 2, tag))
+            return kErrField;
+        if (uint8_t e = Name(2, t.name))
+            return e;
+        t.type = static_cast<uint8_t>(type);
+        t.tag = static_cast<uint16_t>(tag);
+        s.settings.taxes[i] = t;
+        Changed();
+        return 0;
+    }
+
+    uint8_t GetPayment()
+    {
+        uint32_t i;
+        if (uint8_t e = Index(kPaymentKinds, kErrPaymentIndex, i))
+            return e;
+        const PaymentKind &p = s.settings.payments[i];
+        Data(HexB(i));
+        Data(p.name);
+        Data(HexB(p.secondLine));
+        Data(HexB(p.change));
+        Data(HexB(p.currency));
+        Data(HexB(p.mask));
+        Data(p.rate);
+        Data(HexW(p.tag));
+        return 0;
+    }
+
+    uint8_t SetPayment()
+    {
+        if (io_.fields.size() < 7)
+            return kErrFormat;
+        uint32_t i, second, change, currency, mask;
+        if (uint8_t e = Index(kPaymentKinds, kErrPaymentIndex, i))
+            return e;
+        PaymentKind p = s.settings.payments[i];
+        if (!ReadHex(Raw(3), 1, second) || !ReadHex(Raw(4), 1, change) || !ReadHex(Raw(5), 1, currency) ||
+            !ReadHex(Raw(6), 1, mask) || !Decimal(Raw(7), p.rate))
+            return kErrField;
+        if (second > 1 || change > 1)
+            return kErrRange;
+        if (uint8_t e = Name(2, p.name))
+            return e;
+        p.secondLine = static_cast<uint8_t>(second);
+        p.change = static_cast<uint8_t>(change);
+        p.currency = static_cast<uint8_t>(currency);
+        p.mask = static_cast<uint8_t>(mask);
+        s.settings.payments[i] = p;
+        Changed();
+        return 0;
+    }
+
     DriveState &s;
     ReceiptIo &io_;
 };
 
 } // namespace
+
+std::vector<TaxRate> DefaultTaxRates()
+{
+    return {
+        {u8"НДС 20%", "20.00", "0.00", 0, 1102},     {u8"НДС 10%", "10.00", "0.00", 0, 1103},
+        {u8"НДС 20/120", "20.00", "0.00", 1, 1106}, {u8"НДС 10/110", "10.00", "0.00", 1, 1107},
+        {u8"НДС 0%", "0.00", "0.00", 0, 1104},       {u8"БЕЗ НДС", "0.00", "0.00", 0, 1105},
+    };
+}
+
+std::vector<PaymentKind> DefaultPaymentKinds()
+{
+    static const char *const kNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИЧНЫМИ", u8"ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА (АВАНС)",
+                                          u8"ПОСЛЕДУЮЩАЯ ОПЛАТА (КРЕДИТ)", u8"ИНАЯ ФОРМА ОПЛАТЫ"};
+    static const uint16_t kTags[5] = {1031, 1081, 1215, 1216, 1217};
+    std::vector<PaymentKind> out(kPaymentKinds);
+    for (size_t p = 0; p < kPaymentKinds; ++p) {
+        out[p].name = p < 5 ? std::string(kNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p);
+        out[p].change = p == 0 ? 1 : 0; // change is given from cash only
+        out[p].tag = p < 5 ? kTags[p] : 1217;
+    }
+    return out;
+}
 
 std::string DriveClock(const DriveState &s, time_t pc)
 {
@@ -201,6 +367,10 @@ bool SettingsCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
     case 0x4E:
     case 0x9A:
     case 0x9B:
+    case 0x4A:
+    case 0x4B:
+    case 0x58:
+    case 0x59:
         error = Settings(io).Run(code);
         return true;
     default:
@@ -261,8 +431,24 @@ std::string SettingsJson(const DriveState &s)
             o += (i ? ", " : "") + JsonString(lines[i]);
         return o + "]";
     };
+    std::string taxes = "[";
+    for (size_t i = 0; i < s.settings.taxes.size(); ++i) {
+        const TaxRate &t = s.settings.taxes[i];
+        taxes += std::string(i ? "," : "") + "\n      {\"name\": " + JsonString(t.name) + ", \"rate\": " +
+                 JsonString(t.rate) + ", \"sum\": " + JsonString(t.sum) + ", \"type\": " + std::to_string(t.type) +
+                 ", \"tag\": " + std::to_string(t.tag) + "}";
+    }
+    std::string pays = "[";
+    for (size_t i = 0; i < s.settings.payments.size(); ++i) {
+        const PaymentKind &p = s.settings.payments[i];
+        pays += std::string(i ? "," : "") + "\n      {\"name\": " + JsonString(p.name) + ", \"second_line\": " +
+                std::to_string(p.secondLine) + ", \"change\": " + std::to_string(p.change) + ", \"currency\": " +
+                std::to_string(p.currency) + ", \"mask\": " + std::to_string(p.mask) + ", \"rate\": " +
+                JsonString(p.rate) + ", \"tag\": " + std::to_string(p.tag) + "}";
+    }
     return "{\n    \"clock_offset\": " + std::to_string(s.settings.clockOffset) + ",\n    \"head\": " +
-           list(s.settings.head) + ",\n    \"tail\": " + list(s.settings.tail) + "\n  }";
+           list(s.settings.head) + ",\n    \"tail\": " + list(s.settings.tail) + ",\n    \"tax_rates\": " + taxes +
+           "],\n    \"payment_types\": " + pays + "]\n  }";
 }
 
 bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
@@ -298,6 +484,57 @@ bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
     };
     if (!lines("head", n.head) || !lines("tail", n.tail))
         return false;
+    auto number = [](const JsonValue *v, int64_t max, int64_t &out) {
+        if (!v || v->type != JsonValue::Number || v->number < 0 || v->number > max)
+            return false;
+        out = v->number;
+        return true;
+    };
+    auto text = [](const JsonValue *v, size_t max, std::string &out) {
+        if (!v || v->type != JsonValue::String || Chars(v->text) > max || !Clean(v->text))
+            return false;
+        out = v->text;
+        return true;
+    };
+    auto decimal = [&](const JsonValue *v, std::string &out) {
+        std::string t;
+        return text(v, 24, t) && Decimal(t, out);
+    };
+    if (const JsonValue *v = member->Find("tax_rates")) {
+        if (v->type != JsonValue::Array || v->items.empty() || v->items.size() > kMaxTaxRates)
+            return bad("tax_rates");
+        n.taxes.clear();
+        for (const JsonValue &e : v->items) {
+            TaxRate t;
+            int64_t type, tag;
+            if (e.type != JsonValue::Object || !text(e.Find("name"), 64, t.name) || !decimal(e.Find("rate"), t.rate) ||
+                !decimal(e.Find("sum"), t.sum) || !number(e.Find("type"), 0xFF, type) ||
+                !number(e.Find("tag"), 0xFFFF, tag))
+                return bad("tax_rates");
+            t.type = static_cast<uint8_t>(type);
+            t.tag = static_cast<uint16_t>(tag);
+            n.taxes.push_back(t);
+        }
+    }
+    if (const JsonValue *v = member->Find("payment_types")) {
+        if (v->type != JsonValue::Array || v->items.size() != kPaymentKinds)
+            return bad("payment_types");
+        for (size_t i = 0; i < kPaymentKinds; ++i) {
+            const JsonValue &e = v->items[i];
+            PaymentKind &p = n.payments[i];
+            int64_t second, change, currency, mask, tag;
+            if (e.type != JsonValue::Object || !text(e.Find("name"), 64, p.name) ||
+                !number(e.Find("second_line"), 1, second) || !number(e.Find("change"), 1, change) ||
+                !number(e.Find("currency"), 0xFF, currency) || !number(e.Find("mask"), 0xFF, mask) ||
+                !decimal(e.Find("rate"), p.rate) || !number(e.Find("tag"), 0xFFFF, tag))
+                return bad("payment_types");
+            p.secondLine = static_cast<uint8_t>(second);
+            p.change = static_cast<uint8_t>(change);
+            p.currency = static_cast<uint8_t>(currency);
+            p.mask = static_cast<uint8_t>(mask);
+            p.tag = static_cast<uint16_t>(tag);
+        }
+    }
     s.settings = n;
     return true;
 }

@@ -1,7 +1,8 @@
 // The controller's settings in the fiscal-drive model: its clock (0x42
 // sets it, 0x43 answers it), the lines printed at the head and the end of
 // every document (0x41 and 0x4E write the head, 0x46 the tail, 0x9A and
-// 0x9B answer them), with their `drive` statements and state-file member.
+// 0x9B answer them), the tax-rate table (0x59, 0x58) and the payment-type
+// table (0x4B, 0x4A), with their `drive` statements and state-file member.
 #ifndef KKTSIM_KKTDRIVESETTINGS_H
 #define KKTSIM_KKTDRIVESETTINGS_H
 
@@ -23,6 +24,28 @@ enum : size_t {
     kSettingLineWidth = 40,
 };
 
+// One entry of the tax-rate table (0x59, 0x58).
+struct TaxRate {
+    std::string name;          // UTF-8
+    std::string rate = "0.00"; // amounts with two decimals
+    std::string sum = "0.00";
+    uint8_t type = 0;
+    uint16_t tag = 0;
+};
+
+// One entry of the payment-type table (0x4B, 0x4A).
+struct PaymentKind {
+    std::string name; // UTF-8
+    uint8_t secondLine = 0, change = 0, currency = 0, mask = 0x0F;
+    std::string rate = "1.00";
+    uint16_t tag = 0; // answered, never written
+};
+
+enum : size_t { kTaxRates = 6, kMaxTaxRates = 256, kPaymentKinds = 16 };
+
+std::vector<TaxRate> DefaultTaxRates();
+std::vector<PaymentKind> DefaultPaymentKinds();
+
 struct DriveSettings {
     // The drive's clock is the PC's plus this many seconds.
     int64_t clockOffset = 0;
@@ -30,6 +53,8 @@ struct DriveSettings {
     // not printed.
     std::vector<std::string> head = std::vector<std::string>(kHeadLines);
     std::vector<std::string> tail = std::vector<std::string>(kTailLines);
+    std::vector<TaxRate> taxes = DefaultTaxRates();
+    std::vector<PaymentKind> payments = DefaultPaymentKinds();
 };
 
 // The drive's clock at the PC's time `pc` as DDMMYYHHMM.
