@@ -11,7 +11,8 @@ src=$(pwd)
 dir=${1:-build/release}
 
 cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCASHDESK_BENCH=ON >/dev/null
-cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench >/dev/null
+cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench receipt_bench \
+  ofd_exchange_bench srvsim >/dev/null
 
 out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
@@ -45,7 +46,15 @@ else
   echo "no private IPC namespace here: kktsim uses the machine's controller queue" >&2
   run "${startup[@]}"
 fi
+if unshare --ipc true 2>/dev/null; then
+  run unshare --ipc "$dir/bench/receipt/receipt_bench" 3
+else
+  run "$dir/bench/receipt/receipt_bench" 3
+fi
 
+# The OFD exchange against kktsim (in a thread) and srvsim: it takes a
+# private IPC namespace of its own where it may.
+run "$dir/bench/ofd_exchange/ofd_exchange_bench"
 echo
 awk -F '\t' '
   BEGIN {
@@ -69,6 +78,6 @@ awk -F '\t' '
       if (p[1] == "<=") met = ($3 + 0 <= p[2] + 0) ? "yes" : "NO"
       if (p[1] == "<") met = ($3 + 0 < p[2] + 0) ? "yes" : "NO"
     }
-    unit = ($4 == "ms" || $4 == "MiB") ? " " $4 : "x"
+    unit = ($4 == "ms" || $4 == "MiB" || $4 == "/s") ? " " $4 : "x"
     printf "%-58s %10s  %-8s %s\n", $2, sprintf("%.2f%s", $3, unit), g, met
   }' "$out"

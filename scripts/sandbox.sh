@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the cash register on this machine's stand-ins, in a sandbox folder:
-# the controller-service stand-in kktsim with a scenario, then cashdesk in
+# the server stand-in srvsim (the OFD, OISM and key-update servers on a
+# loopback port, its journal in DIR/srvsim/journal.jsonl), the
+# controller-service stand-in kktsim with a scenario, then cashdesk in
 # the sandbox (its own res/, data/ and terminal root with the stand-in
 # screen, keypad and touch panel), with termview showing the screen.
 #
@@ -19,6 +21,11 @@
 #              kktsim/journal.jsonl (what went to the controller) and the
 #              settings in data/
 # --build      the build folder with the programs (default build/debug)
+# --server-scenario FILE  srvsim's scenario (faults; default none)
+#
+# The settings get an Ethernet connection ("lan", ETH1 on 127.0.0.1) and
+# srvsim's port as the OFD server's ("shift/ofd"), so "ofd_conn" sends the
+# waiting documents to srvsim.
 #
 # Where the machine allows it, everything runs in a private System V IPC
 # namespace, so the controller queue (key 111) of other runs and of tests
@@ -33,6 +40,7 @@ mode=0
 size=240x320
 dir=""
 build="$src/build/debug"
+server_scenario=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) headless=1 ;;
@@ -42,6 +50,7 @@ while [ $# -gt 0 ]; do
     --size) size=$2; shift ;;
     --dir) dir=$2; shift ;;
     --build) build=$2; shift ;;
+    --server-scenario) server_scenario=$2; shift ;;
     --in-namespace) export CASHDESK_SANDBOX_NS=1 ;;
     *) echo "sandbox.sh: unknown option $1" >&2; exit 1 ;;
   esac
@@ -54,6 +63,7 @@ if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
   [ "$headless" = 1 ] && args+=(--headless)
   [ -n "$scenario" ] && args+=(--scenario "$scenario")
   [ -n "$dir" ] && args+=(--dir "$dir")
+  [ -n "$server_scenario" ] && args+=(--server-scenario "$server_scenario")
   exec unshare --ipc "$0" --in-namespace "${args[@]}"
 fi
 
@@ -61,7 +71,7 @@ if [ "$headless" = 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]
   echo "sandbox.sh: no display for termview; running headless" >&2
   headless=1
 fi
-for prog in app/cashdesk tools/kktsim/kktsim tools/fbshot/fbshot; do
+for prog in app/cashdesk tools/kktsim/kktsim tools/srvsim/srvsim tools/fbshot/fbshot; do
   if [ ! -x "$build/$prog" ]; then
     echo "sandbox.sh: $build/$prog is not built" >&2
     exit 1
@@ -79,8 +89,8 @@ fi
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 root="$dir/root"
-rm -rf "$root" "$dir/res" "$dir/shots" "$dir/kktsim" "$dir/trace.jsonl"
-mkdir -p "$dir/data" "$dir/kktsim"
+rm -rf "$root" "$dir/res" "$dir/shots" "$dir/kktsim" "$dir/srvsim" "$dir/trace.jsonl"
+mkdir -p "$dir/data" "$dir/kktsim" "$dir/srvsim"
 cp -r "$src/res" "$dir/res"
 cp -rn "$src/data/." "$dir/data/" 2>/dev/null || true
 
@@ -115,6 +125,43 @@ stop_all() {
 trap stop_all EXIT
 trap 'exit 130' INT TERM
 
+# The server stand-in first: its port goes into the settings.
+srv_args=(--dir "$dir/srvsim")
+[ -n "$server_scenario" ] && srv_args+=(--scenario "$server_scenario")
+"$build/tools/srvsim/srvsim" "${srv_args[@]}" >"$dir/srvsim.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$dir/srvsim/srvsim.port" ] && break
+  if ! kill -0 "${pids[0]}" 2>/dev/null; then
+    echo "sandbox.sh: srvsim did not start:" >&2
+    cat "$dir/srvsim.out" >&2
+    exit 1
+  fi
+  sleep 0.05
+done
+srv_port=$(cat "$dir/srvsim/srvsim.port")
+python3 - "$dir/data/kktsettings.xml" "$srv_port" <<'PY'
+import os, sys
+import xml.etree.ElementTree as ET
+path, port = sys.argv[1], sys.argv[2]
+tree = ET.parse(path) if os.path.exists(path) else ET.ElementTree(ET.Element("settings"))
+top = tree.getroot()
+conns = top.find("connections")
+if conns is None:
+    conns = ET.SubElement(top, "connections")
+if not any(c.get("name") == "lan" for c in conns.findall("conn")):
+    ET.SubElement(conns, "conn", name="lan", type="ETH1", dhcp="0", ip="127.0.0.1", mask="255.0.0.0")
+shift = top.find("shift")
+if shift is None:
+    shift = ET.SubElement(top, "shift")
+ofd = shift.find("ofd")
+if ofd is None:
+    ofd = ET.SubElement(shift, "ofd")
+ofd.set("host", "127.0.0.1")
+ofd.set("port", port)
+tree.write(path, encoding="UTF-8", xml_declaration=True)
+PY
+
 sim_args=(--dir "$dir/kktsim")
 [ -n "$scenario" ] && sim_args+=(--scenario "$scenario")
 "$build/tools/kktsim/kktsim" "${sim_args[@]}" >"$dir/kktsim.out" 2>&1 &
@@ -122,7 +169,7 @@ pids+=($!)
 # The stand-in writes its pid file once its queue is up.
 for _ in $(seq 100); do
   [ -s "$dir/kktsim/kktsim.pid" ] && break
-  if ! kill -0 "${pids[0]}" 2>/dev/null; then
+  if ! kill -0 "${pids[1]}" 2>/dev/null; then
     echo "sandbox.sh: kktsim did not start:" >&2
     cat "$dir/kktsim.out" >&2
     exit 1

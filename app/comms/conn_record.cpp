@@ -281,10 +281,14 @@ int conn_to_xml(vuUI *ui, mxml_node_t *element)
         mxmlElementSetAttr(element, "apn", r.wifi.Essid);
         writeNonZero(element, "auth", static_cast<unsigned long>(static_cast<uint32_t>(r.wifi.AuthMode)));
         writeNonZero(element, "encrypt", r.wifi.SecMode);
-        if (r.wifi.u.Psk.KeyLen)
-            mxmlElementSetAttr(element, "pass", r.wifi.u.Psk.Key);
-        else
-            mxmlElementDeleteAttr(element, "pass");
+        // In the EAP modes the key's place holds the EAP parameters: the
+        // element's password is left as it is rather than overwritten by them.
+        if (!isEapMode(r.wifi.AuthMode)) {
+            if (r.wifi.u.Psk.KeyLen)
+                mxmlElementSetAttr(element, "pass", r.wifi.u.Psk.Key);
+            else
+                mxmlElementDeleteAttr(element, "pass");
+        }
         mxmlElementSetAttrf(element, "timeout", "%ums", static_cast<unsigned>(r.timeout_ms));
         writeIp(element, r);
         break;

@@ -7,9 +7,15 @@
 #include "ServiceQueue.h"
 #include "date_time_setting.h"
 #include "header_setting.h"
+#include "fn_close.h"
+#include "fn_info.h"
+#include "journal.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "ofd_dialog.h"
+#include "ofd_info.h"
 #include "registration_wizard.h"
+#include "reports.h"
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
@@ -54,49 +60,49 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_params", nullptr},
     {"BatteryCheck_Menu", nullptr},
     {"fn_reg", registerKkt},
-    {"fn_close", nullptr},
-    {"fn_doc", nullptr},
-    {"fn_stat", nullptr},
-    {"fn_fisc", nullptr},
-    {"fn_par", nullptr},
-    {"fn_comm", nullptr},
-    {"fn_err", nullptr},
+    {"fn_close", CmdFNClose},
+    {"fn_doc", CmdFnDoc},
+    {"fn_stat", CmdFnStat},
+    {"fn_fisc", CmdFnFisc},
+    {"fn_par", CmdFnPar},
+    {"fn_comm", CmdFnComm},
+    {"fn_err", CmdFnErr},
     {"ext_mode", nullptr},
     {"tech_activ", techActivate},
-    {"tech_start", nullptr},
-    {"tech_info", nullptr},
+    {"tech_start", CmdTechStart},
+    {"tech_info", CmdTechInfo},
     {"copy_log", nullptr},
     {"update_fw", nullptr},
     {"get_ussd", nullptr},
-    {"prn_stat", nullptr},
+    {"prn_stat", CmdPrnStat},
     {"ofd_par", nullptr},
     {"serv_par", nullptr},
     {"asokp_update_keys", nullptr},
-    {"ofd_ticket", nullptr},
-    {"ofd_doc_wait", nullptr},
-    {"ofd_pay_state", nullptr},
-    {"ofd_conn", nullptr},
+    {"ofd_ticket", CmdOfdTicket},
+    {"ofd_doc_wait", CmdOfdDocWait},
+    {"ofd_pay_state", CmdOfdPayState},
+    {"ofd_conn", send_waiting_documents},
     {"Conn_SetParam", nullptr},
     {"shift_report", CmdShiftReport},
     {"shift_close", CmdCloseShift},
     {"shift_open", CmdShiftOpen},
-    {"money_info", nullptr},
-    {"shift_doc_counter", nullptr},
-    {"report_payment", nullptr},
-    {"report_dep", nullptr},
-    {"report_ext", nullptr},
+    {"money_info", CmdMoneyInfo},
+    {"shift_doc_counter", CmdShiftDocCounter},
+    {"report_payment", CmdReportPayment},
+    {"report_dep", CmdReportDep},
+    {"report_ext", CmdReportExt},
     {"cashbox_to", CmdToCash},
     {"cashbox_from", CmdFromCash},
     {"receipt_fiscal", CmdReceiptFiscal},
     {"receipt_correct", CmdReceiptCorrect},
     {"receipt_cancel", CmdReceiptCancel},
-    {"journal_shift", nullptr},
-    {"journal_shift_close", nullptr},
-    {"journal_doc", nullptr},
-    {"journal_nums", nullptr},
-    {"journal_time", nullptr},
-    {"journal_param", nullptr},
-    {"journal_clean", nullptr},
+    {"journal_shift", CmdJournalShift},
+    {"journal_shift_close", CmdJournalShiftClose},
+    {"journal_doc", CmdJournalDoc},
+    {"journal_nums", CmdJournalNums},
+    {"journal_time", CmdEJTimeReport},
+    {"journal_param", CmdJournalParam},
+    {"journal_clean", CmdJournalClean},
     {"term_wl", nullptr},
 };
 

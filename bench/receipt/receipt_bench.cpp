@@ -7,7 +7,8 @@
 //   - the build alone, from the list of goods accepted to the same line;
 //   - the same controller commands (0x10, 32 x 0x11, 0x12, 0x13, 0x14) sent
 //     straight through ServiceExecute to a stand-in of their own;
-// and the ratio of the first and the build to the straight commands.
+// and the ratio of the first and the build to the straight commands, also
+// as "figure" lines for scripts/bench.sh.
 //
 //   receipt_bench [RUNS]   (default 5; run it in a private IPC namespace:
 //                           unshare --ipc build/release/bench/receipt/receipt_bench)
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -171,11 +173,15 @@ public:
     {
         double end = nowMs() + kWaitMs;
         for (;;) {
-            std::string text = readFile(trace);
-            size_t at;
-            while ((at = text.find('\n', offset)) != std::string::npos) {
-                std::string line = text.substr(offset, at - offset);
-                offset = at + 1;
+            // only what was written since the last look, whole lines
+            std::ifstream in(trace, std::ios::binary);
+            in.seekg(static_cast<std::streamoff>(offset));
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            size_t at, from = 0;
+            while ((at = text.find('\n', from)) != std::string::npos) {
+                std::string line = text.substr(from, at - from);
+                from = at + 1;
+                offset += line.size() + 1;
                 if (line.find("\"event\":\"form\"") != std::string::npos &&
                     (line.find("\"file\":\"" + name + "\"") != std::string::npos ||
                      line.find("\"header\":\"" + name + "\"") != std::string::npos))
@@ -307,5 +313,10 @@ int main(int argc, char **argv)
            mw / md);
     printf("  the build alone, list accepted to receipt printed: %8.1f ms  (%.1f x)\n", mb, mb / md);
     printf("  the same commands straight through ServiceExecute: %8.1f ms\n", md);
+    // the lines scripts/bench.sh collects
+    printf("figure\t32-position receipt through the program\t%.1f\tms\n", mw);
+    printf("figure\t32-position receipt / the same commands straight\t%.2f\tthe commands sent straight to kktsim\n",
+           mw / md);
+    printf("figure\treceipt build / the same commands straight\t%.2f\tthe commands sent straight to kktsim\n", mb / md);
     return 0;
 }

@@ -2,7 +2,8 @@
 // the rest is a state file; odd, the rest is a request frame answered by a
 // drive in the default state (with paper when bit 1 is clear, the shift
 // open with bit 2, a receipt open with bit 3, behind an FFD 1.2 controller
-// with bit 4, not yet registered with bit 5). Whatever
+// with bit 4, not yet registered with bit 5, two archived documents with
+// bit 6). Whatever
 // state results must be written and read back unchanged, and a reply must
 // be a frame with its error in field 3.
 
@@ -49,6 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         drive.state.firmware = "K120400";
     if (data[0] & 32)
         drive.state.phase = kktsim::kPhaseReady;
+    if (data[0] & 64) { // two documents in the archive and the journal
+        kktsim::MakeFiscalDocument(drive.state, "0103260900", kktsim::kDocShiftOpen);
+        kktsim::MakeFiscalDocument(drive.state, "0103261000", kktsim::kDocReceipt, 1);
+    }
     kktsim::Reply rep;
     rep.id = req.id;
     rep.code = req.code;

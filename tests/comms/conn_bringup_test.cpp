@@ -324,6 +324,7 @@ TEST_F(BringUpTest, ConnectWithoutAUiTakesTheNamedOrTheFirstElement)
     EXPECT_STREQ(conn_active.ip, "10.0.0.3");
     EXPECT_STREQ(conn_last_name, "Office");
     EXPECT_EQ(conn_published_type(), CONN_ETH1);
+    EXPECT_EQ(conn_net_item, nullptr) << "no level without a UI";
     size_t from = Mark();
     EXPECT_EQ(conn_connect(nullptr, "Other"), 0) << "a link up stays";
     EXPECT_EQ(Mark(), from);

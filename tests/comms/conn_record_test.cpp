@@ -287,6 +287,16 @@ TEST_F(ConnRecordTest, WritesEachKindAndReadsItBack)
     ASSERT_EQ(conn_from_xml(e, &back), 0);
     EXPECT_EQ(back.wifi.u.Psk.KeyLen, 0u);
 
+    // An EAP mode keeps the element's password: the key's place holds the
+    // EAP parameters, which are no key.
+    conn_active.wifi.AuthMode = 10;
+    conn_active.wifi.u.Eap.Type = 3;
+    strcpy(conn_active.wifi.u.Eap.Password, "eap-secret-that-is-long-enough-to-reach-the-key-length-field-xx");
+    mxmlElementSetAttr(e, "pass", "pw");
+    EXPECT_EQ(conn_to_xml(nullptr, e), 0);
+    EXPECT_EQ(Attr(e, "pass"), "pw");
+    EXPECT_EQ(Attr(e, "auth"), "10");
+
     // GPRS: the login, password and PIN cleared leave the element too.
     mxml_node_t *g = mxmlNewElement(mxmlGetParent(e), "conn");
     conn_clear_active();

@@ -15,7 +15,8 @@
 //   .KEY     press KEY without waiting (moving inside a dialog)
 //   ~        wait for the next screen, pressing nothing
 // The screen reached is "file:NAME" (a dialog or menu description file) or
-// "title:TEXT" (a message box's title, the header of a built form). After
+// "title:TEXT" (a message box's title, the header of a built form; plain
+// and u8 literals both do). After
 // the stop the tour presses Cancel until the main menu is back. A stop that
 // needs the controller stand-in to behave otherwise gives kktsim scenario
 // lines (tools/kktsim/README.md) as a fourth member and runs in a program of
@@ -34,7 +35,7 @@ struct TourStop {
 
 const TourStop kTourStops[] = {
     // ---- start-up and the main menu ----
-    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 3000\n"},
+    {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 15000\n"}, // stays while it is checked
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information entry", "info", "file:kkt_menu_main.xml"},
@@ -93,9 +94,29 @@ const TourStop kTourStops[] = {
 
     // ---- reports ----
     {"reports menu", "reports", "file:kkt_menu_reports.xml"},
+    {"shift counters", "reports shift_doc_counter", "title:СЧЕТЧИКИ СМЕНЫ"},
+    {"money totals", "reports money_info", "title:ДЕНЕЖНЫЕ ИТОГИ"},
+    {"shift totals", "reports report_ext", "title:ИТОГИ СМЕНЫ"},
+    {"printer state", "reports prn_stat", "title:СОСТОЯНИЕ ПРИНТЕРА"},
+    {"payment-type report dialog", "reports report_payment", "file:kkt_dlg_report_payment.xml"},
+    {"payment-type report", "reports report_payment !enter", "title:ИТОГИ ПО ОПЛАТАМ"},
+    {"department report dialog", "reports report_dep", "file:kkt_dlg_report_dep.xml"},
+    {"department report", "reports report_dep =3", "title:ИТОГИ ПО ОТДЕЛАМ"},
+    {"bad department box", "reports report_dep =41", "title:ОШИБКА"},
 
     // ---- fiscal drive and registration ----
     {"fiscal drive menu", "fn", "file:kkt_menu_fn.xml"},
+    {"drive status", "fn fn_stat", "title:СОСТОЯНИЕ ФН"},
+    {"drive registration", "fn fn_fisc", "title:ИТОГИ РЕГИСТРАЦИИ"},
+    {"registration parameter dialog", "fn fn_par", "file:kkt_dlg_get_reg_param.xml"},
+    {"registration parameter", "fn fn_par =1048", "title:ПАРАМЕТР 1048"},
+    {"drive document dialog", "fn fn_doc", "file:kkt_dlg_fn_get_doc.xml"},
+    {"drive document", "fn fn_doc =2", "title:ДОКУМЕНТ ПО НОМЕРУ", "drive document shift-open 0103260900\n"},
+    {"drive exchange", "fn fn_comm", "title:ОБМЕН С ОФД"},
+    {"drive errors", "fn fn_err", "title:ВНИМАНИЕ"},
+    {"drive-closing password", "fn fn_close", "file:kkt_dlg_pass_input.xml"},
+    {"drive-closing dialog", "fn fn_close =3846", "file:kkt_dlg_fn_close.xml"},
+    {"drive-closing name box", "fn fn_close =3846 !enter", "title:ОШИБКА"},
     {"registration totals question", "fn fn_reg", "title:ИТОГИ РЕГИСТРАЦИИ"},
     {"registration page 1", "fn fn_reg !enter", "file:kkt_dlg_registration_1.xml"},
     {"registration page 2", "fn fn_reg !enter !enter", "file:kkt_dlg_registration_2.xml"},
@@ -113,9 +134,28 @@ const TourStop kTourStops[] = {
 
     // ---- OFD and communications ----
     {"OFD menu", "ofd", "file:kkt_menu_ofd.xml"},
+    {"nothing to send to the OFD", "ofd ofd_conn", "title:ВНИМАНИЕ"},
+    {"OFD ticket dialog", "ofd ofd_ticket", "file:kkt_dlg_ofd_get_ticket.xml"},
+    {"OFD ticket", "ofd ofd_ticket =2", "title:КВИТАНЦИЯ ОФД",
+     "drive document shift-open 0103260900\ndrive waiting 0\n"},
+    {"waiting documents", "ofd ofd_doc_wait", "title:ОЧЕРЕДЬ ДОКУМЕНТОВ"},
+    {"unsent documents", "ofd ofd_pay_state", "title:СОСТОЯНИЕ ОБМЕНА"},
+    {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
+    {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
+    {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
+    {"journal shift dialog", "journal journal_shift", "file:kkt_dlg_input_shift_num.xml"},
+    {"journal closing dialog", "journal journal_shift_close", "file:kkt_dlg_input_shift_num.xml"},
+    {"journal document dialog", "journal journal_doc", "file:kkt_dlg_ej_no_doc.xml"},
+    {"journal numbers dialog", "journal journal_nums", "file:kkt_dlg_ej_no_report.xml"},
+    {"journal time dialog", "journal journal_time", "file:kkt_dlg_ej_time_report.xml"},
+    {"journal print done", "journal journal_doc =2 ~", "title:КОПИЯ ДОКУМЕНТА",
+     "drive document shift-open 0103260900\n"},
+    {"journal too-large number box", "journal journal_shift =70000", "title:ОШИБКА"},
+    {"journal parameters", "journal journal_param", "title:ПАРАМЕТРЫ ЖУРНАЛА"},
+    {"journal clearing question", "journal journal_clean", "title:ВНИМАНИЕ"},
 
     // ---- settings ----
     {"settings menu", "settings", "file:kkt_menu_settings.xml"},
@@ -132,6 +172,8 @@ const TourStop kTourStops[] = {
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
+    {"session start", "service tech_start", "title:НАЧАЛО СЕАНСА"},
+    {"shift state", "service tech_info", "title:СОСТОЯНИЕ СМЕНЫ"},
 };
 
 #endif

@@ -63,6 +63,51 @@ inline std::string ReadFile(const std::string &path)
     return s.str();
 }
 
+// The data fields (from field 1) of the last request with this code.
+inline std::vector<std::string> LastFields(const std::string &journal, const std::string &code)
+{
+    std::vector<std::string> out;
+    for (const Entry &e : ReadJournal(journal, "in", 1)) {
+        if (e.Get("code") != code)
+            continue;
+        out.clear();
+        size_t at = e.line.find("\"fields\":[");
+        if (at == std::string::npos)
+            continue;
+        at += 10;
+        while (at < e.line.size() && e.line[at] == '"') {
+            std::string s;
+            for (++at; at < e.line.size() && e.line[at] != '"'; ++at) {
+                if (e.line[at] == '\\' && at + 1 < e.line.size()) {
+                    char c = e.line[++at];
+                    s += c == 'n' ? '\n' : c;
+                } else {
+                    s += e.line[at];
+                }
+            }
+            out.push_back(s);
+            at += 1;
+            if (at < e.line.size() && e.line[at] == ',')
+                ++at;
+        }
+    }
+    return out;
+}
+
+// Positions of the texts in the paper log, in their order; npos when one is
+// missing or out of order.
+inline bool InOrder(const std::string &paper, const std::vector<std::string> &texts)
+{
+    size_t at = 0;
+    for (const std::string &t : texts) {
+        at = paper.find(t, at);
+        if (at == std::string::npos)
+            return false;
+        at += t.size();
+    }
+    return true;
+}
+
 class FiscalTest : public shelltest::ShellTest {
 protected:
     static constexpr long kWaitMs = 10000;

@@ -561,4 +561,34 @@ TEST_F(ReceiptTest, BuyerLinesGoOncePerDocument)
     EXPECT_EQ(Requests("1C").at(0).at(0), u8"ТЕЛ. ПОКУПАТЕЛЯ: +79001234567");
 }
 
+// Annulled by the cashier in marking mode: 0x17, then the marking checks
+// dropped with 0x23 whatever it answers; no repeat question.
+TEST_F(ReceiptTest, AnnulledInMarkingModeDropsTheChecks)
+{
+    Sale();
+    kfn_state.ffd_version = 4;
+    kfn_state.marking_mode = 1;
+    Script(Flow({Pages012(),
+                 {{kList, {KEY_ADD}}, {kObject12, {KEY_ENTER}}, {kMeasure, {KEY_ENTER}}, {kGoods, {KEY_ENTER}},
+                  {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}},
+                  {kList, {KEY_ENTER}}, {kPayment, {KEY_CANCEL}}, {kTitle, {KEY_CANCEL}}, {kPayment, {KEY_CANCEL}},
+                  {kTitle, {KEY_ENTER}}, {kTitle, {KEY_ENTER}}}}));
+    size_t boxes = Boxes().size();
+    CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
+    EndScript();
+    std::vector<std::string> shown = Boxes(boxes);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), std::string(u8"КАССОВЫЙ ЧЕК|АННУЛИРОВАТЬ ЧЕК?")), 2);
+    EXPECT_EQ(shown.back(), u8"КАССОВЫЙ ЧЕК|ЧЕК АННУЛИРОВАН!") << "annulled by the cashier: no repeat question";
+    std::vector<std::string> codes = Taken();
+    auto cancel = std::find(codes.begin(), codes.end(), "17");
+    ASSERT_NE(cancel, codes.end());
+    ASSERT_NE(cancel + 1, codes.end());
+    EXPECT_EQ(*(cancel + 1), "23");
+    EXPECT_EQ(count(codes, "21"), 0) << "no scanner: no code to check";
+    auto items = Requests("11");
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0][4], "00") << "FFD 1.2: the measure's code as the unit";
+    EXPECT_EQ(sim->Drive().docType, 0);
+}
+
 } // namespace fiscaltest

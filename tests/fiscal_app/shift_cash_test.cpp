@@ -16,51 +16,6 @@ const char *kToCash = "kkt_dlg_to_cash.xml";
 const char *kFromCash = "kkt_dlg_from_cash.xml";
 const char *kWait = u8"ПОДОЖДИТЕ";
 
-// The data fields (from field 1) of the last request with this code.
-std::vector<std::string> lastFields(const std::string &journal, const std::string &code)
-{
-    std::vector<std::string> out;
-    for (const Entry &e : ReadJournal(journal, "in", 1)) {
-        if (e.Get("code") != code)
-            continue;
-        out.clear();
-        size_t at = e.line.find("\"fields\":[");
-        if (at == std::string::npos)
-            continue;
-        at += 10;
-        while (at < e.line.size() && e.line[at] == '"') {
-            std::string s;
-            for (++at; at < e.line.size() && e.line[at] != '"'; ++at) {
-                if (e.line[at] == '\\' && at + 1 < e.line.size()) {
-                    char c = e.line[++at];
-                    s += c == 'n' ? '\n' : c;
-                } else {
-                    s += e.line[at];
-                }
-            }
-            out.push_back(s);
-            at += 1;
-            if (at < e.line.size() && e.line[at] == ',')
-                ++at;
-        }
-    }
-    return out;
-}
-
-// Positions of the texts in the paper log, in their order; npos when one is
-// missing or out of order.
-bool inOrder(const std::string &paper, const std::vector<std::string> &texts)
-{
-    size_t at = 0;
-    for (const std::string &t : texts) {
-        at = paper.find(t, at);
-        if (at == std::string::npos)
-            return false;
-        at += t.size();
-    }
-    return true;
-}
-
 std::string drawerBox(const char *title, bool deposit, const char *before, const char *after)
 {
     std::string s = std::string(title) + u8"|ЗАВЕРШЕННО УСПЕШНО!\n\nСУММА ДЕН.ЯЩИКА\n";
@@ -99,9 +54,9 @@ TEST_F(ShiftCashTest, CashiersDay)
     Script({{kOpenDialog, {KEY_ENTER}}});
     CmdShiftOpen(ui, "ОТКРЫТИЕ СМЕНЫ");
     EndScript();
-    EXPECT_EQ(lastFields(sim->JournalPath(), "02").size(), 6u);
-    EXPECT_EQ(lastFields(sim->JournalPath(), "02")[2], u8"Иванов И.И.|771234567890");
-    EXPECT_EQ(lastFields(sim->JournalPath(), "02")[3], u8"Доброе утро");
+    EXPECT_EQ(LastFields(sim->JournalPath(), "02").size(), 6u);
+    EXPECT_EQ(LastFields(sim->JournalPath(), "02")[2], u8"Иванов И.И.|771234567890");
+    EXPECT_EQ(LastFields(sim->JournalPath(), "02")[3], u8"Доброе утро");
     EXPECT_EQ(kfn_flags() & 0x0800, 0x0800);
 
     Script({{kToCash, Digits("500")}, {u8"ВНЕСЕНИЕ", {KEY_ENTER}}});
@@ -140,12 +95,12 @@ TEST_F(ShiftCashTest, CashiersDay)
     EXPECT_EQ(boxes[2].rfind(u8"ОШИБКА|ОШИБКА при выполнении команды 33:\n12:", 0), 0u) << boxes[2];
     EXPECT_EQ(boxes[3], drawerBox(u8"ИЗЪЯТИЕ", false, "5.00", "3.00"));
 
-    EXPECT_EQ(lastFields(sim->JournalPath(), "33")[2], "2.00");
-    EXPECT_EQ(lastFields(sim->JournalPath(), "31")[2], u8"Петров П.П.");
-    EXPECT_EQ(lastFields(sim->JournalPath(), "31")[5], "01");
+    EXPECT_EQ(LastFields(sim->JournalPath(), "33")[2], "2.00");
+    EXPECT_EQ(LastFields(sim->JournalPath(), "31")[2], u8"Петров П.П.");
+    EXPECT_EQ(LastFields(sim->JournalPath(), "31")[5], "01");
 
     std::string paper = Paper();
-    EXPECT_TRUE(inOrder(paper, {u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ", u8"ВНЕСЕНИЕ", "5.00", u8"ОТЧЕТ БЕЗ ГАШЕНИЯ", u8"ВЫПЛАТА",
+    EXPECT_TRUE(InOrder(paper, {u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ", u8"ВНЕСЕНИЕ", "5.00", u8"ОТЧЕТ БЕЗ ГАШЕНИЯ", u8"ВЫПЛАТА",
                                 "2.00", u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"}))
         << paper;
     EXPECT_EQ(paper.find("100.00"), std::string::npos) << paper;
@@ -217,7 +172,7 @@ TEST_F(ShiftCashTest, ClosingAsItComesPrintsNoReport)
         EndScript();
         sim->SetPaperOut(false);
 
-        std::vector<std::string> f = lastFields(sim->JournalPath(), "31");
+        std::vector<std::string> f = LastFields(sim->JournalPath(), "31");
         ASSERT_EQ(f.size(), 6u);
         EXPECT_EQ(f[2], u8"Петров П.П.");
         EXPECT_EQ(f[5], "00");
@@ -289,7 +244,7 @@ TEST_F(ShiftCashTest, CashSumAndName)
         Script({{c.dialog, c.keys}, {"T", {KEY_ENTER}}});
         c.handler(ui, "T");
         EndScript();
-        std::vector<std::string> f = lastFields(sim->JournalPath(), c.handler == CmdToCash ? "32" : "33");
+        std::vector<std::string> f = LastFields(sim->JournalPath(), c.handler == CmdToCash ? "32" : "33");
         ASSERT_GE(f.size(), 2u);
         EXPECT_EQ(std::vector<std::string>(f.begin() + 2, f.end()), c.fields);
     }
@@ -358,7 +313,7 @@ TEST_F(ShiftCashTest, OpeningSendsTheDialogsTexts)
     Script({{kOpenDialog, {KEY_ENTER}}});
     CmdShiftOpen(ui, "T");
     EndScript();
-    std::vector<std::string> f = lastFields(sim->JournalPath(), "02");
+    std::vector<std::string> f = LastFields(sim->JournalPath(), "02");
     ASSERT_EQ(f.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(f.begin() + 2, f.end()),
               (std::vector<std::string>{u8"Иванов И.И.", "", u8"касса 2", u8"утренняя"}));

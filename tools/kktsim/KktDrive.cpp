@@ -298,12 +298,10 @@ private:
     std::string When() const { return f.Raw(1) + f.Raw(2); }
     void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
     void Paper(const Tape &t) { res_.paper += t.Str(); }
-    void FiscalDocument(const std::string &when)
+    // Every fiscal document goes through here: counted and archived.
+    void FiscalDocument(const std::string &when, uint8_t type, uint8_t operation = 0)
     {
-        ++s.lastDocument;
-        s.lastDocumentTime = when;
-        if (s.ofdWaiting < 0xFFFF)
-            ++s.ofdWaiting;
+        MakeFiscalDocument(s, when, type, operation);
     }
     void CountDocument(int which)
     {
@@ -484,7 +482,7 @@ uint8_t Command::OpenShift()
     s.shiftOpened = when;
     s.receipts = 0;
     s.shift = Counters();
-    FiscalDocument(when);
+    FiscalDocument(when, kDocShiftOpen);
     CountDocument(5);
     res_.changed = true;
 
@@ -556,7 +554,7 @@ uint8_t Command::CloseShift()
         if (uint8_t e = NeedPaper())
             return e;
     std::string when = When();
-    FiscalDocument(when);
+    FiscalDocument(when, kDocShiftClose);
     CountDocument(5);
     s.shiftOpen = false;
     res_.changed = true;
@@ -693,17 +691,66 @@ uint8_t Command::RegParam()
     if (uint8_t e = NeedRegistered())
         return e;
     std::string value;
-    if (!RegistrationTag(s, static_cast<uint16_t>(tag), value))
-        return kErrNoData;
-    Data(value);
-    return 0;
+    if (RegistrationTag(s, static_cast<uint16_t>(tag), value)) {
+        Data(value);
+        return 0;
+    }
+    // The modes registered apart before FFD 1.2, for a drive the model did
+    // not register itself: read from tag 1290's bits.
+    switch (tag) {
+    case 1207: Data(HexB(s.markingFlags & 0x40 ? 1 : 0)); return 0;
+    case 1193: Data(HexB(s.markingFlags & 0x400 ? 1 : 0)); return 0;
+    case 1126: Data(HexB(s.markingFlags & 0x800 ? 1 : 0)); return 0;
+    case 1221: Data(HexB(s.markingFlags & 0x2 ? 1 : 0)); return 0;
+    default: return kErrNoData;
+    }
 }
 
 uint8_t Command::RegTotals()
 {
     if (uint8_t e = NeedRegistered())
         return e;
-    for (const std::string &field : RegistrationTotals(s))
+    // W registration (0 the last, else counted from 1 in the archive), W
+    // print flags: sent by newer controllers.
+    std::string when = s.regTime;
+    uint32_t document = s.regDocument;
+    if (f.Count() >= 2) {
+        uint32_t number, print;
+        if (!ReadHexLE(f.Raw(1), 2, number) || !ReadHexLE(f.Raw(2), 2, print))
+            return kErrField;
+        std::vector<const ArchivedDocument *> regs;
+        for (const ArchivedDocument &d : s.archive.documents)
+            if (d.type == kDocRegistration || d.type == kDocReregistration)
+                regs.push_back(&d);
+        const ArchivedDocument *reg = nullptr;
+        if (number > regs.size() && !(number <= 1 && regs.empty()))
+            return kErrNoData;
+        if (!regs.empty())
+            reg = number ? regs[number - 1] : regs.back();
+        if (reg) {
+            when = reg->when;
+            document = reg->number;
+        }
+        if (print) {
+            if (uint8_t e = NeedPaper())
+                return e;
+            Tape t;
+            t.Center(u8"КОПИЯ");
+            if (reg && !reg->paper.empty()) {
+                res_.paper += t.Str() + reg->paper;
+            } else {
+                Head(t, u8"ОТЧЕТ О РЕГИСТРАЦИИ");
+                t.Pair(u8"СНО", HexB(s.taxSystems));
+                Foot(t, when, false);
+                Paper(t);
+            }
+        }
+    }
+    std::vector<std::string> fields = RegistrationTotals(s);
+    fields[0] = when;                                       // 5
+    fields[5] = HexD(document);                             // 10
+    fields[6] = HexD(FiscalSign(kDocRegistration, document)); // 11 the fiscal sign
+    for (const std::string &field : fields)
         Data(field);
     return 0;
 }
@@ -714,15 +761,25 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
     uint8_t error = 0;
+    const std::vector<ArchivedDocument> &docs = state.archive.documents;
+    uint32_t filed = docs.empty() ? 0 : docs.back().number;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
+    if (OfdCommand(state, req, rep, res, error)) {
+        // the OFD documents' commands (KktDriveOfd)
+    } else if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
         Command c(*this, req, paperOut, rep, res);
         error = c.Run(req.code);
     }
     if (!res.answered)
+        res.answered = AnswerArchive(*this, req, paperOut, rep, res, error) ||
+                       AnswerReports(*this, req, rep, res, error);
+    if (!res.answered)
         return res;
+    // A document the command made keeps what it printed.
+    if (!error && !docs.empty() && docs.back().number != filed)
+        ArchivePaper(state, res.paper);
     if (error) {
         rep.data.clear();
         res.paper.clear();
@@ -896,7 +953,8 @@ std::string DriveState::ToJson() const
     c += "    \"documents\": [";
     for (int i = 0; i < 16; ++i)
         c += (i ? ", " : "") + Num(shift.documents[i]);
-    c += "]\n  }";
+    c += "],\n    \"departments\": " + DepartmentTotalsToJson(shift.departments);
+    c += "\n  }";
     Put(o, "counters", c);
     Put(o, "drawer", Str(AmountText(drawer)));
     Put(o, "running", Amounts(running, 4));
@@ -914,7 +972,9 @@ std::string DriveState::ToJson() const
     o += RegistrationJson(*this);
     Put(o, "receipt", ReceiptJson(*this));
     Put(o, "settings", SettingsJson(*this));
-    Put(o, "resume_needed", Bool(resumeNeeded), true);
+    Put(o, "resume_needed", Bool(resumeNeeded));
+    Put(o, "ofd", OfdToJson(*this));
+    Put(o, "archive", ArchiveToJson(archive), true);
     return o + "}\n";
 }
 
@@ -979,6 +1039,9 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
             cr.Amounts(kOpKeys[op], n.shift.sums[op], kPaymentTypes);
         cr.Amount("deposits", n.shift.deposits);
         cr.Amount("withdrawals", n.shift.withdrawals);
+        if (const JsonValue *deps = c->Find("departments"))
+            if (why.empty())
+                DepartmentTotalsFromJson(*deps, n.shift.departments, why);
         if (const JsonValue *docs = c->Find("documents")) {
             if (docs->type != JsonValue::Array || docs->items.size() != 16)
                 cr.Bad("documents");
@@ -1032,7 +1095,10 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         ReadReceiptJson(root.Find("receipt"), n, why);
     if (why.empty())
         ReadSettingsJson(root.Find("settings"), n, why);
-    if (!why.empty()) {
+    if (const JsonValue *a = root.Find("archive"))
+        if (why.empty())
+            ArchiveFromJson(*a, n.archive, why);
+    if (!why.empty() || !OfdFromJson(text, n, why)) {
         if (error)
             *error = why;
         return false;

@@ -10,7 +10,10 @@
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
+#include "KktDriveArchive.h"
+#include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
+#include "KktDriveReports.h"
 #include "KktDriveSettings.h"
 #include "KktFrame.h"
 
@@ -47,6 +50,7 @@ struct Counters {
     int64_t deposits = 0;
     int64_t withdrawals = 0;
     uint16_t documents[16] = {}; // the sixteen document counters of the shift
+    std::vector<DepartmentTotal> departments; // receipts' items by department (KktDriveReports.h)
 
     // The shift's sum of receipt operation op over every payment type.
     int64_t OperationTotal(int op) const;
@@ -113,6 +117,9 @@ struct DriveState {
     // printing: a print refused for paper needs 0x1D once the paper is back
     bool resumeNeeded = false;
 
+    // the document archive and the electronic journal (KktDriveArchive.h)
+    DriveArchive archive;
+
     // registration (KktDriveRegistration): the tags without a member above,
     // as the drive answers them (UTF-8 texts, hex numbers); the reason codes
     // of the last registration (0x8F field 14); the data fields of the
@@ -125,6 +132,9 @@ struct DriveState {
     // and the counters of corrections
     ReceiptDoc receipt;
     ReceiptTotals receiptTotals;
+
+    // documents waiting for the OFD, their read-out and the OFD server
+    OfdDriveState ofd;
 
     // the controller's settings (KktDriveSettings): clock, head and tail
     DriveSettings settings;

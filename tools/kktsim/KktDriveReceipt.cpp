@@ -505,7 +505,13 @@ uint8_t Receipt::Close()
     ++s.receipts;
     ++s.shift.documents[0];
     ++s.shift.documents[1];
-    FiscalMark mark = FiscalizeReceipt(s, when);
+    if (!IsCorrection(kind)) {
+        int64_t byType[kPaymentTypes];
+        for (int p = 0; p < kPaymentTypes; ++p)
+            byType[p] = p == 0 ? cash : s.payments[p];
+        BookDepartments(s, op, byType);
+    }
+    FiscalMark mark = FiscalizeReceipt(s, when, IsCorrection(kind) ? kDocCorrection : kDocReceipt);
     if (printed)
         PrintReceipt(mark, when, total, change);
     else
@@ -683,12 +689,9 @@ bool ReadTexts(const JsonValue &o, const char *key, std::vector<std::string> &ou
 
 } // namespace
 
-FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when)
+FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type)
 {
-    ++s.lastDocument;
-    s.lastDocumentTime = when;
-    if (s.ofdWaiting < 0xFFFF)
-        ++s.ofdWaiting;
+    MakeFiscalDocument(s, when, type, s.docType);
     FiscalMark m;
     m.number = s.lastDocument;
     m.sign = 0x10000000u + s.lastDocument;

@@ -81,7 +81,7 @@ struct FiscalMark {
     uint32_t number = 0;
     uint32_t sign = 0;
 };
-FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when);
+FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type);
 
 // The state file's "receipt" member: the open receipt's extra data and the
 // counters above.

@@ -329,10 +329,7 @@ std::string RegistrationDocument(DriveState &s, const Registration &r)
         --s.reregistrationsLeft;
     s.phase = kPhaseFiscal;
     s.regTime = r.when;
-    ++s.lastDocument;
-    s.lastDocumentTime = r.when;
-    if (s.ofdWaiting < 0xFFFF)
-        ++s.ofdWaiting;
+    MakeFiscalDocument(s, r.when, again ? kDocReregistration : kDocRegistration);
     s.regDocument = s.lastDocument;
 
     Tape t;

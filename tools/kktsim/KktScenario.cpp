@@ -290,6 +290,13 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         }
         return true;
     }
+    bool known = false;
+    if (!OfdDriveLine(name, value, d, why, known))
+        return false;
+    if (known)
+        return true;
+    if (ArchiveStatement(name, value, d, why))
+        return why.empty();
     why = "unknown drive setting \"" + name + "\"";
     return false;
 }

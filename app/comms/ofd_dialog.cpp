@@ -1,0 +1,138 @@
+#include "ofd_dialog.h"
+
+#include "conn_api.h"
+#include "dialog.h"
+#include "exchange_hooks.h"
+#include "info_panel.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "ofd_worker.h"
+#include "osal.h"
+#include "ServiceResult.h"
+#include "settings.h"
+#include "status_line.h"
+#include "str_helpers.h"
+#include "TMCommand.h"
+#include "vuEvent.h"
+#include "vuForm.h"
+#include "widget_text.h"
+
+#include <string.h>
+
+namespace {
+
+const uint8_t kEsc = 27;
+
+void line(vuForm *form, const char *text)
+{
+    info_panel_append(form->GetByName("info"), text);
+}
+
+// A failure line with the beep.
+void failure(vuForm *form, const char *text)
+{
+    line(form, text);
+    OsBeep(4, 200);
+}
+
+} // namespace
+
+int ofd_dialog_event(vuEvent *event, intptr_t form_ptr)
+{
+    vuForm *form = reinterpret_cast<vuForm *>(form_ptr);
+    if (event && event->key == kEsc)
+        return -1;
+    const int r = ofd_step_poll(nullptr);
+    if (r == 0)
+        return 0;
+    char text[512];
+    if (r == 1) {
+        if (ofd_worker.waiting != 0)
+            line(form, "ОТПРАВКА ДОКУМЕНТА ЗАВЕРШЕНА");
+    } else {
+        str_format(text, sizeof text, "ОШИБКА: %s", ofd_error_text());
+        failure(form, text);
+    }
+    if (ofd_message()[0]) {
+        str_format(text, sizeof text, "ОФД MSG:%s", ofd_message());
+        line(form, text);
+    }
+    TMCommand cmd;
+    if (cmd.GetWaitDocs() <= 0) {
+        failure(form, "ОШИБКА: GetWaitDocs fail");
+        return -1;
+    }
+    const int e = kfn_exec(nullptr, &cmd, 2000);
+    if (e < 0) {
+        str_format(text, sizeof text, "ОШИБКА: GetWaitDocs IO код %i", e);
+        failure(form, text);
+        return -1;
+    }
+    if (e > 0) {
+        FormatFiscalError(text, sizeof text, "ОШИБКА: GetWaitDocs\n%02X:%02X %s",
+                          static_cast<uint32_t>(cmd.ErrorCode()), static_cast<uint32_t>(cmd.ErrorDetail()));
+        failure(form, text);
+        return -1;
+    }
+    ofd_worker.waiting = cmd.FieldWord(5);
+    if (ofd_worker.waiting == 0) {
+        line(form, "ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ");
+        return 1;
+    }
+    const int length = ofd_step_begin(nullptr);
+    if (length < 0) {
+        str_format(text, sizeof text, "ОШИБКА: %s", ofd_error_text());
+        failure(form, text);
+        return -1;
+    }
+    str_format(text, sizeof text, "НАЧАТА ОТПРАВКА ДОКУМЕНТА %u [%u]", static_cast<unsigned>(ofd_worker.waiting),
+               static_cast<unsigned>(length));
+    line(form, text);
+    return 2;
+}
+
+int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
+{
+    if (count == 0 || ofd_start(ui, 0, section) != 0)
+        return -1;
+    vuForm *form = dialog_create(ui, "common_dlg_ofd.xml");
+    if (!form) {
+        ofd_stop(ui);
+        return -1;
+    }
+    ui->Add(form);
+    ofd_worker.waiting = 0;
+    form->Reset();
+    ui->Show(form, ofd_dialog_event);
+    ui->WaitEndModal();
+    const int state = form->GetState();
+    kfn_ofd_waiting();
+    status_line_waiting(ui);
+    const char *info = widget_text(form->GetByName("info"));
+    if (state < 0)
+        message_box(ui, "ОБМЕН ПРЕРВАН", info, MB_OK | MB_ALERT | MB_FONT0);
+    else
+        run_message_box_ex(ui, "ОБМЕН ЗАВЕРШЕН", info, MB_OK | MB_FONT0, 3000, nullptr);
+    ui->Del(form);
+    ofd_stop(ui);
+    return state;
+}
+
+void send_waiting_documents(vuUI *ui, const char *)
+{
+    const unsigned documents = kfn_ofd_waiting();
+    const unsigned notifications = kfn_oism_waiting();
+    if (kfn_autonomous()) {
+        unload_notifications(ui);
+        return;
+    }
+    if (documents == 0 && notifications == 0) {
+        run_message_box_ex(ui, "ВНИМАНИЕ", "НЕТ ДОКУМЕНТОВ ОЖИДАЮЩИХ ОТПРАВКУ", MB_OK | MB_ALERT, 3000, nullptr);
+        return;
+    }
+    if (conn_connect(ui, nullptr) != 0)
+        return;
+    ofd_exchange_dialog(ui, documents, settings_ofd_node());
+    oism_exchange_dialog(ui, notifications, settings_oism_node());
+    conn_disconnect();
+}

@@ -1,0 +1,114 @@
+#include "fn_close.h"
+
+#include "TMCommand.h"
+#include "dialog.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "password.h"
+#include "report_text.h"
+#include "screen_common.h"
+#include "settings.h"
+#include "str_helpers.h"
+#include "ui_values.h"
+#include "vuForm.h"
+#include "vuUI.h"
+#include "vuWidget.h"
+#include "widget_text.h"
+
+namespace {
+
+const char *kSection = "CmdFNClose";
+
+const char *kQuestion = "ВНИМАНИЕ!!!\nПОСЛЕ ЗАКРЫТИЯ ФН РАБОТА С КАССОЙ ВОЗМОЖНА ТОЛЬКО ПОСЛЕ УСТАНОВКИ НОВОГО "
+                        "ФН!!!\n\nБУДЕТ ВЫПОЛНЕНА ОПЕРАЦИЯ ЗАКРЫТИЯ ФН!\nВЫПОЛНИТЬ ОПЕРАЦИЮ?";
+
+void hide(vuForm *form, const char *name)
+{
+    if (vuWidget *w = dynamic_cast<vuWidget *>(form->GetByName(name)))
+        w->SetVisible(0);
+}
+
+} // namespace
+
+void CmdFNClose(vuUI *ui, const char *title)
+{
+    // Irreversible: only a password actually given lets it go on (a dialog
+    // that could not even be shown does not).
+    if (ask_password(ui, title) != 1)
+        return;
+    vuForm *form = dialog_create(ui, "kkt_dlg_fn_close.xml");
+    if (!form)
+        return;
+    vuObject *name = form->GetByName("name");
+    vuObject *inn = form->GetByName("inn");
+    vuObject *mode = form->GetByName("mode");
+    ui->Add(form);
+    form->Reset();
+    radio_set(mode, 2);
+    if (const char *saved = settings_get(kSection, "UserName")) {
+        char text[1024];
+        utf8_to_cp1251(saved, text, sizeof text);
+        widget_set_text(name, text);
+    }
+    if (const char *saved = settings_get(kSection, "UserINN"))
+        widget_set_text(inn, saved);
+    // The report's own widgets belong to another use of this dialog.
+    hide(form, "reqozfn");
+    hide(form, "dataozfn");
+    hide(form, "txtreqozfn");
+    hide(form, "txtdataozfn");
+
+    for (;;) {
+        ui->Show(form);
+        ui->WaitEndModal();
+        if (form->GetState() != 1) {
+            ui->Del(form);
+            return;
+        }
+        if (!*widget_text(name)) {
+            message_box(ui, "ОШИБКА", "НЕ ВВЕДЕНО ИМЯ КАССИРА!", MB_OK | MB_ALERT);
+            continue;
+        }
+        if (message_box(ui, "ВНИМАНИЕ", kQuestion, MB_OK | MB_CANCEL | MB_ALERT) == MB_RESULT_CANCEL)
+            continue;
+        break;
+    }
+    unsigned item = radio_item(mode);
+    TMCommand cmd;
+    if (cmd.CloseFN(widget_text(name), widget_text(inn), static_cast<uint8_t>(item ? item - 1 : 0)) <= 0)
+        build_failed(ui);
+    else if (kfn_exec(ui, &cmd, 5000) == 0)
+        message_box(ui, "ВНИМАНИЕ", "УСПЕШНО ЗАКРЫТ АРХИВ ФН!", MB_OK);
+
+    char utf8[1024];
+    cp1251_to_utf8(widget_text(name), utf8, sizeof utf8);
+    settings_set(kSection, "UserName", utf8);
+    settings_set(kSection, "UserINN", widget_text(inn));
+    settings_save();
+    ui->Del(form);
+}
+
+void CmdTechStart(vuUI *ui, const char *title)
+{
+    TMCommand cmd;
+    if (cmd.StartSession() <= 0) {
+        build_failed(ui);
+        return;
+    }
+    if (kfn_exec(ui, &cmd, 5000) == 0)
+        message_box(ui, title, "УСПЕШНО!", MB_OK);
+}
+
+void CmdTechInfo(vuUI *ui, const char *title)
+{
+    TMCommand cmd;
+    if (cmd.GetShiftState() <= 0) {
+        build_failed(ui);
+        return;
+    }
+    if (kfn_exec(ui, &cmd, 5000) != 0)
+        return;
+    char text[REPORT_TEXT_SIZE];
+    tech_info_text(cmd, text, sizeof text);
+    show_report(ui, title, text);
+}

@@ -1,0 +1,409 @@
+#include "reports.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "ServiceCommand.h"
+#include "ServiceQueue.h"
+#include "TMCommand.h"
+#include "dec_money.h"
+#include "dialog.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "print_runner.h"
+#include "report_text.h"
+#include "screen_common.h"
+#include "str_helpers.h"
+#include "vuForm.h"
+#include "vuMenu.h"
+#include "vuUI.h"
+#include "widget_text.h"
+
+namespace {
+
+const char *kBadIndex = "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15";
+const char *kBadDepartment = "НЕДОПУСТИМЫЙ НОМЕР ОТДЕЛА\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 1..40";
+
+// One command without fields, run and shown as a report.
+typedef int (TMCommand::*Builder)();
+typedef void (*Text)(TMCommand &, char *, size_t);
+
+void simpleReport(vuUI *ui, const char *title, Builder build, Text make)
+{
+    TMCommand cmd;
+    if ((cmd.*build)() <= 0) {
+        build_failed(ui);
+        return;
+    }
+    if (kfn_exec(ui, &cmd, 5000) != 0)
+        return;
+    char text[REPORT_TEXT_SIZE];
+    make(cmd, text, sizeof text);
+    show_report(ui, title, text);
+}
+
+// The payment-type index of the report dialogs: items 1 to 5 are the first
+// five types, any other item (or none) takes the typed index.
+unsigned paymentIndex(vuObject *type, vuObject *index)
+{
+    unsigned item = radio_item(type);
+    if (item >= 1 && item <= 5)
+        return item - 1;
+    return static_cast<unsigned>(atoi(widget_text(index)));
+}
+
+// Runs cmd (built when built > 0) for a report; false when the report ends.
+bool run(vuUI *ui, TMCommand &cmd, int built)
+{
+    if (built <= 0) {
+        build_failed(ui);
+        return false;
+    }
+    return kfn_exec(ui, &cmd, 5000) == 0;
+}
+
+} // namespace
+
+void CmdPrnStat(vuUI *ui, const char *title)
+{
+    pthread_mutex_lock(&kfn_mutex);
+    int r = GetPrnStatus(2000);
+    ServiceStatusBlock status;
+    memcpy(&status, ServiceLastStatus(), sizeof status);
+    pthread_mutex_unlock(&kfn_mutex);
+    char text[REPORT_PRINTER_SIZE];
+    if (r != 0) {
+        // The C of "C КОДОМ" is Latin, as the screen has always shown it.
+        str_format(text, sizeof text, "ФУНКЦИЯ GetPrnStatus ВЕРНУЛА ОШИБКУ " "C" " КОДОМ %i", r);
+        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        return;
+    }
+    prn_stat_text(status, text, sizeof text);
+    show_report(ui, title, text);
+}
+
+void CmdShiftDocCounter(vuUI *ui, const char *title)
+{
+    TMCommand cmd;
+    if (!run(ui, cmd, cmd.GetDocCounters()))
+        return;
+    char text[REPORT_TEXT_SIZE];
+    doc_counters_text(cmd, kfn_flags(), text, sizeof text);
+    show_report(ui, title, text);
+}
+
+void CmdMoneyInfo(vuUI *ui, const char *title)
+{
+    TMCommand cmd;
+    if (!run(ui, cmd, cmd.GetMoneyTotals(0)))
+        return;
+    char text[REPORT_TEXT_SIZE];
+    money_info_text(cmd, text, sizeof text);
+    show_report(ui, title, text);
+}
+
+void CmdReportExt(vuUI *ui, const char *title) { simpleReport(ui, title, &TMCommand::GetShiftTotals, report_ext_text); }
+
+void CmdReportPayment(vuUI *ui, const char *title)
+{
+    vuForm *form = dialog_create(ui, "kkt_dlg_report_payment.xml");
+    if (!form)
+        return;
+    vuObject *type = form->GetByName("type");
+    vuObject *index = form->GetByName("index");
+    ui->Add(form);
+    form->Reset();
+    for (;;) {
+        ui->Show(form);
+        ui->WaitEndModal();
+        if (form->GetState() != 1)
+            break;
+        unsigned i = paymentIndex(type, index);
+        if (i >= 16) {
+            message_box(ui, "ОШИБКА", kBadIndex, MB_OK | MB_ALERT);
+            continue;
+        }
+        TMCommand name, totals;
+        if (!run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) ||
+            !run(ui, totals, totals.GetPaymentTotals(static_cast<uint8_t>(i))))
+            break;
+        char text[REPORT_TEXT_SIZE];
+        report_payment_text(i, name, totals, text, sizeof text);
+        show_report(ui, title, text);
+        break;
+    }
+    ui->Del(form);
+}
+
+void CmdReportDep(vuUI *ui, const char *title)
+{
+    vuForm *form = dialog_create(ui, "kkt_dlg_report_dep.xml");
+    if (!form)
+        return;
+    vuObject *num = form->GetByName("num");
+    vuObject *type = form->GetByName("type");
+    vuObject *index = form->GetByName("index");
+    ui->Add(form);
+    form->Reset();
+    widget_set_text(num, "1");
+    for (;;) {
+        ui->Show(form);
+        ui->WaitEndModal();
+        if (form->GetState() != 1)
+            break;
+        int department = atoi(widget_text(num));
+        unsigned i = paymentIndex(type, index);
+        if (i >= 16) {
+            message_box(ui, "ОШИБКА", kBadIndex, MB_OK | MB_ALERT);
+            continue;
+        }
+        if (department < 1 || department > 40) {
+            message_box(ui, "ОШИБКА", kBadDepartment, MB_OK | MB_ALERT);
+            continue;
+        }
+        TMCommand departments, name, totals;
+        if (run(ui, departments, departments.GetDepartments()) &&
+            run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) &&
+            run(ui, totals, totals.GetDepartmentTotals(static_cast<uint8_t>(department), static_cast<uint8_t>(i)))) {
+            char text[REPORT_TEXT_SIZE];
+            report_dep_text(static_cast<unsigned>(department), i, departments, name, totals, text, sizeof text);
+            show_report(ui, title, text);
+        }
+        break;
+    }
+    ui->Del(form);
+}
+
+// ---- the printed payment report -------------------------------------------------------------------
+
+namespace {
+
+struct PaymentTotals {
+    char name[26];
+    char sums[4][16]; // income, return of income, expense, return of expense
+};
+
+// One line of the payment report: "%-25.25s%15.15s".
+bool reportLine(vuUI *ui, const char *left, const char *right)
+{
+    char line[64];
+    str_format(line, sizeof line, "%-25.25s%15.15s", left, right);
+    TMCommand cmd;
+    return cmd.PaymentReportLine(line) > 0 && kfn_exec(ui, &cmd, 5000) == 0;
+}
+
+} // namespace
+
+void PrintPaymentReport(vuUI *ui)
+{
+    std::vector<PaymentTotals> types;
+    for (unsigned i = 0; i < 16; ++i) {
+        PaymentTotals t = {};
+        TMCommand name;
+        char text[256] = "";
+        if (name.GetPaymentType(static_cast<uint8_t>(i)) > 0 && kfn_exec(nullptr, &name, 3000) == 0 &&
+            name.FieldText1251(6, text, sizeof text) >= 0) {
+            const char *from = strncmp(text, "В Т.Ч. ", 7) == 0 ? text + 7 : text;
+            str_copy(t.name, from, sizeof t.name);
+        }
+        TMCommand totals;
+        if (totals.GetPaymentTotals(static_cast<uint8_t>(i)) <= 0 || kfn_exec(nullptr, &totals, 3000) != 0)
+            continue;
+        for (uint32_t k = 0; k < 4; ++k)
+            if (totals.FieldText(5 + k, t.sums[k], sizeof t.sums[k]) < 0)
+                t.sums[k][0] = 0;
+        types.push_back(t);
+    }
+    if (types.empty())
+        return;
+
+    TMCommand begin;
+    if (begin.PaymentReportBegin() <= 0) {
+        build_failed(ui);
+        return;
+    }
+    if (kfn_exec(ui, &begin, 5000) != 0)
+        return;
+    static const char *const kSumNames[4] = {"ПРИХОД", "ВОЗВРАТ ПРИХОДА", "РАСХОД", "ВОЗВРАТ РАСХОДА"};
+    bool ok = reportLine(ui, "СМЕННЫЙ ОТЧЕТ ПО ПЛАТЕЖАМ", "");
+    for (size_t i = 0; ok && i < types.size(); ++i) {
+        const PaymentTotals &t = types[i];
+        char all[DEC_RESULT_SIZE], a[DEC_RESULT_SIZE], b[DEC_RESULT_SIZE], net[DEC_RESULT_SIZE];
+        dec_add(dec_add(t.sums[0], t.sums[1], a), dec_add(t.sums[2], t.sums[3], b), all);
+        if (dec_is_zero(all))
+            continue;
+        // income - return of income - expense + return of expense
+        dec_add(dec_sub(dec_sub(t.sums[0], t.sums[1], a), t.sums[2], b), t.sums[3], net);
+        ok = reportLine(ui, t.name, net);
+        for (int k = 0; ok && k < 4; ++k)
+            if (!dec_is_zero(t.sums[k]))
+                ok = reportLine(ui, kSumNames[k], t.sums[k]);
+        if (ok)
+            ok = reportLine(ui, " ", "");
+    }
+    TMCommand end;
+    if (end.PaymentReportEnd() > 0 && kfn_exec(ui, &end, 5000) == 0) {
+        print_wait_simple(ui, 0, 0);
+        return;
+    }
+    TMCommand cancel;
+    if (cancel.CancelDocument() > 0)
+        kfn_exec(nullptr, &cancel, 2000);
+}
+
+// ---- the document browser -------------------------------------------------------------------------
+
+namespace {
+
+enum Filter { FILTER_ALL = 1, FILTER_LAST_CLOSE = 2, FILTER_CLOSES = 3 };
+
+struct Listed {
+    uint32_t number;
+    std::string text;
+};
+
+// A modal wait box with a cancel button while this thread reads; without a
+// toolkit thread of its own it is only drawn.
+bool uiThreadMode() { return (vuUI::GetOption() & VU_UI_CALLER_THREAD) == 0; }
+
+int menuChoice(vuUI *ui, vuMenu *menu)
+{
+    menu->SelectOnReset(0);
+    ui->Add(menu);
+    menu->Reset();
+    ui->Show(menu);
+    ui->WaitEndModal();
+    int chosen = menu->GetState() == 1 ? menu->GetSelected() : 0;
+    ui->Del(menu);
+    return chosen;
+}
+
+vuMenu *newMenu(const char *title)
+{
+    vuMenu *menu = new vuMenu(title, nullptr, 0);
+    menu->SetOption(VU_FO_CANCEL);
+    menu->SetItemsBorder(0);
+    menu->SetItemsActiveBorder(0);
+    menu->SetItemsTransparency(1);
+    menu->SetItemsActiveTransparency(1);
+    menu->SetRowDelta(6);
+    return menu;
+}
+
+// Reads one page backwards from number `from` (exclusive): up to `count`
+// listed documents of the filter. `next` becomes where the following page
+// starts (0: nothing older). 1 read, 0 cancelled, -1 a read failed.
+int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<Listed> &page, uint32_t &next)
+{
+    page.clear();
+    vuForm *wait = create_message_box(ui, "ПОДОЖДИТЕ", "ЧТЕНИЕ ДОКУМЕНТОВ", MB_CANCEL);
+    wait->SetOption(VU_FO_CANCEL | VU_FO_NO_CLOSE);
+    wait->ClearOption(VU_FO_OK);
+    ui->Add(wait);
+    wait->Reset();
+    if (uiThreadMode())
+        ui->Show(wait);
+    else
+        ui->View(wait);
+    int result = 1;
+    uint32_t n = from;
+    while (n > 1 && page.size() < count) {
+        if (uiThreadMode() && !vuUI::IsModal()) {
+            result = 0;
+            break;
+        }
+        --n;
+        TMCommand cmd;
+        if (cmd.GetDocument(n, 0) <= 0) {
+            result = -1;
+            break;
+        }
+        int r = kfn_exec(nullptr, &cmd, 10000);
+        if (r == 120)
+            continue;
+        if (r != 0) {
+            result = -1;
+            break;
+        }
+        BrowseKind kind = browse_kind(cmd);
+        if (kind == BROWSE_NONE || (filter != FILTER_ALL && kind != BROWSE_SHIFT_CLOSE))
+            continue;
+        char text[128];
+        browse_item_text(cmd, n, text, sizeof text);
+        page.push_back({n, text});
+    }
+    if (uiThreadMode() && vuUI::IsModal()) {
+        ui->EndModal(wait);
+        ui->WaitEndModal();
+    }
+    ui->Del(wait);
+    next = result == 1 && n > 1 && filter != FILTER_LAST_CLOSE ? n : 0;
+    return result;
+}
+
+} // namespace
+
+void BrowseDocuments(vuUI *ui)
+{
+    vuMenu *filterMenu = newMenu("ФИЛЬТР ДОКУМЕНТОВ");
+    filterMenu->AddItem("ВСЕ", nullptr, 0);
+    filterMenu->AddItem("ПОСЛЕДНЕЕ ЗАКР.СМЕНЫ", nullptr, 0);
+    filterMenu->AddItem("ЗАКРЫТИЕ СМЕНЫ", nullptr, 0);
+    int chosen = menuChoice(ui, filterMenu);
+    if (chosen < FILTER_ALL || chosen > FILTER_CLOSES)
+        return;
+    Filter filter = static_cast<Filter>(chosen);
+    size_t perPage = filter == FILTER_ALL ? 20 : filter == FILTER_CLOSES ? 3 : 1;
+
+    TMCommand status;
+    if (status.GetFNStatus() <= 0 || kfn_exec(ui, &status, 5000) != 0)
+        return;
+    // Pages start just above their newest document; the first above the last.
+    std::vector<uint32_t> starts(1, status.FieldDword(12) + 1);
+    std::vector<Listed> page;
+    uint32_t older = 0;
+    bool reread = true;
+    for (;;) {
+        if (reread) {
+            int r = readPage(ui, filter, starts.back(), perPage, page, older);
+            if (r < 0)
+                message_box(ui, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT);
+            if (r <= 0)
+                return;
+            reread = false;
+        }
+        vuMenu *menu = newMenu("ВЫБОР ДОКУМЕНТА");
+        menu->SetMaxLines(2);
+        int back = 0, forward = 0, first = 1;
+        if (starts.size() > 1) {
+            menu->AddItem("НАЗАД", nullptr, 0);
+            back = 1;
+            first = 2;
+        }
+        for (const Listed &d : page)
+            menu->AddItem(d.text.c_str(), nullptr, 0);
+        if (older) {
+            menu->AddItem("ДАЛЕЕ", nullptr, 0);
+            forward = first + static_cast<int>(page.size());
+        }
+        int item = menuChoice(ui, menu);
+        if (item <= 0)
+            return;
+        if (item == back) {
+            starts.pop_back();
+            reread = true;
+        } else if (item == forward) {
+            starts.push_back(older);
+            reread = true;
+        } else if (item >= first && item < first + static_cast<int>(page.size())) {
+            TMCommand print;
+            if (print.GetDocument(page[static_cast<size_t>(item - first)].number, 2) <= 0)
+                build_failed(ui);
+            else
+                kfn_exec(ui, &print, 180000);
+        }
+    }
+}

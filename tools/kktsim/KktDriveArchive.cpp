@@ -1,0 +1,623 @@
+// The document archive: filing the model's fiscal documents, reading them
+// back (0x8B), the OFD's side of them (0x3A, 0x3B), the drive's
+// closing (0x8D), the drive's error text (0x2A), the key-update state
+// (0x9E), the notification counts (0x80) and the payment report (0x50 to
+// 0x52).
+#include "KktDriveArchive.h"
+
+#include "KktDrive.h"
+#include "KktDriveWire.h"
+#include "KktFrame.h"
+#include "KktJson.h"
+#include "KktText.h"
+
+namespace kktsim {
+
+using namespace wire;
+
+namespace {
+
+enum : uint8_t {
+    kErrFormat = 0x01,
+    kErrField = 0x02,
+    kErrDateTime = 0x03,
+    kErrDocState = 0x0D,
+    kErrCloseShift = 0x15,
+    kErrNoPaper = 0x19,
+    kErrNotRegistered = 0x1A,
+    kErrNoData = 0x78,
+};
+
+const char *TypeName(uint8_t type)
+{
+    switch (type) {
+    case kDocRegistration: return u8"ОТЧЕТ О РЕГИСТРАЦИИ";
+    case kDocReregistration: return u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ";
+    case kDocShiftOpen: return u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ";
+    case kDocReceipt: return u8"КАССОВЫЙ ЧЕК";
+    case kDocCorrection: return u8"ЧЕК КОРРЕКЦИИ";
+    case kDocShiftClose: return u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ";
+    case kDocDriveClose: return u8"ОТЧЕТ О ЗАКРЫТИИ ФН";
+    default: return u8"ДОКУМЕНТ";
+    }
+}
+
+// The handling of one archive command.
+class ArchiveCommand {
+public:
+    ArchiveCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
+        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
+    {
+    }
+
+    bool Run(uint8_t code, uint8_t &error);
+
+private:
+    const std::string &Raw(size_t k) const
+    {
+        static const std::string empty;
+        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
+    }
+    void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
+    bool NoPaper() { return ArchivePaperRefused(s, paperOut_, res_); }
+
+    uint8_t Document();
+    uint8_t CloseDrive();
+    uint8_t Ticket();
+    uint8_t Unsent();
+    uint8_t Keys();
+    uint8_t ReportBegin();
+    uint8_t ReportLine();
+    uint8_t ReportEnd();
+
+    // The date of the first document still waiting for the OFD.
+    std::string FirstUnsentWhen() const
+    {
+        if (!s.ofdWaiting || s.lastDocument < s.ofdWaiting)
+            return std::string();
+        const ArchivedDocument *d = a.Find(s.lastDocument - s.ofdWaiting + 1);
+        return d ? d->when : std::string();
+    }
+
+    DriveState &s;
+    DriveArchive &a;
+    const Request &req_;
+    bool paperOut_;
+    Reply &rep_;
+    DriveResult &res_;
+};
+
+bool ArchiveCommand::Run(uint8_t code, uint8_t &error)
+{
+    switch (code) {
+    case 0x8B: error = Document(); return true;
+    case 0x8D: error = CloseDrive(); return true;
+    case 0x3A: error = Ticket(); return true;
+    case 0x3B: error = Unsent(); return true;
+    case 0x2A:
+        Data(a.fnErrors);
+        error = 0;
+        return true;
+    case 0x9E: error = Keys(); return true;
+    case 0x80:
+        Data(HexW(s.notifications));
+        error = 0;
+        return true;
+    case 0x50: error = ReportBegin(); return true;
+    case 0x51: error = ReportLine(); return true;
+    case 0x52: error = ReportEnd(); return true;
+    default: return false;
+    }
+}
+
+// 0x8B D number, B mode: 0 and 1 the document, 2 printed, 5 its OFD
+// receipt printed, 3 starts and 4 continues the reading of its fields.
+uint8_t ArchiveCommand::Document()
+{
+    uint32_t number, mode;
+    if (req_.fields.size() < 2)
+        return kErrFormat;
+    if (!ReadHexLE(Raw(1), 4, number) || !ReadHexLE(Raw(2), 1, mode))
+        return kErrField;
+    const ArchivedDocument *d = a.Find(number);
+    if (!d)
+        return kErrNoData;
+    if (mode == 4) {
+        if (a.reading != number || a.readingField >= d->fields.size()) {
+            a.reading = 0;
+            return kErrNoData;
+        }
+        Data(d->fields[a.readingField++]);
+        return 0;
+    }
+    if (mode > 5)
+        return kErrField;
+    bool acknowledged = AcknowledgedByOfd(s, number);
+    if (mode == 2 || mode == 5) {
+        if (NoPaper())
+            return kErrNoPaper;
+        Paper p;
+        if (mode == 2) {
+            p.Center(u8"КОПИЯ");
+            p.Raw(d->paper.empty() ? std::string(TypeName(d->type)) + "\n" : d->paper);
+        } else {
+            p.Rule();
+            p.Center(u8"КВИТАНЦИЯ ОФД");
+            p.Pair(u8"ФД", std::to_string(d->number));
+            p.Text(acknowledged ? u8"ПОДТВЕРЖДЕНИЕ ПОЛУЧЕНО" : u8"ПОДТВЕРЖДЕНИЕ НЕ ПОЛУЧЕНО");
+            p.Rule();
+        }
+        res_.paper += p.Str();
+    }
+    if (mode == 3) {
+        a.reading = number;
+        a.readingField = 0;
+    }
+    Data(HexB(d->type));
+    Data(HexB(acknowledged ? 1 : 0));
+    if (mode == 2)
+        return 0;
+    Data(d->when);
+    Data(HexD(d->number));
+    Data(HexD(d->sign));
+    Data(HexB(d->operation));
+    return 0;
+}
+
+// 0x8D DN TN S operator[|INN] B print: the end of the drive's fiscal mode.
+uint8_t ArchiveCommand::CloseDrive()
+{
+    if (req_.fields.size() < 2)
+        return kErrFormat;
+    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+        return kErrDateTime;
+    if (req_.fields.size() < 3)
+        return kErrFormat;
+    if (!s.Registered())
+        return kErrNotRegistered;
+    if (s.docType)
+        return kErrDocState;
+    if (s.shiftOpen)
+        return kErrCloseShift;
+    bool print = Raw(4) != "00";
+    if (print && NoPaper())
+        return kErrNoPaper;
+    std::string when = Raw(1) + Raw(2);
+    MakeFiscalDocument(s, when, kDocDriveClose);
+    s.phase = kPhaseClosed;
+    res_.changed = true;
+    if (print) {
+        std::string oper = Cp866ToUtf8(Raw(3));
+        Paper p;
+        p.Rule();
+        p.Center(s.user);
+        p.Center(TypeName(kDocDriveClose));
+        p.Pair(u8"КАССИР", oper.substr(0, oper.find('|')));
+        p.Pair(u8"ДАТА", when.substr(0, 2) + "." + when.substr(2, 2) + "." + when.substr(4, 2) + " " +
+                             when.substr(6, 2) + ":" + when.substr(8, 2));
+        p.Pair(u8"РН ККТ", s.regNumber);
+        p.Pair(u8"ИНН", s.inn);
+        p.Pair(u8"ФН", s.fnNumber);
+        p.Pair(u8"ФД", std::to_string(s.lastDocument));
+        p.Pair(u8"ФП", std::to_string(FiscalSign(kDocDriveClose, s.lastDocument)));
+        p.Pair(u8"НЕПЕРЕДАННЫХ ФД", std::to_string(s.ofdWaiting));
+        p.Rule();
+        res_.paper += p.Str();
+    }
+    Data(HexD(s.lastDocument));
+    Data(HexD(FiscalSign(kDocDriveClose, s.lastDocument)));
+    return 0;
+}
+
+// 0x3A D number, B print: the OFD's ticket of an acknowledged document.
+uint8_t ArchiveCommand::Ticket()
+{
+    uint32_t number, print = 0;
+    if (req_.fields.empty())
+        return kErrFormat;
+    if (!ReadHexLE(Raw(1), 4, number) || (req_.fields.size() > 1 && !ReadHexLE(Raw(2), 1, print)))
+        return kErrField;
+    const ArchivedDocument *d = a.Find(number);
+    if (!d || !AcknowledgedByOfd(s, number))
+        return kErrNoData;
+    char sign[32];
+    snprintf(sign, sizeof sign, "%08X%08X", 0x4F464400u | (d->type & 0xFF), d->sign);
+    if (print) {
+        if (NoPaper())
+            return kErrNoPaper;
+        Paper p;
+        p.Rule();
+        p.Center(u8"КВИТАНЦИЯ ОФД");
+        p.Pair(u8"ФД", std::to_string(d->number));
+        p.Text(sign);
+        p.Rule();
+        res_.paper += p.Str();
+    }
+    Data(d->when);
+    Data(HexD(d->number));
+    Data(sign);
+    return 0;
+}
+
+// 0x3B: the last document, its sign, the unsent count and the first
+// unsent one's date.
+uint8_t ArchiveCommand::Unsent()
+{
+    const ArchivedDocument *last = a.Find(s.lastDocument);
+    Data(HexD(s.lastDocument));
+    Data(HexD(last ? last->sign : 0));
+    Data(HexD(s.ofdWaiting));
+    Data(FirstUnsentWhen());
+    return 0;
+}
+
+// 0x9E B sub: 0 the key-update state, 5 the keys' date.
+uint8_t ArchiveCommand::Keys()
+{
+    uint32_t sub;
+    if (req_.fields.empty())
+        return kErrFormat;
+    if (!ReadHexLE(Raw(1), 1, sub))
+        return kErrField;
+    if (sub == 0) {
+        if (a.keyState == 0xFF)
+            return kErrNoData;
+        Data(HexB(a.keyState));
+        return 0;
+    }
+    if (sub == 5) {
+        Data(HexW(a.keyDate));
+        return 0;
+    }
+    return kErrField;
+}
+
+uint8_t ArchiveCommand::ReportBegin()
+{
+    if (req_.fields.size() < 2)
+        return kErrFormat;
+    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+        return kErrDateTime;
+    if (s.docType)
+        return kErrDocState;
+    a.reportOpen = true;
+    a.reportLines.clear();
+    return 0;
+}
+
+uint8_t ArchiveCommand::ReportLine()
+{
+    if (!a.reportOpen)
+        return kErrDocState;
+    if (req_.fields.empty())
+        return kErrFormat;
+    if (a.reportLines.size() >= 1000)
+        return 0x7E;
+    a.reportLines.push_back(Cp866ToUtf8(Raw(1)));
+    return 0;
+}
+
+uint8_t ArchiveCommand::ReportEnd()
+{
+    if (!a.reportOpen)
+        return kErrDocState;
+    if (NoPaper())
+        return kErrNoPaper;
+    Paper p;
+    p.Rule();
+    for (const std::string &l : a.reportLines)
+        p.Text(l);
+    p.Rule();
+    res_.paper += p.Str();
+    a.reportOpen = false;
+    a.reportLines.clear();
+    return 0;
+}
+
+} // namespace
+
+const ArchivedDocument *DriveArchive::Find(uint32_t number) const
+{
+    for (const ArchivedDocument &d : documents)
+        if (d.number == number)
+            return &d;
+    return nullptr;
+}
+
+uint32_t FiscalSign(uint8_t type, uint32_t number)
+{
+    return (type == kDocReceipt || type == kDocCorrection ? 0x10000000u : 0x20000000u) + number;
+}
+
+bool AcknowledgedByOfd(const DriveState &s, uint32_t number)
+{
+    return number + s.ofdWaiting <= s.lastDocument;
+}
+
+void MakeFiscalDocument(DriveState &s, const std::string &when, uint8_t type, uint8_t operation)
+{
+    ++s.lastDocument;
+    s.lastDocumentTime = when;
+    OfdDocumentMade(s); // waits for the OFD with its body
+
+    ArchivedDocument d;
+    d.number = s.lastDocument;
+    d.type = type;
+    d.operation = operation;
+    d.shift = s.shiftNumber;
+    d.when = when;
+    d.sign = FiscalSign(type, d.number);
+    d.fields = {
+        std::string("1000: ") + TypeName(type),
+        "1012: " + when,
+        "1040: " + std::to_string(d.number),
+        "1077: " + std::to_string(d.sign),
+        "1038: " + std::to_string(d.shift),
+        "1018: " + s.inn,
+        "1037: " + s.regNumber,
+        "1041: " + s.fnNumber,
+    };
+    if (operation)
+        d.fields.push_back("1054: " + std::to_string(operation));
+    // Numbers rise; one that wrapped round is counted but not filed.
+    std::vector<ArchivedDocument> &docs = s.archive.documents;
+    if (d.number == 0 || (!docs.empty() && d.number <= docs.back().number))
+        return;
+    if (docs.size() >= kArchiveMax)
+        docs.erase(docs.begin(), docs.begin() + static_cast<long>(docs.size() - kArchiveMax + 1));
+    docs.push_back(d);
+}
+
+void ArchivePaper(DriveState &s, const std::string &paper)
+{
+    if (s.archive.documents.empty())
+        return;
+    std::string &kept = s.archive.documents.back().paper;
+    if (paper.size() <= kArchivePaperMax) {
+        kept = paper;
+        return;
+    }
+    size_t cut = paper.rfind('\n', kArchivePaperMax - 4);
+    kept = paper.substr(0, cut == std::string::npos ? 0 : cut + 1) + "...\n";
+}
+
+bool ArchivePaperRefused(DriveState &s, bool paperOut, DriveResult &res)
+{
+    if (paperOut || (s.resumeNeeded && !(s.workModes & 0x10))) {
+        if (!s.resumeNeeded) {
+            s.resumeNeeded = true;
+            res.changed = true;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
+{
+    ArchiveCommand c(drive, req, paperOut, rep, res);
+    if (c.Run(req.code, error))
+        return true;
+    return AnswerJournal(drive, req, paperOut, rep, res, error);
+}
+
+// ---- scenario statements ----
+
+namespace {
+
+bool Decimal(const std::string &v, uint32_t max, uint32_t &out)
+{
+    if (v.empty() || v.size() > 10)
+        return false;
+    uint64_t n = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (n > max)
+        return false;
+    out = static_cast<uint32_t>(n);
+    return true;
+}
+
+bool RealDate(const std::string &d)
+{
+    if (!Digits(d, 6))
+        return false;
+    int day = (d[0] - '0') * 10 + (d[1] - '0'), month = (d[2] - '0') * 10 + (d[3] - '0');
+    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+}
+
+} // namespace
+
+bool ArchiveStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why)
+{
+    DriveArchive &a = s.archive;
+    uint32_t v;
+    if (name == "journal-pages" || name == "journal-failed" || name == "key-state") {
+        uint32_t max = name == "journal-pages" ? 0xFFFFFFFFu : name == "journal-failed" ? 0xFFFF : 0xFF;
+        if (!Decimal(value, max, v)) {
+            why = "drive " + name + " needs a number up to " + std::to_string(max);
+            return true;
+        }
+        if (name == "journal-pages")
+            a.journalPages = v;
+        else if (name == "journal-failed")
+            a.journalFailed = static_cast<uint16_t>(v);
+        else
+            a.keyState = static_cast<uint8_t>(v);
+        return true;
+    }
+    if (name == "fn-errors") {
+        if (value.empty() || value.size() > 256)
+            why = "drive fn-errors needs a text of 1 to 256 characters";
+        else
+            a.fnErrors = value;
+        return true;
+    }
+    if (name == "key-date") {
+        if (value == "0") {
+            a.keyDate = 0;
+        } else if (RealDate(value) && value.compare(4, 2, "96") != 0) {
+            int day = (value[0] - '0') * 10 + (value[1] - '0'), month = (value[2] - '0') * 10 + (value[3] - '0');
+            int year = 2000 + (value[4] - '0') * 10 + (value[5] - '0');
+            a.keyDate = static_cast<uint16_t>(day + 32 * month + 512 * (year - 1996));
+        } else {
+            why = "drive key-date needs DDMMYY or 0";
+        }
+        return true;
+    }
+    if (name == "document") {
+        std::string type = value.substr(0, value.find(' '));
+        std::string when = value.size() > type.size() ? value.substr(type.size() + 1) : s.lastDocumentTime;
+        static const struct {
+            const char *name;
+            uint8_t type, operation;
+        } kinds[] = {{"registration", kDocRegistration, 0}, {"shift-open", kDocShiftOpen, 0},
+                     {"receipt", kDocReceipt, 1},           {"refund", kDocReceipt, 2},
+                     {"shift-close", kDocShiftClose, 0}};
+        for (const auto &k : kinds) {
+            if (type != k.name)
+                continue;
+            if (!Digits(when, 10) || !RealDate(when.substr(0, 6))) {
+                why = "drive document needs its time as DDMMYYHHMM";
+                return true;
+            }
+            if (k.type == kDocShiftOpen) {
+                ++s.shiftNumber;
+                s.shiftOpen = true;
+                s.shiftOpened = when;
+            } else if (k.type == kDocShiftClose) {
+                s.shiftOpen = false;
+            }
+            MakeFiscalDocument(s, when, k.type, k.operation);
+            a.documents.back().paper = std::string(TypeName(k.type)) + "\n" + u8"ФД " +
+                                       std::to_string(s.lastDocument) + "\n";
+            return true;
+        }
+        why = "drive document is registration, shift-open, receipt, refund or shift-close";
+        return true;
+    }
+    return false;
+}
+
+// ---- the state file ----
+
+namespace {
+
+void PutText(std::string &o, const char *key, const std::string &v) { o += JsonString(key) + ": " + JsonString(v); }
+
+} // namespace
+
+std::string ArchiveToJson(const DriveArchive &a)
+{
+    std::string o = "{\n    \"journal_from\": " + std::to_string(a.journalFrom) +
+                    ",\n    \"journal_pages\": " + std::to_string(a.journalPages) +
+                    ",\n    \"journal_failed\": " + std::to_string(a.journalFailed) + ",\n    ";
+    PutText(o, "fn_errors", a.fnErrors);
+    o += ",\n    \"key_state\": " + std::to_string(a.keyState) + ",\n    \"key_date\": " + std::to_string(a.keyDate) +
+         ",\n    \"documents\": [";
+    for (size_t i = 0; i < a.documents.size(); ++i) {
+        const ArchivedDocument &d = a.documents[i];
+        o += std::string(i ? "," : "") + "\n      {\"number\": " + std::to_string(d.number) +
+             ", \"type\": " + std::to_string(d.type) + ", \"operation\": " + std::to_string(d.operation) +
+             ", \"shift\": " + std::to_string(d.shift) + ", ";
+        PutText(o, "when", d.when);
+        o += ", \"sign\": " + std::to_string(d.sign) + ", ";
+        PutText(o, "paper", d.paper);
+        o += ", \"fields\": [";
+        for (size_t k = 0; k < d.fields.size(); ++k)
+            o += (k ? ", " : "") + JsonString(d.fields[k]);
+        o += "]}";
+    }
+    return o + "]\n  }";
+}
+
+namespace {
+
+// A whole number member within lo..hi; absent keeps out.
+template <typename T> bool Number(const JsonValue &o, const char *key, T &out, int64_t lo, int64_t hi, std::string &why)
+{
+    const JsonValue *v = o.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Number || v->number < lo || v->number > hi) {
+        why = std::string("bad member \"") + key + "\"";
+        return false;
+    }
+    out = static_cast<T>(v->number);
+    return true;
+}
+
+bool Text(const JsonValue &o, const char *key, std::string &out, size_t max, std::string &why)
+{
+    const JsonValue *v = o.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::String || v->text.size() > max) {
+        why = std::string("bad member \"") + key + "\"";
+        return false;
+    }
+    out = v->text;
+    return true;
+}
+
+} // namespace
+
+bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
+{
+    if (v.type != JsonValue::Object) {
+        why = "bad member \"archive\"";
+        return false;
+    }
+    DriveArchive a;
+    if (!Number(v, "journal_from", a.journalFrom, 0, 0xFFFFFFFFll, why) ||
+        !Number(v, "journal_pages", a.journalPages, 0, 0xFFFFFFFFll, why) ||
+        !Number(v, "journal_failed", a.journalFailed, 0, 0xFFFF, why) ||
+        !Text(v, "fn_errors", a.fnErrors, 3 * 4096, why) || !Number(v, "key_state", a.keyState, 0, 255, why) ||
+        !Number(v, "key_date", a.keyDate, 0, 0xFFFF, why))
+        return false;
+    if (const JsonValue *docs = v.Find("documents")) {
+        if (docs->type != JsonValue::Array || docs->items.size() > 100000) {
+            why = "bad member \"documents\"";
+            return false;
+        }
+        for (const JsonValue &dv : docs->items) {
+            ArchivedDocument d;
+            // A document is known by its number: it must be there.
+            if (dv.type != JsonValue::Object || !dv.Find("number") ||
+                !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
+                !Number(dv, "type", d.type, 0, 255, why) || !Number(dv, "operation", d.operation, 0, 255, why) ||
+                !Number(dv, "shift", d.shift, 0, 0xFFFF, why) || !Text(dv, "when", d.when, 10, why) ||
+                !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 16, why)) {
+                if (why.empty())
+                    why = "bad member \"documents\"";
+                return false;
+            }
+            if (const JsonValue *fv = dv.Find("fields")) {
+                if (fv->type != JsonValue::Array || fv->items.size() > 1000) {
+                    why = "bad member \"fields\"";
+                    return false;
+                }
+                for (const JsonValue &f : fv->items) {
+                    if (f.type != JsonValue::String || f.text.size() > 4 * 4096 + 64) {
+                        why = "bad member \"fields\"";
+                        return false;
+                    }
+                    d.fields.push_back(f.text);
+                }
+            }
+            if (!a.documents.empty() && d.number <= a.documents.back().number) {
+                why = "archive documents out of order";
+                return false;
+            }
+            a.documents.push_back(d);
+        }
+    }
+    out = a;
+    return true;
+}
+
+} // namespace kktsim

@@ -1,0 +1,196 @@
+// The electronic journal: copies of the archived documents printed by shift
+// (0x84), by the shift's closing (0x7C), by time (0x7D), by a range of
+// numbers (0x7E) or one by number (0x7F); clearing it (0x85) and its pages
+// (0x49). The journal holds the archive's documents from journalFrom on.
+#include "KktDriveJournal.h"
+
+#include <time.h>
+
+#include "KktDrive.h"
+#include "KktDriveWire.h"
+#include "KktFrame.h"
+#include "KktText.h"
+
+namespace kktsim {
+
+using namespace wire;
+
+namespace {
+
+enum : uint8_t { kErrFormat = 0x01, kErrField = 0x02, kErrNoPaper = 0x19, kErrNoData = 0x78 };
+
+// Minutes of an HHMM text, or -1.
+int Minutes(const std::string &t)
+{
+    if (!Digits(t, 4))
+        return -1;
+    int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[2] - '0') * 10 + (t[3] - '0');
+    return h < 24 && m < 60 ? h * 60 + m : -1;
+}
+
+std::string Today()
+{
+    time_t now = time(nullptr);
+    struct tm t;
+    localtime_r(&now, &t);
+    char b[40];
+    snprintf(b, sizeof b, "%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
+    return b;
+}
+
+class JournalCommand {
+public:
+    JournalCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
+        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
+    {
+    }
+
+    bool Run(uint8_t code, uint8_t &error);
+
+private:
+    const std::string &Raw(size_t k) const
+    {
+        static const std::string empty;
+        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
+    }
+    bool Word(size_t k, uint32_t &out) const { return ReadHexLE(Raw(k), 2, out); }
+    // "over", when sent, is a byte.
+    bool OverOk(size_t k) const
+    {
+        uint32_t over;
+        return req_.fields.size() < k || ReadHexLE(Raw(k), 1, over);
+    }
+    // Prints the copies of the journal's documents that match; refused when
+    // none does.
+    template <class Match> uint8_t Print(const char *title, Match match)
+    {
+        std::vector<const ArchivedDocument *> found;
+        for (const ArchivedDocument &d : a.documents)
+            if (d.number >= a.journalFrom && match(d))
+                found.push_back(&d);
+        if (found.empty())
+            return kErrNoData;
+        if (ArchivePaperRefused(s, paperOut_, res_))
+            return kErrNoPaper;
+        Paper p;
+        p.Rule();
+        p.Center(u8"ЭЛЕКТРОННЫЙ ЖУРНАЛ");
+        p.Center(title);
+        for (const ArchivedDocument *d : found) {
+            p.Center(u8"КОПИЯ");
+            p.Raw(d->paper.empty() ? u8"ФД " + std::to_string(d->number) + "\n" : d->paper);
+        }
+        p.Rule();
+        res_.paper += p.Str();
+        return 0;
+    }
+
+    uint8_t ByShift(bool closing);
+    uint8_t ByTime();
+    uint8_t ByNumbers();
+    uint8_t OneDocument();
+    uint8_t Params();
+
+    DriveState &s;
+    DriveArchive &a;
+    const Request &req_;
+    bool paperOut_;
+    Reply &rep_;
+    DriveResult &res_;
+};
+
+bool JournalCommand::Run(uint8_t code, uint8_t &error)
+{
+    switch (code) {
+    case 0x84: error = ByShift(false); return true;
+    case 0x7C: error = ByShift(true); return true;
+    case 0x7D: error = ByTime(); return true;
+    case 0x7E: error = ByNumbers(); return true;
+    case 0x7F: error = OneDocument(); return true;
+    case 0x85:
+        a.journalFrom = s.lastDocument + 1;
+        res_.changed = true;
+        error = 0;
+        return true;
+    case 0x49: error = Params(); return true;
+    default: return false;
+    }
+}
+
+// 0x84 [W shift] every document of the shift (none sent: the current one);
+// 0x7C W shift the shift's closing report.
+uint8_t JournalCommand::ByShift(bool closing)
+{
+    uint32_t shift = s.shiftNumber;
+    if (closing && req_.fields.empty())
+        return kErrFormat;
+    if (!req_.fields.empty() && !Word(1, shift))
+        return kErrField;
+    if (closing)
+        return Print(u8"ЗАКРЫТИЕ СМЕНЫ", [&](const ArchivedDocument &d) {
+            return d.shift == shift && d.type == kDocShiftClose;
+        });
+    return Print(u8"СМЕНА", [&](const ArchivedDocument &d) { return d.shift == shift; });
+}
+
+// 0x7D S HHMM from, S HHMM to, [S DDMMYY] (none: today).
+uint8_t JournalCommand::ByTime()
+{
+    if (req_.fields.size() < 2)
+        return kErrFormat;
+    int from = Minutes(Raw(1)), to = Minutes(Raw(2));
+    std::string date = req_.fields.size() > 2 ? Raw(3) : Today();
+    if (from < 0 || to < 0 || !Digits(date, 6))
+        return kErrField;
+    return Print(u8"ПО ВРЕМЕНИ", [&](const ArchivedDocument &d) {
+        if (d.when.size() != 10 || d.when.compare(0, 6, date) != 0)
+            return false;
+        int at = Minutes(d.when.substr(6, 4));
+        return at >= from && at <= to;
+    });
+}
+
+// 0x7E W first, W last, [B over].
+uint8_t JournalCommand::ByNumbers()
+{
+    uint32_t first, last;
+    if (req_.fields.size() < 2)
+        return kErrFormat;
+    if (!Word(1, first) || !Word(2, last) || !OverOk(3))
+        return kErrField;
+    return Print(u8"ПО НОМЕРАМ", [&](const ArchivedDocument &d) { return d.number >= first && d.number <= last; });
+}
+
+// 0x7F W number, [B over].
+uint8_t JournalCommand::OneDocument()
+{
+    uint32_t number;
+    if (req_.fields.empty())
+        return kErrFormat;
+    if (!Word(1, number) || !OverOk(2))
+        return kErrField;
+    return Print(u8"ДОКУМЕНТ", [&](const ArchivedDocument &d) { return d.number == number; });
+}
+
+// 0x49: pages, failed blocks, the current page (one page a document).
+uint8_t JournalCommand::Params()
+{
+    uint32_t used = 0;
+    for (const ArchivedDocument &d : a.documents)
+        if (d.number >= a.journalFrom)
+            ++used;
+    rep_.data.push_back(std::to_string(a.journalPages));
+    rep_.data.push_back(HexW(a.journalFailed));
+    rep_.data.push_back(std::to_string(used < a.journalPages ? used : a.journalPages));
+    return 0;
+}
+
+} // namespace
+
+bool AnswerJournal(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
+{
+    JournalCommand c(drive, req, paperOut, rep, res);
+    return c.Run(req.code, error);
+}
+
+} // namespace kktsim

@@ -1,0 +1,526 @@
+// The fiscal drive's documents waiting for the OFD, their read-out and the
+// OFD's answers.
+
+#include "KktDriveOfd.h"
+
+#include "KktDrive.h"
+#include "KktText.h"
+
+#include "JsonLines.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sstream>
+
+namespace kktsim {
+
+namespace {
+
+enum : uint8_t {
+    kErrFormat = 0x01,   // a field is missing
+    kErrField = 0x02,    // a field cannot be read, or an answer not understood
+    kErrNoDocument = 0x08, // nothing waits, or no read is open
+    kErrState = 0x0D,    // the command does not fit the read's state
+};
+
+const uint16_t kDocumentTag = 3; // a receipt's tag; the OFD takes the body as it is
+const size_t kMessageHeader = 32;
+const size_t kMaxBody = 0xFFFF;
+
+void PutWord(std::string &o, uint16_t v)
+{
+    o += static_cast<char>(v & 0xFF);
+    o += static_cast<char>(v >> 8);
+}
+
+void PutDword(std::string &o, uint32_t v)
+{
+    PutWord(o, static_cast<uint16_t>(v));
+    PutWord(o, static_cast<uint16_t>(v >> 16));
+}
+
+void PutTag(std::string &o, uint16_t tag, const std::string &value)
+{
+    PutWord(o, tag);
+    PutWord(o, static_cast<uint16_t>(value.size()));
+    o += value;
+}
+
+std::string Hex2(unsigned v)
+{
+    char b[8];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+std::string HexWord(unsigned v)
+{
+    return Hex2(v) + Hex2(v >> 8);
+}
+
+std::string HexDword(uint32_t v)
+{
+    return HexWord(v & 0xFFFF) + HexWord(v >> 16);
+}
+
+bool ReadWordField(const std::string &f, uint16_t &out)
+{
+    if (f.size() != 4)
+        return false;
+    unsigned v = 0;
+    for (int i = 0; i < 4; ++i) {
+        char c = f[i];
+        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (d < 0)
+            return false;
+        v = v << 4 | static_cast<unsigned>(d);
+    }
+    out = static_cast<uint16_t>((v >> 8) | ((v & 0xFF) << 8));
+    return true;
+}
+
+bool DecodeHex(const std::string &f, std::string &out)
+{
+    if (f.size() % 2 != 0)
+        return false;
+    out.clear();
+    for (size_t i = 0; i < f.size(); i += 2) {
+        int v = 0;
+        for (int k = 0; k < 2; ++k) {
+            char c = f[i + k];
+            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0)
+                return false;
+            v = v << 4 | d;
+        }
+        out += static_cast<char>(v);
+    }
+    return true;
+}
+
+void Refuse(DriveResult &res, uint8_t &error, uint8_t code, const std::string &why)
+{
+    error = code;
+    res.note = why;
+}
+
+} // namespace
+
+std::string OfdDocumentBody(const DriveState &s, uint32_t number, size_t size)
+{
+    std::string tags;
+    std::string number4;
+    PutDword(number4, number);
+    PutTag(tags, 1040, number4);
+    std::string fn = s.fnNumber.substr(0, 16);
+    fn.resize(16, ' ');
+    PutTag(tags, 1041, fn);
+    std::string when;
+    PutDword(when, static_cast<uint32_t>(std::time(nullptr)));
+    PutTag(tags, 1012, when);
+    if (s.ofd.tag1209)
+        PutTag(tags, 1209, std::string(1, static_cast<char>(s.ffd)));
+    if (size > kMaxBody)
+        size = kMaxBody;
+    // Filler tags of at most 1000 bytes make the size exact; a size 1 to 3
+    // bytes above the document's own cannot be met (a tag takes 4).
+    for (;;) {
+        size_t total = kMessageHeader + 4 + tags.size();
+        if (size < total + 4)
+            break;
+        size_t chunk = size - total - 4;
+        if (chunk > 1000) {
+            chunk = 1000;
+            size_t left = size - total - 4 - chunk;
+            if (left > 0 && left < 4)
+                chunk -= 4;
+        }
+        PutTag(tags, 1084, std::string(chunk, 'F'));
+    }
+    std::string body(kMessageHeader, '\0');
+    body[0] = 'F';
+    body[1] = 'N';
+    for (int i = 0; i < 4; ++i)
+        body[4 + i] = static_cast<char>(number >> (8 * i));
+    PutWord(body, kDocumentTag);
+    PutWord(body, static_cast<uint16_t>(tags.size()));
+    body += tags;
+    return body;
+}
+
+void OfdDocumentMade(DriveState &s)
+{
+    OfdSyncDocuments(s);
+    if (s.ofd.documents.size() >= 0xFFFF)
+        return;
+    OfdDocument d;
+    d.number = s.lastDocument;
+    d.body = OfdDocumentBody(s, d.number, s.ofd.documentSize);
+    s.ofd.documents.push_back(d);
+    s.ofdWaiting = static_cast<uint16_t>(s.ofd.documents.size());
+}
+
+void OfdSyncDocuments(DriveState &s)
+{
+    auto &docs = s.ofd.documents;
+    while (docs.size() > s.ofdWaiting)
+        docs.erase(docs.begin());
+    if (docs.size() == s.ofdWaiting)
+        return;
+    // The missing ones are the latest documents not in the list.
+    std::vector<uint32_t> have;
+    for (const OfdDocument &d : docs)
+        have.push_back(d.number);
+    for (uint32_t n = s.lastDocument; docs.size() < s.ofdWaiting; n = n > 0 ? n - 1 : 0) {
+        if (n == 0 || std::find(have.begin(), have.end(), n) == have.end()) {
+            OfdDocument d;
+            d.number = n;
+            d.body = OfdDocumentBody(s, n, s.ofd.documentSize);
+            docs.push_back(d);
+        }
+    }
+    std::stable_sort(docs.begin(), docs.end(),
+                     [](const OfdDocument &a, const OfdDocument &b) { return a.number < b.number; });
+}
+
+bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
+{
+    const uint8_t code = req.code;
+    if (code != 0x2B && (code < 0x5A || code > 0x5F) && code != 0x67)
+        return false;
+    res.answered = true;
+    error = 0;
+    OfdSyncDocuments(s);
+    OfdDriveState &o = s.ofd;
+    auto field = [&](size_t k) -> const std::string & {
+        static const std::string none;
+        return k >= 1 && k <= req.fields.size() ? req.fields[k - 1] : none;
+    };
+    auto data = [&](const std::string &text) { rep.data.push_back(text); };
+    switch (code) {
+    case 0x2B: {
+        // status (bit 0 connected, bit 1 a message waits, bit 2 a read
+        // open), read in progress, messages waiting, the first one's number
+        // and time (as filed in the archive)
+        uint8_t status = static_cast<uint8_t>((o.connected ? 0x01 : 0) | (o.documents.empty() ? 0 : 0x02) |
+                                              (o.reading ? 0x04 : 0));
+        data(Hex2(status));
+        data(Hex2(o.reading ? 1 : 0));
+        data(HexWord(static_cast<uint16_t>(o.documents.size())));
+        data(HexDword(o.documents.empty() ? 0 : o.documents.front().number));
+        std::string when = "0000000000";
+        if (!o.documents.empty()) {
+            const ArchivedDocument *d = s.archive.Find(o.documents.front().number);
+            when = d ? d->when : s.lastDocumentTime;
+        }
+        data(when);
+        return true;
+    }
+    case 0x5A:
+        if (o.documents.empty()) {
+            Refuse(res, error, kErrNoDocument, "no document waits for the OFD");
+            return true;
+        }
+        o.reading = true;
+        o.readDone = false;
+        res.changed = true;
+        data(HexWord(static_cast<uint16_t>(o.documents.front().body.size())));
+        return true;
+    case 0x5B: {
+        uint16_t offset = 0, length = 0;
+        if (req.fields.size() < 2) {
+            Refuse(res, error, kErrFormat, "FNRead needs an offset and a length");
+            return true;
+        }
+        if (!ReadWordField(field(1), offset) || !ReadWordField(field(2), length)) {
+            Refuse(res, error, kErrField, "FNRead's offset or length cannot be read");
+            return true;
+        }
+        if (!o.reading || o.documents.empty()) {
+            Refuse(res, error, kErrNoDocument, "FNRead without a read open (0x5A)");
+            return true;
+        }
+        const std::string &body = o.documents.front().body;
+        if (length == 0 || static_cast<size_t>(offset) + length > body.size()) {
+            Refuse(res, error, kErrField,
+                   "FNRead of " + std::to_string(length) + " bytes at " + std::to_string(offset) + " passes the " +
+                       std::to_string(body.size()) + "-byte document");
+            return true;
+        }
+        data(HexOf(reinterpret_cast<const uint8_t *>(body.data()) + offset, length));
+        return true;
+    }
+    case 0x5C:
+        if (o.reading || o.readDone)
+            res.changed = true;
+        o.reading = false;
+        o.readDone = false;
+        return true;
+    case 0x5D:
+        if (!o.reading) {
+            Refuse(res, error, kErrNoDocument, "FNReadClose without a read open (0x5A)");
+            return true;
+        }
+        o.reading = false;
+        o.readDone = true;
+        res.changed = true;
+        return true;
+    case 0x5E: {
+        if (!o.readDone || o.documents.empty()) {
+            Refuse(res, error, kErrState, "FNReadScript without a document read (0x5A-0x5D)");
+            return true;
+        }
+        std::string answer;
+        if (req.fields.empty() || !DecodeHex(field(1), answer) || answer.empty()) {
+            Refuse(res, error, kErrField, "FNReadScript's answer is no hexadecimal data");
+            return true;
+        }
+        std::string line = answer.substr(0, answer.find('\n'));
+        std::istringstream in(line);
+        std::string magic, kind;
+        in >> magic >> kind;
+        const OfdDocument &doc = o.documents.front();
+        if (magic == "SRVSIM" && kind == "ACK") {
+            std::string fn, number, more;
+            in >> fn >> number;
+            if (fn == s.fnNumber && number == std::to_string(doc.number) && !(in >> more)) {
+                o.documents.erase(o.documents.begin());
+                s.ofdWaiting = static_cast<uint16_t>(o.documents.size());
+                o.readDone = false;
+                res.changed = true;
+                data(HexWord(0));
+                data("");
+                return true;
+            }
+            Refuse(res, error, kErrField,
+                   "the acknowledgement names " + fn + " " + number + ", not the document read (" + s.fnNumber +
+                       " " + std::to_string(doc.number) + ")");
+            return true;
+        }
+        if (magic == "SRVSIM" && kind == "ERR") {
+            std::string codeText;
+            in >> codeText;
+            char *end = nullptr;
+            unsigned long c = std::strtoul(codeText.c_str(), &end, 10);
+            if (!codeText.empty() && *end == '\0' && c > 0 && c <= 0xFFFF) {
+                size_t at = line.find(codeText, 11) + codeText.size();
+                std::string message = at < line.size() ? line.substr(at + 1) : std::string();
+                data(HexWord(static_cast<uint16_t>(c)));
+                data(Utf8ToCp866(message));
+                res.note = "the OFD refused document " + std::to_string(doc.number) + " with code " + codeText;
+                return true;
+            }
+        }
+        Refuse(res, error, kErrField, "the OFD's answer is not understood: " + HexOf(reinterpret_cast<const uint8_t *>(line.data()), line.size() > 32 ? 32 : line.size()));
+        return true;
+    }
+    case 0x5F: {
+        if (req.fields.empty() || (field(1) != "00" && field(1) != "01")) {
+            Refuse(res, error, kErrField, "SetOFDConnStatus needs 00 or 01");
+            return true;
+        }
+        bool up = field(1) == "01";
+        if (up != o.connected)
+            res.changed = true;
+        o.connected = up;
+        return true;
+    }
+    case 0x67:
+        if (!req.fields.empty() && field(1) != "00") {
+            Refuse(res, error, kErrField, "server index " + field(1) + " is not modelled");
+            return true;
+        }
+        data(HexWord(o.server.port));
+        data(HexWord(o.server.period));
+        data(HexWord(o.server.recvTimeout));
+        data(HexWord(o.server.sendTimeout));
+        data(Utf8ToCp866(o.server.host));
+        return true;
+    }
+    return false;
+}
+
+std::string OfdToJson(const DriveState &state)
+{
+    // A waiting count set apart from the list ("drive waiting N") is written
+    // as the documents it stands for.
+    DriveState synced;
+    const DriveState *from = &state;
+    if (state.ofd.documents.size() != state.ofdWaiting) {
+        synced = state;
+        OfdSyncDocuments(synced);
+        from = &synced;
+    }
+    const DriveState &s = *from;
+    const OfdDriveState &o = s.ofd;
+    jsonl::Json docs = jsonl::Json::array();
+    for (const OfdDocument &d : o.documents)
+        docs.push_back({{"number", d.number}, {"body", jsonl::Hex(d.body)}});
+    jsonl::Json j = {{"documents", docs},
+                     {"server",
+                      {{"host", o.server.host},
+                       {"port", o.server.port},
+                       {"period", o.server.period},
+                       {"recv_timeout", o.server.recvTimeout},
+                       {"send_timeout", o.server.sendTimeout}}},
+                     {"tag1209", o.tag1209},
+                     {"document_size", o.documentSize},
+                     {"connected", o.connected},
+                     {"reading", o.reading},
+                     {"read_done", o.readDone}};
+    return jsonl::Dump(j);
+}
+
+bool OfdFromJson(const std::string &text, DriveState &s, std::string &why)
+{
+    jsonl::Json root;
+    if (!jsonl::Parse(text, &root) || !root.is_object())
+        return true; // the caller's reader reports what is wrong with the file
+    auto it = root.find("ofd");
+    if (it == root.end()) {
+        OfdSyncDocuments(s);
+        return true;
+    }
+    const jsonl::Json &o = *it;
+    OfdDriveState n;
+    auto bad = [&](const std::string &member) {
+        if (why.empty())
+            why = "ofd." + member;
+        return false;
+    };
+    auto number = [&](const jsonl::Json &obj, const char *name, uint32_t max, auto &out) {
+        auto m = obj.find(name);
+        if (m == obj.end())
+            return true;
+        if (!m->is_number_unsigned() || m->get<uint64_t>() > max)
+            return bad(name);
+        out = static_cast<std::remove_reference_t<decltype(out)>>(m->get<uint64_t>());
+        return true;
+    };
+    auto flag = [&](const jsonl::Json &obj, const char *name, bool &out) {
+        auto m = obj.find(name);
+        if (m == obj.end())
+            return true;
+        if (!m->is_boolean())
+            return bad(name);
+        out = m->get<bool>();
+        return true;
+    };
+    if (!o.is_object())
+        return bad("");
+    if (auto d = o.find("documents"); d != o.end()) {
+        if (!d->is_array() || d->size() > 0xFFFF)
+            return bad("documents");
+        for (const jsonl::Json &e : *d) {
+            OfdDocument doc;
+            if (!e.is_object() || !number(e, "number", 0xFFFFFFFFu, doc.number))
+                return bad("documents");
+            auto b = e.find("body");
+            if (b == e.end() || !b->is_string() || !DecodeHex(b->get<std::string>(), doc.body) ||
+                doc.body.size() > kMaxBody)
+                return bad("documents.body");
+            n.documents.push_back(doc);
+        }
+    }
+    if (auto sv = o.find("server"); sv != o.end()) {
+        if (!sv->is_object())
+            return bad("server");
+        if (auto h = sv->find("host"); h != sv->end()) {
+            if (!h->is_string() || h->get<std::string>().size() > 255)
+                return bad("server.host");
+            n.server.host = h->get<std::string>();
+        }
+        if (!number(*sv, "port", 0xFFFF, n.server.port) || !number(*sv, "period", 0xFFFF, n.server.period) ||
+            !number(*sv, "recv_timeout", 0xFFFF, n.server.recvTimeout) ||
+            !number(*sv, "send_timeout", 0xFFFF, n.server.sendTimeout))
+            return false;
+    }
+    if (!flag(o, "tag1209", n.tag1209) || !number(o, "document_size", 0xFFFF, n.documentSize) ||
+        !flag(o, "connected", n.connected) || !flag(o, "reading", n.reading) || !flag(o, "read_done", n.readDone))
+        return false;
+    s.ofd = n;
+    s.ofdWaiting = static_cast<uint16_t>(s.ofd.documents.size());
+    return true;
+}
+
+bool OfdDriveLine(const std::string &name, const std::string &value, DriveState &d, std::string &why, bool &known)
+{
+    known = true;
+    std::istringstream in(value);
+    std::vector<std::string> tok;
+    for (std::string t; in >> t;)
+        tok.push_back(t);
+    auto num = [](const std::string &t, unsigned long max, unsigned long &out) {
+        if (t.empty() || t.size() > 6 || t.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        out = std::strtoul(t.c_str(), nullptr, 10);
+        return out <= max;
+    };
+    unsigned long a = 0, b = 0, c = 0;
+    if (name == "ofd-host") {
+        if (tok.size() != 1 || tok[0].size() > 255) {
+            why = "drive ofd-host needs a host name or address";
+            return false;
+        }
+        d.ofd.server.host = tok[0];
+        return true;
+    }
+    if (name == "ofd-port") {
+        if (tok.size() != 1 || !num(tok[0], 65535, a)) {
+            why = "drive ofd-port needs a port 0-65535";
+            return false;
+        }
+        d.ofd.server.port = static_cast<uint16_t>(a);
+        return true;
+    }
+    if (name == "ofd-times") {
+        if (tok.size() != 3 || !num(tok[0], 65535, a) || !num(tok[1], 65535, b) || !num(tok[2], 65535, c)) {
+            why = "drive ofd-times needs PERIOD RECEIVE SEND in seconds";
+            return false;
+        }
+        d.ofd.server.period = static_cast<uint16_t>(a);
+        d.ofd.server.recvTimeout = static_cast<uint16_t>(b);
+        d.ofd.server.sendTimeout = static_cast<uint16_t>(c);
+        return true;
+    }
+    if (name == "ofd-tag1209") {
+        if (tok.size() != 1 || (tok[0] != "yes" && tok[0] != "no")) {
+            why = "drive ofd-tag1209 is yes or no";
+            return false;
+        }
+        d.ofd.tag1209 = tok[0] == "yes";
+        return true;
+    }
+    if (name == "ofd-size") {
+        if (tok.size() != 1 || !num(tok[0], 65535, a)) {
+            why = "drive ofd-size needs a size up to 65535";
+            return false;
+        }
+        d.ofd.documentSize = static_cast<uint16_t>(a);
+        return true;
+    }
+    if (name == "ofd-documents") {
+        // N documents of SIZE bytes wait (made as fiscal documents: the
+        // last document's number counts on)
+        if (tok.empty() || tok.size() > 2 || !num(tok[0], 1000, a) || (tok.size() == 2 && !num(tok[1], 65535, b))) {
+            why = "drive ofd-documents needs COUNT (up to 1000) [SIZE]";
+            return false;
+        }
+        OfdSyncDocuments(d);
+        for (unsigned long i = 0; i < a; ++i) {
+            ++d.lastDocument;
+            OfdDocument doc;
+            doc.number = d.lastDocument;
+            doc.body = OfdDocumentBody(d, doc.number, tok.size() == 2 ? b : d.ofd.documentSize);
+            d.ofd.documents.push_back(doc);
+        }
+        d.ofdWaiting = static_cast<uint16_t>(d.ofd.documents.size());
+        return true;
+    }
+    known = false;
+    return true;
+}
+
+} // namespace kktsim

@@ -1,0 +1,81 @@
+// The fiscal drive's documents waiting for the OFD: each fiscal document the
+// model makes waits with a body until the OFD's acknowledgement is written
+// back, and the commands that read a document out (0x2B, 0x5A-0x5F) and name
+// the OFD server (0x67) answer from here.
+//
+// A document's body is what the cash register sends the OFD: a 32-byte
+// message header, the document's own tag (2 bytes) and length (2 bytes, low
+// byte first), then its tags: 1040 the document number (4 bytes), 1041 the
+// fiscal drive's number, 1012 the time (4 bytes), 1209 the FFD version
+// (1 byte, unless the scenario leaves it out), and filler (tag 1084) up to
+// the size a scenario asks for.
+//
+// The OFD's answer (0x5E) is the server stand-in's text line (see
+// tools/srvsim/README.md): "SRVSIM ACK <fn-number> <document>" removes the
+// document just read when both match; "SRVSIM ERR <code> <message>" is
+// answered with the code in field 5 and the message in field 6, and the
+// document stays; anything else is refused and the document stays.
+#ifndef KKTSIM_KKTDRIVEOFD_H
+#define KKTSIM_KKTDRIVEOFD_H
+
+#include "KktFrame.h"
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+namespace kktsim {
+
+struct DriveState;
+struct DriveResult;
+
+struct OfdDocument {
+    uint32_t number = 0;
+    std::string body; // bytes
+};
+
+// The OFD server as the controller keeps it (0x67 with index 0).
+struct OfdServer {
+    std::string host = "127.0.0.1";
+    uint16_t port = 0;
+    uint16_t period = 60;      // seconds
+    uint16_t recvTimeout = 30; // seconds
+    uint16_t sendTimeout = 30; // seconds
+};
+
+struct OfdDriveState {
+    std::vector<OfdDocument> documents; // waiting, oldest first
+    OfdServer server;
+    bool tag1209 = true;       // new documents carry tag 1209
+    uint16_t documentSize = 0; // size of new documents' bodies; 0 as small as they come
+    bool connected = false;    // 0x5F: the exchange with the OFD is under way
+    bool reading = false;      // 0x5A opened a read of the oldest document
+    bool readDone = false;     // 0x5D closed it: 0x5E answers for it
+};
+
+// The body of a document of that number, at least size bytes long.
+std::string OfdDocumentBody(const DriveState &s, uint32_t number, size_t size);
+// A fiscal document was made (its number is s.lastDocument): it waits.
+void OfdDocumentMade(DriveState &s);
+// Brings the list in line with the waiting count (a state file of the
+// former shape, or "drive waiting N"): missing documents are made with the
+// numbers before the last document's, surplus ones dropped oldest first.
+void OfdSyncDocuments(DriveState &s);
+
+// Answers 0x2B, 0x5A-0x5F and 0x67: false for any other code. error gets
+// the registrar error (0 none), res the note of a refusal.
+bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+
+// The state file's "ofd" member as JSON text, and reading it back from the
+// whole state file's text (a file without it keeps the state's documents
+// in line with "ofd_waiting"). False with the member named in why.
+std::string OfdToJson(const DriveState &s);
+bool OfdFromJson(const std::string &text, DriveState &s, std::string &why);
+
+// "drive ofd-... VALUE" statements: known false for other names; false with
+// why on a bad value.
+bool OfdDriveLine(const std::string &name, const std::string &value, DriveState &d, std::string &why, bool &known);
+
+} // namespace kktsim
+
+#endif

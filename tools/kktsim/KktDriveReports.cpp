@@ -1,0 +1,153 @@
+#include "KktDriveReports.h"
+
+#include "KktAmount.h"
+#include "KktDrive.h"
+#include "KktDriveWire.h"
+#include "KktFrame.h"
+#include "KktJson.h"
+#include "KktText.h"
+
+namespace kktsim {
+
+using namespace wire;
+
+namespace {
+
+enum : uint8_t { kErrFormat = 0x01, kErrField = 0x02, kErrRange = 0x0C, kErrPaymentIndex = 0x27 };
+
+DepartmentTotal &Slot(std::vector<DepartmentTotal> &all, uint8_t department, uint8_t operation, uint8_t payment)
+{
+    for (DepartmentTotal &t : all)
+        if (t.department == department && t.operation == operation && t.payment == payment)
+            return t;
+    DepartmentTotal t;
+    t.department = department;
+    t.operation = operation;
+    t.payment = payment;
+    all.push_back(t);
+    return all.back();
+}
+
+} // namespace
+
+void BookDepartments(DriveState &s, int operation, const int64_t *paid)
+{
+    int64_t left[kPaymentTypes];
+    for (int p = 0; p < kPaymentTypes; ++p)
+        left[p] = paid[p];
+    int p = 0;
+    for (const ReceiptItem &item : s.items) {
+        if (item.extra.department < 1 || item.extra.department > kDepartments)
+            continue;
+        int64_t rest = item.sum;
+        bool counted = false;
+        while (p < kPaymentTypes && left[p] == 0)
+            ++p;
+        if (rest == 0 && p < kPaymentTypes) {
+            ++Slot(s.shift.departments, item.extra.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p))
+                  .count;
+            continue;
+        }
+        while (rest > 0 && p < kPaymentTypes) {
+            if (left[p] == 0) {
+                ++p;
+                continue;
+            }
+            int64_t part = rest < left[p] ? rest : left[p];
+            DepartmentTotal &t =
+                Slot(s.shift.departments, item.extra.department, static_cast<uint8_t>(operation), static_cast<uint8_t>(p));
+            t.sum = AddCapped(t.sum, part);
+            if (!counted)
+                ++t.count;
+            counted = true;
+            rest -= part;
+            left[p] -= part;
+        }
+    }
+}
+
+bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &, uint8_t &error)
+{
+    DriveState &s = drive.state;
+    auto data = [&](const std::string &utf8) { rep.data.push_back(Utf8ToCp866(utf8)); };
+    if (req.code == 0x61) {
+        for (int d = 1; d <= 16; ++d) {
+            data(std::to_string(d));
+            data(u8"ОТДЕЛ " + std::to_string(d));
+        }
+        error = 0;
+        return true;
+    }
+    if (req.code != 0x38)
+        return false;
+    uint32_t department, payment;
+    if (req.fields.size() < 2)
+        error = kErrFormat;
+    else if (!ReadHexLE(req.fields[0], 1, department) || !ReadHexLE(req.fields[1], 1, payment))
+        error = kErrField;
+    else if (department < 1 || department > static_cast<uint32_t>(kDepartments))
+        error = kErrRange;
+    else if (payment >= static_cast<uint32_t>(kPaymentTypes))
+        error = kErrPaymentIndex;
+    else if (!s.Registered())
+        error = 0x1A;
+    else
+        error = 0;
+    if (error)
+        return true;
+    for (uint8_t op = 0; op < 4; ++op) {
+        int64_t sum = 0;
+        uint32_t count = 0;
+        for (const DepartmentTotal &t : s.shift.departments)
+            if (t.department == department && t.operation == op && t.payment == payment) {
+                sum = t.sum;
+                count = t.count;
+            }
+        data(AmountText(sum));
+        data(std::to_string(count));
+    }
+    return true;
+}
+
+std::string DepartmentTotalsToJson(const std::vector<DepartmentTotal> &totals)
+{
+    std::string o = "[";
+    for (size_t i = 0; i < totals.size(); ++i) {
+        const DepartmentTotal &t = totals[i];
+        o += std::string(i ? ", " : "") + "[" + std::to_string(t.department) + ", " + std::to_string(t.operation) +
+             ", " + std::to_string(t.payment) + ", " + JsonString(AmountText(t.sum)) + ", " +
+             std::to_string(t.count) + "]";
+    }
+    return o + "]";
+}
+
+bool DepartmentTotalsFromJson(const JsonValue &v, std::vector<DepartmentTotal> &out, std::string &why)
+{
+    std::vector<DepartmentTotal> all;
+    bool ok = v.type == JsonValue::Array && v.items.size() <= 4u * kDepartments * kPaymentTypes;
+    for (size_t i = 0; ok && i < v.items.size(); ++i) {
+        const JsonValue &e = v.items[i];
+        ok = e.type == JsonValue::Array && e.items.size() == 5;
+        for (size_t k = 0; ok && k < 5; ++k)
+            ok = e.items[k].type == (k == 3 ? JsonValue::String : JsonValue::Number);
+        if (!ok)
+            break;
+        DepartmentTotal t;
+        int64_t d = e.items[0].number, op = e.items[1].number, p = e.items[2].number, c = e.items[4].number;
+        ok = d >= 1 && d <= kDepartments && op >= 0 && op < 4 && p >= 0 && p < kPaymentTypes && c >= 0 &&
+             c <= 0xFFFFFFFFll && ParseStoredAmount(e.items[3].text, t.sum) && t.sum >= 0;
+        t.department = static_cast<uint8_t>(d);
+        t.operation = static_cast<uint8_t>(op);
+        t.payment = static_cast<uint8_t>(p);
+        t.count = static_cast<uint32_t>(c);
+        all.push_back(t);
+    }
+    if (!ok) {
+        why = "bad member \"departments\"";
+        return false;
+    }
+    out = all;
+    return true;
+}
+
+} // namespace kktsim
