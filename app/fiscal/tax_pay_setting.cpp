@@ -257,8 +257,10 @@ void run(vuUI *ui, const char *title, const Variant &v)
 
 void decimal_to_field(const char *reply, char *out, size_t size)
 {
-    char text[DEC_RESULT_SIZE];
-    str_copy(text, reply && *reply ? reply : "0", sizeof text);
+    // Room for the point, two zeros, a carry digit and a leading zero the
+    // scaling may add.
+    char text[DEC_RESULT_SIZE + 8];
+    str_copy(text, reply && *reply ? reply : "0", DEC_RESULT_SIZE);
     dec_set_scale(text, 2);
     dec_remove_point(text);
     str_copy(out, text, size);
