@@ -109,6 +109,12 @@ else
   printf 'osal.fb.xres=%s\nosal.fb.yres=%s\nro.fac.lcd.rotate=0\nro.fac.touchscreen=1\n' "$w" "$h" \
     >"$root/data/osal/properties"
 fi
+# The battery: the terminal starts on external power; edit the file
+# (README, "The battery on a PC") to run it on the battery or drain it.
+mkdir -p "$root/data/osal"
+printf '# power 0: on the battery alone; step 0..4, 6 full\npower 1\nstep 6\n' >"$root/data/osal/battery"
+# The terminal's identity as the information screen shows it.
+printf 'ro.fac.pn=PC-STANDIN\nro.fac.sn=0000000001\npersist.sys.prolin=PC\n' >>"$root/data/osal/properties"
 export TERMINAL_ROOT="$root"
 export CASHDESK_TRACE="$dir/trace.jsonl"
 

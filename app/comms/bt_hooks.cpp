@@ -23,3 +23,28 @@ int bt_close(int value)
 {
     return value;
 }
+
+int bt_init(vuUI *)
+{
+    return kDeviceNotOpen;
+}
+
+int bt_spp_connected()
+{
+    return 0;
+}
+
+int bt_com_open()
+{
+    return kDeviceNotOpen;
+}
+
+int bt_com_close()
+{
+    return 0;
+}
+
+int bt_com_fd()
+{
+    return -1;
+}

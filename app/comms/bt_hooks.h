@@ -16,5 +16,14 @@ int bt_connect_pan(vuUI *ui, conn_record *record);
 int bt_connect_spp(vuUI *ui, conn_record *record);
 // Closes the Bluetooth link; returns the close result (here its argument).
 int bt_close(int value);
+// The serial link the external-host mode relays over: readiness for a host
+// (0 ready, else a negative code; here -1006), whether a host has connected
+// (0 here), the serial device opened raw and closed (0 or a negative code)
+// and its descriptor (-1 while closed).
+int bt_init(vuUI *ui);
+int bt_spp_connected();
+int bt_com_open();
+int bt_com_close();
+int bt_com_fd();
 
 #endif

@@ -10,6 +10,7 @@
 #include "fn_close.h"
 #include "fn_info.h"
 #include "journal.h"
+#include "ext_mode.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "ofd_dialog.h"
@@ -19,6 +20,8 @@
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
+#include "battery.h"
+#include "kkt_info.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "tax_pay_setting.h"
@@ -58,7 +61,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_pay", CmdSetPay},
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
-    {"BatteryCheck_Menu", nullptr},
+    {"BatteryCheck_Menu", CmdBatteryCheck},
     {"fn_reg", registerKkt},
     {"fn_close", CmdFNClose},
     {"fn_doc", CmdFnDoc},
@@ -67,7 +70,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"fn_par", CmdFnPar},
     {"fn_comm", CmdFnComm},
     {"fn_err", CmdFnErr},
-    {"ext_mode", nullptr},
+    {"ext_mode", on_ext_mode},
     {"tech_activ", techActivate},
     {"tech_start", CmdTechStart},
     {"tech_info", CmdTechInfo},

@@ -7,6 +7,7 @@
 #include "ServiceQueue.h"
 #include "ServiceResult.h"
 #include "TMCommand.h"
+#include "battery.h"
 #include "message_box.h"
 #include "password.h"
 #include "osal.h"

@@ -1,7 +1,7 @@
 #include "status_line.h"
 
+#include "battery.h"
 #include "kfn_state.h"
-#include "shell_hooks.h"
 #include "str_helpers.h"
 #include "vuStatusLine.h"
 #include "vuTextObject.h"
@@ -39,7 +39,7 @@ void status_line_init(vuUI *ui)
         ui->EnableStatusLine(1);
     }
     if (batlevel)
-        battery_start(batlevel, 0);
+        battery_start(batlevel, nullptr);
 }
 
 void status_line_waiting(vuUI *ui)

@@ -77,6 +77,27 @@ void OsBeep(int tone, int durationMs);
  * it. Returns 0, or -1 when the property cannot be written. */
 int OsScrBrightness(int level);
 
+/* ---- battery ---------------------------------------------------------- */
+
+/* The battery as the stand-in's file "/data/osal/battery" describes it, read
+ * again on every call (so the battery can be drained while a program runs;
+ * format in the README). Without the file the terminal is on external power
+ * with a full battery and no battery management system. A file that cannot
+ * be read, or has a bad line, makes every call fail (no battery step, no
+ * external power, no management system); this is logged once until the
+ * file reads well again. */
+
+/* The battery step: 0..4 the level in steps, 6 full; a negative code on
+ * failure. */
+int OsCheckBattery(void);
+/* 1 or 2 on external power, 0 on the battery alone; a negative code on
+ * failure. */
+int OsCheckPowerSupply(void);
+/* The battery management system's four readings (b the charge, d the full
+ * charge); 0, or a negative code when there is none. Null pointers are
+ * skipped. */
+int OsCheckBMSMode(int *a, int *b, int *c, int *d);
+
 /* ---- network --------------------------------------------------------- */
 
 /* Interface numbers of the IP calls. */
@@ -174,6 +195,23 @@ int OsWlLogout(void);
 int OsWlCheck(void);
 /* 0..5, or a negative code. */
 int OsWlGetSignal(void);
+
+/* ---- serial ports ---------------------------------------------------- */
+
+/* Port 11 is the USB device port (the terminal seen by a PC as a serial
+ * device). attr is "BAUD,DATA,PARITY,STOP", e.g. "57600,8,n,1".
+ * OsPortOpen: 0, -1011 another port, -1003 a malformed attribute string,
+ * -1005 already open, -1004 no device. OsPortSend: 0 all sent, -1006 not
+ * open, -1003 bad arguments, -1012 the peer is gone or a time-out of 1000 ms
+ * passed. OsPortRecv: the bytes placed (0 none within timeoutMs), -1006,
+ * -1003 or -1012. OsPortClose: 0, or -1006 when not open.
+ * Stand-in: the device is "/data/osal/port11" (mapped under TERMINAL_ROOT),
+ * where a host program links the slave of a pseudo-terminal it holds; the
+ * attribute string sets that terminal's mode; calls go to events.log. */
+int OsPortOpen(int channel, const char *attr);
+int OsPortSend(int channel, const void *data, int len);
+int OsPortRecv(int channel, void *buf, int max, int timeoutMs);
+int OsPortClose(int channel);
 
 /* ---- stand-in support (not part of the terminal's library) ------------ */
 

@@ -38,7 +38,7 @@ const TourStop kTourStops[] = {
     {"wait box", "", "title:ПОДОЖДИТЕ", "not-ready 15000\n"}, // stays while it is checked
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
-    {"information entry", "info", "file:kkt_menu_main.xml"},
+    {"information screen", "info", "file:common_dlg_info.xml"},
     {"terminal entry", "term", "file:kkt_menu_main.xml"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
@@ -169,11 +169,17 @@ const TourStop kTourStops[] = {
     {"payment type list", "settings sets_pay", "file:kkt_menu_select_pay_type.xml"},
     {"payment type form", "settings sets_pay !enter", "title:ВИД ОПЛАТЫ"},
     {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
+    {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
+    {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 
     // ---- service ----
     {"service menu", "service", "file:kkt_menu_service.xml"},
     {"session start", "service tech_start", "title:НАЧАЛО СЕАНСА"},
     {"shift state", "service tech_info", "title:СОСТОЯНИЕ СМЕНЫ"},
+
+    // ---- host mode ----
+    {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},
+    {"host mode without a USB port", "service ext_mode !enter", "title:ОШИБКА"},
 };
 
 #endif

@@ -501,3 +501,42 @@ TEST_F(ModelTest, RegistrationMakesTheDriveFiscal)
 }
 
 } // namespace
+
+// A PC's 0x4C through the host mode: 0x4D reports what it set, bit 0x10
+// keeps its meaning, and a bad field changes nothing.
+TEST_F(ModelTest, HostWorkModesSetByFourCAndReportedByFourD)
+{
+    Start("registered.scn", "drive shift open 1\n");
+    TMCommand c;
+    c.Begin(0x4C);
+    c.AddWord(0x0010);
+    c.AddWord(0x0002);
+    c.End();
+    ASSERT_EQ(Exec(c).error, 0);
+    EXPECT_EQ(sim_->Drive().workModes, 0x0010);
+    c.Begin(0x4D);
+    c.End();
+    ASSERT_EQ(Exec(c).error, 0);
+    EXPECT_EQ(c.FieldWord(5), 0x0010);
+    EXPECT_EQ(c.FieldWord(6), 0x0002);
+
+    c.Begin(0x4C);
+    c.AddRawString("12X4");
+    c.End();
+    EXPECT_EQ(Exec(c).error, 0x02);
+    c.Begin(0x4C);
+    c.End();
+    EXPECT_EQ(Exec(c).error, 0x01);
+    EXPECT_EQ(sim_->Drive().workModes, 0x0010);
+
+    // bit 0x10: printing resumes without 0x1D once the paper is back
+    sim_->SetPaperOut(true);
+    ASSERT_GT(c.ShiftReport(), 0);
+    EXPECT_EQ(Exec(c).error, 0x19);
+    sim_->SetPaperOut(false);
+    ASSERT_GT(c.ShiftReport(), 0);
+    EXPECT_EQ(Exec(c).error, 0);
+    c.Begin(0x70);
+    c.End();
+    EXPECT_EQ(Exec(c).error, 0);
+}

@@ -215,3 +215,53 @@ TEST_F(OsalTest, SleepHookRunsAfterTheVirtualPause)
     EXPECT_EQ(seen.calls, 1) << "real sleeps do not call the hook";
     OsTestClockSetSleepHook(nullptr, nullptr);
 }
+
+// The battery file is read on every call; a bad one fails the calls and is
+// logged once until it reads well again.
+TEST_F(OsalTest, BatteryFollowsItsFile)
+{
+    const std::string file = root_ + "/data/osal/battery";
+    int a = 0, b = 0, c = 0, d = 0;
+    // No file: external power, full, no management system.
+    EXPECT_EQ(OsCheckPowerSupply(), 1);
+    EXPECT_EQ(OsCheckBattery(), 6);
+    EXPECT_LT(OsCheckBMSMode(&a, &b, &c, &d), 0);
+
+    mkdir((root_ + "/data").c_str(), 0777);
+    mkdir((root_ + "/data/osal").c_str(), 0777);
+    std::ofstream(file) << "# drained\npower 0\nstep 1\nbms 7 50 9 200\n";
+    EXPECT_EQ(OsCheckPowerSupply(), 0);
+    EXPECT_EQ(OsCheckBattery(), 1);
+    ASSERT_EQ(OsCheckBMSMode(&a, &b, &c, &d), 0);
+    EXPECT_EQ(a, 7);
+    EXPECT_EQ(b, 50);
+    EXPECT_EQ(c, 9);
+    EXPECT_EQ(d, 200);
+    EXPECT_EQ(OsCheckBMSMode(nullptr, nullptr, nullptr, nullptr), 0);
+
+    auto logged = [&]() {
+        std::ifstream in(root_ + "/data/osal/events.log");
+        std::string line;
+        int n = 0;
+        while (std::getline(in, line))
+            n += line.find("battery file") != std::string::npos;
+        return n;
+    };
+    for (const char *bad : {"power\n", "step 1 2\n", "bms 1 2 3\n", "volts 3\n", "step 99999999999\n"}) {
+        SCOPED_TRACE(bad);
+        std::ofstream(file, std::ios::trunc) << bad;
+        EXPECT_LT(OsCheckPowerSupply(), 0);
+        EXPECT_LT(OsCheckBattery(), 0);
+        EXPECT_LT(OsCheckBMSMode(&a, &b, &c, &d), 0);
+        std::ofstream(file, std::ios::trunc) << "power 2\n";
+        EXPECT_EQ(OsCheckPowerSupply(), 2);
+    }
+    // Once for each time the file went bad.
+    EXPECT_EQ(logged(), 5);
+    // A folder in its place is unreadable too.
+    unlink(file.c_str());
+    mkdir(file.c_str(), 0777);
+    EXPECT_LT(OsCheckPowerSupply(), 0);
+    EXPECT_LT(OsCheckPowerSupply(), 0);
+    EXPECT_EQ(logged(), 6);
+}

@@ -78,6 +78,7 @@ const std::vector<Dialog>& dialogs()
 {
     static const std::vector<Dialog> list = {
         {"common_dlg_info.xml", {{"info", VU_TYPE_MULTI_LINE}}},
+        {"common_dlg_battery.xml", {{"type", VU_TYPE_RADIO}}},
         {"common_dlg_ofd.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
         {"kkt_dlg_shift_open.xml",
@@ -241,6 +242,12 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_receipt_agent_3.xml",
          {{"provider_inn", VU_TYPE_INPUT}, {"provider_phone", VU_TYPE_INPUT}, {"provider_name", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_receipt_good_2.xml", {{"comment", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_select_external.xml", {{"ext_usb", VU_TYPE_MENU_ITEM}, {"ext_wifi", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_external.xml",
+         {{"msg", VU_TYPE_MULTI_LINE},
+          {"send", VU_TYPE_STATIC},
+          {"recv", VU_TYPE_STATIC},
+          {"adr_port", VU_TYPE_STATIC}}},
     };
     return list;
 }

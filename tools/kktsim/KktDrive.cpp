@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 
 #include "KktAmount.h"
+#include "KktDriveHost.h"
 #include "KktDriveRegistration.h"
 #include "KktDriveSettings.h"
 #include "KktJson.h"
@@ -405,7 +406,14 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
+    case 0x4C: {
+        bool changed = false;
+        uint8_t e = HostSetWorkModes(s, req_.fields, &changed, &res_.note);
+        res_.changed = changed;
+        return e;
+    }
     case 0x4D: return WorkModes();
+    case 0x70: return 0; // raw print follows on the print channel
     case 0x88: return RegParam();
     case 0x8F: return RegTotals();
     case 0x96:

@@ -96,4 +96,23 @@ std::string BuildReply(const Reply &r, bool badChecksum)
     return f;
 }
 
+std::string BuildRequest(const Request &r)
+{
+    std::string f;
+    f.push_back(static_cast<char>(K_STX));
+    f += r.password;
+    f.push_back(static_cast<char>(r.id));
+    PutHex(f, r.code);
+    f.push_back(static_cast<char>(K_FS));
+    for (const std::string &d : r.fields) {
+        f += d;
+        f.push_back(static_cast<char>(K_FS));
+    }
+    f.push_back(static_cast<char>(K_ETX));
+    uint16_t sum = Sum16(reinterpret_cast<const uint8_t *>(f.data()), f.size());
+    PutHex(f, static_cast<uint8_t>(sum & 0xFF));
+    PutHex(f, static_cast<uint8_t>(sum >> 8));
+    return f;
+}
+
 } // namespace kktsim

@@ -51,6 +51,9 @@ struct Reply {
 // The reply frame; with badChecksum its checksum is off by one.
 std::string BuildReply(const Reply &r, bool badChecksum = false);
 
+// The request frame (for host programs that speak to a registrar).
+std::string BuildRequest(const Request &r);
+
 uint16_t Sum16(const uint8_t *p, size_t n);
 
 } // namespace kktsim

@@ -1,0 +1,708 @@
+#include "ext_mode.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ServiceApp.h"
+#include "ServiceCommand.h"
+#include "ServicePrint.h"
+#include "ServiceQueue.h"
+#include "TMCommand.h"
+#include "bt_hooks.h"
+#include "conn_api.h"
+#include "conn_level.h"
+#include "conn_record.h"
+#include "dialog.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "os_errors.h"
+#include "osal.h"
+#include "str_helpers.h"
+#include "terminal_helpers.h"
+#include "ui_loader.h"
+#include "vuForm.h"
+#include "vuMenu.h"
+#include "vuMultiLine.h"
+#include "vuStatic.h"
+#include "vuTrace.h"
+#include "vuUI.h"
+
+int ext_link_kind = 1;
+int ext_port = 4000;
+RelayState ext_relay_state;
+int ext_listen_socket = -1;
+int ext_client_socket = -1;
+
+namespace {
+
+const int kUsbPort = 11;
+const char kUsbAttr[] = "%s,8,n,1";
+const char kGraphPath[] = "./data/graph";
+const char kDialogFile[] = "kkt_dlg_external.xml";
+const uint32_t kLogMax = 2048;
+const uint32_t kSppWaitMs = 60000;
+const int kSockSendWaitMs = 2000;
+
+// A failed link read is logged once until the link reads again.
+bool g_linkFailed = false;
+// A line was logged since the tick began: the dialog needs a redraw.
+bool g_logged = false;
+
+uint32_t elapsedSince(uint32_t start) { return OsGetTickCount() - start; }
+
+void peerText(int fd, char *out, size_t size)
+{
+    sockaddr_in a;
+    socklen_t len = sizeof a;
+    memset(&a, 0, sizeof a);
+    if (fd < 0 || getpeername(fd, reinterpret_cast<sockaddr *>(&a), &len) != 0 || a.sin_family != AF_INET) {
+        str_copy(out, "?", size);
+        return;
+    }
+    char ip[INET_ADDRSTRLEN] = "?";
+    inet_ntop(AF_INET, &a.sin_addr, ip, sizeof ip);
+    str_format(out, size, "%s:%u", ip, unsigned(ntohs(a.sin_port)));
+}
+
+// Both logs: the dialog's (Russian) and the controller service's.
+void logPeer(vuForm *form, const char *what, const char *event, const char *peer)
+{
+    external_log_line(form, "%s %s", what, peer);
+    log_format("ext_mode: client %s %s", event, peer);
+}
+
+void dropClient(vuForm *form, const char *why, const char *event)
+{
+    if (ext_client_socket < 0)
+        return;
+    char peer[64];
+    peerText(ext_client_socket, peer, sizeof peer);
+    logPeer(form, why, event, peer);
+    link_close_socket(ext_client_socket);
+    ext_client_socket = -1;
+}
+
+// The relay's effects against the controller queue, the link and the
+// raster file, logging into the dialog.
+class QueueEffects : public RelayEffects {
+public:
+    explicit QueueEffects(vuForm *form) : form_(form) {}
+    void keep_awake() override { ::keep_awake(); }
+    int send_frame(const uint8_t *data, uint32_t len) override { return ServiceSendFrame(data, int(len)); }
+    void execute_1d() override
+    {
+        TMCommand cmd;
+        if (cmd.Command1D() > 0)
+            ServiceExecute(cmd, 5000);
+    }
+    void send_1d() override
+    {
+        TMCommand cmd;
+        if (cmd.Command1D() > 0) {
+            ::keep_awake();
+            ServiceSendFrame(cmd.FrameData(), int(cmd.FrameSize()));
+        }
+    }
+    uint16_t work_modes() override { return kfn_work_modes(); }
+    void set_work_modes(uint16_t value) override { kfn_set_work_modes(value); }
+    int print_raw(const uint8_t *data, uint32_t len) override { return ServicePrintRaw(data, len, 10000); }
+    void last_status(int32_t *state, int32_t *error) override
+    {
+        const ServiceStatusBlock *s = ServiceLastStatus();
+        *state = s ? s->printerState : 0;
+        *error = s ? s->printError : 0;
+    }
+    int send_host(const uint8_t *data, uint32_t len) override { return link_send(data, int(len)); }
+    uint32_t graph_size() override
+    {
+        struct stat st;
+        return stat(kGraphPath, &st) == 0 && st.st_size > 0 ? uint32_t(st.st_size) : 0;
+    }
+    int graph_write(const uint8_t *data, uint32_t len, bool append) override
+    {
+        int fd = open(kGraphPath, O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+        if (fd < 0)
+            return -1;
+        ssize_t w = write(fd, data, len);
+        close(fd);
+        return int(w);
+    }
+    void graph_delete() override { unlink(kGraphPath); }
+    void graph_done(uint8_t width, uint8_t height) override { raster_to_bmp(kGraphPath, width, height); }
+    void log(const char *text) override { external_log_line(form_, "%s", text); }
+
+private:
+    vuForm *form_;
+};
+
+vuObject *widget(vuForm *form, const char *name) { return form ? form->GetByName(name) : nullptr; }
+
+void setStatic(vuObject *o, const char *text)
+{
+    if (vuStatic *s = dynamic_cast<vuStatic *>(o))
+        s->SetText(text);
+}
+
+void hideWidget(vuObject *o)
+{
+    if (vuWidget *w = dynamic_cast<vuWidget *>(o))
+        w->SetVisible(0);
+}
+
+void resetRelay()
+{
+    relay_reset(ext_relay_state);
+    g_linkFailed = false;
+}
+
+void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
+
+// Shows the dialog with the relay as its callback until it is cancelled.
+void relayUntilCancel(vuUI *ui, vuForm *form)
+{
+    do {
+        ui->Show(form, external_relay_tick);
+        ui->WaitEndModal();
+    } while (form->GetState() != -1);
+}
+
+// Step C: the TCP kinds' listener and client.
+void tcpHousekeeping(vuForm *form)
+{
+    if (ext_listen_socket >= 0) {
+        int fd = link_accept(ext_listen_socket);
+        if (fd >= 0) {
+            dropClient(form, "Клиент заменён:", "replaced");
+            ext_client_socket = fd;
+            char peer[64];
+            peerText(fd, peer, sizeof peer);
+            logPeer(form, "Подключен клиент", "connected", peer);
+        }
+    }
+    // The link's own level, asked at most every half second.
+    ext_netlevel_draw(0);
+    if (conn_net_level() < 0) {
+        if (ext_client_socket >= 0 || ext_listen_socket >= 0) {
+            external_log_line(form, "Связь потеряна");
+            log_format("ext_mode: link lost");
+        }
+        dropClient(form, "Отключен клиент", "left");
+        link_close_fd(ext_listen_socket);
+        ext_listen_socket = -1;
+    } else if (ext_listen_socket < 0) {
+        ext_listen_socket = link_listen(ext_port);
+        ext_relay_state.last_host_command = 0;
+        if (ext_listen_socket >= 0) {
+            external_log_line(form, "Ожидание клиента, порт %d", ext_port);
+            log_format("ext_mode: listening again on port %d", ext_port);
+        }
+    }
+}
+
+bool isTcpKind() { return ext_link_kind == 2 || ext_link_kind == 4; }
+
+} // namespace
+
+// ---- the chooser and the mode ------------------------------------------------
+
+void on_ext_mode(vuUI *ui, const char *)
+{
+    ext_link_kind = 1;
+    vuForm *form = dialog_create(ui, "kkt_dlg_select_external.xml");
+    if (!form)
+        return;
+    vuMenu *menu = dynamic_cast<vuMenu *>(form);
+    if (menu && bt_available() == 1) {
+        menu->AddItem("BLUETOOTH (PAN)", nullptr, 0, 1);
+        menu->AddItem("BLUETOOTH (COM)", nullptr, 0, 1);
+    }
+    ui->Add(form);
+    form->Reset();
+    ui->Show(form);
+    ui->WaitEndModal();
+    if (form->GetState() != 1 || !menu) {
+        ui->Del(form);
+        return;
+    }
+    switch (menu->GetSelected()) {
+    case 2: ext_link_kind = 2; break;
+    case 3: ext_link_kind = 4; break;
+    case 4: ext_link_kind = 5; break;
+    default: ext_link_kind = 1; break;
+    }
+    ui->Del(form);
+    run_external_mode(ui);
+}
+
+void run_external_mode(vuUI *ui)
+{
+    int err = 0;
+    char path[64];
+    str_format(path, sizeof path, "./res/%s", kDialogFile);
+    vuForm *form = load_form_file(path, &err);
+    if (!form) {
+        char text[160];
+        str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ ДИАЛОГ (%i)\n\n%s", err, kDialogFile);
+        errorBox(ui, text);
+        return;
+    }
+    vuTraceSetSource(form, kDialogFile);
+    mkdir("./data", 0777);
+    ui->Add(form);
+    form->Reset();
+    vuObject *msg = widget(form, "msg"), *send = widget(form, "send"), *recv = widget(form, "recv");
+    vuObject *adr = widget(form, "adr_port");
+    const bool complete = dynamic_cast<vuMultiLine *>(msg) && send && recv;
+    char text[256];
+
+    auto clearDialog = [&]() {
+        if (vuMultiLine *m = dynamic_cast<vuMultiLine *>(msg))
+            m->SetValue("");
+        setStatic(send, "0");
+        setStatic(recv, "0");
+    };
+
+    if (ext_link_kind == 1) {
+        hideWidget(adr);
+        if (!complete) {
+            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+        } else {
+            clearDialog();
+            resetRelay();
+            OsRegSetValue("persist.sys.xcb.enable", "0");
+            OsSleep(300);
+            int r = link_open_port();
+            if (r != 0) {
+                str_format(text, sizeof text, "USB_DEV не открыт\n(err = %i)\n%s", r, os_error_text2(r));
+                errorBox(ui, text);
+            } else {
+                external_log_line(form, "Порт USB открыт");
+                ui->Show(form, external_relay_tick);
+                ui->WaitEndModal();
+                link_close_port();
+            }
+        }
+    } else if (isTcpKind()) {
+        ext_port = 4000;
+        conn_save_active();
+        int r = ext_link_kind == 2 ? ext_connect_wifi(ui) : ext_connect_bt_pan(ui);
+        if (r == 0) {
+            char address[256];
+            str_copy(address, conn_ip_address() ? conn_ip_address() : "", sizeof address);
+            str_format(text, sizeof text, "%s:%d", address, ext_port);
+            setStatic(adr, text);
+            clearDialog();
+            ext_listen_socket = link_listen(ext_port);
+            ext_client_socket = -1;
+            if (ext_listen_socket >= 0) {
+                log_format("ext_mode: listening on %s", text);
+                ext_client_socket = link_accept(ext_listen_socket);
+            }
+            resetRelay();
+            relayUntilCancel(ui, form);
+            link_close_fd(ext_listen_socket);
+            ext_listen_socket = -1;
+            if (ext_client_socket >= 0)
+                dropClient(form, "Отключен клиент", "left");
+            ext_client_socket = -1;
+            // Down before the parked record returns, so a user link up when
+            // the mode started comes back as up.
+            conn_disconnect();
+        }
+        conn_restore_active();
+    } else if (ext_link_kind == 5) {
+        hideWidget(adr);
+        if (complete)
+            clearDialog();
+        else
+            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+        conn_save_active();
+        if (bt_init(ui) == 0) {
+            uint32_t start = OsGetTickCount();
+            bool connected = false;
+            for (;;) {
+                if (bt_spp_connected()) {
+                    connected = true;
+                    break;
+                }
+                uint32_t elapsed = elapsedSince(start);
+                if (elapsed > kSppWaitMs)
+                    break;
+                str_format(text, sizeof text, "ЖДЕМ ПОДКЛЮЧЕНИЯ ПО BLUETOOTH\nОСТАЛОСЬ %d СЕКУНД",
+                           int((kSppWaitMs - elapsed) / 1000));
+                message_box(ui, "ОШИБКА", text, MB_NOWAIT);
+                OsSleep(250);
+            }
+            if (connected) {
+                int r = link_open_port();
+                if (r != 0) {
+                    str_format(text, sizeof text, "ОШИБКА СОЕДИНЕНИЯ\n(err = %i)\n%s", r, os_error_text2(r));
+                    errorBox(ui, text);
+                } else {
+                    resetRelay();
+                    relayUntilCancel(ui, form);
+                }
+            } else {
+                errorBox(ui, "ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
+            }
+            link_close_port();
+            conn_disconnect();
+        }
+        conn_restore_active();
+    }
+    ui->Del(form);
+}
+
+// ---- the relay tick -----------------------------------------------------------
+
+int external_relay_tick(vuEvent *, intptr_t formAddress)
+{
+    vuForm *form = reinterpret_cast<vuForm *>(formAddress);
+    RelayState &st = ext_relay_state;
+    QueueEffects fx(form);
+    int result = 0;
+    g_logged = false;
+
+    // A: at most one controller reply to the host.
+    static uint8_t reply[kRelayReplySize];
+    uint8_t kind = 0;
+    int n = ServiceReceive(&kind, reply, int(sizeof reply), 0);
+    if (n > 0 && kind == 1) {
+        relay_take_reply(st, fx, reply, uint32_t(n));
+        external_show_counters(form);
+        result = 2;
+    }
+
+    // B: host bytes to the controller.
+    if (st.host_count > kRelayBufferSize - 1)
+        st.host_count = 0;
+    int r = link_receive(st.host_buffer + st.host_count, int(kRelayBufferSize - st.host_count), 0);
+    if (r > 0) {
+        g_linkFailed = false;
+        st.host_count += uint32_t(r);
+        st.bytes_from_host += uint32_t(r);
+        external_show_counters(form);
+        result = 2;
+        relay_consume(st, fx);
+    } else if (r == kLinkEnd && isTcpKind()) {
+        dropClient(form, "Отключен клиент", "left");
+        result = 2;
+    } else if (r < 0 && !g_linkFailed && (!isTcpKind() || ext_client_socket >= 0)) {
+        g_linkFailed = true;
+        external_log_line(form, "Сбой связи (%i)", r);
+        result = 2;
+    }
+
+    // C: the TCP kinds' sockets.
+    if (isTcpKind())
+        tcpHousekeeping(form);
+    return g_logged ? 2 : result;
+}
+
+// ---- links --------------------------------------------------------------------
+
+int link_open_port()
+{
+    if (ext_link_kind == 5)
+        return bt_com_open();
+    char attr[32];
+    str_format(attr, sizeof attr, kUsbAttr, "57600");
+    return OsPortOpen(kUsbPort, attr);
+}
+
+int link_close_port()
+{
+    int r = ext_link_kind == 5 ? bt_com_close() : OsPortClose(kUsbPort);
+    if (isTcpKind())
+        conn_disconnect();
+    return r;
+}
+
+int link_send(const void *data, int len)
+{
+    switch (ext_link_kind) {
+    case 1:
+        return OsPortSend(kUsbPort, data, len);
+    case 2:
+    case 4:
+        return ext_client_socket < 0 ? -1 : link_sock_send(ext_client_socket, data, len);
+    case 5:
+        return link_fd_write(bt_com_fd(), data, len);
+    default:
+        return -1;
+    }
+}
+
+int link_receive(void *buf, int max, int timeout_ms)
+{
+    switch (ext_link_kind) {
+    case 1:
+        return OsPortRecv(kUsbPort, buf, max, timeout_ms);
+    case 2:
+    case 4:
+        return ext_client_socket < 0 ? -1 : link_sock_recv(ext_client_socket, buf, max, timeout_ms);
+    case 5:
+        return link_fd_read(bt_com_fd(), buf, max, timeout_ms);
+    default:
+        return -1;
+    }
+}
+
+int link_listen(int port)
+{
+    const char *own = conn_ip_address();
+    sockaddr_in a;
+    memset(&a, 0, sizeof a);
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    if (!own || inet_pton(AF_INET, own, &a.sin_addr) != 1 || a.sin_addr.s_addr == htonl(INADDR_ANY))
+        return -1;
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0)
+        return -1;
+    int one = 1;
+    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
+        bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int link_accept(int listen_fd)
+{
+    if (listen_fd < 0 || listen(listen_fd, 1) != 0)
+        return -1;
+    int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    return fd < 0 ? -1 : fd;
+}
+
+void link_close_fd(int fd)
+{
+    if (fd >= 0)
+        close(fd);
+}
+
+void link_close_socket(int fd)
+{
+    if (fd < 0)
+        return;
+    shutdown(fd, SHUT_RDWR);
+    close(fd);
+}
+
+int link_sock_send(int fd, const void *data, int len)
+{
+    if (!data || len <= 0 || fd < 0)
+        return 0;
+    const uint8_t *p = static_cast<const uint8_t *>(data);
+    int left = len;
+    uint32_t start = OsGetTickCount();
+    while (left > 0) {
+        ssize_t n = send(fd, p, size_t(left), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            p += n;
+            left -= int(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && elapsedSince(start) < uint32_t(kSockSendWaitMs)) {
+            pollfd pfd = {fd, POLLOUT, 0};
+            poll(&pfd, 1, 100);
+            continue;
+        }
+        return -1;
+    }
+    return 0;
+}
+
+namespace {
+
+// The shared loop of link_sock_recv and link_fd_read.
+template <typename Read>
+int pollRead(int fd, void *buf, int max, int timeout_ms, bool socket, Read readSome)
+{
+    if (fd < 0 || !buf || max <= 0)
+        return -1;
+    uint8_t *out = static_cast<uint8_t *>(buf);
+    int got = 0;
+    uint32_t start = OsGetTickCount();
+    for (;;) {
+        int waiting = 0;
+        if (ioctl(fd, FIONREAD, &waiting) != 0)
+            return -1;
+        if (waiting > 0) {
+            int want = waiting < max - got ? waiting : max - got;
+            int r = readSome(out + got, want);
+            if (r < 1)
+                return socket ? -1 : (r < 0 ? r : got);
+            got += r;
+            if (got >= max)
+                return got;
+            continue;
+        }
+        if (socket && got == 0) {
+            // Nothing waits: a readable socket now means its peer closed.
+            uint8_t probe;
+            ssize_t p = recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+            if (p == 0)
+                return kLinkEnd;
+        }
+        if (timeout_ms <= 0 || elapsedSince(start) >= uint32_t(timeout_ms))
+            return got;
+        OsSleep(50);
+    }
+}
+
+} // namespace
+
+int link_sock_recv(int fd, void *buf, int max, int timeout_ms)
+{
+    return pollRead(fd, buf, max, timeout_ms, true, [fd](uint8_t *p, int n) {
+        return int(recv(fd, p, size_t(n), MSG_DONTWAIT));
+    });
+}
+
+int link_fd_write(int fd, const void *data, int len)
+{
+    if (!data || len <= 0)
+        return 0;
+    const uint8_t *p = static_cast<const uint8_t *>(data);
+    int left = len;
+    while (left > 0) {
+        ssize_t n = write(fd, p, size_t(left));
+        if (n < 0)
+            break;
+        p += n;
+        left -= int(n);
+        if (left > 0)
+            OsSleep(10);
+    }
+    return left;
+}
+
+int link_fd_read(int fd, void *buf, int max, int timeout_ms)
+{
+    return pollRead(fd, buf, max, timeout_ms, false, [fd](uint8_t *p, int n) { return int(read(fd, p, size_t(n))); });
+}
+
+// ---- the dialog's texts -------------------------------------------------------
+
+void external_show_counters(vuForm *form)
+{
+    char text[16];
+    str_format(text, sizeof text, "%u", ext_relay_state.bytes_from_host);
+    setStatic(widget(form, "recv"), text);
+    str_format(text, sizeof text, "%u", ext_relay_state.bytes_to_host);
+    setStatic(widget(form, "send"), text);
+}
+
+void external_log_line(vuForm *form, const char *fmt, ...)
+{
+    vuMultiLine *msg = dynamic_cast<vuMultiLine *>(widget(form, "msg"));
+    if (!msg)
+        return;
+    int h = vuUI::GetFontHeight(msg->GetFontIndex());
+    if (h == 0)
+        h = 8;
+    int keep = (int(msg->GetHeight()) - 4) / h - 1;
+    std::string text = msg->GetValue() ? msg->GetValue() : "";
+    auto lines = [&]() {
+        int count = 0;
+        for (char c : text)
+            count += c == '\n';
+        return count;
+    };
+    // Fewer than keep lines stay, so the new one fits below them.
+    while (!text.empty() && lines() >= (keep > 0 ? keep : 1)) {
+        size_t nl = text.find('\n');
+        text.erase(0, nl == std::string::npos ? text.size() : nl + 1);
+    }
+    OsTime now;
+    memset(&now, 0, sizeof now);
+    OsGetTime(&now);
+    char line[300];
+    int used = snprintf(line, sizeof line, "%02u%02u%02u ", unsigned(now.Hour), unsigned(now.Minute),
+                        unsigned(now.Second));
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(line + used, sizeof line - size_t(used), fmt, ap);
+    va_end(ap);
+    text += line;
+    if (text.empty() || text.back() != '\n')
+        text += '\n';
+    if (text.size() > kLogMax - 1)
+        text.erase(0, text.size() - (kLogMax - 1));
+    msg->SetValue(text.c_str());
+    g_logged = true;
+    keep_awake();
+}
+
+void raster_to_bmp(const char *path, uint32_t width_bytes, uint32_t height_units)
+{
+    const uint32_t w = width_bytes, h = 8 * height_units, size = w * h;
+    if (!path || size == 0 || w > 260)
+        return;
+    std::vector<uint8_t> raster(size);
+    int in = open(path, O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return;
+    ssize_t got = read(in, raster.data(), size);
+    close(in);
+    if (got < 0)
+        return;
+    const uint32_t pad = (4 - w % 4) % 4;
+    const uint32_t fileSize = (w + pad) * h - pad + 62, imageSize = (w + pad) * h + 8 - pad;
+    uint8_t head[62];
+    memset(head, 0, sizeof head);
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            head[at + i] = uint8_t(v >> (8 * i));
+    };
+    head[0] = 'B';
+    head[1] = 'M';
+    put32(2, fileSize);
+    put32(10, 62);
+    put32(14, 40);
+    put32(18, 8 * w);
+    put32(22, h);
+    head[26] = 1;
+    head[28] = 1;
+    put32(34, imageSize);
+    put32(38, 3780);
+    put32(42, 3780);
+    head[54] = head[55] = head[56] = 0xFF;
+    int out = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0)
+        return;
+    bool ok = write(out, head, sizeof head) == ssize_t(sizeof head);
+    uint8_t row[260 + 3];
+    for (uint32_t i = 0; ok && i < h; ++i) {
+        const uint32_t y = h - 1 - i;
+        memset(row, 0, sizeof row);
+        for (uint32_t x = 0; x < 8 * w && x / 8 < 260; ++x) {
+            uint8_t b = raster[x * height_units + y / 8];
+            if (b & (0x80 >> (y % 8)))
+                row[x / 8] |= uint8_t(0x80 >> (x % 8));
+        }
+        uint32_t n = w + (i + 1 < h ? pad : 0);
+        ok = write(out, row, n) == ssize_t(n);
+    }
+    close(out);
+    if (ok)
+        InstallFiscalHeader(path);
+}

@@ -1,0 +1,65 @@
+#include "KktDriveHost.h"
+
+#include "KktDrive.h"
+
+namespace kktsim {
+
+namespace {
+
+int Hex(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A word of four hex digits, low byte first, or of two digits.
+bool Word(const std::string &t, uint16_t *out)
+{
+    if (t.size() != 2 && t.size() != 4)
+        return false;
+    unsigned v[4] = {0, 0, 0, 0};
+    for (size_t i = 0; i < t.size(); ++i) {
+        int h = Hex(t[i]);
+        if (h < 0)
+            return false;
+        v[i] = unsigned(h);
+    }
+    unsigned lo = v[0] * 16 + v[1], hi = t.size() == 4 ? v[2] * 16 + v[3] : 0;
+    *out = uint16_t(lo | hi << 8);
+    return true;
+}
+
+} // namespace
+
+uint8_t HostSetWorkModes(DriveState &s, const std::vector<std::string> &fields, bool *changed, std::string *note)
+{
+    *changed = false;
+    if (fields.empty() || fields[0].empty()) {
+        *note = "0x4C without its work modes";
+        return 0x01;
+    }
+    uint16_t *targets[4] = {&s.workModes, &s.workParam2, &s.lineFeeds, &s.workParam3};
+    uint16_t values[4] = {s.workModes, s.workParam2, s.lineFeeds, s.workParam3};
+    for (size_t k = 0; k < 4 && k < fields.size(); ++k) {
+        if (k > 0 && fields[k].empty())
+            continue;
+        if (!Word(fields[k], &values[k])) {
+            *note = "0x4C field " + std::to_string(k + 1) + " is no word: " + fields[k];
+            return 0x02;
+        }
+    }
+    for (size_t k = 0; k < 4; ++k) {
+        if (*targets[k] != values[k]) {
+            *targets[k] = values[k];
+            *changed = true;
+        }
+    }
+    return 0;
+}
+
+} // namespace kktsim
