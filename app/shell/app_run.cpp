@@ -5,6 +5,8 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
+#include "date_time_setting.h"
+#include "header_setting.h"
 #include "fn_close.h"
 #include "fn_info.h"
 #include "journal.h"
@@ -22,6 +24,7 @@
 #include "kkt_info.h"
 #include "shell_hooks.h"
 #include "status_line.h"
+#include "tax_pay_setting.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
 #include "vuColor.h"
@@ -50,12 +53,12 @@ void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
-    {"sets_dt", nullptr},
-    {"sets_header", nullptr},
-    {"sets_header_ext", nullptr},
-    {"sets_tail", nullptr},
-    {"sets_tax", nullptr},
-    {"sets_pay", nullptr},
+    {"sets_dt", CmdSetDateTime},
+    {"sets_header", CmdSetHeader},
+    {"sets_header_ext", CmdSetHeaderExt},
+    {"sets_tail", CmdSetTail},
+    {"sets_tax", CmdSetTax},
+    {"sets_pay", CmdSetPay},
     {"sets_departs", nullptr},
     {"sets_params", nullptr},
     {"BatteryCheck_Menu", CmdBatteryCheck},

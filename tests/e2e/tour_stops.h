@@ -159,6 +159,16 @@ const TourStop kTourStops[] = {
 
     // ---- settings ----
     {"settings menu", "settings", "file:kkt_menu_settings.xml"},
+    {"date and time dialog", "settings sets_dt", "file:kkt_dlg_set_date_time.xml"},
+    {"header fetch question", "settings sets_header", "title:ВНИМАНИЕ"},
+    {"header editor", "settings sets_header !enter", "file:kkt_dlg_header.xml", u8"drive head 2 ООО \"РОМАШКА\"\ndrive head 3 ТЕЛ. 123-45-67\n"},
+    {"tail editor", "settings sets_tail !cancel", "file:kkt_dlg_tail.xml"},
+    {"extended header editor", "settings sets_header_ext !enter", "file:kkt_dlg_header_ext.xml", u8"drive head 1 ДОБРО ПОЖАЛОВАТЬ\n"},
+    {"tax rate list", "settings sets_tax", "file:kkt_menu_select_tax_type.xml"},
+    {"tax rate form", "settings sets_tax !enter", "title:НАЛОГОВАЯ СТАВКА"},
+    {"payment type list", "settings sets_pay", "file:kkt_menu_select_pay_type.xml"},
+    {"payment type form", "settings sets_pay !enter", "title:ВИД ОПЛАТЫ"},
+    {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
     {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
     {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 

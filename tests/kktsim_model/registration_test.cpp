@@ -253,11 +253,11 @@ TEST_F(RegistrationModel, ClockAndMarkingProbe)
 {
     Start("registered.scn", "drive mark-fields 3\n");
     TMCommand c;
-    ASSERT_GT(c.SetDateTime("290224", "2359"), 0);
+    ASSERT_GT(c.SetDateTime("290228", "2359"), 0);
     EXPECT_EQ(Exec(c).error, 0);
-    ASSERT_GT(c.SetDateTime("300224", "1200"), 0);
+    ASSERT_GT(c.SetDateTime("300228", "1200"), 0);
     EXPECT_EQ(Exec(c).error, 3);
-    ASSERT_GT(c.SetDateTime("010125", "2400"), 0);
+    ASSERT_GT(c.SetDateTime("010127", "2400"), 0);
     EXPECT_EQ(Exec(c).error, 3);
     ASSERT_GT(c.GetMarkStatusOf(0), 0);
     Result probe = Exec(c);

@@ -8,6 +8,7 @@
 #include "KktAmount.h"
 #include "KktDriveHost.h"
 #include "KktDriveRegistration.h"
+#include "KktDriveSettings.h"
 #include "KktJson.h"
 #include "KktText.h"
 
@@ -120,18 +121,6 @@ std::string Readable(const std::string &dt)
         return dt;
     return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
            dt.substr(8, 2);
-}
-
-// The local date and time now as DDMMYYHHMM.
-std::string NowText()
-{
-    time_t now = time(nullptr);
-    struct tm tmv;
-    localtime_r(&now, &tmv);
-    char b[64];
-    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100,
-                  tmv.tm_hour, tmv.tm_min);
-    return b;
 }
 
 size_t Width(const std::string &utf8)
@@ -326,6 +315,8 @@ private:
         t.Rule();
         t.Center(s.user);
         t.Center(s.address);
+        for (const std::string &line : PrintedHead(s))
+            t.Center(line);
         t.Center(title);
     }
     void Foot(Tape &t, const std::string &when, bool fiscal)
@@ -338,6 +329,8 @@ private:
             t.Pair(u8"ФН", s.fnNumber);
             t.Pair(u8"ФД", std::to_string(s.lastDocument));
         }
+        for (const std::string &line : PrintedTail(s))
+            t.Center(line);
         t.Rule();
     }
     void ShiftTotals(Tape &t)
@@ -368,8 +361,6 @@ private:
     uint8_t PaymentTotals();
     uint8_t ShiftTotals();
     uint8_t DocCounters();
-    uint8_t DateTime();
-    uint8_t PaymentType();
     uint8_t WorkModes();
     uint8_t RegParam();
     uint8_t RegTotals();
@@ -415,9 +406,6 @@ uint8_t Command::Run(uint8_t code)
         Data(HexW(s.ofdWaiting));
         return 0;
     case 0x3D: return DocCounters();
-    case 0x42: return NeedDateTime(); // the clock is the PC's: only checked
-    case 0x43: return DateTime();
-    case 0x4B: return PaymentType();
     case 0x4C: {
         bool changed = false;
         uint8_t e = HostSetWorkModes(s, req_.fields, &changed, &res_.note);
@@ -692,32 +680,6 @@ uint8_t Command::DocCounters()
     return 0;
 }
 
-uint8_t Command::DateTime()
-{
-    std::string now = NowText();
-    Data(now.substr(0, 6));
-    Data(now.substr(6, 4));
-    return 0;
-}
-
-uint8_t Command::PaymentType()
-{
-    if (uint8_t e = NeedFields(1))
-        return e;
-    uint32_t p;
-    if (uint8_t e = PaymentIndex(p))
-        return e;
-    Data(HexB(p));
-    Data(p < 5 ? std::string(kPaymentNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p));
-    Data(HexB(0));
-    Data(HexB(p == 0 ? 1 : 0)); // change is given from cash only
-    Data(HexB(0));
-    Data(HexB(0x0F));
-    Data("1.00");
-    Data(HexW(p == 0 ? 1031 : p == 1 ? 1081 : p == 2 ? 1215 : p == 3 ? 1216 : 1217));
-    return 0;
-}
-
 uint8_t Command::WorkModes()
 {
     Data(HexW(s.workModes));
@@ -812,7 +774,7 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
     if (OfdCommand(state, req, rep, res, error)) {
         // the OFD documents' commands (KktDriveOfd)
-    } else if (ReceiptCommand(req.code, io, error)) {
+    } else if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
         Command c(*this, req, paperOut, rep, res);
@@ -1017,6 +979,7 @@ std::string DriveState::ToJson() const
     Put(o, "document", d);
     o += RegistrationJson(*this);
     Put(o, "receipt", ReceiptJson(*this));
+    Put(o, "settings", SettingsJson(*this));
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "ofd", OfdToJson(*this));
     Put(o, "archive", ArchiveToJson(archive), true);
@@ -1138,6 +1101,8 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     }
     if (why.empty())
         ReadReceiptJson(root.Find("receipt"), n, why);
+    if (why.empty())
+        ReadSettingsJson(root.Find("settings"), n, why);
     if (const JsonValue *a = root.Find("archive"))
         if (why.empty())
             ArchiveFromJson(*a, n.archive, why);

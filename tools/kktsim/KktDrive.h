@@ -14,6 +14,7 @@
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
+#include "KktDriveSettings.h"
 #include "KktFrame.h"
 
 #include <map>
@@ -134,6 +135,9 @@ struct DriveState {
 
     // documents waiting for the OFD, their read-out and the OFD server
     OfdDriveState ofd;
+
+    // the controller's settings (KktDriveSettings): clock, head and tail
+    DriveSettings settings;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

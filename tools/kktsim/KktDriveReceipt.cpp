@@ -531,6 +531,8 @@ void Receipt::PrintReceipt(const FiscalMark &mark, const std::string &when, int6
     t.Rule();
     t.Center(s.user);
     t.Center(s.address);
+    for (const std::string &line : PrintedHead(s))
+        t.Center(line);
     t.Center(IsCorrection(kind) ? u8"КАССОВЫЙ ЧЕК КОРРЕКЦИИ" : u8"КАССОВЫЙ ЧЕК");
     t.Center(TitleOf(kind, s.docType - 1));
     t.Pair(u8"ЧЕК", std::to_string(s.receipts));
@@ -586,6 +588,8 @@ void Receipt::PrintReceipt(const FiscalMark &mark, const std::string &when, int6
     t.Pair(u8"ФН", s.fnNumber);
     t.Pair(u8"ФД", std::to_string(mark.number));
     t.Pair(u8"ФП", std::to_string(mark.sign));
+    for (const std::string &line : PrintedTail(s))
+        t.Center(line);
     t.Rule();
     int copies = d.copies ? d.copies : 1;
     for (int i = 0; i < copies; ++i)

@@ -3,6 +3,7 @@
 #include "KktScenario.h"
 
 #include "KktDriveRegistration.h"
+#include "KktDriveSettings.h"
 
 #include "KktAmount.h"
 
@@ -183,6 +184,8 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
     if (name == "on" && value.empty())
         return true;
     if (RegistrationStatement(name, value, d, why))
+        return why.empty();
+    if (SettingsStatement(name, value, d, why))
         return why.empty();
     if (name == "registered") {
         if (value != "yes" && value != "no") {

@@ -1,0 +1,300 @@
+#include "date_time_setting.h"
+
+#include <string.h>
+
+#include "ServiceCommand.h"
+#include "ServiceResult.h"
+#include "TMCommand.h"
+#include "dialog.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "osal.h"
+#include "str_helpers.h"
+#include "vuEvent.h"
+#include "vuForm.h"
+#include "vuStatic.h"
+#include "vuUI.h"
+#include "vuWidget.h"
+#include "warn_message.h"
+#include "widget_text.h"
+
+const char *const kProgramBuildDate = "Feb 10 2025";
+
+namespace {
+
+// The texts of the three clocks and the entry, kept between the passes;
+// the key callback fills the entry from them.
+struct Clocks {
+    char termDate[16], termTime[16];
+    char kktDate[16], kktTime[16];
+    char fnDate[16], fnTime[16];
+};
+Clocks clocks;
+
+unsigned pairAt(const char *text, size_t at, size_t length)
+{
+    if (at + 2 > length)
+        return 0;
+    unsigned hi = static_cast<unsigned char>(text[at]), lo = static_cast<unsigned char>(text[at + 1]);
+    if (hi < '0' || hi > '9' || lo < '0' || lo > '9')
+        return 0;
+    return (hi - '0') * 10 + (lo - '0');
+}
+
+// "DD.MM.YY HH:MM" of a date and a time text.
+void showClock(vuObject *widget, const char *date, const char *time)
+{
+    char text[32];
+    str_format(text, sizeof text, "%c%c.%c%c.%c%c %c%c:%c%c", date[0], date[1], date[2], date[3], date[4], date[5],
+               time[0], time[1], time[2], time[3]);
+    if (vuStatic *s = dynamic_cast<vuStatic *>(widget))
+        s->SetText(text);
+}
+
+void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
+
+// Reads the three clocks and shows them; false when a read failed (its box
+// has been shown).
+bool readClocks(vuUI *ui, vuForm *form)
+{
+    OsTime now;
+    memset(&now, 0, sizeof now);
+    OsGetTime(&now);
+    str_format(clocks.termDate, sizeof clocks.termDate, "%02u%02u%02u", static_cast<unsigned>(now.Day),
+               static_cast<unsigned>(now.Month), static_cast<unsigned>(now.Year) % 100);
+    str_format(clocks.termTime, sizeof clocks.termTime, "%02u%02u", static_cast<unsigned>(now.Hour),
+               static_cast<unsigned>(now.Minute));
+    showClock(form->GetByName("term"), clocks.termDate, clocks.termTime);
+    str_copy(clocks.kktDate, clocks.termDate, sizeof clocks.kktDate);
+    str_copy(clocks.kktTime, clocks.termTime, sizeof clocks.kktTime);
+
+    TMCommand cmd;
+    if (cmd.GetDateTime() > 0) {
+        if (kfn_exec(ui, &cmd, 5000) != 0)
+            return false;
+        char field[16] = "";
+        if (cmd.FieldText(5, field, sizeof field) >= 0 && strlen(field) == 6)
+            str_copy(clocks.kktDate, field, sizeof clocks.kktDate);
+        field[0] = 0;
+        if (cmd.FieldText(6, field, sizeof field) >= 0 && strlen(field) == 4)
+            str_copy(clocks.kktTime, field, sizeof clocks.kktTime);
+    }
+    str_copy(clocks.fnDate, "000000", sizeof clocks.fnDate);
+    str_copy(clocks.fnTime, "0000", sizeof clocks.fnTime);
+    TMCommand fn;
+    if (fn.GetFNStatus() > 0) {
+        if (kfn_exec(ui, &fn, 5000) != 0)
+            return false;
+        char field[16] = "";
+        if (fn.FieldText(10, field, sizeof field) >= 0 && strlen(field) == 10) {
+            memcpy(clocks.fnDate, field, 6);
+            clocks.fnDate[6] = 0;
+            str_copy(clocks.fnTime, field + 6, sizeof clocks.fnTime);
+        }
+    }
+    showClock(form->GetByName("fr"), clocks.kktDate, clocks.kktTime);
+    showClock(form->GetByName("fn"), clocks.fnDate, clocks.fnTime);
+    widget_set_text(form->GetByName("date"), clocks.kktDate);
+    widget_set_text(form->GetByName("time"), clocks.kktTime);
+    // Every pass starts at the date, whichever field the last one left.
+    if (vuWidget *date = dynamic_cast<vuWidget *>(form->GetByName("date")))
+        form->SetFocused(date);
+    return true;
+}
+
+// The refusal of a check: true when the entry may still pass (the warning
+// was overridden).
+bool refuse(vuUI *ui, DateCheck check, const DateEntry &e, const DateEntry &kkt)
+{
+    char text[512];
+    switch (check) {
+    case DATE_CHECK_BAD_DATE:
+        str_format(text, sizeof text, "ДАТА %02u.%02u.%04u НЕ КОРРЕКTHА!\n\nПОВТОРИТЕ ВВОД", e.day, e.month, e.year);
+        errorBox(ui, text);
+        return false;
+    case DATE_CHECK_BAD_TIME:
+        str_format(text, sizeof text, "ВРЕМЯ %02u:%02u НЕ КОРРЕКTHО!\n\nПОВТОРИТЕ ВВОД", e.hour, e.minute);
+        errorBox(ui, text);
+        return false;
+    case DATE_CHECK_BEFORE_BUILD:
+        str_format(text, sizeof text,
+                   "ДАТА %02u.%02u.%04u НЕ КОРРЕКТНА!\n(меньше даты сборки программы)\n\nДЛЯ ВВОДА ЭТОЙ ДАТЫ "
+                   "НАЖМИТЕ КЛАВИШУ 'MENU'!",
+                   e.day, e.month, e.year);
+        break;
+    case DATE_CHECK_PAST_15_YEARS:
+        str_format(text, sizeof text,
+                   "ДАТА %02u.%02u.%04u НЕ КОРРЕКТНА!\n(больше чем на 15лет года сборки программы)\n\nДЛЯ ВВОДА "
+                   "ЭТОЙ ДАТЫ НАЖМИТЕ КЛАВИШУ 'MENU'!",
+                   e.day, e.month, e.year);
+        break;
+    case DATE_CHECK_PAST_CONTROLLER_YEAR:
+        str_format(text, sizeof text,
+                   "ДАТА %02u.%02u.%04u НЕ КОРРЕКТНА!\n(больше чем на год текущей даты КФН %02u.%02u.%04u)\n\nДЛЯ "
+                   "ВВОДА ЭТОЙ ДАТЫ НАЖМИТЕ КЛАВИШУ 'MENU'!",
+                   e.day, e.month, e.year, kkt.day, kkt.month, kkt.year);
+        break;
+    default:
+        return true;
+    }
+    return WarnMessageDialog(ui, "ВНИМАНИЕ", text) == WARN_OVERRIDE;
+}
+
+// Every check in order; false at the first refusal that stands.
+bool entryAccepted(vuUI *ui, const DateEntry &e, int whole, const DateEntry &build, const DateEntry &kkt)
+{
+    DateCheck from = DATE_CHECK_BAD_DATE;
+    for (;;) {
+        DateCheck c = date_entry_check(e, whole, build, kkt, from);
+        if (c == DATE_CHECK_OK)
+            return true;
+        if (!refuse(ui, c, e, kkt))
+            return false;
+        from = static_cast<DateCheck>(c + 1);
+    }
+}
+
+// Sends 0x42 directly (once more on error 8) and sets the terminal's clock
+// when the exchange itself went through.
+void setClocks(vuUI *ui, const char *date, const char *time, const DateEntry &e)
+{
+    TMCommand cmd;
+    if (cmd.SetDateTime(date, time) <= 0) {
+        errorBox(ui, "Ошибка создания команды.");
+        return;
+    }
+    char text[512];
+    str_format(text, sizeof text, "ВЫПОЛНЯЕТСЯ\n%02X КОМАНДА", 0x42u);
+    message_box(ui, "ПОДОЖДИТЕ", text, MB_NOWAIT);
+    int result = ServiceExecute(cmd, 5000);
+    if (result == 0 && cmd.ErrorCode() == 8 && cmd.SetDateTime(date, time) > 0)
+        result = ServiceExecute(cmd, 5000);
+    if (result != 0) {
+        str_format(text, sizeof text, "Ошибка %i выполнения команды %02X\n\n%s", result, 0x42u,
+                   ServiceResultText(result));
+        errorBox(ui, text);
+        return;
+    }
+    int code = cmd.ErrorCode();
+    if (code > 0) {
+        char error[256];
+        FormatFiscalError(error, sizeof error, "%02X:%02X %s", static_cast<uint32_t>(code),
+                          static_cast<uint32_t>(cmd.ErrorDetail()));
+        str_format(text, sizeof text, "Ошибка выполнения команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X", 0x42u, error,
+                   static_cast<unsigned>(cmd.FatalStatus() & 0xFF), static_cast<unsigned>(cmd.CurrentStatus() & 0xFFFF));
+        errorBox(ui, text);
+    }
+    // The terminal follows the entry even when the controller refused it.
+    OsTime t;
+    memset(&t, 0, sizeof t);
+    t.Year = static_cast<int>(e.year);
+    t.Month = static_cast<int>(e.month);
+    t.Day = static_cast<int>(e.day);
+    t.Hour = static_cast<int>(e.hour);
+    t.Minute = static_cast<int>(e.minute);
+    t.Second = 1;
+    OsSetTime(&t);
+}
+
+} // namespace
+
+DateEntry build_date_of(const char *text)
+{
+    static const char *const kMonths[11] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov"};
+    DateEntry d{0, 12, 0, 0, 0};
+    size_t n = safe_strlen(text);
+    for (unsigned m = 0; m < 11; ++m)
+        if (n >= 3 && strncmp(text, kMonths[m], 3) == 0)
+            d.month = m + 1;
+    auto digit = [&](size_t at) -> unsigned {
+        char c = at < n ? text[at] : 0;
+        return c >= '0' && c <= '9' ? static_cast<unsigned>(c - '0') : 0;
+    };
+    d.day = digit(4) * 10 + digit(5);
+    d.year = digit(7) * 1000 + digit(8) * 100 + digit(9) * 10 + digit(10);
+    return d;
+}
+
+int date_entry_read(const char *ddmmyy, const char *hhmm, DateEntry *out)
+{
+    size_t dn = safe_strlen(ddmmyy), tn = safe_strlen(hhmm);
+    out->day = pairAt(ddmmyy, 0, dn);
+    out->month = pairAt(ddmmyy, 2, dn);
+    out->year = 2000 + pairAt(ddmmyy, 4, dn);
+    out->hour = pairAt(hhmm, 0, tn);
+    out->minute = pairAt(hhmm, 2, tn);
+    int whole = 0;
+    if (dn == 6 && str_is_digits(ddmmyy))
+        whole |= DATE_WHOLE;
+    if (tn == 4 && str_is_digits(hhmm))
+        whole |= TIME_WHOLE;
+    return whole;
+}
+
+unsigned days_in_month(unsigned month, unsigned year)
+{
+    static const unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+DateCheck date_entry_check(const DateEntry &e, int whole, const DateEntry &build, const DateEntry &kkt, DateCheck from)
+{
+    if (from <= DATE_CHECK_BAD_DATE &&
+        (!(whole & DATE_WHOLE) || e.day == 0 || e.day > days_in_month(e.month, e.year)))
+        return DATE_CHECK_BAD_DATE;
+    if (from <= DATE_CHECK_BAD_TIME && (!(whole & TIME_WHOLE) || e.minute > 59 || e.hour > 23))
+        return DATE_CHECK_BAD_TIME;
+    if (from <= DATE_CHECK_BEFORE_BUILD && compare_triples(e.year, e.month, e.day, build.year, build.month, build.day) < 0)
+        return DATE_CHECK_BEFORE_BUILD;
+    if (from <= DATE_CHECK_PAST_15_YEARS && e.year > build.year + 15)
+        return DATE_CHECK_PAST_15_YEARS;
+    long months = static_cast<long>(e.year) * 12 + e.month - (static_cast<long>(kkt.year) * 12 + kkt.month);
+    if (from <= DATE_CHECK_PAST_CONTROLLER_YEAR && months >= 13)
+        return DATE_CHECK_PAST_CONTROLLER_YEAR;
+    return DATE_CHECK_OK;
+}
+
+int DateTimeKeys(vuEvent *event, intptr_t form)
+{
+    if (!event || !form || (event->key != 1 && event->key != 2))
+        return 0;
+    vuForm *f = reinterpret_cast<vuForm *>(form);
+    bool terminal = event->key == 1;
+    widget_set_text(f->GetByName("date"), terminal ? clocks.termDate : clocks.kktDate);
+    widget_set_text(f->GetByName("time"), terminal ? clocks.termTime : clocks.kktTime);
+    return 2;
+}
+
+void CmdSetDateTime(vuUI *ui, const char *title)
+{
+    vuForm *form = dialog_create(ui, "kkt_dlg_set_date_time.xml");
+    if (!form)
+        return;
+    const DateEntry build = build_date_of(kProgramBuildDate);
+    form->SetHeaderText(title);
+    ui->Add(form);
+    form->Reset();
+    for (;;) {
+        if (!readClocks(ui, form))
+            break;
+        ui->Show(form, DateTimeKeys);
+        ui->WaitEndModal();
+        if (form->GetState() != 1)
+            break;
+        char date[16], time[16];
+        str_copy(date, widget_text(form->GetByName("date")), sizeof date);
+        str_copy(time, widget_text(form->GetByName("time")), sizeof time);
+        DateEntry e, kkt;
+        int whole = date_entry_read(date, time, &e);
+        date_entry_read(clocks.kktDate, clocks.kktTime, &kkt);
+        if (!entryAccepted(ui, e, whole, build, kkt))
+            continue;
+        setClocks(ui, date, time, e);
+        break;
+    }
+    ui->Del(form);
+}

@@ -1,0 +1,296 @@
+#include "tax_pay_setting.h"
+
+#include <string.h>
+
+#include "ServiceCommand.h"
+#include "ServiceResult.h"
+#include "TMCommand.h"
+#include "dec_money.h"
+#include "dialog.h"
+#include "kfn_state.h"
+#include "message_box.h"
+#include "str_helpers.h"
+#include "ui_loader.h"
+#include "vuCheckBox.h"
+#include "vuFlat.h"
+#include "vuForm.h"
+#include "vuMenu.h"
+#include "vuUI.h"
+#include "widget_text.h"
+
+namespace {
+
+enum Kind { TAX, PAY };
+
+struct Variant {
+    Kind kind;
+    const char *menu, *wait, *form, *question, *success;
+    unsigned limit; // entries read at most
+    int (*get)(TMCommand &, uint8_t);
+};
+
+const Variant kTax = {
+    TAX,
+    "kkt_menu_select_tax_type.xml",
+    "ЧТЕНИЕ НАЛОГОВЫХ СТАВОК ИЗ КФН",
+    "kkt_dlg_tax_type.xml",
+    "БУДЕТ ВЫПОЛНЕНА ОПЕРАЦИЯ СОХРАНЕНИЯ ПАРАМЕТРОВ НАЛОГОВОЙ СТАВКИ!\nВЫПОЛНИТЬ ОПЕРАЦИЮ?",
+    "ПАРАМЕТРЫ НАЛОГОВОЙ СТАВКИ УСПЕШНО СОХРАНЕНЫ",
+    TAX_RATES_MAX,
+    [](TMCommand &c, uint8_t i) { return c.GetTaxRate(i); },
+};
+const Variant kPay = {
+    PAY,
+    "kkt_menu_select_pay_type.xml",
+    "ЧТЕНИЕ ВИДОВ ПЛАТЕЖЕЙ ИЗ КФН",
+    "kkt_dlg_pay_type.xml",
+    "БУДЕТ ВЫПОЛНЕНА ОПЕРАЦИЯ СОХРАНЕНИЯ ПАРАМЕТРОВ ВИДА ПЛАТЕЖА!\nВЫПОЛНИТЬ ОПЕРАЦИЮ?",
+    "ПАРАМЕТРЫ ВИДА ПЛАТЕЖА УСПЕШНО СОХРАНЕНЫ",
+    PAYMENT_TYPES_MAX,
+    [](TMCommand &c, uint8_t i) { return c.GetPaymentType(i); },
+};
+
+void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
+
+// The box of a failed direct exchange: the call's result or the reply's
+// error.
+void exchangeError(vuUI *ui, TMCommand &cmd, int result)
+{
+    char text[512];
+    int code = cmd.CommandCode();
+    if (result != 0) {
+        str_format(text, sizeof text, "Ошибка %i выполнения команды %02X\n\n%s", result, code & 0xFF,
+                   ServiceResultText(result));
+    } else {
+        char error[256];
+        FormatFiscalError(error, sizeof error, "%02X:%02X %s", static_cast<uint32_t>(cmd.ErrorCode()),
+                          static_cast<uint32_t>(cmd.ErrorDetail()));
+        str_format(text, sizeof text, "Ошибка выполнения команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X", code & 0xFF, error,
+                   static_cast<unsigned>(cmd.FatalStatus() & 0xFF), static_cast<unsigned>(cmd.CurrentStatus() & 0xFFFF));
+    }
+    errorBox(ui, text);
+}
+
+// Reads the table into the menu; false when the first entry could not be
+// read (its box has been shown).
+bool readTable(vuUI *ui, vuMenu *menu, const Variant &v)
+{
+    for (unsigned i = 0; i < v.limit; ++i) {
+        TMCommand cmd;
+        if (v.get(cmd, static_cast<uint8_t>(i)) <= 0) {
+            errorBox(ui, "Ошибка создания команды.");
+            return false;
+        }
+        int result = ServiceExecute(cmd, 5000);
+        if (result != 0 || cmd.ErrorCode() != 0) {
+            if (i > 0)
+                return true;
+            exchangeError(ui, cmd, result);
+            return false;
+        }
+        char name[128] = "";
+        cmd.FieldText1251(6, name, sizeof name);
+        uint8_t index = cmd.FieldByte(5);
+        char text[160];
+        str_format(text, sizeof text, " %u: %s", index, name);
+        MENU_ITEM_EXT item;
+        memset(&item, 0, sizeof item);
+        item.text = text;
+        item.tag = index;
+        menu->AddItemExt(&item, nullptr, 1); // rows of the menu files' font
+    }
+    return true;
+}
+
+void setNumber(vuObject *w, unsigned value)
+{
+    char text[16];
+    str_format(text, sizeof text, "%u", value);
+    widget_set_text(w, text);
+}
+
+void setDecimal(vuObject *w, TMCommand &cmd, uint32_t k)
+{
+    char reply[32] = "";
+    if (cmd.FieldText(k, reply, sizeof reply) < 0)
+        reply[0] = 0;
+    char digits[DEC_RESULT_SIZE];
+    decimal_to_field(reply, digits, sizeof digits);
+    widget_set_text(w, digits);
+}
+
+void setMask(vuObject *w, unsigned mask)
+{
+    if (vuCheckBox *box = dynamic_cast<vuCheckBox *>(w))
+        box->SetValue(mask);
+}
+
+unsigned maskOf(vuObject *w)
+{
+    vuCheckBox *box = dynamic_cast<vuCheckBox *>(w);
+    return box ? box->GetSelected() : 0;
+}
+
+void fill(vuForm *f, TMCommand &cmd, const Variant &v)
+{
+    char name[128] = "";
+    cmd.FieldText1251(6, name, sizeof name);
+    setNumber(f->GetByName("index"), cmd.FieldByte(5));
+    widget_set_text(f->GetByName("name"), name);
+    if (v.kind == TAX) {
+        setDecimal(f->GetByName("val"), cmd, 7);
+        setDecimal(f->GetByName("sum"), cmd, 8);
+        setNumber(f->GetByName("type"), cmd.FieldByte(9));
+        setNumber(f->GetByName("tag"), cmd.FieldWord(10));
+    } else {
+        setMask(f->GetByName("double"), cmd.FieldByte(7));
+        setMask(f->GetByName("charge"), cmd.FieldByte(8));
+        setNumber(f->GetByName("curindex"), cmd.FieldByte(9));
+        setMask(f->GetByName("flag"), cmd.FieldByte(10));
+        setDecimal(f->GetByName("curcurs"), cmd, 11);
+        setNumber(f->GetByName("tag"), cmd.FieldWord(12));
+    }
+}
+
+// The number fields that are written, checked: the first that does not fit
+// is named in the refusal box; true when all fit.
+bool numbersFit(vuUI *ui, vuForm *f, const Variant &v, uint32_t *index, uint32_t *second, uint32_t *third)
+{
+    struct Check {
+        const char *widget, *label;
+        uint32_t max;
+        uint32_t *out;
+    };
+    Check tax[] = {{"index", "НОМЕР", 255, index}, {"type", "ТИП", 255, second}, {"tag", "ТЕГ", 65535, third}};
+    Check pay[] = {{"index", "НОМЕР", 255, index}, {"curindex", "ИНДЕКС ВАЛЮТЫ", 255, second}};
+    Check *checks = v.kind == TAX ? tax : pay;
+    size_t n = v.kind == TAX ? 3 : 2;
+    for (size_t i = 0; i < n; ++i) {
+        if (!field_number(widget_text(f->GetByName(checks[i].widget)), checks[i].max, checks[i].out)) {
+            char text[256];
+            str_format(text, sizeof text, "%s: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"%s\"\n\nДОПУСТИМО ОТ 0 ДО %u", checks[i].label,
+                       widget_text(f->GetByName(checks[i].widget)), checks[i].max);
+            errorBox(ui, text);
+            return false;
+        }
+    }
+    return true;
+}
+
+int build(TMCommand &cmd, vuForm *f, const Variant &v, uint32_t index, uint32_t second, uint32_t third)
+{
+    if (v.kind == TAX) {
+        char rate[16], sum[24];
+        field_to_decimal(widget_text(f->GetByName("val")), rate, sizeof rate);
+        field_to_decimal(widget_text(f->GetByName("sum")), sum, sizeof sum);
+        return cmd.SetTaxRate(static_cast<uint8_t>(index), widget_text(f->GetByName("name")), rate, sum,
+                              static_cast<uint8_t>(second), static_cast<uint16_t>(third));
+    }
+    char rate[24];
+    field_to_decimal(widget_text(f->GetByName("curcurs")), rate, sizeof rate);
+    return cmd.SetPaymentType(static_cast<uint8_t>(index), widget_text(f->GetByName("name")),
+                              maskOf(f->GetByName("double")) ? 1 : 0, maskOf(f->GetByName("charge")) ? 1 : 0,
+                              static_cast<uint8_t>(second), static_cast<uint8_t>(maskOf(f->GetByName("flag")) & 0xFF),
+                              rate);
+}
+
+void editEntry(vuUI *ui, TMCommand &read, const Variant &v)
+{
+    int err = 0;
+    vuForm *f = load_form_resource("./res/", v.form, &err);
+    if (!f) {
+        char text[128];
+        str_format(text, sizeof text, "СБОЙ ЗАГРУЗКИ ШАБЛОНА ФОРМЫ\n\n%s", v.form);
+        errorBox(ui, text);
+        return;
+    }
+    ui->Add(f);
+    f->Reset();
+    fill(f, read, v);
+    for (;;) {
+        ui->Show(f);
+        ui->WaitEndModal();
+        if (f->GetState() != 1)
+            break;
+        uint32_t index = 0, second = 0, third = 0;
+        if (!numbersFit(ui, f, v, &index, &second, &third))
+            continue;
+        if (message_box(ui, "ВНИМАНИЕ", v.question, MB_OK | MB_CANCEL) != MB_RESULT_OK)
+            continue;
+        TMCommand cmd;
+        if (build(cmd, f, v, index, second, third) <= 0)
+            errorBox(ui, "Ошибка создания команды.");
+        else if (kfn_exec(ui, &cmd, 5000) == 0)
+            message_box(ui, "УСПЕШНО", v.success, MB_OK | MB_ALERT);
+        break;
+    }
+    ui->Del(f);
+}
+
+void run(vuUI *ui, const char *title, const Variant &v)
+{
+    vuForm *form = dialog_create(ui, v.menu);
+    if (!form)
+        return;
+    vuMenu *menu = dynamic_cast<vuMenu *>(form);
+    form->SetHeaderText(title);
+    message_box(ui, "ПОДОЖДИТЕ", v.wait, MB_NOWAIT);
+    bool read = menu && readTable(ui, menu, v);
+    ui->Add(form);
+    if (read) {
+        form->Reset();
+        ui->Show(form);
+        ui->WaitEndModal();
+        MENU_ITEM_EXT *item = form->GetState() == 1 ? menu->GetSelectedExt() : nullptr;
+        if (item) {
+            TMCommand cmd;
+            if (v.get(cmd, static_cast<uint8_t>(item->tag)) <= 0)
+                errorBox(ui, "Ошибка создания команды.");
+            else if (kfn_exec(ui, &cmd, 5000) == 0)
+                editEntry(ui, cmd, v);
+        }
+    }
+    ui->Del(form);
+}
+
+} // namespace
+
+void decimal_to_field(const char *reply, char *out, size_t size)
+{
+    // Room for the point, two zeros, a carry digit and a leading zero the
+    // scaling may add.
+    char text[DEC_RESULT_SIZE + 8];
+    str_copy(text, reply && *reply ? reply : "0", DEC_RESULT_SIZE);
+    dec_set_scale(text, 2);
+    dec_remove_point(text);
+    str_copy(out, text, size);
+}
+
+void field_to_decimal(const char *digits, char *out, size_t size)
+{
+    if (size < 4) {
+        if (size)
+            out[0] = 0;
+        return;
+    }
+    // Room for the point and a leading zero.
+    char text[DEC_RESULT_SIZE + 4];
+    size_t room = size - 2 < DEC_RESULT_SIZE ? size - 2 : DEC_RESULT_SIZE;
+    str_copy(text, digits ? digits : "", room + 1);
+    dec_insert_point(text, 2);
+    str_copy(out, text, size);
+}
+
+bool field_number(const char *text, uint32_t max, uint32_t *value)
+{
+    if (!text || !*text || strlen(text) > 10 || !str_is_digits(text))
+        return false;
+    unsigned long long v = strtoull(text, nullptr, 10);
+    if (v > max)
+        return false;
+    *value = static_cast<uint32_t>(v);
+    return true;
+}
+
+void CmdSetTax(vuUI *ui, const char *title) { run(ui, title, kTax); }
+void CmdSetPay(vuUI *ui, const char *title) { run(ui, title, kPay); }

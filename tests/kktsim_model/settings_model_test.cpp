@@ -1,0 +1,234 @@
+// The controller's settings in the fiscal-drive model: its clock, the head
+// and tail lines and what every printed document carries of them, their
+// `drive` statements and their member of the state file.
+#include "ModelFixture.h"
+
+#include "KktDrive.h"
+#include "KktDriveSettings.h"
+#include "KktScenario.h"
+
+namespace {
+
+using modeltest::Exec;
+using modeltest::ModelTest;
+using modeltest::Result;
+
+// 15.03.2026 10:30:00 local time.
+time_t Noon()
+{
+    struct tm t = {};
+    t.tm_mday = 15;
+    t.tm_mon = 2;
+    t.tm_year = 126;
+    t.tm_hour = 10;
+    t.tm_min = 30;
+    t.tm_isdst = -1;
+    return mktime(&t);
+}
+
+TEST(DriveClock, OffsetsMoveTheClockToTheDateSet)
+{
+    struct Case {
+        const char *date, *time;
+        bool ok;
+    } cases[] = {
+        {"150326", "1030", true}, {"290228", "0000", true},  {"010127", "2359", true}, {"311226", "0000", true},
+        {"290227", "1200", false}, {"310426", "1200", false}, {"000126", "1200", false}, {"151326", "1200", false},
+        {"150326", "2400", false}, {"150326", "1060", false}, {"15032", "1200", false},  {"150326", "12a0", false},
+    };
+    for (const Case &c : cases) {
+        int64_t offset = 77;
+        EXPECT_EQ(kktsim::ClockOffsetFor(c.date, c.time, Noon(), offset), c.ok) << c.date << " " << c.time;
+        if (!c.ok) {
+            EXPECT_EQ(offset, 77) << c.date;
+            continue;
+        }
+        kktsim::DriveState s;
+        s.settings.clockOffset = offset;
+        EXPECT_EQ(kktsim::DriveClock(s, Noon()), std::string(c.date) + c.time);
+        EXPECT_EQ(kktsim::DriveClock(s, Noon() + 59), std::string(c.date) + c.time);
+    }
+}
+
+TEST_F(ModelTest, TheClockIsSetAndAnsweredAndBadDatesAreRefused)
+{
+    Start("registered.scn"); // the last fiscal document at 01.01.26 09:00
+    TMCommand c;
+    struct Case {
+        const char *date, *time;
+        int error;
+    } refused[] = {
+        {"300226", "1200", 0x03}, // no 30 February
+        {"310426", "1200", 0x03}, // April has 30 days
+        {"150326", "2400", 0x03},
+        {"311225", "2359", 0x03}, // before the last fiscal document
+        {"010126", "0859", 0x03},
+    };
+    int64_t before = sim_->Drive().settings.clockOffset;
+    for (const Case &r : refused) {
+        ASSERT_GT(c.SetDateTime(r.date, r.time), 0);
+        EXPECT_EQ(Exec(c).error, r.error) << r.date << " " << r.time;
+        EXPECT_EQ(sim_->Drive().settings.clockOffset, before) << r.date;
+    }
+
+    ASSERT_GT(c.SetDateTime("010126", "0900"), 0); // the last document's minute itself
+    EXPECT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.SetDateTime("311227", "2358"), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetDateTime(), 0);
+    Result r = Exec(c);
+    ASSERT_EQ(r.error, 0);
+    // The clock runs on from the minute set: the next minute or the year's
+    // turn may come in between.
+    EXPECT_TRUE(r.Field(5) + r.Field(6) == "3112272358" || r.Field(5) + r.Field(6) == "3112272359" ||
+                r.Field(5) + r.Field(6) == "0101280000")
+        << r.Field(5) << " " << r.Field(6);
+    EXPECT_NE(State().find("\"clock_offset\": "), std::string::npos);
+}
+
+TEST_F(ModelTest, HeadAndTailAreWrittenAnsweredAndPrintedOnEveryDocument)
+{
+    Start("registered.scn", "drive tail 4 ДО ВСТРЕЧИ\n");
+    TMCommand c;
+    const char *header[4] = {"МАГАЗИН \"У ДОМА\"", "", "ТЕЛ. 123-45-67", "ЗАХОДИТЕ"};
+    ASSERT_GT(c.SetHeader(header, 4), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetHeader(), 0);
+    Result r = Exec(c);
+    ASSERT_EQ(r.error, 0);
+    // The header goes into lines 2 to 5 behind the alignment blank.
+    EXPECT_EQ(r.data, (std::vector<std::string>{"", u8" МАГАЗИН \"У ДОМА\"", " ", u8" ТЕЛ. 123-45-67",
+                                                 u8" ЗАХОДИТЕ", ""}));
+
+    const char *ext[6] = {"ПЕРВАЯ", "ВТОРАЯ", "", "", "", "ШЕСТАЯ"};
+    ASSERT_GT(c.SetHeaderExt(ext, 6), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetHeader(), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{u8"ПЕРВАЯ", u8"ВТОРАЯ", "", "", "", u8"ШЕСТАЯ"}));
+
+    const char *tail[4] = {"СПАСИБО", "ЗА ПОКУПКУ", "", ""};
+    ASSERT_GT(c.SetTail(tail, 4), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetTail(), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{u8"СПАСИБО", u8"ЗА ПОКУПКУ", "", ""}));
+
+    // A line past the width is refused and nothing changes.
+    std::string longLine(41, 'X');
+    const char *tooLong[4] = {"A", longLine.c_str(), "", ""};
+    ASSERT_GT(c.SetTail(tooLong, 4), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C);
+    EXPECT_EQ(sim_->Drive().settings.tail[0], u8"СПАСИБО");
+
+    ASSERT_GT(c.OpenShift("ИВАНОВ", "", "", "", ""), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    std::string paper = Paper();
+    size_t head = paper.find(u8"ПЕРВАЯ"), title = paper.find(u8"ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ");
+    size_t thanks = paper.find(u8"СПАСИБО");
+    ASSERT_NE(head, std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"ШЕСТАЯ"), std::string::npos) << paper;
+    ASSERT_NE(thanks, std::string::npos) << paper;
+    EXPECT_LT(head, title);
+    EXPECT_GT(thanks, title);
+    EXPECT_EQ(paper.find(u8"ДО ВСТРЕЧИ"), std::string::npos) << "0x46 wrote all four tail lines";
+}
+
+TEST_F(ModelTest, TaxRatesAndPaymentTypesAreWrittenReadAndBounded)
+{
+    Start();
+    TMCommand c;
+    ASSERT_GT(c.GetTaxRate(5), 0);
+    Result r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"05", u8"БЕЗ НДС", "0.00", "0.00", "00", "5104"}));
+    ASSERT_GT(c.SetTaxRate(1, "НДС 18%", "18.00", "1.5", 2, 1103), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetTaxRate(1), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"01", u8"НДС 18%", "18.00", "1.50", "02", "4F04"}));
+    ASSERT_GT(c.GetTaxRate(6), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C); // past the table
+    ASSERT_GT(c.SetTaxRate(6, "X", "1.00", "0.00", 0, 0), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C);
+    ASSERT_GT(c.SetTaxRate(0, "X", "abc", "0.00", 0, 0), 0);
+    EXPECT_EQ(Exec(c).error, 0x02);
+
+    ASSERT_GT(c.SetPaymentType(15, "КАРТА", 1, 0, 3, 0x05, "2.50"), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetPaymentType(15), 0);
+    r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"0F", u8"КАРТА", "01", "00", "03", "05", "2.50", "C104"}));
+    ASSERT_GT(c.GetPaymentType(16), 0);
+    EXPECT_EQ(Exec(c).error, 0x27);
+    ASSERT_GT(c.SetPaymentType(16, "X", 0, 0, 0, 0, "1.00"), 0);
+    EXPECT_EQ(Exec(c).error, 0x27);
+
+    // The tables survive in the state file.
+    kktsim::DriveState back;
+    std::string error;
+    ASSERT_TRUE(back.FromJson(State(), &error)) << error;
+    EXPECT_EQ(back.settings.taxes[1].name, u8"НДС 18%");
+    EXPECT_EQ(back.settings.payments[15].rate, "2.50");
+}
+
+TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
+{
+    struct Case {
+        const char *line;
+        bool ok;
+    } cases[] = {
+        {"drive clock 1503261030", true}, {"drive clock 3002261030", false}, {"drive clock 150326", false},
+        {"drive head 1 ООО", true},       {"drive head 6 X", true},          {"drive head 7 X", false},
+        {"drive head 0 X", false},        {"drive tail 4 X", true},          {"drive tail 5 X", false},
+        {"drive tail 1", true}, // an empty line
+    };
+    for (const Case &c : cases) {
+        kktsim::Scenario s;
+        std::string error;
+        EXPECT_EQ(kktsim::ParseScenario(std::string("mode normal\n") + c.line + "\n", s, &error), c.ok) << c.line;
+        if (!c.ok) {
+            EXPECT_EQ(error.substr(0, 7), "line 2:") << c.line << ": " << error;
+        }
+    }
+    kktsim::Scenario s;
+    std::string longLine = "drive head 2 " + std::string(41, 'Z') + "\n";
+    EXPECT_FALSE(kktsim::ParseScenario(longLine, s, nullptr));
+}
+
+TEST(DriveSettingsState, TheMemberRoundTripsAndOlderFilesStillRead)
+{
+    kktsim::DriveState s;
+    s.settings.clockOffset = -86400;
+    s.settings.head[0] = u8"ГОЛОВА";
+    s.settings.tail[3] = u8"ХВОСТ \"В КАВЫЧКАХ\"";
+    kktsim::DriveState back;
+    std::string error;
+    ASSERT_TRUE(back.FromJson(s.ToJson(), &error)) << error;
+    EXPECT_EQ(back.ToJson(), s.ToJson());
+    EXPECT_EQ(back.settings.tail[3], u8"ХВОСТ \"В КАВЫЧКАХ\"");
+
+    // A file written before the member existed keeps the settings' values.
+    kktsim::DriveState old;
+    ASSERT_TRUE(old.FromJson("{\"shift_open\": false}", &error)) << error;
+    EXPECT_EQ(old.settings.clockOffset, 0);
+    EXPECT_EQ(old.settings.head, std::vector<std::string>(6));
+
+    const char *bad[] = {
+        "{\"settings\": []}",
+        "{\"settings\": {\"clock_offset\": \"1\"}}",
+        "{\"settings\": {\"head\": [\"a\"]}}",
+        "{\"settings\": {\"tail\": [\"a\", \"b\", \"c\", 4]}}",
+        "{\"settings\": {\"tail\": [\"a\", \"b\", \"c\", \"\\u0001\"]}}",
+        "{\"settings\": {\"tax_rates\": []}}",
+        "{\"settings\": {\"tax_rates\": [{\"name\": \"a\", \"rate\": \"x\", \"sum\": \"0\", \"type\": 0, \"tag\": 0}]}}",
+        "{\"settings\": {\"payment_types\": [{}]}}",
+    };
+    for (const char *b : bad) {
+        kktsim::DriveState keep = back;
+        EXPECT_FALSE(back.FromJson(b, &error)) << b;
+        EXPECT_NE(error.find("settings"), std::string::npos) << error;
+        EXPECT_EQ(back.ToJson(), keep.ToJson());
+    }
+}
+
+} // namespace

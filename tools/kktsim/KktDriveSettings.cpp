@@ -1,0 +1,542 @@
+// Every Russian text here is a u8 literal: the stand-in keeps UTF-8 and
+// converts to CP866 only inside frames.
+
+#include "KktDriveSettings.h"
+
+#include "KktAmount.h"
+#include "KktDrive.h"
+#include "KktDriveReceipt.h"
+#include "KktJson.h"
+#include "KktText.h"
+
+#include <cstdio>
+
+namespace kktsim {
+
+namespace {
+
+enum : uint8_t {
+    kErrFormat = 0x01,
+    kErrDateTime = 0x03,
+    kErrField = 0x02,
+    kErrRange = 0x0C,
+    kErrPaymentIndex = 0x27,
+};
+
+std::string HexB(unsigned v)
+{
+    char b[8];
+    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
+    return b;
+}
+
+std::string HexW(unsigned v) { return HexB(v) + HexB(v >> 8); }
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A field of 2n hex digits, lowest byte first.
+bool ReadHex(const std::string &f, size_t bytes, uint32_t &out)
+{
+    if (f.size() != bytes * 2)
+        return false;
+    out = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
+    }
+    return true;
+}
+
+// An amount as the drive keeps it: two decimals.
+bool Decimal(const std::string &text, std::string &out)
+{
+    int64_t v;
+    if (!ParseAmount(text, v) || v < 0)
+        return false;
+    out = AmountText(v);
+    return true;
+}
+
+bool AllDigits(const std::string &s, size_t n)
+{
+    if (s.size() != n)
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+int Two(const std::string &s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
+
+size_t Chars(const std::string &utf8)
+{
+    size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+// A text without control characters.
+bool Clean(const std::string &utf8)
+{
+    for (unsigned char c : utf8)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return true;
+}
+
+std::string Trimmed(const std::string &t)
+{
+    size_t a = t.find_first_not_of(' '), b = t.find_last_not_of(' ');
+    return a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+}
+
+// YYMMDDHHMM of a DDMMYYHHMM text, for ordering.
+std::string Sortable(const std::string &dt)
+{
+    return dt.size() == 10 ? dt.substr(4, 2) + dt.substr(2, 2) + dt.substr(0, 2) + dt.substr(6, 4) : std::string();
+}
+
+class Settings {
+public:
+    explicit Settings(ReceiptIo &io) : s(io.s), io_(io) {}
+
+    uint8_t Run(uint8_t code)
+    {
+        switch (code) {
+        case 0x42: return SetClock();
+        case 0x43: return Clock();
+        case 0x41: return Lines(3, 4, 1, 39);
+        case 0x4E: return Lines(1, 6, 0, kSettingLineWidth);
+        case 0x46: return Lines(3, 4, 0, kSettingLineWidth, true);
+        case 0x9A: return Answer(s.settings.head);
+        case 0x9B: return Answer(s.settings.tail);
+        case 0x59: return GetTax();
+        case 0x58: return SetTax();
+        case 0x4B: return GetPayment();
+        case 0x4A: return SetPayment();
+        }
+        return 0;
+    }
+
+private:
+    const std::string &Raw(size_t k) const
+    {
+        static const std::string empty;
+        return k >= 1 && k <= io_.fields.size() ? io_.fields[k - 1] : empty;
+    }
+    void Data(const std::string &utf8) { io_.data.push_back(Utf8ToCp866(utf8)); }
+    void Changed() { io_.res.changed = true; }
+
+    uint8_t Clock()
+    {
+        std::string now = DriveClock(s, time(nullptr));
+        Data(now.substr(0, 6));
+        Data(now.substr(6, 4));
+        return 0;
+    }
+
+    // A real date and time, not before the last fiscal document.
+    uint8_t SetClock()
+    {
+        if (io_.fields.size() < 2)
+            return kErrFormat;
+        int64_t offset;
+        if (!ClockOffsetFor(Raw(1), Raw(2), time(nullptr), offset)) {
+            io_.res.note = "no such date or time";
+            return kErrDateTime;
+        }
+        if (Sortable(Raw(1) + Raw(2)) < Sortable(s.lastDocumentTime)) {
+            io_.res.note = "before the last fiscal document";
+            return kErrDateTime;
+        }
+        s.settings.clockOffset = offset;
+        Changed();
+        return 0;
+    }
+
+    // Writes `count` lines from field `first` into head (or tail) lines
+    // from `to` on; a request with a date and time (first 3) has them
+    // checked. Header lines go behind the controller's alignment blank.
+    uint8_t Lines(size_t first, size_t count, size_t to, size_t width, bool tail = false)
+    {
+        if (io_.fields.size() < first - 1 + count)
+            return kErrFormat;
+        if (first == 3 && !(AllDigits(Raw(1), 6) && AllDigits(Raw(2), 4)))
+            return kErrDateTime;
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < count; ++i) {
+            std::string text = Cp866ToUtf8(Raw(first + i));
+            if (Chars(text) > width || !Clean(text)) {
+                io_.res.note = "line " + std::to_string(i + 1) + " too long or not clean";
+                return kErrRange;
+            }
+            lines.push_back(to == 1 && !tail ? " " + text : text);
+        }
+        std::vector<std::string> &target = tail ? s.settings.tail : s.settings.head;
+        for (size_t i = 0; i < count; ++i)
+            target[to + i] = lines[i];
+        Changed();
+        return 0;
+    }
+
+    uint8_t Answer(const std::vector<std::string> &lines)
+    {
+        for (const std::string &l : lines)
+            Data(l);
+        return 0;
+    }
+
+    uint8_t Index(size_t limit, uint8_t pastError, uint32_t &i) const
+    {
+        if (io_.fields.empty())
+            return kErrFormat;
+        if (!ReadHex(Raw(1), 1, i))
+            return kErrField;
+        return i < limit ? 0 : pastError;
+    }
+    // Field k as a name: at most 64 characters, no control characters.
+    uint8_t Name(size_t k, std::string &out) const
+    {
+        out = Cp866ToUtf8(Raw(k));
+        return Chars(out) <= 64 && Clean(out) ? 0 : kErrRange;
+    }
+
+    uint8_t GetTax()
+    {
+        uint32_t i;
+        if (uint8_t e = Index(s.settings.taxes.size(), kErrRange, i))
+            return e;
+        const TaxRate &t = s.settings.taxes[i];
+        Data(HexB(i));
+        Data(t.name);
+        Data(t.rate);
+        Data(t.sum);
+        Data(HexB(t.type));
+        Data(HexW(t.tag));
+        return 0;
+    }
+
+    uint8_t SetTax()
+    {
+        if (io_.fields.size() < 6)
+            return kErrFormat;
+        uint32_t i, type, tag;
+        if (uint8_t e = Index(s.settings.taxes.size(), kErrRange, i))
+            return e;
+        TaxRate t;
+        if (!Decimal(Raw(3), t.rate) || !Decimal(Raw(4), t.sum) || !ReadHex(Raw(5), 1, type) ||
+            !ReadHex(Raw(6), 2, tag))
+            return kErrField;
+        if (uint8_t e = Name(2, t.name))
+            return e;
+        t.type = static_cast<uint8_t>(type);
+        t.tag = static_cast<uint16_t>(tag);
+        s.settings.taxes[i] = t;
+        Changed();
+        return 0;
+    }
+
+    uint8_t GetPayment()
+    {
+        uint32_t i;
+        if (uint8_t e = Index(kPaymentKinds, kErrPaymentIndex, i))
+            return e;
+        const PaymentKind &p = s.settings.payments[i];
+        Data(HexB(i));
+        Data(p.name);
+        Data(HexB(p.secondLine));
+        Data(HexB(p.change));
+        Data(HexB(p.currency));
+        Data(HexB(p.mask));
+        Data(p.rate);
+        Data(HexW(p.tag));
+        return 0;
+    }
+
+    uint8_t SetPayment()
+    {
+        if (io_.fields.size() < 7)
+            return kErrFormat;
+        uint32_t i, second, change, currency, mask;
+        if (uint8_t e = Index(kPaymentKinds, kErrPaymentIndex, i))
+            return e;
+        PaymentKind p = s.settings.payments[i];
+        if (!ReadHex(Raw(3), 1, second) || !ReadHex(Raw(4), 1, change) || !ReadHex(Raw(5), 1, currency) ||
+            !ReadHex(Raw(6), 1, mask) || !Decimal(Raw(7), p.rate))
+            return kErrField;
+        if (second > 1 || change > 1)
+            return kErrRange;
+        if (uint8_t e = Name(2, p.name))
+            return e;
+        p.secondLine = static_cast<uint8_t>(second);
+        p.change = static_cast<uint8_t>(change);
+        p.currency = static_cast<uint8_t>(currency);
+        p.mask = static_cast<uint8_t>(mask);
+        s.settings.payments[i] = p;
+        Changed();
+        return 0;
+    }
+
+    DriveState &s;
+    ReceiptIo &io_;
+};
+
+} // namespace
+
+std::vector<TaxRate> DefaultTaxRates()
+{
+    return {
+        {u8"НДС 20%", "20.00", "0.00", 0, 1102},     {u8"НДС 10%", "10.00", "0.00", 0, 1103},
+        {u8"НДС 20/120", "20.00", "0.00", 1, 1106}, {u8"НДС 10/110", "10.00", "0.00", 1, 1107},
+        {u8"НДС 0%", "0.00", "0.00", 0, 1104},       {u8"БЕЗ НДС", "0.00", "0.00", 0, 1105},
+    };
+}
+
+std::vector<PaymentKind> DefaultPaymentKinds()
+{
+    static const char *const kNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИЧНЫМИ", u8"ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА (АВАНС)",
+                                          u8"ПОСЛЕДУЮЩАЯ ОПЛАТА (КРЕДИТ)", u8"ИНАЯ ФОРМА ОПЛАТЫ"};
+    static const uint16_t kTags[5] = {1031, 1081, 1215, 1216, 1217};
+    std::vector<PaymentKind> out(kPaymentKinds);
+    for (size_t p = 0; p < kPaymentKinds; ++p) {
+        out[p].name = p < 5 ? std::string(kNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p);
+        out[p].change = p == 0 ? 1 : 0; // change is given from cash only
+        out[p].tag = p < 5 ? kTags[p] : 1217;
+    }
+    return out;
+}
+
+std::string DriveClock(const DriveState &s, time_t pc)
+{
+    time_t t = static_cast<time_t>(static_cast<int64_t>(pc) + s.settings.clockOffset);
+    struct tm tmv;
+    localtime_r(&t, &tmv);
+    char b[64];
+    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100, tmv.tm_hour,
+                  tmv.tm_min);
+    return b;
+}
+
+bool ClockOffsetFor(const std::string &d, const std::string &t, time_t pc, int64_t &offset)
+{
+    if (!AllDigits(d, 6) || !AllDigits(t, 4))
+        return false;
+    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1])
+        return false;
+    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
+        return false;
+    if (Two(t, 0) > 23 || Two(t, 2) > 59)
+        return false;
+    struct tm tmv = {};
+    tmv.tm_mday = day;
+    tmv.tm_mon = month - 1;
+    tmv.tm_year = year - 1900;
+    tmv.tm_hour = Two(t, 0);
+    tmv.tm_min = Two(t, 2);
+    tmv.tm_isdst = -1;
+    time_t target = mktime(&tmv);
+    if (target == static_cast<time_t>(-1))
+        return false;
+    offset = static_cast<int64_t>(target) - static_cast<int64_t>(pc);
+    return true;
+}
+
+bool SettingsCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
+{
+    switch (code) {
+    case 0x41:
+    case 0x42:
+    case 0x43:
+    case 0x46:
+    case 0x4E:
+    case 0x9A:
+    case 0x9B:
+    case 0x4A:
+    case 0x4B:
+    case 0x58:
+    case 0x59:
+        error = Settings(io).Run(code);
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<std::string> PrintedHead(const DriveState &s)
+{
+    std::vector<std::string> out;
+    for (const std::string &l : s.settings.head)
+        if (!Trimmed(l).empty())
+            out.push_back(Trimmed(l));
+    return out;
+}
+
+std::vector<std::string> PrintedTail(const DriveState &s)
+{
+    std::vector<std::string> out;
+    for (const std::string &l : s.settings.tail)
+        if (!Trimmed(l).empty())
+            out.push_back(Trimmed(l));
+    return out;
+}
+
+bool SettingsStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why)
+{
+    if (name == "clock") {
+        int64_t offset;
+        if (value.size() != 10 || !ClockOffsetFor(value.substr(0, 6), value.substr(6, 4), time(nullptr), offset)) {
+            why = "drive clock needs a real date and time DDMMYYHHMM";
+            return true;
+        }
+        s.settings.clockOffset = offset;
+        return true;
+    }
+    if (name != "head" && name != "tail")
+        return false;
+    const size_t count = name == "head" ? kHeadLines : kTailLines;
+    size_t space = value.find(' ');
+    std::string number = value.substr(0, space);
+    std::string text = space == std::string::npos ? std::string() : value.substr(space + 1);
+    if (number.size() != 1 || number[0] < '1' || static_cast<size_t>(number[0] - '0') > count ||
+        Chars(text) > kSettingLineWidth || !Clean(text)) {
+        why = "expected \"drive " + name + " N TEXT\" (N 1 to " + std::to_string(count) + ", a text of at most " +
+              std::to_string(static_cast<unsigned>(kSettingLineWidth)) + " characters)";
+        return true;
+    }
+    (name == "head" ? s.settings.head : s.settings.tail)[static_cast<size_t>(number[0] - '1')] = text;
+    return true;
+}
+
+std::string SettingsJson(const DriveState &s)
+{
+    auto list = [](const std::vector<std::string> &lines) {
+        std::string o = "[";
+        for (size_t i = 0; i < lines.size(); ++i)
+            o += (i ? ", " : "") + JsonString(lines[i]);
+        return o + "]";
+    };
+    std::string taxes = "[";
+    for (size_t i = 0; i < s.settings.taxes.size(); ++i) {
+        const TaxRate &t = s.settings.taxes[i];
+        taxes += std::string(i ? "," : "") + "\n      {\"name\": " + JsonString(t.name) + ", \"rate\": " +
+                 JsonString(t.rate) + ", \"sum\": " + JsonString(t.sum) + ", \"type\": " + std::to_string(t.type) +
+                 ", \"tag\": " + std::to_string(t.tag) + "}";
+    }
+    std::string pays = "[";
+    for (size_t i = 0; i < s.settings.payments.size(); ++i) {
+        const PaymentKind &p = s.settings.payments[i];
+        pays += std::string(i ? "," : "") + "\n      {\"name\": " + JsonString(p.name) + ", \"second_line\": " +
+                std::to_string(p.secondLine) + ", \"change\": " + std::to_string(p.change) + ", \"currency\": " +
+                std::to_string(p.currency) + ", \"mask\": " + std::to_string(p.mask) + ", \"rate\": " +
+                JsonString(p.rate) + ", \"tag\": " + std::to_string(p.tag) + "}";
+    }
+    return "{\n    \"clock_offset\": " + std::to_string(s.settings.clockOffset) + ",\n    \"head\": " +
+           list(s.settings.head) + ",\n    \"tail\": " + list(s.settings.tail) + ",\n    \"tax_rates\": " + taxes +
+           "],\n    \"payment_types\": " + pays + "]\n  }";
+}
+
+bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
+{
+    if (!member)
+        return true;
+    auto bad = [&](const char *key) {
+        why = std::string("bad member \"settings.") + key + "\"";
+        return false;
+    };
+    if (member->type != JsonValue::Object)
+        return bad("");
+    DriveSettings n = s.settings;
+    if (const JsonValue *v = member->Find("clock_offset")) {
+        // A hundred years either way at most.
+        if (v->type != JsonValue::Number || v->number < -3155760000ll || v->number > 3155760000ll)
+            return bad("clock_offset");
+        n.clockOffset = v->number;
+    }
+    auto lines = [&](const char *key, std::vector<std::string> &out) {
+        const JsonValue *v = member->Find(key);
+        if (!v)
+            return true;
+        if (v->type != JsonValue::Array || v->items.size() != out.size())
+            return bad(key);
+        for (size_t i = 0; i < out.size(); ++i) {
+            const JsonValue &l = v->items[i];
+            if (l.type != JsonValue::String || Chars(l.text) > kSettingLineWidth || !Clean(l.text))
+                return bad(key);
+            out[i] = l.text;
+        }
+        return true;
+    };
+    if (!lines("head", n.head) || !lines("tail", n.tail))
+        return false;
+    auto number = [](const JsonValue *v, int64_t max, int64_t &out) {
+        if (!v || v->type != JsonValue::Number || v->number < 0 || v->number > max)
+            return false;
+        out = v->number;
+        return true;
+    };
+    auto text = [](const JsonValue *v, size_t max, std::string &out) {
+        if (!v || v->type != JsonValue::String || Chars(v->text) > max || !Clean(v->text))
+            return false;
+        out = v->text;
+        return true;
+    };
+    auto decimal = [&](const JsonValue *v, std::string &out) {
+        std::string t;
+        return text(v, 24, t) && Decimal(t, out);
+    };
+    if (const JsonValue *v = member->Find("tax_rates")) {
+        if (v->type != JsonValue::Array || v->items.empty() || v->items.size() > kMaxTaxRates)
+            return bad("tax_rates");
+        n.taxes.clear();
+        for (const JsonValue &e : v->items) {
+            TaxRate t;
+            int64_t type, tag;
+            if (e.type != JsonValue::Object || !text(e.Find("name"), 64, t.name) || !decimal(e.Find("rate"), t.rate) ||
+                !decimal(e.Find("sum"), t.sum) || !number(e.Find("type"), 0xFF, type) ||
+                !number(e.Find("tag"), 0xFFFF, tag))
+                return bad("tax_rates");
+            t.type = static_cast<uint8_t>(type);
+            t.tag = static_cast<uint16_t>(tag);
+            n.taxes.push_back(t);
+        }
+    }
+    if (const JsonValue *v = member->Find("payment_types")) {
+        if (v->type != JsonValue::Array || v->items.size() != kPaymentKinds)
+            return bad("payment_types");
+        for (size_t i = 0; i < kPaymentKinds; ++i) {
+            const JsonValue &e = v->items[i];
+            PaymentKind &p = n.payments[i];
+            int64_t second, change, currency, mask, tag;
+            if (e.type != JsonValue::Object || !text(e.Find("name"), 64, p.name) ||
+                !number(e.Find("second_line"), 1, second) || !number(e.Find("change"), 1, change) ||
+                !number(e.Find("currency"), 0xFF, currency) || !number(e.Find("mask"), 0xFF, mask) ||
+                !decimal(e.Find("rate"), p.rate) || !number(e.Find("tag"), 0xFFFF, tag))
+                return bad("payment_types");
+            p.secondLine = static_cast<uint8_t>(second);
+            p.change = static_cast<uint8_t>(change);
+            p.currency = static_cast<uint8_t>(currency);
+            p.mask = static_cast<uint8_t>(mask);
+            p.tag = static_cast<uint16_t>(tag);
+        }
+    }
+    s.settings = n;
+    return true;
+}
+
+} // namespace kktsim
