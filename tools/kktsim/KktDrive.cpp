@@ -4,6 +4,7 @@
 // files are for people) and converts to CP866 only inside frames.
 
 #include "KktDrive.h"
+#include "KktDriveWire.h"
 
 #include "KktAmount.h"
 #include "KktDriveHost.h"
@@ -59,31 +60,8 @@ std::string HexD(uint32_t v)
     return HexW(v & 0xFFFF) + HexW(v >> 16);
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// A field of 2n hex digits, lowest byte first.
-bool ReadHexLE(const std::string &f, size_t bytes, uint32_t &out)
-{
-    if (f.size() != bytes * 2)
-        return false;
-    out = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
-    }
-    return true;
-}
+using wire::HexDigit;
+using wire::ReadHexLE;
 
 bool Digits(const std::string &s, size_t n)
 {

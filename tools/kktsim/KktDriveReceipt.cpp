@@ -7,6 +7,7 @@
 
 #include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveWire.h"
 #include "KktJson.h"
 #include "KktText.h"
 
@@ -43,31 +44,8 @@ const char *const kPaymentNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИ�
 const char *const kOperationNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИХОДА", u8"РАСХОД", u8"ВОЗВРАТ РАСХОДА"};
 const char *const kTaxNames[6] = {u8"НДС 20%", u8"НДС 10%", u8"НДС 20/120", u8"НДС 10/110", u8"НДС 0%", u8"БЕЗ НДС"};
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// A field of 2n hex digits, lowest byte first.
-bool ReadHexLE(const std::string &f, size_t bytes, uint32_t &out)
-{
-    if (f.size() != bytes * 2)
-        return false;
-    out = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
-    }
-    return true;
-}
+using wire::HexDigit;
+using wire::ReadHexLE;
 
 // A hex field of bytes in order.
 bool ReadHexBytes(const std::string &f, std::vector<uint8_t> &out)

@@ -5,6 +5,7 @@
 
 #include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveWire.h"
 #include "KktDriveReceipt.h"
 #include "KktJson.h"
 #include "KktText.h"
@@ -32,31 +33,8 @@ std::string HexB(unsigned v)
 
 std::string HexW(unsigned v) { return HexB(v) + HexB(v >> 8); }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// A field of 2n hex digits, lowest byte first.
-bool ReadHex(const std::string &f, size_t bytes, uint32_t &out)
-{
-    if (f.size() != bytes * 2)
-        return false;
-    out = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
-    }
-    return true;
-}
+using wire::HexDigit;
+using wire::ReadHexLE;
 
 // An amount as the drive keeps it: two decimals.
 bool Decimal(const std::string &text, std::string &out)
@@ -204,7 +182,7 @@ private:
     {
         if (io_.fields.empty())
             return kErrFormat;
-        if (!ReadHex(Raw(1), 1, i))
+        if (!ReadHexLE(Raw(1), 1, i))
             return kErrField;
         return i < limit ? 0 : pastError;
     }
@@ -238,8 +216,8 @@ private:
         if (uint8_t e = Index(s.settings.taxes.size(), kErrRange, i))
             return e;
         TaxRate t;
-        if (!Decimal(Raw(3), t.rate) || !Decimal(Raw(4), t.sum) || !ReadHex(Raw(5), 1, type) ||
-            !ReadHex(Raw(6), 2, tag))
+        if (!Decimal(Raw(3), t.rate) || !Decimal(Raw(4), t.sum) || !ReadHexLE(Raw(5), 1, type) ||
+            !ReadHexLE(Raw(6), 2, tag))
             return kErrField;
         if (uint8_t e = Name(2, t.name))
             return e;
@@ -275,8 +253,8 @@ private:
         if (uint8_t e = Index(kPaymentKinds, kErrPaymentIndex, i))
             return e;
         PaymentKind p = s.settings.payments[i];
-        if (!ReadHex(Raw(3), 1, second) || !ReadHex(Raw(4), 1, change) || !ReadHex(Raw(5), 1, currency) ||
-            !ReadHex(Raw(6), 1, mask) || !Decimal(Raw(7), p.rate))
+        if (!ReadHexLE(Raw(3), 1, second) || !ReadHexLE(Raw(4), 1, change) || !ReadHexLE(Raw(5), 1, currency) ||
+            !ReadHexLE(Raw(6), 1, mask) || !Decimal(Raw(7), p.rate))
             return kErrField;
         if (second > 1 || change > 1)
             return kErrRange;

@@ -21,18 +21,29 @@ inline std::string HexB(unsigned v)
 inline std::string HexW(unsigned v) { return HexB(v) + HexB(v >> 8); }
 inline std::string HexD(uint32_t v) { return HexW(v & 0xFFFF) + HexW(v >> 16); }
 
+// The value of a hex digit, -1 for any other character.
+inline int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 // A field of 2 * bytes hex digits, lowest byte first.
 inline bool ReadHexLE(const std::string &f, size_t bytes, uint32_t &out)
 {
     if (f.size() != bytes * 2)
         return false;
     out = 0;
-    for (size_t i = 0; i < f.size(); ++i) {
-        char c = f[i];
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (d < 0)
+    for (size_t i = 0; i < bytes; ++i) {
+        int hi = HexDigit(f[2 * i]), lo = HexDigit(f[2 * i + 1]);
+        if (hi < 0 || lo < 0)
             return false;
-        out |= static_cast<uint32_t>(d) << (8 * (i / 2) + (i % 2 ? 0 : 4));
+        out |= static_cast<uint32_t>(hi << 4 | lo) << (8 * i);
     }
     return true;
 }
