@@ -114,42 +114,8 @@ std::string HexD(uint32_t v)
     return b;
 }
 
-size_t Width(const std::string &utf8)
-{
-    size_t n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80)
-            ++n;
-    return n;
-}
-
 // The tape as a person sees it: lines of the drive's width.
-class Tape {
-public:
-    void Rule() { out_ += std::string(Drive::kTapeWidth, '-') + "\n"; }
-    void Center(const std::string &t)
-    {
-        size_t w = Width(t);
-        size_t pad = w < Drive::kTapeWidth ? (Drive::kTapeWidth - w) / 2 : 0;
-        out_ += std::string(pad, ' ') + t + "\n";
-    }
-    void Text(const std::string &t) { out_ += t + "\n"; }
-    void Pair(const std::string &left, const std::string &right)
-    {
-        size_t w = Width(left) + Width(right);
-        if (w + 1 > Drive::kTapeWidth) {
-            out_ += left + "\n";
-            size_t rw = Width(right);
-            out_ += std::string(rw < Drive::kTapeWidth ? Drive::kTapeWidth - rw : 0, ' ') + right + "\n";
-        } else {
-            out_ += left + std::string(Drive::kTapeWidth - w, ' ') + right + "\n";
-        }
-    }
-    const std::string &Str() const { return out_; }
-
-private:
-    std::string out_;
-};
+using Tape = wire::Paper;
 
 // Receipt type byte (without 0x80) -> the operation 0..3 its money counts
 // under, -1 for a type the drive does not know.

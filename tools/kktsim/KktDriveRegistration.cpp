@@ -11,6 +11,7 @@
 
 #include "KktDriveRegistration.h"
 
+#include "KktDriveWire.h"
 #include "KktText.h"
 
 #include <cstdio>
@@ -125,38 +126,7 @@ const char *const kModeNames[9] = {u8"ШИФРОВАНИЕ",  u8"АВТОНОМ�
                                    u8"ПОДАКЦИЗНЫЕ", u8"АЗАРТНЫЕ ИГРЫ",    u8"ЛОТЕРЕИ"};
 
 // The drive's own tape of 32 characters.
-class Tape {
-public:
-    void Rule() { out_ += std::string(Drive::kTapeWidth, '-') + "\n"; }
-    void Center(const std::string &t)
-    {
-        size_t w = Width(t);
-        out_ += std::string(w < Drive::kTapeWidth ? (Drive::kTapeWidth - w) / 2 : 0, ' ') + t + "\n";
-    }
-    void Pair(const std::string &left, const std::string &right)
-    {
-        size_t w = Width(left) + Width(right);
-        if (w + 1 > Drive::kTapeWidth) {
-            size_t rw = Width(right);
-            out_ += left + "\n" + std::string(rw < Drive::kTapeWidth ? Drive::kTapeWidth - rw : 0, ' ') + right + "\n";
-        } else {
-            out_ += left + std::string(Drive::kTapeWidth - w, ' ') + right + "\n";
-        }
-    }
-    void Text(const std::string &t) { out_ += t + "\n"; }
-    const std::string &Str() const { return out_; }
-
-private:
-    static size_t Width(const std::string &utf8)
-    {
-        size_t n = 0;
-        for (unsigned char c : utf8)
-            if ((c & 0xC0) != 0x80)
-                ++n;
-        return n;
-    }
-    std::string out_;
-};
+using Tape = wire::Paper;
 
 std::string Readable(const std::string &dt)
 {
