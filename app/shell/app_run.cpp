@@ -21,6 +21,7 @@
 #include "receipt_wizard.h"
 #include "shift_cash.h"
 #include "battery.h"
+#include "bt_link.h"
 #include "kkt_info.h"
 #include "shell_hooks.h"
 #include "status_line.h"
