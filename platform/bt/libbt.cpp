@@ -309,10 +309,22 @@ OsBtEvent head(int handle, int kind, const char *addr, int status)
     return h;
 }
 
+// An address as the radio compares it: "-" and ":" alike, any case.
+std::string addressKey(const std::string &addr)
+{
+    std::string key;
+    for (char c : addr)
+        key += c == '-' ? ':' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return key;
+}
+
 const btfake::Device *findDevice(const Fake &f, const char *addr)
 {
+    if (!addr)
+        return nullptr;
+    std::string key = addressKey(addr);
     for (const btfake::Device &d : f.script.devices)
-        if (addr && d.addr == addr)
+        if (addressKey(d.addr) == key)
             return &d;
     return nullptr;
 }
