@@ -68,6 +68,8 @@ std::string statement(const std::string &line, Script *s)
     std::vector<std::string> w;
     for (std::string word; in >> word;)
         w.push_back(word);
+    if (w.empty())
+        return ""; // blanks of other kinds only
     const std::string &key = w[0];
     const long kMaxMs = 3600000;
     auto want = [&](size_t n) { return w.size() == n; };

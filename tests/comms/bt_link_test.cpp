@@ -457,6 +457,7 @@ TEST(BtScriptCheck, GoodAndBadFiles)
          "delay pan 30\npair-status none\nspp-status 0\npan-status -3\ncheck 1 3\npan-check 5 10\nhost-connect 0\n"
          "host-leave 100\nspp-device /dev/rfcomm1\nfail OsPanCheck -1012\n",
          0, ""},
+        {"\v\n \f\n", 0, ""},
         {"device AA\n", 2, ":1: device"},
         {"\nbogus 1\n", 2, ":2: unknown statement"},
         {"fail OsNothing -1\n", 2, "unknown entry point"},
