@@ -221,7 +221,7 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(Ask(s, header(kOfd105, "9999078900012345", document(12).size()) + document(12)),
               "SRVSIM ACK 9999078900012345 12\n");
     EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 3) + "abc"), "SRVSIM OISM OK\n");
-    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS OK\n");
+    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS 9999078900012345 0 811C9DC5\n");
     close(s);
     ASSERT_TRUE(server_.WaitFor("close", 3));
     auto cuts = server_.Journal("cut-short");
