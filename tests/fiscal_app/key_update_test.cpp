@@ -4,6 +4,7 @@
 // days), the series of rounds over one connection and its cap, every
 // outcome's text, and the manual screen with its refusals and its lines.
 #include "FiscalFixture.h"
+#include "JsonLines.h"
 #include "SrvsimProcess.h"
 
 #include "key_service.h"
@@ -14,6 +15,9 @@
 #include "ui_values.h"
 
 #include <string.h>
+
+#include <algorithm>
+#include <set>
 
 namespace fiscaltest {
 namespace {
@@ -45,8 +49,10 @@ protected:
     {
         std::string error;
         ASSERT_TRUE(server.Start(SRVSIM_PATH, root + "/srvsim", serverScenario, &error)) << error;
-        Drive("drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://127.0.0.1:" +
-              std::to_string(server.Port()) + "\n" + drive);
+        const std::string address = "tcp://127.0.0.1:" + std::to_string(server.Port());
+        Drive("drive ffd 1.2\ndrive marking 00000100\ndrive key-address " + address + "\n" + drive);
+        // A drive kept from an earlier start names the new server too.
+        sim->UpdateDrive([&](kktsim::DriveState &d) { d.keys.address = address; });
         fn_status_refresh(nullptr);
         ASSERT_EQ(kfn_marking_mode(), 1);
     }
@@ -80,6 +86,61 @@ protected:
         t.Day = day;
         t.Hour = 12;
         ASSERT_EQ(OsSetTime(&t), 0);
+    }
+
+    // Runs the manual screen: the link-type menu (nothing is configured)
+    // is cancelled, and once the last line is there "ok" ends the screen.
+    // The lines the field "info" showed, in the order they first came; the
+    // last screen's last line is in last, and whether "ok" was seen.
+    std::vector<std::string> Manual(std::string *last, bool *okShown)
+    {
+        std::atomic<bool> stop{false};
+        std::thread keys([&] {
+            bool menu = false;
+            while (!stop) {
+                if (!menu)
+                    for (const Entry &e : Trace("form"))
+                        if (e.Get("header") == u8"ТИП СОЕДИНЕНИЯ") {
+                            Key(KEY_CANCEL);
+                            menu = true;
+                        }
+                if (Seen(nullptr, nullptr).count(u8"Обновление ключей завершено"))
+                    Key(KEY_ENTER);
+                timespec pause{0, 100 * 1000 * 1000};
+                nanosleep(&pause, nullptr);
+            }
+        });
+        asokp_update_dialog(ui);
+        stop = true;
+        keys.join();
+        std::vector<std::string> order;
+        Seen(&order, last, okShown);
+        return order;
+    }
+
+    // The lines of "info" on every screen drawn so far.
+    std::set<std::string> Seen(std::vector<std::string> *order, std::string *last, bool *okShown = nullptr)
+    {
+        std::set<std::string> seen;
+        for (jsonl::Json &line : jsonl::ReadLines(trace)) {
+            if (jsonl::Text(line, "event") != "screen" || !line.contains("items"))
+                continue;
+            for (auto &item : line["items"]) {
+                if (okShown && jsonl::Text(item, "name") == "ok")
+                    *okShown = true;
+                if (jsonl::Text(item, "name") != "info")
+                    continue;
+                std::stringstream in(jsonl::Text(item, "label"));
+                std::string l;
+                while (std::getline(in, l)) {
+                    if (seen.insert(l).second && order)
+                        order->push_back(l);
+                    if (last)
+                        *last = l;
+                }
+            }
+        }
+        return seen;
     }
 
     SrvsimProcess server;
@@ -253,6 +314,55 @@ TEST_F(KeyUpdate, TheManualUpdateRefuses)
         EXPECT_EQ(Trace("msgbox")[from].Num("flags"), 9);
     }
     EXPECT_EQ(Subs(), "") << "nothing asked of the drive";
+}
+
+// A run of three rounds: each round's lines, the count going up, the end,
+// and "ok"; one connection carries the series.
+TEST_F(KeyUpdate, TheManualUpdateShowsEachRound)
+{
+    Start("", "drive key-state 1\ndrive key-rounds 3\n");
+    std::string last;
+    bool ok = false;
+    std::vector<std::string> lines = Manual(&last, &ok);
+    std::string all;
+    for (const std::string &l : lines)
+        all += l + "\n";
+    EXPECT_TRUE(InOrder(all, {u8"Запрос данных для сервера", u8"Данные для сервера получены", u8"Соединение с сервером",
+                              u8"Ключей обновлено: 1", u8"Ключей обновлено: 2", u8"Ключей обновлено: 3",
+                              u8"Обновление ключей завершено"}))
+        << all;
+    EXPECT_EQ(last, u8"Обновление ключей завершено");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(Subs(), "01 03 04 03 04 03 04");
+    EXPECT_EQ(server.Journal("accept").size(), 1u);
+    EXPECT_EQ(server.Journal("request").size(), 3u);
+    EXPECT_EQ(sim->Drive().archive.keyState, 0);
+}
+
+// A lost server and an answer the drive refuses: the screen says so, no
+// keys are counted, and it still ends with "ok".
+TEST_F(KeyUpdate, TheManualUpdateTellsFailures)
+{
+    const struct {
+        const char *server;
+        const char *line;
+    } cases[] = {
+        {"fault keys close-request\n", u8"Потеряно соединение с сервером"},
+        {"fault keys size 5\n", u8"Ошибка команды 0x9E"},
+    };
+    for (const auto &c : cases) {
+        server.Stop();
+        Start(c.server, "drive key-state 2\n");
+        std::string last;
+        bool ok = false;
+        std::set<std::string> before = Seen(nullptr, nullptr);
+        std::vector<std::string> lines = Manual(&last, &ok);
+        EXPECT_TRUE(std::find(lines.begin(), lines.end(), c.line) != lines.end() || before.count(c.line)) << c.line;
+        for (const std::string &l : lines)
+            EXPECT_EQ(l.find(u8"Ключей обновлено"), std::string::npos) << l;
+        EXPECT_EQ(last, u8"Обновление ключей завершено");
+        EXPECT_TRUE(ok);
+    }
 }
 
 } // namespace
