@@ -12,6 +12,7 @@
 #include "CommsFixture.h"
 #include "bt_link.h"
 #include "conn_record.h"
+#include "ext_mode.h"
 
 namespace commstest {
 namespace {
@@ -215,6 +216,33 @@ TEST_F(BtScreensTest, SppStoredAddressMatchesAcrossSeparatorsOrLeavesTheNameEmpt
     ASSERT_GE(boxes.size(), 2u);
     EXPECT_EQ(boxes[boxes.size() - 2], std::string(kName) + u8"|MAC: 11:22:33:44:55:66\nName: \nСоединение...");
     EXPECT_EQ(boxes.back(), std::string(kName) + "|OsBREDRStartSPPConnect ret = -1012");
+}
+
+// The work with a PC's wait for a PC over the serial port, with the toolkit
+// in this thread on the virtual clock: the box is redrawn with a pause
+// between passes, not as fast as the loop turns, for the whole minute, and
+// then the time-out's box comes.
+class BtWaitTest : public BtScreensTest {
+protected:
+    BtWaitTest() { threadMode = false; }
+};
+
+TEST_F(BtWaitTest, TheSerialWaitPausesBetweenItsRedrawsAndEndsAfterAMinute)
+{
+    Control("# no PC comes\n");
+    ext_link_kind = 5;
+    Key(KEY_ENTER); // the time-out's box
+    uint32_t start = OsGetTickCount();
+    run_external_mode(ui);
+    uint32_t spent = OsGetTickCount() - start;
+    int waits = 0;
+    for (const auto &e : Trace("msgbox"))
+        waits += e.Get("text").rfind(u8"ЖДЕМ ПОДКЛЮЧЕНИЯ ПО BLUETOOTH\nОСТАЛОСЬ ", 0) == 0;
+    EXPECT_GE(waits, 60000 / 500);
+    EXPECT_LE(waits, 60000 / 200 + 1);
+    EXPECT_GT(spent, 60000u);
+    EXPECT_EQ(LastBox(), std::string(kError) + u8"|ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
+    EXPECT_EQ(BtCalls().back(), "OsBluetoothClose") << "the module closed at the end";
 }
 
 } // namespace
