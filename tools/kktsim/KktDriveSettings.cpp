@@ -479,13 +479,17 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
     size_t space = value.find(' ');
     std::string number = value.substr(0, space);
     std::string text = space == std::string::npos ? std::string() : value.substr(space + 1);
+    // Head lines 2 to 5 are kept behind the controller's alignment blank,
+    // as 0x41 writes them: 39 characters of text at most.
+    const bool aligned = name == "head" && number.size() == 1 && number[0] >= '2' && number[0] <= '5';
     if (number.size() != 1 || number[0] < '1' || static_cast<size_t>(number[0] - '0') > count ||
-        Chars(text) > kSettingLineWidth || !Clean(text)) {
-        why = "expected \"drive " + name + " N TEXT\" (N 1 to " + std::to_string(count) + ", a text of at most " +
-              std::to_string(static_cast<unsigned>(kSettingLineWidth)) + " characters)";
+        Chars(text) > kSettingLineWidth - (aligned ? 1 : 0) || !Clean(text)) {
+        why = "expected \"drive " + name + " N TEXT\" (N 1 to " + std::to_string(count) +
+              ", a text of at most 40 characters, 39 for head lines 2 to 5)";
         return true;
     }
-    (name == "head" ? s.settings.head : s.settings.tail)[static_cast<size_t>(number[0] - '1')] = text;
+    (name == "head" ? s.settings.head : s.settings.tail)[static_cast<size_t>(number[0] - '1')] =
+        aligned && !text.empty() ? " " + text : text;
     return true;
 }
 
