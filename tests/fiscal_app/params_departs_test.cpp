@@ -8,6 +8,7 @@
 
 #include "TMCommand.h"
 #include "departments.h"
+#include "kfn_state.h"
 #include "params_setting.h"
 #include "ui_xml.h"
 
@@ -271,6 +272,19 @@ TEST_F(ParamsTest, FromSettings)
     EXPECT_EQ(Taken(), (std::vector<std::string>{"4D", "4C", "4D"}));
     EXPECT_EQ(LastFields(sim->JournalPath(), "4C"), (std::vector<std::string>{"1111", "0201", "0600"}));
     EXPECT_EQ(DriveWords(), (std::vector<uint16_t>{0x1111, 0x0102, 6, 0x4444}));
+
+    // "param4" goes out only when the controller's firmware is above 238:
+    // unknown yet (0), then read at the start (K105320: 320).
+    mxml_node_t *four = mxmlNewElement(MXML_NO_PARENT, "params");
+    mxmlElementSetAttr(four, "param4", "x0A0B");
+    params_from_settings(ui, four);
+    EXPECT_EQ(LastFields(sim->JournalPath(), "4C"), (std::vector<std::string>{"1111", "0201", "0600"}));
+    kfn_start(ui, 2);
+    ASSERT_EQ(kfn_firmware_version(), 320);
+    params_from_settings(ui, four);
+    EXPECT_EQ(LastFields(sim->JournalPath(), "4C"), (std::vector<std::string>{"1111", "0201", "0600", "0B0A"}));
+    EXPECT_EQ(DriveWords(), (std::vector<uint16_t>{0x1111, 0x0102, 6, 0x0A0B}));
+    mxmlDelete(four);
     mxmlDelete(root);
 }
 
