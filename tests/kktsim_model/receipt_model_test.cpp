@@ -141,10 +141,15 @@ TEST_F(ReceiptModelTest, ReceiptClosedWithoutPrinting)
     EXPECT_NE(journal.find("closed without printing"), std::string::npos);
 }
 
-// A receipt takes its time from the drive's clock, not the PC's.
+// A receipt takes its time from the drive's clock, not the PC's; a shift
+// opening keeps the time its request carries (the terminal's clock).
 TEST_F(ReceiptModelTest, ReceiptTimeFollowsTheDrivesClock)
 {
-    Start("registered.scn", "drive shift open 1\ndrive clock 0203301415\n");
+    Start("registered.scn", "drive clock 0203301415\n");
+    TMCommand c;
+    ASSERT_GT(c.OpenShift("ИВАНОВ", "", "", "", ""), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    EXPECT_NE(sim_->Drive().lastDocumentTime.substr(0, 6), "020330");
     Open(0x00);
     ASSERT_EQ(Item("1.00", "1").error, 0);
     ASSERT_EQ(Pay(0, "1.00").error, 0);
