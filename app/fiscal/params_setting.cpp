@@ -118,8 +118,14 @@ bool hex_word(const char *text, uint16_t *out)
     unsigned v = 0;
     size_t n = 0;
     for (const char *p = text; *p; ++p, ++n) {
-        char c = *p;
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        const char c = *p;
+        int d = -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
         if (d < 0 || n >= 4)
             return false;
         v = v << 4 | static_cast<unsigned>(d);
