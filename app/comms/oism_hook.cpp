@@ -31,3 +31,10 @@ void oism_session_close() {}
 const char *oism_host() { return host; }
 uint16_t oism_port() { return port; }
 int oism_send_ms() { return send_ms; }
+
+void oism_forget_params()
+{
+    host[0] = 0;
+    port = 0;
+    send_ms = 0;
+}

@@ -18,5 +18,7 @@ void oism_session_close();
 const char *oism_host();
 uint16_t oism_port();
 int oism_send_ms();
+// Forgets the parameters (tests start afresh with it).
+void oism_forget_params();
 
 #endif
