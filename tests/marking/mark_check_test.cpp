@@ -21,6 +21,20 @@
 namespace fiscaltest {
 namespace {
 
+std::vector<uint16_t> Type(const std::string &text)
+{
+    std::vector<uint16_t> keys;
+    for (char c : text)
+        keys.push_back(DigitKey(c));
+    return keys;
+}
+
+std::vector<uint16_t> Keys(std::vector<uint16_t> keys, uint16_t last)
+{
+    keys.push_back(last);
+    return keys;
+}
+
 const char *kName = "ТОВАР";
 const std::string kCode = std::string("0104600000000017215ABCDEFGHIJKL") + '\x1d' + "91EE06" + '\x1d' + "92abc=";
 const char *kError = u8"ОШИБКА";
@@ -356,6 +370,28 @@ TEST_F(MarkCheckTest, TheExchangeMovesTheContainer)
     exchange_container empty{};
     EXPECT_EQ(MarkCheckExchange(nullptr, &empty), -1);
     EXPECT_EQ(server->Requests(), 1);
+}
+
+// The scan dialog without a scanner: a code typed (no digit twice in a
+// row: the keypad would take that as a multi-tap) into "code" is taken
+// unescaped; an empty one is not taken while a code is required; MENU
+// switches the reading and shows the dialog again; Cancel gives -1.
+TEST_F(MarkCheckTest, TheScanDialogTakesATypedCode)
+{
+    const char *kScan = "kkt_dlg_scan_mark.xml";
+    Script({{kScan, {KEY_ENTER}},
+            {kScan, {SCAN_MARK_KEY_READING}},
+            {kScan, Keys(Type("4607012345678"), KEY_ENTER)}});
+    EXPECT_EQ(ScanMarkDialog(ui, 1), 0);
+    EndScript();
+    EXPECT_STREQ(ScannedMarkCode, "4607012345678");
+    Script({{kScan, {KEY_ENTER}}});
+    EXPECT_EQ(ScanMarkDialog(ui, 0), 0);
+    EndScript();
+    EXPECT_STREQ(ScannedMarkCode, "");
+    Script({{kScan, {KEY_CANCEL}}});
+    EXPECT_EQ(ScanMarkDialog(ui, 1), -1);
+    EndScript();
 }
 
 } // namespace
