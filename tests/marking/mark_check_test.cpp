@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "SrvSim.h"
+#include "conn_record.h"
+#include "osal.h"
 #include "TMCommand.h"
 #include "exchange_container.h"
 #include "kfn_state.h"
@@ -392,6 +394,32 @@ TEST_F(MarkCheckTest, TheScanDialogTakesATypedCode)
     Script({{kScan, {KEY_CANCEL}}});
     EXPECT_EQ(ScanMarkDialog(ui, 1), -1);
     EndScript();
+}
+
+// On a GPRS link a send time-out below 10 s stretches to 10 s; on another
+// link it stays (a port nobody listens on is tried until the deadline, in
+// virtual time).
+TEST(MarkCheckExchangeDeadline, AGprsLinkStretchesAShortTimeOut)
+{
+    const struct {
+        uint16_t type;
+        uint32_t least, most;
+    } cases[] = {{CONN_GPRS, 10000, 10200}, {CONN_ETH1, 5000, 5200}};
+    for (auto c : cases) {
+        SCOPED_TRACE(c.type);
+        conn_active.type = c.type;
+        OsTestClockEnable(5000);
+        exchange_container box{};
+        uint8_t body[4] = {1, 2, 3, 4};
+        container_make_header(box.header, CONTAINER_OISM, 4, "9999078900012345", sizeof body);
+        box.body = body;
+        EXPECT_EQ(mark_check_exchange_with(nullptr, &box, "127.0.0.1", 1, 5000), -1);
+        uint32_t spent = OsGetTickCount() - 5000;
+        EXPECT_GE(spent, c.least);
+        EXPECT_LE(spent, c.most);
+        OsTestClockDisable();
+        conn_active.type = 0;
+    }
 }
 
 } // namespace
