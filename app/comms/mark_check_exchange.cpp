@@ -30,5 +30,5 @@ int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char
 
 int MarkCheckExchange(vuUI *ui, exchange_container *container)
 {
-    return mark_check_exchange_with(ui, container, oism_host(), oism_port(), oism_send_ms());
+    return mark_check_exchange_with(ui, container, oism_worker.host, oism_worker.port, oism_worker.send_ms);
 }

@@ -26,23 +26,24 @@ protected:
         server.Stop();
         Cashdesk::TearDown();
     }
-    // srvsim as the OISM server with its scenario, the built-in scanner's
-    // property, and the settings: an Ethernet connection on the loopback.
-    // False when the program finds no scanner: without one no code can be
+    // srvsim as the OISM server with its scenario and the built-in
+    // scanner's property. False when the program finds no scanner: without one no code can be
     // given.
     bool Serve(const std::string &serverScenario)
     {
         std::string error;
         EXPECT_TRUE(server.Start(SRVSIM_PATH, dir + "/srvsim", serverScenario, &error)) << error;
+        EXPECT_EQ(OsRegSetValue("ro.fac.barcode", "1"), 0);
+        return scanner_probe() != 0;
+    }
+    // The settings: the seller, an Ethernet connection on the loopback (with
+    // its carrier up) for the sale's OISM session.
+    void Settings()
+    {
         EXPECT_EQ(system(("mkdir -p '" + root + "/sys/class/net/eth1' && echo 1 >'" + root +
                           "/sys/class/net/eth1/carrier'")
                              .c_str()),
                   0);
-        EXPECT_EQ(OsRegSetValue("ro.fac.barcode", "1"), 0);
-        return scanner_probe() != 0;
-    }
-    void Settings()
-    {
         std::ofstream(dir + "/data/kktsettings.xml")
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
             << u8"<FiscalReceipt Seller=\"Иванов И.И.\"/>"

@@ -70,8 +70,8 @@ protected:
     }
 
     // A drive with marking on, the OISM server's record naming the server
-    // stand-in (send time-out 2 s); extra scenario lines after it. The
-    // session loads the server's parameters as a sale does.
+    // stand-in (send time-out 2 s); extra scenario lines after it, and the
+    // server's parameters loaded as a sale's session loads them.
     void Marking(const std::string &extra = "", const std::string &host = "127.0.0.1")
     {
         Drive("drive ffd 1.2\ndrive marking 100\ndrive shift open 1\ndrive oism-server " + host + " " +
@@ -80,7 +80,7 @@ protected:
         kfn_state.marking_mode = -1;
         kfn_state.reg_flags = 0;
         fn_status_refresh(nullptr);
-        oism_session_open(nullptr);
+        oism_load_params(nullptr);
     }
 
     // Answers the modal boxes to come, in order: each is named by its title
@@ -339,7 +339,7 @@ TEST_F(MarkCheckTest, AnOverlongHostFailsAtOnceWithAText)
 {
     std::string host = std::string(125, 'a') + ".net";
     Marking("", host);
-    ASSERT_EQ(std::string(oism_host()), host);
+    ASSERT_EQ(std::string(oism_worker.host), host);
     Answers({{kError, KEY_ENTER}, {kError, KEY_ENTER}, {kAttention, KEY_ENTER}});
     EXPECT_EQ(Check(), 0x03);
     EndAnswers();
