@@ -8,7 +8,7 @@
 #include "dialog.h"
 #include "kfn_state.h"
 #include "list_editor_keys.h"
-#include "marking_hook.h"
+#include "scan_mark.h"
 #include "message_box.h"
 #include "receipt_form.h"
 #include "scanner_hook.h"
