@@ -148,7 +148,7 @@ protected:
     }
     // Gives the reader the moment it needs to look at the device once more
     // (it waits at most 10 ms a look); nothing is timed by it.
-    static void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+    static void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(150)); }
     // Reading on, and the device found empty once by the reader (it throws
     // away what it finds before the device is first empty).
     void enableAndSettle()
