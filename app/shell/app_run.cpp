@@ -22,6 +22,7 @@
 #include "receipt_wizard.h"
 #include "shift_cash.h"
 #include "battery.h"
+#include "bt_link.h"
 #include "kkt_info.h"
 #include "key_update.h"
 #include "shell_hooks.h"

@@ -193,6 +193,7 @@ const TourStop kTourStops[] = {
     // ---- host mode ----
     {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},
     {"host mode without a USB port", "service ext_mode !enter", "title:ОШИБКА"},
+    {"Bluetooth device chooser", "service ext_mode .down .down !enter", "title:ВЫБОР BLUETOOTH"},
 };
 
 #endif
