@@ -74,6 +74,18 @@ struct Dialog {
     std::vector<NamedKind> widgets;
 };
 
+const std::vector<NamedKind> kServerFields = {
+    {"addr", VU_TYPE_INPUT}, {"port", VU_TYPE_INPUT}, {"period", VU_TYPE_INPUT}, {"recv", VU_TYPE_INPUT},
+    {"send", VU_TYPE_INPUT}};
+const std::vector<NamedKind> kIpFields = {{"dhcp", VU_TYPE_RADIO},
+                                          {"ip", VU_TYPE_IP_INPUT},
+                                          {"mask", VU_TYPE_IP_INPUT},
+                                          {"gw", VU_TYPE_IP_INPUT},
+                                          {"dns", VU_TYPE_IP_INPUT}};
+const std::vector<NamedKind> kIpFieldsTimeout = {{"dhcp", VU_TYPE_RADIO},   {"ip", VU_TYPE_IP_INPUT},
+                                                 {"mask", VU_TYPE_IP_INPUT}, {"gw", VU_TYPE_IP_INPUT},
+                                                 {"dns", VU_TYPE_IP_INPUT},  {"timeout", VU_TYPE_INPUT}};
+
 const std::vector<Dialog>& dialogs()
 {
     static const std::vector<Dialog> list = {
@@ -243,6 +255,35 @@ const std::vector<Dialog>& dialogs()
          {{"provider_inn", VU_TYPE_INPUT}, {"provider_phone", VU_TYPE_INPUT}, {"provider_name", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_receipt_good_2.xml", {{"comment", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_select_external.xml", {{"ext_usb", VU_TYPE_MENU_ITEM}, {"ext_wifi", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_ofd_param.xml", kServerFields},
+        {"kkt_dlg_oism_param.xml", kServerFields},
+        {"kkt_dlg_as_okp_param.xml", kServerFields},
+        {"kkt_dlg_select_server.xml", {{"oism", VU_TYPE_MENU_ITEM}, {"asokp", VU_TYPE_MENU_ITEM}}},
+        {"common_menu_conn_menu.xml",
+         {{"edit", VU_TYPE_MENU_ITEM},
+          {"rename", VU_TYPE_MENU_ITEM},
+          {"new", VU_TYPE_MENU_ITEM},
+          {"delete", VU_TYPE_MENU_ITEM},
+          {"ping", VU_TYPE_MENU_ITEM}}},
+        {"common_conn_dlg_type.xml", {{"name", VU_TYPE_INPUT}, {"type", VU_TYPE_RADIO}}},
+        {"common_conn_dlg_rename.xml", {{"name", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_gprs.xml",
+         {{"timeout", VU_TYPE_INPUT},
+          {"pin", VU_TYPE_INPUT},
+          {"ap", VU_TYPE_INPUT},
+          {"login", VU_TYPE_INPUT},
+          {"pass", VU_TYPE_INPUT},
+          {"slot", VU_TYPE_INPUT},
+          {"slotn", VU_TYPE_STATIC}}},
+        {"common_conn_dlg_wifi_1.xml", {{"ap", VU_TYPE_INPUT}, {"sec", VU_TYPE_RADIO}}},
+        {"common_conn_dlg_wifi_2.xml", {{"auth", VU_TYPE_RADIO}, {"pass", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wifi_3.xml", kIpFieldsTimeout},
+        {"common_conn_dlg_eth.xml", kIpFields},
+        {"common_conn_dlg_bt_1.xml",
+         {{"macaddr", VU_TYPE_STATIC}, {"pincode", VU_TYPE_INPUT}, {"timescan", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_bt_2.xml", kIpFieldsTimeout},
+        {"common_dlg_ping_adr.xml", {{"addr", VU_TYPE_INPUT}, {"timeout", VU_TYPE_INPUT}}},
+        {"common_dlg_ping.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_external.xml",
          {{"msg", VU_TYPE_MULTI_LINE},
           {"send", VU_TYPE_STATIC},
