@@ -24,6 +24,7 @@
 #include "shift_cash.h"
 #include "battery.h"
 #include "kkt_info.h"
+#include "key_update.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "tax_pay_setting.h"
@@ -83,7 +84,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"prn_stat", CmdPrnStat},
     {"ofd_par", CmdOFDParam},
     {"serv_par", on_serv_par},
-    {"asokp_update_keys", nullptr},
+    {"asokp_update_keys", on_asokp_update_keys},
     {"ofd_ticket", CmdOfdTicket},
     {"ofd_doc_wait", CmdOfdDocWait},
     {"ofd_pay_state", CmdOfdPayState},

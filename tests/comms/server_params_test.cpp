@@ -14,17 +14,6 @@ const uint16_t KEY_BACKSPACE = 14;
 const char *kOfdDialog = "kkt_dlg_ofd_param.xml";
 const char *kKeysDialog = "kkt_dlg_as_okp_param.xml";
 
-std::string Hex(const std::string &text)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
-}
-
 TEST(ServerUrl, SplitIntoHostAndPort)
 {
     const std::string host255(255, 'h'), host256(256, 'h');
@@ -210,8 +199,8 @@ TEST_F(ServerDialogTest, CancelAsksWhileTheControllerLacksValues)
 
 TEST_F(ServerDialogTest, KeyServiceAddressFromTheDriveAndFixedTimeouts)
 {
-    Drive("drive keys-server stale.example 1000\ndrive keys-times 60 20 20\nanswer 9E\ndata 9E " +
-          Hex("tcp://keys.example:26101") + "\n");
+    Drive("drive keys-server stale.example 1000\ndrive keys-times 60 20 20\ndrive key-address "
+          "tcp://keys.example:26101\n");
     Script({{kKeysDialog, {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}});
     CmdASOKPParam(ui, "СЕРВЕР АС ОКП");
     EndScript();

@@ -166,6 +166,9 @@ const TourStop kTourStops[] = {
     {"GPRS dialog", "ofd Conn_SetParam new .down .9 .9 .6 !enter !enter", "file:common_conn_dlg_gprs.xml"},
     {"ping address dialog", "ofd Conn_SetParam ping", "file:common_dlg_ping_adr.xml"},
     {"ping address box", "ofd Conn_SetParam ping !enter", "title:ОШИБКА"},
+    {"key update refusal box", "ofd asokp_update_keys", "title:ОШИБКА"},
+    {"key update screen", "ofd asokp_update_keys !cancel", "file:common_dlg_as_okp.xml",
+     "drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://h:0\nfault 9E delay 1500 times 2\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},

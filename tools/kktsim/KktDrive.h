@@ -11,6 +11,7 @@
 #define KKTSIM_KKTDRIVE_H
 
 #include "KktDriveArchive.h"
+#include "KktDriveKeys.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
@@ -138,6 +139,9 @@ struct DriveState {
 
     // the controller's settings (KktDriveSettings): clock, head and tail
     DriveSettings settings;
+
+    // the verification keys (KktDriveKeys): address, rounds, the update
+    DriveKeys keys;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
