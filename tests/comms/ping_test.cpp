@@ -136,6 +136,19 @@ TEST_F(PingTest, EscStopsTheRun)
     EXPECT_EQ(conn_is_up(), 0);
 }
 
+TEST_F(PingTest, AnswersShownUntilOneEndsTheRun)
+{
+    // -3308 has no line; -1003 ends the run before its duration.
+    Net("ping 10.1.1.1 0 -1001 -3308 -3307 -1003 0\n");
+    size_t box = Trace("msgbox").size();
+    Script({{"common_dlg_ping.xml"}, {u8"PING ЗАВЕРШЕН", {KEY_ENTER}}});
+    ping_run(ui, "10.1.1.1", 60);
+    EndScript();
+    EXPECT_EQ(Closing(box), u8"PING ЗАВЕРШЕН|\nPING OK\nПРЕВЫШЕН ТАЙМАУТ\nОШИБКА СЕТЕВОГО СОЕДИНЕНИЯ\nОШИБКА ПАРАМЕТРОВ");
+    EXPECT_EQ(Count("OsNetPing"), 5);
+    EXPECT_EQ(conn_is_up(), 0);
+}
+
 TEST_F(PingTest, UnknownNameEndsAtOnce)
 {
     size_t box = Trace("msgbox").size();
