@@ -140,6 +140,9 @@ TEST_F(PingTest, AnswersShownUntilOneEndsTheRun)
 {
     // -3308 has no line; -1003 ends the run before its duration.
     Net("ping 10.1.1.1 0 -1001 -3308 -3307 -1003 0\n");
+    // A link up before: taken down at the end all the same.
+    ASSERT_EQ(conn_connect(nullptr, "lan"), 0);
+    ASSERT_EQ(conn_is_up(), 1);
     size_t box = Trace("msgbox").size();
     Script({{"common_dlg_ping.xml"}, {u8"PING ЗАВЕРШЕН", {KEY_ENTER}}});
     ping_run(ui, "10.1.1.1", 60);

@@ -197,6 +197,16 @@ TEST_F(ServerDialogTest, CancelAsksWhileTheControllerLacksValues)
     EXPECT_EQ(settings_get("CmdOFDParam", "URL"), nullptr);
 }
 
+TEST_F(ServerDialogTest, EntriesKeptWhenTheControllerRefusesThem)
+{
+    Drive("drive ofd-host ofd.example\ndrive ofd-port 7777\nanswer 66 error=19\n");
+    Script({{kOfdDialog, {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdOFDParam(ui, "ПАРАМЕТРЫ ОФД");
+    EndScript();
+    EXPECT_EQ(Section("CmdOFDParam"), "URL=ofd.example port=7777 sleepTimeout=60 readTimeout=30 writeTimeout=30 ");
+    EXPECT_NE(Saved().find("<CmdOFDParam"), std::string::npos);
+}
+
 TEST_F(ServerDialogTest, KeyServiceAddressFromTheDriveAndFixedTimeouts)
 {
     Drive("drive keys-server stale.example 1000\ndrive keys-times 60 20 20\ndrive key-address "
