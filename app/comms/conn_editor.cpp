@@ -426,7 +426,9 @@ mxml_node_t *conn_choose_dialog(vuUI *ui, int purpose)
         conn_menu_add(menu, rows.back().c_str(), reinterpret_cast<unsigned long>(e));
     }
     menu->SetItemsBorder(1);
-    menu->SetItemsTransparency(1);
+    // Rows on their own background: over the background picture a
+    // transparent row fails the text contrast.
+    menu->SetItemsTransparency(0);
     ui->Add(menu);
     menu->Reset();
     ui->Show(menu);

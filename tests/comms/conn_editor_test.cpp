@@ -277,6 +277,20 @@ TEST_F(EditorTest, NewTakesTheLinkThatIsUpDownFirst)
     EXPECT_STREQ(conn_active.gprs_apn, "");
 }
 
+TEST_F(EditorTest, NewWifiThatDoesNotComeUpLeavesNoLink)
+{
+    // No WiFi module: the bring-up's box, no element, and the record does
+    // not claim a link (the next connect brings the configured one up).
+    size_t box = Trace("msgbox").size();
+    Menu({{kMenu, Item(3)}, {"common_conn_dlg_type.xml", {KEY_ENTER}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    std::vector<std::string> boxes = Boxes(box);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().rfind(u8"ОШИБКА|WiFi модуль не открыт", 0), 0u) << boxes.back();
+    EXPECT_EQ(Conn(0), nullptr);
+    EXPECT_EQ(conn_is_up(), 0);
+    EXPECT_EQ(conn_active.type, CONN_NONE);
+}
+
 TEST_F(EditorTest, NewWifiFoundByTheScanStaysUp)
 {
     Net("wifi-ap 9 16 -50 Home\nwifi-connect 0\n");
