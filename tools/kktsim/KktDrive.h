@@ -12,6 +12,7 @@
 
 #include "KktDriveArchive.h"
 #include "KktDriveKeys.h"
+#include "KktDriveMarking.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
@@ -142,6 +143,9 @@ struct DriveState {
 
     // the verification keys (KktDriveKeys): address, rounds, the update
     DriveKeys keys;
+    // marked goods (KktDriveMarking): the check under way, the codes kept
+    // checked and the receipt's codes
+    MarkingDriveState marking;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
