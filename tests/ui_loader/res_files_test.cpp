@@ -27,6 +27,7 @@
 #include "vuColor.h"
 #include "vuForm.h"
 #include "vuImage.h"
+#include "vuInput.h"
 #include "vuMenu.h"
 #include "vuMenuItem.h"
 #include "vuStatusLine.h"
@@ -534,6 +535,38 @@ TEST_P(ResFilesTest, EntryFieldsHoldALineOfTheirFont)
             SCOPED_TRACE(w->GetName() ? w->GetName() : "(unnamed)");
             EXPECT_GE(w->GetHeight(), vuUI::GetFontHeight(w->GetFontIndex()) + 2);
         }
+    }
+}
+
+// Entry fields take no more characters than the record or the controller
+// keeps, and the ping's duration in seconds x 1000 fits a 32-bit int.
+TEST_P(ResFilesTest, EntryLimitsMatchTheirFields)
+{
+    const struct {
+        const char* file;
+        const char* field;
+        unsigned length;
+    } cases[] = {
+        {"kkt_dlg_ofd_param.xml", "addr", 255},      {"kkt_dlg_ofd_param.xml", "port", 5},
+        {"kkt_dlg_ofd_param.xml", "period", 5},      {"kkt_dlg_ofd_param.xml", "recv", 4},
+        {"kkt_dlg_ofd_param.xml", "send", 4},        {"kkt_dlg_oism_param.xml", "addr", 255},
+        {"kkt_dlg_oism_param.xml", "recv", 4},       {"kkt_dlg_as_okp_param.xml", "addr", 255},
+        {"kkt_dlg_as_okp_param.xml", "send", 4},     {"common_conn_dlg_type.xml", "name", 63},
+        {"common_conn_dlg_rename.xml", "name", 63},  {"common_conn_dlg_gprs.xml", "ap", 47},
+        {"common_conn_dlg_gprs.xml", "login", 47},   {"common_conn_dlg_gprs.xml", "pass", 47},
+        {"common_conn_dlg_gprs.xml", "pin", 47},     {"common_conn_dlg_wifi_1.xml", "ap", 32},
+        {"common_conn_dlg_wifi_2.xml", "pass", 63},  {"common_conn_dlg_bt_1.xml", "pincode", 19},
+        {"common_dlg_ping_adr.xml", "timeout", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + ": " + c.field);
+        int err = 99;
+        delete form;
+        form = load_form_resource("./res/", c.file, &err);
+        ASSERT_NE(form, nullptr) << err;
+        vuInput* in = dynamic_cast<vuInput*>(form->GetByName(c.field));
+        ASSERT_NE(in, nullptr);
+        EXPECT_EQ(in->GetMaxLen(), c.length);
     }
 }
 
