@@ -329,13 +329,6 @@ uint8_t Command::Run(uint8_t code)
         for (const std::string &field : MarkStatusFields(s))
             Data(field);
         return 0;
-    case 0x27:
-        Data(HexB(s.notifications ? 1 : 0));
-        Data(HexW(s.notifications));
-        Data(HexD(0));
-        Data("");
-        Data(HexB(0));
-        return 0;
     case 0x29: return FnStatus();
     case 0x30: return ShiftReport();
     case 0x31: return CloseShift();
@@ -714,7 +707,9 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     const std::vector<ArchivedDocument> &docs = state.archive.documents;
     uint32_t filed = docs.empty() ? 0 : docs.back().number;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (OfdCommand(state, req, rep, res, error)) {
+    if (NoticeCommand(state, req, rep, res, error)) {
+        // the marking notifications' commands (KktDriveNotify)
+    } else if (OfdCommand(state, req, rep, res, error)) {
         // the OFD documents' commands (KktDriveOfd)
     } else if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
         res.answered = true;
@@ -924,6 +919,7 @@ std::string DriveState::ToJson() const
     Put(o, "settings", SettingsJson(*this));
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "ofd", OfdToJson(*this));
+    Put(o, "notify", NoticeToJson(*this));
     Put(o, "archive", ArchiveToJson(archive), true);
     return o + "}\n";
 }
@@ -1048,7 +1044,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     if (const JsonValue *a = root.Find("archive"))
         if (why.empty())
             ArchiveFromJson(*a, n.archive, why);
-    if (!why.empty() || !OfdFromJson(text, n, why)) {
+    if (!why.empty() || !OfdFromJson(text, n, why) || !NoticeFromJson(text, n, why)) {
         if (error)
             *error = why;
         return false;

@@ -11,6 +11,7 @@
 #define KKTSIM_KKTDRIVE_H
 
 #include "KktDriveArchive.h"
+#include "KktDriveNotify.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
@@ -138,6 +139,10 @@ struct DriveState {
 
     // the controller's settings (KktDriveSettings): clock, head and tail
     DriveSettings settings;
+
+    // the marking notifications (KktDriveNotify); "notifications" above
+    // counts the waiting ones
+    NotifyDriveState notify;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;
