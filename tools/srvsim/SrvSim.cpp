@@ -2,6 +2,8 @@
 
 #include "SrvSim.h"
 
+#include "SrvNotice.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -347,6 +349,17 @@ void Server::Answer(Conn &c, const Request &request)
             body = AckBody(request.fnNumber, doc.number);
         else
             body = ErrorBody(1, "document without a number");
+    } else if (request.kind == Kind::Oism && IsNotice(request.body)) {
+        Notice notice;
+        std::string why;
+        if (!ReadNotice(request.body, &notice, &why)) {
+            line["malformed"] = why;
+            Event(&c, "request", line);
+            Drop(c, "malformed notification: " + why);
+            return;
+        }
+        line["notification"] = notice.number;
+        body = NoticeReceipt(notice);
     } else if (request.kind == Kind::Oism) {
         body = "SRVSIM OISM OK\n";
     } else {
