@@ -57,12 +57,6 @@ void setState(int state)
     oism_worker.state.store(state, std::memory_order_release);
 }
 
-// An exchange ends (done or connect failed): the period no longer runs.
-void endExchange(int state)
-{
-    oism_worker.exchange_start = 0;
-    setState(state);
-}
 
 void receive()
 {
@@ -85,9 +79,11 @@ void receive()
             ok = false;
         }
     }
-    if (!ok)
+    if (ok)
+        oism_worker.exchange_start = 0; // the exchange is over
+    else
         oism_worker.result = -1;
-    endExchange(OISM_DONE);
+    setState(OISM_DONE);
 }
 
 void *workerMain(void *)
@@ -102,7 +98,7 @@ void *workerMain(void *)
             oism_worker.link.sock = oism_connect(oism_worker.host, oism_worker.port, oism_worker.send_ms);
             if (oism_worker.link.sock < 0) {
                 oism_worker.result = -1;
-                endExchange(OISM_CONNECT_FAILED);
+                setState(OISM_CONNECT_FAILED);
             } else {
                 setState(OISM_SEND);
             }
@@ -112,7 +108,7 @@ void *workerMain(void *)
                 oism_send(oism_worker.link.sock, oism_worker.notification, oism_worker.notification_length,
                           oism_worker.send_ms) < 0) {
                 oism_worker.result = -1;
-                endExchange(OISM_DONE);
+                setState(OISM_DONE);
             } else {
                 setState(OISM_RECEIVE);
             }
@@ -125,16 +121,23 @@ void *workerMain(void *)
             OsSleep(kIdleSleepMs);
             break;
         }
-        // An exchange longer than the period is given up; the worker goes on,
-        // so the next notification begins as after any failure.
+        // An exchange (its first connect and the retries after failures,
+        // until a receive completes) longer than the period is given up; the
+        // worker goes on, so the next notification begins as after any
+        // failure. The start is kept odd so that it is never 0: it may lie
+        // one tick ahead, hence the signed difference. The state changes only
+        // from what was seen, so a state the UI side has just set is kept.
         if (oism_worker.exchange_start != 0 &&
-            OsGetTickCount() - oism_worker.exchange_start > static_cast<uint32_t>(oism_worker.period_ms)) {
-            const int state = oism_worker.state.load(std::memory_order_acquire);
-            if (state >= OISM_CONNECT && state <= OISM_RECEIVE) {
-                closeSocket();
-                workerText("ПРЕВЫШЕН ТАЙМАУТ ОЖИДАНИЯ ОТВЕТА СЕРВЕРА");
-                oism_worker.result = -1;
-                endExchange(OISM_OVERTIME);
+            static_cast<int32_t>(OsGetTickCount() - oism_worker.exchange_start) > oism_worker.period_ms) {
+            int seen = oism_worker.state.load(std::memory_order_acquire);
+            if (seen != OISM_IDLE && seen != OISM_OVERTIME) {
+                if (seen >= OISM_CONNECT && seen <= OISM_RECEIVE) {
+                    closeSocket();
+                    workerText("ПРЕВЫШЕН ТАЙМАУТ ОЖИДАНИЯ ОТВЕТА СЕРВЕРА");
+                    oism_worker.result = -1;
+                }
+                if (oism_worker.state.compare_exchange_strong(seen, OISM_OVERTIME, std::memory_order_acq_rel))
+                    oism_worker.exchange_start = 0;
             }
         }
     }
