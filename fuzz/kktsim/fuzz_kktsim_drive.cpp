@@ -3,7 +3,8 @@
 // drive in the default state (with paper when bit 1 is clear, the shift
 // open with bit 2, a receipt open with bit 3, behind an FFD 1.2 controller
 // with bit 4, not yet registered with bit 5, two archived documents with
-// bit 6). Whatever
+// bit 6, marking notifications with bit 7: two waiting, one of them named
+// for the unload and read, and one acknowledged). Whatever
 // state results must be written and read back unchanged, and a reply must
 // be a frame with its error in field 3.
 
@@ -53,6 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (data[0] & 64) { // two documents in the archive and the journal
         kktsim::MakeFiscalDocument(drive.state, "0103260900", kktsim::kDocShiftOpen);
         kktsim::MakeFiscalDocument(drive.state, "0103261000", kktsim::kDocReceipt, 1);
+    }
+    if (data[0] & 128) {
+        std::string why;
+        bool known = false;
+        kktsim::NoticeDriveLine("notify", "40 300 32", drive.state, why, known);
+        drive.state.notify.list[0].stage = kktsim::NoticeStage::Acknowledged;
+        drive.state.notifications = 2;
+        drive.state.notify.reading = drive.state.notify.unloading = true;
     }
     kktsim::Reply rep;
     rep.id = req.id;
