@@ -1,11 +1,12 @@
 // The server stand-in's request reader over arbitrary bytes read as a
-// stream of requests, each OFD document scanned; the same bytes as a
+// stream of requests, each OFD document scanned and each notification read; the same bytes as a
 // scenario.
 #include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 
+#include "SrvNotice.h"
 #include "SrvProtocol.h"
 #include "SrvScenario.h"
 
@@ -20,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         if (r.kind == srvsim::Kind::Ofd)
             srvsim::ScanDocument(reinterpret_cast<const uint8_t *>(r.body.data()), r.body.size());
+        srvsim::Notice notice;
+        std::string why;
+        if (r.kind == srvsim::Kind::Oism && srvsim::IsNotice(r.body) && srvsim::ReadNotice(r.body, &notice, &why) &&
+            srvsim::NoticeReceipt(notice).size() != srvsim::kNoticeReceiptSize)
+            __builtin_trap();
         std::string h = srvsim::AnswerHeader(r, r.body.size());
         at += used;
     }
