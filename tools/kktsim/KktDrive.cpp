@@ -709,8 +709,8 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
     if (NoticeCommand(state, req, rep, res, error)) {
         // the marking notifications' commands (KktDriveNotify)
-    } else if (OfdCommand(state, req, rep, res, error)) {
-        // the OFD documents' commands (KktDriveOfd)
+    } else if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error)) {
+        // the OFD documents' commands (KktDriveOfd), the keys' (KktDriveKeys)
     } else if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
@@ -920,7 +920,8 @@ std::string DriveState::ToJson() const
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "ofd", OfdToJson(*this));
     Put(o, "notify", NoticeToJson(*this));
-    Put(o, "archive", ArchiveToJson(archive), true);
+    Put(o, "archive", ArchiveToJson(archive));
+    Put(o, "keys", KeysJson(*this), true);
     return o + "}\n";
 }
 
@@ -1044,6 +1045,8 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     if (const JsonValue *a = root.Find("archive"))
         if (why.empty())
             ArchiveFromJson(*a, n.archive, why);
+    if (why.empty())
+        ReadKeysJson(root.Find("keys"), n, why);
     if (!why.empty() || !OfdFromJson(text, n, why) || !NoticeFromJson(text, n, why)) {
         if (error)
             *error = why;

@@ -2,6 +2,7 @@
 
 #include "SrvSim.h"
 
+#include "SrvKeys.h"
 #include "SrvNotice.h"
 
 #include <arpa/inet.h>
@@ -363,7 +364,7 @@ void Server::Answer(Conn &c, const Request &request)
     } else if (request.kind == Kind::Oism) {
         body = "SRVSIM OISM OK\n";
     } else {
-        body = "SRVSIM KEYS OK\n";
+        body = KeysAnswer(request);
     }
     Event(&c, "request", line);
 
