@@ -224,9 +224,10 @@ int oism_start(vuUI *ui, int periodic, mxml_node_t *section)
 
 void oism_stop(vuUI *ui)
 {
-    oism_worker.mode = OISM_MODE_NOTIFICATIONS;
-    if (!oism_worker.running)
+    if (!oism_worker.running) {
+        oism_worker.mode = OISM_MODE_NOTIFICATIONS;
         return;
+    }
     if (ui)
         message_box(ui, "ПОДОЖДИТЕ", "ПОДОЖДИТЕ ЗАВЕРШЕНИЯ ОБМЕНА С ОИСМ", MB_NOWAIT);
     sem_post(&oism_worker.stop_sem);
@@ -234,6 +235,7 @@ void oism_stop(vuUI *ui)
     sem_destroy(&oism_worker.stop_sem);
     oism_worker.running = false;
     oism_worker.stop_latched = false;
+    oism_worker.mode = OISM_MODE_NOTIFICATIONS; // the worker reads it: only once it is gone
 }
 
 void oism_session_open(vuUI *ui)
