@@ -9,6 +9,13 @@
 #include "oism_worker.h"
 #include "ofd_dialog.h"
 #include "settings.h"
+#include "dialog.h"
+#include "vuForm.h"
+#include "vuViewObject.h"
+#include "vuWidget.h"
+#include "widget_text.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -129,6 +136,31 @@ TEST_F(OismDialog, TheMenuItemSendsTheNotificationsOverTheConfiguredLink)
     EndScript();
     EXPECT_EQ(Waiting(), 0u);
     EXPECT_EQ(kfn_oism_waiting_cached(), 0);
+}
+
+// The progress field keeps as many lines as its own font lets it show:
+// (height - 4) / line height - 1, the oldest dropped first.
+TEST_F(OismDialog, TheProgressLinesFitTheFieldsFont)
+{
+    vuForm *form = dialog_create(ui, "common_dlg_oism.xml");
+    ASSERT_NE(form, nullptr);
+    ui->Add(form);
+    vuObject *info = form->GetByName("info");
+    vuViewObject *view = dynamic_cast<vuViewObject *>(info);
+    vuWidget *widget = dynamic_cast<vuWidget *>(info);
+    ASSERT_TRUE(view && widget);
+    int lineHeight = vuUI::GetFontHeight(widget->GetFontIndex());
+    if (lineHeight == 0)
+        lineHeight = 8;
+    const int capacity = (view->GetHeight() - 4) / lineHeight - 1;
+    ASSERT_GT(capacity, 2);
+    for (int i = 1; i <= capacity + 5; ++i)
+        oism_info_append(info, ("LINE " + std::to_string(i)).c_str());
+    const std::string text = widget_text(info);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), capacity) << text;
+    EXPECT_EQ(text.rfind("LINE " + std::to_string(capacity + 5)), text.size() - std::to_string(capacity + 5).size() - 5);
+    EXPECT_EQ(text.find("LINE 1\n"), std::string::npos) << "the oldest went first";
+    ui->Del(form);
 }
 
 } // namespace
