@@ -134,6 +134,10 @@ TEST(SrvsimScenario, ABadLineIsNamed)
         {"ofd-error 0 X", "line 1: ofd-error needs a code"},
         {"# ok\nanswer 5", "line 2: unknown statement 'answer'"},
         {"fault ofd reset\x01", "line 1: a control character"},
+        {"mark maybe *", "line 1: the verdict is accept, reject or none"},
+        {"mark reject", "line 1: expected \"mark accept|reject|none PREFIX|* [times N]\""},
+        {"mark reject 01 02", "line 1: expected"},
+        {"mark none * times -1", "line 1: times needs a count from 1"},
     };
     for (auto c : cases) {
         srvsim::Scenario s;
@@ -302,6 +306,46 @@ TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)
     ASSERT_TRUE(server_.WaitFor("close", 2));
     EXPECT_EQ(server_.Journal("accept").size(), 2u);
     EXPECT_EQ(server_.Journal("answer").size(), 3u);
+}
+
+// Check requests of the marking server get the scenario's verdict for
+// their code (accept by default), its faults apply to them, and a
+// malformed one is journaled and its connection closed.
+TEST_F(SrvsimProgram, ChecksMarkingCodesByTheScenario)
+{
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv",
+                              "mark reject 0104600000000017215BAD\nmark none * times 2\n"
+                              "fault oism close-request times 1\n",
+                              &error))
+        << error;
+    auto check = [](const std::string &code) {
+        std::string body = "KMCHECK " + jsonl::Hex(code) + "\n";
+        return header(kOism, "9999078900012345", body.size()) + body;
+    };
+    const std::string bad = std::string("0104600000000017215BAD") + '\x1d' + "91EE06";
+    const std::string good = "0104600000000017215GOOD";
+    int s = Connect();
+    // the fault: closed without an answer (the request counts for "times")
+    EXPECT_EQ(Ask(s, check(good)), "");
+    close(s);
+    s = Connect();
+    EXPECT_EQ(Ask(s, check(good)), "KMRESULT NONE " + jsonl::Hex(good) + "\n");
+    EXPECT_EQ(Ask(s, check(good)), "KMRESULT ACCEPT " + jsonl::Hex(good) + "\n");
+    EXPECT_EQ(Ask(s, check(bad)), "KMRESULT REJECT " + jsonl::Hex(bad) + "\n");
+    // a notification's body is no check request
+    EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 4) + std::string("\x04\0KM", 4)), "SRVSIM OISM OK\n");
+    std::string malformed = "KMCHECK 0G\n";
+    EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", malformed.size()) + malformed), "");
+    close(s);
+    ASSERT_TRUE(server_.WaitFor("close", 2));
+    auto requests = server_.Journal("request");
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(jsonl::Text(requests[3], "check"),
+              "{\"code\":\"" + jsonl::Hex(bad) + "\",\"verdict\":\"REJECT\"}");
+    EXPECT_EQ(jsonl::Text(requests[5], "malformed"), "check request");
+    auto closes = server_.Journal("close");
+    EXPECT_EQ(jsonl::Text(closes.back(), "reason"), "malformed check request");
 }
 
 } // namespace

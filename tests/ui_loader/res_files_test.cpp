@@ -217,6 +217,7 @@ const std::vector<Dialog>& dialogs()
         {"kkt_dlg_poss_cheque.xml", {{"menubox", VU_TYPE_MENU_BOX}}},
         {"kkt_dlg_tags.xml", {{"menubox", VU_TYPE_MENU_BOX}}},
         {"kkt_dlg_input_tag.xml", {{"num_tag", VU_TYPE_INPUT}, {"value_tag", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_scan_mark.xml", {{"code", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_receipt_calc_object_1_1.xml", {{"object", VU_TYPE_RADIO}}},
         {"kkt_dlg_receipt_calc_object_1_2.xml", {{"object", VU_TYPE_RADIO}}},
         {"kkt_dlg_receipt_good_5.xml", {{"lotsize", VU_TYPE_INPUT}}},

@@ -12,6 +12,7 @@
 
 #include "KktDriveArchive.h"
 #include "KktDriveKeys.h"
+#include "KktDriveMarking.h"
 #include "KktDriveNotify.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
@@ -143,6 +144,9 @@ struct DriveState {
 
     // the verification keys (KktDriveKeys): address, rounds, the update
     DriveKeys keys;
+    // marked goods (KktDriveMarking): the check under way, the codes kept
+    // checked and the receipt's codes
+    MarkingDriveState marking;
 
     // the marking notifications (KktDriveNotify); "notifications" above
     // counts the waiting ones

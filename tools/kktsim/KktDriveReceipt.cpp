@@ -498,6 +498,9 @@ void Receipt::PrintReceipt(const FiscalMark &mark, const std::string &when, int6
         t.Pair("  " + qty + unit + " x " + AmountText(i.price), "=" + AmountText(i.sum));
         if (!x.code.empty())
             t.Pair(u8"  КОД", x.code);
+        // a marking code goes whole, over as many lines as it takes
+        for (size_t at = 0; at < x.markCode.size(); at += Tape::kWidth - 5)
+            t.Text(std::string(at ? "     " : u8"  КМ ") + x.markCode.substr(at, Tape::kWidth - 5));
         if (x.tax < 6)
             t.Pair("  " + std::string(kTaxNames[x.tax]), u8"ОТДЕЛ " + std::to_string(x.department));
         if (!x.departmentName.empty())
@@ -682,7 +685,7 @@ std::string ReceiptJson(const DriveState &s)
              Str(x.quantityText) + ", \"unit\": " + Str(x.unit) + ", \"department\": " + Num(x.department) +
              ", \"tax\": " + Num(x.tax) + ", \"method\": " + Num(x.method) + ", \"object\": " + Num(x.object) +
              ", \"agent\": " + Num(x.agent) + ", \"department_name\": " + Str(x.departmentName) +
-             ", \"tags\": " + Str(x.tags) + "}";
+             ", \"tags\": " + Str(x.tags) + ", \"mark_code\": " + Str(x.markCode) + "}";
     }
     o += "],\n    \"corrections\": " + Amounts(t.corrections, 4) +
          ",\n    \"running_corrections\": " + Amounts(t.runningCorrections, 4) +
@@ -752,7 +755,8 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
                 !ReadText(iv, "unit", x.unit, why) || !ReadInt(iv, "department", x.department, 0, 255, why) ||
                 !ReadInt(iv, "tax", x.tax, 0, 255, why) || !ReadInt(iv, "method", x.method, 0, 255, why) ||
                 !ReadInt(iv, "object", x.object, 0, 255, why) || !ReadInt(iv, "agent", x.agent, 0, 255, why) ||
-                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why))
+                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why) ||
+                !ReadText(iv, "mark_code", x.markCode, why))
                 return false;
             extras.push_back(x);
         }

@@ -361,6 +361,17 @@ void Server::Answer(Conn &c, const Request &request)
         }
         line["notification"] = notice.number;
         body = NoticeReceipt(notice);
+    } else if (request.kind == Kind::Oism && IsMarkCheck(request.body)) {
+        bool wellFormed;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            wellFormed = AnswerMarkCheck(request.body, scenario_, line, body);
+        }
+        if (!wellFormed) {
+            Event(&c, "request", line);
+            Drop(c, "malformed check request");
+            return;
+        }
     } else if (request.kind == Kind::Oism) {
         body = "SRVSIM OISM OK\n";
     } else {
