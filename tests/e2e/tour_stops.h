@@ -73,13 +73,15 @@ const TourStop kTourStops[] = {
      "drive shift open 1\n"},
     {"buyer page", "sales receipt_fiscal !enter !enter !enter !241 !enter !enter !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_receipt_client.xml",
      "drive shift open 1\n"},
-    {"payment object list (FFD 1.2)", "sales receipt_fiscal !enter !enter !enter !241", "file:kkt_dlg_receipt_calc_object_1_2.xml",
+    // A marking sale opens the OISM session first: with no connection
+    // configured the link type is asked (cancelled here).
+    {"payment object list (FFD 1.2)", "sales receipt_fiscal !cancel !enter !enter !enter !241", "file:kkt_dlg_receipt_calc_object_1_2.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"lot size page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
+    {"lot size page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"planned status page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
+    {"planned status page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"measure page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",
+    {"measure page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
 
     // ---- shift and cash ----
@@ -169,6 +171,12 @@ const TourStop kTourStops[] = {
     {"key update refusal box", "ofd asokp_update_keys", "title:ОШИБКА"},
     {"key update screen", "ofd asokp_update_keys !cancel", "file:common_dlg_as_okp.xml",
      "drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://h:0\nfault 9E delay 1500 times 2\n"},
+    // In autonomous mode the notifications go to a file on the USB flash
+    // drive instead: without the drive, or without notifications, a box.
+    {"unload without a USB drive", "ofd ofd_conn", "title:ОШИБКА",
+     "drive ffd 1.2\ndrive marking 100\ndrive reg-flags 02\ndrive notify 40\n"},
+    {"unload without notifications", "ofd ofd_conn", "title:ОШИБКА",
+     "drive ffd 1.2\ndrive marking 100\ndrive reg-flags 02\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},

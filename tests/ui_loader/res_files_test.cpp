@@ -94,6 +94,7 @@ const std::vector<Dialog>& dialogs()
         {"common_dlg_battery.xml", {{"type", VU_TYPE_RADIO}}},
         {"common_dlg_ofd.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"common_dlg_as_okp.xml", {{"info", VU_TYPE_MULTI_LINE}, {"ok", VU_TYPE_BUTTON}}},
+        {"common_dlg_oism.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
         {"kkt_dlg_shift_open.xml",
          {{"name", VU_TYPE_INPUT},
