@@ -4,10 +4,10 @@
 # stress loop), the widgets' round trips through that thread, and the
 # network level drawn by the UI thread while the main thread brings a link
 # up and down, the OFD worker's hand-over with the UI side, the battery
-# thread measuring while the indicator is drawn and stopped, the
-# barcode scanner's reader thread handing codes over, stopped and restarted,
-# and the Bluetooth library's callbacks, run in its own thread, while the
-# links wait on what they store.
+# thread measuring while the indicator is drawn and stopped, the barcode
+# scanner's reader thread handing codes over, stopped and restarted, and the
+# Bluetooth library's callbacks, run in its own thread, while the links wait
+# on what they store.
 # Usage: scripts/tsan.sh [ctest -R regex]
 set -euo pipefail
 cd "$(dirname "$0")/.."

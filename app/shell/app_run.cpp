@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
+#include "conn_editor.h"
 #include "date_time_setting.h"
 #include "departments.h"
 #include "header_setting.h"
@@ -18,6 +19,7 @@
 #include "ofd_info.h"
 #include "registration_wizard.h"
 #include "reports.h"
+#include "server_params.h"
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
@@ -56,6 +58,7 @@ const uint16_t kBatteryLow = 0xFC10;
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
 void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 void editDepartments(vuUI *ui, const char *title) { CmdEditDepartments(ui, title); }
+void connectionEditor(vuUI *ui, const char *) { conn_menu(ui); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -84,14 +87,14 @@ const SubmenuEntry kSubmenuTable[] = {
     {"update_fw", CmdUpdateFw},
     {"get_ussd", nullptr},
     {"prn_stat", CmdPrnStat},
-    {"ofd_par", nullptr},
-    {"serv_par", nullptr},
+    {"ofd_par", CmdOFDParam},
+    {"serv_par", on_serv_par},
     {"asokp_update_keys", on_asokp_update_keys},
     {"ofd_ticket", CmdOfdTicket},
     {"ofd_doc_wait", CmdOfdDocWait},
     {"ofd_pay_state", CmdOfdPayState},
     {"ofd_conn", send_waiting_documents},
-    {"Conn_SetParam", nullptr},
+    {"Conn_SetParam", connectionEditor},
     {"shift_report", CmdShiftReport},
     {"shift_close", CmdCloseShift},
     {"shift_open", CmdShiftOpen},

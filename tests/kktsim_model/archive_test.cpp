@@ -196,7 +196,8 @@ TEST_F(ModelTest, KeysNotificationsErrorsAndRegistrationTags)
     Result r = Exec(c);
     EXPECT_EQ(c.FieldWord(5), 15 + 32 * 3 + 512 * 30);
     ASSERT_GT(c.NotifCounts(0), 0);
-    EXPECT_EQ(Exec(c).data, std::vector<std::string>{"0300"});
+    EXPECT_EQ(Exec(c).data, (std::vector<std::string>{"0300", "01000000", "0000"}))
+        << "waiting, the first waiting one's number, acknowledged ones";
     ASSERT_GT(c.GetFNErrors(), 0);
     EXPECT_EQ(Exec(c).data, std::vector<std::string>{u8"СБОЙ 7"});
     for (auto t : {std::make_pair(1207, "01"), std::make_pair(1193, "00"), std::make_pair(1126, "01"),
