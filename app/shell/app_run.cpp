@@ -22,6 +22,7 @@
 #include "shift_cash.h"
 #include "battery.h"
 #include "kkt_info.h"
+#include "key_update.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "tax_pay_setting.h"
@@ -80,7 +81,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"prn_stat", CmdPrnStat},
     {"ofd_par", nullptr},
     {"serv_par", nullptr},
-    {"asokp_update_keys", nullptr},
+    {"asokp_update_keys", on_asokp_update_keys},
     {"ofd_ticket", CmdOfdTicket},
     {"ofd_doc_wait", CmdOfdDocWait},
     {"ofd_pay_state", CmdOfdPayState},

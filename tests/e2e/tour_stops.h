@@ -143,6 +143,9 @@ const TourStop kTourStops[] = {
     {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
     {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
     {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
+    {"key update refusal box", "ofd asokp_update_keys", "title:ОШИБКА"},
+    {"key update screen", "ofd asokp_update_keys !cancel", "file:common_dlg_as_okp.xml",
+     "drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://h:0\nfault 9E delay 1500 times 2\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},

@@ -3,6 +3,7 @@
 // program going on serving after a request cut short or of no known kind.
 #include <gtest/gtest.h>
 
+#include "SrvKeys.h"
 #include "SrvProtocol.h"
 #include "SrvScenario.h"
 #include "SrvsimProcess.h"
@@ -225,7 +226,7 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(Ask(s, header(kOfd105, "9999078900012345", document(12).size()) + document(12)),
               "SRVSIM ACK 9999078900012345 12\n");
     EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 3) + "abc"), "SRVSIM OISM OK\n");
-    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS OK\n");
+    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS 9999078900012345 0 811C9DC5\n");
     close(s);
     ASSERT_TRUE(server_.WaitFor("close", 3));
     auto cuts = server_.Journal("cut-short");
@@ -278,6 +279,30 @@ TEST_F(SrvsimProgram, ChecksMarkingCodesByTheScenario)
     EXPECT_EQ(jsonl::Text(requests[5], "malformed"), "check request");
     auto closes = server_.Journal("close");
     EXPECT_EQ(jsonl::Text(closes.back(), "reason"), "malformed check request");
+}
+
+// Key-update requests: any number on one connection, each answered with
+// the line derived from its own body; the kind's faults apply to them.
+TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)
+{
+    EXPECT_EQ(srvsim::KeysChecksum(""), 0x811C9DC5u);
+    EXPECT_EQ(srvsim::KeysChecksum("a"), 0xE40C292Cu);
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "fault keys reset times 1\n", &error)) << error;
+    int first = Connect();
+    EXPECT_EQ(Ask(first, header(kKeys, "9999078900012345", 3) + "abc"), "") << "reset";
+    close(first);
+    int s = Connect();
+    for (const std::string body : {"KKTSIM KEYS 9999078900012345 1\n", "KKTSIM KEYS 9999078900012345 2\n", "x"}) {
+        char sum[16];
+        snprintf(sum, sizeof sum, "%08X", srvsim::KeysChecksum(body));
+        EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", body.size()) + body),
+                  "SRVSIM KEYS 9999078900012345 " + std::to_string(body.size()) + " " + sum + "\n");
+    }
+    close(s);
+    ASSERT_TRUE(server_.WaitFor("close", 2));
+    EXPECT_EQ(server_.Journal("accept").size(), 2u);
+    EXPECT_EQ(server_.Journal("answer").size(), 3u);
 }
 
 } // namespace

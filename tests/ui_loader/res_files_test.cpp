@@ -80,6 +80,7 @@ const std::vector<Dialog>& dialogs()
         {"common_dlg_info.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"common_dlg_battery.xml", {{"type", VU_TYPE_RADIO}}},
         {"common_dlg_ofd.xml", {{"info", VU_TYPE_MULTI_LINE}}},
+        {"common_dlg_as_okp.xml", {{"info", VU_TYPE_MULTI_LINE}, {"ok", VU_TYPE_BUTTON}}},
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
         {"kkt_dlg_shift_open.xml",
          {{"name", VU_TYPE_INPUT},

@@ -710,8 +710,10 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     const std::vector<ArchivedDocument> &docs = state.archive.documents;
     uint32_t filed = docs.empty() ? 0 : docs.back().number;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (OfdCommand(state, req, rep, res, error) || MarkingCommand(state, req, rep, res, error)) {
-        // the OFD documents' and the marking commands (KktDriveOfd, KktDriveMarking)
+    if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
+        MarkingCommand(state, req, rep, res, error)) {
+        // the OFD documents' commands (KktDriveOfd), the keys' (KktDriveKeys),
+        // the marking commands (KktDriveMarking)
     } else if (ReceiptCommand(req.code, io, error)) {
         res.answered = true;
         if (!error)
@@ -925,7 +927,8 @@ std::string DriveState::ToJson() const
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "marking", MarkingToJson(*this));
     Put(o, "ofd", OfdToJson(*this));
-    Put(o, "archive", ArchiveToJson(archive), true);
+    Put(o, "archive", ArchiveToJson(archive));
+    Put(o, "keys", KeysJson(*this), true);
     return o + "}\n";
 }
 
@@ -1051,6 +1054,8 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     if (const JsonValue *a = root.Find("archive"))
         if (why.empty())
             ArchiveFromJson(*a, n.archive, why);
+    if (why.empty())
+        ReadKeysJson(root.Find("keys"), n, why);
     if (!why.empty() || !OfdFromJson(text, n, why)) {
         if (error)
             *error = why;

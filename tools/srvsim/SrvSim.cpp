@@ -2,6 +2,8 @@
 
 #include "SrvSim.h"
 
+#include "SrvKeys.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -361,7 +363,7 @@ void Server::Answer(Conn &c, const Request &request)
     } else if (request.kind == Kind::Oism) {
         body = "SRVSIM OISM OK\n";
     } else {
-        body = "SRVSIM KEYS OK\n";
+        body = KeysAnswer(request);
     }
     Event(&c, "request", line);
 
