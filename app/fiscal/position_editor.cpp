@@ -11,7 +11,7 @@
 #include "scan_mark.h"
 #include "message_box.h"
 #include "receipt_form.h"
-#include "scanner_hook.h"
+#include "scanner.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "tag_editor.h"

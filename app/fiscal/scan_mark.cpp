@@ -4,7 +4,7 @@
 
 #include "dialog.h"
 #include "mark_code.h"
-#include "scanner_hook.h"
+#include "scanner.h"
 #include "str_helpers.h"
 #include "vuEvent.h"
 #include "vuForm.h"

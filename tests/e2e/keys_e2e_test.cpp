@@ -22,8 +22,8 @@ std::string DaysAgo(int days)
     time_t t = time(nullptr) - static_cast<time_t>(days) * 86400;
     struct tm tm;
     localtime_r(&t, &tm);
-    char out[16];
-    snprintf(out, sizeof out, "%02d%02d%02d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year % 100);
+    char out[8];
+    strftime(out, sizeof out, "%d%m%y", &tm);
     return out;
 }
 

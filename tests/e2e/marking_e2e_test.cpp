@@ -6,7 +6,7 @@
 #include "JsonLines.h"
 #include "SrvsimProcess.h"
 #include "osal.h"
-#include "scanner_hook.h"
+#include "scanner.h"
 
 namespace e2e {
 namespace {

@@ -241,6 +241,30 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(server_.Journal("answer").size(), 3u);
 }
 
+// Key-update requests: any number on one connection, each answered with
+// the line derived from its own body; the kind's faults apply to them.
+TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)
+{
+    EXPECT_EQ(srvsim::KeysChecksum(""), 0x811C9DC5u);
+    EXPECT_EQ(srvsim::KeysChecksum("a"), 0xE40C292Cu);
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "fault keys reset times 1\n", &error)) << error;
+    int first = Connect();
+    EXPECT_EQ(Ask(first, header(kKeys, "9999078900012345", 3) + "abc"), "") << "reset";
+    close(first);
+    int s = Connect();
+    for (const std::string body : {"KKTSIM KEYS 9999078900012345 1\n", "KKTSIM KEYS 9999078900012345 2\n", "x"}) {
+        char sum[16];
+        snprintf(sum, sizeof sum, "%08X", srvsim::KeysChecksum(body));
+        EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", body.size()) + body),
+                  "SRVSIM KEYS 9999078900012345 " + std::to_string(body.size()) + " " + sum + "\n");
+    }
+    close(s);
+    ASSERT_TRUE(server_.WaitFor("close", 2));
+    EXPECT_EQ(server_.Journal("accept").size(), 2u);
+    EXPECT_EQ(server_.Journal("answer").size(), 3u);
+}
+
 // Check requests of the marking server get the scenario's verdict for
 // their code (accept by default), its faults apply to them, and a
 // malformed one is journaled and its connection closed.
@@ -279,30 +303,6 @@ TEST_F(SrvsimProgram, ChecksMarkingCodesByTheScenario)
     EXPECT_EQ(jsonl::Text(requests[5], "malformed"), "check request");
     auto closes = server_.Journal("close");
     EXPECT_EQ(jsonl::Text(closes.back(), "reason"), "malformed check request");
-}
-
-// Key-update requests: any number on one connection, each answered with
-// the line derived from its own body; the kind's faults apply to them.
-TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)
-{
-    EXPECT_EQ(srvsim::KeysChecksum(""), 0x811C9DC5u);
-    EXPECT_EQ(srvsim::KeysChecksum("a"), 0xE40C292Cu);
-    std::string error;
-    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "fault keys reset times 1\n", &error)) << error;
-    int first = Connect();
-    EXPECT_EQ(Ask(first, header(kKeys, "9999078900012345", 3) + "abc"), "") << "reset";
-    close(first);
-    int s = Connect();
-    for (const std::string body : {"KKTSIM KEYS 9999078900012345 1\n", "KKTSIM KEYS 9999078900012345 2\n", "x"}) {
-        char sum[16];
-        snprintf(sum, sizeof sum, "%08X", srvsim::KeysChecksum(body));
-        EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", body.size()) + body),
-                  "SRVSIM KEYS 9999078900012345 " + std::to_string(body.size()) + " " + sum + "\n");
-    }
-    close(s);
-    ASSERT_TRUE(server_.WaitFor("close", 2));
-    EXPECT_EQ(server_.Journal("accept").size(), 2u);
-    EXPECT_EQ(server_.Journal("answer").size(), 3u);
 }
 
 } // namespace

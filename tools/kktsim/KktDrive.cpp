@@ -712,8 +712,8 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
     if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
         MarkingCommand(state, req, rep, res, error)) {
-        // the OFD documents' commands (KktDriveOfd), the keys' (KktDriveKeys),
-        // the marking commands (KktDriveMarking)
+        // the OFD documents', the keys' and the marking commands (KktDriveOfd,
+        // KktDriveKeys, KktDriveMarking)
     } else if (ReceiptCommand(req.code, io, error)) {
         res.answered = true;
         if (!error)

@@ -143,7 +143,6 @@ struct DriveState {
 
     // the verification keys (KktDriveKeys): address, rounds, the update
     DriveKeys keys;
-
     // marked goods (KktDriveMarking): the check under way, the codes kept
     // checked and the receipt's codes
     MarkingDriveState marking;
