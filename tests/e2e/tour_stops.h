@@ -19,8 +19,9 @@
 // and u8 literals both do). After
 // the stop the tour presses Cancel until the main menu is back. A stop that
 // needs the controller stand-in to behave otherwise gives kktsim scenario
-// lines (tools/kktsim/README.md) as a fourth member and runs in a program of
-// its own; its path starts from the first screen the program waits on (the
+// lines (tools/kktsim/README.md) as a fourth member (lines "osal NAME VALUE"
+// among them set the OS stand-in's properties instead) and runs in a program
+// of its own; its path starts from the first screen the program waits on (the
 // main menu, unless the scenario stops the program before it), or the stop
 // is the first screen shown when that is its screen.
 #ifndef TESTS_E2E_TOUR_STOPS_H
@@ -77,6 +78,8 @@ const TourStop kTourStops[] = {
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
     {"lot size page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
+    {"marking-code scan dialog", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter",
+     "file:kkt_dlg_scan_mark.xml", "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\nosal ro.fac.barcode 1\n"},
     {"planned status page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
     {"measure page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",

@@ -174,8 +174,19 @@ public:
         keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
         EXPECT_GE(keypad, 0);
 
+        // Lines "osal NAME VALUE" of the stop's scenario are the OS stand-in's
+        // properties (a built-in scanner, say); the rest goes to kktsim.
+        std::string kktsimLines;
+        std::istringstream extra(scenarioExtra);
+        for (std::string l; std::getline(extra, l);) {
+            size_t space = l.find(' ', 5);
+            if (l.compare(0, 5, "osal ") == 0 && space != std::string::npos)
+                EXPECT_EQ(OsRegSetValue(l.substr(5, space - 5).c_str(), l.substr(space + 1).c_str()), 0) << l;
+            else
+                kktsimLines += l + "\n";
+        }
         std::string scenario = ReadFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn");
-        std::ofstream(dir + "/scenario") << scenario << scenarioExtra;
+        std::ofstream(dir + "/scenario") << scenario << kktsimLines;
         sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
         long end = nowMs() + 5000;
         while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
