@@ -21,6 +21,12 @@ uint32_t AddressWord(const void *p)
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
 }
 
+// The address's bits above 32: 0 on the terminal.
+uint32_t HighWord(const void *p)
+{
+    return static_cast<uint32_t>(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) >> 32);
+}
+
 void PutWord(uint8_t *at, uint32_t v)
 {
     at[0] = static_cast<uint8_t>(v);
@@ -137,6 +143,11 @@ int ServiceUnloadStep(const char *name, void *buffer, int len, int offset)
     PutWord(text + 4, AddressWord(buffer));
     PutWord(text + 8, static_cast<uint32_t>(len));
     PutWord(text + 12, static_cast<uint32_t>(offset));
+    // The service fills the buffer in place. Its words are the terminal's
+    // 32-bit addresses; on a 64-bit machine the high halves of the name's
+    // and the buffer's go into bytes 16-23, which stay zero on the terminal.
+    PutWord(text + 16, HighWord(name));
+    PutWord(text + 20, HighWord(buffer));
     if (SendText(SERVICE_MSG_UNLOAD_STEP, text, sizeof text) != 0)
         return -12;
     return WaitAnswer(SERVICE_FILE_WAIT, -12);

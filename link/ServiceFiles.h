@@ -27,7 +27,9 @@ int ServiceUnloadPut(const char *name, const void *data, uint32_t len);
 // Writes len bytes at offset of the named file (chunks of at most 4080
 // bytes): as ServiceUnloadPut.
 int ServiceUnloadGet(const char *name, const void *data, uint32_t len, int offset);
-// Reads len bytes at offset of the named file into buffer: the result word,
+// Reads len bytes at offset of the named file into buffer (the service
+// writes them there; bytes 16-23 of the request carry the addresses' high
+// halves on a 64-bit machine): the result word,
 // or -12 without a queue, on a failed send or without an answer.
 int ServiceUnloadStep(const char *name, void *buffer, int len, int offset);
 // Asks whether the drive is ready: 0 ready, another result word not; -13

@@ -28,6 +28,14 @@
 #              root/dev/scanner, the property ro.fac.barcode); scan with
 #              tools/scanfeed while the scan dialog is open:
 #              scanfeed --hid --root DIR/root CODE
+# --bt         installs the Bluetooth library's stand-in (platform/bt) in the
+#              terminal root with a control file (DIR/root/data/osal/bt): two
+#              devices for the links, a PC that connects over the serial
+#              port a second after the work with a PC waits for it; DHCP
+#              works on the Bluetooth interface; its journal is
+#              DIR/root/data/osal/bt.log
+# --bt-partial the same with the variant lacking an entry point (Bluetooth
+#              stays off)
 #
 # The settings get an Ethernet connection ("lan", ETH1 on 127.0.0.1) and
 # srvsim's port as the OFD server's ("shift/ofd"), so "ofd_conn" sends the
@@ -48,6 +56,7 @@ dir=""
 build="$src/build/debug"
 server_scenario=""
 scanner=""
+bt=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) headless=1 ;;
@@ -59,6 +68,8 @@ while [ $# -gt 0 ]; do
     --build) build=$2; shift ;;
     --server-scenario) server_scenario=$2; shift ;;
     --scanner) scanner=$2; shift ;;
+    --bt) bt=libbt.so ;;
+    --bt-partial) bt=libbt_partial.so ;;
     --in-namespace) export CASHDESK_SANDBOX_NS=1 ;;
     *) echo "sandbox.sh: unknown option $1" >&2; exit 1 ;;
   esac
@@ -73,6 +84,8 @@ if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
   [ -n "$dir" ] && args+=(--dir "$dir")
   [ -n "$server_scenario" ] && args+=(--server-scenario "$server_scenario")
   [ -n "$scanner" ] && args+=(--scanner "$scanner")
+  [ "$bt" = libbt.so ] && args+=(--bt)
+  [ "$bt" = libbt_partial.so ] && args+=(--bt-partial)
   exec unshare --ipc "$0" --in-namespace "${args[@]}"
 fi
 
@@ -143,6 +156,28 @@ case "$scanner" in
     printf 'ro.fac.barcode=1\n' >>"$root/data/osal/properties"
     ;;
 esac
+# The Bluetooth library's stand-in (platform/bt/README.md).
+if [ -n "$bt" ]; then
+  if [ ! -f "$build/platform/bt/$bt" ]; then
+    echo "sandbox.sh: $build/platform/bt/$bt is not built" >&2
+    exit 1
+  fi
+  mkdir -p "$root/data/opt/lib"
+  cp "$build/platform/bt/$bt" "$root/data/opt/lib/libbt.so"
+  cat >"$root/data/osal/bt" <<'BT'
+# The Bluetooth library stand-in's control file (platform/bt/README.md).
+device AA:BB:CC:DD:EE:01 Office PC
+device AA:BB:CC:DD:EE:02 Receipt printer
+delay pair 1000
+# The PC of the work with a PC over the serial port: link a pseudo-terminal
+# at root/dev/rfcomm0 (hostsim --pty DIR/root/dev/rfcomm0) before choosing
+# "BLUETOOTH (COM)".
+host-connect 1000
+spp-device /dev/rfcomm0
+BT
+  printf 'dhcp-start bt 0\n' >>"$root/data/osal/network"
+  printf 'ro.fac.mach=PC\n' >>"$root/data/osal/properties"
+fi
 export TERMINAL_ROOT="$root"
 export CASHDESK_TRACE="$dir/trace.jsonl"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "bt_hooks.h"
+#include "bt_link.h"
 #include "conn_bringup.h"
 #include "conn_level.h"
 #include "conn_record.h"

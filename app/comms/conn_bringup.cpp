@@ -4,7 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "bt_hooks.h"
+#include "bt_link.h"
 #include "conn_record.h"
 #include "dialog.h"
 #include "message_box.h"

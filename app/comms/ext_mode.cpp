@@ -21,7 +21,7 @@
 #include "ServicePrint.h"
 #include "ServiceQueue.h"
 #include "TMCommand.h"
-#include "bt_hooks.h"
+#include "bt_link.h"
 #include "conn_api.h"
 #include "conn_level.h"
 #include "conn_record.h"
@@ -440,7 +440,7 @@ int link_send(const void *data, int len)
     case 4:
         return ext_client_socket < 0 ? -1 : link_sock_send(ext_client_socket, data, len);
     case 5:
-        return link_fd_write(bt_com_fd(), data, len);
+        return link_fd_write(bt_com_fd.load(), data, len);
     default:
         return -1;
     }
@@ -455,7 +455,7 @@ int link_receive(void *buf, int max, int timeout_ms)
     case 4:
         return ext_client_socket < 0 ? -1 : link_sock_recv(ext_client_socket, buf, max, timeout_ms);
     case 5:
-        return link_fd_read(bt_com_fd(), buf, max, timeout_ms);
+        return link_fd_read(bt_com_fd.load(), buf, max, timeout_ms);
     default:
         return -1;
     }

@@ -19,10 +19,14 @@ int info_panel_capacity(int height)
 
 void info_panel_append(vuObject *field, const char *line)
 {
+    vuViewObject *view = dynamic_cast<vuViewObject *>(field);
+    info_panel_append_within(field, line, info_panel_capacity(view ? view->GetHeight() : 0));
+}
+
+void info_panel_append_within(vuObject *field, const char *line, int capacity)
+{
     if (!field || !line)
         return;
-    vuViewObject *view = dynamic_cast<vuViewObject *>(field);
-    const int capacity = info_panel_capacity(view ? view->GetHeight() : 0);
     char text[kTextSize];
     str_copy(text, widget_text(field), sizeof text);
     int newlines = 0;

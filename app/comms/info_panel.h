@@ -11,5 +11,7 @@ int info_panel_capacity(int height);
 // field has lines; stops when there is nothing left to drop. The text is
 // kept within 4096 bytes.
 void info_panel_append(vuObject *field, const char *line);
+// The same with the number of lines the field holds given.
+void info_panel_append_within(vuObject *field, const char *line, int capacity);
 
 #endif

@@ -4,7 +4,7 @@
 
 #include "conn_record.h"
 #include "message_box.h"
-#include "oism_hook.h"
+#include "oism_worker.h"
 #include "server_link.h"
 
 int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char *host, uint16_t port,

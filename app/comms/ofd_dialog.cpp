@@ -2,11 +2,12 @@
 
 #include "conn_api.h"
 #include "dialog.h"
-#include "exchange_hooks.h"
 #include "info_panel.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "notification_unload.h"
 #include "ofd_worker.h"
+#include "oism_dialog.h"
 #include "osal.h"
 #include "ServiceResult.h"
 #include "settings.h"

@@ -1,23 +1,16 @@
 #include "ofd_worker.h"
 
-#include "conn_record.h"
+#include "exchange_io.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
-#include "ui_values.h"
 
-#include <arpa/inet.h>
 #include <errno.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include "server_link.h"
 
 ofd_worker_record ofd_worker = {};
 
@@ -25,30 +18,13 @@ namespace {
 
 const int kIdleSleepMs = 200;
 const int kConnectPollMs = 500;
-const int kUnreachableTries = 3;
-const int kUnreachablePauseMs = 500;
-const int kIoPollMs = 100;
 
-void workerText(const char *text)
-{
-    str_copy(ofd_worker.error_text, text, sizeof ofd_worker.error_text);
-}
+const exchange_io kIo = {ofd_worker.error_text, ofd_stop_requested, kConnectPollMs};
 
-// An error, hang-up or bad descriptor on the socket (a 0 ms look). Unlike
-// net_wait it leaves the socket open: the worker closes it in its own state.
-bool socketBroken(int sock, short events)
+exchange_params params()
 {
-    if (sock < 0)
-        return true;
-    pollfd p = {sock, events, 0};
-    int r = poll(&p, 1, 0);
-    return r < 0 || (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)));
-}
-
-void waitFor(int sock, short events, int ms)
-{
-    pollfd p = {sock, events, 0};
-    poll(&p, 1, ms);
+    return exchange_params{ofd_worker.host, &ofd_worker.port, &ofd_worker.period_ms, &ofd_worker.recv_ms,
+                           &ofd_worker.send_ms};
 }
 
 void closeSocket()
@@ -58,21 +34,6 @@ void closeSocket()
         close(ofd_worker.socket);
     }
     ofd_worker.socket = -1;
-}
-
-// The host's first IPv4 address in network order, or 0: dotted text as it
-// stands, else the hosts table or the system resolver.
-uint32_t resolve(const char *host)
-{
-    in_addr a;
-    if (inet_aton(host, &a))
-        return a.s_addr;
-    const hostent *h = hosts_resolve(host);
-    if (!h || h->h_addrtype != AF_INET || h->h_length != 4 || !h->h_addr_list || !h->h_addr_list[0])
-        return 0;
-    uint32_t out;
-    memcpy(&out, h->h_addr_list[0], 4);
-    return out;
 }
 
 void *workerMain(void *)
@@ -130,16 +91,9 @@ void *workerMain(void *)
     return nullptr;
 }
 
-void settingSeconds(mxml_node_t *section, const char *name, int *ms)
-{
-    const char *v = section ? mxmlElementGetAttr(section, name) : nullptr;
-    if (v && *v)
-        *ms = static_cast<int>(parse_number(v)) * 1000;
-}
-
 bool paramsComplete()
 {
-    return ofd_worker.host[0] && ofd_worker.port && ofd_worker.send_ms && ofd_worker.recv_ms && ofd_worker.period_ms;
+    return exchange_params_complete(params());
 }
 
 } // namespace
@@ -155,129 +109,17 @@ bool ofd_stop_requested()
 
 int ofd_connect(const char *host, uint16_t port, int wait_ms)
 {
-    const uint32_t address = resolve(host);
-    if (!address) {
-        str_format(ofd_worker.error_text, sizeof ofd_worker.error_text, "СБОЙ ПОЛУЧЕНИЯ АДР. ХОСТА '%s'", host);
-        return -1;
-    }
-    int sock = net_open_socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (sock < 0) {
-        str_format(ofd_worker.error_text, sizeof ofd_worker.error_text, "СОЗДАНИЯ СОКЕТА %i (socket)", errno);
-        return -1;
-    }
-    sockaddr_in to;
-    memset(&to, 0, sizeof to);
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = address;
-    const uint32_t start = OsGetTickCount();
-    int status = EINPROGRESS;
-    int unreachable = 0;
-    bool connectNow = true;
-    for (;;) {
-        if (ofd_stop_requested()) {
-            workerText("ПРЕРВАНО ПОЛЬЗОВАТЕЛЕМ (connect)");
-            close(sock);
-            return -1;
-        }
-        if (connectNow) {
-            connectNow = false;
-            status = connect(sock, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0 ? 0 : errno;
-        } else {
-            pollfd p = {sock, POLLOUT, 0};
-            // Writable, error or hang-up: the socket's own status tells which
-            // (a refused connect stays "refused", not a time-out).
-            if (poll(&p, 1, kConnectPollMs) > 0) {
-                int err = 0;
-                socklen_t len = sizeof err;
-                status = getsockopt(sock, SOL_SOCKET, SO_ERROR, &err, &len) == 0 ? err : errno;
-            }
-        }
-        if (status == EHOSTUNREACH) {
-            if (++unreachable >= kUnreachableTries)
-                break;
-            OsSleep(kUnreachablePauseMs);
-            connectNow = true;
-            continue;
-        }
-        if (status != 0 && OsGetTickCount() - start > static_cast<uint32_t>(wait_ms))
-            status = ETIME;
-        if (status != EINPROGRESS)
-            break;
-    }
-    if (status == 0)
-        return sock;
-    close(sock);
-    str_format(ofd_worker.error_text, sizeof ofd_worker.error_text, "СОЕДИНЕНИЯ С СЕРВЕРОМ %i (connect)", status);
-    return -1;
+    return exchange_connect(kIo, host, port, wait_ms);
 }
 
 int ofd_send(int sock, const uint8_t *data, uint32_t n, int wait_ms)
 {
-    uint32_t sent = 0;
-    uint32_t last = OsGetTickCount();
-    while (sent < n) {
-        if (socketBroken(sock, POLLOUT)) {
-            workerText("СОЕДИНЕНИЕ РАЗОРВАНО СЕРВЕРОМ ИЛИ ПОТЕРЯНО");
-            return -1;
-        }
-        ssize_t r = send(sock, data + sent, n - sent, MSG_NOSIGNAL);
-        if (r > 0) {
-            sent += static_cast<uint32_t>(r);
-            last = OsGetTickCount();
-            continue;
-        }
-        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            str_format(ofd_worker.error_text, sizeof ofd_worker.error_text, "ОТПРАВКИ ДАННЫХ %i (send)", errno);
-            return -1;
-        }
-        if (ofd_stop_requested()) {
-            workerText("ПРЕРВАНО ПОЛЬЗОВАТЕЛЕМ (send)");
-            return -1;
-        }
-        if (wait_ms != 0 && OsGetTickCount() - last > static_cast<uint32_t>(wait_ms)) {
-            workerText("ПРЕВЫШЕН ТАЙМАУТ ОЖИДАНИЯ ОТВЕТА");
-            return -1;
-        }
-        waitFor(sock, POLLOUT, kIoPollMs);
-    }
-    return static_cast<int>(n);
+    return exchange_send(kIo, sock, data, n, wait_ms);
 }
 
 int ofd_recv(int sock, uint8_t *buffer, uint32_t n, int wait_ms)
 {
-    uint32_t got = 0;
-    uint32_t last = OsGetTickCount();
-    while (got < n) {
-        if (socketBroken(sock, POLLIN)) {
-            workerText("СОЕДИНЕНИЕ РАЗОРВАНО СЕРВЕРОМ ИЛИ ПОТЕРЯНО");
-            return -1;
-        }
-        if (ofd_stop_requested()) {
-            workerText("ПРЕРВАНО ПОЛЬЗОВАТЕЛЕМ (recv)");
-            return -1;
-        }
-        ssize_t r = recv(sock, buffer + got, 1, MSG_DONTWAIT);
-        if (r == 1) {
-            ++got;
-            last = OsGetTickCount();
-            continue;
-        }
-        if (r == 0) {
-            workerText("СОЕДИНЕНИЕ РАЗОРВАНО СЕРВЕРОМ");
-            return 0;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            str_format(ofd_worker.error_text, sizeof ofd_worker.error_text, "ПОЛУЧЕНИЯ ОТВЕТА %i (recv)", errno);
-            return -1;
-        }
-        if (OsGetTickCount() - last > static_cast<uint32_t>(wait_ms)) {
-            workerText("ПРЕВЫШЕН ТАЙМАУТ ОЖИДАНИЯ ОТВЕТА");
-            return -1;
-        }
-        waitFor(sock, POLLIN, kIoPollMs);
-    }
-    return 1;
+    return exchange_recv(kIo, sock, buffer, n, wait_ms);
 }
 
 int ofd_load_params(vuUI *ui, mxml_node_t *section)
@@ -289,25 +131,9 @@ int ofd_load_params(vuUI *ui, mxml_node_t *section)
         if (ui)
             message_box(ui, "ОШИБКА", "Ошибка создания команды OFDGetParam.", MB_OK | MB_ALERT);
     } else if (kfn_exec(ui, &cmd, 5000) == 0) {
-        char host[256];
-        if (cmd.FieldText1251(9, host, sizeof host) >= 0)
-            str_copy(ofd_worker.host, host, sizeof ofd_worker.host);
-        ofd_worker.port = cmd.FieldWord(5);
-        ofd_worker.period_ms = cmd.FieldWord(6) * 1000;
-        ofd_worker.recv_ms = cmd.FieldWord(7) * 1000;
-        ofd_worker.send_ms = cmd.FieldWord(8) * 1000;
+        exchange_params_from_reply(params(), cmd);
     }
-    if (section) {
-        settingSeconds(section, "period", &ofd_worker.period_ms);
-        settingSeconds(section, "sendtime", &ofd_worker.send_ms);
-        settingSeconds(section, "recvtime", &ofd_worker.recv_ms);
-        const char *port = mxmlElementGetAttr(section, "port");
-        if (port && *port)
-            ofd_worker.port = static_cast<uint16_t>(parse_number(port));
-        const char *host = mxmlElementGetAttr(section, "host");
-        if (host && *host)
-            str_copy(ofd_worker.host, host, sizeof ofd_worker.host);
-    }
+    exchange_params_from_section(params(), section);
     return paramsComplete() ? 0 : -1;
 }
 

@@ -13,7 +13,7 @@
 #include "kfn_state.h"
 #include "mark_check.h"
 #include "message_box.h"
-#include "oism_hook.h"
+#include "oism_worker.h"
 #include "position_editor.h"
 #include "print_runner.h"
 #include "receipt_data.h"

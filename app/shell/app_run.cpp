@@ -5,7 +5,9 @@
 #include <string.h>
 
 #include "ServiceQueue.h"
+#include "conn_editor.h"
 #include "date_time_setting.h"
+#include "departments.h"
 #include "header_setting.h"
 #include "fn_close.h"
 #include "fn_info.h"
@@ -17,14 +19,18 @@
 #include "ofd_info.h"
 #include "registration_wizard.h"
 #include "reports.h"
+#include "server_params.h"
 #include "settings.h"
 #include "receipt_wizard.h"
 #include "shift_cash.h"
 #include "battery.h"
+#include "bt_link.h"
 #include "kkt_info.h"
 #include "key_update.h"
 #include "shell_hooks.h"
 #include "status_line.h"
+#include "params_setting.h"
+#include "service_entries.h"
 #include "tax_pay_setting.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
@@ -51,6 +57,8 @@ const uint16_t kBatteryLow = 0xFC10;
 
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
 void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
+void editDepartments(vuUI *ui, const char *title) { CmdEditDepartments(ui, title); }
+void connectionEditor(vuUI *ui, const char *) { conn_menu(ui); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -60,8 +68,8 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_tail", CmdSetTail},
     {"sets_tax", CmdSetTax},
     {"sets_pay", CmdSetPay},
-    {"sets_departs", nullptr},
-    {"sets_params", nullptr},
+    {"sets_departs", editDepartments},
+    {"sets_params", CmdSetParams},
     {"BatteryCheck_Menu", CmdBatteryCheck},
     {"fn_reg", registerKkt},
     {"fn_close", CmdFNClose},
@@ -75,18 +83,18 @@ const SubmenuEntry kSubmenuTable[] = {
     {"tech_activ", techActivate},
     {"tech_start", CmdTechStart},
     {"tech_info", CmdTechInfo},
-    {"copy_log", nullptr},
-    {"update_fw", nullptr},
+    {"copy_log", CmdCopyLog},
+    {"update_fw", CmdUpdateFw},
     {"get_ussd", nullptr},
     {"prn_stat", CmdPrnStat},
-    {"ofd_par", nullptr},
-    {"serv_par", nullptr},
+    {"ofd_par", CmdOFDParam},
+    {"serv_par", on_serv_par},
     {"asokp_update_keys", on_asokp_update_keys},
     {"ofd_ticket", CmdOfdTicket},
     {"ofd_doc_wait", CmdOfdDocWait},
     {"ofd_pay_state", CmdOfdPayState},
     {"ofd_conn", send_waiting_documents},
-    {"Conn_SetParam", nullptr},
+    {"Conn_SetParam", connectionEditor},
     {"shift_report", CmdShiftReport},
     {"shift_close", CmdCloseShift},
     {"shift_open", CmdShiftOpen},

@@ -1,7 +1,6 @@
-// Screens and services of the shell that come with later work: the
-// controller monitor terminal and the Bluetooth library. Until they are
-// built they do nothing: the terminal opens nothing and Bluetooth counts as
-// absent. Each moves to its own unit when it is built.
+// Screens of the shell that come with later work: the controller monitor
+// terminal. Until it is built it does nothing. It moves to its own unit
+// when it is built.
 #ifndef APP_SHELL_SHELL_HOOKS_H
 #define APP_SHELL_SHELL_HOOKS_H
 
@@ -10,7 +9,5 @@
 class vuUI;
 
 void on_monitor_terminal(vuUI *ui, const char *title);
-// 0 when the Bluetooth library is bound, -1 when it is absent.
-int bt_load_library();
 
 #endif

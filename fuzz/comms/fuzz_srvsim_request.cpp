@@ -1,11 +1,13 @@
 // The server stand-in's request reader over arbitrary bytes read as a
-// stream of requests, each OFD document scanned and each marking check
-// request read; the same bytes as a scenario, its verdicts taken.
+// stream of requests, each OFD document scanned, each marking check
+// request and each notification read; the same bytes as a scenario, its
+// verdicts taken.
 #include <stddef.h>
 #include <stdint.h>
 
 #include <string>
 
+#include "SrvNotice.h"
 #include "SrvProtocol.h"
 #include "SrvScenario.h"
 
@@ -24,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (r.kind == srvsim::Kind::Oism && srvsim::IsMarkCheck(r.body) && srvsim::ReadMarkCheck(r.body, &code) &&
             (code.empty() || code.size() > 200))
             __builtin_trap(); // a well-formed request names a code of 1 to 200 bytes
+        srvsim::Notice notice;
+        std::string why;
+        if (r.kind == srvsim::Kind::Oism && srvsim::IsNotice(r.body) && srvsim::ReadNotice(r.body, &notice, &why) &&
+            srvsim::NoticeReceipt(notice).size() != srvsim::kNoticeReceiptSize)
+            __builtin_trap();
         std::string h = srvsim::AnswerHeader(r, r.body.size());
         at += used;
     }

@@ -5,7 +5,8 @@
 // with bit 4, not yet registered with bit 5, two archived documents with
 // bit 6, marking on with bit 7: FFD 1.2, a check of a code at the step
 // bits 1 and 2 give, a code waiting for its goods line when bit 3 opened a
-// receipt). Whatever
+// receipt, and marking notifications: two waiting, one of them named for the
+// unload and read, and one acknowledged). Whatever
 // state results must be written and read back unchanged, and a reply must
 // be a frame with its error in field 3.
 
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         kktsim::MakeFiscalDocument(drive.state, "0103260900", kktsim::kDocShiftOpen);
         kktsim::MakeFiscalDocument(drive.state, "0103261000", kktsim::kDocReceipt, 1);
     }
-    if (data[0] & 128) { // marking on, a check under way
+    if (data[0] & 128) { // marking on, a check under way, notifications
         kktsim::DriveState &s = drive.state;
         s.ffd = 4;
         s.markingFlags = 0x100;
@@ -65,6 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         s.marking.check.result = 3;
         if (s.docType)
             s.marking.pending = "4607012345678";
+        std::string why;
+        bool known = false;
+        kktsim::NoticeDriveLine("notify", "40 300 32", s, why, known);
+        s.notify.list[0].stage = kktsim::NoticeStage::Acknowledged;
+        s.notifications = 2;
+        s.notify.reading = s.notify.unloading = true;
     }
     kktsim::Reply rep;
     rep.id = req.id;

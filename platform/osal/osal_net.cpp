@@ -61,8 +61,10 @@ struct IfaceScript {
     std::string config[4];
 };
 
+// The answers for one target, in order (the last repeats), each after the
+// delay.
 struct PingRule {
-    int answer = 0;
+    Seq answers;
     unsigned delay = 0;
 };
 
@@ -273,15 +275,25 @@ bool parseScript(const std::string &text, Script &out, int *lineNo, std::string 
                 return false;
             s.wl = true;
         } else if (cmd == "ping") {
-            // ping TARGET ANSWER [delay MS]
+            // ping TARGET ANSWER... [delay MS]
             PingRule rule;
             int delay = 0;
-            if (w.size() != 3 && !(w.size() == 5 && w[3] == "delay"))
-                return fail("\"ping\" needs a target and an answer, then optionally \"delay MS\"");
-            if (!parseInt(w[2], INT_MIN + 1L, INT_MAX, &rule.answer))
-                return fail("\"" + w[2] + "\" is not a number");
-            if (w.size() == 5 && !parseInt(w[4], 0, 600000, &delay))
-                return fail("\"" + w[4] + "\" is not a delay (0-600000 ms)");
+            size_t end = w.size();
+            if (end >= 5 && w[end - 2] == "delay") {
+                if (!parseInt(w[end - 1], 0, 600000, &delay))
+                    return fail("\"" + w[end - 1] + "\" is not a delay (0-600000 ms)");
+                end -= 2;
+            }
+            if (end < 3)
+                return fail("\"ping\" needs a target and one or more answers, then optionally \"delay MS\"");
+            for (size_t i = 2; i < end; ++i) {
+                int v;
+                if (w[i] == "delay")
+                    return fail("\"ping\" needs a target and one or more answers, then optionally \"delay MS\"");
+                if (!parseInt(w[i], INT_MIN + 1L, INT_MAX, &v))
+                    return fail("\"" + w[i] + "\" is not a number");
+                rule.answers.values.push_back(v);
+            }
             rule.delay = static_cast<unsigned>(delay);
             s.ping[w[1]] = rule;
         } else {
@@ -558,7 +570,8 @@ int OsNetSetRoute(int netIf)
 
 int OsNetPing(const char *dest, int timeoutMs)
 {
-    PingRule rule;
+    int answer;
+    unsigned delay = 0;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         refreshScript();
@@ -566,20 +579,20 @@ int OsNetPing(const char *dest, int timeoutMs)
             journal("OsNetPing", Args().text("dest", dest).num("timeout", timeoutMs), kBadArgument);
             return kBadArgument;
         }
+        answer = isLoopback(dest) ? 0 : kNoDevice;
         auto it = g_script.ping.find(dest);
-        if (it != g_script.ping.end())
-            rule = it->second;
-        else
-            rule.answer = isLoopback(dest) ? 0 : kNoDevice;
-        if (rule.delay > static_cast<unsigned>(timeoutMs))
-            rule.answer = kTimeout;
-        journal("OsNetPing", Args().text("dest", dest).num("timeout", timeoutMs).num("delay", rule.delay),
-                rule.answer);
+        if (it != g_script.ping.end()) {
+            answer = it->second.answers.next(answer);
+            delay = it->second.delay;
+        }
+        if (delay > static_cast<unsigned>(timeoutMs))
+            answer = kTimeout;
+        journal("OsNetPing", Args().text("dest", dest).num("timeout", timeoutMs).num("delay", delay), answer);
     }
-    unsigned wait = rule.delay < static_cast<unsigned>(timeoutMs) ? rule.delay : static_cast<unsigned>(timeoutMs);
+    unsigned wait = delay < static_cast<unsigned>(timeoutMs) ? delay : static_cast<unsigned>(timeoutMs);
     if (wait)
         OsSleep(wait);
-    return rule.answer;
+    return answer;
 }
 
 int OsWifiOpen(void)

@@ -310,8 +310,10 @@ TEST_F(ScreensTest, ExternalHostLinks)
     EXPECT_EQ(Run({{u8"ВЫБОР WIFI", {KEY_CANCEL}}}, [&] { return ext_connect_wifi(ui); }), -1);
     EXPECT_EQ(wifi_choose_ap(ui, "", 2), -1) << "only the WiFi mode";
 
-    // Bluetooth PAN is not there yet: the record is left clear.
-    EXPECT_EQ(ext_connect_bt_pan(ui), -1006);
+    // Without the Bluetooth library: the PAN link says so, the record is
+    // left clear.
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return ext_connect_bt_pan(ui); }), -1006);
+    EXPECT_EQ(Boxes().back(), std::string(kError) + u8"|Bluetooth модуль не открыт (не найден)\n(ret = -1004)");
     EXPECT_EQ(conn_is_up(), 0);
 
     conn_restore_active();

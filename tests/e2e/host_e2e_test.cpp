@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+#include "JsonLines.h"
+#include "osal.h"
+
 namespace {
 
 using namespace e2e;
@@ -50,6 +53,84 @@ protected:
         WaitForm("kkt_menu_service.xml");
         Choose("kkt_menu_service.xml", "ext_mode");
         WaitForm("kkt_dlg_select_external.xml");
+    }
+    // The Bluetooth library's stand-in where the program looks for it, its
+    // control file, the terminal's Bluetooth name.
+    void InstallBt(const char *library, const std::string &control)
+    {
+        ASSERT_EQ(system(("mkdir -p '" + root + "/data/opt/lib' '" + root + "/data/osal'").c_str()), 0);
+        ASSERT_EQ(symlink(library, (root + "/data/opt/lib/libbt.so").c_str()), 0);
+        std::ofstream(root + "/data/osal/bt") << control;
+        ASSERT_EQ(OsRegSetValue("ro.fac.mach", "S90"), 0);
+        ASSERT_EQ(OsRegSetValue("ro.fac.sn", "0000000001"), 0);
+    }
+    // The stand-in's journal: one JSON object a line.
+    std::vector<jsonl::Json> BtLog() { return jsonl::ReadLines(root + "/data/osal/bt.log"); }
+    // Waits until the stand-in has journaled that call; the last of them.
+    jsonl::Json AwaitBtCall(const std::string &call)
+    {
+        long end = nowMs() + kWaitMs;
+        for (;;) {
+            std::vector<jsonl::Json> log = BtLog();
+            for (auto it = log.rbegin(); it != log.rend(); ++it)
+                if (jsonl::Text(*it, "call") == call)
+                    return *it;
+            if (nowMs() > end) {
+                ADD_FAILURE() << "the library never saw " << call;
+                return jsonl::Json::object();
+            }
+            pause10ms();
+        }
+    }
+    // The chooser's rows as drawn: whether the Bluetooth ones are there.
+    bool ChooserOffersBluetooth()
+    {
+        Entry screen = WaitFor("screen", [](const Entry &e) { return e.line.find("\"WIFI (TCP)\"") != std::string::npos; });
+        bool pan = screen.line.find("\"BLUETOOTH (PAN)\"") != std::string::npos;
+        bool com = screen.line.find("\"BLUETOOTH (COM)\"") != std::string::npos;
+        EXPECT_EQ(pan, com);
+        return pan && com;
+    }
+    void Said(const std::string &file, const std::string &text)
+    {
+        long end = nowMs() + 20000;
+        while (readFile(file).find(text) == std::string::npos) {
+            if (nowMs() > end) {
+                ADD_FAILURE() << file << " never said " << text;
+                return;
+            }
+            pause10ms();
+        }
+    }
+    // Bluetooth off: the chooser has two rows, and a Bluetooth connection
+    // (sending to the OFD) says the module is not there.
+    void BluetoothIsOff()
+    {
+        std::ofstream(dir + "/data/kktsettings.xml")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings>"
+            << "<connections><conn name=\"bt\" type=\"Bluetooth\"/></connections></settings>\n";
+        StartSim(readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn") + "drive ofd-documents 1\n");
+        StartCashdesk();
+        OpenHostMode();
+        EXPECT_FALSE(ChooserOffersBluetooth());
+        Key(KEY_CANCEL);
+        WaitForm("kkt_menu_service.xml");
+        Key(KEY_CANCEL);
+        WaitForm("kkt_menu_main.xml");
+        // The main menu keeps "service" selected.
+        std::vector<std::string> items = menuItems(dir + "/res/kkt_menu_main.xml");
+        long from = std::find(items.begin(), items.end(), "service") - items.begin();
+        long to = std::find(items.begin(), items.end(), "ofd") - items.begin();
+        ASSERT_LT(to, static_cast<long>(items.size()));
+        Key(to > from ? KEY_DOWN : 103, static_cast<int>(to > from ? to - from : from - to));
+        Key(KEY_ENTER);
+        WaitForm("kkt_menu_ofd.xml");
+        Choose("kkt_menu_ofd.xml", "ofd_conn");
+        Entry box = WaitBox(u8"ОШИБКА");
+        EXPECT_EQ(box.Get("text"), u8"Bluetooth модуль не открыт (не найден)\n(ret = -1004)");
+        EXPECT_EQ(box.Num("flags"), 9);
+        Key(KEY_ENTER);
+        WaitForm("kkt_menu_ofd.xml");
     }
     pid_t host = -1;
 };
@@ -203,6 +284,96 @@ TEST_F(HostMode, WifiClientsReplaceEachOtherLeaveAndComeBackAfterALostLink)
 
     std::vector<std::string> taken = Taken();
     EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 2);
+}
+
+// PAN: the PC reaches the terminal over TCP on the Bluetooth network; the
+// device comes from the scan's chooser, the address from DHCP on
+// interface 9.
+TEST_F(HostMode, BluetoothPanRelaysOverTcpOnTheChosenDevicesNetwork)
+{
+    InstallBt(BT_LIBRARY, "device AA:BB:CC:DD:EE:01 Office\ndevice AA:BB:CC:DD:EE:02 Laptop\n");
+    std::ofstream(root + "/data/osal/network") << "dhcp-start bt 0\n";
+    StartSim(kRegistered);
+    StartCashdesk();
+    OpenHostMode();
+    EXPECT_TRUE(ChooserOffersBluetooth());
+    Key(KEY_DOWN, 2);
+    Key(KEY_ENTER);
+    WaitFor("form", [](const Entry &e) { return e.Get("header") == u8"ВЫБОР BLUETOOTH"; });
+    Key(KEY_DOWN);
+    Key(KEY_ENTER);
+    WaitForm("kkt_dlg_external.xml");
+    Said(trace, "127.0.0.1:4000");
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 45\nexpect 45 06\nshort 30\nexpect-short 28\nclose\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Said(dir + "/kktsim/zizirize.log", "ext_mode: client connected 127.0.0.1:");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+
+    jsonl::Json connect = AwaitBtCall("OsPanConnect");
+    EXPECT_EQ(jsonl::Text(connect["args"], "addr"), "AA:BB:CC:DD:EE:02");
+    EXPECT_EQ(jsonl::Text(AwaitBtCall("OsBluetoothOpen")["args"], "name"), "S90_0000000001");
+    // The mode's end takes the link down: the PAN link and the module.
+    AwaitBtCall("OsPanDisconnect");
+    AwaitBtCall("OsBluetoothClose");
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 1);
+}
+
+// SPP: the terminal waits for the PC to pair and open the serial link, then
+// relays over the link's serial device (a pty hostsim links where the
+// library says the device is).
+TEST_F(HostMode, BluetoothSerialWaitsForThePcAndRelaysOverTheSerialDevice)
+{
+    InstallBt(BT_LIBRARY, "host-connect 1500\nspp-device /dev/rfcomm0\n");
+    StartSim(kRegistered);
+    // The terminal flushes the device as it sets it raw: the PC starts a
+    // moment after the open.
+    StartHost({"--pty", root + "/dev/rfcomm0"}, R"(await-open 60000
+wait 500
+short 30
+expect-short 28
+frame 45
+expect 45 06
+split 2
+frame 45 1
+expect 45 06
+)");
+    StartCashdesk();
+    OpenHostMode();
+    Key(KEY_DOWN, 3);
+    Key(KEY_ENTER);
+    Entry waiting = WaitBox(u8"ОШИБКА");
+    EXPECT_EQ(waiting.Get("text").rfind(u8"ЖДЕМ ПОДКЛЮЧЕНИЯ ПО BLUETOOTH\nОСТАЛОСЬ ", 0), 0u) << waiting.line;
+    EXPECT_EQ(waiting.Num("flags"), 4);
+    WaitForm("kkt_dlg_external.xml");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+
+    jsonl::Json open = AwaitBtCall("OsBluetoothOpen");
+    EXPECT_EQ(jsonl::Text(open["args"], "mode"), "1");
+    EXPECT_EQ(jsonl::Text(AwaitBtCall("OsBREDRGetSPPDevice")["args"], "path"), "/dev/rfcomm0");
+    jsonl::Json drop = AwaitBtCall("OsBREDRSPPDisconnect");
+    EXPECT_EQ(jsonl::Number(drop, "answer", -1), 0) << "the connection the device request named";
+    AwaitBtCall("OsBluetoothClose");
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 2);
+}
+
+TEST_F(HostMode, BluetoothOffByPropertyHasTwoRowsAndNoModule)
+{
+    InstallBt(BT_LIBRARY, "device AA:BB:CC:DD:EE:01 Office\n");
+    ASSERT_EQ(OsRegSetValue("ro.fac.bt", "0"), 0);
+    BluetoothIsOff();
+    EXPECT_TRUE(BtLog().empty()) << "the library was never called";
+}
+
+TEST_F(HostMode, BluetoothOffWithALibraryLackingAnEntryPoint)
+{
+    InstallBt(BT_PARTIAL_LIBRARY, "device AA:BB:CC:DD:EE:01 Office\n");
+    BluetoothIsOff();
+    EXPECT_TRUE(BtLog().empty()) << "the library was never called";
 }
 
 } // namespace

@@ -160,6 +160,9 @@ protected:
 TEST_F(Marking, AnAnnulledReceiptDropsTheMarkingChecks)
 {
     Open("fault 11 refuse 7E times 1\n");
+    // The sale's OISM session finds no server record: the cashier is told,
+    // the sale goes on.
+    Box(u8"ОШИБКА", u8"Соединение с ОИСМ не настроено.\nОшибка в параметрах.");
     for (const char *page : {"kkt_dlg_receipt_open_1.xml", "kkt_dlg_receipt_open_2.xml", "kkt_dlg_receipt_open_3.xml"})
         At(page, {KEY_ENTER});
     At("kkt_dlg_poss_cheque.xml", {241});
@@ -208,6 +211,49 @@ TEST_F(Marking, AMarkedGoodCheckedByTheServer)
     EXPECT_NE(readFile(dir + "/kktsim/paper.txt").find(u8"  КМ " + kCode), std::string::npos);
     EXPECT_NE(readFile(dir + "/kktsim/drive.json").find("\"receipt_codes\": [\"" + jsonl::Hex(kCode) + "\"]"),
               std::string::npos);
+}
+
+// The marked sale leaves a notification in the drive (it is not
+// autonomous); "ofd_conn" then sends it to srvsim over the loopback link and
+// writes the receipt back: the drive's count is 0 again.
+TEST_F(Marking, TheSalesNotificationGoesWithOfdConn)
+{
+    if (!Serve(""))
+        GTEST_SKIP() << "no scanner: the program offers no scan dialog";
+    Open(OismServer() + "drive ofd-port " + std::to_string(server.Port()) + "\ndrive ofd-times 60 3 3\n");
+    Pages();
+    AddMarkedGood(kCode);
+    At("kkt_dlg_poss_cheque.xml", {KEY_ENTER});
+    At("kkt_dlg_receipt_payment.xml", {KEY_ENTER});
+    At("kkt_dlg_receipt_client.xml", {KEY_ENTER});
+    Box(u8"КАССОВЫЙ ЧЕК", u8"ЧЕК УСПЕШНО ЗАВЕРШЕН!");
+    WaitForm("kkt_menu_sales.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    const std::string queued = readFile(dir + "/kktsim/drive.json");
+    EXPECT_NE(queued.find("\"stage\":\"waiting\""), std::string::npos) << "one notification waits";
+    EXPECT_NE(queued.find(jsonl::Hex(kCode)), std::string::npos) << "carrying the sold code";
+
+    Choose("kkt_menu_main.xml", "ofd");
+    WaitForm("kkt_menu_ofd.xml");
+    Choose("kkt_menu_ofd.xml", "ofd_conn");
+    WaitForm("common_dlg_ofd.xml"); // the receipt goes to the OFD first
+    WaitBox(u8"ОБМЕН ЗАВЕРШЕН");
+    Key(KEY_ENTER);
+    WaitForm("common_dlg_oism.xml");
+    Entry done = WaitBox(u8"ОБМЕН ЗАВЕРШЕН");
+    EXPECT_NE(done.Get("text").find(u8"ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ"), std::string::npos) << done.Get("text");
+    Key(KEY_ENTER);
+    WaitForm("kkt_menu_ofd.xml");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_main.xml");
+    Quit();
+    const std::string sent = readFile(dir + "/kktsim/drive.json");
+    EXPECT_EQ(sent.find("\"stage\""), std::string::npos) << "the drive's count is back to 0";
+    bool notified = false;
+    for (auto &r : server.Journal("request"))
+        notified = notified || (jsonl::Text(r, "kind") == "oism" && r.contains("notification"));
+    EXPECT_TRUE(notified);
 }
 
 // A code the server rejects, answered НЕТ: its position leaves the receipt,

@@ -74,15 +74,17 @@ const TourStop kTourStops[] = {
      "drive shift open 1\n"},
     {"buyer page", "sales receipt_fiscal !enter !enter !enter !241 !enter !enter !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_receipt_client.xml",
      "drive shift open 1\n"},
-    {"payment object list (FFD 1.2)", "sales receipt_fiscal !enter !enter !enter !241", "file:kkt_dlg_receipt_calc_object_1_2.xml",
+    // A marking sale opens the OISM session first: with no connection
+    // configured the link type is asked (cancelled here).
+    {"payment object list (FFD 1.2)", "sales receipt_fiscal !cancel !enter !enter !enter !241", "file:kkt_dlg_receipt_calc_object_1_2.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"lot size page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
+    {"lot size page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"marking-code scan dialog", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter",
+    {"marking-code scan dialog", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter",
      "file:kkt_dlg_scan_mark.xml", "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\nosal ro.fac.barcode 1\n"},
-    {"planned status page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
+    {"planned status page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
-    {"measure page", "sales receipt_fiscal !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",
+    {"measure page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
 
     // ---- shift and cash ----
@@ -146,9 +148,38 @@ const TourStop kTourStops[] = {
     {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
     {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
     {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
+    {"OFD server parameters", "ofd ofd_par", "file:kkt_dlg_ofd_param.xml"},
+    {"OFD port box", "ofd ofd_par !enter", "title:ОШИБКА"},
+    {"unsaved parameters question", "ofd ofd_par !cancel", "title:ВНИМАНИЕ"},
+    {"saving parameters question", "ofd ofd_par !enter", "title:ВНИМАНИЕ", "drive ofd-port 7777\n"},
+    {"servers outside marking mode", "ofd serv_par", "title:ВНИМАНИЕ"},
+    {"server chooser", "ofd serv_par", "file:kkt_dlg_select_server.xml", "drive ffd 1.2\ndrive marking 00000100\n"},
+    {"marking server parameters", "ofd serv_par !enter", "file:kkt_dlg_oism_param.xml",
+     "drive ffd 1.2\ndrive marking 00000100\n"},
+    {"key service parameters", "ofd serv_par .down !enter", "file:kkt_dlg_as_okp_param.xml",
+     "drive ffd 1.2\ndrive marking 00000100\n"},
+    {"connection editor", "ofd Conn_SetParam", "file:common_menu_conn_menu.xml"},
+    {"no connections box", "ofd Conn_SetParam delete", "title:ОШИБКА"},
+    {"new connection", "ofd Conn_SetParam new", "file:common_conn_dlg_type.xml"},
+    {"new connection name box", "ofd Conn_SetParam new .14 .14 .14 .14 .14 !enter", "title:ОШИБКА"},
+    {"Ethernet dialog", "ofd Conn_SetParam new .down .9 .9 .9 .6 !enter", "file:common_conn_dlg_eth.xml"},
+    {"connection saved", "ofd Conn_SetParam new .down .9 .9 .9 .6 !enter !enter", "title:УСПЕШНО"},
+    {"connection chooser", "ofd Conn_SetParam new .down .9 .9 .9 .6 !enter !enter !enter edit", "title:ВЫБОР СОЕДИНЕНИЯ"},
+    {"rename dialog", "ofd Conn_SetParam new .down .9 .9 .9 .6 !enter !enter !enter rename !enter",
+     "file:common_conn_dlg_rename.xml"},
+    {"delete question", "ofd Conn_SetParam new .down .9 .9 .9 .6 !enter !enter !enter delete !enter", "title:ПОДТВЕРДИТЕ"},
+    {"GPRS dialog", "ofd Conn_SetParam new .down .9 .9 .6 !enter !enter", "file:common_conn_dlg_gprs.xml"},
+    {"ping address dialog", "ofd Conn_SetParam ping", "file:common_dlg_ping_adr.xml"},
+    {"ping address box", "ofd Conn_SetParam ping !enter", "title:ОШИБКА"},
     {"key update refusal box", "ofd asokp_update_keys", "title:ОШИБКА"},
     {"key update screen", "ofd asokp_update_keys !cancel", "file:common_dlg_as_okp.xml",
      "drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://h:0\nfault 9E delay 1500 times 2\n"},
+    // In autonomous mode the notifications go to a file on the USB flash
+    // drive instead: without the drive, or without notifications, a box.
+    {"unload without a USB drive", "ofd ofd_conn", "title:ОШИБКА",
+     "drive ffd 1.2\ndrive marking 100\ndrive reg-flags 02\ndrive notify 40\n"},
+    {"unload without notifications", "ofd ofd_conn", "title:ОШИБКА",
+     "drive ffd 1.2\ndrive marking 100\ndrive reg-flags 02\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
@@ -175,6 +206,15 @@ const TourStop kTourStops[] = {
     {"payment type list", "settings sets_pay", "file:kkt_menu_select_pay_type.xml"},
     {"payment type form", "settings sets_pay !enter", "title:ВИД ОПЛАТЫ"},
     {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
+    {"parameters page 1", "settings sets_params", "file:kkt_dlg_param_1.xml"},
+    {"parameters page 2", "settings sets_params !enter", "file:kkt_dlg_param_2.xml"},
+    {"parameters page 3", "settings sets_params !enter !enter", "file:kkt_dlg_param_3.xml"},
+    {"parameters page 4", "settings sets_params !enter !enter !enter", "file:kkt_dlg_param_4.xml"},
+    {"parameters page 5", "settings sets_params !enter !enter !enter !enter", "file:kkt_dlg_param_5.xml"},
+    {"parameters page 6", "settings sets_params !enter !enter !enter !enter !enter", "file:kkt_dlg_param_6.xml"},
+    {"department list", "settings sets_departs", "file:kkt_dlg_editor_departs.xml"},
+    {"department dialog", "settings sets_departs !243", "file:kkt_dlg_input_depart.xml"},
+    {"department 1 kept", "settings sets_departs !242", "title:ОШИБКА"},
     {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
     {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 
@@ -182,10 +222,12 @@ const TourStop kTourStops[] = {
     {"service menu", "service", "file:kkt_menu_service.xml"},
     {"session start", "service tech_start", "title:НАЧАЛО СЕАНСА"},
     {"shift state", "service tech_info", "title:СОСТОЯНИЕ СМЕНЫ"},
+    {"log copy without a USB drive", "service copy_log", "title:ОШИБКА"},
 
     // ---- host mode ----
     {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},
     {"host mode without a USB port", "service ext_mode !enter", "title:ОШИБКА"},
+    {"Bluetooth device chooser", "service ext_mode .down .down !enter", "title:ВЫБОР BLUETOOTH"},
 };
 
 #endif

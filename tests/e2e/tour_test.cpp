@@ -173,6 +173,12 @@ public:
         EXPECT_EQ(mkfifo((root + "/dev/keypad").c_str(), 0666), 0);
         keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
         EXPECT_GE(keypad, 0);
+        // The Bluetooth library's stand-in with two devices: the Bluetooth
+        // rows and the device chooser are on the tour.
+        EXPECT_EQ(system(("mkdir -p '" + root + "/data/opt/lib' '" + root + "/data/osal'").c_str()), 0);
+        EXPECT_EQ(symlink(BT_LIBRARY, (root + "/data/opt/lib/libbt.so").c_str()), 0);
+        std::ofstream(root + "/data/osal/bt") << "device AA:BB:CC:DD:EE:01 Office PC\n"
+                                              << "device AA:BB:CC:DD:EE:02 Receipt printer with a long name\n";
 
         // Lines "osal NAME VALUE" of the stop's scenario are the OS stand-in's
         // properties (a built-in scanner, say); the rest goes to kktsim.

@@ -568,11 +568,15 @@ TEST_F(ReceiptTest, AnnulledInMarkingModeDropsTheChecks)
     Sale();
     kfn_state.ffd_version = 4;
     kfn_state.marking_mode = 1;
-    Script(Flow({Pages012(),
+    std::vector<Step> steps = Flow({Pages012(),
                  {{kList, {KEY_ADD}}, {kObject12, {KEY_ENTER}}, {kMeasure, {KEY_ENTER}}, {kGoods, {KEY_ENTER}},
                   {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}},
                   {kList, {KEY_ENTER}}, {kPayment, {KEY_CANCEL}}, {kTitle, {KEY_CANCEL}}, {kPayment, {KEY_CANCEL}},
-                  {kTitle, {KEY_ENTER}}, {kTitle, {KEY_ENTER}}}}));
+                  {kTitle, {KEY_ENTER}}, {kTitle, {KEY_ENTER}}}});
+    // The marking sale's OISM session brings a link up first: with none
+    // configured the link type is asked; cancelled, the sale goes on without.
+    steps.insert(steps.begin(), Step(u8"ТИП СОЕДИНЕНИЯ", {KEY_CANCEL}));
+    Script(steps);
     size_t boxes = Boxes().size();
     CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
     EndScript();

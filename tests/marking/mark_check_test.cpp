@@ -17,7 +17,7 @@
 #include "kfn_state.h"
 #include "mark_check.h"
 #include "mark_check_exchange.h"
-#include "oism_hook.h"
+#include "oism_worker.h"
 #include "scan_mark.h"
 
 namespace fiscaltest {

@@ -145,7 +145,8 @@ TEST_F(OsalNetTest, ScriptedCellularAndInterfaces)
            "config eth1 192.168.1.20 255.255.255.0 192.168.1.1 192.168.1.1\n"
            "set-route 2 -3305\n"
            "ping 10.0.0.1 -1001\n"
-           "ping 10.0.0.2 0 delay 300\n");
+           "ping 10.0.0.2 0 delay 300\n"
+           "ping 10.0.0.3 0 -3307 -1001\n");
     EXPECT_EQ(OsWlLock(), 0);
     EXPECT_EQ(OsWlInit("1234"), -3504);
     EXPECT_EQ(OsWlCheck(), 2);
@@ -175,6 +176,9 @@ TEST_F(OsalNetTest, ScriptedCellularAndInterfaces)
     EXPECT_EQ(OsGetTickCount() - start, 300u) << "the scripted delay passes on the virtual clock";
     EXPECT_EQ(OsNetPing("10.0.0.2", 100), -1001) << "a delay beyond the wait is a time-out";
     EXPECT_EQ(OsGetTickCount() - start, 400u);
+    // Several answers: one per call, the last repeating.
+    for (int expected : {0, -3307, -1001, -1001})
+        EXPECT_EQ(OsNetPing("10.0.0.3", 1000), expected);
 }
 
 TEST_F(OsalNetTest, ScriptLinesGoodAndBad)

@@ -3,6 +3,8 @@
 #include "ServiceFixture.h"
 
 #include <functional>
+#include <string.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 using namespace servicetest;
@@ -66,10 +68,19 @@ TEST_F(FileRequestTest, UnloadSessionAppendsWritesAndReadsOneFile)
 
     char buf[400];
     EXPECT_EQ(ServiceUnloadStep("notices.bin", buf, 379, 0), 379);
+    EXPECT_EQ(std::string(buf, 379), expect.substr(0, 379)) << "the bytes land in the caller's buffer";
+    memset(buf, 0, sizeof buf);
     EXPECT_EQ(ServiceUnloadStep("notices.bin", buf, 379, 4090), 3) << "what is left at the offset";
+    EXPECT_EQ(std::string(buf, 4), std::string("\x01\x02\x03\x00", 4));
     auto steps = Journal(10);
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].Get("hex").size() / 2, 4096u);
+    EXPECT_EQ(steps[0].Get("name"), "notices.bin");
+    // The first read gives the session's file the caller's name.
+    const std::string named = sim_->UsbDir() + "/notices.bin";
+    EXPECT_EQ(ReadFile(named), expect);
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << "renamed, not copied";
+    path = named;
 
     // A new check starts a new file.
     ASSERT_EQ(ServiceUnloadEnd(), 0);

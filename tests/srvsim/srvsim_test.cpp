@@ -241,6 +241,49 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(server_.Journal("answer").size(), 3u);
 }
 
+// A notification gets a receipt naming it; a notification whose length
+// bytes do not give its size is journaled and its connection closed, the
+// server going on.
+TEST_F(SrvsimProgram, NotificationsGetAReceiptNamingThem)
+{
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "", &error)) << error;
+    auto notice = [](uint32_t number, size_t size, size_t said) {
+        std::string n(size, 'F');
+        n[0] = static_cast<char>(said & 0xFF);
+        n[1] = static_cast<char>(said >> 8);
+        n.replace(4, 4, "NTFY");
+        for (int i = 0; i < 4; ++i)
+            n[8 + i] = static_cast<char>(number >> (8 * i));
+        n.replace(12, 16, "9999078900012345");
+        return n;
+    };
+    int s = Connect();
+    const std::string good = notice(7, 40, 40);
+    std::string receipt = Ask(s, header(kOism, "9999078900012345", good.size()) + good);
+    ASSERT_EQ(receipt.size(), 28u);
+    EXPECT_EQ(receipt.substr(0, 8), std::string("\x1C\0\0\0NTFR", 8));
+    EXPECT_EQ(receipt.substr(8, 4), std::string("\x07\0\0\0", 4));
+    EXPECT_EQ(receipt.substr(12), "9999078900012345");
+    close(s);
+
+    int bad = Connect();
+    const std::string wrong = notice(8, 40, 41);
+    EXPECT_EQ(Ask(bad, header(kOism, "9999078900012345", wrong.size()) + wrong), "");
+    close(bad);
+    int shortOne = Connect();
+    const std::string tiny = notice(9, 31, 31);
+    EXPECT_EQ(Ask(shortOne, header(kOism, "9999078900012345", tiny.size()) + tiny), "");
+    close(shortOne);
+    ASSERT_TRUE(server_.WaitFor("close", 3));
+    auto requests = server_.Journal("request");
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(jsonl::Number(requests[0], "notification"), 7);
+    EXPECT_NE(jsonl::Text(requests[1], "malformed").find("length bytes say 41"), std::string::npos);
+    EXPECT_NE(jsonl::Text(requests[2], "malformed").find("31 bytes"), std::string::npos);
+    EXPECT_EQ(server_.Journal("answer").size(), 1u);
+}
+
 // Key-update requests: any number on one connection, each answered with
 // the line derived from its own body; the kind's faults apply to them.
 TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)

@@ -27,6 +27,7 @@
 #include "vuColor.h"
 #include "vuForm.h"
 #include "vuImage.h"
+#include "vuInput.h"
 #include "vuMenu.h"
 #include "vuMenuItem.h"
 #include "vuStatusLine.h"
@@ -74,6 +75,18 @@ struct Dialog {
     std::vector<NamedKind> widgets;
 };
 
+const std::vector<NamedKind> kServerFields = {
+    {"addr", VU_TYPE_INPUT}, {"port", VU_TYPE_INPUT}, {"period", VU_TYPE_INPUT}, {"recv", VU_TYPE_INPUT},
+    {"send", VU_TYPE_INPUT}};
+const std::vector<NamedKind> kIpFields = {{"dhcp", VU_TYPE_RADIO},
+                                          {"ip", VU_TYPE_IP_INPUT},
+                                          {"mask", VU_TYPE_IP_INPUT},
+                                          {"gw", VU_TYPE_IP_INPUT},
+                                          {"dns", VU_TYPE_IP_INPUT}};
+const std::vector<NamedKind> kIpFieldsTimeout = {{"dhcp", VU_TYPE_RADIO},   {"ip", VU_TYPE_IP_INPUT},
+                                                 {"mask", VU_TYPE_IP_INPUT}, {"gw", VU_TYPE_IP_INPUT},
+                                                 {"dns", VU_TYPE_IP_INPUT},  {"timeout", VU_TYPE_INPUT}};
+
 const std::vector<Dialog>& dialogs()
 {
     static const std::vector<Dialog> list = {
@@ -81,6 +94,7 @@ const std::vector<Dialog>& dialogs()
         {"common_dlg_battery.xml", {{"type", VU_TYPE_RADIO}}},
         {"common_dlg_ofd.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"common_dlg_as_okp.xml", {{"info", VU_TYPE_MULTI_LINE}, {"ok", VU_TYPE_BUTTON}}},
+        {"common_dlg_oism.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_pass_input.xml", {{"pass", VU_TYPE_INPUT}}},
         {"kkt_dlg_shift_open.xml",
          {{"name", VU_TYPE_INPUT},
@@ -103,6 +117,21 @@ const std::vector<Dialog>& dialogs()
           {"date", VU_TYPE_INPUT},
           {"time", VU_TYPE_INPUT}}},
         {"kkt_dlg_warn_message.xml", {{"info", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_param_1.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_param_2.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_param_3.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_param_4.xml", {{"param", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_param_5.xml", {{"param", VU_TYPE_CHECK_BOX}, {"is_ext", VU_TYPE_CHECK_BOX}}},
+        {"kkt_dlg_param_6.xml",
+         {{"p1", VU_TYPE_INPUT},
+          {"p2", VU_TYPE_INPUT},
+          {"lf", VU_TYPE_INPUT},
+          {"p4", VU_TYPE_INPUT},
+          {"t4", VU_TYPE_STATIC},
+          {"m4", VU_TYPE_STATIC}}},
+        {"kkt_dlg_editor_departs.xml", {{"menubox", VU_TYPE_MENU_BOX}}},
+        {"kkt_dlg_input_depart.xml", {{"num_dep", VU_TYPE_INPUT}, {"value_dep", VU_TYPE_MULTI_LINE}}},
+        {"kkt_dlg_update_warning.xml", {}},
         {"kkt_dlg_tax_type.xml",
          {{"index", VU_TYPE_INPUT},
           {"name", VU_TYPE_INPUT},
@@ -245,6 +274,35 @@ const std::vector<Dialog>& dialogs()
          {{"provider_inn", VU_TYPE_INPUT}, {"provider_phone", VU_TYPE_INPUT}, {"provider_name", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_receipt_good_2.xml", {{"comment", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_select_external.xml", {{"ext_usb", VU_TYPE_MENU_ITEM}, {"ext_wifi", VU_TYPE_MENU_ITEM}}},
+        {"kkt_dlg_ofd_param.xml", kServerFields},
+        {"kkt_dlg_oism_param.xml", kServerFields},
+        {"kkt_dlg_as_okp_param.xml", kServerFields},
+        {"kkt_dlg_select_server.xml", {{"oism", VU_TYPE_MENU_ITEM}, {"asokp", VU_TYPE_MENU_ITEM}}},
+        {"common_menu_conn_menu.xml",
+         {{"edit", VU_TYPE_MENU_ITEM},
+          {"rename", VU_TYPE_MENU_ITEM},
+          {"new", VU_TYPE_MENU_ITEM},
+          {"delete", VU_TYPE_MENU_ITEM},
+          {"ping", VU_TYPE_MENU_ITEM}}},
+        {"common_conn_dlg_type.xml", {{"name", VU_TYPE_INPUT}, {"type", VU_TYPE_RADIO}}},
+        {"common_conn_dlg_rename.xml", {{"name", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_gprs.xml",
+         {{"timeout", VU_TYPE_INPUT},
+          {"pin", VU_TYPE_INPUT},
+          {"ap", VU_TYPE_INPUT},
+          {"login", VU_TYPE_INPUT},
+          {"pass", VU_TYPE_INPUT},
+          {"slot", VU_TYPE_INPUT},
+          {"slotn", VU_TYPE_STATIC}}},
+        {"common_conn_dlg_wifi_1.xml", {{"ap", VU_TYPE_INPUT}, {"sec", VU_TYPE_RADIO}}},
+        {"common_conn_dlg_wifi_2.xml", {{"auth", VU_TYPE_RADIO}, {"pass", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_wifi_3.xml", kIpFieldsTimeout},
+        {"common_conn_dlg_eth.xml", kIpFields},
+        {"common_conn_dlg_bt_1.xml",
+         {{"macaddr", VU_TYPE_STATIC}, {"pincode", VU_TYPE_INPUT}, {"timescan", VU_TYPE_INPUT}}},
+        {"common_conn_dlg_bt_2.xml", kIpFieldsTimeout},
+        {"common_dlg_ping_adr.xml", {{"addr", VU_TYPE_INPUT}, {"timeout", VU_TYPE_INPUT}}},
+        {"common_dlg_ping.xml", {{"info", VU_TYPE_MULTI_LINE}}},
         {"kkt_dlg_external.xml",
          {{"msg", VU_TYPE_MULTI_LINE},
           {"send", VU_TYPE_STATIC},
@@ -493,6 +551,38 @@ TEST_P(ResFilesTest, EntryFieldsHoldALineOfTheirFont)
             SCOPED_TRACE(w->GetName() ? w->GetName() : "(unnamed)");
             EXPECT_GE(w->GetHeight(), vuUI::GetFontHeight(w->GetFontIndex()) + 2);
         }
+    }
+}
+
+// Entry fields take no more characters than the record or the controller
+// keeps, and the ping's duration in seconds x 1000 fits a 32-bit int.
+TEST_P(ResFilesTest, EntryLimitsMatchTheirFields)
+{
+    const struct {
+        const char* file;
+        const char* field;
+        unsigned length;
+    } cases[] = {
+        {"kkt_dlg_ofd_param.xml", "addr", 255},      {"kkt_dlg_ofd_param.xml", "port", 5},
+        {"kkt_dlg_ofd_param.xml", "period", 5},      {"kkt_dlg_ofd_param.xml", "recv", 4},
+        {"kkt_dlg_ofd_param.xml", "send", 4},        {"kkt_dlg_oism_param.xml", "addr", 255},
+        {"kkt_dlg_oism_param.xml", "recv", 4},       {"kkt_dlg_as_okp_param.xml", "addr", 255},
+        {"kkt_dlg_as_okp_param.xml", "send", 4},     {"common_conn_dlg_type.xml", "name", 63},
+        {"common_conn_dlg_rename.xml", "name", 63},  {"common_conn_dlg_gprs.xml", "ap", 47},
+        {"common_conn_dlg_gprs.xml", "login", 47},   {"common_conn_dlg_gprs.xml", "pass", 47},
+        {"common_conn_dlg_gprs.xml", "pin", 47},     {"common_conn_dlg_wifi_1.xml", "ap", 32},
+        {"common_conn_dlg_wifi_2.xml", "pass", 63},  {"common_conn_dlg_bt_1.xml", "pincode", 19},
+        {"common_dlg_ping_adr.xml", "timeout", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + ": " + c.field);
+        int err = 99;
+        delete form;
+        form = load_form_resource("./res/", c.file, &err);
+        ASSERT_NE(form, nullptr) << err;
+        vuInput* in = dynamic_cast<vuInput*>(form->GetByName(c.field));
+        ASSERT_NE(in, nullptr);
+        EXPECT_EQ(in->GetMaxLen(), c.length);
     }
 }
 

@@ -304,6 +304,11 @@ bool Host::Open(int waitMs)
             return false;
         }
         slave_ = ptsname(fd_);
+        // A master whose slave was never open reports no hang-up: open and
+        // close it once, so that await-open sees the terminal's own open.
+        int once = open(slave_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (once >= 0)
+            close(once);
         termios t;
         if (tcgetattr(fd_, &t) == 0) {
             cfmakeraw(&t);

@@ -325,13 +325,6 @@ uint8_t Command::Run(uint8_t code)
     case 0x03: return ShiftState();
     case 0x04: return Register();
     case 0x1D: return Resume();
-    case 0x27:
-        Data(HexB(s.notifications ? 1 : 0));
-        Data(HexW(s.notifications));
-        Data(HexD(0));
-        Data("");
-        Data(HexB(0));
-        return 0;
     case 0x29: return FnStatus();
     case 0x30: return ShiftReport();
     case 0x31: return CloseShift();
@@ -710,14 +703,20 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     const std::vector<ArchivedDocument> &docs = state.archive.documents;
     uint32_t filed = docs.empty() ? 0 : docs.back().number;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
-        MarkingCommand(state, req, rep, res, error)) {
+    if (NoticeCommand(state, req, rep, res, error)) {
+        // the marking notifications' commands (KktDriveNotify)
+    } else if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
+               MarkingCommand(state, req, rep, res, error)) {
         // the OFD documents', the keys' and the marking commands (KktDriveOfd,
         // KktDriveKeys, KktDriveMarking)
     } else if (ReceiptCommand(req.code, io, error)) {
         res.answered = true;
         if (!error)
             MarkingAfterReceipt(state, req.code);
+        // A receipt with marked goods closed: a notification waits (outside
+        // autonomous mode).
+        if (!error && req.code == 0x14 && MarkingOn(state))
+            NoticeReceiptClosed(state, state.marking.receiptCodes);
     } else if (SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
@@ -927,6 +926,7 @@ std::string DriveState::ToJson() const
     Put(o, "resume_needed", Bool(resumeNeeded));
     Put(o, "marking", MarkingToJson(*this));
     Put(o, "ofd", OfdToJson(*this));
+    Put(o, "notify", NoticeToJson(*this));
     Put(o, "archive", ArchiveToJson(archive));
     Put(o, "keys", KeysJson(*this), true);
     return o + "}\n";
@@ -1056,7 +1056,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
             ArchiveFromJson(*a, n.archive, why);
     if (why.empty())
         ReadKeysJson(root.Find("keys"), n, why);
-    if (!why.empty() || !OfdFromJson(text, n, why)) {
+    if (!why.empty() || !OfdFromJson(text, n, why) || !NoticeFromJson(text, n, why)) {
         if (error)
             *error = why;
         return false;

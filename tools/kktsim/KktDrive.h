@@ -13,6 +13,7 @@
 #include "KktDriveArchive.h"
 #include "KktDriveKeys.h"
 #include "KktDriveMarking.h"
+#include "KktDriveNotify.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
@@ -146,6 +147,10 @@ struct DriveState {
     // marked goods (KktDriveMarking): the check under way, the codes kept
     // checked and the receipt's codes
     MarkingDriveState marking;
+
+    // the marking notifications (KktDriveNotify); "notifications" above
+    // counts the waiting ones
+    NotifyDriveState notify;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

@@ -96,10 +96,6 @@ bool ArchiveCommand::Run(uint8_t code, uint8_t &error)
         Data(a.fnErrors);
         error = 0;
         return true;
-    case 0x80:
-        Data(HexW(s.notifications));
-        error = 0;
-        return true;
     case 0x50: error = ReportBegin(); return true;
     case 0x51: error = ReportLine(); return true;
     case 0x52: error = ReportEnd(); return true;

@@ -4,6 +4,7 @@
 // converts to CP866 only inside frames.
 
 #include "KktDriveReceipt.h"
+#include "KktDriveSettings.h"
 
 #include "KktAmount.h"
 #include "KktDrive.h"
@@ -93,17 +94,6 @@ std::string Readable(const std::string &dt)
         return dt;
     return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
            dt.substr(8, 2);
-}
-
-std::string NowText()
-{
-    time_t now = time(nullptr);
-    struct tm tmv;
-    localtime_r(&now, &tmv);
-    char b[64];
-    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100,
-                  tmv.tm_hour, tmv.tm_min);
-    return b;
 }
 
 // The eight hex digits of a 32-bit value, lowest byte first.
@@ -429,7 +419,7 @@ uint8_t Receipt::Close()
         if (uint8_t e = NeedPaper())
             return e;
     }
-    std::string when = NowText();
+    std::string when = DriveClock(s, time(nullptr)); // the drive's own clock
     for (int p = 0; p < kPaymentTypes; ++p) {
         int64_t v = p == 0 ? cash : s.payments[p];
         s.shift.sums[op][p] = AddCapped(s.shift.sums[op][p], v);

@@ -297,6 +297,10 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         return false;
     if (known)
         return true;
+    if (!NoticeDriveLine(name, value, d, why, known))
+        return false;
+    if (known)
+        return true;
     if (ArchiveStatement(name, value, d, why) || KeysStatement(name, value, d, why))
         return why.empty();
     why = "unknown drive setting \"" + name + "\"";

@@ -13,6 +13,7 @@
 #include <sys/ipc.h>
 #include <sys/msg.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <vector>
 
@@ -234,6 +235,13 @@ void Simulator::Pump()
                 if (errno == EINTR)
                     continue;
                 break;
+            }
+            if (t == 10) {
+                // The caller holds its queue lock while it waits, so the
+                // last sender is the caller, unless an answer of ours went
+                // in between.
+                msqid_ds ds;
+                lastSender_ = msgctl(queue_, IPC_STAT, &ds) == 0 ? ds.msg_lspid : 0;
             }
             Handle(t, msg.text, static_cast<size_t>(n));
         }
@@ -589,6 +597,71 @@ std::string Simulator::SessionFile()
     return session_;
 }
 
+int32_t Simulator::ReadForCaller(const uint8_t *text, size_t n, std::string &extra)
+{
+    // The words are the terminal's 32-bit addresses; a 64-bit client puts
+    // the high halves of the name's and the buffer's into bytes 16-23.
+    const uint32_t len = Word(text + 8), offset = Word(text + 12);
+    uint64_t nameAt = Word(text), bufferAt = Word(text + 4);
+    if (n >= 24) {
+        nameAt |= static_cast<uint64_t>(Word(text + 16)) << 32;
+        bufferAt |= static_cast<uint64_t>(Word(text + 20)) << 32;
+    }
+    extra = ",\"length\":" + std::to_string(len) + ",\"offset\":" + std::to_string(offset);
+    const pid_t caller = lastSender_;
+    if (caller <= 0 || (caller == getpid() && config_.separateProcess)) {
+        extra += ",\"note\":\"the caller is not known (an answer of the stand-in went after its request)\"";
+        return kNoDrive;
+    }
+    // The file's name as the caller gives it names the session's file at the
+    // first read, so the drive's folder shows it.
+    char name[256] = {};
+    iovec local = {name, sizeof name - 1};
+    iovec remote = {reinterpret_cast<void *>(static_cast<uintptr_t>(nameAt)), sizeof name - 1};
+    ssize_t got = process_vm_readv(caller, &local, 1, &remote, 1, 0);
+    if (got > 0) {
+        name[got] = '\0';
+        std::string plain(name);
+        bool ok = !plain.empty() && plain != "." && plain != "..";
+        for (char c : plain)
+            ok = ok && c > ' ' && c < 0x7F && c != '/' && c != '\\';
+        extra += ",\"name\":" + JsonString(plain);
+        if (!ok) {
+            extra += ",\"note\":\"not a plain file name: the session's own name is kept\"";
+        } else if (!sessionNamed_) {
+            std::string from = SessionFile(), to = usbDir_ + "/" + plain;
+            if (std::rename(from.c_str(), to.c_str()) == 0)
+                session_ = to;
+            else
+                extra += ",\"note\":" + JsonString("the file was not renamed: " + std::string(std::strerror(errno)));
+        }
+        sessionNamed_ = true;
+    }
+    std::string path = SessionFile();
+    extra += ",\"file\":" + JsonString(path);
+    std::vector<uint8_t> buf(len < (1u << 20) ? len : (1u << 20));
+    int32_t result = 0;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        if (std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0)
+            result = static_cast<int32_t>(std::fread(buf.data(), 1, buf.size(), f));
+        std::fclose(f);
+    }
+    if (result > 0) {
+        iovec from = {buf.data(), static_cast<size_t>(result)};
+        iovec into = {reinterpret_cast<void *>(static_cast<uintptr_t>(bufferAt)), static_cast<size_t>(result)};
+        ssize_t put = process_vm_writev(caller, &from, 1, &into, 1, 0);
+        if (put != result) {
+            extra += ",\"note\":" +
+                     JsonString(std::string("the caller's buffer was not written (") +
+                                (put < 0 ? std::strerror(errno) : "short write") +
+                                "): the stand-in needs ptrace rights over the client: run both as root, or as "
+                                "one user with kernel.yama.ptrace_scope set to 0");
+            return kNoDrive;
+        }
+    }
+    return result;
+}
+
 void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
 {
     std::string extra;
@@ -613,6 +686,7 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
         }
     } else if (type == 11) { // is the drive ready? starts a new session
         session_.clear();
+        sessionNamed_ = false;
         result = drive ? 0 : kNoDrive;
         if (drive)
             extra = ",\"file\":" + JsonString(SessionFile());
@@ -650,25 +724,13 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
             if (answer)
                 partType_ = 0;
         }
-    } else if (type == 10) { // read at an offset
+    } else if (type == 10) { // read at an offset into the caller's buffer
         if (n < 16) {
             result = kMalformed;
         } else if (!drive) {
             result = kNoDrive;
         } else {
-            uint32_t len = Word(text + 8), offset = Word(text + 12);
-            std::string path = SessionFile();
-            std::FILE *f = std::fopen(path.c_str(), "rb");
-            result = 0;
-            if (f) {
-                if (std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0) {
-                    std::vector<uint8_t> buf(len < (1u << 20) ? len : (1u << 20));
-                    result = static_cast<int32_t>(std::fread(buf.data(), 1, buf.size(), f));
-                }
-                std::fclose(f);
-            }
-            extra = ",\"file\":" + JsonString(path) + ",\"length\":" + std::to_string(len) +
-                    ",\"offset\":" + std::to_string(offset);
+            result = ReadForCaller(text, n, extra);
         }
     }
     if (answer)

@@ -25,6 +25,7 @@
 #include <mutex>
 #include <stdint.h>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 
 namespace kktsim {
@@ -35,6 +36,10 @@ struct Config {
     std::string usbDir;  // empty: dir + "/usb"
     std::string journal; // empty: dir + "/journal.jsonl"
     std::string state;   // the fiscal drive's state; empty: dir + "/drive.json"
+    // The program, not a library in the client's own process: a request
+    // whose last sender is the stand-in itself cannot be answered with a
+    // file read.
+    bool separateProcess = false;
 };
 
 class Simulator {
@@ -118,6 +123,9 @@ private:
     bool Ready() const;
     std::string StatusBlock() const;
     std::string SessionFile();
+    // A file read (type 10) into the caller's buffer: the bytes read, or the
+    // failure word with the reason in extra.
+    int32_t ReadForCaller(const uint8_t *text, size_t n, std::string &extra);
     void Journal(const std::string &dir, long type, const uint8_t *text, size_t n, const std::string &extra);
     static void SleepHook(unsigned int ms, void *arg);
     void LockstepLoop();
@@ -137,6 +145,8 @@ private:
     // file requests: the session's unload file and the chunked request
     // being gathered
     std::string session_;
+    bool sessionNamed_ = false; // the first read gave the file its name
+    pid_t lastSender_ = 0;      // of the file read being answered
     long partType_ = 0;
     std::string partHead_;
     uint32_t partDone_ = 0;

@@ -55,6 +55,7 @@ int Usage(FILE *to)
 int main(int argc, char **argv)
 {
     kktsim::Config config;
+    config.separateProcess = true;
     std::string scenario, startArg;
     bool check = false, newDrive = false;
     for (int i = 1; i < argc; ++i) {

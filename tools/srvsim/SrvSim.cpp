@@ -3,6 +3,7 @@
 #include "SrvSim.h"
 
 #include "SrvKeys.h"
+#include "SrvNotice.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -349,6 +350,17 @@ void Server::Answer(Conn &c, const Request &request)
             body = AckBody(request.fnNumber, doc.number);
         else
             body = ErrorBody(1, "document without a number");
+    } else if (request.kind == Kind::Oism && IsNotice(request.body)) {
+        Notice notice;
+        std::string why;
+        if (!ReadNotice(request.body, &notice, &why)) {
+            line["malformed"] = why;
+            Event(&c, "request", line);
+            Drop(c, "malformed notification: " + why);
+            return;
+        }
+        line["notification"] = notice.number;
+        body = NoticeReceipt(notice);
     } else if (request.kind == Kind::Oism && IsMarkCheck(request.body)) {
         bool wellFormed;
         {
