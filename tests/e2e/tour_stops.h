@@ -39,7 +39,8 @@ const TourStop kTourStops[] = {
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information screen", "info", "file:common_dlg_info.xml"},
-    {"terminal entry", "term", "file:kkt_menu_main.xml"},
+    // Only the quit key leaves the terminal, so it runs in a program of its own.
+    {"monitor terminal", "term =3846", "file:kkt_dlg_terminal.xml", "# the terminal on the service monitor\n"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
 

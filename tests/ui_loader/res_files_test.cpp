@@ -248,6 +248,7 @@ const std::vector<Dialog>& dialogs()
           {"send", VU_TYPE_STATIC},
           {"recv", VU_TYPE_STATIC},
           {"adr_port", VU_TYPE_STATIC}}},
+        {"kkt_dlg_terminal.xml", {{"term", VU_TYPE_MULTI_LINE}, {"input", VU_TYPE_INPUT}}},
     };
     return list;
 }
