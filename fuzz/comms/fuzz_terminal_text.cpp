@@ -1,0 +1,32 @@
+// The terminals' text from outside: bytes the controller's monitor sends go
+// through terminal_append, in pieces as they arrive. The scrollback stays
+// terminated within its 8190 characters and an escape sequence never holds
+// more than four bytes. The service log's hex dump of the same bytes stays within its
+// buffer and ends every line it writes.
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "monitor_terminal.h"
+#include "service_log.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    terminal_clear();
+    // The first byte chooses the piece size, as messages of the queue cut it.
+    size_t piece = size ? (data[0] % 64) + 1 : 1;
+    for (size_t at = 1; at < size; at += piece) {
+        size_t n = size - at < piece ? size - at : piece;
+        terminal_append(reinterpret_cast<const char *>(data + at), n);
+        size_t len = strnlen(terminal_scrollback, sizeof terminal_scrollback);
+        if (len > TERMINAL_SCROLLBACK_MAX || strnlen(terminal_esc, sizeof terminal_esc) > TERMINAL_ESC_MAX)
+            abort();
+    }
+    char text[600] = "P ";
+    hex_dump(data, text, sizeof text, size, 0);
+    size_t len = strnlen(text, sizeof text);
+    if (len >= sizeof text || (len > 2 && (text[len - 2] != '\r' || text[len - 1] != '\n')))
+        abort();
+    return 0;
+}
