@@ -26,6 +26,10 @@ const char kSettingsTemp[] = "./data/kktsettings.xml.new";
 // follows an XML declaration inside the declaration's node, and a container
 // keeps every top-level node of the file together for saving.
 mxml_node_t *g_container = nullptr;
+// The container the file's nodes load into. Its name ends in '>', which no
+// closing tag can match: a stray "</>" makes the file unreadable instead of
+// closing the container and leaving the nodes after it outside the tree.
+const char *const kContainerName = "settings-file>";
 
 struct MutexLock {
     MutexLock() { pthread_mutex_lock(&settings_mutex); }
@@ -67,7 +71,7 @@ void drop_tree()
 
 mxml_node_t *new_tree()
 {
-    g_container = mxmlNewElement(MXML_NO_PARENT, "");
+    g_container = mxmlNewElement(MXML_NO_PARENT, kContainerName);
     mxml_node_t *decl = mxmlNewXML("1.0");
     mxmlAdd(g_container, MXML_ADD_AFTER, MXML_ADD_TO_PARENT, decl);
     settings_document = mxmlNewElement(decl, "settings");
@@ -127,7 +131,7 @@ mxml_node_t *settings_load()
     case OWN_FILE_READ:
         break;
     }
-    g_container = mxmlNewElement(MXML_NO_PARENT, "");
+    g_container = mxmlNewElement(MXML_NO_PARENT, kContainerName);
     // A NUL byte would end the text early: what comes before it is not the
     // file.
     bool text_only = std::memchr(text.data(), '\0', text.size()) == nullptr;

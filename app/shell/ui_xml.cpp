@@ -51,7 +51,10 @@ int xml_load_text(const char *text, mxml_node_t **container)
     if (!text)
         return -2;
     prepare();
-    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "");
+    // The container's name ends in '>', which no closing tag can match: a
+    // stray "</>" is a mismatched tag (the text is refused) instead of
+    // closing the container and leaving what follows without a parent.
+    mxml_node_t *top = mxmlNewElement(MXML_NO_PARENT, "xml-text>");
     if (!mxmlLoadString(top, text, MXML_OPAQUE_CALLBACK)) {
         mxmlDelete(top);
         return -2;

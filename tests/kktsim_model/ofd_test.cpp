@@ -135,7 +135,7 @@ TEST_F(OfdModel, WhatDoesNotFitTheReadIsRefusedAndJournaledWithItsReason)
          [](TMCommand &c) { return c.FNReadScript("SRVSIM ACK 9999078900099999 4\n", 30); }, 0x02, "not the document read"},
         {"an answer not understood", [](TMCommand &c) { return c.FNReadScript("\x01\x02\x03", 3); }, 0x02,
          "not understood"},
-        {"another server index", [](TMCommand &c) { return c.GetServer(1); }, 0x02, "not modelled"},
+        {"an unknown server index", [](TMCommand &c) { return c.GetServer(3); }, 0x02, "index 03 is not known"},
     };
     for (const Step &s : steps) {
         TMCommand c;
@@ -163,20 +163,57 @@ TEST_F(OfdModel, NothingWaitingIsNoRead)
     EXPECT_EQ(c.FieldWord(7), 0);
 }
 
-TEST_F(OfdModel, TheOfdServerRecordAnswersIndexZero)
+// The three server records: the OFD's without an index or with index 0, the
+// marking server's (1) and the key service's (2); 0x66 writes the one its
+// index names and the state file keeps them.
+TEST_F(OfdModel, EachServerRecordIsReadAndWrittenByItsIndex)
 {
-    Start("registered.scn", "drive ofd-host ofd.example.test\ndrive ofd-port 7777\ndrive ofd-times 300 40 50\n");
-    for (int withIndex = 0; withIndex < 2; ++withIndex) {
+    Start("registered.scn", "drive ofd-host ofd.example.test\ndrive ofd-port 7777\ndrive ofd-times 300 40 50\n"
+                            "drive oism-server oism.example.test 8888\ndrive keys-times 10 20 30\n");
+    struct Case {
+        int index; // -1: the OFD's own command without an index
+        uint16_t port, period, recv, send;
+        const char *host;
+    };
+    const Case before[] = {{-1, 7777, 300, 40, 50, "ofd.example.test"},
+                           {0, 7777, 300, 40, 50, "ofd.example.test"},
+                           {1, 8888, 60, 30, 30, "oism.example.test"},
+                           {2, 0, 10, 20, 30, ""}};
+    auto expectRecord = [&](const Case &k) {
         TMCommand c;
-        ASSERT_GT(withIndex ? c.GetServer(0) : c.OFDGetParam(), 0);
+        ASSERT_GT(k.index < 0 ? c.OFDGetParam() : c.GetServer(static_cast<uint8_t>(k.index)), 0);
         Result r = Exec(c);
-        ASSERT_EQ(r.error, 0);
-        EXPECT_EQ(c.FieldWord(5), 7777);
-        EXPECT_EQ(c.FieldWord(6), 300);
-        EXPECT_EQ(c.FieldWord(7), 40);
-        EXPECT_EQ(c.FieldWord(8), 50);
-        EXPECT_EQ(r.Field(9), "ofd.example.test");
-    }
+        ASSERT_EQ(r.error, 0) << "index " << k.index;
+        EXPECT_EQ(c.FieldWord(5), k.port) << "index " << k.index;
+        EXPECT_EQ(c.FieldWord(6), k.period);
+        EXPECT_EQ(c.FieldWord(7), k.recv);
+        EXPECT_EQ(c.FieldWord(8), k.send);
+        EXPECT_EQ(r.Field(9), k.host);
+    };
+    for (const Case &k : before)
+        expectRecord(k);
+
+    TMCommand c;
+    ASSERT_GT(c.SetServer("keys.example.test", 9999, 70, 80, 90, 2), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.SetOFDServer("ofd2.example.test", 7000, 1, 2, 3), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    const Case after[] = {{-1, 7000, 1, 2, 3, "ofd2.example.test"},
+                          {1, 8888, 60, 30, 30, "oism.example.test"},
+                          {2, 9999, 70, 80, 90, "keys.example.test"}};
+    for (const Case &k : after)
+        expectRecord(k);
+
+    kktsim::DriveState reread;
+    std::string error;
+    ASSERT_TRUE(reread.FromJson(State(), &error)) << error;
+    EXPECT_EQ(reread.ofd.keys.host, "keys.example.test");
+    EXPECT_EQ(reread.ofd.keys.sendTimeout, 90);
+    EXPECT_EQ(reread.ofd.oism.port, 8888);
+    EXPECT_EQ(reread.ofd.server.port, 7000);
+
+    ASSERT_GT(c.SetServer("x", 1, 1, 1, 1, 3), 0);
+    EXPECT_EQ(Exec(c).error, 0x02) << "an unknown index writes nothing";
 }
 
 // A shift opening makes a fiscal document: it waits with its number, and

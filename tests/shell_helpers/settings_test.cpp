@@ -85,7 +85,8 @@ TEST_F(SettingsTest, FileWithoutDeclarationIsRead)
 
 TEST_F(SettingsTest, CorruptFileIsLeftUntouched)
 {
-    const std::string bad[] = {"<settings><common a=\"1\"", "<other/>", "garbage"};
+    const std::string bad[] = {"<settings><common a=\"1\"", "<other/>", "garbage",
+                               "<settings><common a=\"1\"/></settings></>left over"};
     for (const std::string &text : bad) {
         writeFile(text);
         EXPECT_EQ(settings_load(), nullptr) << text;

@@ -38,6 +38,7 @@ const FormCase kFormCases[] = {
     {"empty file", "", UI_LOAD_BAD_XML, nullptr},
     {"unclosed element", "<?xml version=\"1.0\"?>\n<FORM><TEXT>A</TEXT>", UI_LOAD_BAD_XML, nullptr},
     {"mismatched end tag", "<FORM><TEXT>A</STATIC></FORM>", UI_LOAD_BAD_XML, nullptr},
+    {"a stray empty end tag", "<FORM><TEXT>A</TEXT></FORM></>left over", UI_LOAD_BAD_XML, nullptr},
     {"only a lower-case form", "<?xml version=\"1.0\"?>\n<form><TEXT>A</TEXT></form>", UI_LOAD_NOTHING, nullptr},
     {"no form at all", "<?xml version=\"1.0\"?>\n<UI/>", UI_LOAD_NOTHING, nullptr},
     {"a form", "<?xml version=\"1.0\"?>\n<FORM><TEXT>A</TEXT></FORM>", UI_LOAD_OK, "A"},

@@ -4,6 +4,7 @@
 #include "KktDriveOfd.h"
 
 #include "KktDrive.h"
+#include "KktDriveWire.h"
 #include "KktText.h"
 
 #include "JsonLines.h"
@@ -185,10 +186,27 @@ void OfdSyncDocuments(DriveState &s)
                      [](const OfdDocument &a, const OfdDocument &b) { return a.number < b.number; });
 }
 
+namespace {
+
+// The server a 0x66/0x67 index names: none or 00 the OFD, 01 the marking
+// system's server, 02 the key service; null for anything else.
+OfdServer *ServerOf(OfdDriveState &o, const std::string &index)
+{
+    if (index.empty() || index == "00")
+        return &o.server;
+    if (index == "01")
+        return &o.oism;
+    if (index == "02")
+        return &o.keys;
+    return nullptr;
+}
+
+} // namespace
+
 bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
 {
     const uint8_t code = req.code;
-    if (code != 0x2B && (code < 0x5A || code > 0x5F) && code != 0x67)
+    if (code != 0x2B && (code < 0x5A || code > 0x5F) && code != 0x66 && code != 0x67)
         return false;
     res.answered = true;
     error = 0;
@@ -327,17 +345,50 @@ bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res,
         o.connected = up;
         return true;
     }
-    case 0x67:
-        if (!req.fields.empty() && field(1) != "00") {
-            Refuse(res, error, kErrField, "server index " + field(1) + " is not modelled");
+    case 0x66: {
+        // port, period, receive and send time-outs (words), host, and for
+        // the marking and key servers their index
+        if (req.fields.size() != 5 && req.fields.size() != 6) {
+            Refuse(res, error, kErrFormat, "SetServer needs port, period, time-outs, host and an optional index");
             return true;
         }
-        data(HexWord(o.server.port));
-        data(HexWord(o.server.period));
-        data(HexWord(o.server.recvTimeout));
-        data(HexWord(o.server.sendTimeout));
-        data(Utf8ToCp866(o.server.host));
+        uint32_t words[4] = {};
+        for (size_t k = 0; k < 4; ++k)
+            if (!wire::ReadHexLE(field(k + 1), 2, words[k])) {
+                Refuse(res, error, kErrField, "SetServer field " + std::to_string(k + 1) + " is not a word");
+                return true;
+            }
+        std::string host = Cp866ToUtf8(field(5));
+        if (field(5).size() > 255) {
+            Refuse(res, error, kErrField, "SetServer host is longer than 255 characters");
+            return true;
+        }
+        OfdServer *server = ServerOf(o, req.fields.size() == 6 ? field(6) : std::string());
+        if (!server) {
+            Refuse(res, error, kErrField, "server index " + field(6) + " is not known");
+            return true;
+        }
+        server->port = static_cast<uint16_t>(words[0]);
+        server->period = static_cast<uint16_t>(words[1]);
+        server->recvTimeout = static_cast<uint16_t>(words[2]);
+        server->sendTimeout = static_cast<uint16_t>(words[3]);
+        server->host = host;
+        res.changed = true;
         return true;
+    }
+    case 0x67: {
+        const OfdServer *server = ServerOf(o, req.fields.empty() ? std::string() : field(1));
+        if (!server) {
+            Refuse(res, error, kErrField, "server index " + field(1) + " is not known");
+            return true;
+        }
+        data(HexWord(server->port));
+        data(HexWord(server->period));
+        data(HexWord(server->recvTimeout));
+        data(HexWord(server->sendTimeout));
+        data(Utf8ToCp866(server->host));
+        return true;
+    }
     }
     return false;
 }
@@ -358,13 +409,17 @@ std::string OfdToJson(const DriveState &state)
     jsonl::Json docs = jsonl::Json::array();
     for (const OfdDocument &d : o.documents)
         docs.push_back({{"number", d.number}, {"body", jsonl::Hex(d.body)}});
+    auto server = [](const OfdServer &v) {
+        return jsonl::Json{{"host", v.host},
+                           {"port", v.port},
+                           {"period", v.period},
+                           {"recv_timeout", v.recvTimeout},
+                           {"send_timeout", v.sendTimeout}};
+    };
     jsonl::Json j = {{"documents", docs},
-                     {"server",
-                      {{"host", o.server.host},
-                       {"port", o.server.port},
-                       {"period", o.server.period},
-                       {"recv_timeout", o.server.recvTimeout},
-                       {"send_timeout", o.server.sendTimeout}}},
+                     {"server", server(o.server)},
+                     {"oism_server", server(o.oism)},
+                     {"keys_server", server(o.keys)},
                      {"tag1209", o.tag1209},
                      {"document_size", o.documentSize},
                      {"connected", o.connected},
@@ -424,19 +479,23 @@ bool OfdFromJson(const std::string &text, DriveState &s, std::string &why)
             n.documents.push_back(doc);
         }
     }
-    if (auto sv = o.find("server"); sv != o.end()) {
+    auto server = [&](const char *name, OfdServer &out) {
+        auto sv = o.find(name);
+        if (sv == o.end())
+            return true;
         if (!sv->is_object())
-            return bad("server");
+            return bad(name);
         if (auto h = sv->find("host"); h != sv->end()) {
             if (!h->is_string() || h->get<std::string>().size() > 255)
-                return bad("server.host");
-            n.server.host = h->get<std::string>();
+                return bad(std::string(name) + ".host");
+            out.host = h->get<std::string>();
         }
-        if (!number(*sv, "port", 0xFFFF, n.server.port) || !number(*sv, "period", 0xFFFF, n.server.period) ||
-            !number(*sv, "recv_timeout", 0xFFFF, n.server.recvTimeout) ||
-            !number(*sv, "send_timeout", 0xFFFF, n.server.sendTimeout))
-            return false;
-    }
+        return number(*sv, "port", 0xFFFF, out.port) && number(*sv, "period", 0xFFFF, out.period) &&
+               number(*sv, "recv_timeout", 0xFFFF, out.recvTimeout) &&
+               number(*sv, "send_timeout", 0xFFFF, out.sendTimeout);
+    };
+    if (!server("server", n.server) || !server("oism_server", n.oism) || !server("keys_server", n.keys))
+        return false;
     if (!flag(o, "tag1209", n.tag1209) || !number(o, "document_size", 0xFFFF, n.documentSize) ||
         !flag(o, "connected", n.connected) || !flag(o, "reading", n.reading) || !flag(o, "read_done", n.readDone))
         return false;
@@ -459,6 +518,30 @@ bool OfdDriveLine(const std::string &name, const std::string &value, DriveState 
         return out <= max;
     };
     unsigned long a = 0, b = 0, c = 0;
+    // "oism-server HOST PORT", "oism-times PERIOD RECEIVE SEND" and the
+    // same for the key service ("keys-...")
+    OfdServer *other = name.compare(0, 5, "oism-") == 0 ? &d.ofd.oism
+                       : name.compare(0, 5, "keys-") == 0 ? &d.ofd.keys
+                                                          : nullptr;
+    if (other && name.substr(5) == "server") {
+        if (tok.size() != 2 || tok[0].size() > 255 || !num(tok[1], 65535, a)) {
+            why = "drive " + name + " needs a host name or address and a port 0-65535";
+            return false;
+        }
+        other->host = tok[0];
+        other->port = static_cast<uint16_t>(a);
+        return true;
+    }
+    if (other && name.substr(5) == "times") {
+        if (tok.size() != 3 || !num(tok[0], 65535, a) || !num(tok[1], 65535, b) || !num(tok[2], 65535, c)) {
+            why = "drive " + name + " needs PERIOD RECEIVE SEND in seconds";
+            return false;
+        }
+        other->period = static_cast<uint16_t>(a);
+        other->recvTimeout = static_cast<uint16_t>(b);
+        other->sendTimeout = static_cast<uint16_t>(c);
+        return true;
+    }
     if (name == "ofd-host") {
         if (tok.size() != 1 || tok[0].size() > 255) {
             why = "drive ofd-host needs a host name or address";

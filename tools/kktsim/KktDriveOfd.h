@@ -1,7 +1,7 @@
 // The fiscal drive's documents waiting for the OFD: each fiscal document the
 // model makes waits with a body until the OFD's acknowledgement is written
 // back, and the commands that read a document out (0x2B, 0x5A-0x5F) and name
-// the OFD server (0x67) answer from here.
+// name the servers (0x66 writes, 0x67 reads) answer from here.
 //
 // A document's body is what the cash register sends the OFD: a 32-byte
 // message header, the document's own tag (2 bytes) and length (2 bytes, low
@@ -34,7 +34,9 @@ struct OfdDocument {
     std::string body; // bytes
 };
 
-// The OFD server as the controller keeps it (0x67 with index 0).
+// A server as the controller keeps it: the OFD (0x66/0x67 without an index
+// or with index 0), the marking system's server (index 1) and the key
+// service (index 2).
 struct OfdServer {
     std::string host = "127.0.0.1";
     uint16_t port = 0;
@@ -51,6 +53,8 @@ struct OfdDriveState {
     bool connected = false;    // 0x5F: the exchange with the OFD is under way
     bool reading = false;      // 0x5A opened a read of the oldest document
     bool readDone = false;     // 0x5D closed it: 0x5E answers for it
+    OfdServer oism{"", 0, 60, 30, 30};  // index 1
+    OfdServer keys{"", 0, 60, 30, 30};  // index 2
 };
 
 // The body of a document of that number, at least size bytes long.
@@ -62,7 +66,7 @@ void OfdDocumentMade(DriveState &s);
 // numbers before the last document's, surplus ones dropped oldest first.
 void OfdSyncDocuments(DriveState &s);
 
-// Answers 0x2B, 0x5A-0x5F and 0x67: false for any other code. error gets
+// Answers 0x2B, 0x5A-0x5F, 0x66 and 0x67: false for any other code. error gets
 // the registrar error (0 none), res the note of a refusal.
 bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
 
