@@ -25,6 +25,7 @@
 #include "osal.h"
 #include "settings.h"
 #include "str_helpers.h"
+#include "ui_xml.h"
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuInput.h"
@@ -35,7 +36,7 @@
 
 namespace {
 
-const uint8_t SOH = 0x01, STX = 0x02, EOT = 0x04, ACK = 0x06, NAK = 0x15;
+const uint8_t SOH = 0x01, STX = 0x02, ACK = 0x06, NAK = 0x15; // EOT (0x04) goes as text
 const uint32_t kAnswerMs = 15000, kShortMs = 5000;
 
 void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
@@ -349,7 +350,8 @@ mxml_node_t *fw_parse_list(const char *body, size_t length)
     char text[FW_LIST_MAX + 1];
     memcpy(text, body, length);
     text[length] = 0;
-    return mxmlLoadString(nullptr, text, MXML_OPAQUE_CALLBACK);
+    mxml_node_t *list = nullptr;
+    return xml_load_text(text, &list) == 0 ? list : nullptr;
 }
 
 mxml_node_t *fw_fetch_list(vuUI *ui, const char *url)

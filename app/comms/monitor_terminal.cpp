@@ -39,6 +39,11 @@ void escClear()
 
 } // namespace
 
+void terminal_esc_clear()
+{
+    escClear();
+}
+
 void terminal_clear()
 {
     g_length = 0;
@@ -121,7 +126,7 @@ int monitor_terminal_keys(vuEvent *event, intptr_t formAddress)
         static char out[kInputMax + 1];
         memcpy(out, text, len);
         out[len] = 0;
-        escClear();
+        terminal_esc_clear();
         terminal_append(out, len);
         Cp1251ToCp866(out, static_cast<int>(len));
         ServiceMonitorSend(out, static_cast<uint32_t>(len));

@@ -29,6 +29,8 @@ extern std::atomic<int> monitor_running;
 
 // Empties the scrollback and the escape state.
 void terminal_clear();
+// Forgets a pending escape sequence.
+void terminal_esc_clear();
 // Feeds received or echoed bytes into the scrollback: backspace removes the
 // last character, ESC [ 1 D removes it unless it is a CR or LF, any other
 // escape sequence is swallowed with its next bytes (up to four in all).

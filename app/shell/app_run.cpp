@@ -22,6 +22,7 @@
 #include "shift_cash.h"
 #include "battery.h"
 #include "kkt_info.h"
+#include "modem_terminal.h"
 #include "shell_hooks.h"
 #include "status_line.h"
 #include "tax_pay_setting.h"
@@ -50,6 +51,7 @@ const uint16_t kBatteryLow = 0xFC10;
 
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
 void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
+void ussdEntry(vuUI *ui, const char *) { ussd_request(ui); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -76,7 +78,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"tech_info", CmdTechInfo},
     {"copy_log", nullptr},
     {"update_fw", nullptr},
-    {"get_ussd", nullptr},
+    {"get_ussd", ussdEntry},
     {"prn_stat", CmdPrnStat},
     {"ofd_par", nullptr},
     {"serv_par", nullptr},
@@ -106,7 +108,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"journal_time", CmdEJTimeReport},
     {"journal_param", CmdJournalParam},
     {"journal_clean", CmdJournalClean},
-    {"term_wl", nullptr},
+    {"term_wl", on_term_wl},
 };
 
 const char *fileName(const char *path)

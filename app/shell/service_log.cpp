@@ -226,6 +226,20 @@ int log_init()
     return 0;
 }
 
+int log_head_is_fresh(const char *head, size_t length, int day, int month, int year)
+{
+    char text[11];
+    size_t n = length < 10 ? length : 10;
+    memcpy(text, head, n);
+    text[n] = 0;
+    int d = 0, m = 0, y = 0;
+    if (sscanf(text, "%d.%d.%d", &d, &m, &y) != 3 || y != year)
+        return 0;
+    // In 64 bits: the numbers read may be anything.
+    long long age = (static_cast<long long>(month) - m) * 30 + (static_cast<long long>(day) - d);
+    return age <= 7 ? 1 : 0;
+}
+
 void log_file_open()
 {
     char path[100];
@@ -244,10 +258,7 @@ void log_file_open()
         if (fd >= 0 && read(fd, head, 10) == 10) {
             date_record now;
             now_date_record(&now);
-            int day = 0, month = 0, year = 0;
-            bool fresh = sscanf(head, "%d.%d.%d", &day, &month, &year) == 3 && year == now.year &&
-                         (now.month - month) * 30 + (now.day - day) <= 7;
-            if (!fresh) {
+            if (!log_head_is_fresh(head, 10, now.day, now.month, now.year)) {
                 close(fd);
                 char old[100];
                 str_format(old, sizeof old, "%stm%02d%02d%04d.log", g_log_dir, now.day, now.month, now.year);

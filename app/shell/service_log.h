@@ -40,6 +40,10 @@ int log_init();
 // month counted as 30 days) or of another year is renamed
 // "tmDDMMYYYY.log" with today's date and begun anew. Sets the ready flag.
 void log_file_open();
+// 1 when a log whose first ten bytes are head (a "%d.%d.%d" date of its
+// first entry) is kept on the day now: the same year and at most seven days
+// older, a month counted as 30 days; 0 when it is to be renewed.
+int log_head_is_fresh(const char *head, size_t length, int day, int month, int year);
 // Appends one entry of the kind; nothing while the module is not ready. A
 // log file that cannot be opened closes the module.
 void log_write(const void *data, size_t length, int kind);

@@ -1,5 +1,7 @@
 // The terminals' text from outside: bytes the controller's monitor sends go
-// through terminal_append, in pieces as they arrive. The scrollback stays
+// through terminal_append, in pieces as they arrive; the modem's answer
+// goes through the line reader and the UCS-2 decoder; a log file's first
+// ten bytes are read as its date. The scrollback stays
 // terminated within its 8190 characters and an escape sequence never holds
 // more than four bytes. The service log's hex dump of the same bytes stays within its
 // buffer and ends every line it writes.
@@ -8,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "modem_terminal.h"
 #include "monitor_terminal.h"
 #include "service_log.h"
 
@@ -23,6 +26,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (len > TERMINAL_SCROLLBACK_MAX || strnlen(terminal_esc, sizeof terminal_esc) > TERMINAL_ESC_MAX)
             abort();
     }
+    // The modem's answer lines stay within their buffer; a recognised line
+    // decodes within the output.
+    static modem_line_reader reader;
+    modem_line_reset(&reader);
+    for (size_t i = 0; i < size; ++i) {
+        int kind = modem_line_feed(&reader, data[i], 1);
+        size_t len = strnlen(reader.line, sizeof reader.line);
+        if (len > MODEM_LINE_MAX)
+            abort();
+        if (kind != MODEM_LINE_NONE) {
+            char out[64];
+            size_t n = ucs2_decode(reader.line, len, out, sizeof out);
+            if (n >= sizeof out || out[n] != 0)
+                abort();
+        }
+    }
+    char decoded[32];
+    size_t n = ucs2_decode(reinterpret_cast<const char *>(data), size, decoded, sizeof decoded);
+    if (n >= sizeof decoded || strlen(decoded) != n)
+        abort();
+    // The log's first ten bytes as the date of its first entry.
+    int fresh = log_head_is_fresh(reinterpret_cast<const char *>(data), size, 20, 6, 2026);
+    if (fresh != 0 && fresh != 1)
+        abort();
+
     char text[600] = "P ";
     hex_dump(data, text, sizeof text, size, 0);
     size_t len = strnlen(text, sizeof text);
