@@ -12,7 +12,7 @@ dir=${1:-build/release}
 
 cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCASHDESK_BENCH=ON >/dev/null
 cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench receipt_bench \
-  ofd_exchange_bench firmware_upload_bench srvsim >/dev/null
+  ofd_exchange_bench firmware_upload_bench srvsim scanner_bench >/dev/null
 
 out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
@@ -55,6 +55,8 @@ fi
 # The OFD exchange against kktsim (in a thread) and srvsim: it takes a
 # private IPC namespace of its own where it may.
 run "$dir/bench/ofd_exchange/ofd_exchange_bench"
+# The barcode scanner's reader thread over the stand-in FIFO.
+run "$dir/bench/scanner/scanner_bench"
 # The firmware upload to kktsim's receiver (in lock-step), likewise.
 run "$dir/bench/firmware_upload/firmware_upload_bench"
 echo

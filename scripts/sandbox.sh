@@ -22,6 +22,12 @@
 #              settings in data/
 # --build      the build folder with the programs (default build/debug)
 # --server-scenario FILE  srvsim's scenario (faults; default none)
+# --scanner hid|builtin   a barcode scanner: a USB scanner (the FIFO
+#              root/dev/hidraw0 of HID reports, named "WCM HIDKeyBoard" by
+#              the property osal.hidraw.name) or the built-in one (the FIFO
+#              root/dev/scanner, the property ro.fac.barcode); scan with
+#              tools/scanfeed while the scan dialog is open:
+#              scanfeed --hid --root DIR/root CODE
 #
 # The settings get an Ethernet connection ("lan", ETH1 on 127.0.0.1) and
 # srvsim's port as the OFD server's ("shift/ofd"), so "ofd_conn" sends the
@@ -41,6 +47,7 @@ size=240x320
 dir=""
 build="$src/build/debug"
 server_scenario=""
+scanner=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) headless=1 ;;
@@ -51,6 +58,7 @@ while [ $# -gt 0 ]; do
     --dir) dir=$2; shift ;;
     --build) build=$2; shift ;;
     --server-scenario) server_scenario=$2; shift ;;
+    --scanner) scanner=$2; shift ;;
     --in-namespace) export CASHDESK_SANDBOX_NS=1 ;;
     *) echo "sandbox.sh: unknown option $1" >&2; exit 1 ;;
   esac
@@ -64,8 +72,14 @@ if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
   [ -n "$scenario" ] && args+=(--scenario "$scenario")
   [ -n "$dir" ] && args+=(--dir "$dir")
   [ -n "$server_scenario" ] && args+=(--server-scenario "$server_scenario")
+  [ -n "$scanner" ] && args+=(--scanner "$scanner")
   exec unshare --ipc "$0" --in-namespace "${args[@]}"
 fi
+
+case "$scanner" in
+  ""|hid|builtin) ;;
+  *) echo "sandbox.sh: --scanner takes hid or builtin" >&2; exit 1 ;;
+esac
 
 if [ "$headless" = 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "sandbox.sh: no display for termview; running headless" >&2
@@ -115,6 +129,20 @@ mkdir -p "$root/data/osal"
 printf '# power 0: on the battery alone; step 0..4, 6 full\npower 1\nstep 6\n' >"$root/data/osal/battery"
 # The terminal's identity as the information screen shows it.
 printf 'ro.fac.pn=PC-STANDIN\nro.fac.sn=0000000001\npersist.sys.prolin=PC\n' >>"$root/data/osal/properties"
+# The barcode scanner: a FIFO in place of its device, and what tells the
+# program it is there.
+case "$scanner" in
+  hid)
+    mkdir -p "$root/dev"
+    mkfifo "$root/dev/hidraw0"
+    printf 'osal.hidraw.name=WCM HIDKeyBoard\n' >>"$root/data/osal/properties"
+    ;;
+  builtin)
+    mkdir -p "$root/dev"
+    mkfifo "$root/dev/scanner"
+    printf 'ro.fac.barcode=1\n' >>"$root/data/osal/properties"
+    ;;
+esac
 export TERMINAL_ROOT="$root"
 export CASHDESK_TRACE="$dir/trace.jsonl"
 
@@ -186,6 +214,9 @@ done
 (cd "$dir" && exec "$build/app/cashdesk" "$mode") &
 cashdesk_pid=$!
 echo "sandbox: $dir (trace: $dir/trace.jsonl)"
+if [ -n "$scanner" ]; then
+  echo "scanner: $build/tools/scanfeed/scanfeed --$scanner --root $root CODE"
+fi
 
 if [ "$headless" = 0 ]; then
   "$build/tools/termview/termview" --root "$root" &

@@ -11,7 +11,7 @@
 #include "dec_money.h"
 #include "dialog.h"
 #include "kfn_state.h"
-#include "marking_hook.h"
+#include "mark_check.h"
 #include "message_box.h"
 #include "oism_hook.h"
 #include "position_editor.h"

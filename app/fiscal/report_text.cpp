@@ -1,5 +1,7 @@
 #include "report_text.h"
 
+#include <ctype.h>
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -488,7 +490,14 @@ void report_dep_text(unsigned department, unsigned index, TMCommand &departments
     for (uint32_t i = 0; i < 40; ++i) {
         if (!present(departments, 5 + 2 * i))
             break;
-        if (decimal(text(departments, 5 + 2 * i, buf, sizeof buf)) != static_cast<long long>(department))
+        // The controller gives a department's number as a byte (two hex
+        // digits, "0A" for 10, as 0x60 takes it); read decimally, "10"
+        // would name department 16 for department 10.
+        const char *field = text(departments, 5 + 2 * i, buf, sizeof buf);
+        const bool byte = strlen(field) == 2 && isxdigit(static_cast<unsigned char>(field[0])) &&
+                          isxdigit(static_cast<unsigned char>(field[1]));
+        const long long number = byte ? strtoll(field, nullptr, 16) : decimal(field);
+        if (number != static_cast<long long>(department))
             continue;
         if (*text1251(departments, 6 + 2 * i, buf, sizeof buf))
             str_format_append(out, size, "%s\n", buf);

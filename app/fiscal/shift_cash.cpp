@@ -6,7 +6,7 @@
 #include "TMCommand.h"
 #include "dec_money.h"
 #include "dialog.h"
-#include "key_update_hook.h"
+#include "key_update.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "print_runner.h"

@@ -1,5 +1,6 @@
 #include "tax_pay_setting.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include "ServiceCommand.h"
@@ -11,6 +12,8 @@
 #include "message_box.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
+#include "ui_values.h"
+#include "ui_xml.h"
 #include "vuCheckBox.h"
 #include "vuFlat.h"
 #include "vuForm.h"
@@ -294,3 +297,89 @@ bool field_number(const char *text, uint32_t max, uint32_t *value)
 
 void CmdSetTax(vuUI *ui, const char *title) { run(ui, title, kTax); }
 void CmdSetPay(vuUI *ui, const char *title) { run(ui, title, kPay); }
+
+namespace {
+
+// A number attribute as the settings write numbers (decimal, or "x" and
+// hex digits) of at most max; false (nothing taken) for one that is no
+// number or does not fit, where the controller would get another value
+// than the one written.
+bool numberAttr(mxml_node_t *e, const char *name, uint32_t max, uint32_t *value, bool *present)
+{
+    const char *text = xml_attr(e, name);
+    if (!text)
+        return true;
+    const bool hex = *text == 'x' || *text == 'X';
+    const char *digits = hex ? text + 1 : text;
+    size_t n = strlen(digits);
+    if (n == 0 || n > (hex ? 8u : 10u))
+        return false;
+    for (const char *p = digits; *p; ++p)
+        if (!(*p >= '0' && *p <= '9') && !(hex && ((*p >= 'a' && *p <= 'f') || (*p >= 'A' && *p <= 'F'))))
+            return false;
+    unsigned long long v = hex ? parse_number(text) : strtoull(digits, nullptr, 10);
+    if (v > max)
+        return false;
+    *value = static_cast<uint32_t>(v);
+    *present = true;
+    return true;
+}
+
+} // namespace
+
+int payment_from_settings(vuUI *ui, mxml_node_t *element)
+{
+    for (mxml_node_t *n = element ? mxmlGetFirstChild(element) : nullptr; n; n = mxmlGetNextSibling(n))
+        if (mxmlGetElement(n) && strcmp(mxmlGetElement(n), "payment") == 0)
+            payment_entry_from_settings(ui, n);
+    return -1;
+}
+
+int payment_entry_from_settings(vuUI *ui, mxml_node_t *element)
+{
+    uint32_t index = 0;
+    bool present = false;
+    if (!numberAttr(element, "index", PAYMENT_TYPES_MAX - 1, &index, &present) || !present)
+        return -1;
+    TMCommand read;
+    int built = read.GetPaymentType(static_cast<uint8_t>(index));
+    if (built <= 0) {
+        report_prepare_error(ui, &read, built);
+        return -1;
+    }
+    if (kfn_exec(ui, &read, 5000) != 0)
+        return -1;
+    char name[64] = "", rate[16] = "1.00";
+    read.FieldText1251(6, name, sizeof name);
+    uint32_t values[4];
+    for (uint32_t k = 0; k < 4; ++k)
+        values[k] = read.FieldByte(7 + k);
+    if (read.FieldAt(11, nullptr))
+        read.FieldText(11, rate, sizeof rate);
+
+    bool any = false;
+    if (const char *utf8 = xml_attr(element, "name")) {
+        utf8_to_cp1251(utf8, name, sizeof name);
+        any = true;
+    }
+    static const char *const kNumbers[4] = {"secondline", "returnchange", "currencyindex", "maskofoper"};
+    for (int k = 0; k < 4; ++k)
+        if (!numberAttr(element, kNumbers[k], 255, &values[k], &any))
+            return -1;
+    if (const char *course = xml_attr(element, "exchangecourse")) {
+        if (strlen(course) <= 14)
+            str_copy(rate, course, sizeof rate);
+        any = true;
+    }
+    if (!any)
+        return -1;
+    name[19] = 0;
+    TMCommand write;
+    built = write.SetPaymentType(static_cast<uint8_t>(index), name, values[0] ? 1 : 0, values[1] ? 1 : 0,
+                                 static_cast<uint8_t>(values[2]), static_cast<uint8_t>(values[3]), rate);
+    if (built <= 0) {
+        report_prepare_error(ui, &write, built);
+        return -1;
+    }
+    return kfn_exec(ui, &write, 5000);
+}

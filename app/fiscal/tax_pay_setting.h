@@ -4,6 +4,7 @@
 #ifndef APP_FISCAL_TAX_PAY_SETTING_H
 #define APP_FISCAL_TAX_PAY_SETTING_H
 
+#include <mxml.h>
 #include <stddef.h>
 #include <stdint.h>
 
@@ -24,5 +25,15 @@ bool field_number(const char *text, uint32_t max, uint32_t *value);
 
 void CmdSetTax(vuUI *ui, const char *title);
 void CmdSetPay(vuUI *ui, const char *title);
+
+// Payment types from the settings: every child "payment" of the element
+// goes to payment_entry_from_settings; always -1.
+int payment_from_settings(vuUI *ui, mxml_node_t *element);
+// One payment type: "index" (0 to 15) names it, and each of "name",
+// "secondline", "returnchange", "currencyindex", "maskofoper" (numbers up
+// to 255) and "exchangecourse" (at most 14 characters) present replaces
+// the controller's value. The runner's result of the write, or -1 when
+// nothing was written.
+int payment_entry_from_settings(vuUI *ui, mxml_node_t *element);
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "ServiceQueue.h"
 #include "date_time_setting.h"
+#include "departments.h"
 #include "header_setting.h"
 #include "fn_close.h"
 #include "fn_info.h"
@@ -23,8 +24,11 @@
 #include "battery.h"
 #include "kkt_info.h"
 #include "modem_terminal.h"
+#include "key_update.h"
 #include "shell_hooks.h"
 #include "status_line.h"
+#include "params_setting.h"
+#include "service_entries.h"
 #include "tax_pay_setting.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
@@ -52,6 +56,7 @@ const uint16_t kBatteryLow = 0xFC10;
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
 void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
 void ussdEntry(vuUI *ui, const char *) { ussd_request(ui); }
+void editDepartments(vuUI *ui, const char *title) { CmdEditDepartments(ui, title); }
 
 // Identifiers without a handler yet behave as unmatched names.
 const SubmenuEntry kSubmenuTable[] = {
@@ -61,8 +66,8 @@ const SubmenuEntry kSubmenuTable[] = {
     {"sets_tail", CmdSetTail},
     {"sets_tax", CmdSetTax},
     {"sets_pay", CmdSetPay},
-    {"sets_departs", nullptr},
-    {"sets_params", nullptr},
+    {"sets_departs", editDepartments},
+    {"sets_params", CmdSetParams},
     {"BatteryCheck_Menu", CmdBatteryCheck},
     {"fn_reg", registerKkt},
     {"fn_close", CmdFNClose},
@@ -76,13 +81,13 @@ const SubmenuEntry kSubmenuTable[] = {
     {"tech_activ", techActivate},
     {"tech_start", CmdTechStart},
     {"tech_info", CmdTechInfo},
-    {"copy_log", nullptr},
-    {"update_fw", nullptr},
+    {"copy_log", CmdCopyLog},
+    {"update_fw", CmdUpdateFw},
     {"get_ussd", ussdEntry},
     {"prn_stat", CmdPrnStat},
     {"ofd_par", nullptr},
     {"serv_par", nullptr},
-    {"asokp_update_keys", nullptr},
+    {"asokp_update_keys", on_asokp_update_keys},
     {"ofd_ticket", CmdOfdTicket},
     {"ofd_doc_wait", CmdOfdDocWait},
     {"ofd_pay_state", CmdOfdPayState},

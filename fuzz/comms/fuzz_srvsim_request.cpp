@@ -1,6 +1,6 @@
 // The server stand-in's request reader over arbitrary bytes read as a
-// stream of requests, each OFD document scanned; the same bytes as a
-// scenario.
+// stream of requests, each OFD document scanned and each marking check
+// request read; the same bytes as a scenario, its verdicts taken.
 #include <stddef.h>
 #include <stdint.h>
 
@@ -20,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         if (r.kind == srvsim::Kind::Ofd)
             srvsim::ScanDocument(reinterpret_cast<const uint8_t *>(r.body.data()), r.body.size());
+        std::string code;
+        if (r.kind == srvsim::Kind::Oism && srvsim::IsMarkCheck(r.body) && srvsim::ReadMarkCheck(r.body, &code) &&
+            (code.empty() || code.size() > 200))
+            __builtin_trap(); // a well-formed request names a code of 1 to 200 bytes
         std::string h = srvsim::AnswerHeader(r, r.body.size());
         at += used;
     }
@@ -29,5 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     srvsim::Fault f;
     while (srvsim::TakeFault(s, srvsim::Kind::Ofd, false, &f) && f.times > 0) {
     }
+    for (int i = 0; i < 4; ++i)
+        srvsim::TakeMarkVerdict(s, std::string(reinterpret_cast<const char *>(data), size < 30 ? size : 30));
     return 0;
 }

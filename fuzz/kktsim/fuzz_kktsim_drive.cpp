@@ -3,7 +3,9 @@
 // drive in the default state (with paper when bit 1 is clear, the shift
 // open with bit 2, a receipt open with bit 3, behind an FFD 1.2 controller
 // with bit 4, not yet registered with bit 5, two archived documents with
-// bit 6). Whatever
+// bit 6, marking on with bit 7: FFD 1.2, a check of a code at the step
+// bits 1 and 2 give, a code waiting for its goods line when bit 3 opened a
+// receipt). Whatever
 // state results must be written and read back unchanged, and a reply must
 // be a frame with its error in field 3.
 
@@ -53,6 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (data[0] & 64) { // two documents in the archive and the journal
         kktsim::MakeFiscalDocument(drive.state, "0103260900", kktsim::kDocShiftOpen);
         kktsim::MakeFiscalDocument(drive.state, "0103261000", kktsim::kDocReceipt, 1);
+    }
+    if (data[0] & 128) { // marking on, a check under way
+        kktsim::DriveState &s = drive.state;
+        s.ffd = 4;
+        s.markingFlags = 0x100;
+        s.marking.check.step = static_cast<uint8_t>((data[0] >> 1) & 3);
+        s.marking.check.code = s.marking.check.step ? "0104600000000017215ABC" : "";
+        s.marking.check.result = 3;
+        if (s.docType)
+            s.marking.pending = "4607012345678";
     }
     kktsim::Reply rep;
     rep.id = req.id;

@@ -226,6 +226,20 @@ int OsPortClose(int channel);
  * call goes to events.log. */
 int OsMount(const char *source, const char *target, const char *fsType, unsigned long flags, const void *data);
 int OsUmount(const char *target, int flags);
+/* ---- built-in barcode scanner ---------------------------------------- */
+
+/* The terminal's own scanner, present when the property "ro.fac.barcode"
+ * is set. OsScanOpen: 0, -1004 no scanner, -1005 already open.
+ * OsScanRead: one code (a line, its end not included) into buf, at most
+ * size bytes, waiting at most timeoutMs: the bytes placed, 0 when no code
+ * came in time, -1003 bad arguments, -1006 not open. A longer line gives its
+ * first size bytes; the rest of it is dropped. OsScanClose: closes it.
+ * Stand-in: the scanner is the FIFO "/dev/scanner" (mapped under
+ * TERMINAL_ROOT), into which a feeder writes one code a line (tools/scanfeed
+ * does); the calls go to events.log. */
+int OsScanOpen(void);
+int OsScanRead(unsigned char *buf, int size, int timeoutMs);
+void OsScanClose(void);
 
 /* ---- stand-in support (not part of the terminal's library) ------------ */
 
@@ -245,6 +259,14 @@ char *OsMapPath(const char *path, char *out, size_t size);
  * when a value is missing, not a positive decimal number or too large, or
  * when the file is shorter than the screen (mapping it would fault). */
 int OsFbStandInInfo(int fd, unsigned int *xres, unsigned int *yres, unsigned int *bpp);
+
+/* The name of a stand-in HID device. On the terminal "/dev/hidraw0" answers
+ * HIDIOCGRAWNAME; here it is a FIFO of 8-byte reports, which answers that
+ * ioctl with ENOTTY, so the name comes from the property "osal.hidraw.name".
+ * Returns 0 and copies the name (cut to size - 1 bytes, terminated) when fd
+ * is an open FIFO and the property is set; -1 on a bad argument, when fd is
+ * not a FIFO or when the property is absent. */
+int OsHidStandInName(int fd, char *name, size_t size);
 
 /* Appends one line to the stand-in's event log (reboots, beeps, runs). */
 void OsLogEvent(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

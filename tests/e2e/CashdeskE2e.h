@@ -292,10 +292,12 @@ protected:
     }
 
     // Waits for the next trace line (after those already taken) that
-    // matches; fails when the program ends or the time is up first.
-    Entry WaitFor(const std::string &event, const std::function<bool(const Entry &)> &match)
+    // matches; fails when the program ends or the time is up first (limitMs,
+    // for a screen that comes only after a deadline of the program's).
+    Entry WaitFor(const std::string &event, const std::function<bool(const Entry &)> &match,
+                  long limitMs = kWaitMs)
     {
-        long end = nowMs() + kWaitMs;
+        long end = nowMs() + limitMs;
         for (;;) {
             std::vector<Entry> lines = Trace();
             for (; taken < lines.size(); ++taken) {
@@ -322,11 +324,12 @@ protected:
         }
     }
 
-    Entry WaitForm(const std::string &file, const std::string &header = std::string())
+    Entry WaitForm(const std::string &file, const std::string &header = std::string(), long limitMs = kWaitMs)
     {
-        return WaitFor("form", [&](const Entry &e) {
-            return e.Get("file") == file && (header.empty() || e.Get("header") == header);
-        });
+        return WaitFor(
+            "form",
+            [&](const Entry &e) { return e.Get("file") == file && (header.empty() || e.Get("header") == header); },
+            limitMs);
     }
 
     Entry WaitBox(const std::string &title)

@@ -148,6 +148,9 @@ const TourStop kTourStops[] = {
     {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
     {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
     {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
+    {"key update refusal box", "ofd asokp_update_keys", "title:ОШИБКА"},
+    {"key update screen", "ofd asokp_update_keys !cancel", "file:common_dlg_as_okp.xml",
+     "drive ffd 1.2\ndrive marking 00000100\ndrive key-address tcp://h:0\nfault 9E delay 1500 times 2\n"},
 
     // ---- electronic journal ----
     {"journal menu", "journal", "file:kkt_menu_journal.xml"},
@@ -174,6 +177,15 @@ const TourStop kTourStops[] = {
     {"payment type list", "settings sets_pay", "file:kkt_menu_select_pay_type.xml"},
     {"payment type form", "settings sets_pay !enter", "title:ВИД ОПЛАТЫ"},
     {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
+    {"parameters page 1", "settings sets_params", "file:kkt_dlg_param_1.xml"},
+    {"parameters page 2", "settings sets_params !enter", "file:kkt_dlg_param_2.xml"},
+    {"parameters page 3", "settings sets_params !enter !enter", "file:kkt_dlg_param_3.xml"},
+    {"parameters page 4", "settings sets_params !enter !enter !enter", "file:kkt_dlg_param_4.xml"},
+    {"parameters page 5", "settings sets_params !enter !enter !enter !enter", "file:kkt_dlg_param_5.xml"},
+    {"parameters page 6", "settings sets_params !enter !enter !enter !enter !enter", "file:kkt_dlg_param_6.xml"},
+    {"department list", "settings sets_departs", "file:kkt_dlg_editor_departs.xml"},
+    {"department dialog", "settings sets_departs !243", "file:kkt_dlg_input_depart.xml"},
+    {"department 1 kept", "settings sets_departs !242", "title:ОШИБКА"},
     {"battery type", "settings BatteryCheck_Menu", "file:common_dlg_battery.xml"},
     {"battery type stored", "settings BatteryCheck_Menu .9 .6 !enter", "title:УСПЕШНО"},
 
@@ -181,6 +193,7 @@ const TourStop kTourStops[] = {
     {"service menu", "service", "file:kkt_menu_service.xml"},
     {"session start", "service tech_start", "title:НАЧАЛО СЕАНСА"},
     {"shift state", "service tech_info", "title:СОСТОЯНИЕ СМЕНЫ"},
+    {"log copy without a USB drive", "service copy_log", "title:ОШИБКА"},
 
     // ---- host mode ----
     {"host link chooser", "service ext_mode", "file:kkt_dlg_select_external.xml"},

@@ -157,4 +157,17 @@ TEST_F(FiscalTest, InfoScreenPrintsOnZero)
     }
 }
 
+// The screen's header names the controller service's version text and its
+// four version numbers, each on a "СЕРВ:" line.
+TEST_F(FiscalTest, InfoScreenNamesTheServiceVersions)
+{
+    Drive("version-text KSIM 2.7\nversion 3 1 4 15\n");
+    fn_status_refresh(nullptr);
+    Script({{u8"ИНФОРМАЦИЯ О КАССЕ", {DigitKey('0')}}});
+    show_kkt_info(ui, "");
+    EndScript();
+    const std::string paper = Paper();
+    EXPECT_TRUE(InOrder(paper, {u8"ПРОГ: ", u8"СЕРВ: KSIM 2.7\n", u8"СЕРВ: 3.1.4.15\n"})) << paper;
+}
+
 } // namespace fiscaltest

@@ -379,6 +379,11 @@ TEST(ReportTexts, PaymentAndDepartmentTotals)
     for (unsigned d : {2u, 40u})
         EXPECT_EQ(Make([&](char *o, size_t n) { report_dep_text(d, 0, deps.cmd, cash.cmd, dep.cmd, o, n); }),
                   u8"ОТДЕЛ " + std::to_string(d) + u8"\n\nОТЧЕТ ПО (0)\nНАЛИЧНЫМИ\n\n" + sums);
+    // Numbers come as bytes: "0A" is department 10, "10" department 16.
+    ReplyOf bytes(0x61, {"0A", u8"ХЛЕБ", "10", u8"РЫБА"});
+    for (const auto &c : {std::make_pair(10u, u8"ХЛЕБ\n"), std::make_pair(16u, u8"РЫБА\n")})
+        EXPECT_EQ(Make([&](char *o, size_t n) { report_dep_text(c.first, 0, bytes.cmd, cash.cmd, dep.cmd, o, n); }),
+                  u8"ОТДЕЛ " + std::to_string(c.first) + "\n" + c.second + u8"\nОТЧЕТ ПО (0)\nНАЛИЧНЫМИ\n\n" + sums);
 }
 
 TEST(OfdTexts, TicketWaitingAndUnsent)

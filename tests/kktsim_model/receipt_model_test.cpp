@@ -141,6 +141,22 @@ TEST_F(ReceiptModelTest, ReceiptClosedWithoutPrinting)
     EXPECT_NE(journal.find("closed without printing"), std::string::npos);
 }
 
+// A receipt takes its time from the drive's clock, not the PC's; a shift
+// opening keeps the time its request carries (the terminal's clock).
+TEST_F(ReceiptModelTest, ReceiptTimeFollowsTheDrivesClock)
+{
+    Start("registered.scn", "drive clock 0203301415\n");
+    TMCommand c;
+    ASSERT_GT(c.OpenShift("ИВАНОВ", "", "", "", ""), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    EXPECT_NE(sim_->Drive().lastDocumentTime.substr(0, 6), "020330");
+    Open(0x00);
+    ASSERT_EQ(Item("1.00", "1").error, 0);
+    ASSERT_EQ(Pay(0, "1.00").error, 0);
+    ASSERT_EQ(Close().error, 0);
+    EXPECT_EQ(sim_->Drive().lastDocumentTime.substr(0, 8), "02033014");
+}
+
 // The tape of a printed receipt: title by type, each line with its data,
 // document tags, payments (not those with bit 0x80), change, the numbers;
 // as many times as copies.

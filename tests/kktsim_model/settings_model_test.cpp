@@ -171,6 +171,65 @@ TEST_F(ModelTest, TaxRatesAndPaymentTypesAreWrittenReadAndBounded)
     EXPECT_EQ(back.settings.payments[15].rate, "2.50");
 }
 
+// The department table: answered in pairs (number as a byte, name), 0x60
+// replaces it whole; more than 16, a number 0 or twice, a name past 30
+// characters or a field that is no byte leave it as it was. The work words
+// 0x4C writes (three or four) come back from 0x4D.
+TEST_F(ModelTest, DepartmentsAndWorkWordsAreWrittenAndAnswered)
+{
+    Start();
+    TMCommand c;
+    ASSERT_GT(c.GetDepartments(), 0);
+    Result r = Exec(c);
+    EXPECT_EQ(r.data, (std::vector<std::string>{"01", u8"ОТДЕЛ 1", "02", u8"ОТДЕЛ 2", "03", u8"ОТДЕЛ 3", "04",
+                                                u8"ОТДЕЛ 4"}));
+    TMDepartment one{1, "ОДИН"}, deleted{2, ""}, ten{10, "ДЕСЯТЬ"};
+    const TMDepartment *table[] = {&one, &deleted, &ten};
+    ASSERT_GT(c.SetDepartments(table, 3), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetDepartments(), 0);
+    EXPECT_EQ(Exec(c).data, (std::vector<std::string>{"01", u8"ОДИН", "02", "", "0A", u8"ДЕСЯТЬ"}));
+
+    std::string longName(31, 'N');
+    TMDepartment zero{0, "X"}, twice{1, "Y"}, tooLong{5, longName.c_str()};
+    struct Refused {
+        std::vector<const TMDepartment *> entries;
+        uint8_t error;
+    } refused[] = {{{&one, &zero}, 0x0C}, {{&one, &twice}, 0x0C}, {{&tooLong}, 0x0C}};
+    for (const Refused &x : refused) {
+        ASSERT_GT(c.SetDepartments(x.entries.data(), static_cast<uint32_t>(x.entries.size())), 0);
+        EXPECT_EQ(Exec(c).error, x.error);
+    }
+    std::vector<TMDepartment> many(17);
+    std::vector<const TMDepartment *> all;
+    for (size_t i = 0; i < many.size(); ++i) {
+        many[i] = {static_cast<uint8_t>(i + 1), "D"};
+        all.push_back(&many[i]);
+    }
+    ASSERT_GT(c.SetDepartments(all.data(), 17), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C);
+    ASSERT_GT(c.SetDepartments(all.data(), 16), 0);
+    EXPECT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetDepartments(), 0);
+    EXPECT_EQ(Exec(c).data.size(), 32u);
+
+    ASSERT_GT(c.GetParams(0x1234, 0x0002, 6), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetWorkModes(), 0);
+    EXPECT_EQ(Exec(c).data, (std::vector<std::string>{"3412", "0200", "0600", "0000"}));
+    ASSERT_GT(c.GetParamList(4, 1, 2, 3, 0xABCD), 0);
+    ASSERT_EQ(Exec(c).error, 0);
+    ASSERT_GT(c.GetWorkModes(), 0);
+    EXPECT_EQ(Exec(c).data, (std::vector<std::string>{"0100", "0200", "0300", "CDAB"}));
+
+    // The table survives in the state file.
+    kktsim::DriveState back;
+    std::string error;
+    ASSERT_TRUE(back.FromJson(State(), &error)) << error;
+    ASSERT_EQ(back.settings.departments.size(), 16u);
+    EXPECT_EQ(back.settings.departments[15].number, 16);
+}
+
 TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
 {
     struct Case {
@@ -181,6 +240,9 @@ TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
         {"drive head 1 ООО", true},       {"drive head 6 X", true},          {"drive head 7 X", false},
         {"drive head 0 X", false},        {"drive tail 4 X", true},          {"drive tail 5 X", false},
         {"drive tail 1", true}, // an empty line
+        {"drive department 7 ХЛЕБ", true}, {"drive department 255 X", true}, {"drive department 256 X", false},
+        {"drive department 0 X", false},     {"drive department x X", false},  {"drive departments none", true},
+        {"drive departments all", false},
     };
     for (const Case &c : cases) {
         kktsim::Scenario s;
@@ -201,17 +263,21 @@ TEST(DriveSettingsState, TheMemberRoundTripsAndOlderFilesStillRead)
     s.settings.clockOffset = -86400;
     s.settings.head[0] = u8"ГОЛОВА";
     s.settings.tail[3] = u8"ХВОСТ \"В КАВЫЧКАХ\"";
+    s.settings.departments = {{3, u8"ТРИ"}, {200, ""}};
     kktsim::DriveState back;
     std::string error;
     ASSERT_TRUE(back.FromJson(s.ToJson(), &error)) << error;
     EXPECT_EQ(back.ToJson(), s.ToJson());
     EXPECT_EQ(back.settings.tail[3], u8"ХВОСТ \"В КАВЫЧКАХ\"");
+    ASSERT_EQ(back.settings.departments.size(), 2u);
+    EXPECT_EQ(back.settings.departments[1].number, 200);
 
     // A file written before the member existed keeps the settings' values.
     kktsim::DriveState old;
     ASSERT_TRUE(old.FromJson("{\"shift_open\": false}", &error)) << error;
     EXPECT_EQ(old.settings.clockOffset, 0);
     EXPECT_EQ(old.settings.head, std::vector<std::string>(6));
+    EXPECT_EQ(old.settings.departments.size(), 4u);
 
     const char *bad[] = {
         "{\"settings\": []}",
@@ -222,6 +288,9 @@ TEST(DriveSettingsState, TheMemberRoundTripsAndOlderFilesStillRead)
         "{\"settings\": {\"tax_rates\": []}}",
         "{\"settings\": {\"tax_rates\": [{\"name\": \"a\", \"rate\": \"x\", \"sum\": \"0\", \"type\": 0, \"tag\": 0}]}}",
         "{\"settings\": {\"payment_types\": [{}]}}",
+        "{\"settings\": {\"departments\": [[0, \"a\"]]}}",
+        "{\"settings\": {\"departments\": [[1, \"a\"], [1, \"b\"]]}}",
+        "{\"settings\": {\"departments\": [[1]]}}",
     };
     for (const char *b : bad) {
         kktsim::DriveState keep = back;

@@ -267,6 +267,67 @@ TEST_F(OsalTest, BatteryFollowsItsFile)
     EXPECT_EQ(logged(), 6);
 }
 
+// The built-in scanner: there only with "ro.fac.barcode" and a FIFO; one
+// line a read, time-outs as 0, the rest of a cut line dropped.
+TEST_F(OsalTest, BuiltinScannerOverItsFifo)
+{
+    OsTestClockEnable(1000);
+    unsigned char buf[8];
+    std::string fifo = root_ + "/dev/scanner";
+    mkdir((root_ + "/dev").c_str(), 0777);
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 0), -1006) << "not open";
+    EXPECT_EQ(OsScanOpen(), -1004) << "no property";
+    ASSERT_EQ(OsRegSetValue("ro.fac.barcode", "1"), 0);
+    EXPECT_EQ(OsScanOpen(), -1004) << "no device";
+    std::ofstream(fifo) << "a file\n";
+    EXPECT_EQ(OsScanOpen(), -1004) << "only a FIFO stands in";
+    unlink(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    ASSERT_EQ(OsScanOpen(), 0);
+    EXPECT_EQ(OsScanOpen(), -1005);
+    EXPECT_EQ(OsScanRead(nullptr, 8, 10), -1003);
+    EXPECT_EQ(OsScanRead(buf, 0, 10), -1003);
+    int w = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(w, 0) << "a feeder finds a reader while it is open";
+    unsigned before = OsGetTickCount();
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 300), 0);
+    EXPECT_GE(OsGetTickCount() - before, 300u) << "the time-out on the virtual clock";
+    const char lines[] = "\nABC\nTOOLONGLINE\nX\npart";
+    ASSERT_EQ(write(w, lines, sizeof lines - 1), ssize_t(sizeof lines - 1));
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 100), 3) << "the empty line skipped";
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf), 3), "ABC");
+    EXPECT_EQ(OsScanRead(buf, 4, 100), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf), 4), "TOOL");
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 100), 1);
+    EXPECT_EQ(buf[0], 'X');
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 100), 0) << "a line without its end waits";
+    ASSERT_EQ(write(w, "ial\n", 4), 4);
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 100), 7);
+    EXPECT_EQ(std::string(reinterpret_cast<char *>(buf), 7), "partial");
+    OsScanClose();
+    EXPECT_EQ(OsScanRead(buf, sizeof buf, 10), -1006);
+    close(w);
+}
+
+TEST_F(OsalTest, HidStandInNameFromTheProperty)
+{
+    std::string fifo = root_ + "/hidraw0";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    char name[8];
+    EXPECT_EQ(OsHidStandInName(fd, name, sizeof name), -1) << "no property";
+    ASSERT_EQ(OsRegSetValue("osal.hidraw.name", "WCM HIDKeyBoard"), 0);
+    ASSERT_EQ(OsHidStandInName(fd, name, sizeof name), 0);
+    EXPECT_STREQ(name, "WCM HID") << "cut to the buffer";
+    EXPECT_EQ(OsHidStandInName(fd, nullptr, 8), -1);
+    EXPECT_EQ(OsHidStandInName(-1, name, sizeof name), -1);
+    close(fd);
+    std::ofstream(root_ + "/file") << "x";
+    fd = open((root_ + "/file").c_str(), O_RDONLY);
+    EXPECT_EQ(OsHidStandInName(fd, name, sizeof name), -1) << "only a FIFO stands in";
+    close(fd);
+}
 namespace {
 
 class OsalMountTest : public ::testing::Test {

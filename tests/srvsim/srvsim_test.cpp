@@ -3,6 +3,7 @@
 // program going on serving after a request cut short or of no known kind.
 #include <gtest/gtest.h>
 
+#include "SrvKeys.h"
 #include "SrvProtocol.h"
 #include "SrvScenario.h"
 #include "SrvsimProcess.h"
@@ -133,6 +134,10 @@ TEST(SrvsimScenario, ABadLineIsNamed)
         {"ofd-error 0 X", "line 1: ofd-error needs a code"},
         {"# ok\nanswer 5", "line 2: unknown statement 'answer'"},
         {"fault ofd reset\x01", "line 1: a control character"},
+        {"mark maybe *", "line 1: the verdict is accept, reject or none"},
+        {"mark reject", "line 1: expected \"mark accept|reject|none PREFIX|* [times N]\""},
+        {"mark reject 01 02", "line 1: expected"},
+        {"mark none * times -1", "line 1: times needs a count from 1"},
     };
     for (auto c : cases) {
         srvsim::Scenario s;
@@ -221,7 +226,7 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(Ask(s, header(kOfd105, "9999078900012345", document(12).size()) + document(12)),
               "SRVSIM ACK 9999078900012345 12\n");
     EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 3) + "abc"), "SRVSIM OISM OK\n");
-    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS OK\n");
+    EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", 0)), "SRVSIM KEYS 9999078900012345 0 811C9DC5\n");
     close(s);
     ASSERT_TRUE(server_.WaitFor("close", 3));
     auto cuts = server_.Journal("cut-short");
@@ -234,6 +239,70 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(jsonl::Number(requests[1], "document"), 12);
     EXPECT_EQ(jsonl::Text(requests[2], "body"), "616263");
     EXPECT_EQ(server_.Journal("answer").size(), 3u);
+}
+
+// Key-update requests: any number on one connection, each answered with
+// the line derived from its own body; the kind's faults apply to them.
+TEST_F(SrvsimProgram, KeyAnswersAreDerivedFromTheirRequests)
+{
+    EXPECT_EQ(srvsim::KeysChecksum(""), 0x811C9DC5u);
+    EXPECT_EQ(srvsim::KeysChecksum("a"), 0xE40C292Cu);
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "fault keys reset times 1\n", &error)) << error;
+    int first = Connect();
+    EXPECT_EQ(Ask(first, header(kKeys, "9999078900012345", 3) + "abc"), "") << "reset";
+    close(first);
+    int s = Connect();
+    for (const std::string body : {"KKTSIM KEYS 9999078900012345 1\n", "KKTSIM KEYS 9999078900012345 2\n", "x"}) {
+        char sum[16];
+        snprintf(sum, sizeof sum, "%08X", srvsim::KeysChecksum(body));
+        EXPECT_EQ(Ask(s, header(kKeys, "9999078900012345", body.size()) + body),
+                  "SRVSIM KEYS 9999078900012345 " + std::to_string(body.size()) + " " + sum + "\n");
+    }
+    close(s);
+    ASSERT_TRUE(server_.WaitFor("close", 2));
+    EXPECT_EQ(server_.Journal("accept").size(), 2u);
+    EXPECT_EQ(server_.Journal("answer").size(), 3u);
+}
+
+// Check requests of the marking server get the scenario's verdict for
+// their code (accept by default), its faults apply to them, and a
+// malformed one is journaled and its connection closed.
+TEST_F(SrvsimProgram, ChecksMarkingCodesByTheScenario)
+{
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv",
+                              "mark reject 0104600000000017215BAD\nmark none * times 2\n"
+                              "fault oism close-request times 1\n",
+                              &error))
+        << error;
+    auto check = [](const std::string &code) {
+        std::string body = "KMCHECK " + jsonl::Hex(code) + "\n";
+        return header(kOism, "9999078900012345", body.size()) + body;
+    };
+    const std::string bad = std::string("0104600000000017215BAD") + '\x1d' + "91EE06";
+    const std::string good = "0104600000000017215GOOD";
+    int s = Connect();
+    // the fault: closed without an answer (the request counts for "times")
+    EXPECT_EQ(Ask(s, check(good)), "");
+    close(s);
+    s = Connect();
+    EXPECT_EQ(Ask(s, check(good)), "KMRESULT NONE " + jsonl::Hex(good) + "\n");
+    EXPECT_EQ(Ask(s, check(good)), "KMRESULT ACCEPT " + jsonl::Hex(good) + "\n");
+    EXPECT_EQ(Ask(s, check(bad)), "KMRESULT REJECT " + jsonl::Hex(bad) + "\n");
+    // a notification's body is no check request
+    EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 4) + std::string("\x04\0KM", 4)), "SRVSIM OISM OK\n");
+    std::string malformed = "KMCHECK 0G\n";
+    EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", malformed.size()) + malformed), "");
+    close(s);
+    ASSERT_TRUE(server_.WaitFor("close", 2));
+    auto requests = server_.Journal("request");
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(jsonl::Text(requests[3], "check"),
+              "{\"code\":\"" + jsonl::Hex(bad) + "\",\"verdict\":\"REJECT\"}");
+    EXPECT_EQ(jsonl::Text(requests[5], "malformed"), "check request");
+    auto closes = server_.Journal("close");
+    EXPECT_EQ(jsonl::Text(closes.back(), "reason"), "malformed check request");
 }
 
 } // namespace

@@ -164,7 +164,7 @@ uint8_t DriveState::FatalStatus() const
 uint16_t DriveState::CurrentStatus(bool session) const
 {
     return static_cast<uint16_t>((shiftOpen ? kStatusShiftOpen : 0) | (session ? kStatusSession : 0) |
-                                 (docType & kStatusDocumentMask));
+                                 (docType & kStatusDocumentMask) | (marking.selfCheck ? kStatusSelfCheck : 0));
 }
 
 namespace {
@@ -325,10 +325,6 @@ uint8_t Command::Run(uint8_t code)
     case 0x03: return ShiftState();
     case 0x04: return Register();
     case 0x1D: return Resume();
-    case 0x20:
-        for (const std::string &field : MarkStatusFields(s))
-            Data(field);
-        return 0;
     case 0x27:
         Data(HexB(s.notifications ? 1 : 0));
         Data(HexW(s.notifications));
@@ -715,9 +711,15 @@ DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
     const std::vector<ArchivedDocument> &docs = state.archive.documents;
     uint32_t filed = docs.empty() ? 0 : docs.back().number;
     ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (OfdCommand(state, req, rep, res, error)) {
-        // the OFD documents' commands (KktDriveOfd)
-    } else if (ReceiptCommand(req.code, io, error) || SettingsCommand(req.code, io, error)) {
+    if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
+        MarkingCommand(state, req, rep, res, error)) {
+        // the OFD documents', the keys' and the marking commands (KktDriveOfd,
+        // KktDriveKeys, KktDriveMarking)
+    } else if (ReceiptCommand(req.code, io, error)) {
+        res.answered = true;
+        if (!error)
+            MarkingAfterReceipt(state, req.code);
+    } else if (SettingsCommand(req.code, io, error)) {
         res.answered = true;
     } else {
         Command c(*this, req, paperOut, rep, res);
@@ -924,8 +926,10 @@ std::string DriveState::ToJson() const
     Put(o, "receipt", ReceiptJson(*this));
     Put(o, "settings", SettingsJson(*this));
     Put(o, "resume_needed", Bool(resumeNeeded));
+    Put(o, "marking", MarkingToJson(*this));
     Put(o, "ofd", OfdToJson(*this));
-    Put(o, "archive", ArchiveToJson(archive), true);
+    Put(o, "archive", ArchiveToJson(archive));
+    Put(o, "keys", KeysJson(*this), true);
     return o + "}\n";
 }
 
@@ -1046,9 +1050,13 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         ReadReceiptJson(root.Find("receipt"), n, why);
     if (why.empty())
         ReadSettingsJson(root.Find("settings"), n, why);
+    if (why.empty())
+        MarkingFromJson(root.Find("marking"), n, why);
     if (const JsonValue *a = root.Find("archive"))
         if (why.empty())
             ArchiveFromJson(*a, n.archive, why);
+    if (why.empty())
+        ReadKeysJson(root.Find("keys"), n, why);
     if (!why.empty() || !OfdFromJson(text, n, why)) {
         if (error)
             *error = why;

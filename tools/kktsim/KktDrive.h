@@ -11,6 +11,8 @@
 #define KKTSIM_KKTDRIVE_H
 
 #include "KktDriveArchive.h"
+#include "KktDriveKeys.h"
+#include "KktDriveMarking.h"
 #include "KktDriveOfd.h"
 #include "KktDriveReceipt.h"
 #include "KktDriveReports.h"
@@ -138,6 +140,12 @@ struct DriveState {
 
     // the controller's settings (KktDriveSettings): clock, head and tail
     DriveSettings settings;
+
+    // the verification keys (KktDriveKeys): address, rounds, the update
+    DriveKeys keys;
+    // marked goods (KktDriveMarking): the check under way, the codes kept
+    // checked and the receipt's codes
+    MarkingDriveState marking;
 
     bool Registered() const { return phase == kPhaseFiscal; }
     int64_t DocTotal() const;

@@ -1,8 +1,7 @@
 // The document archive: filing the model's fiscal documents, reading them
 // back (0x8B), the OFD's side of them (0x3A, 0x3B), the drive's
-// closing (0x8D), the drive's error text (0x2A), the key-update state
-// (0x9E), the notification counts (0x80) and the payment report (0x50 to
-// 0x52).
+// closing (0x8D), the drive's error text (0x2A), the notification counts
+// (0x80) and the payment report (0x50 to 0x52).
 #include "KktDriveArchive.h"
 
 #include "KktDrive.h"
@@ -65,7 +64,6 @@ private:
     uint8_t CloseDrive();
     uint8_t Ticket();
     uint8_t Unsent();
-    uint8_t Keys();
     uint8_t ReportBegin();
     uint8_t ReportLine();
     uint8_t ReportEnd();
@@ -98,7 +96,6 @@ bool ArchiveCommand::Run(uint8_t code, uint8_t &error)
         Data(a.fnErrors);
         error = 0;
         return true;
-    case 0x9E: error = Keys(); return true;
     case 0x80:
         Data(HexW(s.notifications));
         error = 0;
@@ -249,27 +246,6 @@ uint8_t ArchiveCommand::Unsent()
     Data(HexD(s.ofdWaiting));
     Data(FirstUnsentWhen());
     return 0;
-}
-
-// 0x9E B sub: 0 the key-update state, 5 the keys' date.
-uint8_t ArchiveCommand::Keys()
-{
-    uint32_t sub;
-    if (req_.fields.empty())
-        return kErrFormat;
-    if (!ReadHexLE(Raw(1), 1, sub))
-        return kErrField;
-    if (sub == 0) {
-        if (a.keyState == 0xFF)
-            return kErrNoData;
-        Data(HexB(a.keyState));
-        return 0;
-    }
-    if (sub == 5) {
-        Data(HexW(a.keyDate));
-        return 0;
-    }
-    return kErrField;
 }
 
 uint8_t ArchiveCommand::ReportBegin()
@@ -436,18 +412,16 @@ bool ArchiveStatement(const std::string &name, const std::string &value, DriveSt
 {
     DriveArchive &a = s.archive;
     uint32_t v;
-    if (name == "journal-pages" || name == "journal-failed" || name == "key-state") {
-        uint32_t max = name == "journal-pages" ? 0xFFFFFFFFu : name == "journal-failed" ? 0xFFFF : 0xFF;
+    if (name == "journal-pages" || name == "journal-failed") {
+        uint32_t max = name == "journal-pages" ? 0xFFFFFFFFu : 0xFFFF;
         if (!Decimal(value, max, v)) {
             why = "drive " + name + " needs a number up to " + std::to_string(max);
             return true;
         }
         if (name == "journal-pages")
             a.journalPages = v;
-        else if (name == "journal-failed")
-            a.journalFailed = static_cast<uint16_t>(v);
         else
-            a.keyState = static_cast<uint8_t>(v);
+            a.journalFailed = static_cast<uint16_t>(v);
         return true;
     }
     if (name == "fn-errors") {
@@ -455,18 +429,6 @@ bool ArchiveStatement(const std::string &name, const std::string &value, DriveSt
             why = "drive fn-errors needs a text of 1 to 256 characters";
         else
             a.fnErrors = value;
-        return true;
-    }
-    if (name == "key-date") {
-        if (value == "0") {
-            a.keyDate = 0;
-        } else if (RealDate(value) && value.compare(4, 2, "96") != 0) {
-            int day = (value[0] - '0') * 10 + (value[1] - '0'), month = (value[2] - '0') * 10 + (value[3] - '0');
-            int year = 2000 + (value[4] - '0') * 10 + (value[5] - '0');
-            a.keyDate = static_cast<uint16_t>(day + 32 * month + 512 * (year - 1996));
-        } else {
-            why = "drive key-date needs DDMMYY or 0";
-        }
         return true;
     }
     if (name == "document") {

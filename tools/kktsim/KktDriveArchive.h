@@ -52,6 +52,7 @@ struct DriveArchive {
     uint32_t journalPages = 1000; // pages of the journal
     uint16_t journalFailed = 0;  // failed blocks
     std::string fnErrors;        // the drive's error text (0x2A)
+    // The verification keys' need and date (KktDriveKeys.h answers them).
     uint8_t keyState = 0xFF;     // key-update state (0x9E 0); 0xFF: the drive does not answer it
     uint16_t keyDate = 0;        // the keys' date, day + 32 * month + 512 * (year - 1996); 0 none loaded
 
@@ -86,7 +87,7 @@ uint32_t FiscalSign(uint8_t type, uint32_t number);
 bool AcknowledgedByOfd(const DriveState &s, uint32_t number);
 
 // Answers the commands of the archive, the journal, the drive's closing,
-// the OFD exchange state, the key state and the payment report. False when
+// the OFD exchange state and the payment report. False when
 // code is none of them; else true with the error (0 success) in error.
 bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error);
 // The journal's commands (KktDriveJournal.cpp), on the same terms.
@@ -99,9 +100,9 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &a, std::string &why);
 
 // A scenario's "drive NAME VALUE" line for the archive's starting values:
 // false when NAME is none of them; else true, with why set on a bad value.
-//   journal-pages N, journal-failed N, fn-errors TEXT, key-state N (255: not
-//   answered), key-date DDMMYY (or 0), document TYPE [DDMMYYHHMM] (TYPE one
-//   of registration, shift-open, receipt, refund, shift-close).
+//   journal-pages N, journal-failed N, fn-errors TEXT, document TYPE
+//   [DDMMYYHHMM] (TYPE one of registration, shift-open, receipt, refund,
+//   shift-close).
 bool ArchiveStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why);
 
 // The printer check shared by the archive's printing commands: paper out,

@@ -3,6 +3,7 @@
 // numbers (0x7E) or one by number (0x7F); clearing it (0x85) and its pages
 // (0x49). The journal holds the archive's documents from journalFrom on.
 #include "KktDriveJournal.h"
+#include "KktDriveSettings.h"
 
 #include <time.h>
 
@@ -26,16 +27,6 @@ int Minutes(const std::string &t)
         return -1;
     int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[2] - '0') * 10 + (t[3] - '0');
     return h < 24 && m < 60 ? h * 60 + m : -1;
-}
-
-std::string Today()
-{
-    time_t now = time(nullptr);
-    struct tm t;
-    localtime_r(&now, &t);
-    char b[40];
-    snprintf(b, sizeof b, "%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
-    return b;
 }
 
 class JournalCommand {
@@ -139,7 +130,7 @@ uint8_t JournalCommand::ByTime()
     if (req_.fields.size() < 2)
         return kErrFormat;
     int from = Minutes(Raw(1)), to = Minutes(Raw(2));
-    std::string date = req_.fields.size() > 2 ? Raw(3) : Today();
+    std::string date = req_.fields.size() > 2 ? Raw(3) : DriveClock(s, time(nullptr)).substr(0, 6); // the drive's today
     if (from < 0 || to < 0 || !Digits(date, 6))
         return kErrField;
     return Print(u8"ПО ВРЕМЕНИ", [&](const ArchivedDocument &d) {

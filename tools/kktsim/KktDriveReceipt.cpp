@@ -4,6 +4,7 @@
 // converts to CP866 only inside frames.
 
 #include "KktDriveReceipt.h"
+#include "KktDriveSettings.h"
 
 #include "KktAmount.h"
 #include "KktDrive.h"
@@ -93,17 +94,6 @@ std::string Readable(const std::string &dt)
         return dt;
     return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
            dt.substr(8, 2);
-}
-
-std::string NowText()
-{
-    time_t now = time(nullptr);
-    struct tm tmv;
-    localtime_r(&now, &tmv);
-    char b[64];
-    std::snprintf(b, sizeof b, "%02d%02d%02d%02d%02d", tmv.tm_mday, tmv.tm_mon + 1, tmv.tm_year % 100,
-                  tmv.tm_hour, tmv.tm_min);
-    return b;
 }
 
 // The eight hex digits of a 32-bit value, lowest byte first.
@@ -429,7 +419,7 @@ uint8_t Receipt::Close()
         if (uint8_t e = NeedPaper())
             return e;
     }
-    std::string when = NowText();
+    std::string when = DriveClock(s, time(nullptr)); // the drive's own clock
     for (int p = 0; p < kPaymentTypes; ++p) {
         int64_t v = p == 0 ? cash : s.payments[p];
         s.shift.sums[op][p] = AddCapped(s.shift.sums[op][p], v);
@@ -498,6 +488,9 @@ void Receipt::PrintReceipt(const FiscalMark &mark, const std::string &when, int6
         t.Pair("  " + qty + unit + " x " + AmountText(i.price), "=" + AmountText(i.sum));
         if (!x.code.empty())
             t.Pair(u8"  КОД", x.code);
+        // a marking code goes whole, over as many lines as it takes
+        for (size_t at = 0; at < x.markCode.size(); at += Tape::kWidth - 5)
+            t.Text(std::string(at ? "     " : u8"  КМ ") + x.markCode.substr(at, Tape::kWidth - 5));
         if (x.tax < 6)
             t.Pair("  " + std::string(kTaxNames[x.tax]), u8"ОТДЕЛ " + std::to_string(x.department));
         if (!x.departmentName.empty())
@@ -682,7 +675,7 @@ std::string ReceiptJson(const DriveState &s)
              Str(x.quantityText) + ", \"unit\": " + Str(x.unit) + ", \"department\": " + Num(x.department) +
              ", \"tax\": " + Num(x.tax) + ", \"method\": " + Num(x.method) + ", \"object\": " + Num(x.object) +
              ", \"agent\": " + Num(x.agent) + ", \"department_name\": " + Str(x.departmentName) +
-             ", \"tags\": " + Str(x.tags) + "}";
+             ", \"tags\": " + Str(x.tags) + ", \"mark_code\": " + Str(x.markCode) + "}";
     }
     o += "],\n    \"corrections\": " + Amounts(t.corrections, 4) +
          ",\n    \"running_corrections\": " + Amounts(t.runningCorrections, 4) +
@@ -752,7 +745,8 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
                 !ReadText(iv, "unit", x.unit, why) || !ReadInt(iv, "department", x.department, 0, 255, why) ||
                 !ReadInt(iv, "tax", x.tax, 0, 255, why) || !ReadInt(iv, "method", x.method, 0, 255, why) ||
                 !ReadInt(iv, "object", x.object, 0, 255, why) || !ReadInt(iv, "agent", x.agent, 0, 255, why) ||
-                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why))
+                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why) ||
+                !ReadText(iv, "mark_code", x.markCode, why))
                 return false;
             extras.push_back(x);
         }

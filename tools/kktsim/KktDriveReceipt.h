@@ -61,6 +61,7 @@ struct ReceiptTotals {
 struct ReceiptItemData {
     std::string code, unit, quantityText, departmentName, tags; // UTF-8
     uint8_t department = 0, tax = 0, method = 0, object = 0, agent = 0;
+    std::string markCode; // the marking code of 0x21 as the tape shows it (KktDriveMarking)
 };
 
 // What a receipt command works on.

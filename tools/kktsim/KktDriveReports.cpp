@@ -70,14 +70,6 @@ bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &, 
 {
     DriveState &s = drive.state;
     auto data = [&](const std::string &utf8) { rep.data.push_back(Utf8ToCp866(utf8)); };
-    if (req.code == 0x61) {
-        for (int d = 1; d <= 16; ++d) {
-            data(std::to_string(d));
-            data(u8"ОТДЕЛ " + std::to_string(d));
-        }
-        error = 0;
-        return true;
-    }
     if (req.code != 0x38)
         return false;
     uint32_t department, payment;

@@ -1,6 +1,6 @@
 // The shift's totals by department, kept per receipt item, and the commands
-// that report them: the department table (0x61) and the totals of one
-// department by payment type (0x38).
+// that reports them: the totals of one department by payment type (0x38;
+// the department table itself is a setting, KktDriveSettings.h).
 #ifndef KKTSIM_KKTDRIVEREPORTS_H
 #define KKTSIM_KKTDRIVEREPORTS_H
 
@@ -37,7 +37,7 @@ struct DepartmentTotal {
 // where its first kopeck went.
 void BookDepartments(DriveState &s, int operation, const int64_t *paid);
 
-// 0x61 and 0x38: false when code is neither, else true with the error.
+// 0x38: false for another code, else true with the error.
 bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
 
 std::string DepartmentTotalsToJson(const std::vector<DepartmentTotal> &totals);

@@ -106,6 +106,8 @@ public:
         case 0x58: return SetTax();
         case 0x4B: return GetPayment();
         case 0x4A: return SetPayment();
+        case 0x61: return Departments();
+        case 0x60: return SetDepartments();
         }
         return 0;
     }
@@ -269,6 +271,50 @@ private:
         return 0;
     }
 
+    uint8_t Departments()
+    {
+        for (const DepartmentName &d : s.settings.departments) {
+            Data(HexB(d.number));
+            Data(d.name);
+        }
+        return 0;
+    }
+
+    // The whole table in pairs (number, name): at most 16, numbers 1 to
+    // 255 each once, names of at most 30 characters.
+    uint8_t SetDepartments()
+    {
+        const std::vector<std::string> &f = io_.fields;
+        if (f.empty() || f.size() % 2 != 0)
+            return kErrFormat;
+        if (f.size() / 2 > kMaxDepartmentNames) {
+            io_.res.note = "more than 16 departments";
+            return kErrRange;
+        }
+        std::vector<DepartmentName> table;
+        for (size_t k = 0; k < f.size(); k += 2) {
+            uint32_t number;
+            if (!ReadHexLE(f[k], 1, number))
+                return kErrField;
+            DepartmentName d;
+            d.number = static_cast<uint8_t>(number);
+            d.name = Cp866ToUtf8(f[k + 1]);
+            if (number == 0 || Chars(d.name) > kDepartmentNameWidth || !Clean(d.name)) {
+                io_.res.note = "department " + std::to_string(number) + ": number 0 or name too long";
+                return kErrRange;
+            }
+            for (const DepartmentName &e : table)
+                if (e.number == d.number) {
+                    io_.res.note = "department " + std::to_string(number) + " twice";
+                    return kErrRange;
+                }
+            table.push_back(d);
+        }
+        s.settings.departments = table;
+        Changed();
+        return 0;
+    }
+
     DriveState &s;
     ReceiptIo &io_;
 };
@@ -294,6 +340,16 @@ std::vector<PaymentKind> DefaultPaymentKinds()
         out[p].name = p < 5 ? std::string(kNames[p]) : u8"ВИД ОПЛАТЫ " + std::to_string(p);
         out[p].change = p == 0 ? 1 : 0; // change is given from cash only
         out[p].tag = p < 5 ? kTags[p] : 1217;
+    }
+    return out;
+}
+
+std::vector<DepartmentName> DefaultDepartmentNames()
+{
+    std::vector<DepartmentName> out(4);
+    for (size_t d = 0; d < out.size(); ++d) {
+        out[d].number = static_cast<uint8_t>(d + 1);
+        out[d].name = u8"ОТДЕЛ " + std::to_string(d + 1);
     }
     return out;
 }
@@ -349,6 +405,8 @@ bool SettingsCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
     case 0x4B:
     case 0x58:
     case 0x59:
+    case 0x60:
+    case 0x61:
         error = Settings(io).Run(code);
         return true;
     default:
@@ -385,19 +443,53 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
         s.settings.clockOffset = offset;
         return true;
     }
+    if (name == "departments") {
+        if (value != "none")
+            why = "expected \"drive departments none\"";
+        else
+            s.settings.departments.clear();
+        return true;
+    }
+    if (name == "department") {
+        size_t space = value.find(' ');
+        std::string number = value.substr(0, space), text = space == std::string::npos ? "" : value.substr(space + 1);
+        int n = number.size() >= 1 && number.size() <= 3 && AllDigits(number, number.size()) ? std::stoi(number) : 0;
+        if (n < 1 || n > 255 || Chars(text) > kDepartmentNameWidth || !Clean(text)) {
+            why = "expected \"drive department N TEXT\" (N 1 to 255, a text of at most 30 characters)";
+            return true;
+        }
+        for (DepartmentName &d : s.settings.departments)
+            if (d.number == n) {
+                d.name = text;
+                return true;
+            }
+        if (s.settings.departments.size() >= kMaxDepartmentNames) {
+            why = "the department table holds 16 at most";
+            return true;
+        }
+        DepartmentName d;
+        d.number = static_cast<uint8_t>(n);
+        d.name = text;
+        s.settings.departments.push_back(d);
+        return true;
+    }
     if (name != "head" && name != "tail")
         return false;
     const size_t count = name == "head" ? kHeadLines : kTailLines;
     size_t space = value.find(' ');
     std::string number = value.substr(0, space);
     std::string text = space == std::string::npos ? std::string() : value.substr(space + 1);
+    // Head lines 2 to 5 are kept behind the controller's alignment blank,
+    // as 0x41 writes them: 39 characters of text at most.
+    const bool aligned = name == "head" && number.size() == 1 && number[0] >= '2' && number[0] <= '5';
     if (number.size() != 1 || number[0] < '1' || static_cast<size_t>(number[0] - '0') > count ||
-        Chars(text) > kSettingLineWidth || !Clean(text)) {
-        why = "expected \"drive " + name + " N TEXT\" (N 1 to " + std::to_string(count) + ", a text of at most " +
-              std::to_string(static_cast<unsigned>(kSettingLineWidth)) + " characters)";
+        Chars(text) > kSettingLineWidth - (aligned ? 1 : 0) || !Clean(text)) {
+        why = "expected \"drive " + name + " N TEXT\" (N 1 to " + std::to_string(count) +
+              ", a text of at most 40 characters, 39 for head lines 2 to 5)";
         return true;
     }
-    (name == "head" ? s.settings.head : s.settings.tail)[static_cast<size_t>(number[0] - '1')] = text;
+    (name == "head" ? s.settings.head : s.settings.tail)[static_cast<size_t>(number[0] - '1')] =
+        aligned && !text.empty() ? " " + text : text;
     return true;
 }
 
@@ -424,9 +516,13 @@ std::string SettingsJson(const DriveState &s)
                 std::to_string(p.currency) + ", \"mask\": " + std::to_string(p.mask) + ", \"rate\": " +
                 JsonString(p.rate) + ", \"tag\": " + std::to_string(p.tag) + "}";
     }
+    std::string deps = "[";
+    for (size_t i = 0; i < s.settings.departments.size(); ++i)
+        deps += std::string(i ? ", " : "") + "[" + std::to_string(s.settings.departments[i].number) + ", " +
+                JsonString(s.settings.departments[i].name) + "]";
     return "{\n    \"clock_offset\": " + std::to_string(s.settings.clockOffset) + ",\n    \"head\": " +
            list(s.settings.head) + ",\n    \"tail\": " + list(s.settings.tail) + ",\n    \"tax_rates\": " + taxes +
-           "],\n    \"payment_types\": " + pays + "]\n  }";
+           "],\n    \"payment_types\": " + pays + "],\n    \"departments\": " + deps + "]\n  }";
 }
 
 bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
@@ -511,6 +607,23 @@ bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
             p.currency = static_cast<uint8_t>(currency);
             p.mask = static_cast<uint8_t>(mask);
             p.tag = static_cast<uint16_t>(tag);
+        }
+    }
+    if (const JsonValue *v = member->Find("departments")) {
+        if (v->type != JsonValue::Array || v->items.size() > kMaxDepartmentNames)
+            return bad("departments");
+        n.departments.clear();
+        for (const JsonValue &e : v->items) {
+            DepartmentName d;
+            int64_t no;
+            if (e.type != JsonValue::Array || e.items.size() != 2 || !number(&e.items[0], 0xFF, no) || no == 0 ||
+                !text(&e.items[1], kDepartmentNameWidth, d.name))
+                return bad("departments");
+            d.number = static_cast<uint8_t>(no);
+            for (const DepartmentName &o : n.departments)
+                if (o.number == d.number)
+                    return bad("departments");
+            n.departments.push_back(d);
         }
     }
     s.settings = n;

@@ -2,7 +2,8 @@
 // sets it, 0x43 answers it), the lines printed at the head and the end of
 // every document (0x41 and 0x4E write the head, 0x46 the tail, 0x9A and
 // 0x9B answer them), the tax-rate table (0x59, 0x58) and the payment-type
-// table (0x4B, 0x4A), with their `drive` statements and state-file member.
+// table (0x4B, 0x4A) and the department table (0x61 answers it, 0x60
+// replaces it), with their `drive` statements and state-file member.
 #ifndef KKTSIM_KKTDRIVESETTINGS_H
 #define KKTSIM_KKTDRIVESETTINGS_H
 
@@ -43,8 +44,19 @@ struct PaymentKind {
 
 enum : size_t { kTaxRates = 6, kMaxTaxRates = 256, kPaymentKinds = 16 };
 
+// One department of the table (0x61, 0x60): a number 1 to 255 and a name
+// of at most 30 characters (empty for a department deleted on the
+// terminal: it is kept and answered, and prints no name).
+struct DepartmentName {
+    uint8_t number = 0;
+    std::string name; // UTF-8
+};
+
+enum : size_t { kMaxDepartmentNames = 16, kDepartmentNameWidth = 30 };
+
 std::vector<TaxRate> DefaultTaxRates();
 std::vector<PaymentKind> DefaultPaymentKinds();
+std::vector<DepartmentName> DefaultDepartmentNames();
 
 struct DriveSettings {
     // The drive's clock is the PC's plus this many seconds.
@@ -55,6 +67,7 @@ struct DriveSettings {
     std::vector<std::string> tail = std::vector<std::string>(kTailLines);
     std::vector<TaxRate> taxes = DefaultTaxRates();
     std::vector<PaymentKind> payments = DefaultPaymentKinds();
+    std::vector<DepartmentName> departments = DefaultDepartmentNames();
 };
 
 // The drive's clock at the PC's time `pc` as DDMMYYHHMM.
@@ -73,7 +86,9 @@ std::vector<std::string> PrintedHead(const DriveState &s);
 std::vector<std::string> PrintedTail(const DriveState &s);
 
 // A `drive` statement of the settings: "clock DDMMYYHHMM", "head N TEXT"
-// (N 1 to 6), "tail N TEXT" (N 1 to 4). False when it is none of them;
+// (N 1 to 6), "tail N TEXT" (N 1 to 4), "department N TEXT" (N 1 to 255:
+// sets its name, or adds it as the table's last, 16 at most) and
+// "departments none" (an empty table). False when it is none of them;
 // otherwise true, with why set when the value is bad.
 bool SettingsStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why);
 

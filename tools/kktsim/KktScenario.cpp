@@ -187,6 +187,8 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         return why.empty();
     if (SettingsStatement(name, value, d, why))
         return why.empty();
+    if (MarkingStatement(name, value, d, why))
+        return why.empty();
     if (name == "registered") {
         if (value != "yes" && value != "no") {
             why = "drive registered is yes or no";
@@ -295,7 +297,7 @@ bool DriveLine(const std::string &line, Scenario &s, std::string &why)
         return false;
     if (known)
         return true;
-    if (ArchiveStatement(name, value, d, why))
+    if (ArchiveStatement(name, value, d, why) || KeysStatement(name, value, d, why))
         return why.empty();
     why = "unknown drive setting \"" + name + "\"";
     return false;

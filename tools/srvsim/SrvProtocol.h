@@ -12,7 +12,7 @@
 //   OFD, accepted:  "SRVSIM ACK <fn-number> <document number>\n"
 //   OFD, refused:   "SRVSIM ERR <code> <message>\n"
 //   OISM:           "SRVSIM OISM OK\n"
-//   key update:     "SRVSIM KEYS OK\n"
+//   key update:     "SRVSIM KEYS <fn-number> <length> <checksum>\n" (SrvKeys.h)
 // An answer made longer by a scenario is padded with zero bytes after the
 // line end.
 #ifndef SRVSIM_SRVPROTOCOL_H

@@ -139,6 +139,8 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
         s.ofdErrors.push_back(e);
         return true;
     }
+    if (MarkStatement(tok, s, why))
+        return why.empty();
     if (word == "clear") {
         s = Scenario();
         return true;

@@ -4,6 +4,7 @@
 #ifndef SRVSIM_SRVSCENARIO_H
 #define SRVSIM_SRVSCENARIO_H
 
+#include "SrvMark.h"
 #include "SrvProtocol.h"
 
 #include <stdint.h>
@@ -48,6 +49,7 @@ struct OfdError {
 struct Scenario {
     std::vector<Fault> faults;        // in order; the first that applies is used
     std::vector<OfdError> ofdErrors;  // likewise
+    std::vector<MarkRule> markRules;  // the marking server's verdicts (SrvMark.h)
 };
 
 // Applies the lines of text to scenario. On a fault returns false with

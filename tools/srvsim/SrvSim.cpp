@@ -2,6 +2,8 @@
 
 #include "SrvSim.h"
 
+#include "SrvKeys.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -347,10 +349,21 @@ void Server::Answer(Conn &c, const Request &request)
             body = AckBody(request.fnNumber, doc.number);
         else
             body = ErrorBody(1, "document without a number");
+    } else if (request.kind == Kind::Oism && IsMarkCheck(request.body)) {
+        bool wellFormed;
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            wellFormed = AnswerMarkCheck(request.body, scenario_, line, body);
+        }
+        if (!wellFormed) {
+            Event(&c, "request", line);
+            Drop(c, "malformed check request");
+            return;
+        }
     } else if (request.kind == Kind::Oism) {
         body = "SRVSIM OISM OK\n";
     } else {
-        body = "SRVSIM KEYS OK\n";
+        body = KeysAnswer(request);
     }
     Event(&c, "request", line);
 

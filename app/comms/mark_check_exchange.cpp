@@ -1,0 +1,34 @@
+#include "mark_check_exchange.h"
+
+#include <string.h>
+
+#include "conn_record.h"
+#include "message_box.h"
+#include "oism_hook.h"
+#include "server_link.h"
+
+int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char *host, uint16_t port,
+                             int send_ms)
+{
+    if (!container)
+        return -1;
+    server_link link;
+    // A longer host would be cut by the link's record and the exchange go
+    // to another server.
+    if (host && strlen(host) >= sizeof link.host) {
+        if (ui)
+            message_box(ui, "ОШИБКА", "АДРЕС СЕРВЕРА ОИСМ ДЛИННЕЕ 128 СИМВОЛОВ", MB_OK | MB_ALERT);
+        return -1;
+    }
+    if (send_ms < 10000 && conn_is_gprs())
+        send_ms = 10000;
+    server_link_init(&link, host, port, send_ms);
+    int r = server_exchange(ui, container, &link, "Проверка КМ");
+    net_close(&link);
+    return r;
+}
+
+int MarkCheckExchange(vuUI *ui, exchange_container *container)
+{
+    return mark_check_exchange_with(ui, container, oism_worker.host, oism_worker.port, oism_worker.send_ms);
+}
