@@ -40,7 +40,8 @@ const TourStop kTourStops[] = {
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information screen", "info", "file:common_dlg_info.xml"},
-    {"terminal entry", "term", "file:kkt_menu_main.xml"},
+    // Only the quit key leaves the terminal, so it runs in a program of its own.
+    {"monitor terminal", "term =3846", "file:kkt_dlg_terminal.xml", "# the terminal on the service monitor\n"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
 
@@ -145,6 +146,10 @@ const TourStop kTourStops[] = {
      "drive document shift-open 0103260900\ndrive waiting 0\n"},
     {"waiting documents", "ofd ofd_doc_wait", "title:ОЧЕРЕДЬ ДОКУМЕНТОВ"},
     {"unsent documents", "ofd ofd_pay_state", "title:СОСТОЯНИЕ ОБМЕНА"},
+    {"USSD request", "ofd get_ussd", "file:common_dlg_ussd_request.xml"},
+    // Without a modem (modemsim) the AT terminal stops at its box; the
+    // terminal itself is checked with the descriptions (res_files_test).
+    {"modem terminal without a modem", "ofd term_wl", "title:ОШИБКА"},
     {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
     {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
     {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},
