@@ -12,7 +12,7 @@ dir=${1:-build/release}
 
 cmake -S "$src" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCASHDESK_BENCH=ON >/dev/null
 cmake --build "$dir" -j8 --target vu_screens_bench bench_vu_drivers vu_images_bench vu_graphics_bench startup_bench receipt_bench \
-  ofd_exchange_bench notification_unload_bench srvsim scanner_bench external_host_bench hostsim >/dev/null
+  ofd_exchange_bench notification_unload_bench firmware_upload_bench srvsim scanner_bench external_host_bench hostsim >/dev/null
 
 out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
@@ -68,6 +68,8 @@ else
   echo "no private namespaces here: the host bench uses the machine's queue and port 4000" >&2
   run "$dir/bench/external_host/external_host_bench" 200
 fi
+# The firmware upload to kktsim's receiver (in lock-step), likewise.
+run "$dir/bench/firmware_upload/firmware_upload_bench"
 echo
 awk -F '\t' '
   BEGIN {

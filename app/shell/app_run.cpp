@@ -26,6 +26,7 @@
 #include "battery.h"
 #include "bt_link.h"
 #include "kkt_info.h"
+#include "modem_terminal.h"
 #include "key_update.h"
 #include "shell_hooks.h"
 #include "status_line.h"
@@ -57,6 +58,7 @@ const uint16_t kBatteryLow = 0xFC10;
 
 void techActivate(vuUI *ui, const char *) { kfn_start(ui, 2); }
 void registerKkt(vuUI *ui, const char *title) { CmdRegisterKkt(ui, title); }
+void ussdEntry(vuUI *ui, const char *) { ussd_request(ui); }
 void editDepartments(vuUI *ui, const char *title) { CmdEditDepartments(ui, title); }
 void connectionEditor(vuUI *ui, const char *) { conn_menu(ui); }
 
@@ -85,7 +87,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"tech_info", CmdTechInfo},
     {"copy_log", CmdCopyLog},
     {"update_fw", CmdUpdateFw},
-    {"get_ussd", nullptr},
+    {"get_ussd", ussdEntry},
     {"prn_stat", CmdPrnStat},
     {"ofd_par", CmdOFDParam},
     {"serv_par", on_serv_par},
@@ -115,7 +117,7 @@ const SubmenuEntry kSubmenuTable[] = {
     {"journal_time", CmdEJTimeReport},
     {"journal_param", CmdJournalParam},
     {"journal_clean", CmdJournalClean},
-    {"term_wl", nullptr},
+    {"term_wl", on_term_wl},
 };
 
 const char *fileName(const char *path)

@@ -1,6 +1,5 @@
-// Screens of the shell that come with later work: the controller monitor
-// terminal. Until it is built it does nothing. It moves to its own unit
-// when it is built.
+// Screens the shell opens that live in later units: the controller monitor
+// terminal (app/comms/monitor_terminal.*).
 #ifndef APP_SHELL_SHELL_HOOKS_H
 #define APP_SHELL_SHELL_HOOKS_H
 
@@ -8,6 +7,8 @@
 
 class vuUI;
 
-void on_monitor_terminal(vuUI *ui, const char *title);
+// The controller monitor terminal behind the operator password: 0 when the
+// password was refused (or its dialog is missing), else 1.
+int on_monitor_terminal(vuUI *ui, const char *title);
 
 #endif

@@ -213,6 +213,19 @@ int OsPortSend(int channel, const void *data, int len);
 int OsPortRecv(int channel, void *buf, int max, int timeoutMs);
 int OsPortClose(int channel);
 
+/* ---- removable media ------------------------------------------------- */
+
+/* Mounts the block device `source` at the existing folder `target`, as
+ * mount(2) does: 0, or a negative errno (-ENODEV no such device, -ENOENT no
+ * mount point, -EBUSY something is mounted there or it is not empty,
+ * -ENOTDIR, -EINVAL bad arguments). OsUmount detaches what is mounted at
+ * `target` (flags as umount2(2)): 0, or -EINVAL when nothing is.
+ * Stand-in: a device is present when its path is a folder under
+ * TERMINAL_ROOT, the folder standing for the medium; mounting shows its files
+ * at the mount point, unmounting leaves the mount point empty again. Every
+ * call goes to events.log. */
+int OsMount(const char *source, const char *target, const char *fsType, unsigned long flags, const void *data);
+int OsUmount(const char *target, int flags);
 /* ---- built-in barcode scanner ---------------------------------------- */
 
 /* The terminal's own scanner, present when the property "ro.fac.barcode"

@@ -93,6 +93,9 @@ TEST_F(Cashdesk, StartModeTwoWaitsForTheControllerToo)
 {
     StartSim(kRegistered);
     StartCashdesk("2");
+    // The monitor terminal first: its password refused, nothing is sent.
+    WaitForm("kkt_dlg_pass_input.xml", u8"Терминал");
+    Key(KEY_CANCEL);
     Entry wait = WaitBox(u8"ПОДОЖДИТЕ");
     EXPECT_EQ(wait.Get("text"), u8"ИДЕТ ИНИЦИАЛИЗАЦИЯ КОНТРОЛЛЕРА ФН");
     WaitForm("kkt_menu_main.xml", "SN: 0000000000123456");

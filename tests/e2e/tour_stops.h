@@ -19,8 +19,9 @@
 // and u8 literals both do). After
 // the stop the tour presses Cancel until the main menu is back. A stop that
 // needs the controller stand-in to behave otherwise gives kktsim scenario
-// lines (tools/kktsim/README.md) as a fourth member and runs in a program of
-// its own; its path starts from the first screen the program waits on (the
+// lines (tools/kktsim/README.md) as a fourth member (lines "osal NAME VALUE"
+// among them set the OS stand-in's properties instead) and runs in a program
+// of its own; its path starts from the first screen the program waits on (the
 // main menu, unless the scenario stops the program before it), or the stop
 // is the first screen shown when that is its screen.
 #ifndef TESTS_E2E_TOUR_STOPS_H
@@ -39,7 +40,8 @@ const TourStop kTourStops[] = {
     {"main menu", "", "file:kkt_menu_main.xml"},
     {"plain question box", "!cancel", "title:ВНИМАНИЕ"},
     {"information screen", "info", "file:common_dlg_info.xml"},
-    {"terminal entry", "term", "file:kkt_menu_main.xml"},
+    // Only the quit key leaves the terminal, so it runs in a program of its own.
+    {"monitor terminal", "term =3846", "file:kkt_dlg_terminal.xml", "# the terminal on the service monitor\n"},
     {"plain error box", "", "title:ОШИБКА", "mode service\n"},
     {"alert question box", "!enter", "title:ВНИМАНИЕ", "mode service\n"},
 
@@ -79,6 +81,8 @@ const TourStop kTourStops[] = {
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
     {"lot size page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter", "file:kkt_dlg_receipt_good_5.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
+    {"marking-code scan dialog", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter",
+     "file:kkt_dlg_scan_mark.xml", "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\nosal ro.fac.barcode 1\n"},
     {"planned status page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter", "file:kkt_dlg_receipt_good_3.xml",
      "drive shift open 1\ndrive ffd 1.2\ndrive marking 00000100\n"},
     {"measure page", "sales receipt_fiscal !cancel !enter !enter !enter !241 .9 .9 .6 !enter !enter !enter", "file:kkt_dlg_receipt_good_4.xml",
@@ -142,6 +146,10 @@ const TourStop kTourStops[] = {
      "drive document shift-open 0103260900\ndrive waiting 0\n"},
     {"waiting documents", "ofd ofd_doc_wait", "title:ОЧЕРЕДЬ ДОКУМЕНТОВ"},
     {"unsent documents", "ofd ofd_pay_state", "title:СОСТОЯНИЕ ОБМЕНА"},
+    {"USSD request", "ofd get_ussd", "file:common_dlg_ussd_request.xml"},
+    // Without a modem (modemsim) the AT terminal stops at its box; the
+    // terminal itself is checked with the descriptions (res_files_test).
+    {"modem terminal without a modem", "ofd term_wl", "title:ОШИБКА"},
     {"link type menu", "ofd ofd_conn", "title:ТИП СОЕДИНЕНИЯ", "drive waiting 1\n"},
     {"mobile operator menu", "ofd ofd_conn !2", "title:ОПЕРАТОР МОБ.СВЯЗИ", "drive waiting 1\n"},
     {"WiFi module error box", "ofd ofd_conn !3", "title:ОШИБКА", "drive waiting 1\n"},

@@ -180,8 +180,19 @@ public:
         std::ofstream(root + "/data/osal/bt") << "device AA:BB:CC:DD:EE:01 Office PC\n"
                                               << "device AA:BB:CC:DD:EE:02 Receipt printer with a long name\n";
 
+        // Lines "osal NAME VALUE" of the stop's scenario are the OS stand-in's
+        // properties (a built-in scanner, say); the rest goes to kktsim.
+        std::string kktsimLines;
+        std::istringstream extra(scenarioExtra);
+        for (std::string l; std::getline(extra, l);) {
+            size_t space = l.find(' ', 5);
+            if (l.compare(0, 5, "osal ") == 0 && space != std::string::npos)
+                EXPECT_EQ(OsRegSetValue(l.substr(5, space - 5).c_str(), l.substr(space + 1).c_str()), 0) << l;
+            else
+                kktsimLines += l + "\n";
+        }
         std::string scenario = ReadFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn");
-        std::ofstream(dir + "/scenario") << scenario << scenarioExtra;
+        std::ofstream(dir + "/scenario") << scenario << kktsimLines;
         sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
         long end = nowMs() + 5000;
         while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {

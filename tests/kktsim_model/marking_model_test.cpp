@@ -156,6 +156,27 @@ TEST_F(MarkingModel, CommandsOutOfOrderAreRefusedJournaledAndChangeNothing)
     ASSERT_EQ(Request().error, 0);
 }
 
+// The drive keeps at most 100 checked codes; one it keeps already may be
+// checked again.
+TEST_F(MarkingModel, TheTableOfCheckedCodesIsFull)
+{
+    On();
+    sim_->UpdateDrive([](kktsim::DriveState &s) {
+        for (int i = 0; i < 99; ++i)
+            s.marking.kept.push_back("code " + std::to_string(i));
+    });
+    ASSERT_EQ(Code().error, 0);
+    EXPECT_EQ(Save(1).error, 0);
+    ASSERT_EQ(Code().error, 0);
+    EXPECT_EQ(Save(1).error, 0) << "the same code again";
+    std::string other = kCode;
+    other[20] = 'Z';
+    ASSERT_EQ(Code(other).error, 0);
+    EXPECT_EQ(Save(1).error, 0xA5);
+    EXPECT_EQ(Save(0).error, 0) << "declined, it needs no place";
+    EXPECT_EQ(sim_->Drive().marking.kept.size(), 100u);
+}
+
 TEST_F(MarkingModel, WithoutMarkingTheCommandsAreForbidden)
 {
     Start("registered.scn", "drive shift open\ndrive marking 100\n"); // FFD 1.05

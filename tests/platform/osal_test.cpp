@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -327,3 +328,48 @@ TEST_F(OsalTest, HidStandInNameFromTheProperty)
     EXPECT_EQ(OsHidStandInName(fd, name, sizeof name), -1) << "only a FIFO stands in";
     close(fd);
 }
+namespace {
+
+class OsalMountTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/osal_mount_XXXXXX";
+        root_ = mkdtemp(tmpl);
+        setenv("TERMINAL_ROOT", root_.c_str(), 1);
+        (void)system(("mkdir -p " + root_ + "/dev/block " + root_ + "/mnt/sda1").c_str());
+    }
+    void TearDown() override
+    {
+        unsetenv("TERMINAL_ROOT");
+        (void)system(("rm -rf " + root_).c_str());
+    }
+    std::string root_;
+};
+
+TEST_F(OsalMountTest, MountShowsTheMediumAndUnmountDetachesIt)
+{
+    EXPECT_EQ(OsMount("/dev/block/sda1", "/mnt/sda1/", "vfat", 0x90, nullptr), -ENODEV);
+    ASSERT_EQ(mkdir((root_ + "/dev/block/sda1").c_str(), 0777), 0);
+    std::ofstream(root_ + "/dev/block/sda1/on_stick") << "x";
+    EXPECT_EQ(OsMount("/dev/block/sda1", "/mnt/none/", "vfat", 0x90, nullptr), -ENOENT);
+    ASSERT_EQ(OsMount("/dev/block/sda1", "/mnt/sda1/", "vfat", 0x90, nullptr), 0);
+    EXPECT_EQ(access((root_ + "/mnt/sda1/on_stick").c_str(), F_OK), 0);
+    EXPECT_EQ(OsMount("/dev/block/sda1", "/mnt/sda1/", "vfat", 0x90, nullptr), -EBUSY);
+    std::ofstream(root_ + "/mnt/sda1/written") << "y";
+    ASSERT_EQ(OsUmount("/mnt/sda1/", 2), 0);
+    EXPECT_NE(access((root_ + "/mnt/sda1/on_stick").c_str(), F_OK), 0);
+    struct stat st;
+    ASSERT_EQ(lstat((root_ + "/mnt/sda1").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(access((root_ + "/dev/block/sda1/written").c_str(), F_OK), 0);
+    EXPECT_EQ(OsUmount("/mnt/sda1/", 2), -EINVAL);
+
+    std::ifstream log(root_ + "/data/osal/events.log");
+    std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("mount /dev/block/sda1 /mnt/sda1/ vfat 0x90 -> 0"), std::string::npos);
+    EXPECT_NE(all.find("umount /mnt/sda1/ 0x2 -> 0"), std::string::npos);
+    EXPECT_NE(all.find("-> -19"), std::string::npos);
+}
+
+} // namespace

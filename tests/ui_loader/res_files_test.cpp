@@ -308,6 +308,11 @@ const std::vector<Dialog>& dialogs()
           {"send", VU_TYPE_STATIC},
           {"recv", VU_TYPE_STATIC},
           {"adr_port", VU_TYPE_STATIC}}},
+        {"kkt_dlg_terminal.xml", {{"term", VU_TYPE_MULTI_LINE}, {"input", VU_TYPE_INPUT}}},
+        {"kkt_dlg_wl_terminal.xml", {{"term", VU_TYPE_MULTI_LINE}, {"input", VU_TYPE_INPUT}}},
+        {"common_dlg_ussd_request.xml", {{"ussd", VU_TYPE_STATIC}, {"slot", VU_TYPE_RADIO}, {"slotn", VU_TYPE_STATIC}}},
+        {"common_dlg_update_firmware.xml",
+         {{"url", VU_TYPE_INPUT}, {"mode", VU_TYPE_INPUT}, {"msg", VU_TYPE_MULTI_LINE}}},
     };
     return list;
 }

@@ -351,6 +351,7 @@ uint8_t Command::Run(uint8_t code)
         Data(s.serial);
         return 0;
     case 0x97: return KktInfo();
+    case 0x93: return 0; // the service monitor (KktDriveMonitor)
     default:
         res_.answered = false;
         return 0;

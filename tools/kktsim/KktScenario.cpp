@@ -315,6 +315,11 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
     in >> word;
     if (word == "drive")
         return DriveLine(line, s, why);
+    if (word == "monitor") {
+        std::string rest;
+        std::getline(in, rest);
+        return ParseMonitorStatement(rest, s.monitor, why);
+    }
     if (word == "answer" || word == "data" || word == "fault") {
         std::string codeText;
         uint8_t code;

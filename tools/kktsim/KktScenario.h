@@ -5,6 +5,7 @@
 #define KKTSIM_KKTSCENARIO_H
 
 #include "KktDrive.h"
+#include "KktDriveMonitor.h"
 
 #include <map>
 #include <stdint.h>
@@ -69,6 +70,7 @@ struct Scenario {
     // drive (a state file left by an earlier run takes its place).
     bool drive = false;
     DriveState driveState;
+    MonitorConfig monitor; // faults of the service monitor's receiver
 };
 
 // Applies the lines of text to scenario. On a fault returns false with

@@ -320,6 +320,10 @@ void Simulator::HandleRequest(const uint8_t *text, size_t n)
     std::string k = ",\"kind\":" + std::to_string(kind);
     switch (kind) {
     case 1:
+        if (n == 1 && monitor_.End()) {
+            Journal("in", 1, text, n, k + ",\"note\":\"end of the firmware update\"");
+            return;
+        }
         HandleFrame(text + 1, n - 1);
         return;
     case 0:
@@ -459,6 +463,9 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
     if (fault.kind != FaultKind::None)
         note += std::string(note.empty() ? "" : "; ") + "fault " + FaultName(fault.kind);
     Journal("in", 1, data - 1, n + 1, head + fields + (note.empty() ? "" : ",\"note\":" + JsonString(note)));
+    // 0x93 switches the monitor channel over to the service monitor.
+    if (req.code == 0x93 && rep.error == 0)
+        monitor_.Enter();
 
     if (fault.kind == FaultKind::NoReply)
         return;
@@ -561,24 +568,16 @@ void Simulator::HandleLog(const uint8_t *text, size_t n)
 void Simulator::HandleMonitor(const uint8_t *text, size_t n)
 {
     std::string in(reinterpret_cast<const char *>(text), n);
-    Journal("in", 3, text, n, ",\"text\":" + JsonString(Cp866ToUtf8(in)));
-    // Echo, with the prompt after every line end; empty input asks for the
-    // prompt alone.
-    std::string out;
-    if (in.empty())
-        out = ">";
-    for (size_t i = 0; i < in.size(); ++i) {
-        char c = in[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n')
-                ++i;
-            out += "\r\n>";
-        } else {
-            out.push_back(c);
-        }
-    }
-    for (size_t at = 0; at < out.size(); at += kTextMax)
-        Send(4, out.substr(at, kTextMax));
+    monitor_.SetFolder(FirmwareDir());
+    Monitor::Result r = monitor_.Input(in, scenario_.monitor);
+    std::string note = r.note.empty() ? "" : ",\"note\":" + JsonString(r.note);
+    if (r.quiet) // a YMODEM block: its size and what became of it
+        Journal("in", 3, nullptr, 0, ",\"bytes\":" + std::to_string(n) + note);
+    else
+        Journal("in", 3, text, n, ",\"text\":" + JsonString(Cp866ToUtf8(in)) + note);
+    for (const std::string &out : r.replies)
+        for (size_t at = 0; at < out.size() || at == 0; at += kTextMax)
+            Send(4, out.substr(at, kTextMax));
 }
 
 std::string Simulator::SessionFile()

@@ -15,6 +15,7 @@
 #define KKTSIM_KKTSIM_H
 
 #include "KktDrive.h"
+#include "KktDriveMonitor.h"
 #include "KktFrame.h"
 #include "KktScenario.h"
 
@@ -99,6 +100,8 @@ public:
     const std::string &JournalPath() const { return journalPath_; }
     std::string PaperPath() const { return dir_ + "/paper.txt"; }
     std::string LogPath() const { return dir_ + "/zizirize.log"; }
+    // Where the service monitor keeps the firmware files it received.
+    std::string FirmwareDir() const { return dir_ + "/firmware"; }
     const std::string &StatePath() const { return statePath_; }
 
 private:
@@ -159,6 +162,7 @@ private:
     std::condition_variable tickCv_;
     uint64_t ticksAsked_ = 0, ticksDone_ = 0;
     bool stop_ = false;
+    Monitor monitor_; // the service monitor on types 3 and 4
 };
 
 } // namespace kktsim

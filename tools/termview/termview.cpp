@@ -12,7 +12,8 @@
 // delete), Up/Down, F1 = function key 59, F2 = 60, F3 = 102 (the function
 // key: F3+Up/Down give the chords), F4 = 69, F5 = 139, and for the list
 // editors (positions, tags) F6 = 241 (add), F7 = 242 (delete), F8 = 243
-// (edit). Other keys, Tab among them, send nothing. The mouse is the finger on the touch panel.
+// (edit), Ctrl+0 .. Ctrl+9 = 240 .. 249 (the terminals' service keys).
+// Other keys, Tab among them, send nothing. The mouse is the finger on the touch panel.
 //
 // The root made by --init holds "/dev/graphics/fb0" (a zeroed RGB565 file),
 // the FIFOs "/dev/keypad" and "/dev/tp" (not with --touch none), and the
@@ -165,8 +166,12 @@ private:
 
 // PC key to the keypad's Linux key code; 0 for keys the terminal lacks.
 // Code 15 is never produced: the keypad driver uses it for a long backspace.
-uint16_t keyCode(SDL_Keycode k)
+// Ctrl with a digit gives the service keys 240 to 249 (the terminals' fixed
+// commands), which no keypad key gives.
+uint16_t keyCode(SDL_Keycode k, Uint16 mod)
 {
+    if ((mod & KMOD_CTRL) && k >= SDLK_0 && k <= SDLK_9)
+        return static_cast<uint16_t>(240 + (k - SDLK_0));
     if (k >= SDLK_1 && k <= SDLK_9)
         return static_cast<uint16_t>(2 + (k - SDLK_1));
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
@@ -267,7 +272,7 @@ int view()
             case SDL_KEYDOWN:
             case SDL_KEYUP:
                 if (ev.key.repeat == 0) {
-                    if (uint16_t code = keyCode(ev.key.keysym.sym))
+                    if (uint16_t code = keyCode(ev.key.keysym.sym, ev.key.keysym.mod))
                         keypad.send(vuInputRecord::Key, code, ev.type == SDL_KEYDOWN ? 1 : 0);
                 }
                 break;

@@ -1,3 +1,0 @@
-#include "shell_hooks.h"
-
-void on_monitor_terminal(vuUI *, const char *) {}

@@ -1,0 +1,287 @@
+// Whole firmware updates in process: the toolkit in its UI thread, kktsim
+// with its fiscal-drive model and service monitor in a thread on the test's
+// private queue, httpsim serving the list and the image as a process of its
+// own over HTTPS (a test CA made by openssl) or HTTP, real neon, and an
+// Ethernet link on the loopback.
+#include "FiscalFixture.h"
+#include "conn_api.h"
+#include "conn_record.h"
+#include "fw_update.h"
+#include "settings.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+
+namespace {
+
+using fiscaltest::FiscalTest;
+using fiscaltest::ReadFile;
+using fiscaltest::Step;
+using shelltest::KEY_CANCEL;
+using shelltest::KEY_ENTER;
+
+// The certificates every test uses, made once: a CA, the server's for
+// 127.0.0.1 and one for another name signed by it, and an untrusted
+// self-signed one for 127.0.0.1.
+std::string g_pki;
+
+bool run(const std::string &cmd)
+{
+    return system((cmd + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+const char *const kImageName = "kktsim_fw.bin";
+
+class FwUpdateTest : public FiscalTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        char tmpl[] = "/tmp/fw_pki_XXXXXX";
+        g_pki = mkdtemp(tmpl);
+        const std::string d = g_pki, ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+        bool ok = run("cd " + d + " && openssl req -x509 " + ec + " -keyout ca.key -out ca.pem -days 2 -subj /CN=TestCA") &&
+                  run("cd " + d + " && openssl req " + ec + " -keyout srv.key -out srv.csr -subj /CN=127.0.0.1") &&
+                  run("cd " + d + " && printf 'subjectAltName=IP:127.0.0.1\\n' > srv.ext && openssl x509 -req -in srv.csr "
+                                  "-CA ca.pem -CAkey ca.key -CAcreateserial -out srv.pem -days 2 -extfile srv.ext") &&
+                  run("cd " + d + " && openssl req " + ec + " -keyout other.key -out other.csr -subj /CN=other.invalid") &&
+                  run("cd " + d + " && printf 'subjectAltName=DNS:other.invalid\\n' > other.ext && openssl x509 -req "
+                                  "-in other.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out other.pem -days 2 "
+                                  "-extfile other.ext") &&
+                  run("cd " + d + " && openssl req -x509 " + ec + " -keyout self.key -out self.pem -days 2 "
+                                  "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1");
+        if (!ok)
+            g_pki.clear();
+    }
+    static void TearDownTestSuite()
+    {
+        if (!g_pki.empty())
+            (void)system(("rm -rf " + g_pki).c_str());
+    }
+
+    void SetUp() override
+    {
+        FiscalTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_FALSE(g_pki.empty()) << "openssl could not make the test certificates";
+        www = root + "/www";
+        ASSERT_EQ(mkdir(www.c_str(), 0777), 0);
+        ASSERT_EQ(mkdir((www + "/fw").c_str(), 0777), 0);
+        image.resize(1025);
+        for (size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<char>(i * 13 + 5);
+        std::ofstream(www + "/fw/" + kImageName, std::ios::binary) << image;
+        List("K106000", image.size());
+        // The terminal carries the test CA.
+        ASSERT_TRUE(run("cp " + g_pki + "/ca.pem " + root + "/data/fw_ca.pem"));
+        // One Ethernet connection on the loopback.
+        mxml_node_t *section = mxmlNewElement(settings_root(), "connections");
+        mxmlLoadString(section, "<conn name='e' type='ETH1'/>", MXML_OPAQUE_CALLBACK);
+    }
+    void TearDown() override
+    {
+        conn_disconnect();
+        conn_clear_active();
+        StopServer();
+        FiscalTest::TearDown();
+    }
+
+    void List(const std::string &ver, size_t size, const std::string &file = kImageName)
+    {
+        std::ofstream(www + "/fw/list.xml")
+            << "<?xml version=\"1.0\"?>\n<firmware>\n"
+            << "  <item model=\"OTHER\" type=\"0000000001\" ver=\"K999000\" file=\"other.bin\" size=\"10\"/>\n"
+            << "  <item model=\"KKTSIM-01\" type=\"0000000001\" ver=\"" << ver << "\" file=\"" << file
+            << "\" size=\"" << size << "\"/>\n</firmware>\n";
+    }
+
+    // httpsim with the certificate (empty: plain HTTP) and script lines.
+    void StartServer(const std::string &cert, const std::string &script = "")
+    {
+        std::ofstream(root + "/httpsim.scn") << script;
+        std::string portFile = root + "/httpsim.port";
+        unlink(portFile.c_str());
+        server = fork();
+        if (server == 0) {
+            std::vector<std::string> args = {"python3", HTTPSIM_PATH, "--dir", www, "--script", root + "/httpsim.scn",
+                                             "--journal", root + "/httpsim.jsonl", "--port-file", portFile};
+            if (!cert.empty()) {
+                args.insert(args.end(), {"--cert", g_pki + "/" + cert + ".pem", "--key", g_pki + "/" + cert + ".key"});
+            }
+            std::vector<char *> argv;
+            for (std::string &a : args)
+                argv.push_back(const_cast<char *>(a.c_str()));
+            argv.push_back(nullptr);
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            execvp("python3", argv.data());
+            _exit(127);
+        }
+        ASSERT_GT(server, 0);
+        for (int i = 0; i < 1000 && access(portFile.c_str(), R_OK) != 0; ++i) {
+            ASSERT_EQ(waitpid(server, nullptr, WNOHANG), 0) << "httpsim ended";
+            timespec t{0, 10 * 1000 * 1000};
+            nanosleep(&t, nullptr);
+        }
+        port = std::stoi(ReadFile(portFile));
+        url = std::string(cert.empty() ? "http" : "https") + "://127.0.0.1:" + std::to_string(port) + "/fw/list.xml";
+    }
+    void StopServer()
+    {
+        if (server > 0) {
+            kill(server, SIGTERM);
+            waitpid(server, nullptr, 0);
+            server = -1;
+        }
+    }
+
+    int Update(int mode = 1)
+    {
+        report[0] = 0;
+        return fw_update_run(ui, url.c_str(), mode, report);
+    }
+    bool ImageLeft() { return access((root + "/data/update.bin").c_str(), F_OK) == 0; }
+    size_t MonitorMessages() { return servicetest::ReadJournal(sim->JournalPath(), "in", 3).size(); }
+    std::string Received() { return ReadFile(sim->Dir() + "/firmware/" + kImageName); }
+    std::string Report() { return report; }
+
+    std::string www, url, image;
+    pid_t server = -1;
+    int port = 0;
+    char report[FW_REPORT_SIZE];
+};
+
+// Over HTTPS with the test CA: the list, the FFD warning, the confirmation,
+// the upload; the controller holds the image and the file is gone.
+TEST_F(FwUpdateTest, WholeUpdateOverHttps)
+{
+    Drive();
+    StartServer("srv");
+    Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
+    EXPECT_EQ(Update(), 1) << Report();
+    EndScript();
+    EXPECT_EQ(Received(), image);
+    EXPECT_FALSE(ImageLeft());
+    std::vector<std::string> boxes = Boxes();
+    bool ffd = false;
+    for (const std::string &b : boxes)
+        ffd = ffd || b.find(u8"НОВУЮ ВЕРСИЮ ФФД") != std::string::npos;
+    EXPECT_TRUE(ffd);
+    std::string r = Report();
+    EXPECT_NE(r.find("УСТАНОВЛЕНО 2 ПАКЕТОВ ОБНОВЛЕНИЯ В КФН"), std::string::npos) << r;
+    EXPECT_NE(r.find("КФН УСПЕШНО ОБНОВЛЕН"), std::string::npos) << r;
+    std::vector<std::string> codes = Codes();
+    EXPECT_NE(std::find(codes.begin(), codes.end(), "93"), codes.end());
+}
+
+// Failures before anything reaches the controller's monitor: no image is
+// written, the monitor hears nothing.
+TEST_F(FwUpdateTest, RefusedBeforeTheUpload)
+{
+    struct Case {
+        const char *name;
+        std::string drive, cert, script, ver;
+        size_t size;
+        std::vector<Step> steps;
+        std::string box; // a part of the last box's text
+    } cases[] = {
+        {"open shift", "drive shift open 3\n", "srv", "", "K106000", 1025, {Step(u8"ВНИМАНИЕ", {KEY_ENTER})},
+         u8"ПЕРЕД ОПЕРАЦИЕЙ СМЕНА ДОЛЖНА БЫТЬ ЗАКРЫТА"},
+        {"documents waiting", "drive ofd-documents 2\n", "srv", "", "K106000", 1025, {Step(u8"ВНИМАНИЕ", {KEY_ENTER})},
+         u8"ДОКУМЕНТЫ ДОЛЖНЫ БЫТЬ ОТПРАВЛЕНЫ В ОФД"},
+        {"no newer firmware", "", "srv", "", "K105320", 1025, {Step(u8"ВНИМАНИЕ", {KEY_ENTER})},
+         u8"ОБНОВЛЕНИЕ НЕ ТРЕБУЕТСЯ"},
+        {"older major, higher minor", "", "srv", "", "K104999", 1025, {Step(u8"ВНИМАНИЕ", {KEY_ENTER})},
+         u8"ОБНОВЛЕНИЕ НЕ ТРЕБУЕТСЯ"},
+        {"404", "", "srv", std::string("fault /fw/") + kImageName + " notfound\n", "K106000", 1025,
+         {Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})}, u8"нет на сервере"},
+        {"size mismatch", "", "srv", std::string("fault /fw/") + kImageName + " short 1\n", "K106000", 1025,
+         {Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})}, u8"НЕ ПРАВИЛЬНЫЙ РАЗМЕР ФАЙЛА"},
+        {"longer body", "", "srv", std::string("fault /fw/") + kImageName + " long 5000\n", "K106000", 1025,
+         {Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})}, u8"НЕ ПРАВИЛЬНЫЙ РАЗМЕР ФАЙЛА"},
+        {"untrusted certificate", "", "self", "", "K106000", 1025, {Step(u8"ОШИБКА", {KEY_ENTER})},
+         u8"СБОЙ ОБРАБОТКИ ЗАПРОСА GET"},
+        {"wrong host name", "", "other", "", "K106000", 1025, {Step(u8"ОШИБКА", {KEY_ENTER})},
+         u8"СБОЙ ОБРАБОТКИ ЗАПРОСА GET"},
+        {"list over the limit", "", "srv", "", std::string(4000, 'K'), 1025, {Step(u8"ОШИБКА", {KEY_ENTER})},
+         u8"ПЕРЕЧЕНЬ ПРОШИВОК СЛИШКОМ ВЕЛИК"},
+        {"file name too long for the header", "", "srv", "", "K106000", 4194304, {Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})},
+         u8"НЕВЕРНЫЙ АТРИБУТ file"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        sim->ForgetDrive();
+        Drive(c.drive);
+        if (std::string(c.name) == "file name too long for the header") {
+            std::string longName(121, 'n');
+            std::ofstream(www + "/fw/" + longName) << image;
+            List(c.ver, c.size, longName);
+        } else {
+            List(c.ver, c.size);
+        }
+        StartServer(c.cert, c.script);
+        size_t boxes = Boxes().size();
+        size_t monitor = MonitorMessages();
+        Script(c.steps);
+        EXPECT_EQ(Update(), -1) << Report();
+        EndScript();
+        std::vector<std::string> shown = Boxes(boxes);
+        ASSERT_FALSE(shown.empty()) << Report();
+        EXPECT_NE(shown.back().find(c.box), std::string::npos) << shown.back();
+        EXPECT_FALSE(ImageLeft());
+        EXPECT_EQ(MonitorMessages(), monitor);
+        StopServer();
+        conn_disconnect();
+    }
+}
+
+// The receiver's faults: a NAK on a data block, silence after EOT. The
+// image stays on disk for another try.
+TEST_F(FwUpdateTest, ReceiverFaults)
+{
+    struct Case {
+        const char *fault;
+        const char *line;
+    } cases[] = {
+        {"monitor nak 2\n", "СБОЙ ПРИ ОТПРАВКЕ 2 ПАКЕТА ОБНОВЛЕНИЯ В КФН"},
+        {"monitor silent eot\n", "СБОЙ ПРИ ОТПРАВКЕ EOT В КФН"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fault);
+        sim->ForgetDrive();
+        Drive(c.fault);
+        StartServer("srv");
+        Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})});
+        EXPECT_EQ(Update(), -1);
+        EndScript();
+        EXPECT_NE(Report().find(c.line), std::string::npos) << Report();
+        EXPECT_TRUE(ImageLeft());
+        struct stat st;
+        ASSERT_EQ(stat((root + "/data/update.bin").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0111, 0u) << "the image is data";
+        StopServer();
+        conn_disconnect();
+    }
+}
+
+// Plain HTTP through the dialog; 0 prints the report on the paper.
+TEST_F(FwUpdateTest, DialogRunsAnUpdateAndPrintsItsReport)
+{
+    Drive();
+    StartServer("");
+    char address[128];
+    snprintf(address, sizeof address, "%s", url.c_str());
+    Script({Step("common_dlg_update_firmware.xml", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER}),
+            Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step("common_dlg_update_firmware.xml", {11}),
+            Step("common_dlg_update_firmware.xml", {KEY_CANCEL})});
+    EXPECT_EQ(fw_update_dialog(ui, u8"ПРОШИВКА", address, 0), 1);
+    EndScript();
+    for (const std::string &b : Boxes())
+        EXPECT_EQ(b.find(u8"ОШИБКА|"), std::string::npos) << b;
+    EXPECT_EQ(Received(), image);
+    std::string paper = ReadFile(sim->PaperPath());
+    EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ОБНОВЛЕНИИ"), std::string::npos) << paper;
+    EXPECT_NE(paper.find(u8"КФН УСПЕШНО ОБНОВЛЕН"), std::string::npos) << paper;
+}
+
+} // namespace
