@@ -12,6 +12,9 @@
 
 namespace kktsim {
 
+using wire::Decimal;
+using wire::RealDate;
+
 using namespace wire;
 
 namespace {
@@ -374,35 +377,6 @@ bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, 
 }
 
 // ---- scenario statements ----
-
-namespace {
-
-bool Decimal(const std::string &v, uint32_t max, uint32_t &out)
-{
-    if (v.empty() || v.size() > 10)
-        return false;
-    uint64_t n = 0;
-    for (char c : v) {
-        if (c < '0' || c > '9')
-            return false;
-        n = n * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (n > max)
-        return false;
-    out = static_cast<uint32_t>(n);
-    return true;
-}
-
-bool RealDate(const std::string &d)
-{
-    if (!Digits(d, 6))
-        return false;
-    int day = (d[0] - '0') * 10 + (d[1] - '0'), month = (d[2] - '0') * 10 + (d[3] - '0');
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
-}
-
-} // namespace
 
 bool ArchiveStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why)
 {
