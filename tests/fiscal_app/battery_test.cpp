@@ -160,6 +160,8 @@ TEST_F(BatteryTest, OneMeasurement)
         {"BMS", {"bms 1 50 0 200\n", MAX, MIN, MAX, nullptr}, 0, 25},
         {"BMS above full", {"bms 1 300 0 200\n", 0, 0, 0, nullptr}, 0, 100},
         {"BMS with no full charge", {"bms 0 0 0 0\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
+        {"BMS with a charge but no full charge", {"bms 1 50 0 0\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
+        {"BMS with a negative full charge", {"bms 1 50 0 -200\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
         {"BMS with a negative charge", {"bms 0 -5 0 100\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
         {"BMS forced without one", {"step 6\n", 0, 0, 0, nullptr}, BATTERY_FORCE_BMS, 0 | LOW},
         {"OS forced over a BMS", {"step 3\nbms 1 50 0 200\n", 0, 0, 0, nullptr}, BATTERY_FORCE_OS, 70},
