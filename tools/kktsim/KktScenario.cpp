@@ -390,6 +390,10 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
         s.paperOut = arg == "out";
         return true;
     }
+    if (word == "sd-card" && !more && (arg == "in" || arg == "out")) {
+        s.sdCardOut = arg == "out";
+        return true;
+    }
     // Negative codes too: the printer service reports its failures so.
     if (word == "print-error" && !more &&
         (Number(arg, 10, 0x7FFFFFFF, v) || (arg.size() > 1 && arg[0] == '-' && Number(arg.substr(1), 10, 0x7FFFFFFF, v)))) {

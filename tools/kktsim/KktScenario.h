@@ -55,6 +55,7 @@ struct Scenario {
     Mode mode = Mode::Normal;
     uint32_t notReadyMs = 0;   // the controller is not ready for this long
     bool paperOut = false;
+    bool sdCardOut = false; // no SD card: the service log cannot be copied
     int32_t printError = 0;  // forced print-error word of every status block
     uint8_t printerState = 0; // forced printer state (1 busy, 3 overheated, ...) while the paper is in
     uint8_t dataState = 0;    // data-state byte of every status block (print data pending)

@@ -28,6 +28,7 @@ const size_t kTextMax = 4096;    // text bytes a message of ours may carry
 const int32_t kNoDrive = -12;
 const int32_t kFileFailed = -13;
 const int32_t kNoLog = -11;
+const int32_t kNoCard = -10;
 const int32_t kMalformed = -1;
 
 // The largest scenario or state file read: a drive state with its longest
@@ -670,6 +671,8 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
     if (type == 7) { // copy the log (read only when there is a drive to copy it to)
         if (!drive) {
             result = kNoDrive;
+        } else if (scenario_.sdCardOut) {
+            result = kNoCard;
         } else {
             std::ifstream in(LogPath(), std::ios::binary);
             std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
