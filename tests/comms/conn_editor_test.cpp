@@ -145,6 +145,33 @@ TEST_F(EditorTest, WifiEditedThroughItsPagesKeepsItsValues)
     EXPECT_EQ(conn_is_up(), 0);
 }
 
+// The editor stores the mode and the cipher as numbers; the connect reads
+// only their keywords, so it scans and takes the access point's own: an
+// element saved by the editor still connects.
+TEST_F(EditorTest, WifiSavedByTheEditorConnects)
+{
+    Connections("<conn name='office' type='WIFI' apn='Office' pass='secret12' auth='7' encrypt='32'/>");
+    Menu({{kMenu, Item(1)},
+          {kChooser, {KEY_ENTER}},
+          {"common_conn_dlg_wifi_1.xml", {KEY_ENTER}},
+          {"common_conn_dlg_wifi_2.xml", {KEY_ENTER}},
+          {"common_conn_dlg_wifi_3.xml", {KEY_ENTER}},
+          {kSaved, {KEY_ENTER}}});
+    ASSERT_EQ(Attr(Conn(0), "auth"), "7");
+    Net("wifi-ap 1 0 -70 Guest\nwifi-ap 9 16 -50 Office\nwifi-connect 0\n");
+    const size_t from = Mark();
+    Script({});
+    EXPECT_EQ(conn_connect(ui, "office"), 0);
+    EndScript();
+    bool joined = false;
+    std::vector<NetCall> log = Log();
+    for (size_t i = from; i < log.size(); ++i)
+        joined = joined || (log[i].call == "OsWifiConnect" &&
+                            log[i].Has("\"essid\":\"Office\",\"auth\":9,\"cipher\":16,\"key\":\"***\""));
+    EXPECT_TRUE(joined) << "joined with the access point's mode and cipher";
+    EXPECT_EQ(conn_active.type, CONN_WIFI);
+}
+
 TEST_F(EditorTest, WifiPagesWalkBackAndCancel)
 {
     Connections("<conn name='office' type='WIFI' apn='Office' auth='5'/>");
