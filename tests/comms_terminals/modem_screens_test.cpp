@@ -76,7 +76,7 @@ protected:
 
 // The answer to AT+CMGF=0: OK keeps the device open; ERROR and a
 // "+CMS ERROR" line each have their box (the latter with the line), -43
-// and the device closed.
+// and no device given back.
 TEST_F(ModemScreens, ModemOpenTakesTheAnswerToCmgf)
 {
     struct Case {
