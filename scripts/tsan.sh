@@ -7,18 +7,23 @@
 # thread measuring while the indicator is drawn and stopped, the barcode
 # scanner's reader thread handing codes over, stopped and restarted, the
 # Bluetooth library's callbacks, run in its own thread, while the links wait
-# on what they store, and the marking-code scan dialog's reading switch
-# between the UI thread and the main thread.
+# on what they store, the marking-code scan dialog's reading switch
+# between the UI thread and the main thread, the marking notifications'
+# worker handing the notification and the server's answer over with the UI
+# side (its steps and its dialog), and the service log written from two
+# threads while a third opens the log again.
 # Usage: scripts/tsan.sh [ctest -R regex]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-pattern=${1:-ThreadMode|ThreadRoundTrip|ScreensTest.LevelIsDrawn|OfdTest|BatteryThreadTest|ScannerThreadTest|BtLinkTest|MarkCheckTest.TheScanDialog}
+pattern=${1:-ThreadMode|ThreadRoundTrip|ScreensTest.LevelIsDrawn|OfdTest|BatteryThreadTest|ScannerThreadTest|BtLinkTest|MarkCheckTest.TheScanDialog|OismTest|OismDialog|ServiceLogTest.TwoWritingThreads}
 jobs=$(( $(nproc) / 2 ))
 [ "$jobs" -ge 1 ] || jobs=1
 
 cmake -S "$root" -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_TSAN=ON -DCASHDESK_BENCH=OFF >/dev/null
-cmake --build build/tsan -j "$jobs" --target vu_ui_thread_test vu_widgets1_test comms_screens_test comms_ofd_test srvsim fiscal_app_test scanner_thread_test bt_link_test bt bt_partial btscript mark_check_test
+cmake --build build/tsan -j "$jobs" --target vu_ui_thread_test vu_widgets1_test comms_screens_test comms_ofd_test srvsim fiscal_app_test scanner_thread_test bt_link_test bt bt_partial btscript mark_check_test \
+  comms_oism_test service_log_test
 # A report fails the test: halt_on_error makes the process exit non-zero.
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}" \
+# scripts/tsan.supp names the races inside the C library's dynamic loader.
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp ${TSAN_OPTIONS:-}" \
   ctest --test-dir build/tsan -R "$pattern" -j "$jobs" --output-on-failure --timeout 300

@@ -297,6 +297,10 @@ void run_external_mode(vuUI *ui)
         }
     } else if (isTcpKind()) {
         ext_port = 4000;
+        // The user's link goes down before its record is parked: the mode
+        // takes the module over and closes it at the end, so the record
+        // that returns must not say up.
+        conn_disconnect();
         conn_save_active();
         int r = ext_link_kind == 2 ? ext_connect_wifi(ui) : ext_connect_bt_pan(ui);
         if (r == 0) {
@@ -318,8 +322,7 @@ void run_external_mode(vuUI *ui)
             if (ext_client_socket >= 0)
                 dropClient(form, "Отключен клиент", "left");
             ext_client_socket = -1;
-            // Down before the parked record returns, so a user link up when
-            // the mode started comes back as up.
+            // The mode's own link down before the user's record returns.
             conn_disconnect();
         }
         conn_restore_active();
@@ -329,6 +332,8 @@ void run_external_mode(vuUI *ui)
             clearDialog();
         else
             errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+        // As for the TCP kinds: the Bluetooth module closes at the end.
+        conn_disconnect();
         conn_save_active();
         if (bt_init(ui) == 0) {
             uint32_t start = OsGetTickCount();

@@ -117,11 +117,12 @@ uint16_t bmsLevel()
     int a = 0, b = 0, c = 0, d = 0;
     if (OsCheckBMSMode(&a, &b, &c, &d) != 0)
         return 0;
-    if (b > d)
-        return 100;
-    // d = 0 (with b <= 0) or a negative charge cannot be measured.
+    // No full charge to divide by, or a negative charge: nothing measured
+    // (the caller marks level 0 low).
     if (d <= 0 || b <= 0)
         return 0;
+    if (b > d)
+        return 100;
     return static_cast<uint16_t>(100LL * b / d);
 }
 

@@ -231,6 +231,9 @@ TEST_F(BtWaitTest, TheSerialWaitPausesBetweenItsRedrawsAndEndsAfterAMinute)
 {
     Control("# no PC comes\n");
     ext_link_kind = 5;
+    // A user's PAN link up: the mode closes the module, so it is down after.
+    conn_active.type = CONN_BT;
+    conn_publish_type();
     Key(KEY_ENTER); // the time-out's box
     uint32_t start = OsGetTickCount();
     run_external_mode(ui);
@@ -243,6 +246,7 @@ TEST_F(BtWaitTest, TheSerialWaitPausesBetweenItsRedrawsAndEndsAfterAMinute)
     EXPECT_GT(spent, 60000u);
     EXPECT_EQ(LastBox(), std::string(kError) + u8"|ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
     EXPECT_EQ(BtCalls().back(), "OsBluetoothClose") << "the module closed at the end";
+    EXPECT_EQ(conn_is_up(), 0);
 }
 
 } // namespace

@@ -145,6 +145,33 @@ TEST_F(EditorTest, WifiEditedThroughItsPagesKeepsItsValues)
     EXPECT_EQ(conn_is_up(), 0);
 }
 
+// The editor stores the mode and the cipher as numbers; the connect reads
+// only their keywords, so it scans and takes the access point's own: an
+// element saved by the editor still connects.
+TEST_F(EditorTest, WifiSavedByTheEditorConnects)
+{
+    Connections("<conn name='office' type='WIFI' apn='Office' pass='secret12' auth='7' encrypt='32'/>");
+    Menu({{kMenu, Item(1)},
+          {kChooser, {KEY_ENTER}},
+          {"common_conn_dlg_wifi_1.xml", {KEY_ENTER}},
+          {"common_conn_dlg_wifi_2.xml", {KEY_ENTER}},
+          {"common_conn_dlg_wifi_3.xml", {KEY_ENTER}},
+          {kSaved, {KEY_ENTER}}});
+    ASSERT_EQ(Attr(Conn(0), "auth"), "7");
+    Net("wifi-ap 1 0 -70 Guest\nwifi-ap 9 16 -50 Office\nwifi-connect 0\n");
+    const size_t from = Mark();
+    Script({});
+    EXPECT_EQ(conn_connect(ui, "office"), 0);
+    EndScript();
+    bool joined = false;
+    std::vector<NetCall> log = Log();
+    for (size_t i = from; i < log.size(); ++i)
+        joined = joined || (log[i].call == "OsWifiConnect" &&
+                            log[i].Has("\"essid\":\"Office\",\"auth\":9,\"cipher\":16,\"key\":\"***\""));
+    EXPECT_TRUE(joined) << "joined with the access point's mode and cipher";
+    EXPECT_EQ(conn_active.type, CONN_WIFI);
+}
+
 TEST_F(EditorTest, WifiPagesWalkBackAndCancel)
 {
     Connections("<conn name='office' type='WIFI' apn='Office' auth='5'/>");
@@ -258,6 +285,91 @@ TEST_F(EditorTest, GprsPinZeroIsNotStoredAndOneSocketHidesTheSlot)
     EndScript();
     EXPECT_EQ(Boxes(box),
               std::vector<std::string>{u8"ВНИМАНИЕ|ТОЧКА ДОСТУПА AP НЕ МОЖЕТ ИМЕТЬ ПУСТОЕ ЗНАЧЕНИЕ\n\nПОВТОРИТЕ ВВОД"});
+}
+
+TEST_F(EditorTest, BluetoothPagesShowTheElementsValuesByTheirRules)
+{
+    // Both pages accepted as shown: the record holds what the pages showed.
+    struct Case {
+        const char *attrs;
+        uint16_t scan;    // "timescan": 0 or above 45 gives 10
+        uint32_t waitMs;  // btTimeWaitConnect outside 5..60 s gives 30 s
+        const char *pin;  // none gives "7351"
+        uint8_t dhcp;
+        const char *ip;   // an empty field reads as 0.0.0.0
+        uint32_t timeoutMs;
+    } cases[] = {
+        {"btTimeScan='50' btTimeWaitConnect='90'", 10, 30000, "7351", 1, "0.0.0.0", 30000},
+        {"btTimeScan='0' btTimeWaitConnect='3' btPinCode='0000' timeout='20s'", 10, 30000, "0000", 1, "0.0.0.0", 20000},
+        {"btTimeScan='45' btTimeWaitConnect='60'", 45, 60000, "7351", 1, "0.0.0.0", 30000},
+        {"btTimeScan='7' btTimeWaitConnect='10' dhcp='0' ip='192.168.1.5'", 7, 10000, "7351", 0, "192.168.1.5", 30000},
+        {"dhcp='0'", 10, 30000, "7351", 1, "0.0.0.0", 30000}, // static without an address counts as DHCP
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.attrs);
+        conn_clear_active();
+        Connections(std::string("<conn name='pc' type='Bluetooth' btmac='AA:BB:CC:DD:EE:FF' ") + c.attrs + "/>");
+        const size_t screens = Trace("screen").size();
+        Script({{"common_conn_dlg_bt_1.xml", {KEY_ENTER}}, {"common_conn_dlg_bt_2.xml", {KEY_ENTER}}});
+        conn_active.type = CONN_BT;
+        EXPECT_EQ(conn_bt_dialog(ui, Conn(0)), 1);
+        EndScript();
+        EXPECT_EQ(conn_active.bt_scan_time, c.scan);
+        EXPECT_EQ(conn_active.bt_wait_connect_ms, c.waitMs);
+        EXPECT_STREQ(conn_active.bt_pin, c.pin);
+        EXPECT_EQ(conn_active.dhcp, c.dhcp);
+        EXPECT_STREQ(conn_active.ip, c.ip);
+        EXPECT_EQ(conn_active.timeout_ms, c.timeoutMs);
+        EXPECT_STREQ(conn_active.bt_mac, "AA:BB:CC:DD:EE:FF");
+        std::vector<fiscaltest::Entry> shown = Trace("screen");
+        bool mac = false;
+        for (size_t i = screens; i < shown.size(); ++i)
+            mac = mac || shown[i].line.find("AA:BB:CC:DD:EE:FF") != std::string::npos;
+        EXPECT_TRUE(mac) << "the paired device's address is shown";
+    }
+}
+
+TEST_F(EditorTest, BluetoothEditedThroughItsPagesIsWrittenBack)
+{
+    Connections("<conn name='pc' type='Bluetooth' btTimeScan='12' btPinCode='1111' btname='PC' "
+                "btmac='AA:BB:CC:DD:EE:FF' dhcp='1' timeout='20s'/>");
+    // Left from page 1 (page 2 goes back to it): nothing is saved.
+    const std::string before = Saved();
+    Menu({{kMenu, Item(1)},
+          {kChooser, {KEY_ENTER}},
+          {"common_conn_dlg_bt_1.xml", {KEY_ENTER}},
+          {"common_conn_dlg_bt_2.xml", {KEY_CANCEL}},
+          {"common_conn_dlg_bt_1.xml", {KEY_CANCEL}}});
+    EXPECT_EQ(Saved(), before);
+
+    // PIN 2468, scan time 30 s, a static 10.0.0.7, timeout 25 s.
+    std::vector<uint16_t> page1(4, KEY_BACKSPACE);
+    for (uint16_t k : Digits("2468", KEY_DOWN))
+        page1.push_back(k);
+    page1.push_back(KEY_BACKSPACE);
+    page1.push_back(KEY_BACKSPACE);
+    for (uint16_t k : Digits("30"))
+        page1.push_back(k);
+    std::vector<uint16_t> page2 = {DigitKey('8'), DigitKey('8'), DigitKey('5'), KEY_DOWN, DigitKey('1'),
+                                   DigitKey('0'), KEY_NEXT_OCTET, KEY_NEXT_OCTET, KEY_NEXT_OCTET, DigitKey('7'),
+                                   KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_BACKSPACE, KEY_BACKSPACE};
+    for (uint16_t k : Digits("25"))
+        page2.push_back(k);
+    Menu({{kMenu, Item(1)},
+          {kChooser, {KEY_ENTER}},
+          {"common_conn_dlg_bt_1.xml", page1},
+          {"common_conn_dlg_bt_2.xml", page2},
+          {kSaved, {KEY_ENTER}}});
+    mxml_node_t *e = Conn(0);
+    EXPECT_EQ(Attr(e, "type"), "Bluetooth");
+    EXPECT_EQ(Attr(e, "btPinCode"), "2468");
+    EXPECT_EQ(Attr(e, "btTimeScan"), "30");
+    EXPECT_EQ(Attr(e, "btmac"), "AA:BB:CC:DD:EE:FF");
+    EXPECT_EQ(Attr(e, "btname"), "PC");
+    EXPECT_EQ(Attr(e, "dhcp"), "0");
+    EXPECT_EQ(Attr(e, "ip"), "10.0.0.7");
+    EXPECT_EQ(Attr(e, "timeout"), "25000ms");
+    EXPECT_EQ(conn_active.type, CONN_NONE) << "the active type is put back";
 }
 
 TEST_F(EditorTest, NewTakesTheLinkThatIsUpDownFirst)

@@ -11,6 +11,7 @@
 // toolkit in the caller's thread (the end of this file).
 #include "FiscalFixture.h"
 
+#include <algorithm>
 #include <qrencode.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -24,6 +25,7 @@
 #include "conn_level.h"
 #include "conn_record.h"
 #include "dialog.h"
+#include "ext_mode.h"
 #include "qr_dialog.h"
 #include "settings.h"
 #include "vuForm.h"
@@ -319,6 +321,31 @@ TEST_F(ScreensTest, ExternalHostLinks)
     conn_restore_active();
     EXPECT_EQ(memcmp(&conn_active, &user, sizeof user), 0);
     EXPECT_EQ(conn_published_type(), CONN_ETH1);
+}
+
+// The mode takes the WiFi module over and closes it at its end: a user's
+// link up when it starts goes down first, so its record does not come back
+// saying up. (The link's address is not this host's: nothing listens.)
+TEST_F(ScreensTest, ExternalHostModeTakesTheUsersLinkDownFirst)
+{
+    Connections("<conn name='a' type='WIFI' apn='Home' pass='k1'/>");
+    Net("wifi-ap 9 16 -40 Home\nconfig wifi 192.0.2.1 255.255.255.0 192.0.2.254 192.0.2.254\n");
+    ASSERT_EQ(conn_connect(ui, "a"), 0);
+    ASSERT_EQ(conn_is_up(), 1);
+    size_t mark = Mark();
+    ext_link_kind = 2;
+    Run({{u8"ВЫБОР WIFI", {DigitKey('2')}}, {"kkt_dlg_external.xml", {KEY_CANCEL}}}, [&] {
+        run_external_mode(ui);
+        return 0;
+    });
+    EXPECT_EQ(conn_is_up(), 0);
+    EXPECT_EQ(conn_published_type(), CONN_NONE);
+    std::vector<std::string> calls = Calls(mark);
+    auto first = [&](const char *call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
+    ASSERT_LT(first("OsWifiOpen"), static_cast<long>(calls.size()));
+    EXPECT_LT(first("OsWifiDisconnect"), first("OsWifiOpen")) << "the user's link went down before the mode's came up";
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "OsWifiDisconnect"), 2) << "and the mode's own at its end";
+    EXPECT_EQ(calls.back(), "OsWifiClose");
 }
 
 TEST_F(ScreensTest, EveryFailureShowsItsBox)

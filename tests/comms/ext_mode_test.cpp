@@ -1,6 +1,7 @@
 // The external-host mode's pieces below the dialog: the receipt-header
-// picture from a raster, the USB device port over a pseudo-terminal, and
-// the TCP and descriptor links over loopback sockets and pipes.
+// picture from a raster, the USB device port over a pseudo-terminal, the
+// TCP and descriptor links over loopback sockets and pipes, and the relay's
+// tick on the dialog of res/ (no controller queue, no status line).
 #include "ext_mode.h"
 
 #include <gtest/gtest.h>
@@ -10,18 +11,26 @@
 #include <signal.h>
 #include <netinet/in.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "conn_level.h"
 #include "conn_record.h"
 #include "osal.h"
+#include "ui_loader.h"
+#include "ui_values.h"
+#include "vuForm.h"
+#include "vuMultiLine.h"
 
 namespace {
 
@@ -228,6 +237,167 @@ TEST_F(ExtModeTest, DescriptorLinks)
     close(p[0]);
     EXPECT_EQ(link_fd_write(p[1], "abc", 3), 3); // nothing went
     close(p[1]);
+}
+
+// The relay's tick as the dialog runs it, on the virtual clock; the
+// dialog's log read back from its "msg".
+class ExtTickTest : public ExtModeTest {
+protected:
+    void SetUp() override
+    {
+        ExtModeTest::SetUp();
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        // The dialog of res/ at its design size: there is no screen here
+        // to scale it to, and the log keeps as many lines as "msg" holds.
+        std::ifstream in(SOURCE_DIR "/res/kkt_dlg_external.xml");
+        std::string xml((std::istreambuf_iterator<char>(in)), {});
+        size_t at = xml.find("resize=\"1\"");
+        ASSERT_NE(at, std::string::npos);
+        xml.replace(at, 10, "resize=\"0\"");
+        std::ofstream(root + "/dialog.xml") << xml;
+        int err = 0;
+        form = load_form_file((root + "/dialog.xml").c_str(), &err);
+        ASSERT_NE(form, nullptr) << err;
+        relay_reset(ext_relay_state);
+        OsTestClockEnable(1000);
+    }
+    void TearDown() override
+    {
+        OsTestClockDisable();
+        link_close_socket(ext_client_socket);
+        ext_client_socket = -1;
+        link_close_fd(ext_listen_socket);
+        ext_listen_socket = -1;
+        for (int fd : peers)
+            close(fd);
+        OsTestNetScript(nullptr, nullptr, 0);
+        conn_clear_active();
+        delete form;
+        (void)chdir(cwd);
+        ExtModeTest::TearDown();
+    }
+    int Tick() { return external_relay_tick(nullptr, reinterpret_cast<intptr_t>(form)); }
+    std::string Log()
+    {
+        auto *msg = dynamic_cast<vuMultiLine *>(form->GetByName("msg"));
+        if (!msg || !msg->GetValue())
+            return "";
+        std::vector<char> text(4 * strlen(msg->GetValue()) + 1);
+        cp1251_to_utf8(msg->GetValue(), text.data(), unsigned(text.size()));
+        return text.data();
+    }
+    int Count(const std::string &text)
+    {
+        std::string log = Log();
+        int n = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++n;
+        return n;
+    }
+    // Ticks until the condition holds: the kernel moves the bytes and
+    // connections between the ends in its own time.
+    bool TickUntil(const std::function<bool()> &done)
+    {
+        for (int i = 0; i < 400; ++i) {
+            Tick();
+            if (done())
+                return true;
+            usleep(5000);
+        }
+        return false;
+    }
+    // A peer on the listener's port, and "address:port" as the terminal
+    // sees it.
+    std::string Connect()
+    {
+        sockaddr_in a;
+        socklen_t len = sizeof a;
+        EXPECT_EQ(getsockname(ext_listen_socket, reinterpret_cast<sockaddr *>(&a), &len), 0);
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        peers.push_back(fd);
+        len = sizeof a;
+        EXPECT_EQ(getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len), 0);
+        return "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    }
+    char cwd[4096] = "";
+    vuForm *form = nullptr;
+    std::vector<int> peers;
+};
+
+// No status line draws a "netlevel" here, so only the tick asks the WiFi
+// link's level: the listener opens, closes when the link is lost and opens
+// again when it is back. Each peer's address and port goes to the dialog's
+// log as it connects, is replaced and leaves.
+TEST_F(ExtTickTest, TcpTickAsksTheLinksLevelAndLogsEachPeer)
+{
+    char error[256];
+    ASSERT_EQ(OsTestNetScript("wifi-ap 9 16 -40 Home\nwifi-check 0 -1012 0\n", error, sizeof error), 0) << error;
+    ASSERT_EQ(OsWifiOpen(), 0);
+    conn_clear_active();
+    conn_active.type = CONN_WIFI;
+    snprintf(conn_active.ip, sizeof conn_active.ip, "127.0.0.1");
+    conn_publish_type();
+    conn_level_reset();
+    ext_net_level.store(-1);
+    ext_link_kind = 2;
+    ext_port = 0; // any free port of the address
+    ext_listen_socket = ext_client_socket = -1;
+
+    EXPECT_EQ(Tick(), 2);
+    ASSERT_GE(ext_listen_socket, 0) << Log();
+    EXPECT_EQ(Count(u8"Ожидание клиента"), 1);
+    Tick(); // listens
+
+    const std::string one = Connect();
+    ASSERT_TRUE(TickUntil([&] { return ext_client_socket >= 0; })) << Log();
+    EXPECT_EQ(Count(u8"Подключен клиент " + one + "\n"), 1) << Log();
+    const std::string two = Connect();
+    ASSERT_TRUE(TickUntil([&] { return Count(u8"Подключен клиент " + two + "\n") > 0; })) << Log();
+    EXPECT_EQ(Count(u8"Клиент заменён: " + one + "\n"), 1) << Log();
+    close(peers.back());
+    peers.pop_back();
+    ASSERT_TRUE(TickUntil([&] { return ext_client_socket < 0; })) << Log();
+    EXPECT_EQ(Count(u8"Отключен клиент " + two + "\n"), 1) << Log();
+
+    // The level is asked again after half a second: lost, then back.
+    OsTestClockAdvance(600);
+    EXPECT_EQ(Tick(), 2);
+    EXPECT_EQ(ext_listen_socket, -1);
+    EXPECT_EQ(Count(u8"Связь потеряна"), 1) << Log();
+    OsTestClockAdvance(600);
+    EXPECT_EQ(Tick(), 2);
+    EXPECT_GE(ext_listen_socket, 0);
+    EXPECT_EQ(Count(u8"Ожидание клиента"), 2) << Log();
+}
+
+// Over the USB port: raster bytes go to "./data/graph", a data file; then
+// the host goes away and the failed link is logged once, not every tick.
+TEST_F(ExtTickTest, UsbTickWritesTheRasterAsDataAndLogsAFailedLinkOnce)
+{
+    linkPty();
+    ASSERT_EQ(link_open_port(), 0);
+    ASSERT_EQ(chdir(root.c_str()), 0);
+    ext_relay_state.last_host_command = 0x4F;
+    ext_relay_state.graph_width = 2;
+    ext_relay_state.graph_height = 1;
+    mode_t mask = umask(0);
+    ASSERT_EQ(write(master, "\x01\x02\x03\x04\x05", 5), 5);
+    bool took = TickUntil([&] { return ext_relay_state.bytes_from_host == 5; });
+    umask(mask);
+    ASSERT_TRUE(took) << Log();
+    struct stat st;
+    ASSERT_EQ(stat("data/graph", &st), 0);
+    EXPECT_EQ(st.st_size, 5);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+
+    close(master);
+    master = -1;
+    std::vector<int> results;
+    for (int i = 0; i < 3; ++i)
+        results.push_back(Tick());
+    EXPECT_EQ(results, (std::vector<int>{2, 0, 0}));
+    EXPECT_EQ(Count(u8"Сбой связи (-1012)"), 1) << Log();
 }
 
 } // namespace

@@ -264,6 +264,19 @@ TEST_F(FwUpdateTest, ReceiverFaults)
     }
 }
 
+// The receiver answering the header and the EOT with ACK and "C" as two
+// messages: the "C" after an ACK of an earlier message still counts.
+TEST_F(FwUpdateTest, AckAndCInTwoMessages)
+{
+    Drive("monitor ack-split on\n");
+    StartServer("");
+    Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
+    EXPECT_EQ(Update(), 1) << Report();
+    EndScript();
+    EXPECT_EQ(Received(), image);
+    EXPECT_NE(Report().find("КФН УСПЕШНО ОБНОВЛЕН"), std::string::npos) << Report();
+}
+
 // Plain HTTP through the dialog; 0 prints the report on the paper.
 TEST_F(FwUpdateTest, DialogRunsAnUpdateAndPrintsItsReport)
 {

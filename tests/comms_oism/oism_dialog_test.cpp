@@ -49,6 +49,12 @@ protected:
     {
         std::string error;
         ASSERT_TRUE(server.Start(SRVSIM_PATH, root + "/srvsim", scenario, &error)) << error;
+        MarkingDrive(drive, marking);
+    }
+    // The scenario again with srvsim's port (a started drive keeps its state;
+    // the faults are new).
+    void MarkingDrive(const std::string &drive, const std::string &marking = "100")
+    {
         Drive("drive ffd 1.2\ndrive marking " + marking + "\n" + drive + "drive oism-server 127.0.0.1 " +
               std::to_string(server.Port()) + "\ndrive oism-times 60 5 5\n");
     }
@@ -99,6 +105,41 @@ TEST_F(OismDialog, EscEndsAnExchangeThatKeepsFailing)
     const std::vector<std::string> codes = Taken();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.back(), "2D") << "Esc cancels the notification read";
+}
+
+// The count of waiting notifications (0x27) failing, before the first
+// notification or after one went: the exchange ends as broken off with the
+// failure line, the read is cancelled (0x2D) and what was not sent stays.
+TEST_F(OismDialog, AFailedCountEndsTheExchangeAsBrokenOff)
+{
+    const struct {
+        const char *fault;
+        const char *line;
+        size_t sent;
+    } cases[] = {
+        {"fault 27 no-reply times 1\n", u8"ОШИБКА: Cmd_GetStatusSendNotif IO код -4", 0},
+        {"fault 27 refuse 01 after 3 times 1\n", u8"ОШИБКА: Cmd_GetStatusSendNotif IO код 1", 1},
+    };
+    Serve("", "drive notify 40 40\n");
+    ASSERT_EQ(Waiting(), 2u) << "the drive is started with them, and keeps its state from now";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        MarkingDrive(c.fault);
+        const size_t requests = server.Journal("request").size();
+        const size_t waiting = Waiting();
+        Script({Step("common_dlg_oism.xml"), Step(u8"ОБМЕН ПРЕРВАН", {KEY_ENTER})});
+        EXPECT_EQ(oism_exchange_dialog(ui, 2, nullptr), -1);
+        EndScript();
+        const std::string last = Box(u8"ОБМЕН ПРЕРВАН");
+        EXPECT_NE(last.find(c.line), std::string::npos) << last;
+        EXPECT_EQ(last.find(u8"ОТПРАВКА ДОКУМЕНТА ЗАВЕРШЕНА") != std::string::npos, c.sent > 0) << last;
+        EXPECT_EQ(server.Journal("request").size() - requests, c.sent);
+        EXPECT_EQ(Waiting(), waiting - c.sent);
+        const std::vector<std::string> codes = Taken();
+        ASSERT_FALSE(codes.empty());
+        EXPECT_EQ(codes.back(), "2D") << "the read is cancelled";
+        EXPECT_FALSE(oism_worker.running);
+    }
 }
 
 TEST_F(OismDialog, OutsideMarkingModeTheDialogNeverOpens)

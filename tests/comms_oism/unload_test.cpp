@@ -322,11 +322,12 @@ TEST_F(Unload, EveryNotificationOnceInTheFileAndAllConfirmed)
 // is finished and consistent, and a box says the unload is not complete.
 class UnloadFailure : public Unload {
 protected:
-    void Check(const std::string &fault, size_t records)
+    // boxes: the drive's refusal (when the drive refuses), then the
+    // unload's own box.
+    void Check(const std::string &fault, size_t records, size_t boxes = 2)
     {
         Autonomous("drive notify 10 600 10\n" + fault);
-        // The drive's refusal, then the unload's own box.
-        Script({Step(u8"ОШИБКА", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER})});
+        Script(std::vector<Step>(boxes, Step(u8"ОШИБКА", {KEY_ENTER})));
         unload_notifications(ui);
         EndScript();
         const std::string file = File();
@@ -347,6 +348,42 @@ protected:
 TEST_F(UnloadFailure, TheSizeRefused) { Check("fault 8A refuse 01 after 2 times 1\n", 1); }
 TEST_F(UnloadFailure, APieceRefusedHalfWay) { Check("fault 89 refuse 01 after 2 times 1\n", 1); }
 TEST_F(UnloadFailure, APieceUnanswered) { Check("fault 89 no-reply times 1\n", 0); }
+// The second notification's second piece comes a byte short.
+TEST_F(UnloadFailure, APieceShortHalfWay) { Check("fault 89 cut 2 after 2 times 1\n", 1, 1); }
+// The header and the first record are written, the second record is not.
+TEST_F(UnloadFailure, TheAppendFailsHalfWay) { Check("usb fail append after 2 times 1\n", 1, 1); }
+
+TEST_F(UnloadFailure, NoHeaderNoCollection)
+{
+    Autonomous("drive notify 10 20\nusb fail append times 1\n");
+    Script({Step(u8"ОШИБКА", {KEY_ENTER})});
+    unload_notifications(ui);
+    EndScript();
+    EXPECT_EQ(File(), "") << "nothing was written";
+    EXPECT_EQ(Stages(), std::vector<kktsim::NoticeStage>(2, kktsim::NoticeStage::Waiting));
+    size_t named = 0;
+    for (const std::string &c : Taken())
+        named += c == "8A";
+    EXPECT_EQ(named, 0u) << "no notification is even named";
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back(), u8"ОШИБКА|ВЫГРУЗКА УВЕДОМЛЕНИЙ НЕ ЗАВЕРШЕНА:\nФАЙЛ ВЫГРУЗКИ НЕ СОЗДАН");
+}
+
+// Everything was written and confirmed, but the finished header (the last
+// confirmed value and the CRC-32) did not reach the file: not a success.
+TEST_F(UnloadFailure, TheFinishedHeaderNotWrittenIsSaid)
+{
+    Autonomous("drive notify 10 20\nusb fail write times 1\n");
+    Script({Step(u8"ОШИБКА", {KEY_ENTER})});
+    unload_notifications(ui);
+    EndScript();
+    const std::string file = File();
+    EXPECT_EQ(Records(file).size(), 2u);
+    EXPECT_EQ(file.substr(363, 4), "    ") << "the header as first written";
+    EXPECT_EQ(Stages(), std::vector<kktsim::NoticeStage>(2, kktsim::NoticeStage::Confirmed));
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes().back(), u8"ОШИБКА|ВЫГРУЗКА УВЕДОМЛЕНИЙ НЕ ЗАВЕРШЕНА:\nЗАГОЛОВОК ФАЙЛА ВЫГРУЗКИ НЕ ЗАПИСАН");
+}
 
 TEST_F(Unload, Error120EndsTheCollectionAndTheFileGetsItsChecksum)
 {

@@ -5,7 +5,13 @@
 // runner's question on a low battery.
 #include "FiscalFixture.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <set>
 
 #include "TMCommand.h"
 #include "battery.h"
@@ -160,6 +166,8 @@ TEST_F(BatteryTest, OneMeasurement)
         {"BMS", {"bms 1 50 0 200\n", MAX, MIN, MAX, nullptr}, 0, 25},
         {"BMS above full", {"bms 1 300 0 200\n", 0, 0, 0, nullptr}, 0, 100},
         {"BMS with no full charge", {"bms 0 0 0 0\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
+        {"BMS with a charge but no full charge", {"bms 1 50 0 0\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
+        {"BMS with a negative full charge", {"bms 1 50 0 -200\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
         {"BMS with a negative charge", {"bms 0 -5 0 100\n", 0, 0, 0, nullptr}, 0, 0 | LOW},
         {"BMS forced without one", {"step 6\n", 0, 0, 0, nullptr}, BATTERY_FORCE_BMS, 0 | LOW},
         {"OS forced over a BMS", {"step 3\nbms 1 50 0 200\n", 0, 0, 0, nullptr}, BATTERY_FORCE_OS, 70},
@@ -399,6 +407,119 @@ TEST_F(BatteryThreadTest, MeasuresDrawsAndStops)
     WriteFile(root + "/data/osal/battery", "power 0\nstep 3\n");
     OsSleep(1000);
     EXPECT_EQ(battery_level(), last);
+}
+
+namespace {
+
+pid_t ThisTask() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+// The threads of this process.
+std::set<pid_t> Tasks()
+{
+    std::set<pid_t> tasks;
+    if (DIR *dir = opendir("/proc/self/task")) {
+        while (dirent *e = readdir(dir))
+            if (e->d_name[0] != '.')
+                tasks.insert(static_cast<pid_t>(atoi(e->d_name)));
+        closedir(dir);
+    }
+    return tasks;
+}
+
+// A thread's scheduling state ('R' running, 'S' waiting, ...).
+char TaskState(pid_t tid)
+{
+    std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t at = stat.rfind(')');
+    return at != std::string::npos && at + 2 < stat.size() ? stat[at + 2] : '?';
+}
+
+// Holds one thread in the first pause it takes once the battery word is
+// `word`, until released.
+struct Hold {
+    pid_t tid = 0;
+    uint16_t word = 0;
+    std::mutex m;
+    std::condition_variable cv;
+    bool armed = false, held = false, released = false;
+
+    static void Hook(unsigned, void *arg)
+    {
+        Hold *h = static_cast<Hold *>(arg);
+        if (ThisTask() != h->tid)
+            return;
+        std::unique_lock<std::mutex> lock(h->m);
+        if (!h->armed || battery_level() != h->word)
+            return;
+        h->armed = false;
+        h->held = true;
+        h->cv.notify_all();
+        h->cv.wait(lock, [h] { return h->released; });
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(m);
+        released = true;
+        cv.notify_all();
+    }
+};
+
+} // namespace
+
+// battery_stop ends the thread within one cycle (500 ms) of the virtual
+// clock, which only the thread's pauses move here. The thread is held in the
+// pause that follows a measurement; the stop is asked and the thread let go
+// once the caller waits for it.
+TEST_F(BatteryThreadTest, StopsWithinACycle)
+{
+    SetUpTerminal(root, {"power 0\nstep 2\n", 0, 0, 0, nullptr});
+    const std::set<pid_t> before = Tasks();
+    battery_start(nullptr, nullptr);
+    std::vector<pid_t> started;
+    for (pid_t t : Tasks())
+        if (!before.count(t))
+            started.push_back(t);
+    ASSERT_EQ(started.size(), 1u) << "one thread started";
+    ASSERT_TRUE(WaitWord([](uint16_t w) { return w == 40; })) << battery_level();
+
+    // Outlives the thread: it may still be leaving the hook after the test.
+    static Hold hold;
+    hold.tid = started[0];
+    hold.word = 70;
+    hold.armed = true;
+    OsTestClockSetSleepHook(Hold::Hook, &hold);
+    struct Unhook {
+        ~Unhook()
+        {
+            hold.Release();
+            OsTestClockSetSleepHook(nullptr, nullptr);
+        }
+    } unhook;
+    WriteFile(root + "/data/osal/battery", "power 0\nstep 3\n");
+    {
+        std::unique_lock<std::mutex> lock(hold.m);
+        ASSERT_TRUE(hold.cv.wait_for(lock, std::chrono::seconds(20), [] { return hold.held; }))
+            << "the thread never paused after measuring " << battery_level();
+    }
+
+    const pid_t self = ThisTask();
+    std::atomic<bool> stopping{false};
+    std::thread release([&] {
+        while (!stopping)
+            sched_yield();
+        // Waiting for the thread to end, battery_stop sleeps.
+        while (TaskState(self) != 'S')
+            sched_yield();
+        hold.Release();
+    });
+    const unsigned t0 = OsGetTickCount();
+    stopping = true;
+    battery_stop();
+    const unsigned elapsed = OsGetTickCount() - t0;
+    release.join();
+    EXPECT_LT(elapsed, 500u);
+    EXPECT_EQ(Tasks().count(started[0]), 0u) << "the thread is gone";
 }
 
 // Without a "batlevel" indicator no thread runs and stopping is harmless.

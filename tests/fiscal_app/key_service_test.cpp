@@ -41,6 +41,7 @@ TEST(KeyServiceAddress, DecodedAndParsed)
         {"0000", 0, "", 0},                          // decodes to nothing
         {Hex("tcp://" + longHost + ":5"), -1, "", 0}, // over 128 bytes
         {Hex("tcp://h:80").substr(1), -1, "", 0},    // odd length
+        {Hex("tcp://h:80") + "0", -1, "", 0},        // a good address and one digit more
         {"7G", -1, "", 0},
         {Hex("tcp://h:0"), -1, "", 0},
         {Hex("tcp://h:65536"), -1, "", 0},
@@ -92,13 +93,35 @@ TEST_F(FiscalTest, KeyServiceBuiltInEndpointByTheFlag)
     }
 }
 
+// An address the drive names but that cannot be used leaves the link
+// without host and port (the exchange fails as unconfigured), whatever the
+// flag: no built-in endpoint takes its place.
+TEST_F(FiscalTest, KeyServiceBadAddressLeavesTheLinkUnconfigured)
+{
+    const char *cases[] = {
+        "drive key-address tcp://127.0.0.1:0\n",
+        "drive key-address tcp://127.0.0.1:65536\n",
+        "drive key-address udp://127.0.0.1:80\n",
+        // "tcp://h:80" and one hex digit more
+        "answer 9E\ndata 9E 7463703A2F2F683A38300\n",
+    };
+    for (const char *c : cases) {
+        Drive(c);
+        for (uint8_t flags : {0x00, 0x01}) {
+            kfn_state.asokp_flags = flags;
+            asokp_load_server();
+            EXPECT_STREQ(asokp_host(), "") << c << " flags " << int(flags);
+            EXPECT_EQ(asokp_port(), 0) << c << " flags " << int(flags);
+        }
+    }
+}
+
 // In marking mode the report names the key service's address.
 TEST_F(FiscalTest, InfoReportNamesTheKeyServiceInMarkingMode)
 {
     Drive("drive ffd 1.2\ndrive marking 00000100\n");
     fn_status_refresh(nullptr);
-    if (!kfn_marking_mode())
-        GTEST_SKIP() << "the stand-in's drive is not in marking mode";
+    ASSERT_EQ(kfn_marking_mode(), 1) << "the stand-in's drive is not in marking mode";
     kfn_state.asokp_flags = 0;
     static char report[KKT_INFO_REPORT_SIZE], qr[KKT_INFO_QR_SIZE];
     report[0] = '\0';

@@ -258,6 +258,8 @@ TEST_F(KeyUpdate, EveryOutcomeText)
         {"fault keys close-request\n", "drive key-state 3\n", "", kRequired + Utf8(FiscalErrorText(129))},
         // an answer cut short: the drive refuses it (94)
         {"fault keys size 5\n", "drive key-state 1\n", "", kAdvised + Utf8(FiscalErrorText(0x94))},
+        // an answer too long for the command that hands it to the drive: 113
+        {"fault keys size 3000\n", "drive key-state 1\n", "", kAdvised + Utf8(FiscalErrorText(113))},
         // no container from the request (an odd count of hex digits): 121
         {"", "drive key-error 71\ndrive key-date 0\n",
          "fault 9E refuse 71 times 1\nanswer 9E\ndata 9E 021\n", kRequired + Utf8(FiscalErrorText(121))},
@@ -280,6 +282,28 @@ TEST_F(KeyUpdate, EveryOutcomeText)
         EXPECT_EQ(Auto(), c.expect) << c.drive << c.scenario;
     }
     EXPECT_EQ(Utf8(FiscalErrorText(129)), u8"Нет транспортного соединения");
+}
+
+// An address the drive names but that cannot be used: the link has no host
+// and port, so each exchange ends before any connection is tried (no
+// built-in endpoint is tried instead) and the update fails with 129.
+TEST_F(KeyUpdate, ABadAddressFailsAsUnconfigured)
+{
+    Start("", "drive key-state 1\n");
+    sim->UpdateDrive([](kktsim::DriveState &d) { d.keys.address = "tcp://127.0.0.1:0"; });
+    EXPECT_EQ(Auto(), kAdvised + Utf8(FiscalErrorText(129)));
+    EXPECT_STREQ(asokp_host(), "");
+    EXPECT_EQ(asokp_port(), 0);
+    EXPECT_EQ(Subs(), "00 01 03");
+
+    std::string last;
+    bool ok = false;
+    std::vector<std::string> lines = Manual(&last, &ok);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), u8"Потеряно соединение с сервером"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), u8"Соединение с сервером"), 0) << "a connection was tried";
+    EXPECT_EQ(last, u8"Обновление ключей завершено");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(server.Journal("accept").size(), 0u);
 }
 
 // The manual screen: each refusal box.
@@ -349,6 +373,7 @@ TEST_F(KeyUpdate, TheManualUpdateTellsFailures)
     } cases[] = {
         {"fault keys close-request\n", u8"Потеряно соединение с сервером"},
         {"fault keys size 5\n", u8"Ошибка команды 0x9E"},
+        {"fault keys size 3000\n", u8"Ошибка сборки команды 0x9E"},
     };
     for (const auto &c : cases) {
         server.Stop();

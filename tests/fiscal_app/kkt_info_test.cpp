@@ -106,6 +106,94 @@ TEST_F(FiscalTest, InfoReportRegistrationFlagWord)
     }
 }
 
+// In marking mode the key service's part ends with the drive's key state:
+// one of four sentences, none ending its line; a drive that cannot tell it
+// gives the keys' age in calendar days instead, or says none are loaded, and
+// a date that is no calendar day leaves the line out.
+TEST_F(FiscalTest, InfoReportKeyState)
+{
+    const std::string kNext = u8"\nНЕОТПРАВЛЕННЫХ ДОКУМЕНТОВ:";
+    const struct {
+        const char *drive;
+        int y, m, d;        // today
+        unsigned packed;    // the keys' date set in the drive as it is (0: as scripted)
+        std::string part;   // what follows the key service's TIMEOUTS line
+    } cases[] = {
+        {"drive key-state 0\n", 2026, 3, 1, 0, u8"ОБНОВЛЕНИЕ КЛЮЧЕЙ ПРОВЕРКИ ВЫПОЛНЕНО.   "},
+        {"drive key-state 1\n", 2026, 3, 1, 0, u8"ОБНОВЛЕНИЕ КЛЮЧЕЙ ПРОВЕРКИ НЕ ВЫПОЛНЕНО."},
+        {"drive key-state 2\n", 2026, 3, 1, 0,
+         u8"ОБНОВЛЕНИЕ КЛЮЧЕЙ ПРОВЕРКИ НЕ ВЫПОЛНЕНО.ОБРАТИТЕСЬ В СЛУЖБУ ТЕХНИЧЕСКОЙ ПОДДЕРЖКИ."},
+        {"drive key-state 3\n", 2026, 3, 1, 0,
+         u8"ОБНОВЛЕНИЯ КЛЮЧЕЙ ПРОВЕРКИ НЕ ВЫПОЛНЕНО.ОШИБКА СЕРВИСА ОБНОВЛЕНИЯ КЛЮЧЕЙ КМ."},
+        // 14 days across a month's end (the packed dates differ by 18)
+        {"drive key-error 71\ndrive key-date 150226\n", 2026, 3, 1, 0, u8"КЛЮЧИ АС ОКП ОБНОВЛЕНЫ 14 ДНЕЙ НАЗАД\n"},
+        // 16 days across a year's end (packed: 145)
+        {"drive key-error 71\ndrive key-date 201225\n", 2026, 1, 5, 0, u8"КЛЮЧИ АС ОКП ОБНОВЛЕНЫ 16 ДНЕЙ НАЗАД\n"},
+        {"drive key-error 71\ndrive key-date 0\n", 2026, 3, 1, 0, u8"КЛЮЧИ АС ОКП НЕ ЗАГРУЖЕНЫ\n"},
+        // the drive does not answer the state at all (its own error)
+        {"drive key-date 010326\n", 2026, 3, 1, 0, u8"КЛЮЧИ АС ОКП ОБНОВЛЕНЫ 0 ДНЕЙ НАЗАД\n"},
+        // month 0 and 30 February are no calendar days
+        {"drive key-error 71\n", 2026, 3, 1, 1 + 32 * 0 + 512 * (2026 - 1996), ""},
+        {"drive key-error 71\n", 2026, 3, 1, 30 + 32 * 2 + 512 * (2026 - 1996), ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.drive);
+        sim->ForgetDrive();
+        Drive(std::string("drive ffd 1.2\ndrive marking 00000100\n") + c.drive);
+        if (c.packed)
+            sim->UpdateDrive([&](kktsim::DriveState &d) { d.archive.keyDate = static_cast<uint16_t>(c.packed); });
+        fn_status_refresh(nullptr);
+        ASSERT_EQ(kfn_marking_mode(), 1);
+        OsTime t;
+        memset(&t, 0, sizeof t);
+        t.Year = c.y;
+        t.Month = c.m;
+        t.Day = c.d;
+        t.Hour = 12;
+        ASSERT_EQ(OsSetTime(&t), 0);
+        static char report[KKT_INFO_REPORT_SIZE], qr[KKT_INFO_QR_SIZE];
+        report[0] = '\0';
+        kkt_info_report(report, qr, 0);
+        const std::string text = Utf8(report);
+        const size_t service = text.find(u8"АС ОКП: ");
+        ASSERT_NE(service, std::string::npos) << text;
+        const size_t timeouts = text.find("TIMEOUTS: ", service);
+        ASSERT_NE(timeouts, std::string::npos) << text;
+        const size_t from = text.find('\n', timeouts) + 1, to = text.find(kNext, from);
+        ASSERT_NE(to, std::string::npos) << text;
+        EXPECT_EQ(text.substr(from, to - from), c.part) << text;
+    }
+}
+
+// What waits to be sent: documents for the OFD and, in marking mode,
+// notifications for the marking server; on an autonomous registration only
+// the notifications to unload.
+TEST_F(FiscalTest, InfoReportWaitingDocuments)
+{
+    const struct {
+        const char *drive;
+        const char *present;
+        std::vector<const char *> absent;
+    } cases[] = {
+        {"drive waiting 3\n", u8"\nНЕОТПРАВЛЕННЫХ ДОКУМЕНТОВ:\nДЛЯ ОФД: 3\nДЛЯ ОИСМ: 4\n", {u8"УВЕДОМЛЕНИЙ"}},
+        {"drive reg-flags 02\n", u8"\nУВЕДОМЛЕНИЙ ДЛЯ ВЫГРУЗКИ: 4\n", {u8"НЕОТПРАВЛЕННЫХ", u8"ДЛЯ ОФД", u8"ДЛЯ ОИСМ"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.drive);
+        sim->ForgetDrive();
+        Drive(std::string("drive ffd 1.2\ndrive marking 00000100\ndrive notifications 4\n") + c.drive);
+        fn_status_refresh(nullptr);
+        ASSERT_EQ(kfn_marking_mode(), 1);
+        static char report[KKT_INFO_REPORT_SIZE], qr[KKT_INFO_QR_SIZE];
+        report[0] = '\0';
+        kkt_info_report(report, qr, 0);
+        const std::string text = Utf8(report);
+        EXPECT_NE(text.find(c.present), std::string::npos) << text;
+        for (const char *a : c.absent)
+            EXPECT_EQ(text.find(a), std::string::npos) << a << " in\n" << text;
+    }
+}
+
 // Without answers the report still holds the local date, the statuses of
 // the cached state and the terminal's properties.
 TEST_F(FiscalTest, InfoReportWithoutTheDrive)

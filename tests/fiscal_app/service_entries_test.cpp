@@ -100,6 +100,34 @@ TEST_F(ServiceEntriesTest, CopyLogWithAndWithoutTheDrive)
     EXPECT_EQ(ReadFile(sim->UsbDir() + "/zizirize_copy.log"), log);
 }
 
+// A copy that cannot be written (the target's name taken by a folder) and
+// a terminal without its SD card each get their box.
+TEST_F(ServiceEntriesTest, CopyLogFailuresOfTheCopyAndTheCard)
+{
+    struct Case {
+        const char *scenario, *box;
+        bool blocked;
+    } cases[] = {
+        {"", u8"ОШИБКА|ФАЙЛ НЕ СКОПИРОВАН", true},
+        {"sd-card out\n", u8"ОШИБКА|SD КАРТЫ НЕТ\nНЕЧЕГО КОПИРОВАТЬ!", false},
+    };
+    for (const Case &c : cases) {
+        Drive(c.scenario);
+        ASSERT_TRUE(mkdir(sim->UsbDir().c_str(), 0777) == 0 || errno == EEXIST);
+        std::string target = sim->UsbDir() + "/zizirize_copy.log";
+        if (c.blocked)
+            ASSERT_EQ(mkdir(target.c_str(), 0777), 0);
+        else
+            (void)rmdir(target.c_str());
+        ASSERT_EQ(ServiceLogText("строка журнала\n"), 0);
+        sim->Sync();
+        Script({{u8"ОШИБКА", {KEY_ENTER}}});
+        CmdCopyLog(ui, "КОПИЯ ЛОГА");
+        EndScript();
+        EXPECT_EQ(Boxes().back(), c.box);
+    }
+}
+
 // The update warning: OK 0, Cancel -1, its header the title. The firmware
 // entry shows only its refusal at the plain user's level and keeps the
 // settings as they were; "update_fw" does nothing.

@@ -220,6 +220,42 @@ TEST_F(DateTimeTest, CancelAndTheFillKeys)
     EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), Now().substr(0, 6));
 }
 
+// A controller that answers error 08 to the clock setting is asked once
+// more: when it takes the second one both clocks move without a box, when
+// it refuses again its error is shown and nothing is sent a third time.
+TEST_F(DateTimeTest, ErrorEightIsAnsweredWithOneResend)
+{
+    struct Case {
+        int refusals;
+        bool set;
+        const char *date, *time;
+    } cases[] = {{1, true, "160326", "0915"}, {2, false, "170326", "1120"}};
+    for (const Case &c : cases) {
+        sim->ForgetDrive();
+        Drive("drive clock 1503261030\nfault 42 refuse 08 times " + std::to_string(c.refusals) + "\n");
+        size_t from = TakenCount(), boxes = Boxes().size();
+        std::vector<Step> steps = {{kDateDialog, Entry(c.date, c.time)}};
+        if (!c.set)
+            steps.push_back({u8"ОШИБКА", {KEY_ENTER}});
+        Script(steps);
+        CmdSetDateTime(ui, "ДАТА/ВРЕМЯ");
+        EndScript();
+        std::vector<std::string> taken = Taken(from);
+        EXPECT_EQ(std::count(taken.begin(), taken.end(), "42"), 2) << c.refusals << ::testing::PrintToString(taken);
+        std::vector<std::string> shown = Boxes(boxes);
+        ASSERT_FALSE(shown.empty()) << c.refusals;
+        if (c.set) {
+            EXPECT_EQ(shown.back(), u8"ПОДОЖДИТЕ|ВЫПОЛНЯЕТСЯ\n42 КОМАНДА");
+            EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 8), "16032609");
+        } else {
+            EXPECT_EQ(shown.back().rfind(u8"ОШИБКА|Ошибка выполнения команды 42:\n08:00 ", 0), 0u) << shown.back();
+            EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), "150326");
+        }
+        // The exchange itself went through: the terminal follows the entry.
+        EXPECT_EQ(Now().substr(0, 8), std::string(c.date) + std::string(c.time).substr(0, 2)) << c.refusals;
+    }
+}
+
 TEST(HeaderPreview, LinesCutStrippedAndPadded)
 {
     std::string long45(45, 'W');
@@ -392,7 +428,8 @@ TEST_F(TaxPayTest, TaxRateChangedAndReadBack)
 }
 
 // Only the first entry's failure is shown (no list); a controller that
-// answers every index is read 16 times for the payment types, not for ever.
+// answers every index is read 16 times for the payment types and 256 times
+// for the tax rates, not for ever.
 TEST_F(TaxPayTest, FirstEntryFailureAndTheReadLimit)
 {
     Drive("fault 59 refuse 0C\n");
@@ -410,6 +447,59 @@ TEST_F(TaxPayTest, FirstEntryFailureAndTheReadLimit)
     CmdSetPay(ui, "ОПЛАТЫ");
     EndScript();
     EXPECT_EQ(Taken(from), std::vector<std::string>(16, "4B"));
+
+    // A table that fills every byte index: read 256 times, the index not
+    // wrapped round to 0.
+    std::string table;
+    for (int i = 6; i < 256; ++i)
+        table += "drive tax-rate " + std::to_string(i) + u8" 1.00 0.00 0 0 СТАВКА " + std::to_string(i) + "\n";
+    sim->ForgetDrive();
+    Drive(table);
+    from = TakenCount();
+    Script({{"kkt_menu_select_tax_type.xml", {KEY_CANCEL}}});
+    CmdSetTax(ui, "НАЛОГИ");
+    EndScript();
+    EXPECT_EQ(Taken(from), std::vector<std::string>(256, "59"));
+}
+
+// A type, tag or currency index that does not fit its field is refused
+// with a box naming the field, and the form comes back (here left with
+// Cancel): nothing is written.
+TEST_F(TaxPayTest, TypeTagAndCurrencyOutsideTheirFieldsAreRefused)
+{
+    struct Case {
+        bool tax;
+        int downs; // from "index" to the field
+        const char *typed, *box;
+    } cases[] = {
+        {true, 1, "256", u8"ТИП: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"256\"\n\nДОПУСТИМО ОТ 0 ДО 255"},
+        {true, 5, "65536", u8"ТЕГ: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"65536\"\n\nДОПУСТИМО ОТ 0 ДО 65535"},
+        {false, 6, "256", u8"ИНДЕКС ВАЛЮТЫ: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"256\"\n\nДОПУСТИМО ОТ 0 ДО 255"},
+    };
+    Drive();
+    for (const Case &c : cases) {
+        std::vector<uint16_t> keys(static_cast<size_t>(c.downs), KEY_DOWN);
+        for (int i = 0; i < 6; ++i)
+            keys.push_back(KEY_BACKSPACE);
+        for (uint16_t k : Digits(c.typed))
+            keys.push_back(k);
+        const char *form = c.tax ? u8"НАЛОГОВАЯ СТАВКА" : u8"ВИД ОПЛАТЫ";
+        size_t from = TakenCount(), boxes = Boxes().size();
+        Script({{c.tax ? "kkt_menu_select_tax_type.xml" : "kkt_menu_select_pay_type.xml", {KEY_ENTER}},
+                {form, keys},
+                {u8"ОШИБКА", {KEY_ENTER}},
+                {form, {KEY_CANCEL}}});
+        if (c.tax)
+            CmdSetTax(ui, "НАЛОГИ");
+        else
+            CmdSetPay(ui, "ОПЛАТЫ");
+        EndScript();
+        std::vector<std::string> shown = Boxes(boxes);
+        ASSERT_FALSE(shown.empty()) << c.typed;
+        EXPECT_EQ(shown.back(), std::string(u8"ОШИБКА|") + c.box);
+        std::vector<std::string> taken = Taken(from);
+        EXPECT_EQ(std::count(taken.begin(), taken.end(), c.tax ? "58" : "4A"), 0) << ::testing::PrintToString(taken);
+    }
 }
 
 // A number that does not fit its field is refused with a box and the form

@@ -3,6 +3,8 @@
 // `drive` statements and their member of the state file.
 #include "ModelFixture.h"
 
+#include <functional>
+
 #include "KktDrive.h"
 #include "KktDriveSettings.h"
 #include "KktScenario.h"
@@ -243,6 +245,27 @@ TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
         {"drive department 7 ХЛЕБ", true}, {"drive department 255 X", true}, {"drive department 256 X", false},
         {"drive department 0 X", false},     {"drive department x X", false},  {"drive departments none", true},
         {"drive departments all", false},
+        {u8"drive tax-rate 0 18.00 0.00 0 1102 НДС 18%", true},
+        {"drive tax-rate 6 0.00 0.00 0 0", true}, // the table's size: a new last entry without a name
+        {"drive tax-rate 7 0.00 0.00 0 0 X", false}, // a gap
+        {"drive tax-rate 256 0.00 0.00 0 0 X", false},
+        {"drive tax-rate 1 1.005 0.00 0 0 X", false},
+        {"drive tax-rate 1 -1.00 0.00 0 0 X", false},
+        {"drive tax-rate 1 1.00 0.00 256 0 X", false},
+        {"drive tax-rate 1 1.00 0.00 0 65536 X", false},
+        {"drive tax-rate 1 1.00 0.00", false},
+        {u8"drive payment-type 15 1 0 3 05 2.50 1217 КАРТА", true},
+        {"drive payment-type 16 1 0 3 05 2.50 1217 X", false},
+        {"drive payment-type 1 2 0 3 05 2.50 1217 X", false},
+        {"drive payment-type 1 0 2 3 05 2.50 1217 X", false},
+        {"drive payment-type 1 0 0 256 05 2.50 1217 X", false},
+        {"drive payment-type 1 0 0 3 5 2.50 1217 X", false},
+        {"drive payment-type 1 0 0 3 0G 2.50 1217 X", false},
+        {"drive payment-type 1 0 0 3 05 x 1217 X", false},
+        {"drive payment-type 1 0 0 3 05 2.50 65536 X", false},
+        {"drive work-word 2 ABCD", true},    {"drive work-word 3 6", true},     {"drive work-word 4 0", true},
+        {"drive work-word 1 0001", false},   {"drive work-word 5 0001", false}, {"drive work-word 2 12345", false},
+        {"drive work-word 2 XY", false},     {"drive work-word 2", false},      {"drive work-word 2 1 2", false},
     };
     for (const Case &c : cases) {
         kktsim::Scenario s;
@@ -255,6 +278,62 @@ TEST(DriveSettingsStatements, ValuesAreCheckedWithTheirLine)
     kktsim::Scenario s;
     std::string longLine = "drive head 2 " + std::string(41, 'Z') + "\n";
     EXPECT_FALSE(kktsim::ParseScenario(longLine, s, nullptr));
+    std::string longName = "drive tax-rate 0 0.00 0.00 0 0 " + std::string(65, 'Z') + "\n";
+    EXPECT_FALSE(kktsim::ParseScenario(longName, s, nullptr));
+    // The fault says which statement and what it takes.
+    std::string error;
+    EXPECT_FALSE(kktsim::ParseScenario("drive on\ndrive payment-type 3 0 0 0 0F 1.00 0 A\ndrive work-word 9 1\n",
+                                       s, &error));
+    EXPECT_EQ(error.rfind("line 3: expected \"drive work-word N HHHH\"", 0), 0u) << error;
+}
+
+// The starting values of the tax-rate and payment-type tables and the work
+// words 2 to 4, as the statements give them: answered by 0x59, 0x4B and
+// 0x4D and kept in the state file.
+TEST_F(ModelTest, TablesAndWorkWordsStartFromTheirStatements)
+{
+    Start("registered.scn", u8"drive tax-rate 2 18.00 1.50 1 1106 НДС 18/118\n"
+                            u8"drive tax-rate 6 7.00 0.00 2 0 ОСОБАЯ СТАВКА\n"
+                            "drive tax-rate 7 0.00 0.00 0 0\n"
+                            u8"drive payment-type 9 1 1 3 05 2.50 1217 КАРТА ВАЛЮТНАЯ\n"
+                            "drive work-word 2 ABCD\ndrive work-word 3 6\ndrive work-word 4 0102\n");
+    struct Case {
+        const char *what;
+        std::function<int(TMCommand &)> build;
+        std::vector<std::string> data;
+    } cases[] = {
+        {"a tax rate replaced", [](TMCommand &c) { return c.GetTaxRate(2); },
+         {"02", u8"НДС 18/118", "18.00", "1.50", "01", "5204"}},
+        {"a tax rate added", [](TMCommand &c) { return c.GetTaxRate(6); },
+         {"06", u8"ОСОБАЯ СТАВКА", "7.00", "0.00", "02", "0000"}},
+        {"one without a name", [](TMCommand &c) { return c.GetTaxRate(7); }, {"07", "", "0.00", "0.00", "00", "0000"}},
+        {"an entry left alone", [](TMCommand &c) { return c.GetTaxRate(1); },
+         {"01", u8"НДС 10%", "10.00", "0.00", "00", "4F04"}},
+        {"a payment type", [](TMCommand &c) { return c.GetPaymentType(9); },
+         {"09", u8"КАРТА ВАЛЮТНАЯ", "01", "01", "03", "05", "2.50", "C104"}},
+        {"the work words", [](TMCommand &c) { return c.GetWorkModes(); }, {"0000", "CDAB", "0600", "0201"}},
+    };
+    for (const Case &k : cases) {
+        TMCommand c;
+        ASSERT_GT(k.build(c), 0) << k.what;
+        Result r = Exec(c);
+        EXPECT_EQ(r.error, 0) << k.what;
+        EXPECT_EQ(r.data, k.data) << k.what;
+    }
+    TMCommand c;
+    ASSERT_GT(c.GetTaxRate(8), 0);
+    EXPECT_EQ(Exec(c).error, 0x0C); // the table ends after the one added last
+
+    kktsim::DriveState back;
+    std::string error;
+    ASSERT_TRUE(back.FromJson(State(), &error)) << error;
+    ASSERT_EQ(back.settings.taxes.size(), 8u);
+    EXPECT_EQ(back.settings.taxes[6].name, u8"ОСОБАЯ СТАВКА");
+    EXPECT_EQ(back.settings.payments[9].name, u8"КАРТА ВАЛЮТНАЯ");
+    EXPECT_EQ(back.settings.payments[9].mask, 0x05);
+    EXPECT_EQ(back.workParam2, 0xABCD);
+    EXPECT_EQ(back.lineFeeds, 6);
+    EXPECT_EQ(back.workParam3, 0x0102);
 }
 
 TEST(DriveSettingsState, TheMemberRoundTripsAndOlderFilesStillRead)

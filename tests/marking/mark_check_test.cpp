@@ -6,8 +6,13 @@
 // server's journal.
 #include "FiscalFixture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "SrvSim.h"
 #include "conn_record.h"
@@ -15,9 +20,11 @@
 #include "TMCommand.h"
 #include "exchange_container.h"
 #include "kfn_state.h"
+#include "list_editor_keys.h"
 #include "mark_check.h"
 #include "mark_check_exchange.h"
 #include "oism_worker.h"
+#include "receipt_wizard.h"
 #include "scan_mark.h"
 
 namespace fiscaltest {
@@ -396,6 +403,93 @@ TEST_F(MarkCheckTest, TheScanDialogTakesATypedCode)
     EndScript();
 }
 
+// The wizard checks a code online only when it is of the marking code's
+// type (GS1 DataMatrix), decided without the check digit: EAN-8, EAN-13 (one
+// with a wrong check digit too), ITF-14, fur and EGAIS codes go only with
+// 0x21 before their goods line. A sale per code, scanned by the built-in
+// scanner; the drive checks the code itself, so the online check is 0x20,
+// 0x26, 0x24 and 0x22 with no box.
+TEST_F(MarkCheckTest, TheWizardChecksOnlineOnlyAMarkingCode)
+{
+    std::string egais;
+    for (int i = 0; i < 150; ++i)
+        egais += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[i % 36];
+    const struct {
+        const char *kind;
+        std::string code;
+        bool online;
+    } cases[] = {
+        {"EAN-8", "46070125", false},
+        {"EAN-13", "4607012345677", false},
+        {"EAN-13, wrong check digit", "4607012345678", false},
+        {"ITF-14", "14607012345675", false},
+        {"fur", "RU-123456-ABC1234567", false},
+        {"EGAIS 2", egais.substr(0, 68), false},
+        {"EGAIS 3", egais, false},
+        {"GS1 DataMatrix", kCode, true},
+    };
+    settings_set("FiscalReceipt", "Seller", u8"Иванов И.И.");
+    const std::string fifo = root + "/dev/scanner";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    ASSERT_EQ(OsRegSetValue("ro.fac.barcode", "1"), 0);
+    // Writes the code into the scanner's FIFO once its reader has it open.
+    auto scan = [&fifo](const std::string &code) {
+        int fd = -1;
+        for (int i = 0; i < 1000 && (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0; ++i) {
+            timespec pause{0, 10 * 1000 * 1000};
+            nanosleep(&pause, nullptr);
+        }
+        ASSERT_GE(fd, 0) << "the scanner never opened its FIFO";
+        const std::string line = code + "\n";
+        EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        close(fd);
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.kind);
+        Marking("drive self-check on\n");
+        const std::string kScan = "kkt_dlg_scan_mark.xml";
+        Script({{u8"ТИП СОЕДИНЕНИЯ", {KEY_CANCEL}},
+                {"kkt_dlg_receipt_open_1.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_open_2.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_open_3.xml", {KEY_ENTER}},
+                {"kkt_dlg_poss_cheque.xml", {LIST_KEY_ADD}},
+                // item 2: marked goods
+                {"kkt_dlg_receipt_calc_object_1_2.xml", {DigitKey('8'), DigitKey('8'), DigitKey('5'), KEY_ENTER}},
+                {kScan, {}, [&] { scan(c.code); }},
+                {"kkt_dlg_receipt_good_5.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_good_3.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_good_4.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_good_1.xml", {KEY_ENTER}},
+                {"kkt_dlg_select_tax_type.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_calc_method.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_agent_1.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_good_2.xml", {KEY_ENTER}},
+                {"kkt_dlg_poss_cheque.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_payment.xml", {KEY_ENTER}},
+                {"kkt_dlg_receipt_client.xml", {KEY_ENTER}},
+                {u8"ПОДОЖДИТЕ"},
+                {u8"КАССОВЫЙ ЧЕК", {KEY_ENTER}}});
+        from = TakenCount();
+        CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
+        EndScript();
+        const std::vector<std::string> online = {"20", "26", "24", "22", "21"};
+        EXPECT_EQ(Commands(), c.online ? online : std::vector<std::string>{"21"});
+        std::vector<std::string> codes = Taken(from);
+        auto mark = std::find(codes.begin(), codes.end(), "21");
+        ASSERT_NE(mark, codes.end());
+        ASSERT_NE(mark + 1, codes.end());
+        EXPECT_EQ(*(mark + 1), "11") << "the code goes before its goods line";
+        std::string hex;
+        for (unsigned char b : c.code) {
+            char two[3];
+            snprintf(two, sizeof two, "%02X", b);
+            hex += two;
+        }
+        EXPECT_EQ(LastFields(sim->JournalPath(), "21").at(1), hex);
+        EXPECT_EQ(server->Requests(), 0);
+    }
+}
+
 // On a GPRS link a send time-out below 10 s stretches to 10 s; on another
 // link it stays (a port nobody listens on is tried until the deadline, in
 // virtual time).
@@ -419,6 +513,36 @@ TEST(MarkCheckExchangeDeadline, AGprsLinkStretchesAShortTimeOut)
         EXPECT_LE(spent, c.most);
         OsTestClockDisable();
         conn_active.type = 0;
+    }
+}
+
+// The drive's check request (0x24) is waited for 60 s when the drive checks
+// the code itself (current-status bit 0x2000), else 10 s: a drive that never
+// answers it, in the virtual time the link waits in (the toolkit in the
+// caller's thread, the stand-in in lock-step).
+class MarkCheckWait : public shelltest::ShellTest {};
+
+TEST_F(MarkCheckWait, TheCheckRequestWaitsLongerWhenTheDriveChecksItself)
+{
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.2\ndrive marking 100\ndrive shift open 1\n"
+             "fault 24 no-reply\n");
+    const struct {
+        bool self;
+        uint32_t wait;
+    } cases[] = {{false, 10000}, {true, 60000}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.wait);
+        sim->UpdateDrive([&](kktsim::DriveState &s) { s.marking.selfCheck = c.self; });
+        kfn_state.ffd_version = -1;
+        kfn_state.marking_mode = -1;
+        kfn_state.reg_flags = 0;
+        fn_status_refresh(nullptr);
+        ASSERT_EQ((kfn_flags() & 0x2000) != 0, c.self);
+        const uint32_t start = OsGetTickCount();
+        EXPECT_EQ(MarkCheckPosition(nullptr, kCode.c_str(), 1, 0, "1.000", "0", kName, 3, 0), MARK_CHECK_ERROR);
+        const uint32_t spent = OsGetTickCount() - start;
+        EXPECT_GE(spent, c.wait);
+        EXPECT_LT(spent, c.wait + 1000) << "0x20 and 0x26 take a pass each";
     }
 }
 

@@ -95,7 +95,10 @@ TEST(KktScenario, StatementsApplyInOrder)
                                       "printer-state 3\n"
                                       "data-state 1\n"
                                       "repeat-status on\n"
-                                      "status-size 10\n",
+                                      "status-size 10\n"
+                                      "fault 89 cut 2 after 3 times 1\n"
+                                      "usb fail append after 1\n"
+                                      "usb fail write times 2\n",
                                       s, &error))
         << error;
     const kktsim::Answer &a = s.answers.at(0x29);
@@ -122,6 +125,16 @@ TEST(KktScenario, StatementsApplyInOrder)
     EXPECT_EQ(s.dataState, 1);
     EXPECT_TRUE(s.repeatStatus);
     EXPECT_EQ(s.statusSize, 10);
+    EXPECT_EQ(s.faults.at(0x89).kind, kktsim::FaultKind::Cut);
+    EXPECT_EQ(s.faults.at(0x89).cut, 2u);
+    EXPECT_EQ(s.faults.at(0x89).after, 3);
+    EXPECT_EQ(s.faults.at(0x89).times, 1);
+    EXPECT_TRUE(s.appendFault.on);
+    EXPECT_EQ(s.appendFault.after, 1);
+    EXPECT_EQ(s.appendFault.times, -1);
+    EXPECT_TRUE(s.writeFault.on);
+    EXPECT_EQ(s.writeFault.after, 0);
+    EXPECT_EQ(s.writeFault.times, 2);
 }
 
 TEST(KktScenario, EveryFaultIsReadByTheNameItIsJournalledUnder)
@@ -152,6 +165,11 @@ TEST(KktScenario, FaultsNameTheirLine)
         {"fault 29 delay\n", "line 1: delay needs milliseconds"},
         {"fault 29 delay -5\n", "line 1: delay needs milliseconds"},
         {"fault 29 no-reply times 0\n", "line 1: expected \"times N\""},
+        {"fault 29 no-reply after 1\n", "line 1: expected \"times N\""},
+        {"fault 89 cut 0\n", "line 1: cut needs"},
+        {"fault 89 cut 2 after\n", "line 1: expected \"after N\""},
+        {"usb fail read\n", "line 1: expected \"usb fail append|write\""},
+        {"usb fail append times 0\n", "line 1: expected \"after N\" or \"times N\""},
         {"data 29 a\x1C" "b\n", "line 1: data text"},
         {"mode fast\n", "line 1: mode is"},
         {"version-text fifteen chars...\n", "line 1: version text"},

@@ -11,6 +11,7 @@
 #include "KktText.h"
 
 #include <cstdio>
+#include <sstream>
 
 namespace kktsim {
 
@@ -80,6 +81,16 @@ std::string Trimmed(const std::string &t)
 {
     size_t a = t.find_first_not_of(' '), b = t.find_last_not_of(' ');
     return a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+}
+
+// What is left of a statement's value after the words read from it: the
+// text behind the one blank that follows the last word.
+std::string RestOf(std::istringstream &in)
+{
+    std::string rest;
+    if (in.get() != std::char_traits<char>::eof())
+        std::getline(in, rest);
+    return rest;
 }
 
 // YYMMDDHHMM of a DDMMYYHHMM text, for ordering.
@@ -319,6 +330,68 @@ private:
     ReceiptIo &io_;
 };
 
+// "N RATE SUM TYPE TAG NAME": entry N (0 up to the table's size, which
+// adds it as the last; 256 entries at most) with its rate and amount (two
+// decimals at most), type (0-255), tag (0-65535) and name (at most 64
+// characters, may be empty).
+bool TaxRateStatement(const std::string &value, DriveState &s, std::string &why)
+{
+    std::istringstream in(value);
+    std::string index, rate, sum, type, tag;
+    in >> index >> rate >> sum >> type >> tag;
+    std::string name = RestOf(in);
+    std::vector<TaxRate> &table = s.settings.taxes;
+    uint32_t i = 0, typeValue = 0, tagValue = 0;
+    TaxRate t;
+    if (!wire::Decimal(index, kMaxTaxRates - 1, i) || i > table.size() || !Decimal(rate, t.rate) ||
+        !Decimal(sum, t.sum) || !wire::Decimal(type, 0xFF, typeValue) || !wire::Decimal(tag, 0xFFFF, tagValue) ||
+        Chars(name) > 64 || !Clean(name)) {
+        why = "expected \"drive tax-rate N RATE SUM TYPE TAG NAME\" (N 0 to the table's size " +
+              std::to_string(table.size()) + ", at most 255; amounts with two decimals at most; TYPE 0 to 255, " +
+              "TAG 0 to 65535; a name of at most 64 characters)";
+        return true;
+    }
+    t.name = name;
+    t.type = static_cast<uint8_t>(typeValue);
+    t.tag = static_cast<uint16_t>(tagValue);
+    if (i == table.size())
+        table.push_back(t);
+    else
+        table[i] = t;
+    return true;
+}
+
+// "N SECOND CHANGE CURRENCY MASK RATE TAG NAME": payment type N (0-15)
+// with its second-line and change flags (0 or 1), currency index (0-255),
+// operations mask (hex HH), exchange rate (two decimals at most), tag
+// (0-65535) and name (at most 64 characters, may be empty).
+bool PaymentTypeStatement(const std::string &value, DriveState &s, std::string &why)
+{
+    std::istringstream in(value);
+    std::string index, second, change, currency, mask, rate, tag;
+    in >> index >> second >> change >> currency >> mask >> rate >> tag;
+    std::string name = RestOf(in);
+    uint32_t i = 0, secondValue = 0, changeValue = 0, currencyValue = 0, maskValue = 0, tagValue = 0;
+    PaymentKind p;
+    if (!wire::Decimal(index, kPaymentKinds - 1, i) || !wire::Decimal(second, 1, secondValue) ||
+        !wire::Decimal(change, 1, changeValue) || !wire::Decimal(currency, 0xFF, currencyValue) ||
+        !ReadHexLE(mask, 1, maskValue) || !Decimal(rate, p.rate) || !wire::Decimal(tag, 0xFFFF, tagValue) ||
+        Chars(name) > 64 || !Clean(name)) {
+        why = "expected \"drive payment-type N SECOND CHANGE CURRENCY MASK RATE TAG NAME\" (N 0 to 15; flags 0 "
+              "or 1; CURRENCY 0 to 255; MASK 2 hex digits; a rate with two decimals at most; TAG 0 to 65535; a "
+              "name of at most 64 characters)";
+        return true;
+    }
+    p.name = name;
+    p.secondLine = static_cast<uint8_t>(secondValue);
+    p.change = static_cast<uint8_t>(changeValue);
+    p.currency = static_cast<uint8_t>(currencyValue);
+    p.mask = static_cast<uint8_t>(maskValue);
+    p.tag = static_cast<uint16_t>(tagValue);
+    s.settings.payments[i] = p;
+    return true;
+}
+
 } // namespace
 
 std::vector<TaxRate> DefaultTaxRates()
@@ -471,6 +544,31 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
         d.number = static_cast<uint8_t>(n);
         d.name = text;
         s.settings.departments.push_back(d);
+        return true;
+    }
+    if (name == "tax-rate")
+        return TaxRateStatement(value, s, why);
+    if (name == "payment-type")
+        return PaymentTypeStatement(value, s, why);
+    if (name == "work-word") {
+        // Words 2 to 4 beside the work modes: the second parameter, the
+        // line feeds, the third parameter, each its value in 1 to 4 hex
+        // digits (0x4D sends it lowest byte first).
+        std::istringstream in(value);
+        std::string number, word, extra;
+        in >> number >> word >> extra;
+        uint32_t v = 0;
+        bool ok = number.size() == 1 && number[0] >= '2' && number[0] <= '4' && !word.empty() &&
+                  word.size() <= 4 && extra.empty();
+        for (char c : word)
+            ok = ok && HexDigit(c) >= 0;
+        if (!ok) {
+            why = "expected \"drive work-word N HHHH\" (N 2 to 4, 1 to 4 hex digits)";
+            return true;
+        }
+        v = static_cast<uint32_t>(std::stoul(word, nullptr, 16));
+        uint16_t *words[3] = {&s.workParam2, &s.lineFeeds, &s.workParam3};
+        *words[number[0] - '2'] = static_cast<uint16_t>(v);
         return true;
     }
     if (name != "head" && name != "tail")

@@ -3,7 +3,8 @@
 // every document (0x41 and 0x4E write the head, 0x46 the tail, 0x9A and
 // 0x9B answer them), the tax-rate table (0x59, 0x58) and the payment-type
 // table (0x4B, 0x4A) and the department table (0x61 answers it, 0x60
-// replaces it), with their `drive` statements and state-file member.
+// replaces it), with their `drive` statements and state-file member; also
+// the `drive` statement of the work words 2 to 4 (0x4C, 0x4D).
 #ifndef KKTSIM_KKTDRIVESETTINGS_H
 #define KKTSIM_KKTDRIVESETTINGS_H
 
@@ -87,8 +88,11 @@ std::vector<std::string> PrintedTail(const DriveState &s);
 
 // A `drive` statement of the settings: "clock DDMMYYHHMM", "head N TEXT"
 // (N 1 to 6), "tail N TEXT" (N 1 to 4), "department N TEXT" (N 1 to 255:
-// sets its name, or adds it as the table's last, 16 at most) and
-// "departments none" (an empty table). False when it is none of them;
+// sets its name, or adds it as the table's last, 16 at most),
+// "departments none" (an empty table), "tax-rate N RATE SUM TYPE TAG NAME"
+// (entry N of the tax-rate table, N up to its size adds one),
+// "payment-type N SECOND CHANGE CURRENCY MASK RATE TAG NAME" (N 0 to 15) and
+// "work-word N HHHH" (work words 2 to 4). False when it is none of them;
 // otherwise true, with why set when the value is bad.
 bool SettingsStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why);
 

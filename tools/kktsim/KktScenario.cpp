@@ -94,9 +94,9 @@ bool AnswerOption(const std::string &tok, Answer &a)
 // Fault names in the order of FaultKind.
 const char *const kFaultNames[] = {"none",     "no-reply",   "delay",        "bad-checksum",
                                    "stale-id", "wrong-code", "status-first", "short-first",
-                                   "refuse"};
+                                   "refuse",   "cut"};
 const int kFaultKinds = static_cast<int>(sizeof kFaultNames / sizeof kFaultNames[0]);
-static_assert(kFaultKinds == static_cast<int>(FaultKind::Refuse) + 1, "a name for every fault");
+static_assert(kFaultKinds == static_cast<int>(FaultKind::Cut) + 1, "a name for every fault");
 
 bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
 {
@@ -129,12 +129,23 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
             return false;
         }
     }
+    if (f.kind == FaultKind::Cut) {
+        std::string n;
+        unsigned long v;
+        in >> n;
+        if (!Number(n, 10, 65535, v) || v == 0) {
+            why = "cut needs a number of characters (1..65535)";
+            return false;
+        }
+        f.cut = static_cast<uint32_t>(v);
+    }
+    const bool counts = f.kind == FaultKind::Refuse || f.kind == FaultKind::Cut;
     std::string word;
     bool after = false, times = false;
     while (in >> word) {
         std::string n;
         unsigned long v;
-        if (word == "after" && f.kind == FaultKind::Refuse && !after) {
+        if (word == "after" && counts && !after) {
             if (!(in >> n) || !Number(n, 10, 1000000, v)) {
                 why = "expected \"after N\"";
                 return false;
@@ -144,13 +155,41 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
             continue;
         }
         if (word != "times" || times || !(in >> n) || !Number(n, 10, 1000000, v) || v == 0) {
-            why = f.kind == FaultKind::Refuse ? "expected \"after N\" or \"times N\" (N > 0)"
+            why = counts ? "expected \"after N\" or \"times N\" (N > 0)"
                                               : "expected \"times N\" (N > 0)";
             return false;
         }
         f.times = static_cast<int>(v);
         times = true;
     }
+    return true;
+}
+
+// "usb fail append|write [after N] [times N]": the USB flash drive's appends
+// or writes at an offset fail.
+bool UsbLine(std::istringstream &in, Scenario &s, std::string &why)
+{
+    std::string fail, kind, word;
+    in >> fail >> kind;
+    if (fail != "fail" || (kind != "append" && kind != "write")) {
+        why = "expected \"usb fail append|write\"";
+        return false;
+    }
+    FileFault f;
+    f.on = true;
+    bool after = false, times = false;
+    while (in >> word) {
+        std::string n;
+        unsigned long v;
+        const bool isAfter = word == "after" && !after, isTimes = word == "times" && !times;
+        if ((!isAfter && !isTimes) || !(in >> n) || !Number(n, 10, 1000000, v) || (isTimes && v == 0)) {
+            why = "expected \"after N\" or \"times N\" (N > 0)";
+            return false;
+        }
+        (isAfter ? f.after : f.times) = static_cast<int>(v);
+        (isAfter ? after : times) = true;
+    }
+    (kind == "append" ? s.appendFault : s.writeFault) = f;
     return true;
 }
 
@@ -315,6 +354,8 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
     in >> word;
     if (word == "drive")
         return DriveLine(line, s, why);
+    if (word == "usb")
+        return UsbLine(in, s, why);
     if (word == "monitor") {
         std::string rest;
         std::getline(in, rest);
@@ -388,6 +429,10 @@ bool Statement(const std::string &line, Scenario &s, std::string &why)
     }
     if (word == "paper" && !more && (arg == "in" || arg == "out")) {
         s.paperOut = arg == "out";
+        return true;
+    }
+    if (word == "sd-card" && !more && (arg == "in" || arg == "out")) {
+        s.sdCardOut = arg == "out";
         return true;
     }
     // Negative codes too: the printer service reports its failures so.

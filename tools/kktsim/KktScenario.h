@@ -27,6 +27,7 @@ enum class FaultKind {
     StatusFirst, // a status block (kind 3) goes before the reply
     ShortFirst,  // a one-byte short-command status goes before the reply
     Refuse,      // after the first `after` requests, refused with `error`; nothing changes
+    Cut,         // after the first `after` requests, the reply's last data field loses `cut` characters
 };
 
 // The fault's name in a scenario ("no-reply", "delay", ...; "none").
@@ -37,7 +38,17 @@ struct Fault {
     uint32_t ms = 0;  // Delay
     int times = -1;   // requests it applies to; -1 every one
     uint8_t error = 0; // Refuse: the registrar error
-    int after = 0;     // Refuse: requests let through first
+    int after = 0;     // Refuse, Cut: requests let through first
+    uint32_t cut = 0;  // Cut: characters taken off the end of the last data field
+};
+
+// A failure of the USB flash drive's file requests: after the first `after`
+// requests of its kind go through, each fails (-13, nothing written) for
+// `times` requests (-1 every one). Off while `on` is false.
+struct FileFault {
+    bool on = false;
+    int after = 0;
+    int times = -1;
 };
 
 // A scripted answer: fields 1 to 3 and the data fields from 5 on.
@@ -55,6 +66,7 @@ struct Scenario {
     Mode mode = Mode::Normal;
     uint32_t notReadyMs = 0;   // the controller is not ready for this long
     bool paperOut = false;
+    bool sdCardOut = false; // no SD card: the service log cannot be copied
     int32_t printError = 0;  // forced print-error word of every status block
     uint8_t printerState = 0; // forced printer state (1 busy, 3 overheated, ...) while the paper is in
     uint8_t dataState = 0;    // data-state byte of every status block (print data pending)
@@ -71,6 +83,8 @@ struct Scenario {
     bool drive = false;
     DriveState driveState;
     MonitorConfig monitor; // faults of the service monitor's receiver
+    FileFault appendFault; // type 8, appends to the session's file
+    FileFault writeFault;  // type 9, writes at an offset of it
 };
 
 // Applies the lines of text to scenario. On a fault returns false with

@@ -28,6 +28,7 @@ const size_t kTextMax = 4096;    // text bytes a message of ours may carry
 const int32_t kNoDrive = -12;
 const int32_t kFileFailed = -13;
 const int32_t kNoLog = -11;
+const int32_t kNoCard = -10;
 const int32_t kMalformed = -1;
 
 // The largest scenario or state file read: a drive state with its longest
@@ -455,7 +456,9 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
 
     Fault fault;
     auto f = scenario_.faults.find(req.code);
-    if (f != scenario_.faults.end() && (f->second.kind != FaultKind::Refuse || refused)) {
+    if (f != scenario_.faults.end() && f->second.kind == FaultKind::Cut && f->second.after > 0) {
+        --f->second.after; // a cut lets its first requests through too
+    } else if (f != scenario_.faults.end() && (f->second.kind != FaultKind::Refuse || refused)) {
         fault = f->second;
         if (f->second.times > 0 && --f->second.times == 0)
             scenario_.faults.erase(f);
@@ -471,6 +474,10 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
         return;
     if (fault.kind == FaultKind::WrongCode)
         rep.code = static_cast<uint8_t>(rep.code + 1);
+    if (fault.kind == FaultKind::Cut && !rep.data.empty()) {
+        std::string &last = rep.data.back();
+        last.resize(last.size() > fault.cut ? last.size() - fault.cut : 0);
+    }
     std::string frame = BuildReply(rep, fault.kind == FaultKind::BadChecksum);
     if (frame.size() + 1 > kTextMax) { // a scripted answer too long for one message
         rep.data.clear();
@@ -670,6 +677,8 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
     if (type == 7) { // copy the log (read only when there is a drive to copy it to)
         if (!drive) {
             result = kNoDrive;
+        } else if (scenario_.sdCardOut) {
+            result = kNoCard;
         } else {
             std::ifstream in(LogPath(), std::ios::binary);
             std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -702,6 +711,20 @@ void Simulator::HandleFile(long type, const uint8_t *text, size_t n)
                 partHead_ = head;
                 partDone_ = 0;
                 partResult_ = drive ? 0 : kNoDrive;
+                // A scripted failure of the drive decides at a request's
+                // first chunk: nothing of the request is written.
+                FileFault &ff = type == 8 ? scenario_.appendFault : scenario_.writeFault;
+                if (drive && ff.on) {
+                    if (ff.after > 0) {
+                        --ff.after;
+                    } else {
+                        partResult_ = kFileFailed;
+                        extra = std::string(",\"note\":\"fault: the ") + (type == 8 ? "append" : "write") +
+                                " fails, nothing written\"";
+                        if (ff.times > 0 && --ff.times == 0)
+                            ff.on = false;
+                    }
+                }
             }
             size_t chunk = n - headLen;
             if (partResult_ == 0 && chunk > 0) {

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -274,19 +275,42 @@ void Modem::Loop()
         int r = poll(&p, 1, 100);
         if (r <= 0 || !(p.revents & POLLIN))
             continue;
+        // Set before the read: Settle never sees the bytes gone and the
+        // answer not yet written.
+        busy_ = true;
         char buf[512];
         ssize_t n = read(master_, buf, sizeof buf);
-        if (n <= 0)
-            continue;
-        pending.append(buf, static_cast<size_t>(n));
-        size_t end;
-        while ((end = pending.find_first_of("\r\n")) != std::string::npos) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (!line.empty())
-                Command(line);
+        if (n > 0) {
+            pending.append(buf, static_cast<size_t>(n));
+            size_t end;
+            while ((end = pending.find_first_of("\r\n")) != std::string::npos) {
+                std::string line = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                if (!line.empty())
+                    Command(line);
+            }
         }
+        busy_ = false;
     }
+}
+
+bool Modem::Settle(unsigned limitMs)
+{
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    // Two looks 1 ms apart that find nothing to take: the pseudo-terminal
+    // hands bytes over between its sides a moment after they are written.
+    for (int quiet = 0; quiet < 2;) {
+        int waiting = 0;
+        bool idle = !busy_ && ioctl(master_, FIONREAD, &waiting) == 0 && waiting == 0;
+        quiet = idle ? quiet + 1 : 0;
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > static_cast<long>(limitMs))
+            return false;
+        sleepMs(1);
+    }
+    return true;
 }
 
 } // namespace modemsim

@@ -47,6 +47,11 @@ public:
     // Stops the thread, removes the link, closes the pty.
     void Close();
     const std::string &LinkPath() const { return link_; }
+    // For a test on the virtual clock, called from its sleep hook: waits in
+    // real time (at most limitMs) until every command written so far is
+    // taken and answered, so the answer is there when the pause ends. False
+    // at the limit (a reply's delay runs in real time and holds it up).
+    bool Settle(unsigned limitMs = 2000);
 
 private:
     void Loop();
@@ -59,6 +64,7 @@ private:
     std::vector<Rule> rules_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> busy_{false}; // reading or answering a command
 };
 
 } // namespace modemsim
