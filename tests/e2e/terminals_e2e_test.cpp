@@ -74,6 +74,17 @@ protected:
         for (char c : digits)
             Key(c == '0' ? 11 : static_cast<uint16_t>(2 + (c - '1')));
     }
+    // Enter on the terminal, then the terminal shown again. Enter always
+    // ends the dialog's loop (sending the line when it is not empty) and the
+    // program shows the dialog anew; a key pressed before that showing is up
+    // falls between the two and is lost, so the next key waits for it. The
+    // terminal is up when this is called: its "form" line was taken.
+    Entry Submit()
+    {
+        Key(KEY_ENTER);
+        WaitForm("kkt_dlg_terminal.xml");
+        return WaitFor("screen", [](const Entry &e) { return e.Get("file") == "kkt_dlg_terminal.xml"; });
+    }
     // Waits until the terminal shows the words. The trace has the screen's
     // text each time the dialog is shown: Enter on an empty line shows it
     // again (and sends nothing).
@@ -81,23 +92,25 @@ protected:
     {
         long end = nowMs() + kWaitMs;
         for (;;) {
-            Key(KEY_ENTER);
-            Entry shown = WaitFor("screen", [](const Entry &e) { return e.Get("file") == "kkt_dlg_terminal.xml"; });
+            Entry shown = Submit();
             if (shown.line.find(words) != std::string::npos)
                 return;
             if (shown.line.empty() || nowMs() > end) {
                 ADD_FAILURE() << "the terminal never showed " << words;
                 return;
             }
-            pause10ms();
         }
     }
-    // The texts sent to the monitor channel, in order.
+    // The texts sent to the monitor channel, in order. The empty message the
+    // terminal sends as it opens is left out: the stand-in takes it or the
+    // queue flush of the command after it removes it first, whichever comes
+    // first.
     std::vector<std::string> MonitorInput()
     {
         std::vector<std::string> out;
         for (const Entry &e : ReadJournal(journal, "in", 3))
-            out.push_back(e.Get("text"));
+            if (!e.Get("text").empty())
+                out.push_back(e.Get("text"));
         return out;
     }
     // Waits until the monitor channel took the text.
@@ -130,7 +143,7 @@ protected:
         WaitForm("kkt_dlg_terminal.xml");
         WaitText(u8"СЕРВИСНЫЙ МОНИТОР KKTSIM");
         TypeDigits("7");
-        Key(KEY_ENTER);
+        Submit();
         WaitMonitorInput("7");
         WaitText(u8"НЕИЗВЕСТНАЯ КОМАНДА");
         Key(242);
