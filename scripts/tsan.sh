@@ -17,11 +17,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 pattern=${1:-ThreadMode|ThreadRoundTrip|ScreensTest.LevelIsDrawn|OfdTest|BatteryThreadTest|ScannerThreadTest|BtLinkTest|MarkCheckTest.TheScanDialog|OismTest|OismDialog|ServiceLogTest.TwoWritingThreads}
+# Half the cores run the tests (each instrumented process is heavy and
+# several start stand-ins of their own); the build takes them all.
 jobs=$(( $(nproc) / 2 ))
 [ "$jobs" -ge 1 ] || jobs=1
 
 cmake -S "$root" -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_TSAN=ON -DCASHDESK_BENCH=OFF >/dev/null
-cmake --build build/tsan -j "$jobs" --target vu_ui_thread_test vu_widgets1_test comms_screens_test comms_ofd_test srvsim fiscal_app_test scanner_thread_test bt_link_test bt bt_partial btscript mark_check_test \
+cmake --build build/tsan -j "$(nproc)" --target vu_ui_thread_test vu_widgets1_test comms_screens_test comms_ofd_test srvsim fiscal_app_test scanner_thread_test bt_link_test bt bt_partial btscript mark_check_test \
   comms_oism_test service_log_test
 # A report fails the test: halt_on_error makes the process exit non-zero.
 # scripts/tsan.supp names the races inside the C library's dynamic loader.
