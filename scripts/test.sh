@@ -16,9 +16,6 @@ scripts/deps.sh
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-5}
 
-tour_pid=""
-trap '[ -z "$tour_pid" ] || kill "$tour_pid" 2>/dev/null || true' EXIT
-
 configure_and_test() {
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
@@ -26,25 +23,7 @@ configure_and_test() {
   # A failing test runs once more: the end-to-end and screen tests run whole
   # programs on the real clock and a loaded machine can starve one of them.
   # A fault fails both runs; the output shows every failed first run.
-  local run=(--output-on-failure --timeout 300 --repeat until-pass:2)
-  # The screen tour's four runs spend most of their time waiting for the
-  # program's next screen (about a third of one core between them), so they
-  # run beside the other tests instead of taking their places.
-  # Without private IPC namespaces the tests that use the controller queue
-  # share a lock only one ctest can hold: then everything runs in one.
-  if ! unshare --ipc true 2>/dev/null; then
-    ctest --test-dir "$dir" -j "$jobs" "${run[@]}"
-    return
-  fi
-  local tour='^Sizes/Tour\.' tour_log="$dir/tour.log" status=0 tour_status=0
-  ctest --test-dir "$dir" -R "$tour" -j 4 "${run[@]}" >"$tour_log" 2>&1 &
-  tour_pid=$!
-  ctest --test-dir "$dir" -E "$tour" -j "$jobs" "${run[@]}" || status=$?
-  wait "$tour_pid" || tour_status=$?
-  tour_pid=""
-  echo "-- the screen tour"
-  cat "$tour_log"
-  [ "$status" -eq 0 ] && [ "$tour_status" -eq 0 ]
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300 --repeat until-pass:2
 }
 
 echo "== sanitizer build and tests"
