@@ -98,6 +98,30 @@ const char *const kFaultNames[] = {"none",     "no-reply",   "delay",        "ba
 const int kFaultKinds = static_cast<int>(sizeof kFaultNames / sizeof kFaultNames[0]);
 static_assert(kFaultKinds == static_cast<int>(FaultKind::Cut) + 1, "a name for every fault");
 
+// "[after N] [times N]" to the end of the line: the requests let through
+// first (where `afterAllowed`) and how many the failure then applies to;
+// each is left as it is when not given.
+bool AfterTimes(std::istringstream &in, bool afterAllowed, int &after, int &times, std::string &why)
+{
+    std::string word;
+    bool haveAfter = false, haveTimes = false;
+    while (in >> word) {
+        std::string n;
+        unsigned long v;
+        const bool isAfter = word == "after" && afterAllowed && !haveAfter;
+        const bool isTimes = word == "times" && !haveTimes;
+        if ((!isAfter && !isTimes) || !(in >> n) || !Number(n, 10, 1000000, v) || (isTimes && v == 0)) {
+            why = isAfter        ? "expected \"after N\""
+                  : afterAllowed ? "expected \"after N\" or \"times N\" (N > 0)"
+                                 : "expected \"times N\" (N > 0)";
+            return false;
+        }
+        (isAfter ? after : times) = static_cast<int>(v);
+        (isAfter ? haveAfter : haveTimes) = true;
+    }
+    return true;
+}
+
 bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
 {
     std::string kind;
@@ -139,37 +163,14 @@ bool FaultLine(std::istringstream &in, Fault &f, std::string &why)
         }
         f.cut = static_cast<uint32_t>(v);
     }
-    const bool counts = f.kind == FaultKind::Refuse || f.kind == FaultKind::Cut;
-    std::string word;
-    bool after = false, times = false;
-    while (in >> word) {
-        std::string n;
-        unsigned long v;
-        if (word == "after" && counts && !after) {
-            if (!(in >> n) || !Number(n, 10, 1000000, v)) {
-                why = "expected \"after N\"";
-                return false;
-            }
-            f.after = static_cast<int>(v);
-            after = true;
-            continue;
-        }
-        if (word != "times" || times || !(in >> n) || !Number(n, 10, 1000000, v) || v == 0) {
-            why = counts ? "expected \"after N\" or \"times N\" (N > 0)"
-                                              : "expected \"times N\" (N > 0)";
-            return false;
-        }
-        f.times = static_cast<int>(v);
-        times = true;
-    }
-    return true;
+    return AfterTimes(in, f.kind == FaultKind::Refuse || f.kind == FaultKind::Cut, f.after, f.times, why);
 }
 
 // "usb fail append|write [after N] [times N]": the USB flash drive's appends
 // or writes at an offset fail.
 bool UsbLine(std::istringstream &in, Scenario &s, std::string &why)
 {
-    std::string fail, kind, word;
+    std::string fail, kind;
     in >> fail >> kind;
     if (fail != "fail" || (kind != "append" && kind != "write")) {
         why = "expected \"usb fail append|write\"";
@@ -177,18 +178,8 @@ bool UsbLine(std::istringstream &in, Scenario &s, std::string &why)
     }
     FileFault f;
     f.on = true;
-    bool after = false, times = false;
-    while (in >> word) {
-        std::string n;
-        unsigned long v;
-        const bool isAfter = word == "after" && !after, isTimes = word == "times" && !times;
-        if ((!isAfter && !isTimes) || !(in >> n) || !Number(n, 10, 1000000, v) || (isTimes && v == 0)) {
-            why = "expected \"after N\" or \"times N\" (N > 0)";
-            return false;
-        }
-        (isAfter ? f.after : f.times) = static_cast<int>(v);
-        (isAfter ? after : times) = true;
-    }
+    if (!AfterTimes(in, true, f.after, f.times, why))
+        return false;
     (kind == "append" ? s.appendFault : s.writeFault) = f;
     return true;
 }
