@@ -55,16 +55,16 @@ bool WriteAll(int fd, const uint8_t *p, size_t n)
     return true;
 }
 
-// Copies source into a new file in the target's folder and renames it over
-// the target: the installed picture is replaced whole or not at all.
-bool CopyOver(const char *source, const std::string &target)
+// Copies the open source into a new file in the target's folder and
+// renames it over the target: the installed picture is replaced whole or
+// not at all.
+bool CopyOver(int in, const std::string &target)
 {
     std::string tmp = target + ".XXXXXX";
-    int out = mkstemp(&tmp[0]);
+    int out = mkstemp(&tmp[0]); // O_EXCL: never through a link
     if (out < 0)
         return false;
-    int in = open(source, O_RDONLY);
-    bool ok = in >= 0;
+    bool ok = lseek(in, 0, SEEK_SET) == 0;
     uint8_t buf[8192];
     while (ok) {
         ssize_t r = read(in, buf, sizeof buf);
@@ -76,8 +76,6 @@ bool CopyOver(const char *source, const std::string &target)
         }
         ok = WriteAll(out, buf, static_cast<size_t>(r));
     }
-    if (in >= 0)
-        close(in);
     ok = ok && fsync(out) == 0 && fchmod(out, 0666) == 0;
     ok = close(out) == 0 && ok;
     ok = ok && rename(tmp.c_str(), target.c_str()) == 0;
@@ -126,38 +124,43 @@ int InstallFiscalHeader(const char *path)
 {
     if (!path)
         return -1;
-    FILE *f = std::fopen(path, "rb");
-    if (!f)
+    // The picture itself, not what a link at its name points to; a FIFO
+    // there does not hold the caller.
+    int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return -1;
+    struct stat st;
     uint8_t h[62];
-    size_t got = std::fread(h, 1, sizeof h, f);
-    std::fclose(f);
-    if (got < sizeof h)
-        return -1;
-    bool accepted = Le16(h + 10) == 62 && Le16(h + 14) != 0 && Le16(h + 18) != 0 && Le32(h + 22) != 0 &&
+    bool accepted = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && read(fd, h, sizeof h) == ssize_t(sizeof h) &&
+                    Le16(h + 10) == 62 && Le16(h + 14) != 0 && Le16(h + 18) != 0 && Le32(h + 22) != 0 &&
                     Le16(h + 28) == 1 && Le32(h + 30) == 0;
-    if (!accepted)
-        return -1;
-
     char mapped[4096];
-    if (!OsMapPath(SERVICE_FISCAL_HEADER_PATH, mapped, sizeof mapped))
+    if (!accepted || !OsMapPath(SERVICE_FISCAL_HEADER_PATH, mapped, sizeof mapped)) {
+        close(fd);
         return -1;
+    }
     std::string target(mapped);
     std::string folder = target.substr(0, target.rfind('/'));
     for (size_t pos = 1; (pos = folder.find('/', pos)) != std::string::npos; ++pos)
-        mkdir(folder.substr(0, pos).c_str(), 0777);
-    mkdir(folder.c_str(), 0777);
+        mkdir(folder.substr(0, pos).c_str(), 0755);
+    mkdir(folder.c_str(), 0755);
 
+    // The controller service reads the picture: readable by every user, as
+    // it expects. The mode is set on the file before it is moved, never
+    // through the name afterwards (where a link could stand by then).
     // rename replaces the installed picture in one step; the old one is
     // removed only once the new one is in place.
-    if (rename(path, target.c_str()) == 0)
-        return chmod(target.c_str(), 0666) == 0 ? 0 : -1;
-    if (errno != EXDEV)
-        return -1;
-    if (!CopyOver(path, target))
-        return -1;
-    unlink(path); // the picture is installed; a source left behind does no harm
-    return 0;
+    int result = -1;
+    if (fchmod(fd, 0666) == 0 && rename(path, target.c_str()) == 0) {
+        result = 0;
+    } else if (errno == EXDEV && CopyOver(fd, target)) {
+        unlink(path); // the picture is installed; a source left behind does no harm
+        result = 0;
+    } else {
+        fchmod(fd, st.st_mode & 07777); // the file as it was
+    }
+    close(fd);
+    return result;
 }
 
 const char *ServiceClientVersion()

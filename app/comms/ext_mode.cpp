@@ -30,6 +30,7 @@
 #include "message_box.h"
 #include "os_errors.h"
 #include "osal.h"
+#include "safe_file.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "ui_loader.h"
@@ -133,7 +134,10 @@ public:
     }
     int graph_write(const uint8_t *data, uint32_t len, bool append) override
     {
-        int fd = open(kGraphPath, O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+        // The first piece makes a new file; the others are added to it.
+        if (!append)
+            return safe_save(kGraphPath, data, len, SAFE_MODE_FILE, "external") ? int(len) : -1;
+        int fd = safe_open_append(kGraphPath, SAFE_MODE_FILE);
         if (fd < 0)
             return -1;
         ssize_t w = write(fd, data, len);
@@ -260,7 +264,7 @@ void run_external_mode(vuUI *ui)
         return;
     }
     vuTraceSetSource(form, kDialogFile);
-    mkdir("./data", 0777);
+    mkdir("./data", SAFE_MODE_DIR);
     ui->Add(form);
     form->Reset();
     vuObject *msg = widget(form, "msg"), *send = widget(form, "send"), *recv = widget(form, "recv");
@@ -663,7 +667,7 @@ void raster_to_bmp(const char *path, uint32_t width_bytes, uint32_t height_units
     if (!path || size == 0 || w > 260)
         return;
     std::vector<uint8_t> raster(size);
-    int in = open(path, O_RDONLY | O_CLOEXEC);
+    int in = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (in < 0)
         return;
     ssize_t got = read(in, raster.data(), size);
@@ -691,10 +695,9 @@ void raster_to_bmp(const char *path, uint32_t width_bytes, uint32_t height_units
     put32(38, 3780);
     put32(42, 3780);
     head[54] = head[55] = head[56] = 0xFF;
-    int out = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0)
-        return;
-    bool ok = write(out, head, sizeof head) == ssize_t(sizeof head);
+    // The picture replaces the raster whole, or the raster stays.
+    SafeFile out(path, SAFE_MODE_FILE);
+    bool ok = out.Write(head, sizeof head);
     uint8_t row[260 + 3];
     for (uint32_t i = 0; ok && i < h; ++i) {
         const uint32_t y = h - 1 - i;
@@ -705,9 +708,10 @@ void raster_to_bmp(const char *path, uint32_t width_bytes, uint32_t height_units
                 row[x / 8] |= uint8_t(0x80 >> (x % 8));
         }
         uint32_t n = w + (i + 1 < h ? pad : 0);
-        ok = write(out, row, n) == ssize_t(n);
+        ok = out.Write(row, n);
     }
-    close(out);
-    if (ok)
+    if (ok && out.Commit())
         InstallFiscalHeader(path);
+    else
+        out.LogFailure("external");
 }

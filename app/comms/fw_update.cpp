@@ -23,6 +23,7 @@
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
+#include "safe_file.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_xml.h"
@@ -40,6 +41,8 @@ const uint8_t SOH = 0x01, STX = 0x02, ACK = 0x06, NAK = 0x15; // EOT (0x04) goes
 const uint32_t kAnswerMs = 15000, kShortMs = 5000;
 
 void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
+
+const char kInsecureText[] = "ОБНОВЛЕНИЕ ПРОШИВКИ ВОЗМОЖНО ТОЛЬКО ПО HTTPS\n\nАДРЕС ДОЛЖЕН НАЧИНАТЬСЯ С https://";
 void waitBox(vuUI *ui, const char *text) { message_box(ui, "ПОДОЖДИТЕ", text, MB_NOWAIT); }
 void line(char *report, const char *text)
 {
@@ -56,7 +59,7 @@ void sockInit()
 }
 
 // What a GET gave; the texts are the boxes' of the Part that called it.
-enum GetResult { GET_OK, GET_URL, GET_REQUEST, GET_FAILED, GET_STATUS, GET_READ, GET_SINK };
+enum GetResult { GET_OK, GET_URL, GET_INSECURE, GET_REQUEST, GET_FAILED, GET_STATUS, GET_READ, GET_SINK };
 
 struct Get {
     int code = 0;          // the library's result, or the HTTP status
@@ -69,24 +72,27 @@ template <typename Sink> GetResult httpGet(const char *url, Get &out, Sink sink)
     sockInit();
     ne_uri uri;
     memset(&uri, 0, sizeof uri);
-    if (ne_uri_parse(url, &uri) != 0 || !uri.scheme || !uri.host || !uri.path ||
-        (strcmp(uri.scheme, "http") != 0 && strcmp(uri.scheme, "https") != 0)) {
+    if (ne_uri_parse(url, &uri) != 0 || !uri.scheme || !uri.host || !uri.path) {
         ne_uri_free(&uri);
         return GET_URL;
     }
-    unsigned int port = uri.port ? uri.port : ne_uri_defaultport(uri.scheme);
-    ne_session *sess = ne_session_create(uri.scheme, uri.host, port);
+    // Only over HTTPS: anyone on the way could hand over another list or
+    // image of plain HTTP, and the image goes into the controller.
+    if (!fw_url_is_secure(url)) {
+        ne_uri_free(&uri);
+        return GET_INSECURE;
+    }
+    unsigned int port = uri.port ? uri.port : ne_uri_defaultport("https");
+    ne_session *sess = ne_session_create("https", uri.host, port);
     ne_set_connect_timeout(sess, 30);
     ne_set_read_timeout(sess, 30);
-    if (strcmp(uri.scheme, "https") == 0) {
-        // The certificate and the host name are checked (no callback that
-        // forgives a failure): the system's CAs and the terminal's own.
-        ne_ssl_trust_default_ca(sess);
-        if (access(FW_CA_FILE, R_OK) == 0) {
-            if (ne_ssl_certificate *ca = ne_ssl_cert_read(FW_CA_FILE)) {
-                ne_ssl_trust_cert(sess, ca);
-                ne_ssl_cert_free(ca);
-            }
+    // The certificate and the host name are checked (no callback that
+    // forgives a failure): the system's CAs and the terminal's own.
+    ne_ssl_trust_default_ca(sess);
+    if (access(FW_CA_FILE, R_OK) == 0) {
+        if (ne_ssl_certificate *ca = ne_ssl_cert_read(FW_CA_FILE)) {
+            ne_ssl_trust_cert(sess, ca);
+            ne_ssl_cert_free(ca);
         }
     }
     char target[FW_URL_MAX + 2];
@@ -140,6 +146,7 @@ void getFailureBox(vuUI *ui, GetResult r, const Get &g)
     char text[512];
     switch (r) {
     case GET_URL: errorBox(ui, "URL НЕ УДАЛОСЬ РАЗОБРАТЬ\n\nURL НЕ КОРРЕКТЕН"); break;
+    case GET_INSECURE: errorBox(ui, kInsecureText); break;
     case GET_REQUEST: errorBox(ui, "НЕ УДАЛОСЬ СДЕЛАТЬ ЗАПРОС\n\nURL НЕ КОРРЕКТЕН"); break;
     case GET_FAILED:
         str_format(text, sizeof text, "СБОЙ ОБРАБОТКИ ЗАПРОСА GET [%i]\n\n%s", g.code, g.text);
@@ -318,6 +325,14 @@ int fw_version_newer(const char *current, const char *offered)
     return newMajor > curMajor || (newMajor == curMajor && newMinor > curMinor) ? 1 : 0;
 }
 
+int fw_url_is_secure(const char *url)
+{
+    static const char kScheme[] = "https://";
+    const size_t n = sizeof kScheme - 1;
+    // A host must follow the scheme.
+    return url && strncasecmp(url, kScheme, n) == 0 && url[n] && url[n] != '/' ? 1 : 0;
+}
+
 int fw_image_url(const char *list_url, const char *file, char *out, size_t out_size)
 {
     if (!list_url || !file || !out || out_size == 0)
@@ -486,15 +501,16 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
         errorBox(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
         return 0;
     }
-    unlink(file);
-    // The image is data, not a program.
-    int fd = open(file, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    // The image is data, not a program; it replaces an older one only once
+    // it is whole.
+    SafeFile image(file, SAFE_MODE_FILE);
+    if (image.Failed()) {
+        image.LogFailure("fw_update");
         errorBox(ui, "ОШИБКА СОЗДАНИЯ ФАЙЛА ОБНОВЛЕНИЯ ККТ");
+        unlink(file);
         return 0;
     }
     long written = 0;
-    bool writeFailed = false;
     Get g;
     GetResult r = httpGet(imageUrl, g, [&](const char *piece, size_t n) {
         // More than the list promised is not written: the size is wrong.
@@ -502,16 +518,12 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
             written += static_cast<long>(n);
             return false;
         }
-        ssize_t w = write(fd, piece, n);
-        if (w != static_cast<ssize_t>(n)) {
-            writeFailed = true;
+        if (!image.Write(piece, n))
             return false;
-        }
         written += static_cast<long>(n);
         return true;
     });
-    if (close(fd) != 0)
-        writeFailed = true;
+    const bool writeFailed = image.Failed();
     char text[1200];
     if (r == GET_STATUS) {
         if (g.code == 404)
@@ -528,15 +540,21 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
         return 0;
     }
     if (writeFailed) {
+        image.LogFailure("fw_update");
         errorBox(ui, "ОШИБКА СОЗДАНИЯ ФАЙЛА ОБНОВЛЕНИЯ ККТ");
         unlink(file);
         return 0;
     }
-    struct stat st;
-    long onDisk = stat(file, &st) == 0 ? static_cast<long>(st.st_size) : -1;
-    if (r == GET_SINK || onDisk != size) {
-        str_format(text, sizeof text, "НЕ ПРАВИЛЬНЫЙ РАЗМЕР ФАЙЛА [%li]\n\n", r == GET_SINK ? written : onDisk);
+    if (written != size) {
+        image.Abandon();
+        str_format(text, sizeof text, "НЕ ПРАВИЛЬНЫЙ РАЗМЕР ФАЙЛА [%li]\n\n", written);
         errorBox(ui, text);
+        unlink(file);
+        return 0;
+    }
+    if (!image.Commit()) {
+        image.LogFailure("fw_update");
+        errorBox(ui, "ОШИБКА СОЗДАНИЯ ФАЙЛА ОБНОВЛЕНИЯ ККТ");
         unlink(file);
         return 0;
     }
@@ -674,6 +692,11 @@ int fw_flash(vuUI *ui, const char *file, long size, int mode, char *report)
 
 int fw_update_run(vuUI *ui, const char *url, int mode, char *report)
 {
+    if (!fw_url_is_secure(url)) {
+        line(report, "\nОШИБКА: ОБНОВЛЕНИЕ ПРОШИВКИ ВОЗМОЖНО ТОЛЬКО ПО HTTPS");
+        errorBox(ui, kInsecureText);
+        return -1;
+    }
     char model[17] = "", current[13] = "", type[19] = "";
     if (mode == 1) {
         TMCommand info;

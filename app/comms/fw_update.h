@@ -1,13 +1,15 @@
 // The controller's firmware update: the list of images from an update
-// server over HTTP or HTTPS, the image for this cash register's model when
+// server over HTTPS, the image for this cash register's model when
 // it is newer than the controller's firmware, its download to
 // "./data/update.bin" and its upload to the controller with YMODEM
 // (1024-byte blocks, CRC-16/XMODEM) over the monitor channel. Every step
 // adds a line to a text report that the dialog shows and can print.
 //
-// HTTPS checks the server's certificate and host name against the system's
-// CA store and the CA file FW_CA_FILE when the terminal carries one; plain
-// HTTP is not authenticated.
+// The server's certificate and host name are checked against the system's
+// CA store and the CA file FW_CA_FILE when the terminal carries one. An
+// address of plain HTTP (or any other scheme) is refused with a box before
+// anything is fetched: an image nobody vouched for never reaches the
+// controller.
 #ifndef APP_COMMS_FW_UPDATE_H
 #define APP_COMMS_FW_UPDATE_H
 
@@ -53,6 +55,8 @@ int fw_check_version(vuUI *ui, mxml_node_t *item, const char *current);
 // seven characters with digits at 1 to 6. A current version that cannot be
 // read counts as 0.0.
 int fw_version_newer(const char *current, const char *offered);
+// 1 when url is one the update takes: "https://" (in any case) and a host.
+int fw_url_is_secure(const char *url);
 // The image's URL: the list URL up to its last "/" and the file name. 0, or
 // -1 when it exceeds FW_URL_MAX characters or out_size.
 int fw_image_url(const char *list_url, const char *file, char *out, size_t out_size);

@@ -17,6 +17,7 @@
 #include "message_box.h"
 #include "osal.h"
 #include "own_file.h"
+#include "safe_file.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "vuBoxItem.h"
@@ -271,30 +272,8 @@ bool battery_save_settings()
     mxmlDelete(decl);
     if (!text)
         return false;
-    const std::string tmp = std::string(kSettingsFile) + ".tmp";
-    bool ok = false;
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        // The mode asked for, whatever the process's umask.
-        fchmod(fd, 0666);
-        size_t len = strlen(text), done = 0;
-        while (done < len) {
-            ssize_t n = write(fd, text + done, len - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<size_t>(n);
-        }
-        ok = done == len && fsync(fd) == 0;
-        ok = close(fd) == 0 && ok;
-        ok = ok && rename(tmp.c_str(), kSettingsFile) == 0;
-        if (!ok)
-            unlink(tmp.c_str());
-    }
+    bool ok = safe_save(kSettingsFile, text, strlen(text), SAFE_MODE_FILE, "battery");
     free(text);
-    if (!ok)
-        log_format("battery: \"%s\" not written: %s", kSettingsFile, strerror(errno));
     return ok;
 }
 

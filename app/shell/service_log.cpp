@@ -11,6 +11,7 @@
 
 #include "date_record.h"
 #include "osal.h"
+#include "safe_file.h"
 #include "str_helpers.h"
 
 namespace {
@@ -246,14 +247,17 @@ void log_file_open()
     str_format(path, sizeof path, "%s%s", g_log_dir, LOG_FILE_NAME);
     int fd = -1;
     if (file_size_by_name(path) == -1) {
-        fd = open_terminal(path, O_WRONLY | O_CREAT | O_TRUNC, 0777);
+        // Never through a link left at the name (a link to nowhere is
+        // missing to stat, and creating through it would make its target).
+        fd = safe_open_append(Mapped(path).path, SAFE_MODE_FILE);
         if (fd < 0) {
             str_copy(g_log_dir, "/tmp/", sizeof g_log_dir);
             str_format(path, sizeof path, "%s%s", g_log_dir, LOG_FILE_NAME);
-            fd = open_terminal(path, O_WRONLY | O_CREAT | O_TRUNC, 0777);
+            fd = safe_open_append(Mapped(path).path, SAFE_MODE_FILE);
         }
     } else {
-        fd = open_terminal(path, O_RDONLY);
+        // Not waiting on a FIFO at the name, not reading through a link.
+        fd = open_terminal(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW);
         char head[11] = {0};
         if (fd >= 0 && read(fd, head, 10) == 10) {
             date_record now;
@@ -263,7 +267,11 @@ void log_file_open()
                 char old[100];
                 str_format(old, sizeof old, "%stm%02d%02d%04d.log", g_log_dir, now.day, now.month, now.year);
                 rename(Mapped(path).path, Mapped(old).path);
-                fd = open_terminal(path, O_WRONLY | O_CREAT | O_TRUNC, 0777);
+                fd = safe_open_append(Mapped(path).path, SAFE_MODE_FILE);
+                if (fd >= 0 && ftruncate(fd, 0) != 0) {
+                    close(fd);
+                    fd = -1;
+                }
             }
         }
     }
@@ -281,7 +289,7 @@ void log_write(const void *data, size_t length, int kind)
     std::lock_guard<std::mutex> lock(g_log_mutex);
     char path[100];
     log_path(path, sizeof path);
-    int fd = open_terminal(path, O_WRONLY | O_APPEND | O_CREAT, 0777);
+    int fd = safe_open_append(Mapped(path).path, SAFE_MODE_FILE);
     if (fd < 0) {
         log_close(0);
         return;
@@ -369,29 +377,25 @@ long copy_file(const char *source, const char *destination)
     int src = open_terminal(source, O_RDONLY);
     if (src < 0)
         return LOG_ERR_COPY;
-    int dst = open_terminal(destination, O_WRONLY | O_CREAT | O_TRUNC, 0777);
-    if (dst < 0) {
-        close(src);
-        return LOG_ERR_COPY;
-    }
+    // The copy replaces an older one only once it is whole.
+    SafeFile dst(Mapped(destination).path, SAFE_MODE_FILE);
     static char piece[kPieceCopy];
     long copied = 0;
-    bool failed = false;
-    while (copied < size) {
+    bool failed = dst.Failed();
+    while (!failed && copied < size) {
         ssize_t n = read(src, piece, sizeof piece);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0 || !write_all(dst, piece, static_cast<size_t>(n))) {
+        if (n <= 0 || !dst.Write(piece, static_cast<size_t>(n))) {
             failed = true;
             break;
         }
         copied += n;
     }
     close(src);
-    if (close(dst) != 0)
-        failed = true;
-    if (failed) {
-        unlink(Mapped(destination).path);
+    if (failed || !dst.Commit()) {
+        dst.Abandon();
+        dst.LogFailure("log");
         return LOG_ERR_COPY;
     }
     return size;
@@ -433,7 +437,7 @@ template <typename Op> int with_usb_file(const char *name, Op op)
 int usb_file_append(const char *name, const void *data, size_t length)
 {
     return with_usb_file(name, [&](const char *path) {
-        int fd = open_terminal(path, O_WRONLY | O_APPEND | O_CREAT, 0777);
+        int fd = safe_open_append(Mapped(path).path, SAFE_MODE_FILE);
         if (fd < 0)
             return static_cast<int>(LOG_ERR_COPY);
         bool ok = write_all(fd, data, length);
@@ -445,7 +449,7 @@ int usb_file_append(const char *name, const void *data, size_t length)
 int usb_file_write_at(const char *name, const void *data, size_t length, long offset)
 {
     return with_usb_file(name, [&](const char *path) {
-        int fd = open_terminal(path, O_WRONLY);
+        int fd = safe_open_existing(Mapped(path).path);
         if (fd < 0)
             return static_cast<int>(LOG_ERR_COPY);
         bool ok = lseek(fd, offset, SEEK_SET) == offset && write_all(fd, data, length);

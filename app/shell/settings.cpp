@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "own_file.h"
+#include "safe_file.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 
@@ -20,7 +21,6 @@ namespace {
 const char kDataDir[] = "./data/";
 const char kResDir[] = "./res/";
 const char kSettingsFile[] = "./data/kktsettings.xml";
-const char kSettingsTemp[] = "./data/kktsettings.xml.new";
 
 // The loaded file lives under a container of our own: Mini-XML nests whatever
 // follows an XML declaration inside the declaration's node, and a container
@@ -154,40 +154,12 @@ mxml_node_t *settings_new()
 
 namespace {
 
-// Writes all of the bytes, again after a signal or a short write.
-bool write_all(int fd, const char *data, size_t len)
-{
-    while (len > 0) {
-        ssize_t n = write(fd, data, len);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        len -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The save under the lock: 0, 1 (no tree) or -1 with the reason.
 int save_locked(char *reason, size_t size)
 {
     if (!settings_document || !g_container)
         return 1;
-    mkdir(kDataDir, 0777);
-    // A temporary file left by a save that was cut short, or whatever else
-    // sits at its name, goes first. The new one is then created only where
-    // nothing is, and never through a symbolic link: a link planted at the
-    // name makes the save fail instead of overwriting the link's target.
-    if (unlink(kSettingsTemp) != 0 && errno != ENOENT) {
-        std::snprintf(reason, size, "%s cannot be removed (%s)", kSettingsTemp, std::strerror(errno));
-        return -1;
-    }
-    int fd = open(kSettingsTemp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        std::snprintf(reason, size, "%s cannot be created (%s)", kSettingsTemp, std::strerror(errno));
-        return -1;
-    }
+    mkdir(kDataDir, SAFE_MODE_DIR);
     mxmlSetWrapMargin(0);
     std::string text;
     for (mxml_node_t *n = mxmlGetFirstChild(g_container); n; n = mxmlGetNextSibling(n)) {
@@ -198,29 +170,16 @@ int save_locked(char *reason, size_t size)
         text.resize(at + static_cast<size_t>(len > 0 ? len : 0) + 1);
         if (len < 0 || mxmlSaveString(n, &text[at], len + 1, MXML_NO_CALLBACK) != len) {
             std::snprintf(reason, size, "the settings cannot be written out");
-            close(fd);
-            unlink(kSettingsTemp);
             return -1;
         }
         text.resize(at + static_cast<size_t>(len));
     }
-    // With SIGXFSZ ignored, a file-size limit shows here as EFBIG.
-    const char *step = !write_all(fd, text.data(), text.size()) ? "write" : fsync(fd) != 0 ? "fsync" : nullptr;
-    int error = errno;
-    if (close(fd) != 0 && !step) {
-        step = "close";
-        error = errno;
-    }
-    if (!step && rename(kSettingsTemp, kSettingsFile) != 0) {
-        step = "rename";
-        error = errno;
-    }
-    if (step) {
-        std::snprintf(reason, size, "%s failed (%s)", step, std::strerror(error));
-        unlink(kSettingsTemp);
-        return -1;
-    }
-    return 0;
+    // WiFi keys, GPRS passwords and PINs: the owner's file alone.
+    SafeFile file(kSettingsFile, SAFE_MODE_SECRET);
+    if (file.Write(text.data(), text.size()) && file.Commit())
+        return 0;
+    std::snprintf(reason, size, "%s", file.Failure());
+    return -1;
 }
 
 } // namespace

@@ -170,6 +170,38 @@ TEST_F(TerminalRoot, FiscalHeaderThatCannotBeMovedKeepsBoth)
     EXPECT_EQ(stat((root_ + "/data/tmp/fiscal_header/inside").c_str(), &st), 0);
 }
 
+// Links are never followed: a link given as the picture is refused, and a
+// link at the installed picture's name is replaced, its target untouched.
+TEST_F(TerminalRoot, FiscalHeaderGoesThroughNoLink)
+{
+    const std::string target = root_ + "/data/tmp/fiscal_header", victim = root_ + "/victim";
+    Mkdirs(root_ + "/data/tmp");
+    WriteFile(victim, Bmp());
+    ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
+    WriteFile(target, "old picture");
+    std::string source = root_ + "/new.bmp";
+    ASSERT_EQ(symlink(victim.c_str(), source.c_str()), 0);
+    EXPECT_EQ(InstallFiscalHeader(source.c_str()), -1);
+    EXPECT_EQ(ReadFile(target), "old picture");
+    struct stat st;
+    ASSERT_EQ(stat(victim.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the link's target keeps its mode";
+
+    unlink(source.c_str());
+    unlink(target.c_str());
+    WriteFile(source, Bmp());
+    WriteFile(victim, "VICTIM");
+    ASSERT_EQ(symlink(victim.c_str(), target.c_str()), 0);
+    EXPECT_EQ(InstallFiscalHeader(source.c_str()), 0);
+    EXPECT_EQ(ReadFile(victim), "VICTIM");
+    ASSERT_EQ(stat(victim.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(lstat(target.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0666u);
+    EXPECT_EQ(ReadFile(target), Bmp());
+}
+
 TEST_F(TerminalRoot, FiscalHeaderMovesAcrossFileSystems)
 {
     struct stat a, b;

@@ -284,6 +284,63 @@ TEST_F(ServiceLogTest, UsbFileOperations)
     EXPECT_FALSE(exists("/mnt/sda1"));
 }
 
+// The log lives in a folder others may write to ("/tmp/"): a link planted
+// at its name, to a file or to nowhere, is never written through, and a
+// FIFO there does not hold the writer. A log it makes is not executable.
+TEST_F(ServiceLogTest, NeverWritesThroughWhatIsPlantedAtTheLogsName)
+{
+    log_init();
+    log_write("entry", 5, LOG_KIND_TEXT);
+    struct stat st;
+    ASSERT_EQ(stat((root_ + "/tmp/zizirize.log").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0111, 0u);
+    log_close(0);
+
+    const std::string victim = root_ + "/victim", nowhere = root_ + "/nowhere";
+    const std::string log = root_ + "/tmp/zizirize.log";
+    const struct {
+        const char *name;
+        int (*plant)(const std::string &, const std::string &, const std::string &);
+    } plants[] = {
+        {"link to a file", [](const std::string &log, const std::string &victim, const std::string &) {
+             return symlink(victim.c_str(), log.c_str());
+         }},
+        {"link to nowhere", [](const std::string &log, const std::string &, const std::string &nowhere) {
+             return symlink(nowhere.c_str(), log.c_str());
+         }},
+        {"FIFO", [](const std::string &log, const std::string &, const std::string &) {
+             return mkfifo(log.c_str(), 0666);
+         }},
+    };
+    for (const auto &p : plants) {
+        SCOPED_TRACE(p.name);
+        unlink(log.c_str());
+        write("/victim", "VICTIM");
+        ASSERT_EQ(p.plant(log, victim, nowhere), 0);
+        log_init();
+        log_write("entry", 5, LOG_KIND_TEXT);
+        log_write("entry", 5, LOG_KIND_TEXT);
+        EXPECT_EQ(read("/victim"), "VICTIM");
+        EXPECT_FALSE(exists("/nowhere"));
+        EXPECT_EQ(log_ready(), 0) << "a log it cannot write closes the module";
+        log_close(0);
+    }
+
+    // The copy and the files on the USB flash drive alike.
+    unlink(log.c_str());
+    log_init();
+    log_write("entry", 5, LOG_KIND_TEXT);
+    insertUsb();
+    write("/victim", "VICTIM");
+    ASSERT_EQ(symlink(victim.c_str(), (root_ + "/dev/block/sda1/zizirize_copy.log").c_str()), 0);
+    ASSERT_EQ(symlink(victim.c_str(), (root_ + "/dev/block/sda1/a.txt").c_str()), 0);
+    EXPECT_GT(log_copy_to_usb(), 0);
+    EXPECT_EQ(usb_file_append("a.txt", "x", 1), LOG_ERR_COPY);
+    EXPECT_EQ(usb_file_write_at("a.txt", "x", 1, 0), LOG_ERR_COPY);
+    EXPECT_EQ(read("/victim"), "VICTIM");
+    EXPECT_EQ(read("/dev/block/sda1/zizirize_copy.log"), read("/tmp/zizirize.log"));
+}
+
 TEST_F(ServiceLogTest, MountResults)
 {
     EXPECT_EQ(storage_mount("/dev/block/sda2", 1), 1); // no digit 1
