@@ -105,6 +105,28 @@ TEST(FwImageUrl, ListFolderAndFileWithinTheLimit)
     EXPECT_EQ(fw_image_url(base.c_str(), "abcdefghij.bin", small, sizeof small), -1);
 }
 
+// Only HTTPS addresses with a host are taken.
+TEST(FwUrl, OnlyHttpsWithAHost)
+{
+    const struct {
+        const char *url;
+        int secure;
+    } cases[] = {
+        {"https://127.0.0.1:8443/fw/list.xml", 1},
+        {"HTTPS://update.example/list.xml", 1},
+        {"http://update.example/list.xml", 0},
+        {"ftp://update.example/list.xml", 0},
+        {"https:///list.xml", 0},
+        {"https://", 0},
+        {" https://update.example/list.xml", 0},
+        {"update.example/list.xml", 0},
+        {"", 0},
+        {nullptr, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(fw_url_is_secure(c.url), c.secure) << (c.url ? c.url : "(null)");
+}
+
 TEST(FwList, ChoosesTheTypeAndDropsOtherModels)
 {
     const char *text = "<?xml version=\"1.0\"?><firmware>"

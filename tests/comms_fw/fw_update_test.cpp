@@ -269,7 +269,7 @@ TEST_F(FwUpdateTest, ReceiverFaults)
 TEST_F(FwUpdateTest, AckAndCInTwoMessages)
 {
     Drive("monitor ack-split on\n");
-    StartServer("");
+    StartServer("srv");
     Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
     EXPECT_EQ(Update(), 1) << Report();
     EndScript();
@@ -277,11 +277,11 @@ TEST_F(FwUpdateTest, AckAndCInTwoMessages)
     EXPECT_NE(Report().find("КФН УСПЕШНО ОБНОВЛЕН"), std::string::npos) << Report();
 }
 
-// Plain HTTP through the dialog; 0 prints the report on the paper.
+// Through the dialog; 0 prints the report on the paper.
 TEST_F(FwUpdateTest, DialogRunsAnUpdateAndPrintsItsReport)
 {
     Drive();
-    StartServer("");
+    StartServer("srv");
     char address[128];
     snprintf(address, sizeof address, "%s", url.c_str());
     Script({Step("common_dlg_update_firmware.xml", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER}),
@@ -295,6 +295,79 @@ TEST_F(FwUpdateTest, DialogRunsAnUpdateAndPrintsItsReport)
     std::string paper = ReadFile(sim->PaperPath());
     EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ОБНОВЛЕНИИ"), std::string::npos) << paper;
     EXPECT_NE(paper.find(u8"КФН УСПЕШНО ОБНОВЛЕН"), std::string::npos) << paper;
+}
+
+// Plain HTTP is refused before anything is fetched, whether the address
+// comes to the update, the dialog or the list's fetch: the server hears no
+// request, the monitor nothing, no image is written.
+TEST_F(FwUpdateTest, PlainHttpIsRefusedBeforeAnythingIsFetched)
+{
+    Drive();
+    StartServer("");
+    const std::string journal = root + "/httpsim.jsonl";
+    const std::string refusal = u8"ТОЛЬКО ПО HTTPS";
+    size_t boxes = Boxes().size();
+    Script({Step(u8"ОШИБКА", {KEY_ENTER})});
+    EXPECT_EQ(Update(), -1);
+    EndScript();
+    std::vector<std::string> shown = Boxes(boxes);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown.back().find(refusal), std::string::npos) << shown.back();
+    EXPECT_NE(Report().find("ТОЛЬКО ПО HTTPS"), std::string::npos) << Report();
+
+    char address[128];
+    snprintf(address, sizeof address, "%s", url.c_str());
+    boxes = Boxes().size();
+    Script({Step("common_dlg_update_firmware.xml", {KEY_ENTER}), Step(u8"ОШИБКА", {KEY_ENTER}),
+            Step("common_dlg_update_firmware.xml", {KEY_CANCEL})});
+    EXPECT_EQ(fw_update_dialog(ui, u8"ПРОШИВКА", address, 0), -1);
+    EndScript();
+    shown = Boxes(boxes);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().find(refusal), std::string::npos) << shown.back();
+
+    boxes = Boxes().size();
+    Script({Step(u8"ОШИБКА", {KEY_ENTER})});
+    EXPECT_EQ(fw_fetch_list(ui, url.c_str()), nullptr);
+    EndScript();
+    shown = Boxes(boxes);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().find(refusal), std::string::npos) << shown.back();
+
+    EXPECT_EQ(ReadFile(journal), "") << "no request reached the server";
+    EXPECT_EQ(MonitorMessages(), 0u);
+    EXPECT_FALSE(ImageLeft());
+    std::vector<std::string> codes = Codes();
+    EXPECT_EQ(std::find(codes.begin(), codes.end(), "93"), codes.end()) << "the controller was not asked";
+}
+
+// The image is written beside update.bin and put in its place whole: a
+// link planted at the temporary name is removed, not written through, as
+// is a file left by a download cut short.
+TEST_F(FwUpdateTest, ImageGoesThroughNoLinkAtItsTemporaryName)
+{
+    const std::string temp = root + "/data/update.bin.new", victim = root + "/victim";
+    for (bool link : {true, false}) {
+        SCOPED_TRACE(link ? "link" : "leftover");
+        sim->ForgetDrive();
+        Drive();
+        StartServer("srv");
+        std::ofstream(victim) << "VICTIM";
+        unlink(temp.c_str());
+        if (link)
+            ASSERT_EQ(symlink(victim.c_str(), temp.c_str()), 0);
+        else
+            std::ofstream(temp) << "part of an earlier image";
+        Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
+        EXPECT_EQ(Update(), 1) << Report();
+        EndScript();
+        EXPECT_EQ(Received(), image);
+        EXPECT_EQ(ReadFile(victim), "VICTIM");
+        struct stat st;
+        EXPECT_NE(lstat(temp.c_str(), &st), 0);
+        StopServer();
+        conn_disconnect();
+    }
 }
 
 } // namespace
