@@ -327,9 +327,21 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
         break;
     case VU_TYPE_INPUT:
     case VU_TYPE_PATTERN_INPUT:
-    case VU_TYPE_IP_INPUT:
-        item.Str("label", static_cast<vuInput *>(w)->GetValue()).Num("font", w->GetFontIndex());
+    case VU_TYPE_IP_INPUT: {
+        vuInput *input = static_cast<vuInput *>(w);
+        const char *value = input->GetValue();
+        if (input->GetOptions() & VU_IN_HIDDEN) {
+            // A password or a PIN: its length and the hide symbols the
+            // screen shows, never the text (a trace is read by people).
+            const size_t n = value ? std::strlen(value) : 0;
+            const char symbol = input->GetHideSymbol() ? input->GetHideSymbol() : '*';
+            item.Str("label", std::string(n, symbol).c_str()).Num("hidden", static_cast<long>(n));
+        } else {
+            item.Str("label", value);
+        }
+        item.Num("font", w->GetFontIndex());
         break;
+    }
     case VU_TYPE_MULTI_LINE:
         item.Str("label", static_cast<vuMultiLine *>(w)->GetValue()).Num("font", w->GetFontIndex());
         break;

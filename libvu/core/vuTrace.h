@@ -51,7 +51,9 @@ VU_C_API void vuTraceFormShown(vuForm *form);
 // Each ITEM has "kind", "x", "y", "w", "h" and, where it applies, "name",
 // "fg" (RGB565 of its text), "label" (its text, UTF-8), "font" (slot), "tw"
 // and "th" (width and height of a one-line label in pixels) and "clip"
-// ([x,y,w,h], the part of the screen it may show in). Kinds:
+// ([x,y,w,h], the part of the screen it may show in). A hidden entry field
+// (a password, a PIN) never shows its text: its "label" is as many hide
+// symbols as it holds characters, and "hidden" their number. Kinds:
 //   "form"       its client area in "clip", a menu's selected item (from 1,
 //                0 none) in "selected";
 //   "header"     its text placed at "tx", "ty" (size "tw", "th");

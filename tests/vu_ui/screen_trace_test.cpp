@@ -16,8 +16,10 @@
 #include "vuCheckBox.h"
 #include "vuColor.h"
 #include "vuForm.h"
+#include "vuInput.h"
 #include "vuMenu.h"
 #include "vuMenuBox.h"
+#include "vuPatternInput.h"
 #include "vuStatic.h"
 
 namespace {
@@ -230,6 +232,56 @@ TEST_F(ScreenTrace, AScrolledMenuShowsACutRowToTheCheck)
     EXPECT_EQ(r.failures[0].rfind("long menu: row text \"ITEM ", 0), 0u) << r.Text();
     EXPECT_NE(r.failures[0].find("is cut by the edge of its list"), std::string::npos) << r.Text();
     ui->Del(menu);
+}
+
+// A hidden entry field (a password, a PIN) shows hide symbols on the
+// screen, and the trace says no more than the screen: the symbols and how
+// many characters there are, never the text itself, anywhere in the file.
+TEST_F(ScreenTrace, HiddenFieldsGiveTheirLengthNotTheirText)
+{
+    const struct {
+        const char *name;
+        vuInput *field;
+        const char *value;
+        char symbol;       // 0: the field's own
+        const char *label; // in the trace
+        long hidden;       // -1: no "hidden" member
+    } cases[] = {
+        {"password", new vuInput(4, 4, 200, 24, 16, VU_IN_HIDDEN), "s3cr3tword", 0, "**********", 10},
+        {"pin", new vuInput(4, 32, 200, 24, 8, VU_IN_HIDDEN | VU_IN_NUMERIC), "1357", '#', "####", 4},
+        {"pattern", new vuPatternInput(4, 60, 200, 24, VU_IN_HIDDEN, "##-##"), "8642", 0, "****", 4},
+        {"empty", new vuInput(4, 88, 200, 24, 8, VU_IN_HIDDEN), "", 0, "", 0},
+        {"plain", new vuInput(4, 116, 200, 24, 16, 0), "visible", 0, "visible", -1},
+    };
+    vuChildForm *form = new vuChildForm(0, 0, 240, 200, "PASSWORD", nullptr);
+    for (const auto &c : cases) {
+        c.field->SetName(c.name);
+        if (c.symbol)
+            c.field->SetHideSymbol(c.symbol);
+        form->Add(c.field);
+    }
+    ASSERT_EQ(ui->Add(form), 0);
+    form->Reset();
+    for (const auto &c : cases)
+        c.field->SetValue(c.value);
+    ASSERT_EQ(ui->View(form), 0);
+
+    json s = lastScreen();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const json *item = find(s, "widget", c.name);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ((*item)["label"], c.label);
+        if (c.hidden < 0)
+            EXPECT_FALSE(item->contains("hidden"));
+        else
+            EXPECT_EQ((*item)["hidden"], c.hidden);
+    }
+    std::ifstream in(trace);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char *secret : {"s3cr3t", "1357", "8642"})
+        EXPECT_EQ(text.find(secret), std::string::npos) << secret << " is in the trace";
+    ui->Del(form);
 }
 
 } // namespace
