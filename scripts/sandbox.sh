@@ -39,7 +39,9 @@
 #
 # The settings get an Ethernet connection ("lan", ETH1 on 127.0.0.1) and
 # srvsim's port as the OFD server's ("shift/ofd"), so "ofd_conn" sends the
-# waiting documents to srvsim.
+# waiting documents to srvsim (scripts/sandbox_settings.py); a settings file
+# that is not a regular one (a FIFO, a link, ...) or not XML is left as it
+# is, for cashdesk to refuse.
 #
 # Where the machine allows it, everything runs in a private System V IPC
 # namespace, so the controller queue (key 111) of other runs and of tests
@@ -209,27 +211,9 @@ for _ in $(seq 100); do
   sleep 0.05
 done
 srv_port=$(cat "$dir/srvsim/srvsim.port")
-python3 - "$dir/data/kktsettings.xml" "$srv_port" <<'PY'
-import os, sys
-import xml.etree.ElementTree as ET
-path, port = sys.argv[1], sys.argv[2]
-tree = ET.parse(path) if os.path.exists(path) else ET.ElementTree(ET.Element("settings"))
-top = tree.getroot()
-conns = top.find("connections")
-if conns is None:
-    conns = ET.SubElement(top, "connections")
-if not any(c.get("name") == "lan" for c in conns.findall("conn")):
-    ET.SubElement(conns, "conn", name="lan", type="ETH1", dhcp="0", ip="127.0.0.1", mask="255.0.0.0")
-shift = top.find("shift")
-if shift is None:
-    shift = ET.SubElement(top, "shift")
-ofd = shift.find("ofd")
-if ofd is None:
-    ofd = ET.SubElement(shift, "ofd")
-ofd.set("host", "127.0.0.1")
-ofd.set("port", port)
-tree.write(path, encoding="UTF-8", xml_declaration=True)
-PY
+# Read without waiting: whatever is not a regular settings file at its name
+# (a FIFO, a device, a link) is left to cashdesk, which refuses it.
+python3 "$src/scripts/sandbox_settings.py" "$dir/data/kktsettings.xml" "$srv_port"
 
 sim_args=(--dir "$dir/kktsim")
 [ -n "$scenario" ] && sim_args+=(--scenario "$scenario")
