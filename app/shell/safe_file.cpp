@@ -58,7 +58,7 @@ SafeFile::SafeFile(const char *path, mode_t mode) : path_(path ? path : "")
 {
     target_ = path_;
     if (target_.empty()) {
-        fail("named", path_, ENOENT);
+        fail("naming", "", EINVAL); // no name given
         return;
     }
     temp_ = target_ + kTempSuffix;
