@@ -75,10 +75,17 @@ SafeFile::SafeFile(const char *path, mode_t mode) : path_(path ? path : "")
         if (fd_ >= 0 || errno != EEXIST)
             break;
     }
-    if (fd_ < 0)
+    if (fd_ < 0) {
         fail("created", temp_, errno);
-    else
-        owned_ = true;
+        return;
+    }
+    owned_ = true;
+    // The mode asked for, whatever the process's umask: a file others must
+    // read stays readable, a secret stays the owner's.
+    if (fchmod(fd_, mode) != 0) {
+        fail("fchmod", "", errno);
+        Abandon();
+    }
 }
 
 SafeFile::~SafeFile()

@@ -15,7 +15,8 @@
 // a link, never waiting on a FIFO or a device, a regular file only.
 //
 // Paths are opened as given: a terminal path is mapped (OsMapPath) by the
-// caller. Modes are given before the process's umask.
+// caller. A replaced file gets exactly the mode given, whatever the
+// process's umask; a log is created in the mode given less the umask.
 #ifndef APP_SHELL_SAFE_FILE_H
 #define APP_SHELL_SAFE_FILE_H
 

@@ -229,7 +229,7 @@ TEST_F(BatteryTest, SettingsFileWrittenWhole)
     umask(old);
     struct stat st;
     ASSERT_EQ(stat("battery.xml", &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666u);
+    EXPECT_EQ(st.st_mode & 0777, 0644u) << "readable by all, written by its owner, whatever the umask";
     std::string text = ReadFile("battery.xml");
     EXPECT_NE(text.find("<?xml version=\"1.0\""), std::string::npos) << text;
     EXPECT_NE(text.find("<battery force_type=\"5\""), std::string::npos) << text;
@@ -240,11 +240,11 @@ TEST_F(BatteryTest, SettingsFileWrittenWhole)
     EXPECT_NE(access("data/battery.xml", F_OK), 0);
 
     // A write that cannot finish keeps the old file.
-    ASSERT_EQ(mkdir("battery.xml.tmp", 0777), 0);
+    ASSERT_EQ(mkdir("battery.xml.new", 0777), 0);
     battery_set_force_type(BATTERY_FORCE_OS);
     EXPECT_FALSE(battery_save_settings());
     EXPECT_EQ(ReadFile("battery.xml"), text);
-    rmdir("battery.xml.tmp");
+    rmdir("battery.xml.new");
 }
 
 TEST_F(BatteryTest, TypeDialog)
@@ -283,12 +283,12 @@ TEST_F(BatteryTest, TypeDialog)
     EXPECT_NE(ReadFile("battery.xml").find("force_type=\"2\""), std::string::npos);
 
     // A choice that cannot be stored is said so.
-    ASSERT_EQ(mkdir("battery.xml.tmp", 0777), 0);
+    ASSERT_EQ(mkdir("battery.xml.new", 0777), 0);
     boxes = Boxes().size();
     Script({{kTitle, {9, 6, KEY_ENTER}}, {u8"ОШИБКА", {KEY_ENTER}}});
     battery_type_dialog(ui);
     EndScript();
-    rmdir("battery.xml.tmp");
+    rmdir("battery.xml.new");
     ASSERT_EQ(Boxes(boxes).size(), 1u);
     EXPECT_EQ(Boxes(boxes)[0].find(u8"ОШИБКА|ТИП БАТАРЕИ НЕ СОХРАНЁН"), 0u);
     EXPECT_NE(ReadFile("battery.xml").find("force_type=\"2\""), std::string::npos);
