@@ -16,7 +16,7 @@ void run_submenu(vuUI *ui, const char *id);
 typedef void (*SubmenuHandler)(vuUI *ui, const char *title);
 struct SubmenuEntry {
     const char *id;
-    SubmenuHandler handler; // null: not built yet, the item does nothing
+    SubmenuHandler handler;
 };
 // The dispatch table in the order names are compared; count through n.
 const SubmenuEntry *submenu_table(int *n);
