@@ -247,6 +247,8 @@ void app_run(int mode)
         if (mode == 2)
             on_monitor_terminal(ui, "Терминал");
         kfn_start(ui, 2);
+        if (mode == 3)
+            startup_clock_sync(ui);
     }
     refresh_status_line(ui);
 
