@@ -290,28 +290,6 @@ TEST_F(BtLinkTest, AnEarlierPairingDoesNotPassForThisConnection)
 
 // ---- the serial device --------------------------------------------------------
 
-class PtyDevice {
-public:
-    // A pseudo-terminal whose slave is linked at the path.
-    explicit PtyDevice(const std::string &link)
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        slave = ptsname(master);
-        unlink(link.c_str());
-        if (symlink(slave.c_str(), link.c_str()) != 0)
-            slave.clear();
-    }
-    ~PtyDevice()
-    {
-        if (master >= 0)
-            close(master);
-    }
-    int master = -1;
-    std::string slave;
-};
-
 TEST_F(BtLinkTest, TtySetRawMakesARawTerminalAt115200)
 {
     PtyDevice pty(NetRoot::root + "/tty");
