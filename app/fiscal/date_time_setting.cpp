@@ -371,7 +371,8 @@ int startup_clock_sync(vuUI *ui)
                "%02u:%02u\n\nУБЕДИТЕСЬ В КОРРЕКТНОСТИ ВРЕМЕНИ!",
                kkt.day, kkt.month, kkt.year, kkt.hour, kkt.minute);
     OsBeep(4, 200);
-    message_box(ui, "ВНИМАНИЕ", text, MB_OK);
+    // Seven lines: the small font keeps them whole at 320x240.
+    message_box(ui, "ВНИМАНИЕ", text, MB_OK | MB_FONT0);
     CmdSetDateTimeFr(ui, "ДАТА И ВРЕМЯ");
     return 1;
 }
