@@ -376,6 +376,53 @@ int bt_com_open()
     return 0;
 }
 
+int bt_com_open_named(vuUI *ui)
+{
+    int fd = bt_com_fd.load();
+    if (fd >= 0)
+        return fd;
+    int r = bt_com_open();
+    if (r != 0)
+        return r;
+    char device[sizeof bt_events.spp_device.Path + 1];
+    field(device, sizeof device, bt_events.spp_device.Path, sizeof bt_events.spp_device.Path);
+    if (ui) {
+        char text[sizeof device + 16];
+        str_format(text, sizeof text, "Device name:\n%s", device);
+        message_box(ui, "DEVNAME", text, MB_OK);
+    }
+    return bt_com_fd.load();
+}
+
+void bt_com_close_device()
+{
+    int fd = bt_com_fd.exchange(-1);
+    if (fd >= 0)
+        close(fd);
+}
+
+int bt_base_info(char *info, int size)
+{
+    if (info && size > 0)
+        info[0] = '\0';
+    if (!bt_available())
+        return kNoDevice;
+    const bool opened = bt_lib.OsBluetoothCheck() == OS_BT_CHECK_CLOSED;
+    if (opened) {
+        int r = bt_lib.OsBluetoothOpen("info", OS_BT_OPEN_PAN);
+        if (r < 0)
+            return r;
+    }
+    char text[201] = "";
+    int r = bt_lib.OsBluetoothGetBaseInfo(text, sizeof text);
+    text[sizeof text - 1] = '\0';
+    if (info && size > 0)
+        str_copy(info, text, static_cast<size_t>(size));
+    if (opened)
+        bt_lib.OsBluetoothClose();
+    return r;
+}
+
 int bt_com_close()
 {
     int r = 0;

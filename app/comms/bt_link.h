@@ -90,8 +90,19 @@ int tty_set_raw(int fd);
 // Opens the SPP connection's serial device raw into bt_com_fd: 0, or the
 // library's code or a negative value of open() (the connection dropped).
 int bt_com_open();
+// The serial device's descriptor: the one already open, else bt_com_open's;
+// a device opened now is named in a box titled "DEVNAME" (with a UI). The
+// descriptor (0 or more), or bt_com_open's failure.
+int bt_com_open_named(vuUI *ui);
 // Drops the SPP connection, closes the module and the serial device.
 int bt_com_close();
+// Closes the serial device alone; the connection and the module stay.
+void bt_com_close_device();
+// The module's base information, at most 200 characters, into info (size
+// bytes, always terminated): the library's answer. A closed module is
+// opened for it (as "info", PAN mode) and closed again, so a link opened
+// later finds it as it was; without the library -1004.
+int bt_base_info(char *info, int size);
 // The device chooser over `count` names: the chosen index, or -1 (cancelled,
 // no UI); also stored through index.
 int bt_choose_device(const char *const *names, int count, int *index);

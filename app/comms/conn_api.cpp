@@ -307,6 +307,79 @@ mxml_node_t *conn_find(vuUI *ui, const char *name)
     return taken;
 }
 
+mxml_node_t *conn_find_configured(vuUI *ui, const char *name)
+{
+    conn_new_type = CONN_NONE;
+    mxml_node_t *section = connections();
+    if (!section) {
+        message_box(ui, "ОШИБКА", "НЕ НАЙДЕН РАЗДЕЛ 'connections' В ФАЙЛЕ НАСТРОЕК\nsettings.xml", MB_OK | MB_ALERT);
+        return nullptr;
+    }
+    std::vector<mxml_node_t *> elements = connElements(section);
+    if (elements.empty()) {
+        message_box(ui, "ОШИБКА", "В ФАЙЛЕ НАСТРОЕК НЕ НАЙДЕНО ОПИСАНИЙ СОЕДИНЕНИЙ (РАЗДЕЛ 'conn')\nsettings.xml",
+                    MB_OK | MB_ALERT);
+        return nullptr;
+    }
+    return conn_find(ui, name);
+}
+
+int conn_up_record(vuUI *ui, mxml_node_t *element)
+{
+    if (conn_from_xml(element, &conn_active) != 0) {
+        conn_clear_active();
+        message_box(ui, "ОШИБКА", "НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ", MB_OK | MB_ALERT);
+        return -1;
+    }
+    conn_publish_type();
+    int result;
+    switch (conn_active.type) {
+    case CONN_BT_COM:
+        result = bt_connect_spp(ui, &conn_active);
+        break;
+    case CONN_WIFI:
+    case CONN_GPRS:
+    case CONN_ETH1:
+    case CONN_BT:
+        result = bringUp(ui);
+        break;
+    default:
+        conn_clear_active();
+        message_box(ui, "ОШИБКА", "НЕ ЗАДАН ТИП СОЕДИНЕНИЯ", MB_OK | MB_ALERT);
+        return -1;
+    }
+    if (result != 0 && conn_active.type != CONN_NONE)
+        conn_teardown();
+    return result;
+}
+
+int conn_connect_element(vuUI *ui, mxml_node_t *element)
+{
+    ConnLock lock;
+    if (conn_is_up())
+        conn_teardown();
+    int result = conn_up_record(ui, element);
+    if (result != 0) {
+        conn_clear_active();
+        return result;
+    }
+    conn_publish_type();
+    str_copy(conn_last_name, conn_active.name, sizeof conn_last_name);
+    if (ui)
+        hookLevel(ui, conn_netlevel_draw);
+    return 0;
+}
+
+int wifi_retry_connect()
+{
+    int expected = -2;
+    if (!ext_net_level.compare_exchange_strong(expected, -1))
+        return expected;
+    OsWifiDisconnect();
+    OsWifiConnect(&conn_active.wifi, 0);
+    return -2;
+}
+
 int conn_ensure(vuUI *ui, int force)
 {
     if (conn_is_up()) {

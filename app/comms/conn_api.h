@@ -26,6 +26,23 @@ int conn_connect_named(vuUI *ui, const char *name);
 // The `conn` element to bring up, or null; with nothing configured and a UI
 // the user picks a link type into conn_new_type instead.
 mxml_node_t *conn_find(vuUI *ui, const char *name);
+// The configured connection search of old: as conn_find, but it never offers
+// the link-type menu; a missing "connections" section and (with a UI) one
+// without `conn` elements are told in an error box. The element or null.
+mxml_node_t *conn_find_configured(vuUI *ui, const char *name);
+// Brings up a `conn` element as the active link (caller holds conn_mutex):
+// an element that does not parse, or one of a kind that cannot be brought
+// up, gives -1 after an error box; otherwise the bring-up's result (a
+// Bluetooth serial port included). A failed bring-up leaves no link.
+int conn_up_record(vuUI *ui, mxml_node_t *element);
+// conn_connect with the element given instead of a name: a link that is up
+// is taken down first, so its module is not left open under a record that
+// no longer names it. 0, or the bring-up's negative code.
+int conn_connect_element(vuUI *ui, mxml_node_t *element);
+// The external-host WiFi link lost (level -2): leaves and joins the active
+// access point again and marks the level not usable yet (-1). The level
+// before the call.
+int wifi_retry_connect();
 // 1 when a link was up already (it is re-checked, whatever that gives), 0
 // when one has been brought up now (the OFD's connection name, else the
 // card module's), -1 when that failed.

@@ -344,6 +344,64 @@ void conn_restore_active()
     conn_publish_type();
 }
 
+void conn_swap_saved()
+{
+    conn_record parked = conn_saved;
+    conn_saved = conn_active;
+    conn_active = parked;
+    uint16_t type = conn_new_type_saved;
+    conn_new_type_saved = conn_new_type;
+    conn_new_type = type;
+    conn_publish_type();
+}
+
+int conn_is_bt_com()
+{
+    return conn_active.type == CONN_BT_COM ? 1 : 0;
+}
+
+const char *conn_type_name()
+{
+    return conn_type_keyword(conn_active.type);
+}
+
+const char *conn_bt_name()
+{
+    return conn_active.bt_name;
+}
+
+const char *conn_bt_mac()
+{
+    return conn_active.bt_mac;
+}
+
+const char *conn_name()
+{
+    return conn_active.name;
+}
+
+uint32_t conn_timeout_ms()
+{
+    return conn_active.timeout_ms;
+}
+
+const char *conn_last_connected()
+{
+    return conn_last_name;
+}
+
+void conn_forget_last_connected()
+{
+    memset(conn_last_name, 0, sizeof conn_last_name);
+}
+
+void conn_reset(uint16_t type)
+{
+    memset(&conn_active, 0, sizeof conn_active);
+    conn_active.type = type;
+    conn_publish_type();
+}
+
 int conn_is_up()
 {
     return conn_active.type != CONN_NONE ? 1 : 0;

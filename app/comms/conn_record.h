@@ -102,10 +102,29 @@ int conn_to_xml(vuUI *ui, mxml_node_t *element);
 void conn_save_active();
 void conn_restore_active();
 
+// Exchanges the active record with its parked copy (and the chosen link
+// types with theirs): a swap done twice leaves both as they were.
+void conn_swap_saved();
+
 int conn_is_up();
 int conn_is_gprs();
+// 1 while the active link is a Bluetooth serial port.
+int conn_is_bt_com();
+// The keyword of the active link's kind, null while none is up.
+const char *conn_type_name();
 const char *conn_ip_address();
 int conn_net_level();
+// The active record's fields as the link layer keeps them.
+const char *conn_bt_name();
+const char *conn_bt_mac();
+const char *conn_name();
+uint32_t conn_timeout_ms();
+// The name of the last link brought up, and its clearing.
+const char *conn_last_connected();
+void conn_forget_last_connected();
+// Clears the whole active record and gives it the kind (published for the
+// level functions).
+void conn_reset(uint16_t type);
 
 // The IPv4 address of a host name or dotted address: an entry shaped like
 // libc's (family AF_INET, 4-byte addresses), kept per thread until the

@@ -108,3 +108,4 @@ void asokp_load_server()
 const char *asokp_host() { return g_link.host; }
 uint16_t asokp_port() { return g_link.port; }
 server_link *asokp_link() { return &g_link; }
+int asokp_timeout_ms() { return g_link.timeout_ms; }

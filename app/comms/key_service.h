@@ -26,6 +26,8 @@ const int ASOKP_TIMEOUT_MS = 30000;
 void asokp_load_server();
 const char *asokp_host();
 uint16_t asokp_port();
+// The key-update link's time-out in milliseconds.
+int asokp_timeout_ms();
 // The process-wide key-update link.
 server_link *asokp_link();
 

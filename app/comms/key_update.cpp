@@ -162,6 +162,13 @@ int asokp_show_form(vuUI *ui, vuForm *form, const char *line)
     return form->GetState();
 }
 
+const char *asokp_auto_update_marking(vuUI *ui)
+{
+    if (!(kfn_state_byte() & KFN_FATAL_REGISTERED) || kfn_marking_mode() != 1)
+        return nullptr;
+    return asokp_auto_update(ui);
+}
+
 const char *asokp_auto_update(vuUI *ui)
 {
     static char text[500];

@@ -29,6 +29,11 @@ enum {
 // stopped the drive from telling the need.
 const char *asokp_auto_update(vuUI *ui);
 
+// asokp_auto_update for a drive registered for marked goods only (its state
+// byte has the registered bit 0x08 and marked-goods mode is on); null
+// otherwise, without asking the drive anything.
+const char *asokp_auto_update_marking(vuUI *ui);
+
 // The manual update: refusal boxes for an open shift, autonomous mode or a
 // registration without marked goods; else a screen of progress lines
 // closed by "ok".

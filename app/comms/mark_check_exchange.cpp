@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "conn_record.h"
+#include "key_service.h"
 #include "message_box.h"
 #include "oism_worker.h"
 #include "server_link.h"
@@ -31,4 +32,14 @@ int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char
 int MarkCheckExchange(vuUI *ui, exchange_container *container)
 {
     return mark_check_exchange_with(ui, container, oism_worker.host, oism_worker.port, oism_worker.send_ms);
+}
+
+int mark_check_exchange_key_service(vuUI *ui, exchange_container *container)
+{
+    server_link *link = asokp_link();
+    if (!container || !link->host[0] || link->port == 0)
+        return -1;
+    int r = server_exchange(ui, container, link, "Проверка КМ");
+    net_close(link);
+    return r;
 }

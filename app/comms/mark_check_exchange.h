@@ -24,4 +24,10 @@ int MarkCheckExchange(vuUI *ui, exchange_container *container);
 int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char *host, uint16_t port,
                              int send_ms);
 
+// The same exchange over the key-update service's process-wide link (its
+// host, port and time-out as asokp_load_server left them), which is closed
+// afterwards: the answer's body length, 0 for an empty answer, -1 on a
+// failure (no server named among them).
+int mark_check_exchange_key_service(vuUI *ui, exchange_container *container);
+
 #endif

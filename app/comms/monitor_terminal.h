@@ -3,7 +3,7 @@
 // area, with a line to type and fixed commands on the keys 240 to 249. The
 // scrollback and its escape handling are shared with the modem terminal.
 // on_monitor_terminal itself is declared with the shell's screens
-// (shell_hooks.h), which open it.
+// (monitor_entry.h), which open it.
 #ifndef APP_COMMS_MONITOR_TERMINAL_H
 #define APP_COMMS_MONITOR_TERMINAL_H
 
@@ -11,7 +11,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "shell_hooks.h"
+#include "monitor_entry.h"
 
 struct vuEvent;
 

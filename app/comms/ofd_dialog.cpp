@@ -1,6 +1,7 @@
 #include "ofd_dialog.h"
 
 #include "conn_api.h"
+#include "conn_record.h"
 #include "dialog.h"
 #include "info_panel.h"
 #include "kfn_state.h"
@@ -136,4 +137,21 @@ void send_waiting_documents(vuUI *ui, const char *)
     ofd_exchange_dialog(ui, documents, settings_ofd_node());
     oism_exchange_dialog(ui, notifications, settings_oism_node());
     conn_disconnect();
+}
+
+void send_waiting_documents_open(vuUI *ui)
+{
+    const unsigned documents = kfn_ofd_waiting();
+    const unsigned notifications = kfn_oism_waiting();
+    if (documents == 0 && notifications == 0) {
+        run_message_box_ex(ui, "ВНИМАНИЕ", "НЕТ ДОКУМЕНТОВ ОЖИДАЮЩИХ ОТПРАВКУ", MB_OK | MB_ALERT, 3000, nullptr);
+        return;
+    }
+    const int opened = conn_open(ui);
+    if (conn_is_up()) {
+        ofd_exchange_dialog(ui, documents, settings_ofd_node());
+        oism_exchange_dialog(ui, notifications, settings_oism_node());
+    }
+    // A link that could not be brought up is not routed to.
+    conn_close(opened > 0 ? 1 : 0);
 }

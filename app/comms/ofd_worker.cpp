@@ -8,6 +8,7 @@
 #include "TMCommand.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -36,11 +37,46 @@ void closeSocket()
     ofd_worker.socket = -1;
 }
 
+// The periodic mode's turn in the idle state: true when a document was read
+// and handed over (the worker goes on at once).
+bool periodicBegin()
+{
+    const uint32_t now = OsGetTickCount();
+    if (ofd_worker.last_read != 0 && now - ofd_worker.last_read < static_cast<uint32_t>(ofd_worker.period_ms))
+        return false;
+    ofd_worker.last_read = now | 1; // never 0 once taken
+    return ofd_step_begin(nullptr) > 0;
+}
+
+// The periodic mode's turn in the done state: the answer written into the
+// drive (or the failure told), the record back to idle.
+void periodicFinish()
+{
+    const int r = ofd_step_poll(nullptr);
+    if (r == 1) {
+        ++ofd_worker.periodic_sent;
+        ofd_worker.last_read = 0; // the next document at once
+    } else {
+        ++ofd_worker.periodic_failed;
+        fprintf(stderr, "ofd: a document was not sent: %s\n", ofd_worker.ui_error_text);
+    }
+}
+
 void *workerMain(void *)
 {
     ofd_worker.socket = -1;
     while (!ofd_stop_requested()) {
-        switch (ofd_worker.state.load(std::memory_order_acquire)) {
+        const int state = ofd_worker.state.load(std::memory_order_acquire);
+        if (ofd_worker.periodic && state == OFD_IDLE) {
+            closeSocket();
+            if (periodicBegin())
+                continue;
+        } else if (ofd_worker.periodic && state == OFD_DONE) {
+            closeSocket();
+            periodicFinish();
+            continue;
+        }
+        switch (state) {
         case OFD_IDLE:
             // result and error_text were cleared by the UI side before it
             // handed the record back; writing them here would race with the
@@ -146,7 +182,6 @@ void ofd_forget_params()
 
 int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
 {
-    (void)periodic; // nothing starts the periodic mode
     if (ofd_worker.running)
         return 0;
     if (ofd_load_params(ui, section) != 0) {
@@ -160,14 +195,21 @@ int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
     ofd_worker.result = 0;
     ofd_worker.error_text[0] = '\0';
     ofd_worker.state.store(OFD_IDLE, std::memory_order_release);
+    ofd_worker.periodic = periodic != 0;
+    ofd_worker.last_read = 0;
+    ofd_worker.periodic_sent = ofd_worker.periodic_failed = 0;
+    // Running before the thread starts: the periodic worker begins its
+    // steps itself, and a step begins only with a worker.
+    ofd_worker.running = true;
     if (pthread_create(&ofd_worker.thread, nullptr, workerMain, nullptr) != 0) {
+        ofd_worker.running = false;
+        ofd_worker.periodic = false;
         if (ui)
             message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОФД.\nРекомендуется перезагрузить кассу.",
                     MB_OK | MB_ALERT);
         sem_destroy(&ofd_worker.stop_sem);
         return -1;
     }
-    ofd_worker.running = true;
     return 0;
 }
 
@@ -181,5 +223,6 @@ void ofd_stop(vuUI *ui)
     pthread_join(ofd_worker.thread, nullptr);
     sem_destroy(&ofd_worker.stop_sem);
     ofd_worker.running = false;
+    ofd_worker.periodic = false;
     ofd_worker.stop_latched = false;
 }

@@ -43,6 +43,14 @@ struct ofd_worker_record {
     bool stop_latched;        // the worker's: a stop was seen
     pthread_t thread;
     bool running;
+    // The periodic mode: the worker reads the waiting documents itself (one
+    // at once at its start, then once a period has passed since its last
+    // read, and the next at once after a success) and writes the answers
+    // itself; nothing else drives the steps meanwhile.
+    bool periodic;
+    uint32_t last_read;       // tick of the last read; 0 read at once
+    unsigned periodic_sent;   // documents the periodic mode moved
+    unsigned periodic_failed; // attempts of it that failed (each told on stderr)
 };
 
 extern ofd_worker_record ofd_worker;
@@ -60,7 +68,8 @@ int ofd_recv(int sock, uint8_t *buffer, uint32_t n, int wait_ms);
 // One look at the stop semaphore; once seen, the stop stays.
 bool ofd_stop_requested();
 
-// Loads the parameters and starts the worker: 0, or -1 after a box.
+// Loads the parameters and starts the worker: 0, or -1 after a box. With
+// periodic set the worker moves the documents on its own (above).
 int ofd_start(vuUI *ui, int periodic, mxml_node_t *section);
 // Stops and joins the worker.
 void ofd_stop(vuUI *ui);

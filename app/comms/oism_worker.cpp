@@ -17,6 +17,7 @@
 #include "vuWidget.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -86,11 +87,54 @@ void receive()
     setState(OISM_DONE);
 }
 
+// The periodic mode's turn in the idle state: true when a notification was
+// read and handed over (the worker goes on at once).
+bool periodicBegin()
+{
+    if (oism_worker.mode != OISM_MODE_NOTIFICATIONS)
+        return false;
+    const uint32_t now = OsGetTickCount();
+    if (oism_worker.last_read != 0 && now - oism_worker.last_read < static_cast<uint32_t>(oism_worker.period_ms))
+        return false;
+    oism_worker.last_read = now | 1; // never 0 once taken
+    return oism_step_begin(nullptr, OISM_MODE_NOTIFICATIONS) > 0;
+}
+
+// The periodic mode's turn in the done states: the receipt written into
+// the drive (or the failure told), the record back to idle.
+void periodicFinish()
+{
+    const int r = oism_step_poll(nullptr);
+    if (r == 1) {
+        ++oism_worker.periodic_sent;
+        oism_worker.last_read = 0; // the next notification at once
+    } else {
+        ++oism_worker.periodic_failed;
+        fprintf(stderr, "oism: a notification was not sent: %s\n", oism_worker.ui_error_text);
+    }
+    // The over-time and connect-failed states stay after a poll.
+    oism_worker.error_text[0] = '\0';
+    oism_worker.result = 0;
+    oism_worker.exchange_start = 0;
+    setState(OISM_IDLE);
+}
+
 void *workerMain(void *)
 {
     oism_worker.link.sock = -1;
     while (!oism_stop_requested()) {
-        switch (oism_worker.state.load(std::memory_order_acquire)) {
+        const int current = oism_worker.state.load(std::memory_order_acquire);
+        if (oism_worker.periodic && current == OISM_IDLE) {
+            closeSocket();
+            if (periodicBegin())
+                continue;
+        } else if (oism_worker.periodic &&
+                   (current == OISM_DONE || current == OISM_OVERTIME || current == OISM_CONNECT_FAILED)) {
+            closeSocket();
+            periodicFinish();
+            continue;
+        }
+        switch (current) {
         case OISM_CONNECT:
             closeSocket();
             if (oism_worker.exchange_start == 0)
@@ -196,7 +240,6 @@ void oism_forget_params()
 
 int oism_start(vuUI *ui, int periodic, mxml_node_t *section)
 {
-    (void)periodic; // nothing starts the periodic mode
     if (oism_worker.running)
         return 0;
     if (oism_load_params(section) != 0) {
@@ -211,14 +254,21 @@ int oism_start(vuUI *ui, int periodic, mxml_node_t *section)
     oism_worker.exchange_start = 0;
     oism_worker.error_text[0] = '\0';
     oism_worker.state.store(OISM_IDLE, std::memory_order_release);
+    oism_worker.periodic = periodic != 0;
+    oism_worker.last_read = 0;
+    oism_worker.periodic_sent = oism_worker.periodic_failed = 0;
+    // Running before the thread starts: the periodic worker begins its
+    // steps itself, and a step begins only with a worker.
+    oism_worker.running = true;
     if (pthread_create(&oism_worker.thread, nullptr, workerMain, nullptr) != 0) {
+        oism_worker.running = false;
+        oism_worker.periodic = false;
         if (ui)
             message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОИСМ.\nРекомендуется перезагрузить кассу.",
                         MB_OK | MB_ALERT);
         sem_destroy(&oism_worker.stop_sem);
         return -1;
     }
-    oism_worker.running = true;
     return 0;
 }
 
@@ -234,6 +284,7 @@ void oism_stop(vuUI *ui)
     pthread_join(oism_worker.thread, nullptr);
     sem_destroy(&oism_worker.stop_sem);
     oism_worker.running = false;
+    oism_worker.periodic = false;
     oism_worker.stop_latched = false;
     oism_worker.mode = OISM_MODE_NOTIFICATIONS; // the worker reads it: only once it is gone
 }

@@ -65,6 +65,14 @@ struct oism_worker_record {
     bool stop_latched;          // the worker's: a stop was seen
     pthread_t thread;
     bool running;
+    // The periodic mode: in mode 1 the worker reads the waiting
+    // notifications itself (one at once at its start, then once a period
+    // has passed since its last read, and the next at once after a success)
+    // and writes the receipts itself; nothing else drives the steps.
+    bool periodic;
+    uint32_t last_read;       // tick of the last read; 0 read at once
+    unsigned periodic_sent;   // notifications the periodic mode moved
+    unsigned periodic_failed; // attempts of it that failed (each told on stderr)
 };
 
 extern oism_worker_record oism_worker;
@@ -85,7 +93,8 @@ uint16_t oism_reply_body_length(const uint8_t *header);
 int oism_load_params(mxml_node_t *section);
 // Forgets the parameters (tests start afresh with it).
 void oism_forget_params();
-// Loads the parameters and starts the worker: 0, or -1 after a box.
+// Loads the parameters and starts the worker: 0, or -1 after a box. With
+// periodic set the worker moves the notifications on its own (above).
 int oism_start(vuUI *ui, int periodic, mxml_node_t *section);
 // Stops and joins the worker; the mode goes back to 1.
 void oism_stop(vuUI *ui);

@@ -9,6 +9,7 @@
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
+#include "status_line.h"
 #include "str_helpers.h"
 #include "vuEvent.h"
 #include "vuForm.h"
@@ -196,7 +197,185 @@ void setClocks(vuUI *ui, const char *date, const char *time, const DateEntry &e)
     OsSetTime(&t);
 }
 
+// The older screen's setting: 0x42 through the runner (not while a shift is
+// open), then the terminal's clock unless the exchange failed, and the
+// shift's text on the status line.
+void setClocksFr(vuUI *ui, const char *date, const char *time)
+{
+    DateEntry e;
+    date_entry_read(date, time, &e);
+    if (!(kfn_flags() & KFN_CUR_SHIFT_OPEN)) {
+        TMCommand cmd;
+        if (cmd.SetDateTime(date, time) <= 0) {
+            errorBox(ui, "Ошибка создания команды.");
+            return;
+        }
+        if (kfn_exec(ui, &cmd, 5000) < 0)
+            return;
+    }
+    OsTime t;
+    memset(&t, 0, sizeof t);
+    t.Year = static_cast<int>(e.year);
+    t.Month = static_cast<int>(e.month);
+    t.Day = static_cast<int>(e.day);
+    t.Hour = static_cast<int>(e.hour);
+    t.Minute = static_cast<int>(e.minute);
+    t.Second = 1;
+    OsSetTime(&t);
+    update_shift_status(ui);
+}
+
+void setFocusable(vuForm *form, const char *name, bool on)
+{
+    if (vuWidget *w = dynamic_cast<vuWidget *>(form->GetByName(name)))
+        w->SetFocusable(on ? 1 : 0);
+}
+
+// The older screen's answer to a state: true when the screen goes on.
+bool olderKey(vuUI *ui, int state)
+{
+    if (state == 101) {
+        if (kfn_flags() & KFN_CUR_SHIFT_OPEN) {
+            errorBox(ui, "УСТАНОВКА ДАТЫ/ВРЕМЕНИ КОНТРОЛЛЕРА ФН ПРОВОДИТСЯ ТОЛЬКО ПРИ ЗАКРЫТОЙ СМЕНЕ!");
+            return true;
+        }
+        if (message_box(ui, "ВНИМАНИЕ", "Синхронизировать время контроллера ФН по терминалу?", MB_OK | MB_CANCEL) ==
+            MB_RESULT_OK)
+            setClocksFr(ui, clocks.termDate, clocks.termTime);
+        return true;
+    }
+    if (message_box(ui, "ВНИМАНИЕ", "Синхронизировать время терминала по контроллеру ФН?", MB_OK | MB_CANCEL) ==
+        MB_RESULT_OK)
+        setClocksFr(ui, clocks.kktDate, clocks.kktTime);
+    return true;
+}
+
 } // namespace
+
+long date_minutes(const DateEntry &e)
+{
+    static const long kBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    if (e.month < 1 || e.month > 12)
+        return -1;
+    const long yy = static_cast<long>(e.year % 100);
+    const long leap = (yy % 4 == 0 && e.month >= 3) ? 1 : 0;
+    return yy * 525600 + (kBefore[e.month - 1] + static_cast<long>(e.day)) * 1440 + leap * 1440 +
+           static_cast<long>(e.hour) * 60 + static_cast<long>(e.minute);
+}
+
+long date_minutes_difference(const DateEntry &a, const DateEntry &b)
+{
+    const long x = date_minutes(a), y = date_minutes(b);
+    if (x < 0 || y < 0)
+        return -1;
+    return x > y ? x - y : y - x;
+}
+
+int DateTimeFrKeys(vuEvent *event, intptr_t form)
+{
+    if (!event || !form)
+        return 0;
+    if (event->key == 1)
+        return 101;
+    if (event->key == 2)
+        return 102;
+    return 0;
+}
+
+void CmdSetDateTimeFr(vuUI *ui, const char *title)
+{
+    vuForm *form = dialog_create(ui, "common_dlg_fr_set_date_time.xml");
+    if (!form)
+        return;
+    form->SetHeaderText(title);
+    ui->Add(form);
+    form->Reset();
+    for (;;) {
+        const bool shiftOpen = (kfn_flags() & KFN_CUR_SHIFT_OPEN) != 0;
+        setFocusable(form, "date", !shiftOpen);
+        setFocusable(form, "time", !shiftOpen);
+        if (!readClocks(ui, form))
+            break;
+        ui->Show(form, DateTimeFrKeys);
+        ui->WaitEndModal();
+        const int state = form->GetState();
+        if (state == 101 || state == 102) {
+            olderKey(ui, state);
+            continue;
+        }
+        if (state != 1)
+            break;
+        char date[16], time[16];
+        str_copy(date, widget_text(form->GetByName("date")), sizeof date);
+        str_copy(time, widget_text(form->GetByName("time")), sizeof time);
+        DateEntry e, kkt;
+        const int whole = date_entry_read(date, time, &e);
+        date_entry_read(clocks.kktDate, clocks.kktTime, &kkt);
+        const DateCheck c = date_entry_check(e, whole, e, kkt, DATE_CHECK_BAD_DATE);
+        if (c == DATE_CHECK_BAD_DATE || c == DATE_CHECK_BAD_TIME) {
+            refuse(ui, c, e, kkt);
+            continue;
+        }
+        if (date_minutes_difference(e, kkt) > 2879) {
+            char text[512];
+            str_format(text, sizeof text,
+                       "ДАТА %02u.%02u.%04u %02u:%02u отличается больше чем на сутки от текущей даты КФН "
+                       "%02u.%02u.%04u %02u:%02u\n\nСМЕНИТЬ ВРЕМЯ БОЛЕЕ ЧЕМ НА СУТКИ МОЖЕТ ТОЛЬКО АДМИНИСТРАТОР!",
+                       e.day, e.month, e.year, e.hour, e.minute, kkt.day, kkt.month, kkt.year, kkt.hour, kkt.minute);
+            errorBox(ui, text);
+            break;
+        }
+        setClocksFr(ui, date, time);
+        break;
+    }
+    ui->Del(form);
+}
+
+int startup_clock_sync(vuUI *ui)
+{
+    char date[16] = "", time[16] = "";
+    for (;;) {
+        TMCommand cmd;
+        if (cmd.GetDateTime() > 0 && kfn_exec(nullptr, &cmd, 5000) == 0 &&
+            cmd.FieldText(5, date, sizeof date) >= 0 && strlen(date) == 6 &&
+            cmd.FieldText(6, time, sizeof time) >= 0 && strlen(time) == 4)
+            break;
+        if (message_box(ui, "ОШИБКА", "ВНИМАНИЕ!\n\nСБОЙ ЧТЕНИЯ ВРЕМЕНИ КОНТРОЛЛЕРА ФН\nПОВТОРИТЕ ПОПЫТКУ!",
+                        MB_OK | MB_CANCEL | MB_ALERT) != MB_RESULT_OK)
+            return -1;
+    }
+    DateEntry kkt;
+    date_entry_read(date, time, &kkt);
+    OsTime now;
+    memset(&now, 0, sizeof now);
+    OsGetTime(&now);
+    DateEntry term{static_cast<unsigned>(now.Day), static_cast<unsigned>(now.Month),
+                   static_cast<unsigned>(now.Year), static_cast<unsigned>(now.Hour),
+                   static_cast<unsigned>(now.Minute)};
+    // A controller's date that names no month cannot be compared, nor set.
+    const long diff = date_minutes_difference(term, kkt);
+    if (diff < 6)
+        return 0;
+    OsTime t;
+    memset(&t, 0, sizeof t);
+    t.Year = static_cast<int>(kkt.year);
+    t.Month = static_cast<int>(kkt.month);
+    t.Day = static_cast<int>(kkt.day);
+    t.Hour = static_cast<int>(kkt.hour);
+    t.Minute = static_cast<int>(kkt.minute);
+    t.Second = 15;
+    OsSetTime(&t);
+    char text[512];
+    str_format(text, sizeof text,
+               "ВРЕМЯ ТЕРМИНАЛА СИНХРОНИЗИРОВАНО ПО ВРЕМЕНИ КОНТРОЛЛЕРА ФН!\nТекущее время: %02u.%02u.%04u "
+               "%02u:%02u\n\nУБЕДИТЕСЬ В КОРРЕКТНОСТИ ВРЕМЕНИ!",
+               kkt.day, kkt.month, kkt.year, kkt.hour, kkt.minute);
+    OsBeep(4, 200);
+    // Seven lines: the small font keeps them whole at 320x240.
+    message_box(ui, "ВНИМАНИЕ", text, MB_OK | MB_FONT0);
+    CmdSetDateTimeFr(ui, "ДАТА И ВРЕМЯ");
+    return 1;
+}
 
 DateEntry build_date_of(const char *text)
 {

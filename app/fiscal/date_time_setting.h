@@ -53,4 +53,31 @@ void CmdSetDateTime(vuUI *ui, const char *title);
 // other key 0.
 int DateTimeKeys(vuEvent *event, intptr_t form);
 
+// The minute count of a DDMMYY date and an HHMM time as the older screen
+// compares them: YY x 525600 + (days before the month + DD) x 1440, a day
+// more from March of a year divisible by 4, + HH x 60 + MM (earlier years
+// count 365 days each). The difference of two counts without sign, or -1
+// when either month is outside 1 to 12.
+long date_minutes(const DateEntry &e);
+long date_minutes_difference(const DateEntry &a, const DateEntry &b);
+
+// The older date and time screen ("common_dlg_fr_set_date_time.xml"): the
+// same three clocks and entry; key code 1 sets both clocks to the
+// terminal's time (refused while a shift is open), key code 2 both to the
+// controller's, each after a question; an entry more than two days from the
+// controller's clock is left to an administrator. While a shift is open the
+// entry fields take no focus and nothing is sent to the controller; the
+// terminal's clock is still set.
+void CmdSetDateTimeFr(vuUI *ui, const char *title);
+// Its callback: key codes 1 and 2 end the dialog with 101 and 102.
+int DateTimeFrKeys(vuEvent *event, intptr_t form);
+
+// The clock check at start: reads the controller's clock (asking to try
+// again after a failure, until it is read or the question is cancelled)
+// and, when the terminal's clock is 6 minutes or more away from it, sets the
+// terminal's clock to it, says so and opens the older screen. 1 when the
+// clock was set, 0 when it was close enough, -1 when the controller's clock
+// could not be read.
+int startup_clock_sync(vuUI *ui);
+
 #endif

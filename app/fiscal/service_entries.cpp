@@ -5,7 +5,7 @@
 
 #include "ServiceFiles.h"
 #include "dialog.h"
-#include "fw_update_hook.h"
+#include "fw_update.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"

@@ -28,7 +28,7 @@
 #include "kkt_info.h"
 #include "modem_terminal.h"
 #include "key_update.h"
-#include "shell_hooks.h"
+#include "monitor_entry.h"
 #include "status_line.h"
 #include "params_setting.h"
 #include "service_entries.h"
@@ -62,7 +62,7 @@ void ussdEntry(vuUI *ui, const char *) { ussd_request(ui); }
 void editDepartments(vuUI *ui, const char *title) { CmdEditDepartments(ui, title); }
 void connectionEditor(vuUI *ui, const char *) { conn_menu(ui); }
 
-// Identifiers without a handler yet behave as unmatched names.
+// The sub-menu items and their screens; an identifier not listed does nothing.
 const SubmenuEntry kSubmenuTable[] = {
     {"sets_dt", CmdSetDateTime},
     {"sets_header", CmdSetHeader},
@@ -247,6 +247,8 @@ void app_run(int mode)
         if (mode == 2)
             on_monitor_terminal(ui, "Терминал");
         kfn_start(ui, 2);
+        if (mode == 3)
+            startup_clock_sync(ui);
     }
     refresh_status_line(ui);
 

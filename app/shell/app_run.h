@@ -6,8 +6,10 @@
 class vuUI;
 
 // Start modes: 1 only refreshes the cached drive state, 2 opens the
-// controller monitor terminal before the controller wait, anything else
-// waits for the controller.
+// controller monitor terminal before the controller wait, 3 checks the
+// terminal's clock against the controller's after the wait (the older date
+// and time screen follows a correction), anything else waits for the
+// controller.
 void app_run(int mode);
 // Loads "./res/kkt_menu_<id>.xml" and runs it until it is cancelled.
 void run_submenu(vuUI *ui, const char *id);
@@ -16,7 +18,7 @@ void run_submenu(vuUI *ui, const char *id);
 typedef void (*SubmenuHandler)(vuUI *ui, const char *title);
 struct SubmenuEntry {
     const char *id;
-    SubmenuHandler handler; // null: not built yet, the item does nothing
+    SubmenuHandler handler;
 };
 // The dispatch table in the order names are compared; count through n.
 const SubmenuEntry *submenu_table(int *n);

@@ -12,7 +12,7 @@
 #include "password.h"
 #include "osal.h"
 #include "settings.h"
-#include "shell_hooks.h"
+#include "monitor_entry.h"
 #include "status_line.h"
 #include "str_helpers.h"
 

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "kfn_state.h"
 #include "own_file.h"
 #include "safe_file.h"
 #include "str_helpers.h"
@@ -244,6 +245,38 @@ void settings_set_attr(const char *path, const char *key, const char *value)
         return;
     if (mxml_node_t *node = settings_node(path))
         mxmlElementSetAttr(node, key, value);
+}
+
+const char *settings_attr_for_device(const char *path, const char *key)
+{
+    mxml_node_t *section = settings_node(path);
+    if (!section || !key)
+        return nullptr;
+    // The terminal's own entry: by serial number first, else by taxpayer
+    // number. An empty number of the terminal matches nothing.
+    mxml_node_t *found = nullptr;
+    const char *serial = kkt_serial_number();
+    const char *inn = kkt_inn();
+    const struct {
+        const char *attr, *own;
+    } keys[] = {{"sn", serial}, {"inn", inn}};
+    for (const auto &k : keys) {
+        if (!k.own || !k.own[0])
+            continue;
+        for (mxml_node_t *n = mxmlGetFirstChild(section); n && !found; n = mxmlGetNextSibling(n)) {
+            if (!is_element(n) || std::strcmp(mxmlGetElement(n), "moditem") != 0)
+                continue;
+            const char *v = mxmlElementGetAttr(n, k.attr);
+            if (v && std::strcmp(v, k.own) == 0)
+                found = n;
+        }
+        if (found)
+            break;
+    }
+    if (found)
+        if (const char *v = mxmlElementGetAttr(found, key))
+            return v;
+    return mxmlElementGetAttr(section, key);
 }
 
 mxml_node_t *settings_ofd_node()

@@ -31,7 +31,14 @@ mxml_node_t *settings_node(const char *path);
 const char *settings_attr(const char *path, const char *key);
 const char *settings_get(const char *section, const char *key);
 void settings_set(const char *section, const char *key, const char *value);
+// Sets the attribute on the element at the path when there is one; nothing
+// otherwise (no element is created).
 void settings_set_attr(const char *path, const char *key, const char *value);
+// The attribute of the section at the path, overridden per terminal: the
+// first child "moditem" whose "sn" is the terminal's serial number, else the
+// first whose "inn" is its taxpayer number, lends its own attribute when it
+// has one. Null when the section does not exist or neither has the key.
+const char *settings_attr_for_device(const char *path, const char *key);
 mxml_node_t *settings_ofd_node();
 mxml_node_t *settings_oism_node();
 const char *settings_root_dt();
@@ -40,6 +47,8 @@ const char *settings_root_info();
 // The element at a '/'-separated path below node: the first child element of
 // each exact name, no backtracking.
 mxml_node_t *find_xml_path(mxml_node_t *node, const char *path);
+// Sets every attribute of one element on another: the count copied, -1 when
+// either is not an element.
 int copy_xml_attributes(mxml_node_t *from, mxml_node_t *to);
 
 const char *res_dir(char *dst, int size);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -18,6 +20,31 @@
 #include "osal.h"
 
 namespace commstest {
+
+// A pseudo-terminal whose slave is linked at a path: the serial device of
+// an SPP connection.
+class PtyDevice {
+public:
+    // A pseudo-terminal whose slave is linked at the path.
+    explicit PtyDevice(const std::string &link)
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            return;
+        slave = ptsname(master);
+        unlink(link.c_str());
+        if (symlink(slave.c_str(), link.c_str()) != 0)
+            slave.clear();
+    }
+    ~PtyDevice()
+    {
+        if (master >= 0)
+            close(master);
+    }
+    int master = -1;
+    std::string slave;
+};
+
 
 // One line of the stand-in's journal: a call (with its arguments and
 // answer) or an event.

@@ -109,6 +109,10 @@ TEST_F(BtLinkTest, ALibraryThatIsNotThereLeavesBluetoothOff)
     EXPECT_EQ(bt_connect_pan(nullptr, &r), -1006);
     EXPECT_EQ(bt_com_open(), -1004);
     EXPECT_EQ(bt_com_close(), 0);
+    EXPECT_EQ(bt_com_open_named(nullptr), -1004);
+    char info[8] = "stale";
+    EXPECT_EQ(bt_base_info(info, sizeof info), -1004);
+    EXPECT_STREQ(info, "");
 }
 
 TEST_F(BtLinkTest, OneMissingEntryPointLeavesBluetoothOffThoughTheLibraryLoaded)
@@ -286,28 +290,6 @@ TEST_F(BtLinkTest, AnEarlierPairingDoesNotPassForThisConnection)
 
 // ---- the serial device --------------------------------------------------------
 
-class PtyDevice {
-public:
-    // A pseudo-terminal whose slave is linked at the path.
-    explicit PtyDevice(const std::string &link)
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        slave = ptsname(master);
-        unlink(link.c_str());
-        if (symlink(slave.c_str(), link.c_str()) != 0)
-            slave.clear();
-    }
-    ~PtyDevice()
-    {
-        if (master >= 0)
-            close(master);
-    }
-    int master = -1;
-    std::string slave;
-};
-
 TEST_F(BtLinkTest, TtySetRawMakesARawTerminalAt115200)
 {
     PtyDevice pty(NetRoot::root + "/tty");
@@ -409,6 +391,81 @@ TEST_F(BtLinkTest, SerialDeviceRefusalsDropTheConnection)
     mark = BtMark();
     EXPECT_EQ(bt_com_open(), -1012);
     EXPECT_EQ(BtCalls(mark), (std::vector<std::string>{"OsBREDRGetSPPDevice", "OsBREDRSPPDisconnect"}));
+}
+
+// The named open hands back the descriptor already open; closing the
+// device alone keeps the connection and the module, so it opens again.
+TEST_F(BtLinkTest, NamedOpenReusesTheDeviceAndClosingItAloneKeepsTheLink)
+{
+    Load();
+    ASSERT_EQ(mkdir((NetRoot::root + "/dev").c_str(), 0777), 0);
+    PtyDevice pty(NetRoot::root + "/dev/rfcomm0");
+    ASSERT_FALSE(pty.slave.empty());
+    Control("host-connect 0\n");
+    ASSERT_EQ(bt_init(nullptr), 0);
+    Settle();
+    ASSERT_EQ(bt_spp_connected(), 1);
+    int fd = bt_com_open_named(nullptr);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fd, bt_com_fd.load());
+    size_t mark = BtMark();
+    EXPECT_EQ(bt_com_open_named(nullptr), fd);
+    EXPECT_TRUE(BtCalls(mark).empty()) << "no second device request";
+
+    bt_com_close_device();
+    EXPECT_EQ(bt_com_fd.load(), -1);
+    EXPECT_EQ(fcntl(fd, F_GETFD), -1) << "the descriptor is closed";
+    EXPECT_EQ(bt_spp_connected(), 1);
+    EXPECT_TRUE(BtCalls(mark).empty()) << "neither the connection nor the module is touched";
+    bt_com_close_device(); // twice is harmless
+
+    int again = bt_com_open_named(nullptr);
+    ASSERT_GE(again, 0);
+    ASSERT_EQ(write(again, "A", 1), 1);
+    char got = 0;
+    ASSERT_EQ(read(pty.master, &got, 1), 1);
+    EXPECT_EQ(got, 'A');
+    EXPECT_EQ(bt_com_close(), 0);
+}
+
+TEST_F(BtLinkTest, NamedOpenPassesTheDevicesRefusalOn)
+{
+    Load();
+    Control("host-connect 0\nspp-device /dev/none\n");
+    ASSERT_EQ(bt_init(nullptr), 0);
+    Settle();
+    EXPECT_EQ(bt_com_open_named(nullptr), -1) << "no such device";
+    EXPECT_EQ(bt_com_fd.load(), -1);
+}
+
+// The base information: a closed module is opened for it and closed again;
+// an open one is left as it is.
+TEST_F(BtLinkTest, BaseInformationLeavesTheModuleAsItWas)
+{
+    Load();
+    char info[64];
+    size_t mark = BtMark();
+    EXPECT_EQ(bt_base_info(info, sizeof info), 0);
+    EXPECT_STREQ(info, "PC stand-in");
+    EXPECT_EQ(BtCalls(mark), (std::vector<std::string>{"OsBluetoothCheck", "OsBluetoothOpen", "OsBluetoothGetBaseInfo",
+                                                      "OsBluetoothClose"}));
+    EXPECT_EQ(BtLast("OsBluetoothOpen", mark).Arg("name"), "info");
+    EXPECT_EQ(BtLast("OsBluetoothOpen", mark).Arg("mode"), "8");
+    EXPECT_EQ(BtLast("OsBluetoothGetBaseInfo", mark).Arg("size"), "201");
+
+    ASSERT_EQ(bt_open("spp", 1), 0);
+    mark = BtMark();
+    char small[4];
+    EXPECT_EQ(bt_base_info(small, sizeof small), 0);
+    EXPECT_STREQ(small, "PC ") << "cut to the buffer, terminated";
+    EXPECT_EQ(BtCalls(mark), (std::vector<std::string>{"OsBluetoothCheck", "OsBluetoothGetBaseInfo"}));
+    EXPECT_EQ(bt_close(0), 0);
+
+    Control("fail OsBluetoothOpen -1012\n");
+    mark = BtMark();
+    EXPECT_EQ(bt_base_info(info, sizeof info), -1012);
+    EXPECT_STREQ(info, "");
+    EXPECT_EQ(BtCount("OsBluetoothGetBaseInfo", mark), 0);
 }
 
 TEST_F(BtLinkTest, ComCloseDropsTheConnectionItOpened)

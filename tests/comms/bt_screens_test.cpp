@@ -7,6 +7,7 @@
 #include "FiscalFixture.h"
 
 #include <string.h>
+#include <sys/stat.h>
 
 #include "BtFixture.h"
 #include "CommsFixture.h"
@@ -216,6 +217,26 @@ TEST_F(BtScreensTest, SppStoredAddressMatchesAcrossSeparatorsOrLeavesTheNameEmpt
     ASSERT_GE(boxes.size(), 2u);
     EXPECT_EQ(boxes[boxes.size() - 2], std::string(kName) + u8"|MAC: 11:22:33:44:55:66\nName: \nСоединение...");
     EXPECT_EQ(boxes.back(), std::string(kName) + "|OsBREDRStartSPPConnect ret = -1012");
+}
+
+// The serial device opened by name: a box names it once; the descriptor
+// already open is handed back without a box.
+TEST_F(BtScreensTest, NamedSerialDeviceIsShownOnce)
+{
+    mkdir((NetRoot::root + "/dev").c_str(), 0777); // the screen's folder may be there
+    PtyDevice pty(NetRoot::root + "/dev/rfcomm0");
+    ASSERT_FALSE(pty.slave.empty());
+    Control("device AA:BB:CC:DD:EE:01 Printer\ndelay pair 2000\n");
+    conn_record r = Record("AA:BB:CC:DD:EE:01", 5000);
+    ASSERT_EQ(Run({}, [&] { return bt_connect_spp(ui, &r); }), 0);
+    size_t boxes = Boxes().size();
+    int fd = -1;
+    Run({{"DEVNAME", {KEY_ENTER}}}, [&] { return fd = bt_com_open_named(ui); });
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Boxes(boxes), std::vector<std::string>{"DEVNAME|Device name:\n/dev/rfcomm0"});
+    EXPECT_EQ(bt_com_open_named(ui), fd);
+    EXPECT_EQ(Boxes().size(), boxes + 1) << "no second box";
+    bt_com_close();
 }
 
 // The work with a PC's wait for a PC over the serial port, with the toolkit

@@ -398,6 +398,86 @@ TEST_F(ConnRecordTest, ParksAndRestoresTheRecordByteForByte)
     EXPECT_EQ(conn_is_gprs(), 1);
 }
 
+TEST_F(ConnRecordTest, AccessorsReadTheParsedRecord)
+{
+    struct Case {
+        const char *xml;
+        const char *keyword;
+        int btCom;
+        uint32_t timeout;
+    } cases[] = {
+        {"<conn name=\"Desk\" type=\"BluetoothCOM\" btname=\"Printer-7\" btmac=\"00:11:22:33:44:55\" timeout=\"7s\"/>",
+         "BluetoothCOM", 1, 7000},
+        {"<conn name=\"Desk\" type=\"Bluetooth\" btname=\"Printer-7\" btmac=\"00:11:22:33:44:55\"/>", "Bluetooth", 0,
+         45000},
+        {"<conn name=\"Desk\" type=\"ETH1\" timeout=\"1500\"/>", "ETH1", 0, 1500},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(conn_from_xml(Element(c.xml), &conn_active), 0) << c.xml;
+        conn_publish_type();
+        EXPECT_STREQ(conn_type_name(), c.keyword);
+        EXPECT_EQ(conn_is_bt_com(), c.btCom) << c.keyword;
+        EXPECT_EQ(conn_timeout_ms(), c.timeout) << c.keyword;
+        EXPECT_STREQ(conn_name(), "Desk");
+        EXPECT_STREQ(conn_bt_name(), c.keyword[0] == 'B' ? "Printer-7" : "");
+        EXPECT_STREQ(conn_bt_mac(), c.keyword[0] == 'B' ? "00:11:22:33:44:55" : "");
+    }
+    const uint16_t unnamed[] = {CONN_NONE, 4, 99};
+    for (uint16_t type : unnamed) {
+        conn_reset(type);
+        EXPECT_EQ(conn_type_name(), nullptr) << type;
+    }
+}
+
+TEST_F(ConnRecordTest, ResetClearsTheRecordAndPublishesTheKind)
+{
+    ASSERT_EQ(conn_from_xml(Element("<conn name=\"Shop\" type=\"GPRS\" apn=\"net.example\" pin=\"1234\"/>"),
+                            &conn_active), 0);
+    conn_reset(CONN_BT_COM);
+    conn_record expected;
+    memset(&expected, 0, sizeof expected);
+    expected.type = CONN_BT_COM;
+    EXPECT_EQ(memcmp(&conn_active, &expected, sizeof expected), 0) << "everything but the kind is cleared";
+    EXPECT_EQ(conn_published_type(), CONN_BT_COM) << "the level functions see the new kind";
+    EXPECT_EQ(conn_is_up(), 1);
+    conn_reset(CONN_NONE);
+    EXPECT_EQ(conn_is_up(), 0);
+    EXPECT_EQ(conn_published_type(), CONN_NONE);
+}
+
+TEST_F(ConnRecordTest, LastConnectedNameIsKeptUntilCleared)
+{
+    strcpy(conn_last_name, "Shop");
+    EXPECT_STREQ(conn_last_connected(), "Shop");
+    conn_forget_last_connected();
+    EXPECT_STREQ(conn_last_connected(), "");
+}
+
+TEST_F(ConnRecordTest, SwapExchangesTheActiveAndTheParkedRecord)
+{
+    ASSERT_EQ(conn_from_xml(Element("<conn name=\"Shop\" type=\"ETH1\" ip=\"10.0.0.5\" dhcp=\"0\"/>"),
+                            &conn_active), 0);
+    conn_publish_type();
+    conn_new_type = CONN_ETH1;
+    const conn_record first = conn_active;
+    conn_save_active(); // parks it; the active record is the borrowed one
+    conn_reset(CONN_WIFI);
+    strcpy(conn_active.name, "WIFI");
+    const conn_record second = conn_active;
+    const uint16_t borrowedType = conn_new_type;
+
+    conn_swap_saved();
+    EXPECT_EQ(memcmp(&conn_active, &first, sizeof first), 0);
+    EXPECT_EQ(memcmp(&conn_saved, &second, sizeof second), 0);
+    EXPECT_EQ(conn_published_type(), CONN_ETH1);
+    EXPECT_EQ(conn_new_type, CONN_ETH1);
+    conn_swap_saved();
+    EXPECT_EQ(memcmp(&conn_active, &second, sizeof second), 0);
+    EXPECT_EQ(memcmp(&conn_saved, &first, sizeof first), 0);
+    EXPECT_EQ(conn_published_type(), CONN_WIFI);
+    EXPECT_EQ(conn_new_type, borrowedType);
+}
+
 TEST_F(ConnRecordTest, ExternalLevelStartsUnusable)
 {
     EXPECT_EQ(conn_net_level(), -1);

@@ -396,6 +396,109 @@ TEST_F(ScreensTest, EveryFailureShowsItsBox)
     }
 }
 
+// A `conn` element given as it is: brought up whatever is up, a link that
+// is up taken down first; every failure leaves no link.
+TEST_F(ScreensTest, ConnectElementTakesTheOldLinkDown)
+{
+    Connections("<conn name='w' type='WIFI' apn='Home' auth='WPA2' pass='k1'/><conn name='e' type='ETH1'/>"
+                "<conn name='bad' type='WIFI'/><conn name='s' type='BluetoothCOM' btmac='00:11:22:33:44:55'/>");
+    mxml_node_t *section = settings_node("connections");
+    mxml_node_t *wifi = mxmlFindElement(section, section, "conn", "name", "w", MXML_DESCEND_FIRST);
+    mxml_node_t *eth = mxmlFindElement(section, section, "conn", "name", "e", MXML_DESCEND_FIRST);
+    mxml_node_t *bad = mxmlFindElement(section, section, "conn", "name", "bad", MXML_DESCEND_FIRST);
+    mxml_node_t *spp = mxmlFindElement(section, section, "conn", "name", "s", MXML_DESCEND_FIRST);
+    Net("wifi-ap 9 16 -50 Home\n");
+    ASSERT_EQ(conn_connect_element(ui, wifi), 0);
+    EXPECT_EQ(conn_active.type, CONN_WIFI);
+    EXPECT_STREQ(conn_last_name, "w");
+    EXPECT_TRUE(LevelHooked());
+
+    size_t mark = Mark();
+    ASSERT_EQ(conn_connect_element(ui, eth), 0);
+    std::vector<std::string> calls;
+    for (const std::string &c : Calls(mark))
+        if (c != "OsWifiCheck") // the status line's level asks on its own
+            calls.push_back(c);
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls[0], "OsWifiDisconnect") << "the WiFi link goes down before the new one comes up";
+    EXPECT_EQ(calls[1], "OsWifiClose");
+    EXPECT_EQ(conn_active.type, CONN_ETH1);
+    EXPECT_STREQ(conn_last_name, "e");
+
+    size_t box = Trace("msgbox").size();
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return conn_connect_element(ui, bad); }), -1);
+    EXPECT_EQ(Boxes(box), std::vector<std::string>{std::string(kError) + u8"|НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ"});
+    EXPECT_EQ(conn_is_up(), 0);
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return conn_connect_element(ui, nullptr); }), -1);
+    EXPECT_EQ(conn_is_up(), 0);
+
+    // A serial-port element goes to the Bluetooth library, absent here.
+    box = Trace("msgbox").size();
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return conn_connect_element(ui, spp); }), -1006);
+    EXPECT_EQ(Boxes(box).back(), std::string(kError) + u8"|Bluetooth модуль не открыт (не найден)\n(ret = -1004)");
+    EXPECT_EQ(conn_is_up(), 0);
+}
+
+// The older search: the configured elements only, its two missing-section
+// boxes, never the link-type menu.
+TEST_F(ScreensTest, ConfiguredSearchNamesWhatIsMissing)
+{
+    NoConnections();
+    size_t box = Trace("msgbox").size();
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return conn_find_configured(ui, nullptr) != nullptr; }), 0);
+    EXPECT_EQ(Boxes(box), std::vector<std::string>{std::string(kError) +
+                                                   u8"|НЕ НАЙДЕН РАЗДЕЛ 'connections' В ФАЙЛЕ НАСТРОЕК\nsettings.xml"});
+    EXPECT_EQ(conn_new_type, CONN_NONE);
+
+    Connections("<other/>");
+    box = Trace("msgbox").size();
+    size_t forms = Trace("form").size();
+    EXPECT_EQ(Run({{kError, {KEY_ENTER}}}, [&] { return conn_find_configured(ui, nullptr) != nullptr; }), 0);
+    EXPECT_EQ(Boxes(box),
+              std::vector<std::string>{std::string(kError) +
+                                       u8"|В ФАЙЛЕ НАСТРОЕК НЕ НАЙДЕНО ОПИСАНИЙ СОЕДИНЕНИЙ (РАЗДЕЛ 'conn')\nsettings.xml"});
+    EXPECT_EQ(Trace("form").size(), forms + 1) << "the box alone, no link-type menu";
+
+    Connections("<conn name='a' type='ETH1'/><conn name='b' type='ETH1'/>");
+    mxml_node_t *found = conn_find_configured(ui, "b");
+    ASSERT_NE(found, nullptr);
+    EXPECT_STREQ(mxmlElementGetAttr(found, "name"), "b");
+    EXPECT_EQ(Run({{u8"ВЫБОР СОЕДИНЕНИЯ", {DigitKey('1')}}}, [&] {
+                  mxml_node_t *e = conn_find_configured(ui, nullptr);
+                  return e ? mxmlElementGetAttr(e, "name")[0] : 0;
+              }),
+              'a');
+    EXPECT_NE(conn_find_configured(nullptr, nullptr), nullptr) << "without a UI the first";
+}
+
+// The external-host WiFi link found lost is joined again once.
+TEST_F(ScreensTest, WifiRetryOnlyAfterALostLink)
+{
+    strcpy(conn_active.wifi.Essid, "Home");
+    Net("wifi-ap 9 16 -50 Home\n");
+    ASSERT_EQ(OsWifiOpen(), 0);
+    struct Case {
+        int level;
+        int calls;
+    } cases[] = {{-1, 0}, {0, 0}, {-2, 2}};
+    for (const Case &c : cases) {
+        ext_net_level = c.level;
+        size_t mark = Mark();
+        EXPECT_EQ(wifi_retry_connect(), c.level);
+        std::vector<std::string> calls = Calls(mark);
+        EXPECT_EQ(static_cast<int>(calls.size()), c.calls) << c.level;
+        if (c.calls == 2) {
+            EXPECT_EQ(calls[0], "OsWifiDisconnect");
+            EXPECT_EQ(calls[1], "OsWifiConnect");
+            EXPECT_EQ(ext_net_level.load(), -1) << "not usable until the level sees it joined";
+        } else {
+            EXPECT_EQ(ext_net_level.load(), c.level);
+        }
+    }
+    OsWifiClose();
+    ext_net_level = -1;
+}
+
 TEST_F(ScreensTest, DhcpWaitDialogWithoutATimeOut)
 {
     struct Case {

@@ -4,6 +4,9 @@
 #include "FiscalFixture.h"
 #include "SrvsimProcess.h"
 
+#include "KktDriveOfd.h"
+#include "conn_api.h"
+#include "conn_record.h"
 #include "kfn_state.h"
 #include "ofd_dialog.h"
 #include "ofd_worker.h"
@@ -133,6 +136,51 @@ TEST_F(OfdDialog, TheMenuItemSendsOverTheConfiguredLink)
     EXPECT_NE(Box(u8"ОБМЕН ЗАВЕРШЕН").find(u8"ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ"), std::string::npos);
     ASSERT_TRUE(server.WaitFor("close", 2));
     EXPECT_EQ(server.Journal("accept").size(), 2u) << "one connection per document";
+}
+
+// The entry without a menu item: a link brought up for it goes down at the
+// end, one that was up stays up; without a link nothing is read.
+TEST_F(OfdDialog, TheEntryWithoutAMenuKeepsALinkThatWasUp)
+{
+    ASSERT_EQ(system(("mkdir -p " + root + "/sys/class/net/eth1 && echo 1 >" + root + "/sys/class/net/eth1/carrier")
+                         .c_str()),
+              0);
+    mxml_node_t *section = mxmlNewElement(settings_root(), "connections");
+    mxmlLoadString(section, "<conn name='lan' type='ETH1' dhcp='0' ip='127.0.0.1' mask='255.0.0.0'/>",
+                   MXML_OPAQUE_CALLBACK);
+    Serve("", "drive ofd-documents 2\n");
+    ASSERT_EQ(conn_is_up(), 0);
+    Script({Step("common_dlg_ofd.xml"), Step(u8"ОБМЕН ЗАВЕРШЕН", {KEY_ENTER})});
+    send_waiting_documents_open(ui);
+    EndScript();
+    EXPECT_EQ(Waiting(), 0u);
+    EXPECT_EQ(conn_is_up(), 0) << "brought up for it, taken down after it";
+
+    sim->UpdateDrive([](kktsim::DriveState &d) {
+        std::string why;
+        bool known = false;
+        kktsim::OfdDriveLine("ofd-documents", "1", d, why, known);
+    });
+    ASSERT_EQ(conn_connect(nullptr, "lan"), 0);
+    Script({Step("common_dlg_ofd.xml"), Step(u8"ОБМЕН ЗАВЕРШЕН", {KEY_ENTER})});
+    send_waiting_documents_open(ui);
+    EndScript();
+    EXPECT_EQ(Waiting(), 0u);
+    EXPECT_EQ(conn_is_up(), 1) << "a link that was up stays up";
+    conn_disconnect();
+
+    // No link can come up: nothing is read from the drive, no dialog.
+    mxmlDelete(section);
+    sim->UpdateDrive([](kktsim::DriveState &d) {
+        std::string why;
+        bool known = false;
+        kktsim::OfdDriveLine("ofd-documents", "1", d, why, known);
+    });
+    size_t forms = Trace("form").size();
+    send_waiting_documents_open(nullptr);
+    EXPECT_EQ(Trace("form").size(), forms);
+    EXPECT_EQ(Waiting(), 1u);
+    EXPECT_EQ(conn_is_up(), 0);
 }
 
 } // namespace

@@ -20,8 +20,8 @@
 // the stop the tour presses Cancel until the main menu is back. A stop that
 // needs the controller stand-in to behave otherwise gives kktsim scenario
 // lines (tools/kktsim/README.md) as a fourth member (lines "osal NAME VALUE"
-// among them set the OS stand-in's properties instead) and runs in a program
-// of its own; its path starts from the first screen the program waits on (the
+// among them set the OS stand-in's properties instead, a line "start MODE"
+// gives the program its start mode) and runs in a program of its own; its path starts from the first screen the program waits on (the
 // main menu, unless the scenario stops the program before it), or the stop
 // is the first screen shown when that is its screen.
 #ifndef TESTS_E2E_TOUR_STOPS_H
@@ -211,6 +211,11 @@ const TourStop kTourStops[] = {
     {"payment type list", "settings sets_pay", "file:kkt_menu_select_pay_type.xml"},
     {"payment type form", "settings sets_pay !enter", "title:ВИД ОПЛАТЫ"},
     {"date warning", "settings sets_dt .14 .14 .14 .14 .14 .14 =090225", "file:kkt_dlg_warn_message.xml"},
+    // Start mode 3 checks the terminal's clock against the controller's and
+    // opens the older date and time screen after correcting it.
+    {"clock corrected at start", "", "title:ВНИМАНИЕ", "start 3\ndrive clock 1503261030\n"},
+    {"older date and time dialog", "!enter", "file:common_dlg_fr_set_date_time.xml",
+     "start 3\ndrive clock 1503261030\n"},
     {"parameters page 1", "settings sets_params", "file:kkt_dlg_param_1.xml"},
     {"parameters page 2", "settings sets_params !enter", "file:kkt_dlg_param_2.xml"},
     {"parameters page 3", "settings sets_params !enter !enter", "file:kkt_dlg_param_3.xml"},

@@ -9,6 +9,7 @@
 
 #include "key_service.h"
 #include "key_update.h"
+#include "mark_check_exchange.h"
 #include "kfn_state.h"
 #include "osal.h"
 #include "ServiceResult.h"
@@ -166,6 +167,76 @@ TEST_F(KeyUpdate, ASeriesOfRoundsOverOneConnection)
     EXPECT_EQ(sim->Drive().archive.keyState, 0);
     EXPECT_NE(sim->Drive().archive.keyDate, 0);
     EXPECT_EQ(Auto(), "(null)");
+}
+
+// The wrapper runs the update for a drive registered for marked goods
+// only, and asks the drive nothing otherwise.
+TEST_F(KeyUpdate, TheMarkingWrapperNeedsARegisteredMarkingDrive)
+{
+    Start("", "drive key-state 1\n");
+    const uint8_t fatal = kfn_state.fatal_status;
+    ASSERT_NE(fatal & KFN_FATAL_REGISTERED, 0);
+    struct Case {
+        uint8_t fatal;
+        int marking;
+        bool runs;
+    } cases[] = {
+        {static_cast<uint8_t>(fatal & ~KFN_FATAL_REGISTERED), 1, false},
+        {fatal, 0, false},
+        {fatal, 1, true},
+    };
+    for (const Case &c : cases) {
+        kfn_state.fatal_status = c.fatal;
+        kfn_state.marking_mode = c.marking;
+        const std::string before = Subs();
+        const char *text = asokp_auto_update_marking(nullptr);
+        if (c.runs) {
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(Utf8(text), kDone);
+            EXPECT_EQ(server.Journal("request").size(), 1u);
+        } else {
+            EXPECT_EQ(text, nullptr);
+            EXPECT_EQ(Subs(), before) << "the drive is not asked";
+        }
+    }
+    kfn_state.fatal_status = fatal;
+    EXPECT_EQ(asokp_timeout_ms(), ASOKP_TIMEOUT_MS);
+}
+
+// A marking code's check over the key service's link: the container goes
+// to the server the drive names and comes back with the answer; the link is
+// closed after it, and a server gone is a failure.
+TEST_F(KeyUpdate, TheMarkingCheckOverTheKeyServiceLink)
+{
+    Start("", "drive key-state 0\n");
+    asokp_load_server();
+    ASSERT_EQ(asokp_port(), server.Port());
+    EXPECT_EQ(asokp_timeout_ms(), ASOKP_TIMEOUT_MS);
+    auto exchange = [&]() {
+        const std::string body = "KMCHECK 3031\n";
+        exchange_container *c = static_cast<exchange_container *>(calloc(1, sizeof(exchange_container)));
+        container_make_header(c->header, CONTAINER_OISM, 4, "9999078900012345", static_cast<uint16_t>(body.size()));
+        c->body = static_cast<uint8_t *>(malloc(body.size()));
+        memcpy(c->body, body.data(), body.size());
+        int n = mark_check_exchange_key_service(nullptr, c);
+        std::string answer = n > 0 ? std::string(reinterpret_cast<char *>(c->body), n) : "";
+        container_free(c);
+        return std::make_pair(n, answer);
+    };
+    auto first = exchange();
+    EXPECT_EQ(first.second, "KMRESULT ACCEPT 3031\n");
+    EXPECT_EQ(first.first, static_cast<int>(first.second.size()));
+    EXPECT_EQ(asokp_link()->sock, -1) << "closed after the exchange";
+    EXPECT_EQ(exchange().first, first.first) << "a second exchange connects again";
+    EXPECT_EQ(server.Journal("accept").size(), 2u);
+
+    server.Stop();
+    EXPECT_EQ(exchange().first, -1);
+    EXPECT_EQ(asokp_link()->sock, -1);
+    asokp_link()->host[0] = '\0';
+    exchange_container empty{};
+    EXPECT_EQ(mark_check_exchange_key_service(nullptr, &empty), -1) << "no server named";
+    EXPECT_EQ(mark_check_exchange_key_service(nullptr, nullptr), -1);
 }
 
 // A drive that keeps asking for more ends the update after 50 rounds, with

@@ -7,6 +7,7 @@
 
 #include "date_time_setting.h"
 #include "header_setting.h"
+#include "kfn_state.h"
 #include "tax_pay_setting.h"
 #include "osal.h"
 #include "shift_cash.h"
@@ -254,6 +255,141 @@ TEST_F(DateTimeTest, ErrorEightIsAnsweredWithOneResend)
         // The exchange itself went through: the terminal follows the entry.
         EXPECT_EQ(Now().substr(0, 8), std::string(c.date) + std::string(c.time).substr(0, 2)) << c.refusals;
     }
+}
+
+TEST(DateMinutes, CountsAndTheirDifference)
+{
+    struct Case {
+        DateEntry a, b;
+        long difference;
+    } cases[] = {
+        {{15, 3, 2026, 10, 30}, {15, 3, 2026, 10, 30}, 0},
+        {{15, 3, 2026, 10, 30}, {15, 3, 2026, 10, 24}, 6},
+        {{17, 3, 2026, 10, 29}, {15, 3, 2026, 10, 30}, 2879},          // just under two days
+        {{17, 3, 2026, 10, 30}, {15, 3, 2026, 10, 30}, 2880},
+        {{1, 3, 2024, 0, 0}, {28, 2, 2024, 0, 0}, 2 * 1440},           // a leap year's March counts a day more
+        {{1, 3, 2025, 0, 0}, {28, 2, 2025, 0, 0}, 1440},
+        {{1, 1, 2027, 0, 0}, {31, 12, 2026, 23, 59}, 1},               // across the year: 365 days a year
+        {{1, 13, 2026, 0, 0}, {1, 1, 2026, 0, 0}, -1},
+        {{1, 1, 2026, 0, 0}, {1, 0, 2026, 0, 0}, -1},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(date_minutes_difference(c.a, c.b), c.difference) << c.a.day << "." << c.a.month;
+        EXPECT_EQ(date_minutes_difference(c.b, c.a), c.difference) << "without sign";
+    }
+    EXPECT_EQ(date_minutes({1, 1, 2000, 0, 1}), 1441);
+}
+
+TEST(DateTimeFrKeys, TheTwoClockKeysEndTheDialog)
+{
+    vuEvent ev{};
+    for (int k = 0; k < 256; ++k) {
+        ev.key = static_cast<uint8_t>(k);
+        EXPECT_EQ(DateTimeFrKeys(&ev, 1), k == 1 ? 101 : k == 2 ? 102 : 0) << k;
+    }
+    ev.key = 1;
+    EXPECT_EQ(DateTimeFrKeys(nullptr, 1), 0);
+    EXPECT_EQ(DateTimeFrKeys(&ev, 0), 0);
+}
+
+const char *kFrDialog = "common_dlg_fr_set_date_time.xml";
+
+// The boxes from a position without the runner's wait boxes.
+std::vector<std::string> NotWaiting(const std::vector<std::string> &boxes)
+{
+    std::vector<std::string> out;
+    for (const std::string &b : boxes)
+        if (b.rfind(u8"ПОДОЖДИТЕ|", 0) != 0)
+            out.push_back(b);
+    return out;
+}
+
+// The older screen: an entry within two days of the controller's clock
+// sets both; one further away is left to an administrator.
+TEST_F(DateTimeTest, OlderScreenSetsAnEntryWithinTwoDays)
+{
+    Drive("drive clock 1503261030\n");
+    Script({{kFrDialog, Entry("160326", "1100")}});
+    CmdSetDateTimeFr(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(Taken(), (std::vector<std::string>{"43", "29", "42"}));
+    EXPECT_EQ(Now().substr(0, 8), "16032611");
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 8), "16032611");
+
+    size_t from = TakenCount(), boxes = Boxes().size();
+    Script({{kFrDialog, Entry("160326", "2460")}, {u8"ОШИБКА", {KEY_ENTER}}, {kFrDialog, Entry("200326", "1000")},
+            {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdSetDateTimeFr(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    std::vector<std::string> shown = NotWaiting(Boxes(boxes));
+    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[0], u8"ОШИБКА|ВРЕМЯ 24:60 НЕ КОРРЕКTHО!\n\nПОВТОРИТЕ ВВОД");
+    EXPECT_EQ(shown[1], u8"ОШИБКА|ДАТА 20.03.2026 10:00 отличается больше чем на сутки от текущей даты КФН "
+                        u8"16.03.2026 11:00\n\nСМЕНИТЬ ВРЕМЯ БОЛЕЕ ЧЕМ НА СУТКИ МОЖЕТ ТОЛЬКО АДМИНИСТРАТОР!");
+    std::vector<std::string> taken = Taken(from);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "42"), 0) << ::testing::PrintToString(taken);
+    EXPECT_EQ(Now().substr(0, 6), "160326");
+}
+
+// The clock key 1 sets both clocks to the terminal's after a question;
+// while a shift is open it is refused, the controller's clock is not set
+// and the terminal's still follows the entry. (The key code 2 that sets
+// both to the controller's is not a key of the keypad: the callback's
+// table above covers it.)
+TEST_F(DateTimeTest, OlderScreenClockKeyAndAnOpenShift)
+{
+    Drive("drive clock 1503261030\n");
+    Script({{kFrDialog, {1}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}, {kFrDialog, {KEY_CANCEL}}});
+    CmdSetDateTimeFr(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 6), Now().substr(0, 6))
+        << "the controller took the terminal's clock";
+
+    sim->ForgetDrive();
+    Drive("drive clock 1703261030\ndrive shift open 1\n");
+    fn_status_refresh(nullptr);
+    ASSERT_NE(kfn_flags() & KFN_CUR_SHIFT_OPEN, 0);
+    size_t from = TakenCount(), boxes = Boxes().size();
+    Script({{kFrDialog, {1}}, {u8"ОШИБКА", {KEY_ENTER}}, {kFrDialog, {KEY_ENTER}}});
+    CmdSetDateTimeFr(ui, "ДАТА/ВРЕМЯ");
+    EndScript();
+    std::vector<std::string> shown = NotWaiting(Boxes(boxes));
+    ASSERT_EQ(shown.size(), 1u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[0], u8"ОШИБКА|УСТАНОВКА ДАТЫ/ВРЕМЕНИ КОНТРОЛЛЕРА ФН ПРОВОДИТСЯ ТОЛЬКО ПРИ ЗАКРЫТОЙ СМЕНЕ!");
+    std::vector<std::string> taken = Taken(from);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "42"), 0) << "nothing sent while the shift is open";
+    EXPECT_EQ(Now().substr(0, 8), "17032610") << "the terminal still follows the entry";
+}
+
+// The clock check at start: a terminal 6 minutes or more away takes the
+// controller's time, says so and opens the older screen; one close enough
+// is left; a read that fails is asked about until it is cancelled.
+TEST_F(DateTimeTest, StartupClockCheck)
+{
+    Drive("drive clock 1503261030\n");
+    size_t boxes = Boxes().size();
+    Script({{u8"ВНИМАНИЕ", {KEY_ENTER}}, {kFrDialog, {KEY_CANCEL}}});
+    EXPECT_EQ(startup_clock_sync(ui), 1);
+    EndScript();
+    EXPECT_EQ(Now().substr(0, 8), "15032610");
+    std::vector<std::string> shown = NotWaiting(Boxes(boxes));
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], u8"ВНИМАНИЕ|ВРЕМЯ ТЕРМИНАЛА СИНХРОНИЗИРОВАНО ПО ВРЕМЕНИ КОНТРОЛЛЕРА ФН!\nТекущее время: "
+                        u8"15.03.2026 10:30\n\nУБЕДИТЕСЬ В КОРРЕКТНОСТИ ВРЕМЕНИ!");
+
+    boxes = Boxes().size();
+    size_t forms = Trace("form").size();
+    EXPECT_EQ(startup_clock_sync(ui), 0) << "now within a minute or two";
+    EXPECT_EQ(Trace("form").size(), forms);
+
+    Scenario("fault 43 no-reply times 2\n");
+    Script({{u8"ОШИБКА", {KEY_ENTER}}, {u8"ОШИБКА", {KEY_CANCEL}}});
+    EXPECT_EQ(startup_clock_sync(ui), -1);
+    EndScript();
+    shown = NotWaiting(Boxes(boxes));
+    ASSERT_EQ(shown.size(), 2u) << ::testing::PrintToString(shown);
+    EXPECT_EQ(shown[1], u8"ОШИБКА|ВНИМАНИЕ!\n\nСБОЙ ЧТЕНИЯ ВРЕМЕНИ КОНТРОЛЛЕРА ФН\nПОВТОРИТЕ ПОПЫТКУ!");
+    EXPECT_EQ(Trace("msgbox").back().Get("flags"), "11");
 }
 
 TEST(HeaderPreview, LinesCutStrippedAndPadded)

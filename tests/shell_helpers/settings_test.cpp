@@ -1,5 +1,6 @@
 // The settings store on real files in a folder of the test's own.
 #include "settings.h"
+#include "kfn_state.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,75 @@ TEST_F(SettingsTest, PathLookupHasNoBacktracking)
     EXPECT_EQ(settings_node("a/b"), nullptr);
     EXPECT_NE(settings_node("a/c"), nullptr);
     EXPECT_EQ(find_xml_path(nullptr, "a"), nullptr);
+}
+
+TEST_F(SettingsTest, SetAttrChangesOnlyAnExistingElement)
+{
+    writeFile("<settings><shift><ofd host=\"a\"/></shift></settings>");
+    ASSERT_NE(settings_load(), nullptr);
+    settings_set_attr("shift/ofd", "host", "b");
+    settings_set_attr("shift/ofd", "port", "7001");
+    settings_set_attr("shift/oism", "host", "c"); // no such element: nothing is made
+    settings_set_attr(nullptr, "host", "d");
+    settings_set_attr("shift/ofd", nullptr, "d");
+    settings_set_attr("shift/ofd", "host", nullptr);
+    EXPECT_STREQ(settings_get("shift/ofd", "host"), "b");
+    EXPECT_STREQ(settings_get("shift/ofd", "port"), "7001");
+    EXPECT_EQ(settings_oism_node(), nullptr);
+    ASSERT_EQ(settings_save(), 0);
+    EXPECT_EQ(readFile().find("oism"), std::string::npos) << readFile();
+}
+
+TEST_F(SettingsTest, CopyXmlAttributesCopiesEveryOneAndOverwrites)
+{
+    writeFile("<settings><from a=\"1\" b=\"two\" c=\"\"/><to b=\"old\" d=\"4\"/><text>x</text></settings>");
+    ASSERT_NE(settings_load(), nullptr);
+    mxml_node_t *from = settings_node("from"), *to = settings_node("to");
+    EXPECT_EQ(copy_xml_attributes(from, to), 3);
+    EXPECT_STREQ(settings_get("to", "a"), "1");
+    EXPECT_STREQ(settings_get("to", "b"), "two") << "an attribute already there is replaced";
+    EXPECT_STREQ(settings_get("to", "c"), "");
+    EXPECT_STREQ(settings_get("to", "d"), "4") << "one the source lacks stays";
+    EXPECT_STREQ(settings_get("from", "b"), "two") << "the source is unchanged";
+    EXPECT_EQ(copy_xml_attributes(settings_node("text"), to), 0);
+    EXPECT_EQ(copy_xml_attributes(nullptr, to), -1);
+    EXPECT_EQ(copy_xml_attributes(from, nullptr), -1);
+    EXPECT_EQ(copy_xml_attributes(from, mxmlGetFirstChild(settings_node("text"))), -1) << "a text node";
+}
+
+TEST_F(SettingsTest, AttrForDevicePrefersTheSerialNumberThenTheTaxpayerNumber)
+{
+    writeFile("<settings><printer linefeed=\"3\" qr=\"4\">"
+              "<moditem inn=\"7700000001\" linefeed=\"5\"/>"
+              "<moditem sn=\"0000000000000007\" qr=\"9\"/>"
+              "<moditem sn=\"0000000000000007\" linefeed=\"8\"/>"
+              "<moditem sn=\"0000000000000002\" linefeed=\"6\"/>"
+              "</printer></settings>");
+    ASSERT_NE(settings_load(), nullptr);
+    const KfnState saved = kfn_state;
+    struct Case {
+        const char *serial, *inn, *key, *expected;
+    } cases[] = {
+        {"0000000000000007", "7700000001", "qr", "9"},       // the serial's first entry
+        {"0000000000000007", "7700000001", "linefeed", "3"}, // that entry lacks it: the section's
+        {"0000000000000002", "7700000001", "linefeed", "6"}, // serial wins over the taxpayer number
+        {"0000000000000005", "7700000001", "linefeed", "5"}, // no serial entry: by taxpayer number
+        {"0000000000000005", "7700000009", "linefeed", "3"}, // neither: the section's
+        {"", "", "linefeed", "3"},                           // unknown numbers match nothing
+        {"0000000000000007", "7700000001", "absent", nullptr},
+    };
+    for (const Case &c : cases) {
+        std::snprintf(kfn_state.kkt_serial, sizeof kfn_state.kkt_serial, "%s", c.serial);
+        std::snprintf(kfn_state.inn, sizeof kfn_state.inn, "%s", c.inn);
+        const char *v = settings_attr_for_device("printer", c.key);
+        if (c.expected)
+            EXPECT_STREQ(v, c.expected) << c.serial << " " << c.inn << " " << c.key;
+        else
+            EXPECT_EQ(v, nullptr) << c.key;
+    }
+    EXPECT_EQ(settings_attr_for_device("nosuch", "linefeed"), nullptr);
+    EXPECT_EQ(settings_attr_for_device("printer", nullptr), nullptr);
+    kfn_state = saved;
 }
 
 TEST(SettingsTimeouts, ParseTimeoutMs)

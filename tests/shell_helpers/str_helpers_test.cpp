@@ -69,6 +69,25 @@ TEST(StrHelpers, TestsAndTrims)
     EXPECT_EQ(str_is_number("-1"), 0);
 }
 
+TEST(StrHelpers, NotEmptyAndNewlinesToSpaces)
+{
+    EXPECT_EQ(str_not_empty(nullptr), 0);
+    EXPECT_EQ(str_not_empty(""), 0);
+    EXPECT_EQ(str_not_empty(" "), 1);
+    EXPECT_EQ(str_not_empty("\xC0"), 1) << "a byte above 0x7F is a character";
+    struct Case {
+        const char *in, *out;
+    } cases[] = {
+        {"", ""}, {"\n", " "}, {"a\nb\n\nc", "a b  c"}, {"a\r\nb", "a\r b"}, {"\xC0\n\xFF", "\xC0 \xFF"},
+    };
+    for (const Case &c : cases) {
+        std::string buf(c.in);
+        EXPECT_EQ(newlines_to_spaces(&buf[0]), &buf[0]);
+        EXPECT_EQ(buf, c.out) << c.in;
+    }
+    EXPECT_EQ(newlines_to_spaces(nullptr), nullptr);
+}
+
 TEST(StrHelpers, WordsAndTags)
 {
     EXPECT_EQ(word_in_list("ab", "x;ab;c", ';'), 1);
