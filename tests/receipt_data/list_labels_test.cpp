@@ -1,6 +1,7 @@
 // The lists a cashier chooses from against the codes they send: every row
 // of every payment-object list the position editor can show, on each FFD
-// version and in both marking modes. The labels are read from the
+// version and in both marking modes, and the reason page whose bits depend
+// on the FFD version of the registration. The labels are read from the
 // dialog files under res/ (both screen sizes where a file has two) and
 // compared with the meaning of the code in a table of the test's own.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "receipt_data.h"
+#include "registration_reasons.h"
 
 namespace {
 
@@ -112,6 +114,31 @@ TEST(ListLabels, EveryPaymentObjectRowSendsTheCodeItNames)
     // marked goods are offered only where the drive takes them
     EXPECT_EQ(table_item(payment_object_list(4, true).table, 33), 2u);
     EXPECT_EQ(table_item(payment_object_list(4, false).table, 33), 1u);
+}
+
+// The reasons' third page: bits 15 and 16 name other changes in FFD 1.1
+// than in FFD 1.2. The page shown follows the registration being made.
+TEST(ListLabels, ReasonPageThreeFollowsTheFfdOfTheRegistration)
+{
+    const struct {
+        int ffd;
+        std::vector<std::string> bits15and16;
+    } cases[] = {
+        {3, {u8"ИЗМ. АГЕНТА", u8"ИЗМ. АЗАРТН.ИГР"}},
+        {4, {u8"ИЗМ. УСЛОВИЙ", u8"ИЗМ. МАРКИРОВКИ"}},
+    };
+    for (const auto &c : cases) {
+        for (const std::string &file : layouts(reg_reason_page_file(3, c.ffd))) {
+            SCOPED_TRACE(file);
+            std::vector<std::string> rows = listItems(file, "param");
+            ASSERT_EQ(rows.size(), 5u);
+            EXPECT_EQ(std::vector<std::string>(rows.begin() + 3, rows.end()), c.bits15and16);
+        }
+    }
+    for (int page : {1, 2, 4, 5})
+        EXPECT_STREQ(reg_reason_page_file(page, 3), reg_reason_page_file(page, 4)) << page;
+    EXPECT_EQ(reg_reason_page_file(0, 4), nullptr);
+    EXPECT_EQ(reg_reason_page_file(6, 4), nullptr);
 }
 
 } // namespace
