@@ -84,7 +84,6 @@ void logPeer(vuForm *form, const char *what, const char *event, const char *peer
     log_format("ext_mode: client %s %s", event, peer);
 }
 
-
 // The relay's effects against the controller queue, the link and the
 // raster file, logging into the dialog.
 class QueueEffects : public RelayEffects {

@@ -234,9 +234,10 @@ void setFocusable(vuObject *w, bool on)
 
 bool agentChosen(const Pages &p) { return table_entry(kAgents, list_item(p.agent)) != 0; }
 
-// The goods page's amounts: an emptied price, an emptied quantity or a
-// quantity of zero would reach the drive as 0.00 x 0.000. The refusal names
-// the field and puts the cursor into it; a typed price of 0 is a price.
+// The goods page's amounts: a quantity of zero (an emptied quantity field
+// keeps its zeros) or a price or quantity with no digits at all would reach
+// the drive as 0.00 x 0.000. The refusal names the field and puts the
+// cursor into it. A price of 0.00 is a price.
 bool amountsGiven(vuUI *ui, Pages &p)
 {
     const char *text = nullptr;
