@@ -85,17 +85,6 @@ void logPeer(vuForm *form, const char *what, const char *event, const char *peer
     log_format("ext_mode: client %s %s", event, peer);
 }
 
-void dropClient(vuForm *form, const char *why, const char *event)
-{
-    if (ext_client_socket < 0)
-        return;
-    char peer[64];
-    peerText(ext_client_socket, peer, sizeof peer);
-    logPeer(form, why, event, peer);
-    link_close_socket(ext_client_socket);
-    ext_client_socket = -1;
-}
-
 // The relay's effects against the controller queue, the link and the
 // raster file, logging into the dialog.
 class QueueEffects : public RelayEffects {
@@ -152,6 +141,21 @@ private:
     vuForm *form_;
 };
 
+// The client gone (left, failed, replaced, the link lost or the mode
+// ended): its socket closes and what it left in the relay goes with it.
+void dropClient(vuForm *form, const char *why, const char *event)
+{
+    if (ext_client_socket < 0)
+        return;
+    char peer[64];
+    peerText(ext_client_socket, peer, sizeof peer);
+    logPeer(form, why, event, peer);
+    link_close_socket(ext_client_socket);
+    ext_client_socket = -1;
+    QueueEffects fx(form);
+    relay_end_client(ext_relay_state, fx);
+}
+
 vuObject *widget(vuForm *form, const char *name) { return form ? form->GetByName(name) : nullptr; }
 
 void setStatic(vuObject *o, const char *text)
@@ -191,6 +195,7 @@ void tcpHousekeeping(vuForm *form)
         if (fd >= 0) {
             dropClient(form, "Клиент заменён:", "replaced");
             ext_client_socket = fd;
+            g_linkFailed = false;
             char peer[64];
             peerText(fd, peer, sizeof peer);
             logPeer(form, "Подключен клиент", "connected", peer);
@@ -413,6 +418,12 @@ int external_relay_tick(vuEvent *, intptr_t formAddress)
         g_linkFailed = true;
         external_log_line(form, "Сбой связи (%i)", r);
         result = 2;
+        // A failed socket carries nothing more: its client is gone. On the
+        // serial links the host's unfinished frame goes with the failure.
+        if (isTcpKind())
+            dropClient(form, "Отключен клиент", "failed");
+        else
+            relay_end_client(st, fx);
     }
 
     // C: the TCP kinds' sockets.

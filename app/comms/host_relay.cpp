@@ -179,6 +179,16 @@ void relay_reset(RelayState &s)
     s.bytes_from_host = s.bytes_to_host = 0;
 }
 
+void relay_end_client(RelayState &s, RelayEffects &fx)
+{
+    if (s.graph_width || s.graph_height)
+        fx.graph_delete();
+    s.host_count = 0;
+    s.last_host_command = 0;
+    s.held_reply_len = 0;
+    s.graph_width = s.graph_height = 0;
+}
+
 int frame_command_code(const uint8_t *frame, uint32_t len)
 {
     if (!frame)

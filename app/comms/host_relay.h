@@ -34,6 +34,14 @@ struct RelayState {
 // and the raster size (what the dialog resets when it starts).
 void relay_reset(RelayState &state);
 
+class RelayEffects;
+
+// A client ended, failed or was replaced: what it left behind (bytes of an
+// unfinished frame, its last command, the reply held for it, a raster
+// under way and its partial file) is dropped, so the next client starts
+// clean. The counters and the work modes asked for stay.
+void relay_end_client(RelayState &state, RelayEffects &fx);
+
 // What the rules ask of the world. Results are the callee's, as stated.
 class RelayEffects {
 public:

@@ -83,12 +83,10 @@ const Kept kKept[] = {
     {"ProviderName", &Pages::providerName, true, ""},
 };
 
-bool createPages(vuUI *ui, Pages &p)
+bool createPages(vuUI *ui, Pages &p, const PaymentObjectList &objects)
 {
     for (int i = 0; i < kPages; ++i) {
-        const char *file = kPageFiles[i];
-        if (i == 0)
-            file = kfn_ffd_version() > 3 ? "kkt_dlg_receipt_calc_object_1_2.xml" : "kkt_dlg_receipt_calc_object_1_1.xml";
+        const char *file = i == 0 ? objects.file : kPageFiles[i];
         vuForm *f = dialog_create(ui, file);
         if (!f) {
             p.Delete(ui);
@@ -154,14 +152,14 @@ void presetDefaults(Pages &p, int mode)
     }
 }
 
-void presetFrom(Pages &p, const ReceiptPosition &pos, bool marking, bool ffd12)
+void presetFrom(Pages &p, const ReceiptPosition &pos, ItemTable objects, bool ffd12)
 {
     widget_set_text(p.comment, pos.comment);
     widget_set_text(p.name, pos.name);
     widget_set_text(p.code, pos.code);
     widget_set_text(p.depName, pos.department_name);
     list_set_item(p.method, table_item(kMethods, pos.method));
-    list_set_item(p.object, table_item(marking ? kObjectsMarking : kObjectsPlain, pos.object));
+    list_set_item(p.object, table_item(objects, pos.object));
     list_set_item(p.agent, table_item(kAgents, pos.agent));
     widget_set_text(p.lotsize, pos.lot_size);
     list_set_item(p.planned, table_item(kPlannedStatuses, pos.planned_status));
@@ -236,20 +234,52 @@ void setFocusable(vuObject *w, bool on)
 
 bool agentChosen(const Pages &p) { return table_entry(kAgents, list_item(p.agent)) != 0; }
 
+// The goods page's amounts: a quantity of zero (an emptied quantity field
+// keeps its zeros) or a price or quantity with no digits at all would reach
+// the drive as 0.00 x 0.000. The refusal names the field and puts the
+// cursor into it. A price of 0.00 is a price.
+bool amountsGiven(vuUI *ui, Pages &p)
+{
+    const char *text = nullptr;
+    vuObject *field = nullptr;
+    const char *qty = widget_text(p.qty);
+    if (!*widget_text(p.price)) {
+        text = "НЕ ВВЕДЕНА ЦЕНА!";
+        field = p.price;
+    } else if (!*qty) {
+        text = "НЕ ВВЕДЕНО КОЛИЧЕСТВО!";
+        field = p.qty;
+    } else if (dec_is_zero(qty)) {
+        text = "КОЛИЧЕСТВО НЕ МОЖЕТ\nБЫТЬ НУЛЕВЫМ!";
+        field = p.qty;
+    }
+    if (!text)
+        return true;
+    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    vuWidget *widget = dynamic_cast<vuWidget *>(field);
+    if (widget && widget->IsFocusable())
+        p.form[4]->SetFocused(widget);
+    return false;
+}
+
 } // namespace
 
 int EditPosition(vuUI *ui, ReceiptPosition *position, int mode, int mark_required)
 {
-    Pages p;
-    if (!position || !createPages(ui, p))
+    if (!position)
         return -1;
     const int ffd = kfn_ffd_version();
     const bool marking = kfn_marking_mode() == 1;
+    // the list shown and the codes its rows send come as one
+    const PaymentObjectList objects = payment_object_list(ffd, marking);
+    Pages p;
+    if (!createPages(ui, p, objects))
+        return -1;
     // the pages work on a copy: a cancelled editor leaves the position as it was
     std::unique_ptr<ReceiptPosition> work(new ReceiptPosition(*position));
     presetDefaults(p, mode);
     if (work->kind != POSITION_FREE)
-        presetFrom(p, *work, marking, ffd >= 4);
+        presetFrom(p, *work, objects.table, ffd >= 4);
     if (vuWidget *unit = dynamic_cast<vuWidget *>(p.unit))
         unit->SetVisible(ffd < 4 ? 1 : 0);
 
@@ -264,7 +294,7 @@ int EditPosition(vuUI *ui, ReceiptPosition *position, int mode, int mark_require
                 page = -1;
                 break;
             }
-            work->object = payment_object_of(marking, list_item(p.object));
+            work->object = table_entry(objects.table, list_item(p.object));
             kind = position_kind_of(work->object);
             if (kind == POSITION_MARKED && scanner_probe()) {
                 scanner_start();
@@ -290,6 +320,8 @@ int EditPosition(vuUI *ui, ReceiptPosition *position, int mode, int mark_require
             page = 4;
             break;
         case 4:
+            if (ok && !amountsGiven(ui, p))
+                break; // the goods page again, its entries kept
             page = ok ? 5 : ffd < 4 ? 0 : 3;
             break;
         case 7:

@@ -85,6 +85,13 @@ uint8_t payment_object_of(bool marking, unsigned item)
     return table_entry(marking ? kObjectsMarking : kObjectsPlain, item);
 }
 
+PaymentObjectList payment_object_list(int ffd, bool marking)
+{
+    if (ffd > 3 && marking)
+        return {"kkt_dlg_receipt_calc_object_1_2.xml", kObjectsMarking};
+    return {"kkt_dlg_receipt_calc_object_1_1.xml", kObjectsPlain};
+}
+
 int32_t position_kind_of(uint8_t object) { return object == 31 || object == 33 ? POSITION_MARKED : POSITION_GOODS; }
 
 void tag_part_append(char *text, size_t size, const char *part)

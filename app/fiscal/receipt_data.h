@@ -88,6 +88,17 @@ uint8_t tax_mode_of(unsigned item);
 unsigned correction_kind_of(unsigned item);
 // Payment object of the "object" item, by marking mode.
 uint8_t payment_object_of(bool marking, unsigned item);
+
+// The payment-object list the position editor shows on a drive of this FFD
+// version and marking mode, and the table its rows map onto: the list in
+// the marked-goods order only in marking mode (FFD 1.2), the plain one
+// (codes 1 to 26) everywhere else. The two always belong together, so the
+// code sent is the one whose label the cashier chose.
+struct PaymentObjectList {
+    const char *file;
+    ItemTable table;
+};
+PaymentObjectList payment_object_list(int ffd, bool marking);
 // Kind of a position with this payment object.
 int32_t position_kind_of(uint8_t object);
 

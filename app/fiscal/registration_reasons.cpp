@@ -1,7 +1,6 @@
 #include "registration_reasons.h"
 
 #include "dialog.h"
-#include "kfn_state.h"
 #include "registration_fields.h"
 #include "str_helpers.h"
 #include "vuBox.h"
@@ -10,28 +9,29 @@
 
 namespace {
 
-// The third page names the reasons of the registered FFD version.
-const char *pageFile(int page)
-{
-    static const char *const files[REG_REASON_PAGES] = {
-        "kkt_dlg_reason_1_1_1.xml", "kkt_dlg_reason_1_1_2.xml", nullptr, "kkt_dlg_reason_1_1_4.xml",
-        "kkt_dlg_reason_1_1_5.xml"};
-    if (page == 3)
-        return kfn_ffd_version() == 3 ? "kkt_dlg_reason_1_1_3.xml" : "kkt_dlg_reason_1_1_3_ffd_1_2.xml";
-    return files[page - 1];
-}
-
 vuBox *listOf(vuForm *form) { return dynamic_cast<vuBox *>(form->GetByName("param")); }
 
 } // namespace
 
-int64_t SelectReregistrationReasons(vuUI *ui)
+const char *reg_reason_page_file(int page, int ffd)
+{
+    static const char *const files[REG_REASON_PAGES] = {
+        "kkt_dlg_reason_1_1_1.xml", "kkt_dlg_reason_1_1_2.xml", nullptr, "kkt_dlg_reason_1_1_4.xml",
+        "kkt_dlg_reason_1_1_5.xml"};
+    if (page < 1 || page > REG_REASON_PAGES)
+        return nullptr;
+    if (page == 3)
+        return ffd == 3 ? "kkt_dlg_reason_1_1_3.xml" : "kkt_dlg_reason_1_1_3_ffd_1_2.xml";
+    return files[page - 1];
+}
+
+int64_t SelectReregistrationReasons(vuUI *ui, int ffd)
 {
     vuForm *pages[REG_REASON_PAGES] = {};
     int64_t result = -1;
     int made = 0;
     for (; made < REG_REASON_PAGES; ++made) {
-        vuForm *form = dialog_create(ui, pageFile(made + 1));
+        vuForm *form = dialog_create(ui, reg_reason_page_file(made + 1, ffd));
         if (!form)
             break;
         char header[64];

@@ -256,7 +256,7 @@ private:
         const uint8_t reason = reg_reason_code(listValue(w(W_REASON)));
         uint32_t mask = 0;
         if (ffd_ >= 3 && reason != 0) {
-            int64_t chosen = SelectReregistrationReasons(ui_);
+            int64_t chosen = SelectReregistrationReasons(ui_, ffd_);
             if (chosen < 0)
                 return kStay;
             if (chosen & REG_REASON_MODEL) {

@@ -2,7 +2,8 @@
 // with controller replies in between. Input: a 4-byte preamble (starting
 // command, work modes, write limit, a flag set), then chunks of one length
 // byte and its data; a length byte with the top bit set makes the chunk a
-// controller reply instead.
+// controller reply instead, an empty host chunk ends the client (the next
+// one starts clean).
 #include "host_relay.h"
 
 #include <cstdint>
@@ -104,6 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (head & 0x80) {
             if (!chunk.empty())
                 relay_take_reply(st, fx, chunk.data(), uint32_t(chunk.size()));
+        } else if (chunk.empty()) {
+            relay_end_client(st, fx);
+            if (st.host_count || st.held_reply_len || st.graph_width || st.graph_height || st.last_host_command)
+                abort();
         } else {
             if (st.host_count > 4095)
                 st.host_count = 0;

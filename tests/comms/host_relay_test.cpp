@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -379,6 +380,50 @@ TEST_F(HostRelayRaster, FailedWriteMarksTheHeldReply02)
     EXPECT_EQ(st.graph_width, 0);
     EXPECT_EQ(st.held_reply_len, 0u);
     EXPECT_EQ(st.host_count, 0u); // no frame in them: skipped
+}
+
+// A client gone: what it left behind goes, so the next client's bytes
+// are read by the rules from a clean start; the counters and the work
+// modes asked for stay.
+TEST_F(HostRelayRaster, AClientsEndDropsWhatItLeftBehind)
+{
+    const struct {
+        const char *what;
+        bool raster; // a raster announced, some of it in
+        Bytes left;  // then these bytes
+    } cases[] = {
+        {"half a frame", false, part(request(0x45), 0, 7)},
+        {"a raster under way", true, Bytes(5, 0xAA)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        relay_reset(st);
+        fx = Recorder();
+        if (c.raster)
+            start();
+        feed(c.left);
+        st.pending_work_modes = 0x10;
+        const uint32_t from = st.bytes_from_host, to = st.bytes_to_host;
+        relay_end_client(st, fx);
+        EXPECT_EQ(st.host_count, 0u);
+        EXPECT_EQ(st.last_host_command, 0);
+        EXPECT_EQ(st.held_reply_len, 0u);
+        EXPECT_EQ(st.graph_width, 0);
+        EXPECT_EQ(st.graph_height, 0);
+        EXPECT_EQ(st.bytes_from_host, from);
+        EXPECT_EQ(st.bytes_to_host, to);
+        EXPECT_EQ(st.pending_work_modes, 0x10);
+        EXPECT_EQ(fx.graph.empty(), true) << "no partial picture stays";
+        // the next client's frame goes to the controller whole
+        fx.acts.clear();
+        Bytes next = request(0x45);
+        feed(next);
+        const std::string whole = "frame " + text(next.data(), uint32_t(next.size()));
+        EXPECT_NE(std::find(fx.acts.begin(), fx.acts.end(), whole), fx.acts.end());
+        for (const std::string &a : fx.acts)
+            EXPECT_EQ(a.rfind("graph", 0), std::string::npos) << "not picture data: " << a;
+        EXPECT_EQ(st.host_count, 0u);
+    }
 }
 
 TEST(FrameCommandCode, ShortLongAndInvalid)

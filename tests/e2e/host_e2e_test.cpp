@@ -132,6 +132,31 @@ protected:
         Key(KEY_ENTER);
         WaitForm("kkt_menu_ofd.xml");
     }
+    // The mode over WiFi on the network script's access point, the dialog
+    // listening on loopback.
+    void OpenWifiMode(const std::string &scenario = "")
+    {
+        StartSim(std::string(kRegistered) + "\n" + scenario);
+        ASSERT_EQ(system(("mkdir -p '" + root + "/data/osal'").c_str()), 0);
+        std::ofstream(root + "/data/osal/network") << "wifi-ap 9 16 -40 Home\nwifi-connect 0\nwifi-check 0\n";
+        StartCashdesk();
+        OpenHostMode();
+        Choose("kkt_dlg_select_external.xml", "ext_wifi");
+        WaitFor("form", [&](const Entry &e) { return e.Get("header") == u8"ВЫБОР WIFI ТОЧКИ"; });
+        Key(KEY_ENTER);
+        WaitForm("common_conn_dlg_wifi_pass.xml");
+        Key(static_cast<uint16_t>(2 + 6)); // 7
+        Key(KEY_ENTER);
+        WaitForm("kkt_dlg_external.xml");
+        Said(trace, "127.0.0.1:4000");
+    }
+    // A client of its own beside the one StartHost runs.
+    pid_t Client(const std::string &name, const std::string &script)
+    {
+        std::ofstream(dir + "/" + name + ".script") << script;
+        return spawn(dir, {HOSTSIM_PATH, "--tcp", "127.0.0.1:4000", "--journal", dir + "/" + name + ".jsonl",
+                           "--script", dir + "/" + name + ".script", "--timeout", "20000"});
+    }
     pid_t host = -1;
 };
 
@@ -284,6 +309,68 @@ TEST_F(HostMode, WifiClientsReplaceEachOtherLeaveAndComeBackAfterALostLink)
 
     std::vector<std::string> taken = Taken();
     EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 2);
+}
+
+// A client that sends half a frame and goes quiet, then is replaced: the
+// next client's frame reaches the controller alone and is answered.
+TEST_F(HostMode, ClientReplacedMidFrameLeavesNothingForTheNext)
+{
+    OpenWifiMode();
+    const std::string serviceLog = dir + "/kktsim/zizirize.log";
+    // STX, the password, the packet identifier and one character of a code
+    pid_t first = Client("first", "connect 20000\nhex 024B564D5A2030\nwait 600000\n");
+    ASSERT_GT(first, 0);
+    // Once the bytes are written they wait in the terminal's socket: the
+    // relay reads a client's bytes before it takes a newcomer.
+    Said(dir + "/first.jsonl", "\"dir\":\"out\"");
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 45 2\nexpect 45 06\nclose\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    kill(first, SIGTERM);
+    waitpid(first, nullptr, 0);
+    Said(serviceLog, "ext_mode: client replaced 127.0.0.1:");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 1);
+}
+
+// A client that announces a receipt-header raster and leaves: the next
+// client's frame is a command again, not picture data, and no picture is
+// left behind.
+TEST_F(HostMode, RasterAnnouncedByALeavingClientIsNotTheNextClientsPicture)
+{
+    OpenWifiMode("answer 70\nanswer 4F\n");
+    const std::string serviceLog = dir + "/kktsim/zizirize.log";
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 4F 00 02 01\nexpect 4F 00\nclose\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Said(serviceLog, "ext_mode: client left 127.0.0.1:");
+    StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 45\nexpect 45 06\nclose\n");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 1);
+    EXPECT_EQ(access((dir + "/data/graph").c_str(), F_OK), -1);
+    EXPECT_EQ(access((root + "/data/tmp/fiscal_header").c_str(), F_OK), -1);
+}
+
+// One client over the USB device port whose frame comes in two pieces
+// with a quiet second between them: a pause is not an end, the pieces
+// make one frame.
+TEST_F(HostMode, UsbFrameInPiecesWithAPauseIsOneFrame)
+{
+    StartSim(kRegistered);
+    ASSERT_EQ(system(("mkdir -p '" + root + "/data/osal'").c_str()), 0);
+    StartHost({"--pty", root + "/data/osal/port11"}, "await-open 60000\nsplit 7 1000\nframe 45 1 2\nexpect 45 06\n");
+    StartCashdesk();
+    OpenHostMode();
+    Choose("kkt_dlg_select_external.xml", "ext_usb");
+    WaitForm("kkt_dlg_external.xml");
+    EXPECT_EQ(WaitHost(), 0) << readFile(dir + "/host.jsonl");
+    Key(KEY_CANCEL);
+    WaitForm("kkt_menu_service.xml");
+    std::vector<std::string> taken = Taken();
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "45"), 1);
 }
 
 // PAN: the PC reaches the terminal over TCP on the Bluetooth network; the

@@ -168,6 +168,31 @@ TEST_F(Receipts, SaleOfTwoGoodsPartlyInCashTheRestByCard)
     EXPECT_NE(state.find("\"drawer\": \"300.00\""), std::string::npos) << state;
 }
 
+// An FFD 1.2 drive outside marking mode: the payment-object list is the
+// plain one, and its row "УСЛУГА" sends object 4.
+TEST_F(Receipts, ServiceOnAnFfd12DriveWithoutMarkingSendsItsOwnObject)
+{
+    Open("receipt_fiscal", "drive ffd 1.2\n");
+    Pages("kkt_dlg_receipt_open_1.xml", "kkt_dlg_receipt_open_2.xml", "kkt_dlg_receipt_open_3.xml");
+    WaitForm("kkt_dlg_poss_cheque.xml");
+    Key(KEY_ADD);
+    // 8 four times makes row 4 current, 5 checks it
+    At("kkt_dlg_receipt_calc_object_1_1.xml", {KEY_EIGHT, KEY_EIGHT, KEY_EIGHT, KEY_EIGHT, KEY_FIVE, KEY_ENTER});
+    for (const char *page : {"kkt_dlg_receipt_good_1.xml", "kkt_dlg_select_tax_type.xml",
+                             "kkt_dlg_receipt_calc_method.xml", "kkt_dlg_receipt_agent_1.xml",
+                             "kkt_dlg_receipt_good_2.xml", "kkt_dlg_poss_cheque.xml", "kkt_dlg_receipt_payment.xml",
+                             "kkt_dlg_receipt_client.xml"})
+        At(page, {KEY_ENTER});
+    Done(u8"КАССОВЫЙ ЧЕК");
+
+    auto items = Requests("11");
+    ASSERT_EQ(items.size(), 1u);
+    ASSERT_GT(items[0].size(), 5u);
+    // the packed bytes: department, tax rate, calculation method, object
+    ASSERT_EQ(items[0][5].size(), 8u) << items[0][5];
+    EXPECT_EQ(items[0][5].substr(6, 2), "04") << items[0][5];
+}
+
 // A return of income, its cash paid out of the drawer.
 TEST_F(Receipts, ReturnOfIncomePaidOutOfTheDrawer)
 {

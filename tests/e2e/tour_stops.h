@@ -73,6 +73,9 @@ const TourStop kTourStops[] = {
      "drive shift open 1\n"},
     {"payment page", "sales receipt_fiscal !enter !enter !enter !241 !enter !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_receipt_payment.xml",
      "drive shift open 1\n"},
+    // the quantity typed as 0 (key code 11)
+    {"goods page refusal (quantity of zero)", "sales receipt_fiscal !enter !enter !enter !241 !enter .down .down .down .11 !enter",
+     "title:ОШИБКА", "drive shift open 1\n"},
     {"buyer page", "sales receipt_fiscal !enter !enter !enter !241 !enter !enter !enter !enter !enter !enter !enter !enter", "file:kkt_dlg_receipt_client.xml",
      "drive shift open 1\n"},
     // A marking sale opens the OISM session first: with no connection

@@ -105,6 +105,27 @@ TEST_F(FnInfoTest, DocumentByNumberInEachMode)
     EXPECT_EQ(Shown(boxes).size(), 1u);
 }
 
+// The number in its hexadecimal form, as the tag of a registration
+// parameter takes it: X (key 9, then the next-letter key twice), 1, A (key
+// 2, then the next-letter key) is document 26; a digit typed twice stays
+// two digits.
+TEST_F(FnInfoTest, DocumentNumberTakesTheHexadecimalForm)
+{
+    Drive("drive shift closed 0\ndrive document shift-open 0103260900\n");
+    const uint16_t kNextLetter = 69;
+    std::vector<uint16_t> keys = {DigitKey('9'), kNextLetter, kNextLetter, DigitKey('1'), DigitKey('2'),
+                                  kNextLetter,   KEY_DOWN,    DigitKey('5'), KEY_DOWN,    KEY_ENTER};
+    Script({{kDocDialog, keys}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdFnDoc(ui, "ДОКУМЕНТ");
+    EndScript();
+    EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"1A000000", "00"}));
+
+    Script({{kDocDialog, DocKeys("11", 1)}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    CmdFnDoc(ui, "ДОКУМЕНТ");
+    EndScript();
+    EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"0B000000", "00"}));
+}
+
 // A drive that answers every field read without an error cannot hold the
 // listing: it ends once the text is full.
 TEST_F(FnInfoTest, FieldListingEndsOnADriveThatKeepsAnswering)

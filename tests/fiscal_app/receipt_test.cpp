@@ -4,9 +4,12 @@
 #include "FiscalFixture.h"
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "TMCommand.h"
 #include "kfn_state.h"
@@ -241,7 +244,7 @@ TEST_F(ReceiptTest, PositionEditorMovesAtFfd12)
     Sale();
     kfn_state.ffd_version = 4;
     kfn_state.marking_mode = 0;
-    Script({{kObject12, {KEY_ENTER}}, {kGoods, {KEY_CANCEL}}, {kMeasure, {KEY_CANCEL}}, {kObject12, {KEY_ENTER}},
+    Script({{kObject11, {KEY_ENTER}}, {kGoods, {KEY_CANCEL}}, {kMeasure, {KEY_CANCEL}}, {kObject11, {KEY_ENTER}},
             {kGoods, {KEY_CANCEL}}, {kMeasure, Keys({Item(3), Press(KEY_ENTER)})}, {kGoods, {KEY_ENTER}},
             {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
@@ -251,6 +254,131 @@ TEST_F(ReceiptTest, PositionEditorMovesAtFfd12)
     EXPECT_EQ(p.measure, 11);
     EXPECT_STREQ(p.unit, "0B");
     EXPECT_NE(settings_get("FiscalCorr", "GoodName"), nullptr) << "mode 2 keeps its own section";
+}
+
+// The payment-object row chosen is the object sent, on every FFD and in
+// both modes: FFD 1.2 outside marking mode shows the plain list.
+TEST_F(ReceiptTest, PositionEditorSendsTheObjectOfTheRowChosen)
+{
+    Sale();
+    const struct {
+        int ffd, marking;
+        const char *list;
+        int row;
+        uint8_t object;
+    } cases[] = {
+        {3, 0, kObject11, 4, 4},   // УСЛУГА
+        {4, 0, kObject11, 4, 4},   // УСЛУГА
+        {4, 0, kObject11, 3, 3},   // РАБОТА
+        {4, 1, kObject12, 6, 4},   // УСЛУГА
+        {4, 1, kObject12, 31, 32}, // ТОВАР БЕЗ КМ (ТНМ)
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.ffd) + "/" + std::to_string(c.marking) + " row " + std::to_string(c.row));
+        kfn_state.ffd_version = c.ffd;
+        kfn_state.marking_mode = c.marking;
+        std::vector<Step> steps = {{c.list, Keys({Item(c.row), Press(KEY_ENTER)})}};
+        if (c.marking)
+            steps.push_back({kMeasure, {KEY_ENTER}});
+        for (const Step &s : Goods())
+            if (s.form != kObject11)
+                steps.push_back(s);
+        Script(steps);
+        ReceiptPosition p = blank();
+        EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
+        EndScript();
+        EXPECT_EQ(p.object, c.object);
+        EXPECT_EQ(p.kind, POSITION_GOODS);
+        // edited again, the list opens on the row of the stored object
+        steps = {{c.list, {KEY_ENTER}}};
+        if (c.marking)
+            steps.push_back({kMeasure, {KEY_ENTER}});
+        for (const Step &s : Goods())
+            if (s.form != kObject11)
+                steps.push_back(s);
+        Script(steps);
+        EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
+        EndScript();
+        EXPECT_EQ(p.object, c.object);
+    }
+}
+
+// The goods page refuses an emptied quantity and a quantity of zero with
+// a box naming the field, and shows itself again with what was typed and
+// the cursor in that field. The price field keeps its zeros when emptied:
+// an emptied price is a price of 0.00, as one typed as 0, and is taken.
+TEST_F(ReceiptTest, GoodsPageRefusesAQuantityOfZero)
+{
+    Sale();
+    kfn_state.ffd_version = 3;
+    kfn_state.marking_mode = 0;
+    const std::vector<uint16_t> toCode = Keys({Press(KEY_DOWN), Type("7")});
+    const char *zero = u8"ОШИБКА|КОЛИЧЕСТВО НЕ МОЖЕТ\nБЫТЬ НУЛЕВЫМ!";
+    const struct {
+        const char *what;
+        std::vector<uint16_t> keys;
+        const char *box; // nullptr: taken at once
+        std::vector<uint16_t> mend;
+        int price, qty;
+    } cases[] = {
+        {"quantity emptied", Keys({toCode, Press(KEY_DOWN, 2), Press(KEY_BACKSPACE, 10), Press(KEY_ENTER)}), zero,
+         Keys({Type("1500"), Press(KEY_ENTER)}), 100, 1500},
+        {"quantity typed as 0", Keys({toCode, Press(KEY_DOWN, 2), Type("0"), Press(KEY_ENTER)}), zero,
+         Keys({Press(KEY_BACKSPACE), Type("2"), Press(KEY_ENTER)}), 100, 2},
+        {"price emptied", Keys({toCode, Press(KEY_DOWN), Press(KEY_BACKSPACE, 10), Press(KEY_ENTER)}), nullptr, {}, 0,
+         1000},
+        {"price typed as 0", Keys({toCode, Press(KEY_DOWN), Type("0"), Press(KEY_ENTER)}), nullptr, {}, 0, 1000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Step> steps = {{kObject11, {KEY_ENTER}}, {kGoods, c.keys}};
+        if (c.box) {
+            steps.push_back({u8"ОШИБКА", {KEY_ENTER}});
+            steps.push_back({kGoods, c.mend});
+        }
+        for (const char *page : {kTax, kMethod, kAgent, kExtra})
+            steps.push_back({page, {KEY_ENTER}});
+        size_t boxes = Boxes().size();
+        Script(steps);
+        ReceiptPosition p = blank();
+        EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
+        EndScript();
+        std::vector<std::string> shown = Boxes(boxes);
+        EXPECT_EQ(shown, c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{});
+        EXPECT_STREQ(p.code, "7") << "the entries stay";
+        EXPECT_EQ(atoi(p.price), c.price) << p.price;
+        EXPECT_EQ(atoi(p.quantity), c.qty) << p.quantity;
+    }
+}
+
+// A price field that can be left empty (a dialog file whose price is a
+// text field): an empty price is refused by name, like the quantity.
+TEST_F(ReceiptTest, GoodsPageRefusesAnEmptyPrice)
+{
+    std::string file = ReadFile(std::string(SOURCE_DIR) + "/res/" + kGoods);
+    const std::string numeric = "length=\"10\" options=\"x0809\"";
+    size_t at = file.find(numeric);
+    ASSERT_NE(at, std::string::npos);
+    file.replace(at, numeric.size(), "length=\"10\" options=\"x0024\"");
+    ASSERT_EQ(unlink("res"), 0);
+    ASSERT_EQ(system(("cp -r '" + std::string(SOURCE_DIR) + "/res' res").c_str()), 0);
+    std::ofstream("res/" + std::to_string(SW) + "-" + std::to_string(SH) + kGoods) << file;
+    Sale();
+    kfn_state.ffd_version = 3;
+    kfn_state.marking_mode = 0;
+    Script({{kObject11, {KEY_ENTER}},
+            {kGoods, Keys({Press(KEY_DOWN, 2), Press(KEY_BACKSPACE, 10), Press(KEY_ENTER)})},
+            {u8"ОШИБКА", {KEY_ENTER}},
+            {kGoods, Keys({Type("5"), Press(KEY_ENTER)})},
+            {kTax, {KEY_ENTER}},
+            {kMethod, {KEY_ENTER}},
+            {kAgent, {KEY_ENTER}},
+            {kExtra, {KEY_ENTER}}});
+    ReceiptPosition p = blank();
+    EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
+    EndScript();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{u8"ОШИБКА|НЕ ВВЕДЕНА ЦЕНА!"});
+    EXPECT_STREQ(p.price, "5");
 }
 
 // Marking mode: item 2 is marked goods (object 33): lot size, planned

@@ -265,6 +265,40 @@ TEST_F(RegistrationTest, ModelVersionReasonIsRefused)
     EXPECT_NE(access("data/kktsettings.xml", F_OK), 0);
 }
 
+// A drive registered for FFD 1.1 re-registered for FFD 1.2: the third
+// reason page names the FFD 1.2 meanings of its bits, which are what the
+// FFD 1.2 command carries. Its fourth item is bit 15.
+TEST_F(RegistrationTest, ReasonsOfAnFfd12ReregistrationNameFfd12Changes)
+{
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.1\ndrive firmware K120400\n");
+    Level(4);
+    Settings();
+    Script({{kSelect, Choose(3)},
+            {kTotalsQuestion, {KEY_CANCEL}},
+            {kPage1, {KEY_ENTER}},
+            {kPage2, {KEY_ENTER}},
+            {kPage3, {KEY_ENTER}},
+            {kPage4, {KEY_ENTER}},
+            {kUsage, {KEY_ENTER}},
+            {kCashier, {KEY_ENTER}},
+            {kTags12, {KEY_ENTER}},
+            {kReason12, Choose(4)},
+            {"kkt_dlg_reason_1_1_1.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_2.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_3_ffd_1_2.xml", Choose(4)},
+            {"kkt_dlg_reason_1_1_4.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_5.xml", {KEY_ENTER}},
+            {kAttention, {KEY_ENTER}},
+            {kWait, {}},
+            {kAttention, {KEY_ENTER}}});
+    CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    std::vector<std::string> f = Register04();
+    ASSERT_EQ(f.size(), 23u);
+    EXPECT_EQ(f[13], "03");
+    EXPECT_EQ(f[20], "00800000"); // bit 15, lowest byte first
+}
+
 // An FFD 1.2 re-registration pre-filled from the drive keeps autonomous
 // mode, which tag 1290 cannot carry, and the marked goods of 1290.
 TEST_F(RegistrationTest, Ffd12PrefilledReregistrationKeepsAutonomousMode)
