@@ -13,6 +13,10 @@
 
 #include "osal.h"
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#include <immintrin.h>
+#endif
+
 int vuPaxProlinFrameBuffer::display = -1;
 uint16_t *vuPaxProlinFrameBuffer::screenMem = nullptr;
 uint32_t vuPaxProlinFrameBuffer::screenMemSize = 0;
@@ -224,12 +228,135 @@ __attribute__((target("avx"))) void rotatedCopyAvx(const uint16_t *src, unsigned
 {
     rotatedCopyBody(src, W, dst, H, x, y, w, h);
 }
+
+// With AVX-512 (BW) a 16 x 16 tile is turned in eight 512-bit registers of
+// two 16-pixel rows each: three rounds of two-register word permutations,
+// eight per round, each round trading one bit of the source row in the
+// register's number for one bit of the column. 24 permutations turn 256
+// pixels, where the 8 x 8 tiles take 96 shuffles, and every screen row gets
+// 32 bytes at a time.
+//
+// Pixel e = row * 16 + column of the tile; widePlace gives its register
+// (0..7) and its word in it (0..31) after a round: 0 as loaded (rows 2i and
+// 2i + 1 in register i), 3 as stored (screen rows 2i and 2i + 1, that is
+// the tile's columns, bottom row first).
+void widePlace(int round, int e, int &reg, int &pos)
+{
+    const int r = e >> 4, c = e & 15;
+    const int r0 = r & 1, r1 = r >> 1 & 1, r2 = r >> 2 & 1, r3 = r >> 3 & 1;
+    const int c0 = c & 1, c1 = c >> 1 & 1, c2 = c >> 2 & 1, c3 = c >> 3 & 1;
+    switch (round) {
+    case 0:
+        reg = r >> 1;
+        pos = r0 * 16 + c;
+        return;
+    case 1:
+        reg = r3 << 2 | r2 << 1 | c1;
+        pos = r0 * 16 + c3 * 8 + c2 * 4 + r1 * 2 + c0;
+        return;
+    case 2:
+        reg = r3 << 2 | c2 << 1 | c1;
+        pos = r0 * 16 + c3 * 8 + r2 * 4 + r1 * 2 + c0;
+        return;
+    default:
+        reg = c >> 1;
+        pos = c0 * 16 + (15 - r);
+        return;
+    }
+}
+
+// The word indexes of the rounds: round k pairs the registers that differ
+// in bit k of their number; an output register whose bit k is b takes
+// idx[k][b] (32..63 name the pair's second register). ok is false if the
+// layouts did not pair up so (the wide copy is then not used).
+struct WideIndexes {
+    uint16_t idx[3][2][32] = {};
+    bool ok = true;
+    WideIndexes()
+    {
+        bool set[3][2][32] = {};
+        for (int k = 0; k < 3; ++k)
+            for (int e = 0; e < 256; ++e) {
+                int inReg, inPos, outReg, outPos;
+                widePlace(k, e, inReg, inPos);
+                widePlace(k + 1, e, outReg, outPos);
+                const int b = outReg >> k & 1;
+                const uint16_t want = static_cast<uint16_t>(inPos + ((inReg >> k & 1) ? 32 : 0));
+                if ((inReg | 1 << k) != (outReg | 1 << k) || (set[k][b][outPos] && idx[k][b][outPos] != want))
+                    ok = false;
+                idx[k][b][outPos] = want;
+                set[k][b][outPos] = true;
+            }
+    }
+};
+
+const WideIndexes &wideIndexes()
+{
+    static const WideIndexes indexes;
+    return indexes;
+}
+
+__attribute__((target("avx512f,avx512bw"))) void rotatedCopyWide(const uint16_t *src, unsigned W, uint16_t *dst,
+                                                                unsigned H, unsigned x, unsigned y, unsigned w,
+                                                                unsigned h)
+{
+    const WideIndexes &wi = wideIndexes();
+    __m512i idx[3][2];
+    for (int k = 0; k < 3; ++k)
+        for (int b = 0; b < 2; ++b)
+            idx[k][b] = _mm512_loadu_si512(wi.idx[k][b]);
+    const unsigned tileRows = h / 16 * 16, tileCols = w / 16 * 16;
+    const unsigned Block = 64; // logical rows per pass over the columns
+    for (unsigned b0 = 0; b0 < tileRows; b0 += Block) {
+        const unsigned b1 = (b0 + Block < tileRows) ? b0 + Block : tileRows;
+        for (unsigned c = x; c < x + tileCols; c += 16)
+            for (unsigned r0 = y + b0; r0 < y + b1; r0 += 16) {
+                const uint16_t *in = src + static_cast<size_t>(r0) * W + c;
+                __m512i v[8], t[8];
+                // (The masked forms of insert and extract: GCC's plain ones
+                // start from an undefined register and warn about it.)
+                for (int i = 0; i < 8; ++i) {
+                    const uint16_t *row = in + static_cast<size_t>(2 * i) * W;
+                    v[i] = _mm512_mask_inserti64x4(
+                        _mm512_setzero_si512(), 0xFF,
+                        _mm512_maskz_loadu_epi64(0x0F, row),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i *>(row + W)), 1);
+                }
+                for (int k = 0; k < 3; ++k) {
+                    for (int o = 0; o < 8; ++o) {
+                        const int a = o & ~(1 << k), b = a | 1 << k;
+                        t[o] = _mm512_permutex2var_epi16(v[a], idx[k][o >> k & 1], v[b]);
+                    }
+                    for (int o = 0; o < 8; ++o)
+                        v[o] = t[o];
+                }
+                uint16_t *out = dst + static_cast<size_t>(c) * H + (H - 16 - r0);
+                for (int i = 0; i < 8; ++i) {
+                    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + static_cast<size_t>(2 * i) * H),
+                                        _mm512_mask_extracti64x4_epi64(_mm256_setzero_si256(), 0xFF, v[i], 0));
+                    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + static_cast<size_t>(2 * i + 1) * H),
+                                        _mm512_mask_extracti64x4_epi64(_mm256_setzero_si256(), 0xFF, v[i], 1));
+                }
+            }
+    }
+    // What the whole tiles leave: the columns to the right of them, then
+    // the rows below, by the 8 x 8 tiles and single pixels.
+    if (tileCols < w)
+        rotatedCopyAvx(src, W, dst, H, x + tileCols, y, w - tileCols, tileRows);
+    if (tileRows < h)
+        rotatedCopyAvx(src, W, dst, H, x, y + tileRows, w, h - tileRows);
+}
 #endif
 
 void rotatedCopy(const uint16_t *src, unsigned W, uint16_t *dst, unsigned H, unsigned x, unsigned y, unsigned w,
                  unsigned h)
 {
 #ifdef VU_ROTATE_AVX
+    static const bool wide = __builtin_cpu_supports("avx512bw") && wideIndexes().ok;
+    if (wide) {
+        rotatedCopyWide(src, W, dst, H, x, y, w, h);
+        return;
+    }
     static const bool avx = __builtin_cpu_supports("avx");
     if (avx) {
         rotatedCopyAvx(src, W, dst, H, x, y, w, h);
