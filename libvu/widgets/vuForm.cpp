@@ -3,6 +3,10 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "osal.h"
 #include "vuChain.h"
 #include "vuColor.h"
@@ -453,6 +457,58 @@ bool vuForm::GetFillArea(int16_t& fx, int16_t& fy, uint16_t& fw, uint16_t& fh)
     return fw && fh;
 }
 
+void vuForm::FillBody(vuFrameBuffer* fb, vuViewPort* port)
+{
+    fb->Fill(port, originX(), originY(), width, height, backColor, 0);
+}
+
+void vuForm::fillBodyExcept(vuFrameBuffer* fb, vuViewPort* port, const Rect* skip, int count)
+{
+    int16_t fx = originX(), fy = originY();
+    uint16_t fw = width, fh = height;
+    vuViewPort::Recalculate(port, fx, fy, fw, fh);
+    if (!fw || !fh)
+        return;
+    const Rect body{fx, fy, fw, fh};
+    // The rectangles inside the body, and the bands their edges cut it in.
+    std::vector<Rect> in;
+    std::vector<int> edges{body.y, body.y + body.h};
+    for (int i = 0; i < count; ++i) {
+        const int x1 = std::max(skip[i].x, body.x), x2 = std::min(skip[i].x + skip[i].w, body.x + body.w);
+        const int y1 = std::max(skip[i].y, body.y), y2 = std::min(skip[i].y + skip[i].h, body.y + body.h);
+        if (x1 >= x2 || y1 >= y2)
+            continue;
+        in.push_back({x1, y1, x2 - x1, y2 - y1});
+        edges.push_back(y1);
+        edges.push_back(y2);
+    }
+    if (in.empty()) {
+        vuForm::FillBody(fb, port);
+        return;
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Drawn in screen coordinates, clipped to the body.
+    vuViewPort clip{fx, fy, fw, fh, 0, 0};
+    std::vector<std::pair<int, int>> spans;
+    for (size_t b = 0; b + 1 < edges.size(); ++b) {
+        const int top = edges[b], bottom = edges[b + 1];
+        spans.clear();
+        for (const Rect& r : in)
+            if (r.y <= top && r.y + r.h >= bottom)
+                spans.push_back({r.x, r.x + r.w});
+        std::sort(spans.begin(), spans.end());
+        int x = body.x;
+        spans.push_back({body.x + body.w, body.x + body.w});
+        for (const auto& s : spans) {
+            if (s.first > x)
+                fb->Fill(&clip, static_cast<short>(x), static_cast<short>(top), static_cast<unsigned short>(s.first - x),
+                         static_cast<unsigned short>(bottom - top), backColor, 0);
+            x = std::max(x, s.second);
+        }
+    }
+}
+
 int vuForm::Draw(vuFrameBuffer* fb)
 {
     if (!fb)
@@ -466,7 +522,7 @@ int vuForm::Draw(vuFrameBuffer* fb)
         return 0;
     short x0 = originX(), y0 = originY();
     if (options & VU_FO_FILL)
-        fb->Fill(&port, x0, y0, width, height, backColor, 0);
+        FillBody(fb, &port);
     else if (!(options & VU_FO_NO_SHADOW))
         fb->Shadow(&port, x0, y0, width, height);
     if (!(options & VU_FO_NO_BORDER))

@@ -107,6 +107,18 @@ public:
     bool GetFillArea(int16_t& x, int16_t& y, uint16_t& w, uint16_t& h);
 
 protected:
+    // A screen rectangle.
+    struct Rect {
+        int x, y, w, h;
+    };
+    // The first step of Draw with VU_FO_FILL: the body, clipped to port,
+    // filled with the back colour. A form whose children paint parts of
+    // the body themselves, opaque, may leave those out.
+    virtual void FillBody(vuFrameBuffer* fb, vuViewPort* port);
+    // The same fill except the given screen rectangles (which must not
+    // overlap each other): the rest of the body is filled band by band.
+    void fillBodyExcept(vuFrameBuffer* fb, vuViewPort* port, const Rect* skip, int count);
+
     // The form's frame on the screen's client area: position plus correction.
     short originX() const;
     short originY() const;
