@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -507,6 +508,54 @@ void vuForm::fillBodyExcept(vuFrameBuffer* fb, vuViewPort* port, const Rect* ski
             x = std::max(x, s.second);
         }
     }
+}
+
+bool vuForm::DrawAnimated(vuFrameBuffer* fb, std::vector<Rect>& areas)
+{
+    if (!fb || !chain || (typeid(*this) != typeid(vuForm) && typeid(*this) != typeid(vuChildForm)))
+        return false;
+    if (headerImage && headerImage->IsAnimate())
+        return false;
+    UpdateCoordinates();
+    const unsigned n = chain->GetCount();
+    auto child = [this](unsigned i) { return static_cast<vuWidget*>(chain->GetByNum(static_cast<uint16_t>(i))); };
+    std::vector<unsigned> moving;
+    std::vector<Rect> rects;
+    for (unsigned i = 0; i < n; ++i) {
+        vuWidget* w = child(i);
+        if (!w->IsVisible())
+            continue;
+        if (w->DrawsBeside())
+            return false;
+        if (!w->IsAnimate())
+            continue;
+        int16_t x0, y0;
+        uint16_t w0, h0;
+        if (!w->GetSoleArea(x0, y0, w0, h0))
+            return false;
+        moving.push_back(i);
+        rects.push_back({x0, y0, w0, h0});
+    }
+    if (moving.empty())
+        return false;
+    // Whatever is drawn after an animated child must stay off it.
+    for (size_t k = 0; k < moving.size(); ++k) {
+        const Rect& r = rects[k];
+        for (unsigned j = moving[k] + 1; j < n; ++j) {
+            int16_t x0, y0;
+            uint16_t w0, h0;
+            if (!child(j)->GetScreenArea(x0, y0, w0, h0))
+                continue;
+            if (x0 < r.x + r.w && r.x < x0 + w0 && y0 < r.y + r.h && r.y < y0 + h0)
+                return false;
+        }
+    }
+    for (size_t k = 0; k < moving.size(); ++k) {
+        if (child(moving[k])->Draw(fb) < 0)
+            return false;
+        areas.push_back(rects[k]);
+    }
+    return true;
 }
 
 int vuForm::Draw(vuFrameBuffer* fb)

@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "vuExport.h"
 #include "vuTypeObject.h"
 #include "vuViewContainerObject.h"
@@ -106,11 +108,19 @@ public:
     // Draw does.
     bool GetFillArea(int16_t& x, int16_t& y, uint16_t& w, uint16_t& h);
 
-protected:
     // A screen rectangle.
     struct Rect {
         int x, y, w, h;
     };
+    // One animation step drawn without the rest of the form: each animated
+    // child redrawn alone, its screen rectangle added to areas. False, with
+    // nothing drawn, when the step needs the whole form (a form drawn by a
+    // class of its own, an animated header picture, an animated child that
+    // cannot be drawn alone, or another child over it or drawing beside
+    // itself).
+    virtual bool DrawAnimated(vuFrameBuffer* fb, std::vector<Rect>& areas);
+
+protected:
     // The first step of Draw with VU_FO_FILL: the body, clipped to port,
     // filled with the back colour. A form whose children paint parts of
     // the body themselves, opaque, may leave those out.
