@@ -19,8 +19,12 @@ out=$(mktemp /tmp/bench.XXXXXX)
 trap 'rm -f "$out"' EXIT
 # Runs one benchmark: its figure lines go to the table, the rest to stderr.
 run() {
-  local name=${*: -5:1}
-  [ "$1" = unshare ] || name=$1
+  # The benchmark's own name: the first argument under bench/ (the command
+  # may start with unshare and sh).
+  local name=$1 arg
+  for arg in "$@"; do
+    case $arg in */bench/*) name=$arg; break ;; esac
+  done
   echo "running $(basename "$name")..." >&2
   local log
   log=$(mktemp /tmp/bench.run.XXXXXX)
