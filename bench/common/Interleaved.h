@@ -1,7 +1,8 @@
 // Figures measured against their own baseline in the same run: every round
 // times each contestant once, in turn (the first one to go moves round with
-// the rounds), so a busy machine slows them all alike; a figure is the
-// median of a contestant's times over the median of its baseline's. Each
+// the rounds), so a busy machine slows them all alike; rounds go on in
+// batches until the medians settle; a figure is the median of a
+// contestant's times over the median of its baseline's. Each
 // figure is printed as one line that scripts/bench.sh collects:
 //   figure<TAB>name<TAB>ratio<TAB>what it is measured against
 // Header only.
@@ -11,6 +12,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -33,8 +35,12 @@ public:
     }
 
     // Each contestant runs often enough per round to take about batchNs
-    // (at least once), then `rounds` rounds are timed.
-    void Run(int rounds = 31, double batchNs = 3e5)
+    // (at least once). Rounds are then timed in batches of `rounds` until
+    // every contestant's median over all rounds so far moved by less than
+    // `settle` (a fraction) since the batch before, twice in a row, after
+    // at least minBatches and at most maxBatches batches: a short burst
+    // follows the cache and the machine of the moment, enough rounds do not.
+    void Run(int rounds = 31, double batchNs = 3e5, double settle = 0.02, int minBatches = 3, int maxBatches = 60)
     {
         for (Contestant &c : contestants_) {
             c.body(); // warm: caches, first-use allocations
@@ -44,16 +50,23 @@ public:
             c.reps = std::max(1, static_cast<int>(batchNs / std::max(once, 1.0)));
         }
         const size_t n = contestants_.size();
-        for (int round = 0; round < rounds; ++round)
-            for (size_t k = 0; k < n; ++k) {
-                Contestant &c = contestants_[(k + static_cast<size_t>(round)) % n];
-                const auto t0 = Clock::now();
-                for (int i = 0; i < c.reps; ++i) {
-                    c.body();
-                    Clobber();
-                }
-                c.times.push_back(std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / c.reps);
+        std::vector<double> last(n, 0);
+        int round = 0, calm = 0;
+        for (batches_ = 1; batches_ <= maxBatches; ++batches_) {
+            for (int k = 0; k < rounds; ++k, ++round)
+                runRound(static_cast<size_t>(round));
+            bool settled = true;
+            for (size_t i = 0; i < n; ++i) {
+                const double m = Median(static_cast<int>(i));
+                if (!(last[i] > 0) || std::fabs(m - last[i]) > settle * last[i])
+                    settled = false;
+                last[i] = m;
             }
+            calm = settled ? calm + 1 : 0;
+            if (calm >= 2 && batches_ >= minBatches)
+                break;
+        }
+        batches_ = std::min(batches_, maxBatches);
     }
 
     // Median nanoseconds of one run of a contestant.
@@ -66,25 +79,51 @@ public:
         return t[t.size() / 2];
     }
 
+    double Min(int i) const { return extreme(i, false); }
+    double Max(int i) const { return extreme(i, true); }
+
     double Ratio(int i, int base) const
     {
         const double b = Median(base);
         return b > 0 ? Median(i) / b : 0;
     }
 
-    // One figure line, and the medians behind it for a reader.
+    // One figure line, and the times behind it for a reader.
     void Report(const std::string &figure, int i, int base) const
     {
         printf("figure\t%s\t%.3f\t%s\n", figure.c_str(), Ratio(i, base),
                contestants_[static_cast<size_t>(base)].name.c_str());
-        printf("  # %s: %.1f us, %s: %.1f us (medians of %zu rounds)\n",
-               contestants_[static_cast<size_t>(i)].name.c_str(), Median(i) / 1000,
-               contestants_[static_cast<size_t>(base)].name.c_str(), Median(base) / 1000,
-               contestants_[static_cast<size_t>(i)].times.size());
+        for (int k : {i, base})
+            printf("  # %s: min %.2f us, median %.2f us, max %.2f us\n",
+                   contestants_[static_cast<size_t>(k)].name.c_str(), Min(k) / 1000, Median(k) / 1000,
+                   Max(k) / 1000);
+        printf("  # %zu rounds in %d batches\n", contestants_[static_cast<size_t>(i)].times.size(), batches_);
         fflush(stdout);
     }
 
 private:
+    void runRound(size_t round)
+    {
+        const size_t n = contestants_.size();
+        for (size_t k = 0; k < n; ++k) {
+            Contestant &c = contestants_[(k + round) % n];
+            const auto t0 = Clock::now();
+            for (int r = 0; r < c.reps; ++r) {
+                c.body();
+                Clobber();
+            }
+            c.times.push_back(std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / c.reps);
+        }
+    }
+
+    double extreme(int i, bool largest) const
+    {
+        const std::vector<double> &t = contestants_[static_cast<size_t>(i)].times;
+        if (t.empty())
+            return 0;
+        return largest ? *std::max_element(t.begin(), t.end()) : *std::min_element(t.begin(), t.end());
+    }
+
     struct Contestant {
         std::string name;
         std::function<void()> body;
@@ -92,6 +131,7 @@ private:
         std::vector<double> times;
     };
     std::vector<Contestant> contestants_;
+    int batches_ = 0;
 };
 
 // A figure that is a plain value (not a ratio), in the same line format.

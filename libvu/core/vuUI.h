@@ -183,6 +183,10 @@ public:
     uint8_t getKeyCode();
     int draw(vuForm *form, int blocked);
     int drawStatusLine();
+    // One animation step of the modal form: where the form can, only its
+    // animated children are redrawn and copied (whole false); otherwise
+    // the whole screen as draw does it (whole true).
+    int drawAnimation(vuForm *form, int blocked, bool &whole);
 
     // Opens and closes the screen, keypad and touch panel (defined with the
     // device drivers). initHardware writes the logical screen size and
@@ -262,6 +266,14 @@ private:
     // The frame buffer's client area, recomputed only when the status line
     // changed, so that reading it from another thread never meets a write.
     void updateClient();
+    // What the client area depends on: the status line's presence, place,
+    // visibility and height.
+    unsigned clientKeyNow() const;
+    // An animation step of the modal loop (drawAnimation); when only the
+    // animated parts were drawn, the status line's band too where the
+    // whole redraw would have changed it (an animated line, or its
+    // periodic redraw due).
+    void animationStep(vuForm *form, int blocked);
     // Paints the background (colour and centred picture) over rows
     // [y, y + rows) of the screen.
     void paintBackground(int y, int rows);

@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include <typeinfo>
+#include <vector>
 
 #include "vuColor.h"
 #include "vuForm.h"
@@ -23,15 +24,19 @@ uint16_t uiColour() { return static_cast<uint16_t>(vuColor::GetColor(VU_TYPE_UI,
 
 } // namespace
 
+unsigned vuUI::clientKeyNow() const
+{
+    if (!statusLine)
+        return 0;
+    return 1u | (statusLine->IsOption(VU_SL_BOTTOM) ? 2u : 0u) | (statusLine->IsOption(VU_SL_HIDDEN) ? 4u : 0u) |
+           static_cast<unsigned>(statusLine->GetHeight()) << 8;
+}
+
 void vuUI::updateClient()
 {
     if (!fb)
         return;
-    unsigned key = 0;
-    if (statusLine) {
-        key = 1u | (statusLine->IsOption(VU_SL_BOTTOM) ? 2u : 0u) | (statusLine->IsOption(VU_SL_HIDDEN) ? 4u : 0u) |
-              static_cast<unsigned>(statusLine->GetHeight()) << 8;
-    }
+    const unsigned key = clientKeyNow();
     if (statusLine == clientLine && key == clientKey)
         return;
     clientLine = statusLine;
@@ -134,6 +139,25 @@ int vuUI::draw(vuForm *form, int blocked)
         form->ToScreen(fb);
     else
         fb->ToScreen();
+    return 0;
+}
+
+int vuUI::drawAnimation(vuForm *form, int blocked, bool &whole)
+{
+    whole = true;
+    if (!fb)
+        return VU_ERR_NO_FB;
+    // Whatever is drawn over the form, or a status line that changed the
+    // client area, takes the whole screen.
+    const bool alone = form && !blocked && !picture && !(virtualKeyboard && virtualKeyboard->IsActive()) &&
+                       statusLine == clientLine && clientKeyNow() == clientKey;
+    std::vector<vuForm::Rect> areas;
+    if (!alone || !form->DrawAnimated(fb, areas))
+        return draw(form, blocked);
+    whole = false;
+    for (const vuForm::Rect &a : areas)
+        fb->ToScreen(static_cast<uint16_t>(a.x), static_cast<uint16_t>(a.y), static_cast<uint16_t>(a.w),
+                     static_cast<uint16_t>(a.h));
     return 0;
 }
 

@@ -329,6 +329,18 @@ int vuUI::backLoop(vuUIMessage &msg)
 
 // ---- modal loop -------------------------------------------------------------------
 
+void vuUI::animationStep(vuForm *form, int blocked)
+{
+    bool whole = true;
+    drawAnimation(form, blocked, whole);
+    if (whole || form->IsOption(VU_FO_ALONE) || !statusLine)
+        return;
+    if (statusLine->IsAnimate() || now() - statusTick > kStatusLineMs) {
+        drawStatusLine();
+        statusTick = now();
+    }
+}
+
 int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
 {
     bool ownKeyboard = virtualKeyboard != nullptr;
@@ -416,11 +428,16 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 state = 2;
         }
 
+        // A step of the form's animation with nothing else to show draws
+        // only what moves.
+        bool animationOnly = false;
         if (formAnimates && now() - animationTick > kAnimationMs) {
             animationCount++;
             animationTick = now();
-            if (state == 0)
+            if (state == 0) {
                 state = 2;
+                animationOnly = !activity && keyboardResult != 2;
+            }
         }
 
         if (state != 0 || keyboardResult == 2) {
@@ -428,7 +445,10 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 animationCount++;
                 animationTick = now();
             }
-            draw(form, toggle);
+            if (animationOnly)
+                animationStep(form, toggle);
+            else
+                draw(form, toggle);
             activity = 1;
             if (state == 2)
                 state = 0;
@@ -474,7 +494,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                     if (now() - animationTick > kAnimationMs) {
                         animationCount++;
                         animationTick = now();
-                        draw(form, toggle);
+                        animationStep(form, toggle);
                     }
                 }
             } else if (lineAnimates) {

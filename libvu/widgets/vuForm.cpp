@@ -3,6 +3,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
 #include "osal.h"
 #include "vuChain.h"
 #include "vuColor.h"
@@ -453,6 +458,106 @@ bool vuForm::GetFillArea(int16_t& fx, int16_t& fy, uint16_t& fw, uint16_t& fh)
     return fw && fh;
 }
 
+void vuForm::FillBody(vuFrameBuffer* fb, vuViewPort* port)
+{
+    fb->Fill(port, originX(), originY(), width, height, backColor, 0);
+}
+
+void vuForm::fillBodyExcept(vuFrameBuffer* fb, vuViewPort* port, const Rect* skip, int count)
+{
+    int16_t fx = originX(), fy = originY();
+    uint16_t fw = width, fh = height;
+    vuViewPort::Recalculate(port, fx, fy, fw, fh);
+    if (!fw || !fh)
+        return;
+    const Rect body{fx, fy, fw, fh};
+    // The rectangles inside the body, and the bands their edges cut it in.
+    std::vector<Rect> in;
+    std::vector<int> edges{body.y, body.y + body.h};
+    for (int i = 0; i < count; ++i) {
+        const int x1 = std::max(skip[i].x, body.x), x2 = std::min(skip[i].x + skip[i].w, body.x + body.w);
+        const int y1 = std::max(skip[i].y, body.y), y2 = std::min(skip[i].y + skip[i].h, body.y + body.h);
+        if (x1 >= x2 || y1 >= y2)
+            continue;
+        in.push_back({x1, y1, x2 - x1, y2 - y1});
+        edges.push_back(y1);
+        edges.push_back(y2);
+    }
+    if (in.empty()) {
+        vuForm::FillBody(fb, port);
+        return;
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    // Drawn in screen coordinates, clipped to the body.
+    vuViewPort clip{fx, fy, fw, fh, 0, 0};
+    std::vector<std::pair<int, int>> spans;
+    for (size_t b = 0; b + 1 < edges.size(); ++b) {
+        const int top = edges[b], bottom = edges[b + 1];
+        spans.clear();
+        for (const Rect& r : in)
+            if (r.y <= top && r.y + r.h >= bottom)
+                spans.push_back({r.x, r.x + r.w});
+        std::sort(spans.begin(), spans.end());
+        int x = body.x;
+        spans.push_back({body.x + body.w, body.x + body.w});
+        for (const auto& s : spans) {
+            if (s.first > x)
+                fb->Fill(&clip, static_cast<short>(x), static_cast<short>(top), static_cast<unsigned short>(s.first - x),
+                         static_cast<unsigned short>(bottom - top), backColor, 0);
+            x = std::max(x, s.second);
+        }
+    }
+}
+
+bool vuForm::DrawAnimated(vuFrameBuffer* fb, std::vector<Rect>& areas)
+{
+    if (!fb || !chain || (typeid(*this) != typeid(vuForm) && typeid(*this) != typeid(vuChildForm)))
+        return false;
+    if (headerImage && headerImage->IsAnimate())
+        return false;
+    UpdateCoordinates();
+    const unsigned n = chain->GetCount();
+    auto child = [this](unsigned i) { return static_cast<vuWidget*>(chain->GetByNum(static_cast<uint16_t>(i))); };
+    std::vector<unsigned> moving;
+    std::vector<Rect> rects;
+    for (unsigned i = 0; i < n; ++i) {
+        vuWidget* w = child(i);
+        if (!w->IsVisible())
+            continue;
+        if (w->DrawsBeside())
+            return false;
+        if (!w->IsAnimate())
+            continue;
+        int16_t x0, y0;
+        uint16_t w0, h0;
+        if (!w->GetSoleArea(x0, y0, w0, h0))
+            return false;
+        moving.push_back(i);
+        rects.push_back({x0, y0, w0, h0});
+    }
+    if (moving.empty())
+        return false;
+    // Whatever is drawn after an animated child must stay off it.
+    for (size_t k = 0; k < moving.size(); ++k) {
+        const Rect& r = rects[k];
+        for (unsigned j = moving[k] + 1; j < n; ++j) {
+            int16_t x0, y0;
+            uint16_t w0, h0;
+            if (!child(j)->GetScreenArea(x0, y0, w0, h0))
+                continue;
+            if (x0 < r.x + r.w && r.x < x0 + w0 && y0 < r.y + r.h && r.y < y0 + h0)
+                return false;
+        }
+    }
+    for (size_t k = 0; k < moving.size(); ++k) {
+        if (child(moving[k])->Draw(fb) < 0)
+            return false;
+        areas.push_back(rects[k]);
+    }
+    return true;
+}
+
 int vuForm::Draw(vuFrameBuffer* fb)
 {
     if (!fb)
@@ -466,7 +571,7 @@ int vuForm::Draw(vuFrameBuffer* fb)
         return 0;
     short x0 = originX(), y0 = originY();
     if (options & VU_FO_FILL)
-        fb->Fill(&port, x0, y0, width, height, backColor, 0);
+        FillBody(fb, &port);
     else if (!(options & VU_FO_NO_SHADOW))
         fb->Shadow(&port, x0, y0, width, height);
     if (!(options & VU_FO_NO_BORDER))

@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "vuExport.h"
 #include "vuTypeObject.h"
 #include "vuViewContainerObject.h"
@@ -106,7 +108,27 @@ public:
     // Draw does.
     bool GetFillArea(int16_t& x, int16_t& y, uint16_t& w, uint16_t& h);
 
+    // A screen rectangle.
+    struct Rect {
+        int x, y, w, h;
+    };
+    // One animation step drawn without the rest of the form: each animated
+    // child redrawn alone, its screen rectangle added to areas. False, with
+    // nothing drawn, when the step needs the whole form (a form drawn by a
+    // class of its own, an animated header picture, an animated child that
+    // cannot be drawn alone, or another child over it or drawing beside
+    // itself).
+    virtual bool DrawAnimated(vuFrameBuffer* fb, std::vector<Rect>& areas);
+
 protected:
+    // The first step of Draw with VU_FO_FILL: the body, clipped to port,
+    // filled with the back colour. A form whose children paint parts of
+    // the body themselves, opaque, may leave those out.
+    virtual void FillBody(vuFrameBuffer* fb, vuViewPort* port);
+    // The same fill except the given screen rectangles (which must not
+    // overlap each other): the rest of the body is filled band by band.
+    void fillBodyExcept(vuFrameBuffer* fb, vuViewPort* port, const Rect* skip, int count);
+
     // The form's frame on the screen's client area: position plus correction.
     short originX() const;
     short originY() const;

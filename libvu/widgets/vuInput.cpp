@@ -767,6 +767,18 @@ void vuInput::drawCutMarks(vuFrameBuffer* fb, vuViewPort* port, bool before, boo
         fb->Line(port, static_cast<short>(x + width - 2), t, static_cast<short>(x + width - 2), b, colour, 0);
 }
 
+bool vuInput::DrawsBeside()
+{
+    return (options & VU_IN_HINT) && (flags & VU_WF_FOCUSED);
+}
+
+bool vuInput::GetSoleArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh)
+{
+    if (DrawsBeside() || IsTransparency() || activeBackImage || passiveBackImage)
+        return false;
+    return GetScreenArea(sx, sy, sw, sh);
+}
+
 int vuInput::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 {
     if ((options & VU_IN_HINT) && (flags & VU_WF_FOCUSED))

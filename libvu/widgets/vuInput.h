@@ -52,6 +52,11 @@ public:
     int DrawItem(vuFrameBuffer* fb, vuViewPort* port) override;
     int DrawHint(vuFrameBuffer* fb, vuViewPort* port) override;
     int HandleEvent(vuEvent* e) override;
+    // Drawn by vuWidget::Draw, its back filled and everything clipped to
+    // it: its rectangle, unless transparent, on a back picture or showing
+    // its key hint beside it.
+    bool GetSoleArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh) override;
+    bool DrawsBeside() override;
 
     // Editing steps.
     virtual void initValue();

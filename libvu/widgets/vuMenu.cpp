@@ -1,5 +1,7 @@
 #include "vuMenu.h"
 
+#include <vector>
+
 #include "vuChain.h"
 #include "vuColor.h"
 #include "vuEvent.h"
@@ -71,6 +73,22 @@ int vuMenu::DrawWidgets(vuFrameBuffer* fb)
     if (!vuViewPort::IsExist(&port))
         return 0;
     return core.draw(fb, &port, 0, 0, clientWidth, clientHeight, options);
+}
+
+void vuMenu::FillBody(vuFrameBuffer* fb, vuViewPort* port)
+{
+    std::vector<Rect> rows;
+    vuViewPort client{0, 0, clientWidth, clientHeight, 0, 0};
+    GetViewPort(&client);
+    if (chain && vuViewPort::IsExist(&client)) {
+        core.forEachFilledRow(fb, 0, 0, clientWidth, clientHeight, [&](short x, short y, unsigned short w,
+                                                                       unsigned short h) {
+            vuViewPort::Recalculate(&client, x, y, w, h);
+            if (w && h)
+                rows.push_back({x, y, w, h});
+        });
+    }
+    fillBodyExcept(fb, port, rows.data(), static_cast<int>(rows.size()));
 }
 
 int vuMenu::HandleEvent(vuEvent* e)

@@ -91,6 +91,9 @@ public:
     unsigned char GetMenuControlCode(unsigned i) const { return i < 4 ? core.codes[i] : 0; }
 
 protected:
+    // The rows (cells) of items that are not transparent fill themselves:
+    // the body is left out under them.
+    void FillBody(vuFrameBuffer* fb, vuViewPort* port) override;
     unsigned short defaultFont() const;
     void setup();
 

@@ -415,6 +415,32 @@ void vuMenuCore::glide(int& result)
         result = r;
 }
 
+void vuMenuCore::forEachFilledRow(vuFrameBuffer* fb, short X, short Y, unsigned short W, unsigned short H,
+                                  const RowRect& f)
+{
+    const unsigned N = count();
+    if (!fb || !items || !N || !fb->GetFont(item(1)->GetFontIndex()))
+        return;
+    measure(W, H);
+    const int p = pitch();
+    const int off = scroll->offset;
+    if (type == VU_MENU_GRID) {
+        const int cols = effectiveColumns();
+        for (unsigned n = 1; n <= N; ++n) {
+            const int r = static_cast<int>(n - 1) / cols, k = static_cast<int>(n - 1) % cols;
+            if (!item(n)->IsTransparency())
+                f(static_cast<short>(X + k * (itemWidth + columnInterval) + (box ? 0 : 3)),
+                  static_cast<short>(Y + r * p - off), itemWidth, row);
+        }
+    } else {
+        const int w = box ? W - box->GetScrollBarYWidth() - 2 : W - (scroll->range > 0 ? 4 : 2);
+        for (unsigned g = 0; g < N; ++g)
+            if (!item(g + 1)->IsTransparency())
+                f(static_cast<short>(X + 1), static_cast<short>(Y + static_cast<int>(g) * p - off), vuClampSize(w),
+                  row);
+    }
+}
+
 int vuMenuCore::draw(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, unsigned short W, unsigned short H,
                      unsigned short options)
 {

@@ -131,6 +131,12 @@ public:
     int draw(vuFrameBuffer* fb, vuViewPort* port, short X, short Y, unsigned short W, unsigned short H,
              unsigned short options);
 
+    // Calls f(x, y, w, h) for the rectangle of each item draw fills with its
+    // back colour (not transparent), as draw would lay them out in the view
+    // (X, Y, W, H), clipping left to the caller; nothing when draw would
+    // draw no item.
+    using RowRect = std::function<void(short x, short y, unsigned short w, unsigned short h)>;
+    void forEachFilledRow(vuFrameBuffer* fb, short X, short Y, unsigned short W, unsigned short H, const RowRect& f);
     unsigned short pitch() const { return static_cast<unsigned short>(row + rowInterval); }
     unsigned short effectiveColumns() const;
 
@@ -150,5 +156,4 @@ public:
     vuChain* items;                // the owner's item list (not owned)
     vuWidget* box;
 };
-
 #endif

@@ -322,6 +322,33 @@ int vuWidget::Draw(vuFrameBuffer* fb)
     return result;
 }
 
+bool vuWidget::GetSoleArea(int16_t&, int16_t&, uint16_t&, uint16_t&)
+{
+    return false;
+}
+
+bool vuWidget::DrawsBeside()
+{
+    return false;
+}
+
+bool vuWidget::GetScreenArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh)
+{
+    if (!IsVisible())
+        return false;
+    vuViewPort port;
+    SetViewPort(&port);
+    if (parent)
+        parent->GetViewPort(&port);
+    if (!vuViewPort::IsExist(&port))
+        return false;
+    sx = port.x;
+    sy = port.y;
+    sw = port.width;
+    sh = port.height;
+    return true;
+}
+
 int vuWidget::DrawBack(vuFrameBuffer* fb, vuViewPort* port)
 {
     bool active = IsActive() != 0;

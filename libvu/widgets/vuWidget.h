@@ -101,6 +101,16 @@ public:
     // 0 not mine, 2 taken (redraw), 1 close with OK, -1 close with cancel,
     // 3 give me the focus. A widget that consumes the event sets its handled.
     virtual int HandleEvent(vuEvent* e);
+    // The screen rectangle a drawing of this widget alone covers wholly and
+    // keeps within, for an animation step that redraws only what moves:
+    // false where the widget cannot be redrawn alone so (the default: a
+    // widget must say that it can).
+    virtual bool GetSoleArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh);
+    // True when Draw may paint outside the widget's rectangle.
+    virtual bool DrawsBeside();
+    // The screen rectangle Draw clips to (the widget's rectangle within
+    // its parents); false when nothing of it shows.
+    bool GetScreenArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh);
 
     // Read access for forms, tests and the flat interface.
     unsigned short GetFlags() const { return flags; }

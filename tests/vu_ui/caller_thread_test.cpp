@@ -11,6 +11,7 @@
 #include "ui_fixture.h"
 #include "ui_parts.h"
 #include "vuColor.h"
+#include "vuInput.h"
 
 namespace {
 
@@ -683,3 +684,79 @@ TEST_F(CallerThread, FormTimeOutCountsFromTheStartOfItsLoop)
 }
 
 } // namespace
+
+// A form whose only motion is a blinking entry field: each animation step
+// redraws and copies the field's rectangle alone. A mark put into the
+// screen file outside the field survives many steps (no copy of the whole
+// screen), the field blinks on the screen all the same, and the screen and
+// the back buffer show what a whole redraw shows.
+TEST_F(CallerThread, BlinkingFieldRedrawsAndCopiesOnlyItsRectangle)
+{
+    vuUI *ui = start();
+    vuForm *form = new vuForm("BLINK", nullptr);
+    form->SetOption(VU_FO_FILL | VU_FO_HEADER);
+    vuInput *field = new vuInput(10, 40, 200, 24, 20, VU_IN_BLINK);
+    field->SetFont(1);
+    field->SetBorder(1);
+    vuInput *other = new vuInput(10, 80, 200, 24, 20, 0);
+    other->SetFont(1);
+    form->Add(field);
+    form->Add(other);
+    ui->Add(form);
+    form->Reset();
+    form->SetFocused(field);
+    int16_t fx = 0, fy = 0;
+    uint16_t fw = 0, fh = 0;
+
+    const uint16_t kMark = 0x1234;
+    const int markX = kWidth - 1, markY = kHeight - 1;
+    auto fieldOf = [&](const std::vector<uint16_t> &px) {
+        std::vector<uint16_t> out;
+        for (int y = fy; y < fy + fh; ++y)
+            for (int x = fx; x < fx + fw; ++x)
+                out.push_back(px[static_cast<size_t>(y) * kWidth + x]);
+        return out;
+    };
+    unsigned start = 0, marked = 0;
+    std::vector<std::vector<uint16_t>> fieldsSeen;
+    bool checked = false;
+    g_script = [&](vuEvent *, intptr_t) {
+        const unsigned t = OsGetTickCount();
+        if (!start)
+            start = t;
+        if (!marked) {
+            if (t - start < 200)
+                return 0;
+            EXPECT_TRUE(field->GetSoleArea(fx, fy, fw, fh));
+            // The mark goes into the screen file only, outside the field.
+            int fd = open("dev/graphics/fb0", O_RDWR);
+            EXPECT_GE(fd, 0);
+            EXPECT_EQ(pwrite(fd, &kMark, 2, (static_cast<off_t>(markY) * kWidth + markX) * 2), 2);
+            close(fd);
+            marked = t;
+            return 0;
+        }
+        const std::vector<uint16_t> shown = screen();
+        const std::vector<uint16_t> f = fieldOf(shown);
+        if (std::find(fieldsSeen.begin(), fieldsSeen.end(), f) == fieldsSeen.end())
+            fieldsSeen.push_back(f);
+        // Well inside a blink phase, so the last step drew the same phase.
+        if (t - marked < 1300 || t % 500 < 150 || t % 500 > 450)
+            return 0;
+        EXPECT_EQ(shown[static_cast<size_t>(markY) * kWidth + markX], kMark) << "the whole screen was copied";
+        const uint16_t *back = ui->fb->GetFrameBuffer();
+        const std::vector<uint16_t> stepped(back, back + static_cast<size_t>(kWidth) * kHeight);
+        std::vector<uint16_t> onScreen = shown;
+        onScreen[static_cast<size_t>(markY) * kWidth + markX] = stepped[static_cast<size_t>(markY) * kWidth + markX];
+        EXPECT_TRUE(onScreen == stepped) << "the screen shows the back buffer";
+        EXPECT_EQ(ui->draw(form, 0), 0);
+        const std::vector<uint16_t> whole(back, back + static_cast<size_t>(kWidth) * kHeight);
+        EXPECT_TRUE(stepped == whole) << "the steps drew what a whole redraw draws";
+        checked = true;
+        return 1;
+    };
+    EXPECT_EQ(ui->Show(form, scriptCallback), 1);
+    EXPECT_TRUE(checked);
+    EXPECT_GE(fieldsSeen.size(), 2u) << "the cursor blinked on the screen";
+    ui->Del(form);
+}

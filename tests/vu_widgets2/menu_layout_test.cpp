@@ -417,6 +417,73 @@ TEST_F(MenuDrawing, ScrollBarAndClipping)
     EXPECT_EQ(at(237, t + 2), vuColor::cMenu[4]);
 }
 
+// A filled menu leaves its body out under the rows that fill themselves:
+// over any background it must show what the whole body filled first, then
+// the menu drawn, shows; rows that do not fill (transparent items, grid
+// cells) and the gaps between rows still get the body's colour.
+TEST_F(MenuDrawing, FilledBodyShowsTheSameAsAWholeFill)
+{
+    struct Case {
+        const char* what;
+        unsigned char type;
+        unsigned items;
+        unsigned short options;
+        unsigned short interval;
+        int transparent; // item made transparent, 0 none
+        int select;      // item selected before drawing
+        bool header;
+    } cases[] = {
+        {"list that fits", VU_MENU_LIST, 3, 0, 0, 0, 1, false},
+        {"list with gaps between rows", VU_MENU_LIST, 4, 0, 5, 0, 2, false},
+        {"scrolled list with a scroll bar", VU_MENU_LIST, 12, 0, 0, 0, 12, false},
+        {"list with a transparent row", VU_MENU_LIST, 4, 0, 0, 2, 3, false},
+        {"list with border and header", VU_MENU_LIST, 9, 0, 2, 0, 6, true},
+        {"list with digits", VU_MENU_LIST, 5, VU_MO_ACCEL, 0, 0, 1, false},
+        {"grid", VU_MENU_GRID, 7, 0, 0, 0, 4, false},
+        {"grid of opaque cells, scrolled", VU_MENU_GRID, 20, 0, 3, -1, 20, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        vuMenu* m = c.header ? new vuMenu("TITLE", nullptr, c.type) : new vuMenu(c.type);
+        owned.emplace_back(m);
+        if (!c.header)
+            m->ClearOption(0xFFFF);
+        m->SetOption(static_cast<unsigned short>(VU_FO_FILL | c.options));
+        m->SetRowInterval(c.interval);
+        for (unsigned i = 1; i <= c.items; ++i)
+            m->AddItem(std::to_string(i).c_str(), nullptr, 0);
+        ASSERT_EQ(ui->Register(m), 0);
+        m->SetItemsPassiveColor(FRONT, BACK);
+        m->SetItemsActiveColor(AFRONT, ABACK);
+        if (c.transparent < 0)
+            m->SetItemsTransparency(0);
+        m->Reset();
+        if (c.transparent > 0) {
+            m->selectItem(static_cast<unsigned short>(c.transparent));
+            m->GetSelectedObject()->SetTransparency(1);
+        }
+        m->selectItem(static_cast<unsigned short>(c.select));
+        int16_t x, y;
+        uint16_t w, h;
+        ASSERT_TRUE(m->GetFillArea(x, y, w, h));
+
+        clearScreen();
+        ASSERT_EQ(m->Draw(fb()), 0);
+        const uint16_t* px = fb()->GetFrameBuffer();
+        const std::vector<uint16_t> drawn(px, px + SW * SH);
+
+        clearScreen();
+        vuViewPort all{0, 0, SW, SH, 0, 0};
+        fb()->Fill(&all, x, y, w, h, m->GetBackColor(), 0);
+        ASSERT_EQ(m->Draw(fb()), 0);
+        const std::vector<uint16_t> whole(px, px + SW * SH);
+        size_t differ = 0;
+        for (size_t i = 0; i < drawn.size(); ++i)
+            differ += drawn[i] != whole[i];
+        EXPECT_EQ(differ, 0u) << "pixels that differ from the menu over a whole fill";
+    }
+}
+
 TEST_F(MenuDrawing, NothingToDraw)
 {
     vuMenu* m = makeMenu(VU_MENU_LIST, 0, VU_FO_NO_BORDER | VU_FO_NO_SHADOW);

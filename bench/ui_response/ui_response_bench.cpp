@@ -1,0 +1,394 @@
+// The program as a cashier meets it: kktsim and cashdesk as processes of
+// their own, keys written to the keypad FIFO, screens read from the screen
+// trace (CASHDESK_TRACE). Figures:
+//   - key to next screen, median, 99th percentile and maximum, for four
+//     transitions: main menu to the sales menu, the sales menu to the first
+//     receipt dialog, a dialog page to the next (the receipt's and the
+//     position editor's pages), the position list's add key to the position
+//     editor. A key goes in at a random moment (0..150 ms) after its screen
+//     came up; its time runs from the write to the "form" line's tick of
+//     the next screen (both CLOCK_MONOTONIC, the tick in whole ms);
+//   - wake-ups per second of each thread (voluntary plus involuntary
+//     context switches over a few seconds) at the main menu and in a
+//     dialog with a blinking entry field, and the whole program's;
+//   - resident memory at the main menu.
+// Figure lines as in bench/common/Interleaved.h.
+//
+//   ui_response_bench [CYCLES]   (default 6; in a private IPC namespace:
+//                                 unshare --ipc build/release/bench/ui_response/ui_response_bench)
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Interleaved.h"
+#include "osal.h"
+#include "vuInputRecord.h"
+
+namespace {
+
+const long kWaitMs = 20000;
+const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_ADD = 241;
+const int kPositions = 8;   // positions entered per cycle
+const double kRestSec = 4;  // time a rest is watched for its wake-ups
+
+double nowMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+void pauseMs(double ms)
+{
+    timespec p{static_cast<time_t>(ms / 1000), static_cast<long>((ms - static_cast<long>(ms / 1000) * 1000) * 1e6)};
+    nanosleep(&p, nullptr);
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+pid_t spawn(const std::string &cwd, const std::vector<std::string> &args)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0)
+            _exit(127);
+        int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void stop(pid_t &pid)
+{
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}
+
+// Value of a member "key":NUMBER in a JSON line, -1 when absent.
+long number(const std::string &line, const std::string &key)
+{
+    size_t at = line.find("\"" + key + "\":");
+    return at == std::string::npos ? -1 : atol(line.c_str() + at + key.size() + 3);
+}
+
+// The thread's name and its context switches so far, by thread id.
+std::map<int, std::pair<std::string, long>> switches(pid_t pid)
+{
+    std::map<int, std::pair<std::string, long>> out;
+    const std::string dir = "/proc/" + std::to_string(pid) + "/task";
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return out;
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        std::istringstream in(readFile(dir + "/" + e->d_name + "/status"));
+        std::string line, name;
+        long n = 0;
+        while (std::getline(in, line)) {
+            if (line.compare(0, 5, "Name:") == 0)
+                name = line.substr(line.find_first_not_of(" \t", 5));
+            else if (line.compare(0, 24, "voluntary_ctxt_switches:") == 0)
+                n += atol(line.c_str() + 24);
+            else if (line.compare(0, 27, "nonvoluntary_ctxt_switches:") == 0)
+                n += atol(line.c_str() + 27);
+        }
+        out[atoi(e->d_name)] = {name, n};
+    }
+    closedir(d);
+    return out;
+}
+
+long residentKiB(pid_t pid)
+{
+    std::istringstream in(readFile("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return atol(line.c_str() + 6);
+    return -1;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    size_t k = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(k, v.size() - 1)];
+}
+
+// One sandbox: the stand-in, a terminal root and the program.
+class Sandbox {
+public:
+    Sandbox()
+    {
+        char tmpl[] = "/dev/shm/ui_response_bench_XXXXXX";
+        if (mkdtemp(tmpl))
+            dir = tmpl;
+        root = dir + "/root";
+        trace = dir + "/trace.jsonl";
+        std::string cmd = "cp -r '" + std::string(SOURCE_DIR) + "/res' '" + dir + "/res' && mkdir -p '" + dir +
+                          "/data' '" + root + "/dev/graphics' '" + dir + "/kktsim'";
+        ok = !dir.empty() && system(cmd.c_str()) == 0;
+    }
+    ~Sandbox()
+    {
+        stop(cashdesk);
+        stop(sim);
+        if (keypad >= 0)
+            close(keypad);
+        if (!dir.empty() && system(("rm -rf '" + dir + "'").c_str()) != 0)
+            fprintf(stderr, "could not remove %s\n", dir.c_str());
+    }
+
+    bool Start()
+    {
+        if (!ok)
+            return false;
+        std::ofstream(dir + "/scenario") << readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn")
+                                         << "drive shift open 1\n";
+        sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
+        const double end = nowMs() + 5000;
+        while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
+            if (nowMs() > end || waitpid(sim, nullptr, WNOHANG) != 0)
+                return false;
+            pauseMs(1);
+        }
+        setenv("TERMINAL_ROOT", root.c_str(), 1);
+        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0 || ftruncate(fd, 240 * 320 * 2) != 0)
+            return false;
+        close(fd);
+        OsRegSetValue("osal.fb.xres", "240");
+        OsRegSetValue("osal.fb.yres", "320");
+        OsRegSetValue("osal.fb.bpp", "16");
+        if (mkfifo((root + "/dev/keypad").c_str(), 0666) != 0)
+            return false;
+        // Held open here too, so the program never reads an end of file.
+        keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
+        std::ofstream(dir + "/data/kktsettings.xml")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings><FiscalReceipt Seller=\"Bench\"/></settings>\n";
+        setenv("CASHDESK_TRACE", trace.c_str(), 1);
+        cashdesk = spawn(dir, {CASHDESK_PATH});
+        return keypad >= 0 && cashdesk > 0;
+    }
+
+    // Writes a key's press and release; returns the time of the write.
+    double Key(uint16_t code)
+    {
+        vuInputRecord recs[2] = {{0, 0, vuInputRecord::Key, code, 1}, {0, 0, vuInputRecord::Key, code, 0}};
+        const double t = nowMs();
+        if (write(keypad, recs, sizeof recs) != static_cast<ssize_t>(sizeof recs))
+            fprintf(stderr, "ui_response_bench: a key was not written\n");
+        return t;
+    }
+
+    // Waits for the next "form" line of that file; its tick, or -1.
+    long Form(const std::string &name)
+    {
+        const double end = nowMs() + kWaitMs;
+        for (;;) {
+            std::ifstream in(trace, std::ios::binary);
+            in.seekg(static_cast<std::streamoff>(offset));
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            size_t at, from = 0;
+            while ((at = text.find('\n', from)) != std::string::npos) {
+                std::string line = text.substr(from, at - from);
+                from = at + 1;
+                offset += line.size() + 1;
+                if (line.find("\"event\":\"form\"") != std::string::npos &&
+                    line.find("\"file\":\"" + name + "\"") != std::string::npos)
+                    return number(line, "tick");
+            }
+            if (nowMs() > end || waitpid(cashdesk, nullptr, WNOHANG) != 0) {
+                fprintf(stderr, "ui_response_bench: no form %s\n", name.c_str());
+                return -1;
+            }
+            pauseMs(0.2);
+        }
+    }
+
+    std::string dir, root, trace;
+    bool ok = false;
+    pid_t sim = -1, cashdesk = -1;
+    int keypad = -1;
+    size_t offset = 0;
+};
+
+struct Figures {
+    std::map<std::string, std::vector<double>> latency; // by transition
+    std::map<std::string, std::vector<double>> wakeups; // per second, by rest and thread
+    std::vector<double> rssMiB;
+};
+
+// Wake-ups per second of each thread (and of all) over kRestSec.
+void watchRest(pid_t pid, const std::string &rest, Figures &f)
+{
+    auto before = switches(pid);
+    const double t0 = nowMs();
+    pauseMs(kRestSec * 1000);
+    auto after = switches(pid);
+    const double sec = (nowMs() - t0) / 1000;
+    // Threads are named by their place in the order of their ids (1 the
+    // main thread), which follows the order the program starts them in.
+    std::map<std::string, double> byName;
+    double all = 0;
+    int place = 0;
+    for (const auto &t : after) {
+        auto b = before.find(t.first);
+        const long n = t.second.second - (b == before.end() ? 0 : b->second.second);
+        byName[std::to_string(++place) + " (" + t.second.first + ")"] += n / sec;
+        all += n / sec;
+    }
+    for (const auto &n : byName)
+        f.wakeups[rest + ", thread " + n.first].push_back(n.second);
+    f.wakeups[rest + ", whole program"].push_back(all);
+}
+
+std::mt19937 rng(12345);
+
+// A key at a random moment after its screen came up; the time to the next
+// screen, or a negative number when it did not come.
+double timed(Sandbox &s, uint16_t key, const std::string &next)
+{
+    pauseMs(std::uniform_real_distribution<double>(0, 150)(rng));
+    const double t0 = s.Key(key);
+    const long tick = s.Form(next);
+    return tick < 0 ? -1 : std::max(0.0, static_cast<double>(tick) - t0);
+}
+
+const char *const kPages[] = {"kkt_dlg_receipt_calc_object_1_1.xml", "kkt_dlg_receipt_good_1.xml",
+                              "kkt_dlg_select_tax_type.xml",         "kkt_dlg_receipt_calc_method.xml",
+                              "kkt_dlg_receipt_agent_1.xml",         "kkt_dlg_receipt_good_2.xml"};
+
+bool cycle(bool first, Figures &f)
+{
+    Sandbox s;
+    if (!s.Start() || s.Form("kkt_menu_main.xml") < 0)
+        return false;
+    if (first) {
+        pauseMs(1000); // the start's own work is over
+        f.rssMiB.push_back(residentKiB(s.cashdesk) / 1024.0);
+        watchRest(s.cashdesk, "at the main menu", f);
+    }
+    const std::string menu = "main menu -> sub-menu", dialog = "sub-menu -> dialog", page = "editor page -> page",
+                      add = "list F6 -> position editor";
+    // The main menu to the sales menu and back, a few times.
+    for (int i = 0; i < 5; ++i) {
+        double ms = timed(s, KEY_ENTER, "kkt_menu_sales.xml");
+        if (ms < 0)
+            return false;
+        f.latency[menu].push_back(ms);
+        pauseMs(50);
+        s.Key(KEY_CANCEL);
+        if (s.Form("kkt_menu_main.xml") < 0)
+            return false;
+    }
+    double ms = timed(s, KEY_ENTER, "kkt_menu_sales.xml");
+    if (ms < 0)
+        return false;
+    f.latency[menu].push_back(ms);
+    // The sales menu to the receipt's first page and back, a few times.
+    for (int i = 0; i < 5; ++i) {
+        ms = timed(s, KEY_ENTER, "kkt_dlg_receipt_open_1.xml");
+        if (ms < 0)
+            return false;
+        f.latency[dialog].push_back(ms);
+        if (i == 4)
+            break;
+        pauseMs(50);
+        s.Key(KEY_CANCEL);
+        if (s.Form("kkt_menu_sales.xml") < 0)
+            return false;
+    }
+    for (const char *next : {"kkt_dlg_receipt_open_2.xml", "kkt_dlg_receipt_open_3.xml"}) {
+        ms = timed(s, KEY_ENTER, next);
+        if (ms < 0)
+            return false;
+        f.latency[page].push_back(ms);
+    }
+    if (timed(s, KEY_ENTER, "kkt_dlg_poss_cheque.xml") < 0)
+        return false;
+    for (int i = 0; i < kPositions; ++i) {
+        ms = timed(s, KEY_ADD, kPages[0]);
+        if (ms < 0)
+            return false;
+        f.latency[add].push_back(ms);
+        for (size_t k = 1; k < sizeof kPages / sizeof kPages[0]; ++k) {
+            ms = timed(s, KEY_ENTER, kPages[k]);
+            if (ms < 0)
+                return false;
+            f.latency[page].push_back(ms);
+            if (first && i == 0 && k == 1)
+                watchRest(s.cashdesk, "in a dialog with a blinking field", f);
+        }
+        if (timed(s, KEY_ENTER, "kkt_dlg_poss_cheque.xml") < 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int cycles = argc > 1 ? atoi(argv[1]) : 6;
+    if (cycles < 1 || cycles > 100) {
+        fprintf(stderr, "usage: ui_response_bench [CYCLES 1..100]\n");
+        return 1;
+    }
+    Figures f;
+    for (int i = 0; i < cycles; ++i)
+        if (!cycle(i == 0, f)) {
+            fprintf(stderr, "ui_response_bench: cycle %d failed\n", i + 1);
+            return 2;
+        }
+    for (const auto &l : f.latency) {
+        const std::vector<double> &v = l.second;
+        printf("  # key to next screen, %s: %zu keys, min %.1f ms\n", l.first.c_str(), v.size(),
+               percentile(v, 0));
+        benchfig::ReportValue("key to next screen, " + l.first + " (median)", percentile(v, 0.5), "ms");
+        benchfig::ReportValue("key to next screen, " + l.first + " (99th percentile)", percentile(v, 0.99), "ms");
+        benchfig::ReportValue("key to next screen, " + l.first + " (maximum)", percentile(v, 1), "ms");
+    }
+    for (const auto &w : f.wakeups)
+        benchfig::ReportValue("wake-ups per second " + w.first, percentile(w.second, 0.5), "/s");
+    if (!f.rssMiB.empty())
+        benchfig::ReportValue("resident memory at the main menu, in the run with keys (MiB)", f.rssMiB[0], "MiB");
+    return 0;
+}
