@@ -429,6 +429,8 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 animationTick = now();
             }
             draw(form, toggle);
+            if (event.key)
+                vuTraceTyping(form);
             activity = 1;
             if (state == 2)
                 state = 0;

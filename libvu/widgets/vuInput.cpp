@@ -770,6 +770,6 @@ void vuInput::drawCutMarks(vuFrameBuffer* fb, vuViewPort* port, bool before, boo
 int vuInput::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 {
     if ((options & VU_IN_HINT) && (flags & VU_WF_FOCUSED))
-        vuDrawKeyHint(fb, parent, x, y, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
+        vuDrawKeyHint(fb, parent, x, y, height, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
     return 0;
 }
