@@ -1,11 +1,13 @@
 #include "bt_link.h"
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -283,6 +285,15 @@ int bt_load_library()
     char path[4096];
     if (!OsMapPath(kLibraryPath, path, sizeof path))
         str_copy(path, kLibraryPath, sizeof path);
+    // A terminal without the library has no Bluetooth: one plain line says
+    // so. A library that is there and does not load is a fault, with the
+    // loader's reason.
+    struct stat st;
+    if (stat(path, &st) != 0 && errno == ENOENT) {
+        fprintf(stderr, "Bluetooth: no library, Bluetooth links off\n");
+        g_available = 0;
+        return 0;
+    }
     bt_lib.handle = dlopen(path, RTLD_NOW);
     if (!bt_lib.handle) {
         const char *why = dlerror();

@@ -24,7 +24,7 @@ using fiscaltest::Step;
 
 const char *kError = u8"ОШИБКА";
 const char *kChooser = u8"ВЫБОР BLUETOOTH";
-const char *kName = "S90_0000000001";
+const char *kName = "T300_0000000001";
 
 class BtScreensTest : public fiscaltest::FiscalTest, public NetRoot, public BtRoot {
 protected:

@@ -316,12 +316,30 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
             continue;
         const bool allSides = type == "input";
         const int right = r.Right() - 2 - (num(wi, "barw") ? 3 : 0), bottom = r.Bottom() - 2 - (num(wi, "barh") ? 3 : 0);
+        auto ofText = [&](int x, int y) {
+            return std::find(colours.begin(), colours.end(), pic.At(x, y)) != colours.end();
+        };
+        // An entry field whose text runs on past a side marks that side with
+        // a line just inside the frame, as high as the text: no glyph.
+        auto cutMark = [&](int x) {
+            if (!allSides)
+                return false;
+            int run = 0, longest = 0;
+            for (int y = r.y + 1; y <= bottom; ++y) {
+                run = ofText(x, y) ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+            return longest >= 10;
+        };
+        const bool leftCut = cutMark(r.x + 1), rightCut = cutMark(r.Right() - 2);
         int hitX = -1, hitY = -1;
         for (int y = r.y + 1; y <= bottom && hitX < 0; ++y)
             for (int x = r.x + 1; x <= right && hitX < 0; ++x) {
+                if ((x == r.x + 1 && leftCut) || (x == r.Right() - 2 && rightCut))
+                    continue;
                 const bool ring = x == r.x + 1 || x == r.Right() - 2 ||
                                   (allSides && (y == r.y + 1 || y == r.Bottom() - 2));
-                if (ring && std::find(colours.begin(), colours.end(), pic.At(x, y)) != colours.end()) {
+                if (ring && ofText(x, y)) {
                     hitX = x;
                     hitY = y;
                 }

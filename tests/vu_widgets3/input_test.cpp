@@ -148,7 +148,7 @@ TEST_F(Input, MultiTapOnBothKeypads)
         {"no time-out with a next key", nullptr, "2~!.", "2", 0, '2'},
         {"delete commits, then removes the last letter", nullptr, "23\b", "2", 1, 0},
         {"OK commits the open letter", nullptr, "2\r", "2", 1, 0},
-        {"another terminal model reads the same", "S920-0AW", "2E", "A", 0, '2'},
+        {"another terminal model reads the same", "T100-0AW", "2E", "A", 0, '2'},
         {"D200: the same digit within 799 ms cycles", "D200-0AB", "222", "B", 0, '2'},
         {"D200: 800 ms later it types a new letter", "D200-0AB", "2^2", "22", 1, '2'},
         {"D200: open at 799 ms", "D200-0AB", "2~.", "2", 0, '2'},
