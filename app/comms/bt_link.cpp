@@ -15,11 +15,11 @@
 
 #include "conn_bringup.h"
 #include "conn_record.h"
+#include "menu_fit.h"
 #include "message_box.h"
 #include "osal.h"
 #include "str_helpers.h"
 #include "vuMenu.h"
-#include "vuMenuItem.h"
 #include "vuUI.h"
 
 bt_binding bt_lib;
@@ -407,34 +407,6 @@ int bt_com_close()
 
 // ---- the chooser ------------------------------------------------------------
 
-namespace {
-
-// Cuts the chooser's row texts that would run past their rows, ending them in
-// "...". A row holds the menu's width less its edges (a pixel on each side,
-// two more for the scroll bar when the rows do not fit) and the number drawn
-// before it (a digit of the accelerator font and two pixels).
-void fitRows(vuMenu *menu, int count)
-{
-    const int kAccelFont = 1;
-    vuViewObject *first = menu->GetFirst();
-    vuWidget *item = first ? dynamic_cast<vuWidget *>(first) : nullptr;
-    const int fw = item ? vuUI::GetFontWidth(item->GetFontIndex()) : 0;
-    if (fw <= 0)
-        return;
-    const int room = menu->GetClientWidth() - 4 - (count <= 9 ? vuUI::GetFontWidth(kAccelFont) + 2 : 0);
-    const size_t cols = room > 3 * fw ? static_cast<size_t>(room / fw) : 3;
-    for (vuViewObject *o = first; o; o = menu->GetNext(o)) {
-        vuMenuItem *row = dynamic_cast<vuMenuItem *>(o);
-        const char *text = row ? row->GetText() : nullptr;
-        if (!text || strlen(text) <= cols)
-            continue;
-        std::string cut(text, cols - 3);
-        cut += "...";
-        row->SetText(cut.c_str());
-    }
-}
-
-} // namespace
 
 int bt_choose_device(const char *const *names, int count, int *index)
 {
@@ -447,7 +419,7 @@ int bt_choose_device(const char *const *names, int count, int *index)
         for (int i = 0; i < count; ++i)
             menu->AddItem(names[i] ? names[i] : "", nullptr, 0, 1);
         ui->Add(menu);
-        fitRows(menu, count);
+        menu_fit_rows(menu);
         menu->Reset();
         ui->Show(menu);
         ui->WaitEndModal();
