@@ -7,7 +7,7 @@
 # screen, keypad and touch panel), with termview showing the screen.
 #
 #   scripts/sandbox.sh [--headless] [--seconds N] [--scenario FILE] [--mode N]
-#                      [--size WxH] [--dir DIR] [--build DIR]
+#                      [--size WxH] [--dir DIR] [--build DIR] [--keys FILE]
 #
 # --headless   no window: a screenshot (PNG, by fbshot) of every screen the
 #              trace announces goes to DIR/shots/, and the run ends after
@@ -36,6 +36,10 @@
 #              DIR/root/data/osal/bt.log
 # --bt-partial the same with the variant lacking an entry point (Bluetooth
 #              stays off)
+# --keys FILE  plays a key script (tools/keyplay/README.md) once the program
+#              runs, headless: its "shot" pictures and one of every screen go
+#              to DIR/shots/; the run ends with the script (no --seconds
+#              limit) and fails when the script does
 #
 # The settings get an Ethernet connection ("lan", ETH1 on 127.0.0.1) and
 # srvsim's port as the OFD server's ("shift/ofd"), so "ofd_conn" sends the
@@ -59,6 +63,7 @@ build="$src/build/debug"
 server_scenario=""
 scanner=""
 bt=""
+keys=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --headless) headless=1 ;;
@@ -72,6 +77,7 @@ while [ $# -gt 0 ]; do
     --scanner) scanner=$2; shift ;;
     --bt) bt=libbt.so ;;
     --bt-partial) bt=libbt_partial.so ;;
+    --keys) keys=$2; shift ;;
     --in-namespace) export CASHDESK_SANDBOX_NS=1 ;;
     *) echo "sandbox.sh: unknown option $1" >&2; exit 1 ;;
   esac
@@ -88,14 +94,27 @@ if [ -z "${CASHDESK_SANDBOX_NS:-}" ] && unshare --ipc true 2>/dev/null; then
   [ -n "$scanner" ] && args+=(--scanner "$scanner")
   [ "$bt" = libbt.so ] && args+=(--bt)
   [ "$bt" = libbt_partial.so ] && args+=(--bt-partial)
+  [ -n "$keys" ] && args+=(--keys "$keys")
   exec unshare --ipc "$0" --in-namespace "${args[@]}"
 fi
 
+# The programs run from the sandbox folder: a relative --build is taken from here.
+[ -d "$build" ] && build=$(cd "$build" && pwd)
 case "$scanner" in
   ""|hid|builtin) ;;
   *) echo "sandbox.sh: --scanner takes hid or builtin" >&2; exit 1 ;;
 esac
 
+if [ -n "$keys" ]; then
+  if [ ! -f "$keys" ]; then
+    echo "sandbox.sh: no key script $keys" >&2
+    exit 1
+  fi
+  keys=$(cd "$(dirname "$keys")" && pwd)/$(basename "$keys")
+  # A bad line is named before anything starts.
+  python3 "$src/tools/keyplay/keyplay.py" --check "$keys" || exit 2
+  headless=1
+fi
 if [ "$headless" = 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "sandbox.sh: no display for termview; running headless" >&2
   headless=1
@@ -257,7 +276,24 @@ take_shot() {
   shot=$((shot + 1))
   "$build/tools/fbshot/fbshot" --root "$root" "$(printf '%s/shots/%03d.png' "$dir" "$shot")" || true
 }
-while kill -0 "$cashdesk_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+# With a key script the run lasts as long as the script; its waits have
+# their own limit.
+keyplay_pid=""
+if [ -n "$keys" ]; then
+  python3 "$src/tools/keyplay/keyplay.py" --root "$root" --trace "$CASHDESK_TRACE" --shots "$dir/shots" \
+    --fbshot "$build/tools/fbshot/fbshot" "$keys" &
+  keyplay_pid=$!
+  pids+=("$keyplay_pid")
+fi
+running() {
+  kill -0 "$cashdesk_pid" 2>/dev/null || return 1
+  if [ -n "$keyplay_pid" ]; then
+    kill -0 "$keyplay_pid" 2>/dev/null
+  else
+    [ $SECONDS -lt $deadline ]
+  fi
+}
+while running; do
   lines=0
   [ -f "$CASHDESK_TRACE" ] && lines=$(grep -c '"event":"screen"' "$CASHDESK_TRACE" || true)
   if [ "$lines" -gt "$seen" ]; then
@@ -269,3 +305,14 @@ while kill -0 "$cashdesk_pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
 done
 take_shot
 echo "screenshots: $dir/shots ($shot)"
+if [ -n "$keyplay_pid" ]; then
+  status=0
+  if kill -0 "$keyplay_pid" 2>/dev/null; then
+    echo "sandbox.sh: cashdesk ended before the key script" >&2
+    status=1
+  else
+    wait "$keyplay_pid" || status=$?
+  fi
+  [ "$status" = 0 ] && echo "key script done: $keys"
+  exit "$status"
+fi

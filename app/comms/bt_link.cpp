@@ -1,16 +1,21 @@
 #include "bt_link.h"
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "conn_bringup.h"
 #include "conn_record.h"
+#include "menu_fit.h"
 #include "message_box.h"
 #include "osal.h"
 #include "str_helpers.h"
@@ -280,6 +285,15 @@ int bt_load_library()
     char path[4096];
     if (!OsMapPath(kLibraryPath, path, sizeof path))
         str_copy(path, kLibraryPath, sizeof path);
+    // A terminal without the library has no Bluetooth: one plain line says
+    // so. A library that is there and does not load is a fault, with the
+    // loader's reason.
+    struct stat st;
+    if (stat(path, &st) != 0 && errno == ENOENT) {
+        fprintf(stderr, "Bluetooth: no library, Bluetooth links off\n");
+        g_available = 0;
+        return 0;
+    }
     bt_lib.handle = dlopen(path, RTLD_NOW);
     if (!bt_lib.handle) {
         const char *why = dlerror();
@@ -440,18 +454,19 @@ int bt_com_close()
 
 // ---- the chooser ------------------------------------------------------------
 
+
 int bt_choose_device(const char *const *names, int count, int *index)
 {
     int result = kNone;
     vuUI *ui = vuUI::GetUI();
     if (ui && names && count > 0) {
         vuMenu *menu = conn_menu_new("ВЫБОР BLUETOOTH");
-        char row[50];
-        for (int i = 0; i < count; ++i) {
-            snprintf(row, sizeof row, "%d %s", i + 1, names[i] ? names[i] : "");
-            menu->AddItem(row, nullptr, 0, 1);
-        }
+        // The menu numbers the rows itself; a name too long for its row
+        // ends in "..." inside it.
+        for (int i = 0; i < count; ++i)
+            menu->AddItem(names[i] ? names[i] : "", nullptr, 0, 1);
         ui->Add(menu);
+        menu_fit_rows(menu);
         menu->Reset();
         ui->Show(menu);
         ui->WaitEndModal();

@@ -17,6 +17,7 @@
 #include "TMCommand.h"
 #include "vuEvent.h"
 #include "vuForm.h"
+#include "vuViewObject.h"
 #include "widget_text.h"
 
 #include <string.h>
@@ -111,10 +112,29 @@ int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
     kfn_ofd_waiting();
     status_line_waiting(ui);
     const char *info = widget_text(form->GetByName("info"));
-    if (state < 0)
-        message_box(ui, "ОБМЕН ПРЕРВАН", info, MB_OK | MB_ALERT | MB_FONT0);
-    else
-        run_message_box_ex(ui, "ОБМЕН ЗАВЕРШЕН", info, MB_OK | MB_FONT0, 3000, nullptr);
+    // The box shows the log's last lines, as many as it holds, so that the
+    // outcome (the last line) is in view; it stays until the user has read it.
+    const uint16_t flags = state < 0 ? MB_OK | MB_ALERT | MB_FONT0 : MB_OK | MB_FONT0;
+    const char *title = state < 0 ? "ОБМЕН ПРЕРВАН" : "ОБМЕН ЗАВЕРШЕН";
+    char tail[4096];
+    str_copy(tail, info ? info : "", sizeof tail);
+    if (vuForm *probe = build_message_box(ui, title, "", flags, 0)) {
+        vuViewObject *msg = dynamic_cast<vuViewObject *>(probe->GetByName("msg"));
+        const int capacity = info_panel_capacity(msg ? msg->GetHeight() : 0);
+        delete probe;
+        int lines = 1;
+        for (const char *p = tail; *p; ++p)
+            lines += *p == '\n';
+        char *start = tail;
+        for (; lines > capacity && capacity > 0; --lines) {
+            char *nl = strchr(start, '\n');
+            if (!nl)
+                break;
+            start = nl + 1;
+        }
+        memmove(tail, start, strlen(start) + 1);
+    }
+    message_box(ui, title, tail, flags);
     ui->Del(form);
     ofd_stop(ui);
     return state;

@@ -93,14 +93,20 @@ int presetFromController(vuUI *ui, ServerKind kind, vuObject *const *fields)
         str_copy(host, keyHost, sizeof host);
     else
         cmd.FieldText1251(9, host, sizeof host);
+    // The OFD and OISM exchanges reach the settings' own host or port where
+    // they name one: that is what the dialog shows.
+    uint16_t usedPort = static_cast<uint16_t>(cmd.FieldWord(5));
+    if (kind == SERVER_OFD || kind == SERVER_OISM)
+        settings_exchange_address(kind == SERVER_OFD ? settings_ofd_node() : settings_oism_node(), host, sizeof host,
+                                  &usedPort);
     if (host[0]) {
         widget_set_text(fields[F_ADDR], host);
         ++known;
     }
     for (int f = F_PORT; f <= F_SEND; ++f) {
         uint16_t value = cmd.FieldWord(static_cast<uint32_t>(5 + f - F_PORT));
-        if (f == F_PORT && keyPort)
-            value = keyPort;
+        if (f == F_PORT)
+            value = keyPort ? keyPort : usedPort;
         char text[8];
         str_format(text, sizeof text, "%u", static_cast<unsigned>(value));
         known += value != 0;

@@ -9,6 +9,7 @@
 #include "dec_money.h"
 #include "dialog.h"
 #include "kfn_state.h"
+#include "menu_fit.h"
 #include "message_box.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
@@ -240,6 +241,8 @@ void run(vuUI *ui, const char *title, const Variant &v)
     message_box(ui, "ПОДОЖДИТЕ", v.wait, MB_NOWAIT);
     bool read = menu && readTable(ui, menu, v);
     ui->Add(form);
+    if (read)
+        menu_fit_rows(menu); // the menu has its size once added
     if (read) {
         form->Reset();
         ui->Show(form);

@@ -1,4 +1,5 @@
 #include "kkt_info.h"
+#include "settings.h"
 
 #include <stdarg.h>
 #include <stdint.h>
@@ -134,14 +135,18 @@ void kktData(Report &r)
         r.line(" (%08X)\n", static_cast<unsigned>(word));
 }
 
-void serverLines(Report &r, TMCommand &cmd, const char *name)
+// A server's lines: the address the exchange reaches (the settings' own
+// host or port over the controller's record).
+void serverLines(Report &r, TMCommand &cmd, const char *name, mxml_node_t *section)
 {
     char host[256];
     field(cmd, 9, host, sizeof host, true);
+    uint16_t port = static_cast<uint16_t>(cmd.FieldWord(5));
+    settings_exchange_address(section, host, sizeof host, &port);
     if (!host[0]) {
         r.line("%s: не настроен\n", name);
     } else {
-        r.line("%s: %s:%u\n", name, host, static_cast<unsigned>(cmd.FieldWord(5)));
+        r.line("%s: %s:%u\n", name, host, static_cast<unsigned>(port));
         r.line("TIMEOUTS: %d/%d/%d\n", cmd.FieldWord(6), cmd.FieldWord(7), cmd.FieldWord(8));
     }
 }
@@ -342,11 +347,11 @@ void kkt_info_report(char *report, char *qr_text, int qr)
 
     TMCommand ofd;
     if (ofd.OFDGetParam() > 0 && exec(ofd))
-        serverLines(r, ofd, "ОФД");
+        serverLines(r, ofd, "ОФД", settings_ofd_node());
     if (kfn_marking_mode()) {
         TMCommand oism;
         if (oism.GetServer(1) > 0 && exec(oism))
-            serverLines(r, oism, "ОИСМ");
+            serverLines(r, oism, "ОИСМ", settings_oism_node());
         keyService(r);
     }
     waitingDocuments(r);

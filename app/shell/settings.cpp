@@ -1,4 +1,5 @@
 #include "settings.h"
+#include "ui_values.h"
 
 #include "kfn_state.h"
 #include "own_file.h"
@@ -287,6 +288,18 @@ mxml_node_t *settings_ofd_node()
 mxml_node_t *settings_oism_node()
 {
     return settings_node("shift/oism");
+}
+
+void settings_exchange_address(mxml_node_t *section, char *host, size_t size, uint16_t *port)
+{
+    if (!section)
+        return;
+    const char *p = mxmlElementGetAttr(section, "port");
+    if (p && *p && port)
+        *port = static_cast<uint16_t>(parse_number(p));
+    const char *h = mxmlElementGetAttr(section, "host");
+    if (h && *h && host && size)
+        str_copy(host, h, size);
 }
 
 const char *settings_root_dt()

@@ -5,6 +5,8 @@
 #define APP_SHELL_SETTINGS_H
 
 #include <mxml.h>
+#include <stddef.h>
+#include <stdint.h>
 #include <pthread.h>
 
 extern mxml_node_t *settings_document; // the root element "settings", or null
@@ -41,6 +43,11 @@ void settings_set_attr(const char *path, const char *key, const char *value);
 const char *settings_attr_for_device(const char *path, const char *key);
 mxml_node_t *settings_ofd_node();
 mxml_node_t *settings_oism_node();
+// The server an exchange really reaches: its section ("shift/ofd",
+// "shift/oism") names a host or port of its own that takes the place of the
+// controller's record. host (size bytes) and port hold the record's on the
+// way in and what is used on the way out.
+void settings_exchange_address(mxml_node_t *section, char *host, size_t size, uint16_t *port);
 const char *settings_root_dt();
 const char *settings_root_info();
 

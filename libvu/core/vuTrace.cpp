@@ -21,7 +21,9 @@
 #include "vuMenu.h"
 #include "vuMenuBox.h"
 #include "vuMenuItem.h"
+#include "vuKeyScheme.h"
 #include "vuMultiLine.h"
+#include "vuMultiTap.h"
 #include "vuStatic.h"
 #include "vuStatusLine.h"
 #include "vuStatusObject.h"
@@ -295,6 +297,7 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
     const int H = box->GetItemHeight();
     const int W = box->GetRowWidth();
     const int mark = box->GetMarkWidth();
+    const int markH = box->GetMarkHeight();
     const int off = box->GetScrollY().offset;
     const unsigned n = box->GetCount();
     for (unsigned i = 0; i < n && H > 0; ++i) {
@@ -302,13 +305,81 @@ void boxRows(vuBox *box, int x, int y, std::string &items)
         if (t + H <= 0 || t >= box->GetHeight())
             continue;
         vuBoxItem *item = box->GetItem(static_cast<unsigned short>(i + 1));
-        // the row's text, right of its check mark, as the list draws it
-        Item("row", x + mark + 3, y + t, W - mark - 3, H)
-            .Num("fg", box->GetRowColor(i + 1))
+        // the row's text, right of its check mark, as the list draws it;
+        // the mark at its full size and the room the list draws it in
+        const int b = markH < H - 2 ? (H - markH - 2) / 2 : 0;
+        Item row("row", x + mark + 3, y + t, W - mark - 3, H);
+        row.Num("fg", box->GetRowColor(i + 1))
             .Label(item ? item->GetText() : "", box->GetFontIndex())
-            .Rect("clip", x, y, box->GetWidth(), box->GetHeight())
-            .AppendTo(items);
+            .Rect("clip", x, y, box->GetWidth(), box->GetHeight());
+        if (mark > 0 && W > 2 && H - b - 2 > 0)
+            row.Rect("mark", x + 2, y + t + b + 1, mark, markH).Rect("markroom", x + 2, y + t + b + 1, W - 2, H - b - 2);
+        row.AppendTo(items);
     }
+}
+
+// The multi-tap strip a field shows now: where it is meant to go, before
+// any clipping, and the field it types into.
+bool hintShown(vuWidget *w, unsigned char &key)
+{
+    key = 0;
+    switch (w->GetType()) {
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+    case VU_TYPE_IP_INPUT: {
+        vuInput *in = static_cast<vuInput *>(w);
+        if ((in->GetOptions() & VU_IN_HINT) && (w->GetFlags() & VU_WF_FOCUSED))
+            key = in->GetPendingKey();
+        break;
+    }
+    case VU_TYPE_MULTI_LINE: {
+        vuMultiLine *ml = static_cast<vuMultiLine *>(w);
+        if (ml->GetOptions() & VU_ML_HINT)
+            key = ml->GetPendingKey();
+        break;
+    }
+    default:
+        break;
+    }
+    return key != 0 && vuKeyScheme::getKeyScheme(w->GetKeySchemeIndex(), key) != nullptr;
+}
+
+// A field that takes a multi-tap letter now and shows its strip: a text
+// field with room for one more, or an editable text.
+bool takesLetters(vuWidget *w)
+{
+    switch (w->GetType()) {
+    case VU_TYPE_INPUT:
+    case VU_TYPE_PATTERN_INPUT:
+    case VU_TYPE_IP_INPUT: {
+        vuInput *in = static_cast<vuInput *>(w);
+        const char *value = in->GetValue();
+        return !(in->GetOptions() & VU_IN_NUMERIC) && (in->GetOptions() & VU_IN_HINT) &&
+               (value ? std::strlen(value) : 0) + 1 < in->GetMaxLen();
+    }
+    case VU_TYPE_MULTI_LINE: {
+        const unsigned short options = static_cast<vuMultiLine *>(w)->GetOptions();
+        return (options & VU_ML_EDIT) && (options & VU_ML_HINT);
+    }
+    default:
+        return false;
+    }
+}
+
+void hintItem(vuWidget *w, const vuViewPort &client, int x, int y, std::string &items)
+{
+    unsigned char key;
+    short hx, hy;
+    unsigned short hw, hh;
+    if (!w->IsVisible() || !hintShown(w, key) ||
+        !vuKeyHintRect(w->GetParent(), w->GetX(), w->GetY(), w->GetHeight(), w->GetFontIndex(),
+                       w->GetKeySchemeIndex(), key, hx, hy, hw, hh))
+        return;
+    Item("hint", hx + client.offsetX, hy + client.offsetY, hw, hh)
+        .Str("name", w->GetName())
+        .Rect("field", x, y, w->GetWidth(), w->GetHeight())
+        .Rect("clip", client.x, client.y, client.width, client.height)
+        .AppendTo(items);
 }
 
 void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
@@ -340,14 +411,22 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
             item.Str("label", value);
         }
         item.Num("font", w->GetFontIndex());
+        if (takesLetters(w))
+            item.Num("letters", 1);
         break;
     }
     case VU_TYPE_MULTI_LINE:
         item.Str("label", static_cast<vuMultiLine *>(w)->GetValue()).Num("font", w->GetFontIndex());
+        if (takesLetters(w))
+            item.Num("letters", 1);
         break;
     default:
         break;
     }
+    if (w->GetFlags() & VU_WF_FOCUSED)
+        item.Num("focus", 1);
+    if (w->IsBorder())
+        item.Num("border", 1);
     // Scroll bars are drawn inside the right and bottom edges, in the last
     // three columns or rows (vuWidget::Draw), whatever width they reserve.
     const int kBarEdge = 3;
@@ -356,6 +435,7 @@ void widgetItems(vuWidget *w, const vuViewPort &client, std::string &items)
     if (w->GetScrollBarXHeight())
         item.Num("barh", kBarEdge);
     item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
+    hintItem(w, client, x, y, items);
     if (w->GetType() == VU_TYPE_CHECK_BOX || w->GetType() == VU_TYPE_RADIO)
         boxRows(static_cast<vuBox *>(w), x, y, items);
     else if (w->GetType() == VU_TYPE_MENU_BOX)
@@ -476,4 +556,18 @@ VU_C_API void vuTraceScreen(vuForm *form, int modal)
         .Number("height", vuUI::GetHeight())
         .Json("items", items)
         .Write();
+}
+
+VU_C_API void vuTraceTyping(vuForm *form)
+{
+    if (!form || !vuTraceEnabled())
+        return;
+    // Only the UI thread draws and calls this.
+    static vuForm *stripShownOn = nullptr;
+    vuWidget *focused = form->GetFocused();
+    unsigned char key;
+    const bool shown = focused && hintShown(focused, key);
+    if (shown || stripShownOn == form)
+        vuTraceScreen(form, 1);
+    stripShownOn = shown ? form : nullptr;
 }

@@ -63,6 +63,17 @@ VU_C_API void vuTraceFormShown(vuForm *form);
 //                for scroll bars drawn inside its right and bottom edges;
 //   "row"        a menu or list item, "clip" its list's visible area;
 //   "statusline" and "status": the status line and its objects.
+//   "hint"       the multi-tap letter strip a field shows now, where it is
+//                meant to go before any clipping; "name" and "field" (its
+//                rectangle) name the field it types into.
+// An entry field that takes a multi-tap letter now and shows its strip has
+// "letters": 1, the focused widget "focus": 1, a framed one "border": 1; a
+// check-box or radio row has its mark's rectangle in "mark" and the room the
+// list draws it in, "markroom".
 VU_C_API void vuTraceScreen(vuForm *form, int modal);
+// After a key was handled and the modal form drawn again: its "screen" line
+// once more while the focused field shows the multi-tap strip, and once when
+// the strip has gone, so that the strip can be checked as it is seen.
+VU_C_API void vuTraceTyping(vuForm *form);
 
 #endif

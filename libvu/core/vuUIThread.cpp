@@ -449,6 +449,8 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 animationStep(form, toggle);
             else
                 draw(form, toggle);
+            if (event.key)
+                vuTraceTyping(form);
             activity = 1;
             if (state == 2)
                 state = 0;

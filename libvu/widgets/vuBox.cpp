@@ -160,6 +160,11 @@ int vuBox::GetMarkWidth() const
     return checkImage ? checkImage->GetWidth() : 0;
 }
 
+int vuBox::GetMarkHeight() const
+{
+    return checkImage ? checkImage->GetHeight() : 0;
+}
+
 int vuBox::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
 {
     if (!fb)

@@ -50,6 +50,7 @@ public:
     int GetRowWidth();
     // Width of the check mark before each row's text.
     int GetMarkWidth() const;
+    int GetMarkHeight() const; // the check mark's height (0 without one)
     // The colour row n (from 1) is drawn in: the current row's active
     // colour, every other row's passive one, focused or not.
     unsigned short GetRowColor(unsigned n) const;

@@ -782,6 +782,6 @@ bool vuInput::GetSoleArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh)
 int vuInput::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 {
     if ((options & VU_IN_HINT) && (flags & VU_WF_FOCUSED))
-        vuDrawKeyHint(fb, parent, x, y, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
+        vuDrawKeyHint(fb, parent, x, y, height, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
     return 0;
 }

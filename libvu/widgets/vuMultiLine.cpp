@@ -574,7 +574,7 @@ int vuMultiLine::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
 int vuMultiLine::DrawHint(vuFrameBuffer* fb, vuViewPort*)
 {
     if (options & VU_ML_HINT)
-        vuDrawKeyHint(fb, parent, x, y, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
+        vuDrawKeyHint(fb, parent, x, y, height, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
     return 0;
 }
 

@@ -10,9 +10,56 @@
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
 
-void vuDrawKeyHint(vuFrameBuffer* fb, vuViewContainerObject* parent, short x, short y, unsigned short fontSlot,
-                   unsigned short keyScheme, unsigned char key, unsigned char tapCount, unsigned short front,
-                   unsigned short back)
+bool vuKeyHintPlace(short x, short y, unsigned short h, int cw, int ch, int fw, int fh,
+                    int letters, short& hx, short& hy, unsigned short& hw, unsigned short& hh)
+{
+    if (fw <= 0 || fh <= 0 || letters <= 0)
+        return false;
+    const int width = letters * fw;
+    int left = x;
+    if (left + width > cw)
+        left = cw - width;
+    if (left < 0)
+        left = 0;
+    int top = 0;
+    if (y >= fh)
+        top = y - fh;
+    else if (y + h + fh <= ch)
+        top = y + h;
+    hx = static_cast<short>(left);
+    hy = static_cast<short>(top);
+    hw = static_cast<unsigned short>(width);
+    hh = static_cast<unsigned short>(fh);
+    return true;
+}
+
+namespace {
+
+// The parent's client area; the screen's without a parent.
+void clientSize(vuViewContainerObject* parent, int& cw, int& ch)
+{
+    cw = parent ? parent->GetClientWidth() : vuUI::GetWidth();
+    ch = parent ? parent->GetClientHeight() : vuUI::GetHeight();
+}
+
+} // namespace
+
+bool vuKeyHintRect(vuViewContainerObject* parent, short x, short y, unsigned short h,
+                   unsigned short fontSlot, unsigned short keyScheme, unsigned char key, short& hx, short& hy,
+                   unsigned short& hw, unsigned short& hh)
+{
+    const char* row = key ? vuKeyScheme::getKeyScheme(keyScheme, key) : nullptr;
+    if (!row || !*row)
+        return false;
+    int cw, ch;
+    clientSize(parent, cw, ch);
+    return vuKeyHintPlace(x, y, h, cw, ch, vuUI::GetFontWidth(fontSlot), vuUI::GetFontHeight(fontSlot),
+                          static_cast<int>(strlen(row)), hx, hy, hw, hh);
+}
+
+void vuDrawKeyHint(vuFrameBuffer* fb, vuViewContainerObject* parent, short x, short y, unsigned short h,
+                   unsigned short fontSlot, unsigned short keyScheme, unsigned char key,
+                   unsigned char tapCount, unsigned short front, unsigned short back)
 {
     if (!fb || !key)
         return;
@@ -25,8 +72,13 @@ void vuDrawKeyHint(vuFrameBuffer* fb, vuViewContainerObject* parent, short x, sh
     int L = static_cast<int>(strlen(row));
     int i = tapCount % L;
     int fw = F->GetWidth(), fh = F->GetHeight();
-    short top = static_cast<short>(fh < y ? y - fh : 0);
-    unsigned short stripW = static_cast<unsigned short>(L * fw);
+    int cw, ch;
+    clientSize(parent, cw, ch);
+    short left, top;
+    unsigned short stripW, stripH;
+    if (!vuKeyHintPlace(x, y, h, cw, ch, fw, fh, L, left, top, stripW, stripH))
+        return;
+    x = left;
     vuViewPort hint{x, top, stripW, static_cast<uint16_t>(fh), 0, 0};
     if (parent)
         parent->GetViewPort(&hint);

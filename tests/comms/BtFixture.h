@@ -62,7 +62,7 @@ struct BtCall {
 class BtRoot {
 public:
     // Puts the library at "/data/opt/lib/libbt.so" of the terminal root and
-    // names the terminal "S90_0000000001".
+    // names the terminal "T300_0000000001".
     void Install(const std::string &root, const char *library)
     {
         btRoot = root;
@@ -70,7 +70,7 @@ public:
         if (library) {
             ASSERT_EQ(symlink(library, (root + "/data/opt/lib/libbt.so").c_str()), 0);
         }
-        ASSERT_EQ(OsRegSetValue("ro.fac.mach", "S90"), 0);
+        ASSERT_EQ(OsRegSetValue("ro.fac.mach", "T300"), 0);
         ASSERT_EQ(OsRegSetValue("ro.fac.sn", "0000000001"), 0);
     }
     // Replaces the control file (a new file, so the library sees the change).
@@ -116,7 +116,7 @@ public:
     }
 
     std::string btRoot;
-    const std::string terminalName = "S90_0000000001";
+    const std::string terminalName = "T300_0000000001";
 };
 
 } // namespace commstest

@@ -102,7 +102,10 @@ TEST_F(BtLinkTest, ALibraryThatIsNotThereLeavesBluetoothOff)
     // The library's names already in the process (another part loaded it):
     // a failed open must not look them up anywhere else.
     ASSERT_NE(dlopen(BT_LIBRARY, RTLD_NOW | RTLD_GLOBAL), nullptr);
+    // One plain line says so, not the loader's error.
+    ::testing::internal::CaptureStderr();
     Load(nullptr);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Bluetooth: no library, Bluetooth links off\n");
     EXPECT_EQ(bt_lib.handle, nullptr);
     EXPECT_EQ(bt_lib.OsBluetoothOpen, nullptr) << "nothing looked up in a library not opened";
     conn_record r = Record();
@@ -113,6 +116,21 @@ TEST_F(BtLinkTest, ALibraryThatIsNotThereLeavesBluetoothOff)
     char info[8] = "stale";
     EXPECT_EQ(bt_base_info(info, sizeof info), -1004);
     EXPECT_STREQ(info, "");
+}
+
+// A file where the library should be that is no library: a fault, named
+// with the loader's reason.
+TEST_F(BtLinkTest, ALibraryThatDoesNotLoadIsReportedWithTheLoadersReason)
+{
+    Load(nullptr);
+    const std::string lib = NetRoot::root + "/data/opt/lib/libbt.so";
+    ASSERT_EQ(system(("mkdir -p '" + NetRoot::root + "/data/opt/lib' && echo text > '" + lib + "'").c_str()), 0);
+    bt_lib.handle = nullptr;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(bt_load_library(), 0);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("cashdesk: no Bluetooth: ", 0), 0u) << said;
+    EXPECT_NE(said.find("libbt.so"), std::string::npos) << said;
 }
 
 TEST_F(BtLinkTest, OneMissingEntryPointLeavesBluetoothOffThoughTheLibraryLoaded)

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "BtFixture.h"
+#include "JsonLines.h"
 #include "CommsFixture.h"
 #include "bt_link.h"
 #include "conn_record.h"
@@ -25,7 +26,7 @@ using fiscaltest::Step;
 
 const char *kError = u8"ОШИБКА";
 const char *kChooser = u8"ВЫБОР BLUETOOTH";
-const char *kName = "S90_0000000001";
+const char *kName = "T300_0000000001";
 
 class BtScreensTest : public fiscaltest::FiscalTest, public NetRoot, public BtRoot {
 protected:
@@ -150,17 +151,31 @@ TEST_F(BtScreensTest, EveryPanFailureHasItsBoxAndClosesTheModule)
 
 TEST_F(BtScreensTest, PanChooserTakesTheChosenDeviceAndItsCancelEndsQuietly)
 {
-    Control("device AA:BB:CC:DD:EE:01 Office\ndevice AA:BB:CC:DD:EE:02 Laptop\n");
+    Control("device AA:BB:CC:DD:EE:01 Office\ndevice AA:BB:CC:DD:EE:02 Laptop\n"
+            "device AA:BB:CC:DD:EE:03 Receipt printer of the back office with a long name\n");
     Net("dhcp-start bt 0\n");
     conn_record r = Record("", 5000);
     strcpy(r.bt_pin, "1234");
     r.bt_scan_time = 20;
     EXPECT_EQ(Run({{kChooser, {DigitKey('2')}}}, [&] { return bt_connect_pan(ui, &r); }), 0);
-    std::string rows;
-    for (const auto &e : Trace("screen"))
-        rows += e.line;
-    EXPECT_NE(rows.find("\"1 Office\""), std::string::npos);
-    EXPECT_NE(rows.find("\"2 Laptop\""), std::string::npos);
+    // The menu numbers the rows; the texts are the names, a long one ending
+    // in "..." within its row.
+    std::vector<jsonl::Json> rows;
+    for (const auto &e : Trace("screen")) {
+        jsonl::Json screen;
+        if (e.Get("header") == u8"ВЫБОР BLUETOOTH" && jsonl::Parse(e.line, &screen))
+            for (const jsonl::Json &item : screen["items"])
+                if (jsonl::Text(item, "kind") == "row")
+                    rows.push_back(item);
+    }
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(jsonl::Text(rows[0], "label"), "Office");
+    EXPECT_EQ(jsonl::Text(rows[1], "label"), "Laptop");
+    const std::string cut = jsonl::Text(rows[2], "label");
+    EXPECT_EQ(cut.rfind("Receipt printer", 0), 0u) << cut;
+    EXPECT_EQ(cut.substr(cut.size() - 3), "...") << cut;
+    for (const jsonl::Json &row : rows)
+        EXPECT_LE(jsonl::Number(row, "tw"), jsonl::Number(row, "w")) << jsonl::Text(row, "label");
     EXPECT_EQ(BtLast("OsPanConnect").Arg("addr"), "AA:BB:CC:DD:EE:02");
     EXPECT_EQ(BtLast("OsBluetoothSetPairAuth").Arg("pin"), "1234");
     EXPECT_EQ(BtLast("OsPanStartScan").Arg("duration"), "20");

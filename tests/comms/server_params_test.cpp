@@ -151,6 +151,27 @@ TEST_F(ServerDialogTest, OfdValuesReadWrittenAndKept)
     EXPECT_EQ(Taken(in), std::vector<std::string>{"67"});
 }
 
+// The exchange reaches the host and port of the settings' OFD section where
+// it names them: the dialog shows that address, not the record's port 0.
+TEST_F(ServerDialogTest, OfdAddressShownIsTheOneTheExchangeUses)
+{
+    Drive("drive ofd-host 10.0.0.5\ndrive ofd-port 0\ndrive ofd-times 60 30 30\n");
+    mxml_node_t *shift = settings_node("shift");
+    if (!shift)
+        shift = mxmlNewElement(settings_root(), "shift");
+    mxml_node_t *ofd = settings_node("shift/ofd");
+    if (!ofd)
+        ofd = mxmlNewElement(shift, "ofd");
+    mxmlElementSetAttr(ofd, "host", "127.0.0.1");
+    mxmlElementSetAttr(ofd, "port", "4321");
+    Script({{kOfdDialog, {KEY_ENTER}}, {u8"ВНИМАНИЕ", {KEY_ENTER}}});
+    CmdOFDParam(ui, "ПАРАМЕТРЫ ОФД");
+    EndScript();
+    // 4321 is 0x10E1, low byte first.
+    EXPECT_EQ(LastFields(sim->JournalPath(), "66"),
+              (std::vector<std::string>{"E110", "3C00", "1E00", "1E00", "127.0.0.1"}));
+}
+
 TEST_F(ServerDialogTest, GapsFromTheSettingsAndEntriesRefused)
 {
     // Port 0 and a receive time-out of 5 characters are not shown: the

@@ -8,9 +8,12 @@
 #include "conn_api.h"
 #include "conn_record.h"
 #include "kfn_state.h"
+#include "message_box.h"
 #include "ofd_dialog.h"
 #include "ofd_worker.h"
 #include "settings.h"
+#include "vuForm.h"
+#include "vuViewObject.h"
 
 namespace {
 
@@ -70,6 +73,31 @@ TEST_F(OfdDialog, EveryWaitingDocumentIsSentAndTheBoxSaysSo)
     EXPECT_NE(last.find(u8"ОТПРАВКА ДОКУМЕНТА ЗАВЕРШЕНА"), std::string::npos) << last;
     EXPECT_NE(last.find(u8"ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ"), std::string::npos) << last;
     EXPECT_FALSE(ofd_worker.running) << "the worker is stopped with the dialog";
+}
+
+// Twelve documents make a log longer than the result box: the box shows
+// its last lines, the outcome among them, and waits for OK.
+TEST_F(OfdDialog, TheResultBoxOfALongLogShowsItsOutcome)
+{
+    Serve("", "drive ofd-documents 12\n");
+    Script({Step("common_dlg_ofd.xml"), Step(u8"ОБМЕН ЗАВЕРШЕН", {KEY_ENTER})});
+    EXPECT_EQ(ofd_exchange_dialog(ui, 12, nullptr), 1);
+    EndScript();
+    EXPECT_EQ(Waiting(), 0u);
+    const std::string last = Box(u8"ОБМЕН ЗАВЕРШЕН");
+    ASSERT_NE(last, "");
+    const std::string outcome = u8"ВСЕ ДОКУМЕНТЫ ОТПРАВЛЕНЫ";
+    ASSERT_GE(last.size(), outcome.size());
+    EXPECT_EQ(last.substr(last.size() - outcome.size()), outcome) << last;
+    // No more lines than the box's text holds (font 0, 8 pixels a line).
+    vuForm *box = build_message_box(ui, "ОБМЕН ЗАВЕРШЕН", "", MB_OK | MB_FONT0, 0);
+    ASSERT_NE(box, nullptr);
+    const int holds = (static_cast<vuViewObject *>(box->GetByName("msg"))->GetHeight() - 4) / 8 - 1;
+    delete box;
+    EXPECT_LE(static_cast<int>(std::count(last.begin(), last.end(), '\n')) + 1, holds) << last;
+    std::vector<servicetest::Entry> shown = Trace("msgbox");
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().Get("timeout"), "0") << "the box waits for the user";
 }
 
 // A server that fails every time: each tick sends the document again with a

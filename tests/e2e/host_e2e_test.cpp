@@ -61,7 +61,7 @@ protected:
         ASSERT_EQ(system(("mkdir -p '" + root + "/data/opt/lib' '" + root + "/data/osal'").c_str()), 0);
         ASSERT_EQ(symlink(library, (root + "/data/opt/lib/libbt.so").c_str()), 0);
         std::ofstream(root + "/data/osal/bt") << control;
-        ASSERT_EQ(OsRegSetValue("ro.fac.mach", "S90"), 0);
+        ASSERT_EQ(OsRegSetValue("ro.fac.mach", "T300"), 0);
         ASSERT_EQ(OsRegSetValue("ro.fac.sn", "0000000001"), 0);
     }
     // The stand-in's journal: one JSON object a line.
@@ -399,7 +399,7 @@ TEST_F(HostMode, BluetoothPanRelaysOverTcpOnTheChosenDevicesNetwork)
 
     jsonl::Json connect = AwaitBtCall("OsPanConnect");
     EXPECT_EQ(jsonl::Text(connect["args"], "addr"), "AA:BB:CC:DD:EE:02");
-    EXPECT_EQ(jsonl::Text(AwaitBtCall("OsBluetoothOpen")["args"], "name"), "S90_0000000001");
+    EXPECT_EQ(jsonl::Text(AwaitBtCall("OsBluetoothOpen")["args"], "name"), "T300_0000000001");
     // The mode's end takes the link down: the PAN link and the module.
     AwaitBtCall("OsPanDisconnect");
     AwaitBtCall("OsBluetoothClose");

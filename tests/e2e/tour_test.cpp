@@ -512,12 +512,42 @@ protected:
         else if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".xml") == 0)
             stem.resize(stem.size() - 4);
         screencheck::Result r;
-        if (p.CheckScreen(name, stem, ++checked, line, r))
+        if (p.CheckScreen(name, stem, ++checked, line, r)) {
             EXPECT_TRUE(r.Passed()) << r.Text();
-        else if (stop)
+            Type(p, name, stem, line);
+        } else if (stop) {
             ADD_FAILURE() << name << ": the screen changed before it could be checked";
-        else
+        } else {
             seen.erase(key); // a wait text or wait form that went by itself: checked when it comes again
+        }
+    }
+
+    // A screen whose field in focus takes letters: a letter typed there (the
+    // key 2), the screen checked with the letter strip up, the letter taken
+    // back with Backspace. Each change of the strip writes a screen line.
+    void Type(Program &p, const std::string &name, const std::string &stem, const std::string &line)
+    {
+        jsonl::Json screen;
+        if (!jsonl::Parse(line, &screen) || !screen.is_object() || !screen.contains("items"))
+            return;
+        bool letters = false;
+        for (const jsonl::Json &item : screen["items"])
+            letters = letters || (jsonl::Number(item, "focus") == 1 && jsonl::Number(item, "letters") == 1);
+        if (!letters)
+            return;
+        p.Key(3); // the key 2
+        const std::string typing = p.NextScreen();
+        if (typing.empty() || typing.find("\"kind\":\"hint\"") == std::string::npos) {
+            ADD_FAILURE() << name << ": no letter strip after a letter typed";
+            return;
+        }
+        screencheck::Result r;
+        if (p.CheckScreen(name + " while typing", stem + "-typing", ++checked, typing, r)) {
+            EXPECT_TRUE(r.Passed()) << r.Text();
+        }
+        p.Key(14); // Backspace
+        const std::string after = p.NextScreen();
+        EXPECT_EQ(after.find("\"kind\":\"hint\""), std::string::npos) << name << ": the strip stayed";
     }
 
     // A key's code by its name or number; 0 for neither.

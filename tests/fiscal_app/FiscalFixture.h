@@ -110,7 +110,9 @@ inline bool InOrder(const std::string &paper, const std::vector<std::string> &te
 
 class FiscalTest : public shelltest::ShellTest {
 protected:
-    static constexpr long kWaitMs = 10000;
+    // How long a script step waits for its form: only a failing test waits
+    // this long, so it is ample for a loaded machine.
+    static constexpr long kWaitMs = 60000;
 
     FiscalTest() { threadMode = true; }
 

@@ -37,16 +37,16 @@ TEST(SerialDisplay, TheFirstPatternThatAppliesOrThePlainNumber)
     struct Case {
         const char *name, *settings, *product, *want;
     } cases[] = {
-        {"no settings", "<common/>", "S920", "123"},
-        {"a prefix", u8"<common><frserialpattern>ЗН %s</frserialpattern></common>", "S920", u8"ЗН 123"},
+        {"no settings", "<common/>", "T100", "123"},
+        {"a prefix", u8"<common><frserialpattern>ЗН %s</frserialpattern></common>", "T100", u8"ЗН 123"},
         {"the product decides",
          u8"<common><frserialpattern pos_pn=\"q80\">A%s</frserialpattern>"
          u8"<frserialpattern pos_pn=\"S9\">B%s</frserialpattern></common>",
          "s920-0RU", "B123"},
         {"an empty pos_pn applies", "<common><frserialpattern pos_pn=\"\">C%s</frserialpattern></common>", "", "C123"},
-        {"none applies", "<common><frserialpattern pos_pn=\"Q80\">A%s</frserialpattern></common>", "S920", "123"},
-        {"an unsound format", "<common><frserialpattern>%s%s%n</frserialpattern></common>", "S920", "123"},
-        {"a number conversion", "<common><frserialpattern>%d</frserialpattern></common>", "S920", "123"},
+        {"none applies", "<common><frserialpattern pos_pn=\"T200\">A%s</frserialpattern></common>", "T100", "123"},
+        {"an unsound format", "<common><frserialpattern>%s%s%n</frserialpattern></common>", "T100", "123"},
+        {"a number conversion", "<common><frserialpattern>%d</frserialpattern></common>", "T100", "123"},
         {"an empty one", "<common><frserialpattern/><frserialpattern>D%s</frserialpattern></common>", "S", "123"},
         {"cut to the buffer",
          "<common><frserialpattern>0123456789012345678901234567890123456789012345678901234567890%s</frserialpattern>"

@@ -32,15 +32,15 @@ struct Request {
         switch (layout) {
         case 4:
             return c.Register12("ООО ТЕСТ", inn, 0x05, number, modes | 0x4000000, automat, "ИВАНОВ", "7712345678",
-                                "г. Москва", ofdInn, sequence, reason, 0, 0, "ОФД-Я", "a@b.ru", "nalog.gov.ru",
+                                "г. Москва", ofdInn, sequence, reason, 0, 0, "ОФД-ТЕСТ", "a@b.ru", "nalog.gov.ru",
                                 "Магазин", mask, "ОСН1274", "ДАН1275");
         case 3:
             return c.Register11("ООО ТЕСТ", inn, 0x05, number, static_cast<uint16_t>(modes | 0x4000), automat,
-                                "ИВАНОВ", "7712345678", "г. Москва", ofdInn, sequence, reason, 0, agents, "ОФД-Я",
+                                "ИВАНОВ", "7712345678", "г. Москва", ofdInn, sequence, reason, 0, agents, "ОФД-ТЕСТ",
                                 "a@b.ru", "nalog.gov.ru", "Магазин", mask);
         default:
             return c.Register("ООО ТЕСТ", inn, 0x05, number, static_cast<uint16_t>(modes), automat, "ИВАНОВ",
-                              "7712345678", "г. Москва", ofdInn, sequence, reason, 0, agents, "ОФД-Я", "a@b.ru",
+                              "7712345678", "г. Москва", ofdInn, sequence, reason, 0, agents, "ОФД-ТЕСТ", "a@b.ru",
                               "nalog.gov.ru", "Магазин");
         }
     }
@@ -140,7 +140,7 @@ TEST_F(RegistrationModel, EachLayoutRegistersAFreshDrive)
         EXPECT_EQ(Tag(1021).Field(5), u8"ИВАНОВ");
         EXPECT_EQ(Tag(1203).Field(5), "7712345678");
         EXPECT_EQ(Tag(1017).Field(5), "7704358518");
-        EXPECT_EQ(Tag(1046).Field(5), u8"ОФД-Я");
+        EXPECT_EQ(Tag(1046).Field(5), u8"ОФД-ТЕСТ");
         EXPECT_EQ(Tag(1117).Field(5), "a@b.ru");
         EXPECT_EQ(Tag(1060).Field(5), "nalog.gov.ru");
         EXPECT_EQ(Tag(1187).Field(5), u8"Магазин");

@@ -175,8 +175,8 @@ const BuilderCase kCases[] = {
 
     // Servers and device.
     {"Command65", [](TMCommand &c) { return c.Command65(7); }, "65^07^"},
-    {"SetOFDServer", [](TMCommand &c) { return c.SetOFDServer("ofd.ru", 7777, 60, 30, 31); },
-     "66^611E^3C00^1E00^1F00^ofd.ru^"},
+    {"SetOFDServer", [](TMCommand &c) { return c.SetOFDServer("ofd.example", 7777, 60, 30, 31); },
+     "66^611E^3C00^1E00^1F00^ofd.example^"},
     {"SetServer", [](TMCommand &c) { return c.SetServer("h", 1, 2, 3, 4, 2); }, "66^0100^0200^0300^0400^h^02^"},
     {"OFDGetParam", [](TMCommand &c) { return c.OFDGetParam(); }, "67^"},
     {"GetServer", [](TMCommand &c) { return c.GetServer(1); }, "67^01^"},

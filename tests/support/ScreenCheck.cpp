@@ -290,6 +290,115 @@ Result Check(const std::string &name, const Picture &pic, const std::string &lin
         }
     }
 
+    // A framed widget keeps its texts and marks off its frame: no pixel of
+    // their colours in the ring just inside the frame (the frame's own ring
+    // is left to the frame). An entry field's text keeps off all four sides;
+    // the rows of a list (a multi-line text's lines, check-box and radio
+    // rows with their marks) scroll past its top and bottom and keep off the
+    // left and right sides. The scroll bars' edges are theirs.
+    // A letter strip lies over whatever is below it for a moment: its
+    // pixels are nobody's text.
+    std::vector<Rect> strips;
+    for (const json &item : items)
+        if (str(item, "kind") == "hint")
+            strips.push_back(rectOf(item));
+    auto underStrip = [&](int x, int y) {
+        for (const Rect &h : strips)
+            if (x >= h.x && y >= h.y && x < h.Right() && y < h.Bottom())
+                return true;
+        return false;
+    };
+    for (const json *wp : widgets) {
+        const json &wi = *wp;
+        if (num(wi, "border") != 1)
+            continue;
+        const Rect r = rectOf(wi).Intersect(whole);
+        if (r.w < 5 || r.h < 5)
+            continue;
+        const std::string type = str(wi, "type");
+        std::vector<uint16_t> colours;
+        if (wi.contains("fg") && hasGlyphs(str(wi, "label")))
+            colours.push_back(static_cast<uint16_t>(num(wi, "fg")));
+        for (const json &item : items) {
+            Rect clip;
+            if (str(item, "kind") == "row" && item.contains("mark") && clipOf(item, clip) && clip == rectOf(wi))
+                colours.push_back(static_cast<uint16_t>(num(item, "fg")));
+        }
+        if (colours.empty())
+            continue;
+        const bool allSides = type == "input";
+        const int right = r.Right() - 2 - (num(wi, "barw") ? 3 : 0), bottom = r.Bottom() - 2 - (num(wi, "barh") ? 3 : 0);
+        auto ofText = [&](int x, int y) {
+            return std::find(colours.begin(), colours.end(), pic.At(x, y)) != colours.end();
+        };
+        // An entry field whose text runs on past a side marks that side with
+        // a line just inside the frame, as high as the text: no glyph.
+        auto cutMark = [&](int x) {
+            if (!allSides)
+                return false;
+            int run = 0, longest = 0;
+            for (int y = r.y + 1; y <= bottom; ++y) {
+                run = ofText(x, y) ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+            return longest >= 10;
+        };
+        const bool leftCut = cutMark(r.x + 1), rightCut = cutMark(r.Right() - 2);
+        int hitX = -1, hitY = -1;
+        for (int y = r.y + 1; y <= bottom && hitX < 0; ++y)
+            for (int x = r.x + 1; x <= right && hitX < 0; ++x) {
+                if ((x == r.x + 1 && leftCut) || (x == r.Right() - 2 && rightCut))
+                    continue;
+                const bool ring = x == r.x + 1 || x == r.Right() - 2 ||
+                                  (allSides && (y == r.y + 1 || y == r.Bottom() - 2));
+                if (ring && ofText(x, y) && !underStrip(x, y)) {
+                    hitX = x;
+                    hitY = y;
+                }
+            }
+        if (hitX >= 0)
+            fail(describe(wi) + ": its text or mark touches its frame at (" + std::to_string(hitX) + "," +
+                 std::to_string(hitY) + ")");
+    }
+
+    for (const json &item : items) {
+        const std::string kind = str(item, "kind");
+        const Rect r = rectOf(item);
+        // A check or radio mark whole in the room its list gives it.
+        if (kind == "row" && item.contains("mark")) {
+            Rect mark, room;
+            const json &m = item["mark"], &o = item["markroom"];
+            if (m.is_array() && m.size() == 4 && o.is_array() && o.size() == 4) {
+                mark = Rect{m[0].get<int>(), m[1].get<int>(), m[2].get<int>(), m[3].get<int>()};
+                room = Rect{o[0].get<int>(), o[1].get<int>(), o[2].get<int>(), o[3].get<int>()};
+                Rect list;
+                clipOf(item, list);
+                const Rect seen = mark.Intersect(room).Intersect(list);
+                if (!seen.Empty() && !(seen == mark))
+                    fail(describe(item) + ": its mark " + mark.Text() + " is cut by its box to " + seen.Text());
+            }
+        }
+        // A one-line row text that runs past its row.
+        if (kind == "row" && hasGlyphs(str(item, "label")) && num(item, "tw", -1) > r.w)
+            fail(describe(item) + ": its text is " + std::to_string(num(item, "tw")) + " pixels wide, the row holds " +
+                 std::to_string(r.w));
+        // The multi-tap letter strip: whole on the screen and in its form,
+        // clear of the field it types into.
+        if (kind == "hint") {
+            Rect clip, field;
+            if (!whole.Contains(r))
+                fail(describe(item) + ": the letter strip leaves the screen");
+            else if (clipOf(item, clip) && !clip.Contains(r))
+                fail(describe(item) + ": the letter strip leaves its form's client area " + clip.Text());
+            const json &f = item.contains("field") ? item["field"] : json();
+            if (f.is_array() && f.size() == 4) {
+                field = Rect{f[0].get<int>(), f[1].get<int>(), f[2].get<int>(), f[3].get<int>()};
+                if (!r.Intersect(field).Empty())
+                    fail(describe(item) + ": the letter strip covers the field it types into " + field.Text());
+            }
+        }
+    }
+
     // Contrast: every text that has something to show, measured on the
     // screen inside its own rectangle (and its list's visible part).
     for (const json &item : items) {

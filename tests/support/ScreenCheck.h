@@ -10,7 +10,15 @@
 //   - every one-line label of a static or button wider or higher than its
 //     widget, every status-line text wider than its object, and a header
 //     text that runs past the header or into (or up to) the close icon;
-//   - every menu or list row cut by the edge of its list.
+//   - every menu or list row cut by the edge of its list, and every
+//     one-line row text wider than its row;
+//   - every text or check/radio mark that touches or crosses the frame of
+//     its framed widget (a pixel of its colour just inside the frame: on
+//     any side for an entry field, on the left and right for the rows of
+//     a list or multi-line text, which scroll past the top and bottom);
+//   - every check or radio mark cut by its box;
+//   - a multi-tap letter strip that leaves the screen or its form, or
+//     covers the field it types into.
 // Each failure is one line naming the screen and the text or widget.
 #ifndef TESTS_SUPPORT_SCREEN_CHECK_H
 #define TESTS_SUPPORT_SCREEN_CHECK_H

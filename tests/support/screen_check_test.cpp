@@ -259,3 +259,158 @@ TEST(ScreenCheck, OnlyScreenLinesOfTheRightSizeAreChecked)
 }
 
 } // namespace
+
+namespace {
+
+// A framed widget as the trace describes it, its frame drawn in `frame`.
+json framed(const char *type, const char *name, int x, int y, int w, int h, uint16_t fg, const char *label)
+{
+    json j = widget(type, name, x, y, w, h, fg, label);
+    j["border"] = 1;
+    return j;
+}
+
+void frame(Picture &p, int x, int y, int w, int h, uint16_t colour)
+{
+    fill(p, x, y, w, 1, colour);
+    fill(p, x, y + h - 1, w, 1, colour);
+    fill(p, x, y, 1, h, colour);
+    fill(p, x + w - 1, y, 1, h, colour);
+}
+
+// A check-box or radio row with its mark's rectangle and room.
+json markedRow(int x, int y, int w, int h, uint16_t fg, const char *label, const json &clip, const json &mark,
+               const json &room)
+{
+    json r = item("row", x, y, w, h);
+    r["fg"] = fg;
+    r["label"] = label;
+    r["clip"] = clip;
+    r["mark"] = mark;
+    r["markroom"] = room;
+    return r;
+}
+
+} // namespace
+
+// Texts and marks of framed widgets keep a pixel off the frame: an entry
+// field's digits on any side, a list's rows and marks on the left and right.
+TEST(ScreenCheck, TextOrMarkTouchingItsFrameFails)
+{
+    struct Case {
+        const char *what;
+        int glyphX, glyphY; // where the text's strokes start
+        bool fails;
+    } cases[] = {
+        {"inside with a gap", 14, 36, false},
+        {"on the left, just inside the frame", 11, 36, true},
+        {"against the right side", 208 - 11, 36, true},
+        {"on the top", 14, 31, true},
+        {"scrolled, the cut mark beside it", -1, 36, false},
+    };
+    for (const Case &c : cases) {
+        Picture pic = canvas(320, 240, kNavy);
+        frame(pic, 10, 30, 200, 24, kBlack);
+        if (c.glyphX < 0) {
+            fill(pic, 11, 33, 1, 18, kWhite); // the line that says the text goes on
+            glyphs(pic, 14, c.glyphY, kWhite);
+        } else {
+            glyphs(pic, c.glyphX, c.glyphY, kWhite);
+        }
+        Result r = Check("ip dialog", pic,
+                         line(320, 240, {form(320, 240), framed("input", "ip", 10, 30, 200, 24, kWhite, "127.0.0.1")}));
+        EXPECT_EQ(!r.Passed(), c.fails) << c.what << "\n" << r.Text();
+        if (c.fails) {
+            EXPECT_TRUE(mentions(r, "ip dialog: input \"ip\" text \"127.0.0.1\" (10,30 200x24): its text or mark touches "
+                                    "its frame"))
+                << c.what << "\n" << r.Text();
+        }
+    }
+
+    // A radio mark against the left side of its box; the same box's rows
+    // scroll past the top, where a row may touch.
+    const json clip = {10, 60, 200, 44};
+    for (int markX : {12, 11}) {
+        Picture pic = canvas(320, 240, kNavy);
+        frame(pic, 10, 60, 200, 44, kBlack);
+        fill(pic, markX, 64, 8, 8, kWhite); // the mark
+        glyphs(pic, 30, 61, kWhite);        // a row's text on the top ring
+        Result r = Check("ethernet", pic,
+                         line(320, 240, {form(320, 240), framed("radio", "dhcp", 10, 60, 200, 44, kWhite, ""),
+                                         markedRow(31, 60, 178, 22, kWhite, "DHCP", clip, {12, 62, 10, 10},
+                                                   {12, 62, 196, 20})}));
+        EXPECT_EQ(r.Passed(), markX == 12) << markX << "\n" << r.Text();
+        if (markX == 11) {
+            EXPECT_TRUE(mentions(r, "ethernet: radio \"dhcp\" (10,60 200x44): its text or mark touches its frame at (11,64)"))
+                << r.Text();
+        }
+    }
+}
+
+// A mark taller than the room its list gives it, or hanging out of the box.
+TEST(ScreenCheck, AMarkCutByItsBoxFails)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    const json clip = {10, 60, 200, 22};
+    Result whole = Check("page", pic,
+                         line(240, 320, {form(240, 320), widget("checkbox", "print", 10, 60, 200, 22, kWhite, ""),
+                                         markedRow(33, 60, 176, 22, kWhite, "PRINT", clip, {12, 61, 20, 20},
+                                                   {12, 61, 196, 20})}));
+    EXPECT_FALSE(mentions(whole, "mark")) << whole.Text();
+    Result cut = Check("page", pic,
+                       line(240, 320, {form(240, 320), widget("checkbox", "print", 10, 60, 200, 22, kWhite, ""),
+                                       markedRow(33, 60, 176, 22, kWhite, "PRINT", clip, {12, 61, 20, 24},
+                                                 {12, 61, 196, 20})}));
+    EXPECT_TRUE(mentions(cut, "page: row text \"PRINT\" (33,60 176x22): its mark (12,61 20x24) is cut by its box to "
+                              "(12,61 20x20)"))
+        << cut.Text();
+}
+
+// A row whose one-line text is wider than the row runs past it.
+TEST(ScreenCheck, ARowTextWiderThanItsRowFails)
+{
+    Picture pic = canvas(240, 320, kNavy);
+    glyphs(pic, 10, 44, kWhite);
+    json fits = row("dev1", 40, 26, kWhite, "OFFICE PC", 40, 280);
+    fits["tw"] = 108;
+    json longer = row("dev2", 66, 26, kWhite, "A PRINTER WITH A VERY LONG NAME", 40, 280);
+    longer["tw"] = 372;
+    glyphs(pic, 10, 70, kWhite);
+    Result r = Check("chooser", pic, line(240, 320, {form(240, 320), fits, longer}));
+    ASSERT_EQ(r.failures.size(), 1u) << r.Text();
+    EXPECT_TRUE(mentions(r, "chooser: row \"dev2\" text \"A PRINTER WITH A VERY LONG NAME\" (1,66 236x26): its text is "
+                            "372 pixels wide, the row holds 236"))
+        << r.Text();
+}
+
+// The multi-tap strip: on the screen, in its form, off its field.
+TEST(ScreenCheck, TheLetterStripMustShowWholeAndOffItsField)
+{
+    auto strip = [](int x, int y, int w) {
+        json h = item("hint", x, y, w, 16);
+        h["name"] = "name";
+        h["field"] = {10, 60, 140, 24};
+        h["clip"] = {1, 20, 318, 219};
+        return h;
+    };
+    struct Case {
+        json hint;
+        const char *says; // null: passes
+    } cases[] = {
+        {strip(10, 44, 120), nullptr},
+        {strip(10, 52, 120), "the letter strip covers the field it types into (10,60 140x24)"},
+        {strip(250, 44, 120), "the letter strip leaves the screen"},
+        {strip(10, 12, 120), "the letter strip leaves its form's client area (1,20 318x219)"},
+    };
+    Picture pic = canvas(320, 240, kNavy);
+    for (const Case &c : cases) {
+        Result r = Check("goods page", pic,
+                         line(320, 240, {form(320, 240), widget("input", "name", 10, 60, 140, 24, kWhite, ""), c.hint}));
+        if (!c.says) {
+            EXPECT_TRUE(r.Passed()) << r.Text();
+            continue;
+        }
+        EXPECT_TRUE(mentions(r, std::string("goods page: hint \"name\" ")) && mentions(r, c.says))
+            << c.says << "\n" << r.Text();
+    }
+}

@@ -121,7 +121,7 @@ TEST_F(FormTest, ControlCodesFollowTheTerminalModel)
     struct Case {
         const char* model;
         unsigned char next, previous;
-    } cases[] = {{nullptr, 108, 103}, {"D200", 60, 59}, {"D200-X", 60, 59}, {"D20", 108, 103}, {"S920", 108, 103}};
+    } cases[] = {{nullptr, 108, 103}, {"D200", 60, 59}, {"D200-X", 60, 59}, {"D20", 108, 103}, {"T100", 108, 103}};
     for (const Case& c : cases) {
         if (c.model) {
             ASSERT_EQ(OsRegSetValue("ro.fac.pn", c.model), 0);

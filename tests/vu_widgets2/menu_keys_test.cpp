@@ -202,7 +202,7 @@ TEST_F(MenuKeys, UpAndDownByTerminalModel)
     struct Model {
         const char* pn;
         uint8_t up, down, other;
-    } models[] = {{"D200-T", 59, 60, 103}, {"S920", 103, 108, 59}, {"", 103, 108, 60}};
+    } models[] = {{"D200-T", 59, 60, 103}, {"T100", 103, 108, 59}, {"", 103, 108, 60}};
     for (const Model& m : models) {
         SCOPED_TRACE(m.pn);
         ASSERT_EQ(OsRegSetValue("ro.fac.pn", m.pn), 0);

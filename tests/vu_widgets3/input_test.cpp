@@ -148,7 +148,7 @@ TEST_F(Input, MultiTapOnBothKeypads)
         {"no time-out with a next key", nullptr, "2~!.", "2", 0, '2'},
         {"delete commits, then removes the last letter", nullptr, "23\b", "2", 1, 0},
         {"OK commits the open letter", nullptr, "2\r", "2", 1, 0},
-        {"another terminal model reads the same", "S920-0AW", "2E", "A", 0, '2'},
+        {"another terminal model reads the same", "T100-0AW", "2E", "A", 0, '2'},
         {"D200: the same digit within 799 ms cycles", "D200-0AB", "222", "B", 0, '2'},
         {"D200: 800 ms later it types a new letter", "D200-0AB", "2^2", "22", 1, '2'},
         {"D200: open at 799 ms", "D200-0AB", "2~.", "2", 0, '2'},
@@ -484,4 +484,30 @@ TEST_F(InputDraw, JustificationAndBlinkingCursor)
     }
     vuInput steady(10, 40, 84, 20, 8, 0);
     EXPECT_EQ(steady.IsAnimate(), 0);
+}
+
+
+// The strip stays off the field and on the screen (240x160, cells of 8): a
+// field with no room above gets it below, a field at the right edge gets
+// it moved left to end at the edge.
+TEST_F(InputDraw, HintStripGoesBelowOrLeftToStayWhole)
+{
+    struct Case {
+        const char* what;
+        short x, y, w;
+        int stripX, stripY; // where the row "2ABCabc" starts
+    } cases[] = {
+        {"no room above: below the field", 10, 4, 84, 10, 24},
+        {"at the right edge: moved left", 200, 40, 40, 240 - 7 * KW, 32},
+    };
+    for (const Case& c : cases) {
+        clearScreen();
+        vuInput f(c.x, c.y, c.w, 20, 8, 0x4);
+        prepare(f);
+        play(f, "2E");
+        ASSERT_EQ(f.Draw(fb()), 0);
+        EXPECT_EQ(textAt(c.stripX, c.stripY, 1, FRONT), "2") << c.what;
+        EXPECT_EQ(textAt(c.stripX + 2 * KW, c.stripY, 5, FRONT), "BCabc") << c.what;
+        EXPECT_EQ(at(c.stripX + KW + 4, c.stripY + 1), FRONT) << c.what << ": the current letter's cell";
+    }
 }

@@ -9,11 +9,15 @@
 //
 // Keys: digits (main row or keypad) are the digit keys, Enter = OK,
 // Esc = cancel, Backspace = delete (hold it over a second for the held
-// delete), Up/Down, F1 = function key 59, F2 = 60, F3 = 102 (the function
+// delete, which clears a field), Delete = that held delete at one press
+// (the Backspace held for kClearHoldMs), Up/Down, F1 = function key 59, F2 = 60, F3 = 102 (the function
 // key: F3+Up/Down give the chords), F4 = 69, F5 = 139, and for the list
 // editors (positions, tags) F6 = 241 (add), F7 = 242 (delete), F8 = 243
 // (edit), Ctrl+0 .. Ctrl+9 = 240 .. 249 (the terminals' service keys).
 // Other keys, Tab among them, send nothing. The mouse is the finger on the touch panel.
+// Letters: a digit gives the first character of its row, F4 steps to the
+// next (2: 2 А Б В Г ...); another key takes the letter. The window's title
+// names these keys.
 //
 // The root made by --init holds "/dev/graphics/fb0" (a zeroed RGB565 file),
 // the FIFOs "/dev/keypad" and "/dev/tp" (not with --touch none), and the
@@ -46,6 +50,12 @@ const Uint32 kFrameMs = 33;
 // A held finger is reported again this often: the driver forgets a touch
 // that stays silent for longer than 400 ms, as a real panel never does.
 const Uint32 kTouchRepeatMs = 100;
+// Delete holds the Backspace key this long: the keypad driver takes a press
+// of over a second for the held delete that clears a field.
+const Uint32 kClearHoldMs = 1300;
+// The keys in the window's title.
+const char kTitle[] = "termview: 0-9 digits, F4 next letter, Bksp delete, Del clear, Enter OK, Esc cancel, "
+                      "F6/F7/F8 add/delete/edit";
 
 int usage()
 {
@@ -234,7 +244,7 @@ int view()
         std::fprintf(stderr, "termview: %s\n", SDL_GetError());
         return 2;
     }
-    SDL_Window *window = SDL_CreateWindow("termview", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w * kScale,
+    SDL_Window *window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w * kScale,
                                           h * kScale, 0);
     SDL_Renderer *renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
     SDL_Texture *texture =
@@ -249,6 +259,8 @@ int view()
     bool down = false;
     int touchX = 0, touchY = 0;
     Uint32 lastTouch = 0;
+    Uint32 clearSince = 0; // Delete pressed: the Backspace is held since then
+    bool clearHeld = false;
     bool running = true;
     auto sendPoint = [&] {
         int32_t ax, ay;
@@ -271,7 +283,15 @@ int view()
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP:
-                if (ev.key.repeat == 0) {
+                if (ev.key.keysym.sym == SDLK_DELETE) {
+                    // One press: the Backspace goes down now and up once it
+                    // has been held long enough (the loop below lets go).
+                    if (ev.type == SDL_KEYDOWN && ev.key.repeat == 0 && !clearHeld) {
+                        keypad.send(vuInputRecord::Key, 14, 1);
+                        clearHeld = true;
+                        clearSince = SDL_GetTicks();
+                    }
+                } else if (ev.key.repeat == 0) {
                     if (uint16_t code = keyCode(ev.key.keysym.sym, ev.key.keysym.mod))
                         keypad.send(vuInputRecord::Key, code, ev.type == SDL_KEYDOWN ? 1 : 0);
                 }
@@ -303,6 +323,10 @@ int view()
         }
         if (down && SDL_GetTicks() - lastTouch >= kTouchRepeatMs)
             sendPoint();
+        if (clearHeld && SDL_GetTicks() - clearSince >= kClearHoldMs) {
+            keypad.send(vuInputRecord::Key, 14, 0);
+            clearHeld = false;
+        }
         if (screen.readLogical(px)) {
             SDL_UpdateTexture(texture, nullptr, px.data(), w * 2);
             SDL_RenderClear(renderer);
