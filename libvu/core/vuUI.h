@@ -204,7 +204,7 @@ public:
     std::atomic<uint16_t> options;
     std::atomic<int> queueId;
     uint32_t statusTick;
-    uint32_t keyMask;
+    uint32_t keyMask; // the key mask of the last key poll (see getKeyCode)
     std::atomic<uint32_t> blockKbMask;
     vuFrameBuffer *fb;
     vuImage *background;
