@@ -35,13 +35,14 @@ const uint32_t kFunctionBit = 1u << 13; // mask bit of the function key (102)
 
 } // namespace
 
-vuPaxProlinKeyboard::vuPaxProlinKeyboard() : fd(-1), mask(0), pressTick14(0), fifoLen(0)
+vuPaxProlinKeyboard::vuPaxProlinKeyboard() : fd(-1), mask(0), pressTick14(0), fifoLen(0), waitable(false)
 {
     std::memset(fifo, 0, sizeof fifo);
     std::memset(fifoMask, 0, sizeof fifoMask);
     char path[4096];
     if (OsMapPath("/dev/keypad", path, sizeof path))
         fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    waitable = vuInputDeviceWaitable(fd);
 }
 
 vuPaxProlinKeyboard::~vuPaxProlinKeyboard()

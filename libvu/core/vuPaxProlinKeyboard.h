@@ -23,7 +23,7 @@ public:
     uint32_t getState() override;
     uint32_t getKeyMask(char c) override;
     int getKeyAndMask(uint32_t *mask) override;
-    int getDescriptor() const override { return fd; }
+    int getDescriptor() const override { return waitable ? fd : -1; }
 
     // Linux key code to the toolkit's key character.
     static uint8_t keyCodeToChar(uint32_t code);
@@ -41,6 +41,7 @@ private:
     uint8_t fifo[FifoSize];
     uint16_t fifoLen;
     uint32_t fifoMask[FifoSize]; // for each queued key, the keys held at its release
+    bool waitable;               // the device can be waited on for records
 };
 
 #endif
