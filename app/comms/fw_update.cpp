@@ -3,11 +3,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <mutex>
-#include <ne_request.h>
-#include <ne_session.h>
-#include <ne_socket.h>
-#include <ne_ssl.h>
-#include <ne_uri.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -20,6 +15,7 @@
 #include "ServiceQueue.h"
 #include "TMCommand.h"
 #include "conn_api.h"
+#include "http_library.h"
 #include "dialog.h"
 #include "kfn_state.h"
 #include "message_box.h"
@@ -53,12 +49,6 @@ void line(char *report, const char *text)
 
 // ---- HTTP ----------------------------------------------------------------
 
-void sockInit()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { ne_sock_init(); });
-}
-
 // What a GET gave; the texts are the boxes' of the Part that called it.
 enum GetResult { GET_OK, GET_URL, GET_INSECURE, GET_REQUEST, GET_FAILED, GET_STATUS, GET_READ, GET_SINK };
 
@@ -70,56 +60,62 @@ struct Get {
 // GET of url; each piece of the body goes to sink (false stops it).
 template <typename Sink> GetResult httpGet(const char *url, Get &out, Sink sink)
 {
-    sockInit();
+    // The HTTP library is loaded here, on the first request; without it
+    // the request fails with the library's message.
+    const http_api *ne = http_library(out.text, sizeof out.text);
+    if (!ne) {
+        out.code = NE_ERROR;
+        return GET_FAILED;
+    }
     ne_uri uri;
     memset(&uri, 0, sizeof uri);
-    if (ne_uri_parse(url, &uri) != 0 || !uri.scheme || !uri.host || !uri.path) {
-        ne_uri_free(&uri);
+    if (ne->uri_parse(url, &uri) != 0 || !uri.scheme || !uri.host || !uri.path) {
+        ne->uri_free(&uri);
         return GET_URL;
     }
     // Only over HTTPS: anyone on the way could hand over another list or
     // image of plain HTTP, and the image goes into the controller.
     if (!fw_url_is_secure(url)) {
-        ne_uri_free(&uri);
+        ne->uri_free(&uri);
         return GET_INSECURE;
     }
-    unsigned int port = uri.port ? uri.port : ne_uri_defaultport("https");
-    ne_session *sess = ne_session_create("https", uri.host, port);
-    ne_set_connect_timeout(sess, 30);
-    ne_set_read_timeout(sess, 30);
+    unsigned int port = uri.port ? uri.port : ne->uri_defaultport("https");
+    ne_session *sess = ne->session_create("https", uri.host, port);
+    ne->set_connect_timeout(sess, 30);
+    ne->set_read_timeout(sess, 30);
     // The certificate and the host name are checked (no callback that
     // forgives a failure): the system's CAs and the terminal's own.
-    ne_ssl_trust_default_ca(sess);
+    ne->ssl_trust_default_ca(sess);
     if (access(FW_CA_FILE, R_OK) == 0) {
-        if (ne_ssl_certificate *ca = ne_ssl_cert_read(FW_CA_FILE)) {
-            ne_ssl_trust_cert(sess, ca);
-            ne_ssl_cert_free(ca);
+        if (ne_ssl_certificate *ca = ne->ssl_cert_read(FW_CA_FILE)) {
+            ne->ssl_trust_cert(sess, ca);
+            ne->ssl_cert_free(ca);
         }
     }
     char target[FW_URL_MAX + 2];
     str_format(target, sizeof target, "%s%s%s", uri.path[0] ? uri.path : "/", uri.query ? "?" : "",
                uri.query ? uri.query : "");
-    ne_request *req = ne_request_create(sess, "GET", target);
+    ne_request *req = ne->request_create(sess, "GET", target);
     GetResult result = GET_OK;
     if (!req) {
         result = GET_REQUEST;
     } else {
-        int r = ne_begin_request(req);
+        int r = ne->begin_request(req);
         if (r != NE_OK) {
             out.code = r;
-            str_copy(out.text, ne_get_error(sess), sizeof out.text);
+            str_copy(out.text, ne->get_error(sess), sizeof out.text);
             result = GET_FAILED;
         } else {
-            const ne_status *st = ne_get_status(req);
+            const ne_status *st = ne->get_status(req);
             if (st->klass != 2) {
                 out.code = st->code;
                 str_copy(out.text, st->reason_phrase ? st->reason_phrase : "", sizeof out.text);
-                ne_discard_response(req);
+                ne->discard_response(req);
                 result = GET_STATUS;
             } else {
                 char buf[8192];
                 ssize_t n;
-                while ((n = ne_read_response_block(req, buf, sizeof buf)) > 0) {
+                while ((n = ne->read_response_block(req, buf, sizeof buf)) > 0) {
                     if (!sink(buf, static_cast<size_t>(n))) {
                         result = GET_SINK;
                         break;
@@ -127,17 +123,17 @@ template <typename Sink> GetResult httpGet(const char *url, Get &out, Sink sink)
                 }
                 if (n < 0) {
                     out.code = static_cast<int>(n);
-                    str_copy(out.text, ne_get_error(sess), sizeof out.text);
+                    str_copy(out.text, ne->get_error(sess), sizeof out.text);
                     result = GET_READ;
                 }
             }
             if (result == GET_OK || result == GET_STATUS)
-                ne_end_request(req);
+                ne->end_request(req);
         }
-        ne_request_destroy(req);
+        ne->request_destroy(req);
     }
-    ne_session_destroy(sess);
-    ne_uri_free(&uri);
+    ne->session_destroy(sess);
+    ne->uri_free(&uri);
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -258,6 +259,12 @@ void wireless_module_close()
 int wireless_module_read(char *buf, int max)
 {
     int waiting = 0;
+    // A look without waiting first: it hands the reader what the line has
+    // already received but not yet passed on, which the count alone misses.
+    if (wl_fd >= 0) {
+        pollfd p = {wl_fd, POLLIN, 0};
+        (void)poll(&p, 1, 0);
+    }
     if (wl_fd < 0 || max <= 0 || ioctl(wl_fd, FIONREAD, &waiting) != 0 || waiting <= 0)
         return 0;
     ssize_t n = read(wl_fd, buf, static_cast<size_t>(waiting < max ? waiting : max));

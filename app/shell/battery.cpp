@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 #include "dialog.h"
@@ -137,16 +138,66 @@ int curveOf(unsigned force)
     }
 }
 
+// The pause after each measurement, and its steps on the test clock.
+const unsigned kCycleMs = 500;
+const unsigned kStepMs = 50;
+
+// The pause in steps: try the stop, sleep a step. The platform's virtual
+// clock moves only through such sleeps.
+bool waitForStopInSteps()
+{
+    for (unsigned spent = 0; spent < kCycleMs; spent += kStepMs) {
+        if (sem_trywait(&g_stop) == 0)
+            return true;
+        OsSleep(kStepMs);
+    }
+    return false;
+}
+
+// The C library waits on a semaphore against the monotonic clock from
+// glibc 2.30 on; elsewhere the wall clock serves.
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 30))
+const clockid_t kWaitClock = CLOCK_MONOTONIC;
+int semWaitUntil(sem_t *sem, const timespec *until) { return sem_clockwait(sem, kWaitClock, until); }
+#else
+const clockid_t kWaitClock = CLOCK_REALTIME;
+int semWaitUntil(sem_t *sem, const timespec *until) { return sem_timedwait(sem, until); }
+#endif
+
+// Waits up to one cycle for the stop; true when it came. The thread sleeps
+// on the semaphore for the whole pause instead of waking every step; on the
+// monotonic clock, setting the date neither stretches nor cuts the pause.
+bool waitForStop()
+{
+    if (OsTestClockIsVirtual())
+        return waitForStopInSteps();
+    timespec until;
+    clock_gettime(kWaitClock, &until);
+    until.tv_sec += kCycleMs / 1000;
+    until.tv_nsec += static_cast<long>(kCycleMs % 1000) * 1000000L;
+    if (until.tv_nsec >= 1000000000L) {
+        until.tv_sec += 1;
+        until.tv_nsec -= 1000000000L;
+    }
+    for (;;) {
+        if (semWaitUntil(&g_stop, &until) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno == ETIMEDOUT)
+            return false;
+        // The timed wait is refused: the pause in steps still ends.
+        return waitForStopInSteps();
+    }
+}
+
 void threadMain()
 {
     battery_detect();
     for (;;) {
         battery_cycle();
-        for (int i = 0; i < 10; ++i) {
-            if (sem_trywait(&g_stop) == 0)
-                return;
-            OsSleep(50);
-        }
+        if (waitForStop())
+            return;
     }
 }
 

@@ -66,7 +66,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (write(keypadWriter, data, size) != static_cast<ssize_t>(size))
         abort();
     vuKeyboard::GetState();
-    while (vuKeyboard::GetKey() != 0) {
+    // Keys are taken both ways; a key's mask holds only the 20 keys' bits.
+    for (bool withMask = data[0] & 2;; withMask = !withMask) {
+        uint32_t mask = 0;
+        int key = withMask ? vuKeyboard::GetKeyAndMask(&mask) : vuKeyboard::GetKey();
+        if (mask & ~0xFFFFFu)
+            abort();
+        if (key == 0)
+            break;
     }
     vuTouchPad::SetSignMode(data[0] & 1);
     if (write(panelWriter, data, size) != static_cast<ssize_t>(size))

@@ -40,7 +40,7 @@ struct vuEvent {
     uint8_t gesture;  // VU_GESTURE_* bits
     uint8_t vkChar;   // character typed on the on-screen keyboard in this pass
     uint8_t handled;  // set by the widget that took the event
-    uint32_t keyMask; // pressed-key mask of the keypad after this pass
+    uint32_t keyMask; // keys held: at the release of this pass's key, else after the poll
 };
 
 #endif

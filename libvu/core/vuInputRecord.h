@@ -8,6 +8,7 @@
 
 #include <errno.h>
 #include <stdint.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 struct vuInputRecord {
@@ -34,6 +35,15 @@ inline bool vuReadInputRecord(int fd, vuInputRecord &rec)
             continue;
         return n == static_cast<ssize_t>(sizeof rec);
     }
+}
+
+// Whether waiting on the device's descriptor tells when a record comes: a
+// character device or a FIFO. A regular file in its place always reads as
+// ready, so nobody should wait on it.
+inline bool vuInputDeviceWaitable(int fd)
+{
+    struct stat st;
+    return fd >= 0 && fstat(fd, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
 }
 
 #endif

@@ -44,3 +44,26 @@ uint32_t vuKeyboard::GetKeyMask(char c)
 {
     return handle ? handle->getKeyMask(c) : 0;
 }
+
+int vuKeyboard::getKeyAndMask(uint32_t *mask)
+{
+    int key = getKey();
+    uint32_t held = getState();
+    if (mask)
+        *mask = held;
+    return key;
+}
+
+int vuKeyboard::GetKeyAndMask(uint32_t *mask)
+{
+    if (handle)
+        return handle->getKeyAndMask(mask);
+    if (mask)
+        *mask = 0;
+    return 0;
+}
+
+int vuKeyboard::GetDescriptor()
+{
+    return handle ? handle->getDescriptor() : -1;
+}

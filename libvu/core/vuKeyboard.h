@@ -22,6 +22,14 @@ public:
     virtual uint32_t getState() = 0;
     // The bit of a key character in the held-keys mask, 0 for other keys.
     virtual uint32_t getKeyMask(char c) = 0;
+    // The oldest delivered key as getKey gives it, and in mask the keys that
+    // were held when it was delivered (not those held now: a key typed
+    // ahead keeps its own). A driver that does not keep them gives the keys
+    // held now.
+    virtual int getKeyAndMask(uint32_t *mask);
+    // The descriptor a caller may wait on for the driver's input, -1 when
+    // there is none.
+    virtual int getDescriptor() const { return -1; }
 
     // Facade over the driver in handle.
     static void Init();
@@ -31,6 +39,8 @@ public:
     static void Flush();
     static uint32_t GetState();
     static uint32_t GetKeyMask(char c);
+    static int GetKeyAndMask(uint32_t *mask);
+    static int GetDescriptor();
 
     static vuKeyboard *handle;
 };

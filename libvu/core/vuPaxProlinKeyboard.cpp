@@ -3,7 +3,9 @@
 // The device delivers one record per key press, repeat and release. A key is
 // handed to the toolkit when it is released, so the driver can tell a long
 // press of backspace (held-delete) from a short one and a chord of the
-// function key with up or down from the plain keys.
+// function key with up or down from the plain keys. Each queued key keeps
+// the mask of the keys held at its release: a key typed ahead is read with
+// that mask, not with whatever is held when it is taken.
 #include "vuPaxProlinKeyboard.h"
 
 #include <cstring>
@@ -33,12 +35,14 @@ const uint32_t kFunctionBit = 1u << 13; // mask bit of the function key (102)
 
 } // namespace
 
-vuPaxProlinKeyboard::vuPaxProlinKeyboard() : fd(-1), mask(0), pressTick14(0), fifoLen(0)
+vuPaxProlinKeyboard::vuPaxProlinKeyboard() : fd(-1), mask(0), pressTick14(0), fifoLen(0), waitable(false)
 {
     std::memset(fifo, 0, sizeof fifo);
+    std::memset(fifoMask, 0, sizeof fifoMask);
     char path[4096];
     if (OsMapPath("/dev/keypad", path, sizeof path))
         fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    waitable = vuInputDeviceWaitable(fd);
 }
 
 vuPaxProlinKeyboard::~vuPaxProlinKeyboard()
@@ -80,12 +84,14 @@ uint32_t vuPaxProlinKeyboard::getKeyMask(char c)
     return 0;
 }
 
-void vuPaxProlinKeyboard::push(uint8_t code)
+void vuPaxProlinKeyboard::push(uint8_t code, uint32_t held)
 {
     if (fifoLen >= FifoSize) {
         std::memmove(fifo, fifo + 1, FifoSize - 1);
+        std::memmove(fifoMask, fifoMask + 1, (FifoSize - 1) * sizeof fifoMask[0]);
         fifoLen = FifoSize - 1;
     }
+    fifoMask[fifoLen] = held;
     fifo[fifoLen++] = code;
 }
 
@@ -116,7 +122,7 @@ uint32_t vuPaxProlinKeyboard::getState()
             } else if (rec.code == KeyDown && (mask & kFunctionBit)) {
                 code = FunctionDown;
             }
-            push(code);
+            push(code, mask);
         }
     }
     return mask;
@@ -130,13 +136,25 @@ int vuPaxProlinKeyboard::isHit()
 
 int vuPaxProlinKeyboard::getKey()
 {
+    return getKeyAndMask(nullptr);
+}
+
+int vuPaxProlinKeyboard::getKeyAndMask(uint32_t *held)
+{
     if (fifoLen == 0)
         getState();
-    if (fifoLen == 0)
+    if (fifoLen == 0) {
+        if (held)
+            *held = mask;
         return 0;
+    }
     uint8_t code = fifo[0];
+    uint32_t keyHeld = fifoMask[0];
     --fifoLen;
     std::memmove(fifo, fifo + 1, fifoLen);
+    std::memmove(fifoMask, fifoMask + 1, fifoLen * sizeof fifoMask[0]);
+    if (held)
+        *held = keyHeld;
     return keyCodeToChar(code);
 }
 

@@ -1,5 +1,6 @@
 // Keypad driver of the Prolin terminal: reads key records from "/dev/keypad"
-// and delivers each key when it is released.
+// and delivers each key when it is released, with the keys held at that
+// moment.
 #ifndef VU_PAX_PROLIN_KEYBOARD_H
 #define VU_PAX_PROLIN_KEYBOARD_H
 
@@ -21,6 +22,8 @@ public:
     void flush() override;
     uint32_t getState() override;
     uint32_t getKeyMask(char c) override;
+    int getKeyAndMask(uint32_t *mask) override;
+    int getDescriptor() const override { return waitable ? fd : -1; }
 
     // Linux key code to the toolkit's key character.
     static uint8_t keyCodeToChar(uint32_t code);
@@ -29,13 +32,16 @@ private:
     vuPaxProlinKeyboard(const vuPaxProlinKeyboard &) = delete;
     vuPaxProlinKeyboard &operator=(const vuPaxProlinKeyboard &) = delete;
 
-    void push(uint8_t code);
+    // Queues a released key with the keys still held at its release.
+    void push(uint8_t code, uint32_t held);
 
     int fd;
     uint32_t mask;
     uint32_t pressTick14;
     uint8_t fifo[FifoSize];
     uint16_t fifoLen;
+    uint32_t fifoMask[FifoSize]; // for each queued key, the keys held at its release
+    bool waitable;               // the device can be waited on for records
 };
 
 #endif

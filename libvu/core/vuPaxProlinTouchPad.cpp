@@ -43,7 +43,7 @@ uint32_t clampTo(long v, unsigned size)
 } // namespace
 
 vuPaxProlinTouchPad::vuPaxProlinTouchPad()
-    : x(0), y(0), touched(0), tick(0), fd(-1), rotation(0), kind(0)
+    : x(0), y(0), touched(0), tick(0), fd(-1), rotation(0), kind(0), waitable(false)
 {
     std::memset(pointX, 0, sizeof pointX);
     std::memset(pointY, 0, sizeof pointY);
@@ -52,6 +52,7 @@ vuPaxProlinTouchPad::vuPaxProlinTouchPad()
     char path[4096];
     if (OsMapPath("/dev/tp", path, sizeof path))
         fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    waitable = vuInputDeviceWaitable(fd);
     if (fd >= 0) {
         presence = 1;
         int n = propertyNumber("ro.fac.touchscreen", value);

@@ -24,6 +24,7 @@ public:
     void flush() override;
     int getPoint(uint16_t n, uint16_t *x, uint16_t *y) override;
     void setSignMode(uint8_t on) override;
+    int getDescriptor() const override { return waitable ? fd : -1; }
 
 private:
     vuPaxProlinTouchPad(const vuPaxProlinTouchPad &) = delete;
@@ -41,6 +42,7 @@ private:
     int16_t kind; // 0: calibrated resistive panel; else raw pixel values
     uint16_t pointX[MaxSignPoints];
     uint16_t pointY[MaxSignPoints];
+    bool waitable; // the device can be waited on for records
 };
 
 #endif

@@ -46,6 +46,11 @@ void vuTouchPad::SetSignMode(uint8_t on)
         handle->setSignMode(on);
 }
 
+int vuTouchPad::GetDescriptor()
+{
+    return handle ? handle->getDescriptor() : -1;
+}
+
 uint16_t vuTouchPad::IsPresent()
 {
     return presence;

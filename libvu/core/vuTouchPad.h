@@ -22,6 +22,9 @@ public:
     virtual int getPoint(uint16_t n, uint16_t *x, uint16_t *y) = 0;
     // Sign mode records the points of each poll for a signature pad.
     virtual void setSignMode(uint8_t on) = 0;
+    // The descriptor a caller may wait on for the driver's input, -1 when
+    // there is none.
+    virtual int getDescriptor() const { return -1; }
 
     // Facade over the driver in handle.
     static void Init();
@@ -33,6 +36,7 @@ public:
     static uint16_t IsPresent();
     static uint16_t GetPointsCount();
     static uint16_t GetAccelStep();
+    static int GetDescriptor();
 
     // One kinetic-scrolling step: moves pos by speed towards 0 or limit,
     // accelerating (1, 2, 4) while the drag goes on in the same direction

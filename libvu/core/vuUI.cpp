@@ -15,14 +15,12 @@
 #include <sys/ipc.h>
 #include <sys/msg.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <new>
 
 #include "vuFont.h"
 #include "vuForm.h"
 #include "vuFrameBuffer.h"
+#include "vuIdleWait.h"
 #include "vuImage.h"
 #include "vuKeyScheme.h"
 #include "vuKeyboard.h"
@@ -52,19 +50,11 @@ std::atomic<bool> threadMode{false};
 // announcement is on the queue (or the stop flag is set), cleared by the UI
 // thread at the start of each pass before it looks at the queue. A command
 // is therefore either found by that look or cuts the pause after it short;
-// at worst one pass after a command is shorter than usual.
-std::mutex wakeMutex;
-std::condition_variable wakeCond;
-bool wakeUp = false;
+// at worst one pass after a command is shorter than usual. Input on the
+// keypad or the touch panel cuts the pause short as well.
+vuIdleWait idleWait;
 
-void wakeUiThread()
-{
-    {
-        std::lock_guard<std::mutex> lock(wakeMutex);
-        wakeUp = true;
-    }
-    wakeCond.notify_one();
-}
+void wakeUiThread() { idleWait.Wake(); }
 
 const size_t kBodySize = sizeof(vuUIMessage) - sizeof(long);
 const int kSeqWord = VU_UI_COMMAND_WORDS - 1;
@@ -158,12 +148,14 @@ static vuUI *startUI(uint16_t options, int cacheLimit)
         return vuUI::handle;
     }
     sem_init(&commandSem, 0, 0);
+    idleWait.Open();
     threadMode = true;
     vuUI::err = cacheLimit;
     vuUI::threadId = pthread_t();
     pthread_t id;
     if (pthread_create(&id, nullptr, vuUI_ThreadStart, reinterpret_cast<void *>(static_cast<intptr_t>(options))) != 0) {
         sem_destroy(&commandSem);
+        idleWait.Close();
         threadMode = false;
         return nullptr;
     }
@@ -218,6 +210,7 @@ void vuUI::Done()
         pthread_join(threadId, nullptr);
         threadStarted = false;
         sem_destroy(&commandSem);
+        idleWait.Close();
     }
     threadId = pthread_t();
     hostId = pthread_t();
@@ -340,20 +333,18 @@ void vuUI::copyCommand(Command &cmd, bool idle)
     sem_post(&commandSem);
 }
 
-void vuUI::clearCommandWake()
-{
-    std::lock_guard<std::mutex> lock(wakeMutex);
-    wakeUp = false;
-}
+void vuUI::clearCommandWake() { idleWait.Clear(); }
 
-bool vuUI::sleepUntilCommand(uint32_t ms)
+bool vuUI::idleSleep(uint32_t ms)
 {
-    if (OsTestClockIsVirtual() || callerMode()) {
+    if (OsTestClockIsVirtual()) {
         OsSleep(ms);
         return false;
     }
-    std::unique_lock<std::mutex> lock(wakeMutex);
-    return wakeCond.wait_for(lock, std::chrono::milliseconds(ms), [this] { return wakeUp || stopRequested.load(); });
+    if (stopRequested.load())
+        return true;
+    const int devices[] = {vuKeyboard::GetDescriptor(), vuTouchPad::GetDescriptor()};
+    return idleWait.Wait(ms, devices, 2) != vuIdleWait::TimedOut;
 }
 
 // ---- commands -------------------------------------------------------------------

@@ -208,7 +208,7 @@ public:
     std::atomic<uint16_t> options;
     std::atomic<int> queueId;
     uint32_t statusTick;
-    uint32_t keyMask;
+    uint32_t keyMask; // the key mask of the last key poll (see getKeyCode)
     std::atomic<uint32_t> blockKbMask;
     vuFrameBuffer *fb;
     vuImage *background;
@@ -256,10 +256,11 @@ private:
     int showHere(vuForm *form, vuEventCallback callback);
     int test();
     void destroyPicture();
-    // The UI thread's idle pause: sleeps up to ms, but a command announced
-    // meanwhile ends it at once (true then). Under the platform's virtual
-    // clock a plain OsSleep, never cut short.
-    bool sleepUntilCommand(uint32_t ms);
+    // The UI loops' idle pause: sleeps up to ms, but a command announced
+    // meanwhile (thread mode) or input waiting on the keypad or the touch
+    // panel ends it at once (true then). Under the platform's virtual clock
+    // a plain OsSleep, never cut short.
+    bool idleSleep(uint32_t ms);
     // Called by the UI thread at the start of a pass, before it looks at the
     // queue: announcements from here on cut the next pause short.
     static void clearCommandWake();

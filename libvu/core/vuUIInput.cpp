@@ -1,5 +1,6 @@
 // The UI loops' input polls: the touch panel into a vuEvent (phases, time
-// since the touch went down, gestures) and the keypad into a key character.
+// since the touch went down, gestures) and the keypad into a key character
+// with the mask of the keys held at that key's release.
 #include <stdint.h>
 #include <stdlib.h>
 
@@ -93,8 +94,11 @@ int vuUI::getTouchState(vuEvent *event, vuEvent *previous, unsigned long *downTi
 uint8_t vuUI::getKeyCode()
 {
     uint8_t key = 0, kind = 0;
+    uint32_t mask = 0;
     if (vuKeyboard::IsHit()) {
-        key = static_cast<uint8_t>(vuKeyboard::GetKey());
+        // A key comes with the keys held at its release: one typed ahead
+        // while another is held now is still the key alone.
+        key = static_cast<uint8_t>(vuKeyboard::GetKeyAndMask(&mask));
         kind = 0x01;
     } else {
         uint8_t pending = pendingChar.exchange(0);
@@ -102,8 +106,8 @@ uint8_t vuUI::getKeyCode()
             key = pending;
             kind = 0x02;
         }
+        mask = vuKeyboard::GetState();
     }
-    uint32_t mask = vuKeyboard::GetState();
     if (kind || mask != keyMask) {
         keyMask = mask;
         kind |= 0x10;

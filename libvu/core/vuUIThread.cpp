@@ -290,14 +290,14 @@ int vuUI::backLoop(vuUIMessage &msg)
         if (queueId >= 0 && msgrcv(queueId, &msg, sizeof(vuUIMessage) - sizeof(long), 1, IPC_NOWAIT) >= 0)
             return 0;
 
-        // A command announced during the pause ends it at once; the pass
-        // still polls the input below, and no animation frame is drawn
-        // early.
+        // A command announced during the pause, or input on the keypad or
+        // the touch panel, ends it at once; the pass still polls the input
+        // below, and no animation frame is drawn early.
         if (pictureAnimates) {
             uint32_t first = now();
             do {
                 animationCount++;
-                if (sleepUntilCommand(kAnimationMs))
+                if (idleSleep(kAnimationMs))
                     break;
                 draw(nullptr, 0);
             } while (now() - first < kPassMs);
@@ -305,12 +305,12 @@ int vuUI::backLoop(vuUIMessage &msg)
             uint32_t first = now();
             do {
                 animationCount++;
-                if (sleepUntilCommand(kAnimationMs))
+                if (idleSleep(kAnimationMs))
                     break;
                 drawStatusLine();
             } while (now() - first < kPassMs);
         } else {
-            sleepUntilCommand(kPassMs);
+            idleSleep(kPassMs);
         }
         if (now() - statusTick > kStatusLineMs) {
             if (!lineAnimates)
@@ -487,11 +487,12 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
         passEnd = now();
 
         // Idle pacing; a command announced meanwhile (EndModal above all)
-        // ends the pause at once, without an early animation frame.
+        // or input waiting on the devices ends the pause at once, without
+        // an early animation frame: the next pass takes it.
         if (!activity && state == 0) {
             if (formAnimates && now() - passStart <= kPassMs - 1) {
                 while (now() - passStart <= kPassMs) {
-                    if (sleepUntilCommand(kAnimationMs))
+                    if (idleSleep(kAnimationMs))
                         break;
                     if (now() - animationTick > kAnimationMs) {
                         animationCount++;
@@ -502,7 +503,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
             } else if (lineAnimates) {
                 while (now() - passStart <= kPassMs - 1) {
                     animationCount++;
-                    if (sleepUntilCommand(kAnimationMs))
+                    if (idleSleep(kAnimationMs))
                         break;
                     animationTick = now();
                     drawStatusLine();
@@ -514,7 +515,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
                 }
                 uint32_t spent = now() - passStart;
                 if (spent < kPassMs)
-                    sleepUntilCommand(kPassMs - spent);
+                    idleSleep(kPassMs - spent);
             }
         }
     } while (state == 0);

@@ -7,6 +7,7 @@
 #include "conn_api.h"
 #include "conn_record.h"
 #include "fw_update.h"
+#include "http_library.h"
 #include "settings.h"
 
 #include <signal.h>
@@ -233,6 +234,34 @@ TEST_F(FwUpdateTest, RefusedBeforeTheUpload)
         StopServer();
         conn_disconnect();
     }
+}
+
+// The HTTP library is loaded with the first request. Without it the
+// update stops at the list with the GET failure box naming the library,
+// nothing reaches the monitor; with it back the same update goes through.
+TEST_F(FwUpdateTest, WithoutTheHttpLibraryTheListFailsWithItsBox)
+{
+    Drive();
+    StartServer("srv");
+    http_library_name("libcashdesk-missing-http.so.27");
+    size_t boxes = Boxes().size();
+    size_t monitor = MonitorMessages();
+    Script({Step(u8"ОШИБКА", {KEY_ENTER})});
+    EXPECT_EQ(Update(), -1) << Report();
+    EndScript();
+    std::vector<std::string> shown = Boxes(boxes);
+    ASSERT_FALSE(shown.empty()) << Report();
+    EXPECT_NE(shown.back().find(u8"СБОЙ ОБРАБОТКИ ЗАПРОСА GET [1]"), std::string::npos) << shown.back();
+    EXPECT_NE(shown.back().find("libcashdesk-missing-http.so.27"), std::string::npos) << shown.back();
+    EXPECT_EQ(MonitorMessages(), monitor);
+    EXPECT_FALSE(ImageLeft());
+    conn_disconnect();
+
+    http_library_name(nullptr);
+    Script({Step(u8"ВНИМАНИЕ", {KEY_ENTER}), Step(u8"ВНИМАНИЕ", {KEY_ENTER})});
+    EXPECT_EQ(Update(), 1) << Report();
+    EndScript();
+    EXPECT_EQ(Received(), image);
 }
 
 // The receiver's faults: a NAK on a data block, silence after EOT. The

@@ -522,6 +522,29 @@ TEST_F(BatteryThreadTest, StopsWithinACycle)
     EXPECT_EQ(Tasks().count(started[0]), 0u) << "the thread is gone";
 }
 
+// On the real clock the thread sleeps on its stop semaphore between
+// measurements: it still measures again and again, and battery_stop ends
+// it (nothing here is timed; each wait has only a hard limit).
+TEST_F(BatteryThreadTest, OnTheRealClockMeasuresAgainAndStops)
+{
+    OsTestClockDisable();
+    SetUpTerminal(root, {"power 0\nstep 2\n", 0, 0, 0, nullptr});
+    const std::set<pid_t> before = Tasks();
+    battery_start(nullptr, nullptr);
+    std::vector<pid_t> started;
+    for (pid_t t : Tasks())
+        if (!before.count(t))
+            started.push_back(t);
+    ASSERT_EQ(started.size(), 1u);
+    ASSERT_TRUE(WaitWord([](uint16_t w) { return w == 40; })) << battery_level();
+    WriteFile(root + "/data/osal/battery", "power 0\nstep 3\n");
+    ASSERT_TRUE(WaitWord([](uint16_t w) { return w == 70; })) << battery_level();
+    WriteFile(root + "/data/osal/battery", "power 1\nstep 6\n");
+    ASSERT_TRUE(WaitWord([](uint16_t w) { return w == (100 | EXT); })) << battery_level();
+    battery_stop();
+    EXPECT_EQ(Tasks().count(started[0]), 0u) << "the thread is gone";
+}
+
 // Without a "batlevel" indicator no thread runs and stopping is harmless.
 TEST_F(BatteryThreadTest, NoIndicatorNoThread)
 {

@@ -132,6 +132,70 @@ TEST_F(Keypad, HeldKeysFormTheMask)
     EXPECT_EQ(vuKeyboard::GetKeyMask(27), 1u << 10);
 }
 
+// Each queued key keeps the keys held at its own release; what is held
+// when it is taken does not matter. Records: a positive code is a press, a
+// negative one a release.
+TEST_F(Keypad, EachKeyKeepsTheMaskHeldAtItsRelease)
+{
+    struct Taken {
+        int key;
+        uint32_t mask;
+    };
+    struct {
+        const char *name;
+        std::vector<int> records;
+        std::vector<Taken> taken;
+        uint32_t heldAfter;
+    } table[] = {
+        {"typed ahead, then another key held", {108, -108, 28}, {{108, 0}}, 1u << 11},
+        {"typed while another is held", {28, 108, -108, -28}, {{108, 1u << 11}, {13, 0}}, 0},
+        {"two typed ahead, the second while the first's key is down again",
+         {2, -2, 3, 2, -3, -2}, {{'1', 0}, {'2', 1u << 1}, {'1', 0}}, 0},
+        {"function chord: the mask shows the function key", {102, 103, -103, -102}, {{135, 1u << 13}, {102, 0}}, 0},
+        {"block chord released one by one", {102, 69, -69, -102}, {{69, 1u << 13}, {102, 0}}, 0},
+    };
+    for (const auto &c : table) {
+        for (int r : c.records) {
+            if (r > 0)
+                press(kp, static_cast<uint16_t>(r));
+            else
+                release(kp, static_cast<uint16_t>(-r));
+        }
+        for (const Taken &t : c.taken) {
+            uint32_t mask = 0xDEAD;
+            EXPECT_EQ(vuKeyboard::GetKeyAndMask(&mask), t.key) << c.name;
+            EXPECT_EQ(mask, t.mask) << c.name << ": key " << t.key;
+        }
+        uint32_t mask = 0xDEAD;
+        EXPECT_EQ(vuKeyboard::GetKeyAndMask(&mask), 0) << c.name;
+        EXPECT_EQ(mask, c.heldAfter) << c.name << ": without a key, the keys held now";
+        EXPECT_EQ(vuKeyboard::GetState(), c.heldAfter) << c.name;
+        for (int r : c.records)
+            if (r > 0)
+                release(kp, static_cast<uint16_t>(r)); // let go of everything
+        vuKeyboard::Flush();
+    }
+}
+
+TEST_F(Keypad, GetKeyStillGivesKeysAloneAndWithoutDriverNothingIsHeld)
+{
+    press(kp, 28);
+    tap(kp, 108);
+    EXPECT_EQ(vuKeyboard::GetKey(), 108) << "the plain call is unchanged";
+    EXPECT_EQ(vuKeyboard::GetState(), 1u << 11);
+    release(kp, 28);
+    uint32_t mask = 0xDEAD;
+    EXPECT_EQ(vuKeyboard::GetKeyAndMask(&mask), 13);
+    EXPECT_EQ(mask, 0u);
+    EXPECT_EQ(vuKeyboard::GetKeyAndMask(nullptr), 0);
+
+    vuKeyboard::Done();
+    mask = 0xDEAD;
+    EXPECT_EQ(vuKeyboard::GetKeyAndMask(&mask), 0);
+    EXPECT_EQ(mask, 0u);
+    EXPECT_EQ(vuKeyboard::GetDescriptor(), -1);
+}
+
 TEST_F(Keypad, FifoKeepsTheNewest256Keys)
 {
     std::vector<int> sent;
@@ -143,6 +207,34 @@ TEST_F(Keypad, FifoKeepsTheNewest256Keys)
     EXPECT_EQ(vuKeyboard::IsHit(), 1);
     for (size_t i = 300 - 256; i < 300; ++i)
         ASSERT_EQ(vuKeyboard::GetKey(), sent[i]) << "key " << i;
+    EXPECT_EQ(vuKeyboard::GetKey(), 0);
+}
+
+TEST_F(Keypad, FifoDropsTheOldestKeyTogetherWithItsMask)
+{
+    // Every other digit is released while Enter is held, and Enter then
+    // comes as a key of its own: 300 keys in all, masks alternating unevenly.
+    std::vector<std::pair<int, uint32_t>> sent;
+    for (int i = 0; i < 200; ++i) {
+        uint16_t code = static_cast<uint16_t>(2 + i % 10);
+        if (i % 2) {
+            press(kp, 28);
+            release(kp, code);
+            release(kp, 28);
+            sent.push_back({vuPaxProlinKeyboard::keyCodeToChar(code), 1u << 11});
+            sent.push_back({13, 0});
+        } else {
+            release(kp, code);
+            sent.push_back({vuPaxProlinKeyboard::keyCodeToChar(code), 0});
+        }
+    }
+    ASSERT_EQ(sent.size(), 300u);
+    EXPECT_EQ(vuKeyboard::IsHit(), 1);
+    for (size_t i = 300 - 256; i < 300; ++i) {
+        uint32_t mask = 0xDEAD;
+        ASSERT_EQ(vuKeyboard::GetKeyAndMask(&mask), sent[i].first) << "key " << i;
+        ASSERT_EQ(mask, sent[i].second) << "key " << i;
+    }
     EXPECT_EQ(vuKeyboard::GetKey(), 0);
 }
 

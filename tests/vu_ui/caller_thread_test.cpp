@@ -12,6 +12,7 @@
 #include "ui_parts.h"
 #include "vuColor.h"
 #include "vuInput.h"
+#include "vuMenu.h"
 
 namespace {
 
@@ -638,6 +639,43 @@ TEST_F(CallerThread, KeyMaskChangesReachTheKeyCallback)
     keyRelease(3);
     EXPECT_EQ(ui->getKeyCode(), '2');
     EXPECT_EQ(calls, std::vector<std::vector<int>>({{0x10, 0, 0x4}, {0x11, '2', 0}}));
+}
+
+// Keys typed ahead are read with the keys held at their own release: Down
+// typed and let go before Enter went down moves the menu (it is not a chord
+// with Enter), and Enter then chooses the item Down reached.
+TEST_F(CallerThread, KeyTypedAheadIsReadWithTheMaskOfItsOwnRelease)
+{
+    vuUI *ui = start();
+    static std::vector<std::vector<int>> calls;
+    calls.clear();
+    ui->SetKeyboard([](uint8_t kind, uint8_t key, uint32_t mask) {
+        calls.push_back({kind, key, static_cast<int>(mask)});
+    });
+    vuMenu *menu = new vuMenu(VU_MENU_LIST);
+    for (const char *text : {"A", "B", "C"})
+        menu->AddItem(text, nullptr, 0);
+    ASSERT_EQ(ui->Add(menu), 0);
+    menu->Reset();
+    ASSERT_EQ(menu->GetSelected(), 1);
+
+    keyTap(108);    // Down, released
+    keyPress(28);   // Enter goes down before the loop takes Down
+    std::vector<uint32_t> masks;
+    int pass = 0;
+    g_script = [&](vuEvent *e, intptr_t) {
+        masks.push_back(e->keyMask);
+        if (++pass == 2)
+            keyRelease(28);
+        return pass > 50 ? -1 : 0;
+    };
+    EXPECT_EQ(ui->Show(menu, scriptCallback), 1);
+    EXPECT_EQ(menu->GetSelected(), 2) << "Down moved the selection before Enter chose";
+    ASSERT_GE(masks.size(), 2u);
+    EXPECT_EQ(masks[0], 0u) << "Down alone";
+    EXPECT_EQ(masks[1], 1u << 11) << "Enter held now";
+    EXPECT_EQ(calls, std::vector<std::vector<int>>({{0x11, 108, 0}, {0x10, 0, 1 << 11}, {0x11, 13, 0}}));
+    EXPECT_EQ(ui->Del(menu), 0);
 }
 
 TEST_F(CallerThread, AnimatedStatusLineStepsEveryFiftyMilliseconds)
