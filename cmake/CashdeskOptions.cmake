@@ -48,6 +48,23 @@ endif()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
+# How much slower than an idle machine the tests may run: every wall-clock
+# limit of a test's waits (tests/support/TestTime.h reads the factor from the
+# environment, which ctest sets from this) and every ctest time-out is
+# multiplied by it. The test command raises it, so a loaded machine makes the
+# tests slower, not red.
+set(CASHDESK_TEST_TIME_FACTOR 1 CACHE STRING "Multiplier of the tests' wall-clock limits and time-outs")
+if(NOT CASHDESK_TEST_TIME_FACTOR MATCHES "^[1-9][0-9]?$")
+  message(FATAL_ERROR "CASHDESK_TEST_TIME_FACTOR must be a whole number from 1 to 99")
+endif()
+
+# cashdesk_test_properties(<var> <timeout>): the ctest properties of a test
+# with that time-out (seconds on an idle machine), scaled by the factor.
+function(cashdesk_test_properties var timeout)
+  math(EXPR scaled "${timeout} * ${CASHDESK_TEST_TIME_FACTOR}")
+  set(${var} TIMEOUT ${scaled} ENVIRONMENT CASHDESK_TEST_TIME_FACTOR=${CASHDESK_TEST_TIME_FACTOR} PARENT_SCOPE)
+endfunction()
+
 # cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s])
 # One test executable; every test case is a ctest of its own (its own process).
 function(cashdesk_add_gtest name)
@@ -57,7 +74,8 @@ function(cashdesk_add_gtest name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
-  set(props TIMEOUT ${T_TIMEOUT})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  cashdesk_test_properties(props ${T_TIMEOUT})
   if(T_IPC_PRIVATE)
     if(CASHDESK_IPC_NAMESPACE)
       set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "unshare;--ipc")

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "settings.h"
+#include "TestTime.h"
 
 namespace fiscaltest {
 
@@ -110,7 +111,7 @@ inline bool InOrder(const std::string &paper, const std::vector<std::string> &te
 
 class FiscalTest : public shelltest::ShellTest {
 protected:
-    static constexpr long kWaitMs = 10000;
+    static constexpr long kWaitMs = 10000; // on an idle machine (TestTime.h)
 
     FiscalTest() { threadMode = true; }
 
@@ -238,7 +239,7 @@ private:
                 return false;
             timespec now;
             clock_gettime(CLOCK_MONOTONIC, &now);
-            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > kWaitMs)
+            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > testtime::Ms(kWaitMs))
                 return false;
             timespec pause{0, 5 * 1000 * 1000};
             nanosleep(&pause, nullptr);
