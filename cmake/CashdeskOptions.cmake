@@ -65,10 +65,13 @@ function(cashdesk_test_properties var timeout)
   set(${var} TIMEOUT ${scaled} ENVIRONMENT CASHDESK_TEST_TIME_FACTOR=${CASHDESK_TEST_TIME_FACTOR} PARENT_SCOPE)
 endfunction()
 
-# cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s])
+# cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s] [COST n])
 # One test executable; every test case is a ctest of its own (its own process).
+# COST (about the seconds a case takes) makes ctest start the long cases
+# first when it has no times of an earlier run, so none of them starts last
+# and keeps the run going alone.
 function(cashdesk_add_gtest name)
-  cmake_parse_arguments(T "IPC_PRIVATE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "IPC_PRIVATE" "TIMEOUT;COST" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
@@ -76,6 +79,9 @@ function(cashdesk_add_gtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   cashdesk_test_properties(props ${T_TIMEOUT})
+  if(T_COST)
+    list(APPEND props COST ${T_COST})
+  endif()
   if(T_IPC_PRIVATE)
     if(CASHDESK_IPC_NAMESPACE)
       set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "unshare;--ipc")
