@@ -5,11 +5,13 @@
 # with a failure and names the tests that failed; the ctest output of every
 # round stays in build/stress/.
 #
-#   scripts/stress-test.sh [--rounds N] [--cores LIST] [--hogs N]
+#   scripts/stress-test.sh [--rounds N] [--cores LIST] [--hogs N] [--tests REGEX]
 #
 # --rounds  rounds in a row (default 5)
 # --cores   the cores to pin to, as taskset takes them (default 0,1)
 # --hogs    busy processes on those cores (default: one per core)
+# --tests   only the sanitizer build's tests matching REGEX (ctest -R),
+#           no thread sanitizer build: to chase one failure
 #
 # The builds come first and are not pinned (scripts/test.sh builds them the
 # same way). CASHDESK_TEST_TIME_FACTOR as for scripts/test.sh (default 4).
@@ -21,11 +23,13 @@ root=$(pwd)
 rounds=5
 cores=0,1
 hogs=""
+tests=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --rounds) rounds=$2; shift ;;
     --cores) cores=$2; shift ;;
     --hogs) hogs=$2; shift ;;
+    --tests) tests=$2; shift ;;
     *) echo "stress-test.sh: unknown option $1" >&2; exit 1 ;;
   esac
   shift
@@ -49,7 +53,12 @@ cmake --build build/asan -j "$(nproc)"
 # tsan.sh builds its tests; its test pattern is taken from it below.
 tsan_pattern=$(sed -nE 's/^pattern=\$\{1:-(.*)\}$/\1/p' scripts/tsan.sh)
 [ -n "$tsan_pattern" ] || { echo "stress-test.sh: no test pattern in scripts/tsan.sh" >&2; exit 1; }
-scripts/tsan.sh '^$' >/dev/null
+asan_args=()
+if [ -n "$tests" ]; then
+  asan_args=(-R "$tests")
+else
+  scripts/tsan.sh '^$' >/dev/null
+fi
 
 hog_pids=()
 stop_hogs() {
@@ -83,8 +92,10 @@ pinned_ctest() {
 for round in $(seq "$rounds"); do
   start=$SECONDS
   status=0
-  pinned_ctest "build/stress/round$round-asan.log" --test-dir build/asan --timeout $((300 * factor)) || status=$?
-  if [ "$status" -eq 0 ]; then
+  rm -f build/stress/round$round-*.log
+  pinned_ctest "build/stress/round$round-asan.log" --test-dir build/asan --timeout $((300 * factor)) \
+    ${asan_args[@]+"${asan_args[@]}"} || status=$?
+  if [ "$status" -eq 0 ] && [ -z "$tests" ]; then
     TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp ${TSAN_OPTIONS:-}" \
       pinned_ctest "build/stress/round$round-tsan.log" --test-dir build/tsan -R "$tsan_pattern" \
       --timeout $((300 * factor)) || status=$?
