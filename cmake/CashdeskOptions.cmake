@@ -48,16 +48,40 @@ endif()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s])
+# How much slower than an idle machine the tests may run: every wall-clock
+# limit of a test's waits (tests/support/TestTime.h reads the factor from the
+# environment, which ctest sets from this) and every ctest time-out is
+# multiplied by it. The test command raises it, so a loaded machine makes the
+# tests slower, not red.
+set(CASHDESK_TEST_TIME_FACTOR 1 CACHE STRING "Multiplier of the tests' wall-clock limits and time-outs")
+if(NOT CASHDESK_TEST_TIME_FACTOR MATCHES "^[1-9][0-9]?$")
+  message(FATAL_ERROR "CASHDESK_TEST_TIME_FACTOR must be a whole number from 1 to 99")
+endif()
+
+# cashdesk_test_properties(<var> <timeout>): the ctest properties of a test
+# with that time-out (seconds on an idle machine), scaled by the factor.
+function(cashdesk_test_properties var timeout)
+  math(EXPR scaled "${timeout} * ${CASHDESK_TEST_TIME_FACTOR}")
+  set(${var} TIMEOUT ${scaled} ENVIRONMENT CASHDESK_TEST_TIME_FACTOR=${CASHDESK_TEST_TIME_FACTOR} PARENT_SCOPE)
+endfunction()
+
+# cashdesk_add_gtest(<name> SOURCES ... [LIBS ...] [IPC_PRIVATE] [TIMEOUT s] [COST n])
 # One test executable; every test case is a ctest of its own (its own process).
+# COST (about the seconds a case takes) makes ctest start the long cases
+# first when it has no times of an earlier run, so none of them starts last
+# and keeps the run going alone.
 function(cashdesk_add_gtest name)
-  cmake_parse_arguments(T "IPC_PRIVATE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "IPC_PRIVATE" "TIMEOUT;COST" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
-  set(props TIMEOUT ${T_TIMEOUT})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+  cashdesk_test_properties(props ${T_TIMEOUT})
+  if(T_COST)
+    list(APPEND props COST ${T_COST})
+  endif()
   if(T_IPC_PRIVATE)
     if(CASHDESK_IPC_NAMESPACE)
       set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "unshare;--ipc")

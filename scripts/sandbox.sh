@@ -20,7 +20,8 @@
 #              afterwards with trace.jsonl (the screens and boxes shown),
 #              kktsim/journal.jsonl (what went to the controller) and the
 #              settings in data/
-# --build      the build folder with the programs (default build/debug)
+# --build      the build folder with the programs (default build/run, which
+#              scripts/run.sh builds)
 # --server-scenario FILE  srvsim's scenario (faults; default none)
 # --scanner hid|builtin   a barcode scanner: a USB scanner (the FIFO
 #              root/dev/hidraw0 of HID reports, named "WCM HIDKeyBoard" by
@@ -59,7 +60,7 @@ scenario=""
 mode=0
 size=240x320
 dir=""
-build="$src/build/debug"
+build="$src/build/run"
 server_scenario=""
 scanner=""
 bt=""

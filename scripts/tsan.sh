@@ -22,10 +22,14 @@ pattern=${1:-ThreadMode|ThreadRoundTrip|ScreensTest.LevelIsDrawn|OfdTest|Battery
 jobs=$(( $(nproc) / 2 ))
 [ "$jobs" -ge 1 ] || jobs=1
 
-cmake -S "$root" -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_TSAN=ON -DCASHDESK_BENCH=OFF >/dev/null
+# The tests' wall-clock limits and time-outs are scaled as in scripts/test.sh.
+factor=${CASHDESK_TEST_TIME_FACTOR:-4}
+cmake -S "$root" -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_TSAN=ON -DCASHDESK_BENCH=OFF \
+  -DCASHDESK_TEST_TIME_FACTOR="$factor" >/dev/null
 cmake --build build/tsan -j "$(nproc)" --target vu_ui_thread_test vu_widgets1_test comms_screens_test comms_ofd_test srvsim fiscal_app_test scanner_thread_test bt_link_test bt bt_partial btscript mark_check_test \
   comms_oism_test service_log_test
 # A report fails the test: halt_on_error makes the process exit non-zero.
 # scripts/tsan.supp names the races inside the C library's dynamic loader.
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp ${TSAN_OPTIONS:-}" \
-  ctest --test-dir build/tsan -R "$pattern" -j "$jobs" --output-on-failure --timeout 300
+  ctest --test-dir build/tsan -R "$pattern" -j "$jobs" --output-on-failure --timeout $((300 * factor)) 2>&1 |
+  tee build/tsan/ctest.log

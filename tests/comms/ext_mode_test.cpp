@@ -31,6 +31,7 @@
 #include "ui_values.h"
 #include "vuForm.h"
 #include "vuMultiLine.h"
+#include "TestTime.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ TEST_F(ExtModeTest, ListensOnlyOnTheLinksOwnAddress)
     int peer = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(connect(peer, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
     int fd = -1;
-    for (int i = 0; i < 100 && fd < 0; ++i) {
+    for (int i = 0; i < testtime::Tries(1000, 10) && fd < 0; ++i) {
         fd = link_accept(lfd);
         if (fd < 0)
             usleep(10000);
@@ -298,7 +299,7 @@ protected:
     // connections between the ends in its own time.
     bool TickUntil(const std::function<bool()> &done)
     {
-        for (int i = 0; i < 400; ++i) {
+        for (int i = 0; i < testtime::Tries(2000, 5); ++i) {
             Tick();
             if (done())
                 return true;

@@ -9,6 +9,7 @@
 #include "fw_update.h"
 #include "http_library.h"
 #include "settings.h"
+#include "TestTime.h"
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -119,11 +120,12 @@ protected:
             _exit(127);
         }
         ASSERT_GT(server, 0);
-        for (int i = 0; i < 1000 && access(portFile.c_str(), R_OK) != 0; ++i) {
+        for (int i = 0; i < testtime::Tries(10000, 10) && access(portFile.c_str(), R_OK) != 0; ++i) {
             ASSERT_EQ(waitpid(server, nullptr, WNOHANG), 0) << "httpsim ended";
             timespec t{0, 10 * 1000 * 1000};
             nanosleep(&t, nullptr);
         }
+        ASSERT_EQ(access(portFile.c_str(), R_OK), 0) << "httpsim wrote no port file";
         port = std::stoi(ReadFile(portFile));
         url = std::string(cert.empty() ? "http" : "https") + "://127.0.0.1:" + std::to_string(port) + "/fw/list.xml";
     }

@@ -20,6 +20,7 @@
 #include <string>
 #include <time.h>
 #include <vector>
+#include "TestTime.h"
 
 namespace ofdtest {
 
@@ -97,7 +98,7 @@ protected:
     // Polls until the worker is done (20 s at most): ofd_step_poll's result.
     int Finish()
     {
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < testtime::Tries(20000, 10); ++i) {
             int r = ofd_step_poll(nullptr);
             if (r != 0)
                 return r;

@@ -21,6 +21,7 @@
 #include <string>
 #include <time.h>
 #include <vector>
+#include "TestTime.h"
 
 namespace oismtest {
 
@@ -82,7 +83,7 @@ protected:
     // Polls until the worker has an outcome (20 s at most).
     int Finish()
     {
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < testtime::Tries(20000, 10); ++i) {
             int r = oism_step_poll(nullptr);
             if (r != 0)
                 return r;

@@ -26,7 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "LineTail.h"
 #include "ServiceFixture.h"
+#include "TestTime.h"
 #include "osal.h"
 #include "vuInputRecord.h"
 
@@ -203,6 +205,7 @@ protected:
         dir = tmpl;
         root = dir + "/root";
         trace = dir + "/trace.jsonl";
+        traceTail.Reset(trace);
         journal = dir + "/kktsim/journal.jsonl";
         ASSERT_EQ(system(("cp -r '" + res + "' '" + dir + "/res' && mkdir -p '" + dir + "/data' '" + root +
                           "/dev/graphics' '" + dir + "/kktsim'")
@@ -268,7 +271,7 @@ protected:
         sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", file});
         ASSERT_GT(sim, 0);
         // The stand-in writes its pid file once its queue is up.
-        long end = nowMs() + 5000;
+        long end = testtime::Deadline(5000);
         while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
             ASSERT_EQ(waitpid(sim, nullptr, WNOHANG), 0) << "kktsim ended";
             ASSERT_LT(nowMs(), end) << "kktsim did not start";
@@ -286,9 +289,25 @@ protected:
         ASSERT_GT(cashdesk, 0);
     }
 
-    std::vector<Entry> Trace()
+    // Every line of the trace so far (read on from where the last call
+    // stopped: a long trace is not read again at every poll).
+    const std::vector<Entry> &Trace()
     {
-        return ReadJournal(trace, "");
+        std::vector<std::string> fresh;
+        if (traceTail.ReadNew(fresh))
+            traceLines.clear();
+        for (const std::string &line : fresh)
+            traceLines.push_back(Entry{line});
+        return traceLines;
+    }
+
+    // The trace file is gone or starts again (another run of the program):
+    // it is read from its start.
+    void ForgetTrace()
+    {
+        traceTail.Reset(trace);
+        traceLines.clear();
+        taken = 0;
     }
 
     // Waits for the next trace line (after those already taken) that
@@ -297,9 +316,9 @@ protected:
     Entry WaitFor(const std::string &event, const std::function<bool(const Entry &)> &match,
                   long limitMs = kWaitMs)
     {
-        long end = nowMs() + limitMs;
+        long end = testtime::Deadline(limitMs);
         for (;;) {
-            std::vector<Entry> lines = Trace();
+            const std::vector<Entry> &lines = Trace();
             for (; taken < lines.size(); ++taken) {
                 if (lines[taken].Get("event") == event && match(lines[taken]))
                     return lines[taken++];
@@ -349,7 +368,7 @@ protected:
 
     int WaitExit()
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         while (exited < 0 && cashdesk > 0) {
             int status;
             if (waitpid(cashdesk, &status, WNOHANG) == cashdesk) {
@@ -420,6 +439,8 @@ protected:
     pid_t sim = -1, cashdesk = -1;
     int exited = -1;
     size_t taken = 0;
+    linetail::LineTail traceTail;
+    std::vector<Entry> traceLines;
 };
 
 } // namespace e2e

@@ -50,7 +50,7 @@ protected:
     void Rerun()
     {
         ASSERT_EQ(unlink(trace.c_str()), 0);
-        taken = 0;
+        ForgetTrace();
         exited = -1;
     }
 
@@ -58,7 +58,7 @@ protected:
     // it without waiting, so it may be written after the program ended.
     void ServiceLogGets(const std::string &line)
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         while (readFile(dir + "/kktsim/zizirize.log").find(line) == std::string::npos) {
             if (nowMs() > end) {
                 ADD_FAILURE() << "not in the service log: " << line << "\n" << readFile(dir + "/kktsim/zizirize.log");

@@ -27,14 +27,14 @@ protected:
     {
         std::ofstream(dir + "/host.script") << script;
         std::vector<std::string> args = {HOSTSIM_PATH, "--script", dir + "/host.script", "--journal",
-                                         dir + "/host.jsonl", "--timeout", "20000"};
+                                         dir + "/host.jsonl", "--timeout", std::to_string(testtime::Ms(20000))};
         args.insert(args.end(), link.begin(), link.end());
         host = spawn(dir, args);
         ASSERT_GT(host, 0);
     }
     int WaitHost()
     {
-        long end = nowMs() + 60000;
+        long end = testtime::Deadline(60000);
         int status = 0;
         while (waitpid(host, &status, WNOHANG) == 0) {
             if (nowMs() > end) {
@@ -69,7 +69,7 @@ protected:
     // Waits until the stand-in has journaled that call; the last of them.
     jsonl::Json AwaitBtCall(const std::string &call)
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         for (;;) {
             std::vector<jsonl::Json> log = BtLog();
             for (auto it = log.rbegin(); it != log.rend(); ++it)
@@ -93,7 +93,7 @@ protected:
     }
     void Said(const std::string &file, const std::string &text)
     {
-        long end = nowMs() + 20000;
+        long end = testtime::Deadline(20000);
         while (readFile(file).find(text) == std::string::npos) {
             if (nowMs() > end) {
                 ADD_FAILURE() << file << " never said " << text;
@@ -268,7 +268,7 @@ TEST_F(HostMode, WifiClientsReplaceEachOtherLeaveAndComeBackAfterALostLink)
     // service's log, which the stand-in keeps.
     const std::string serviceLog = dir + "/kktsim/zizirize.log";
     auto said = [&](const std::string &file, const std::string &text) {
-        long end = nowMs() + 20000;
+        long end = testtime::Deadline(20000);
         while (readFile(file).find(text) == std::string::npos) {
             if (nowMs() > end) {
                 ADD_FAILURE() << file << " never said " << text;
@@ -285,7 +285,7 @@ TEST_F(HostMode, WifiClientsReplaceEachOtherLeaveAndComeBackAfterALostLink)
     pid_t one = spawn(dir, {HOSTSIM_PATH, "--tcp", "127.0.0.1:4000", "--journal", first, "--script",
                             dir + "/one.script"});
     ASSERT_GT(one, 0);
-    long end = nowMs() + 20000;
+    long end = testtime::Deadline(20000);
     while (readFile(first).find("\"dir\":\"in\"") == std::string::npos && nowMs() < end)
         pause10ms();
     StartHost({"--tcp", "127.0.0.1:4000"}, "connect 20000\nframe 45 2\nexpect 45 06\nclose\n");

@@ -105,7 +105,7 @@ protected:
     // Waits until kktsim's state shows the stages (20 s at most).
     bool WaitStages(const std::vector<std::string> &want)
     {
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < testtime::Tries(20000, 10); ++i) {
             if (Stages() == want)
                 return true;
             pause10ms();
@@ -202,7 +202,7 @@ TEST_F(CashdeskNotices, AnAutonomousDriveUnloadsToTheUsbFolder)
     OfdConn();
     ASSERT_TRUE(WaitStages({"confirmed", "confirmed", "confirmed"}));
     std::vector<std::string> files;
-    for (int i = 0; i < 500 && files.empty(); ++i) {
+    for (int i = 0; i < testtime::Tries(5000, 10) && files.empty(); ++i) {
         files = Files();
         pause10ms();
     }
@@ -211,7 +211,7 @@ TEST_F(CashdeskNotices, AnAutonomousDriveUnloadsToTheUsbFolder)
     EXPECT_EQ(files[0].substr(18), ".crpt");
     // The header is written last: wait for its checksum.
     std::string file;
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < testtime::Tries(5000, 10); ++i) {
         file = readFile(dir + "/kktsim/usb/" + files[0]);
         if (file.size() > 375 && file.substr(371, 4) != "    ")
             break;

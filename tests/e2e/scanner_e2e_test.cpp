@@ -62,7 +62,7 @@ protected:
                                  "10000", "--journal", feedJournal, "--script", script});
         ASSERT_GT(feed, 0);
         int status = 0;
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         while (waitpid(feed, &status, WNOHANG) == 0) {
             if (nowMs() > end) {
                 kill(feed, SIGKILL);

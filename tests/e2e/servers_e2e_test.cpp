@@ -200,7 +200,7 @@ TEST_F(ServersE2e, PingStoppedWithEsc)
     Key(KEY_ENTER);
     WaitForm("common_dlg_ping.xml");
     // A few answers, then Esc.
-    long end = nowMs() + 10000;
+    long end = testtime::Deadline(10000);
     while (NetLog().find("\"call\":\"OsNetPing\"") == std::string::npos && nowMs() < end)
         pause10ms();
     for (int i = 0; i < 50; ++i)

@@ -27,7 +27,7 @@ protected:
             args.insert(args.end(), {"--script", dir + "/modem.txt"});
         modem = spawn(dir, args);
         ASSERT_GT(modem, 0);
-        long end = nowMs() + 5000;
+        long end = testtime::Deadline(5000);
         while (access((root + "/dev/mux1").c_str(), F_OK) != 0) {
             ASSERT_EQ(waitpid(modem, nullptr, WNOHANG), 0) << "modemsim ended";
             ASSERT_LT(nowMs(), end) << "modemsim did not link its line";
@@ -47,7 +47,7 @@ protected:
     }
     void WaitModemLine(const std::string &direction, const std::string &line)
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         for (;;) {
             for (const std::string &l : ModemLines(direction))
                 if (l.rfind(line, 0) == 0)
@@ -90,7 +90,7 @@ protected:
     // again (and sends nothing).
     void WaitText(const std::string &words)
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         for (;;) {
             Entry shown = Submit();
             if (shown.line.find(words) != std::string::npos)
@@ -116,7 +116,7 @@ protected:
     // Waits until the monitor channel took the text.
     void WaitMonitorInput(const std::string &text)
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         for (;;) {
             for (const std::string &t : MonitorInput())
                 if (t == text)

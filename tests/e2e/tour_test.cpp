@@ -29,8 +29,10 @@
 #include <string>
 #include <vector>
 
+#include "LineTail.h"
 #include "ScreenCheck.h"
 #include "ServiceFixture.h"
+#include "TestTime.h"
 #include "osal.h"
 #include "tour_stops.h"
 #include "vuInputRecord.h"
@@ -40,7 +42,6 @@ namespace {
 
 using servicetest::Entry;
 using servicetest::ReadFile;
-using servicetest::ReadJournal;
 
 enum : uint16_t { KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108, KEY_UP = 103 };
 
@@ -153,6 +154,7 @@ public:
         dir = tmpl;
         root = dir + "/root";
         trace = dir + "/trace.jsonl";
+        traceTail.Reset(trace);
         std::string res = resFrom.empty() ? std::string(SOURCE_DIR) + "/res" : resFrom;
         if (system(("cp -r '" + res + "' '" + dir + "/res' && mkdir -p '" + dir + "/data' '" + root +
                     "/dev/graphics' '" + dir + "/kktsim' '" + dir + "/shots'")
@@ -199,7 +201,7 @@ public:
         std::string scenario = ReadFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn");
         std::ofstream(dir + "/scenario") << scenario << kktsimLines;
         sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
-        long end = nowMs() + 5000;
+        long end = testtime::Deadline(5000);
         while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
             if (waitpid(sim, nullptr, WNOHANG) == sim) {
                 sim = -1;
@@ -241,12 +243,12 @@ public:
     // comes in time or the program ends.
     std::string NextScreen()
     {
-        long end = nowMs() + kWaitMs;
+        long end = testtime::Deadline(kWaitMs);
         for (;;) {
-            std::vector<Entry> lines = ReadJournal(trace, "");
+            const std::vector<std::string> &lines = Lines();
             for (; taken < lines.size(); ++taken)
-                if (lines[taken].Get("event") == "screen")
-                    return lines[taken++].line;
+                if (Entry{lines[taken]}.Get("event") == "screen")
+                    return lines[taken++];
             if (cashdesk > 0 && waitpid(cashdesk, nullptr, WNOHANG) == cashdesk) {
                 cashdesk = -1;
                 continue; // read what it wrote last
@@ -261,11 +263,20 @@ public:
     // read may be of a later screen).
     bool Overtaken()
     {
-        std::vector<Entry> lines = ReadJournal(trace, "");
+        const std::vector<std::string> &lines = Lines();
         for (size_t i = taken; i < lines.size(); ++i)
-            if (lines[i].Get("event") == "screen")
+            if (Entry{lines[i]}.Get("event") == "screen")
                 return true;
         return false;
+    }
+
+    // The trace's lines so far, read on from where the last call stopped
+    // (the tour's trace grows long: it is not read again at every poll).
+    const std::vector<std::string> &Lines()
+    {
+        if (traceTail.ReadNew(traceLines))
+            taken = 0;
+        return traceLines;
     }
 
     void Key(uint16_t code, int times = 1)
@@ -335,6 +346,8 @@ public:
     int keypad = -1;
     pid_t sim = -1, cashdesk = -1;
     size_t taken = 0;
+    linetail::LineTail traceTail;
+    std::vector<std::string> traceLines;
     bool failed = false;
     int failuresAtStart = failuresNow();
 
@@ -574,11 +587,21 @@ protected:
 TEST_P(Tour, EveryScreenIsReadableAndWhole)
 {
     const Size size = GetParam();
-    // The stops from the main menu share one program; the others run alone.
+    // The stops from the main menu share one program, which runs first and
+    // ends before the others, each of which runs alone with its own
+    // controller scenario (one controller stand-in at a time).
+    std::vector<const TourStop *> stops;
+    for (const TourStop &stop : kTourStops)
+        if (!stop.scenario)
+            stops.push_back(&stop);
+    for (const TourStop &stop : kTourStops)
+        if (stop.scenario)
+            stops.push_back(&stop);
     std::unique_ptr<Program> shared;
     std::string line;
     const char *only = getenv("CASHDESK_TOUR_ONLY");
-    for (const TourStop &stop : kTourStops) {
+    for (const TourStop *next : stops) {
+        const TourStop &stop = *next;
         if (only && *only && !strstr(stop.name, only))
             continue;
         SCOPED_TRACE(stop.name);

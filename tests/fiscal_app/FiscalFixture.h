@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "settings.h"
+#include "TestTime.h"
 
 namespace fiscaltest {
 
@@ -110,9 +111,9 @@ inline bool InOrder(const std::string &paper, const std::vector<std::string> &te
 
 class FiscalTest : public shelltest::ShellTest {
 protected:
-    // How long a script step waits for its form: only a failing test waits
-    // this long, so it is ample for a loaded machine.
-    static constexpr long kWaitMs = 60000;
+    // How long a script step waits for its form on an idle machine
+    // (scaled, TestTime.h): only a failing test waits this long.
+    static constexpr long kWaitMs = 30000;
 
     FiscalTest() { threadMode = true; }
 
@@ -240,7 +241,7 @@ private:
                 return false;
             timespec now;
             clock_gettime(CLOCK_MONOTONIC, &now);
-            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > kWaitMs)
+            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > testtime::Ms(kWaitMs))
                 return false;
             timespec pause{0, 5 * 1000 * 1000};
             nanosleep(&pause, nullptr);

@@ -19,6 +19,7 @@
 #include "print_runner.h"
 #include "vuBatLevel.h"
 #include "vuStatusLine.h"
+#include "TestTime.h"
 
 namespace fiscaltest {
 namespace {
@@ -359,7 +360,7 @@ protected:
     // Waits (real time, bounded) for the word to satisfy pred.
     bool WaitWord(const std::function<bool(uint16_t)> &pred)
     {
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < testtime::Tries(10000, 5); ++i) {
             if (pred(battery_level()))
                 return true;
             timespec pause{0, 5 * 1000 * 1000};
@@ -499,7 +500,7 @@ TEST_F(BatteryThreadTest, StopsWithinACycle)
     WriteFile(root + "/data/osal/battery", "power 0\nstep 3\n");
     {
         std::unique_lock<std::mutex> lock(hold.m);
-        ASSERT_TRUE(hold.cv.wait_for(lock, std::chrono::seconds(20), [] { return hold.held; }))
+        ASSERT_TRUE(hold.cv.wait_for(lock, std::chrono::milliseconds(testtime::Ms(20000)), [] { return hold.held; }))
             << "the thread never paused after measuring " << battery_level();
     }
 

@@ -26,6 +26,7 @@
 #include "oism_worker.h"
 #include "receipt_wizard.h"
 #include "scan_mark.h"
+#include "TestTime.h"
 
 namespace fiscaltest {
 namespace {
@@ -435,7 +436,7 @@ TEST_F(MarkCheckTest, TheWizardChecksOnlineOnlyAMarkingCode)
     // Writes the code into the scanner's FIFO once its reader has it open.
     auto scan = [&fifo](const std::string &code) {
         int fd = -1;
-        for (int i = 0; i < 1000 && (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0; ++i) {
+        for (int i = 0; i < testtime::Tries(10000, 10) && (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0; ++i) {
             timespec pause{0, 10 * 1000 * 1000};
             nanosleep(&pause, nullptr);
         }

@@ -23,6 +23,7 @@
 #include "ScanFeed.h"
 #include "osal.h"
 #include "scanner.h"
+#include "TestTime.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ protected:
     // Opens the FIFO for writing once the reader has opened it.
     void openWriter(const std::string &path)
     {
-        auto end = Clock::now() + std::chrono::seconds(10);
+        auto end = Clock::now() + std::chrono::milliseconds(testtime::Ms(10000));
         while ((writer_ = open(path.c_str(), O_WRONLY | O_NONBLOCK)) < 0 && errno == ENXIO && Clock::now() < end)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ASSERT_GE(writer_, 0) << "the reader never opened " << path;
@@ -85,7 +86,7 @@ protected:
             } else {
                 ASSERT_EQ(errno, EAGAIN);
                 pollfd pfd = {writer_, POLLOUT, 0};
-                ASSERT_EQ(poll(&pfd, 1, 10000), 1) << "the reader stopped taking reports";
+                ASSERT_EQ(poll(&pfd, 1, static_cast<int>(testtime::Ms(10000))), 1) << "the reader stopped taking reports";
             }
         }
     }
@@ -117,7 +118,7 @@ protected:
     // Until the reader has taken every byte written.
     void waitTaken()
     {
-        auto end = Clock::now() + std::chrono::seconds(10);
+        auto end = Clock::now() + std::chrono::milliseconds(testtime::Ms(10000));
         int left = 1;
         while (Clock::now() < end && ioctl(writer_, FIONREAD, &left) == 0 && left > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -126,7 +127,7 @@ protected:
     template <class Pred>
     static bool waitUntil(Pred pred, int ms = 10000)
     {
-        auto end = Clock::now() + std::chrono::milliseconds(ms);
+        auto end = Clock::now() + std::chrono::milliseconds(testtime::Ms(ms));
         while (!pred()) {
             if (Clock::now() >= end)
                 return false;

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "TestTime.h"
 
 using namespace servicetest;
 
@@ -236,7 +237,7 @@ TEST_F(TerminalRoot, KktsimProgramServesTheCashRegister)
     ASSERT_EQ(RunServiceApp(3), 0);
 
     int queue = -1;
-    for (int i = 0; i < 500 && queue < 0; ++i) {
+    for (int i = 0; i < testtime::Tries(5000, 10) && queue < 0; ++i) {
         queue = msgget(111, 0);
         if (queue < 0)
             usleep(10000);
@@ -268,7 +269,7 @@ TEST_F(TerminalRoot, KktsimProgramServesTheCashRegister)
     int pid = std::atoi(ReadFile(dir + "/kktsim.pid").c_str());
     ASSERT_GT(pid, 0);
     ASSERT_EQ(kill(pid, SIGTERM), 0);
-    for (int i = 0; i < 500 && msgget(111, 0) >= 0; ++i)
+    for (int i = 0; i < testtime::Tries(5000, 10) && msgget(111, 0) >= 0; ++i)
         usleep(10000);
     EXPECT_LT(msgget(111, 0), 0) << "kktsim removes its queue when it ends";
 }

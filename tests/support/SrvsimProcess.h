@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include "TestTime.h"
 
 class SrvsimProcess {
 public:
@@ -55,7 +56,7 @@ public:
                   static_cast<char *>(nullptr));
             _exit(127);
         }
-        for (int i = 0; i < 500; ++i) {
+        for (int i = 0; i < testtime::Tries(5000, 10); ++i) {
             std::ifstream in(dir + "/srvsim.port");
             unsigned p = 0;
             if (in >> p && p > 0 && p < 65536) {
@@ -82,7 +83,7 @@ public:
         if (pid_ <= 0)
             return;
         kill(pid_, SIGTERM);
-        for (int i = 0; i < 500; ++i) {
+        for (int i = 0; i < testtime::Tries(5000, 10); ++i) {
             if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
                 pid_ = -1;
                 return;
@@ -109,10 +110,11 @@ public:
         return out;
     }
 
-    // Waits until the journal holds at least n entries of the event (5 s at most).
+    // Waits until the journal holds at least n entries of the event (5 s at
+    // most on an idle machine).
     bool WaitFor(const std::string &event, size_t n) const
     {
-        for (int i = 0; i < 500; ++i) {
+        for (int i = 0; i < testtime::Tries(5000, 10); ++i) {
             if (Journal(event).size() >= n)
                 return true;
             timespec t{0, 10 * 1000 * 1000};
