@@ -49,7 +49,7 @@ void line(char *report, const char *text)
 
 // ---- HTTP ----------------------------------------------------------------
 
-// What a GET gave; the texts are the boxes' of the Part that called it.
+// What a GET gave; the texts are those of the caller's boxes.
 enum GetResult { GET_OK, GET_URL, GET_INSECURE, GET_REQUEST, GET_FAILED, GET_STATUS, GET_READ, GET_SINK };
 
 struct Get {

@@ -40,9 +40,9 @@ TEST(SerialDisplay, TheFirstPatternThatAppliesOrThePlainNumber)
         {"no settings", "<common/>", "T100", "123"},
         {"a prefix", u8"<common><frserialpattern>ЗН %s</frserialpattern></common>", "T100", u8"ЗН 123"},
         {"the product decides",
-         u8"<common><frserialpattern pos_pn=\"q80\">A%s</frserialpattern>"
-         u8"<frserialpattern pos_pn=\"S9\">B%s</frserialpattern></common>",
-         "s920-0RU", "B123"},
+         u8"<common><frserialpattern pos_pn=\"k70\">A%s</frserialpattern>"
+         u8"<frserialpattern pos_pn=\"T1\">B%s</frserialpattern></common>",
+         "t140-0RU", "B123"},
         {"an empty pos_pn applies", "<common><frserialpattern pos_pn=\"\">C%s</frserialpattern></common>", "", "C123"},
         {"none applies", "<common><frserialpattern pos_pn=\"T200\">A%s</frserialpattern></common>", "T100", "123"},
         {"an unsound format", "<common><frserialpattern>%s%s%n</frserialpattern></common>", "T100", "123"},
