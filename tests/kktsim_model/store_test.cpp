@@ -243,7 +243,19 @@ TEST_F(ModelTest, ADamagedStoreIsSetAsideOrReported)
     ASSERT_GT(c.OpenShift("И", "", "", "", ""), 0);
     EXPECT_EQ(Exec(c).error, 0);
     EXPECT_EQ(ReadFile(dir + "/drive.db.damaged"), garbage);
-    EXPECT_NE(modeltest::StoredState(sim_->StatePath()).find("\"shift_open\": true"), std::string::npos);
+    const std::string stored = modeltest::StoredState(sim_->StatePath());
+    EXPECT_NE(stored.find("\"shift_open\": true"), std::string::npos);
+
+    // the program prints it beside the running stand-in, and refuses what
+    // is no store
+    std::string print = std::string(KKTSIM_PATH) + " --dir " + dir + " --print-state >" + root_ + "/out.txt";
+    EXPECT_EQ(system(print.c_str()), 0);
+    EXPECT_EQ(ReadFile(root_ + "/out.txt"), stored);
+    print = std::string(KKTSIM_PATH) + " --dir " + dir + " --state " + dir + "/drive.db.damaged --print-state 2>" +
+            root_ + "/err.txt";
+    status = system(print.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_NE(ReadFile(root_ + "/err.txt").find("drive.db.damaged"), std::string::npos);
 }
 
 } // namespace
