@@ -52,6 +52,8 @@ template <typename F> double timed(F send)
     double start = nowMs();
     int rc = ServiceExecute(c, 5000);
     double ms = nowMs() - start;
+    if (rc != 0 || c.ErrorCode() != 0)
+        fprintf(stderr, "kktsim_store_bench: command %02X: %d, error %02X\n", c.CommandCode(), rc, c.ErrorCode());
     return rc == 0 && c.ErrorCode() == 0 ? ms : -1;
 }
 
@@ -64,8 +66,8 @@ Times measure(int n)
 {
     std::vector<double> deposits, documents;
     for (int i = 0; i < n; ++i) {
-        double d = timed([](TMCommand &c) { return c.CashIn("1.00", nullptr); });
         double open = timed([](TMCommand &c) { return c.OpenShift("BENCH", "", "", "", ""); });
+        double d = timed([](TMCommand &c) { return c.CashIn("1.00", nullptr); });
         double close = timed([](TMCommand &c) { return c.CloseShift("BENCH", "", "", "", 0); });
         if (d < 0 || open < 0 || close < 0)
             return Times();

@@ -339,6 +339,7 @@ bool DriveStore::Save(DriveState &s, std::string *error)
     if (!Exec("BEGIN IMMEDIATE", &why))
         return Fail("not written (" + why + ")", error);
     Statement put(db_, "INSERT OR REPLACE INTO state(id, json) VALUES(1, ?)");
+    wroteAll_ = !mirrored_;
     bool ok = put.Text(1, json).Run() && (mirrored_ ? WriteChanges(s, &why) : WriteAll(s, &why));
     if (ok && !put.Ok())
         why = sqlite3_errmsg(db_);
@@ -352,9 +353,20 @@ bool DriveStore::Save(DriveState &s, std::string *error)
         return false;
     }
     rowsWritten_ = sqlite3_total_changes64(db_) - changesBefore;
-    archive_ = s.archive.documents;
-    ofd_ = s.ofd.documents;
-    notify_ = s.notify.list;
+    if (wroteAll_) {
+        archive_ = s.archive.documents;
+        ofd_ = s.ofd.documents;
+        notify_ = s.notify.list;
+    } else {
+        // the rows as WriteChanges left them: their unchanged elements moved
+        // over, not copied
+        archive_.swap(nextArchive_);
+        ofd_.swap(nextOfd_);
+        notify_.swap(nextNotify_);
+    }
+    nextArchive_.clear();
+    nextOfd_.clear();
+    nextNotify_.clear();
     mirrored_ = true;
     return true;
 }
@@ -411,8 +423,10 @@ bool DriveStore::WriteChanges(const DriveState &s, std::string *error)
     const std::vector<OfdDocument> &ofd = s.ofd.documents;
     const std::vector<Notice> &notify = s.notify.list;
     if (!Ascending(docs) || !Ascending(archive_) || !Ascending(ofd) || !Ascending(ofd_) || !Ascending(notify) ||
-        !Ascending(notify_))
+        !Ascending(notify_)) {
+        wroteAll_ = true;
         return WriteAll(s, error);
+    }
     bool ok = true;
     {
         // The archive: documents the model let go (older than the ones it
@@ -420,6 +434,8 @@ bool DriveStore::WriteChanges(const DriveState &s, std::string *error)
         Statement put(db_, kPutDocument);
         Statement drop(db_, "DELETE FROM archive WHERE number = ?");
         size_t i = 0, j = 0;
+        nextArchive_.clear();
+        nextArchive_.reserve(docs.size());
         if (docs.empty() && !archive_.empty()) {
             ok = Exec("DELETE FROM archive", error);
             i = archive_.size();
@@ -430,29 +446,43 @@ bool DriveStore::WriteChanges(const DriveState &s, std::string *error)
                     ok = drop.Int(1, archive_[i].number).Run();
                 ++i;
             } else if (i == archive_.size() || docs[j].number < archive_[i].number) {
+                nextArchive_.push_back(docs[j]);
                 ok = PutDocument(put, docs[j++]);
             } else {
-                if (!SameDocument(archive_[i], docs[j]))
+                if (SameDocument(archive_[i], docs[j])) {
+                    nextArchive_.push_back(std::move(archive_[i]));
+                } else {
+                    nextArchive_.push_back(docs[j]);
                     ok = PutDocument(put, docs[j]);
+                }
                 ++i, ++j;
             }
         }
     }
     // The queues keep their order by row: a document or notification that
     // comes before one already kept means the whole table is written again.
-    auto queue = [&](const auto &kept, const auto &now, const char *table, auto same, auto insert) {
+    // What the rows hold afterwards goes to next.
+    auto queue = [&](auto &kept, const auto &now, auto &next, const char *table, auto same, auto insert) {
         Statement drop(db_, (std::string("DELETE FROM ") + table + " WHERE number = ?").c_str());
+        next.clear();
+        next.reserve(now.size());
         size_t i = 0, j = 0;
         while (ok && (i < kept.size() || j < now.size())) {
             if (j == now.size() || (i < kept.size() && kept[i].number < now[j].number)) {
                 ok = drop.Int(1, kept[i++].number).Run();
             } else if (i == kept.size()) {
+                next.push_back(now[j]);
                 ok = insert(now[j++], false);
             } else if (now[j].number < kept[i].number) {
+                wroteAll_ = true;
                 return false; // one put in between: written whole
             } else {
-                if (!same(kept[i], now[j]))
+                if (same(kept[i], now[j])) {
+                    next.push_back(std::move(kept[i]));
+                } else {
+                    next.push_back(now[j]);
                     ok = insert(now[j], true);
+                }
                 ++i, ++j;
             }
         }
@@ -460,12 +490,12 @@ bool DriveStore::WriteChanges(const DriveState &s, std::string *error)
     };
     Statement ofdAdd(db_, "INSERT INTO ofd(number, body) VALUES(?, ?)");
     Statement ofdSet(db_, "UPDATE ofd SET body = ? WHERE number = ?");
-    bool inOrder = queue(ofd_, ofd, "ofd", SameOfd, [&](const OfdDocument &d, bool update) {
+    bool inOrder = queue(ofd_, ofd, nextOfd_, "ofd", SameOfd, [&](const OfdDocument &d, bool update) {
         return update ? ofdSet.Blob(1, d.body).Int(2, d.number).Run() : ofdAdd.Int(1, d.number).Blob(2, d.body).Run();
     });
     Statement noticeAdd(db_, "INSERT INTO notify(number, stage, body) VALUES(?, ?, ?)");
     Statement noticeSet(db_, "UPDATE notify SET stage = ?, body = ? WHERE number = ?");
-    inOrder = inOrder && queue(notify_, notify, "notify", SameNotice, [&](const Notice &x, bool update) {
+    inOrder = inOrder && queue(notify_, notify, nextNotify_, "notify", SameNotice, [&](const Notice &x, bool update) {
                   int stage = static_cast<int>(x.stage);
                   return update ? noticeSet.Int(1, stage).Blob(2, x.body).Int(3, x.number).Run()
                                 : noticeAdd.Int(1, x.number).Int(2, stage).Blob(3, x.body).Run();

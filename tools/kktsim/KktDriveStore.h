@@ -73,6 +73,11 @@ private:
     std::vector<ArchivedDocument> archive_;
     std::vector<OfdDocument> ofd_;
     std::vector<Notice> notify_;
+    // The queues as one save leaves them, and whether it wrote them whole.
+    std::vector<ArchivedDocument> nextArchive_;
+    std::vector<OfdDocument> nextOfd_;
+    std::vector<Notice> nextNotify_;
+    bool wroteAll_ = false;
 };
 
 } // namespace kktsim
