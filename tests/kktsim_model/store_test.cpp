@@ -48,10 +48,10 @@ protected:
     std::string Path() const { return root_ + "/drive.db"; }
     // Saves s through store, then reads the database afresh: what a
     // restarted stand-in would see must be s.
-    void SaveAndCompare(kktsim::DriveStore &store, kktsim::DriveState &s)
+    void SaveAndCompare(kktsim::DriveStore &store, kktsim::DriveState &s, bool whole = false)
     {
         std::string error;
-        ASSERT_TRUE(store.Save(s, &error)) << error;
+        ASSERT_TRUE(store.Save(s, &error, whole)) << error;
         kktsim::DriveStore other;
         ASSERT_TRUE(other.Open(Path(), true, &error)) << error;
         kktsim::DriveState back;
@@ -67,12 +67,14 @@ TEST_F(StoreTest, EveryKindOfChangeReadsBackAsSaved)
     struct Step {
         const char *what;
         std::function<void(kktsim::DriveState &)> change;
+        bool byHand = false; // a change the model never makes: saved whole
     } steps[] = {
         {"a new drive", [](kktsim::DriveState &) {}},
         {"documents made", [](kktsim::DriveState &s) { for (int i = 0; i < 5; ++i) MakeReceipt(s, i); }},
         {"the newest document's paper changed",
          [](kktsim::DriveState &s) { s.archive.documents.back().paper += u8"КОПИЯ\n"; }},
-        {"an older document changed", [](kktsim::DriveState &s) { s.archive.documents[1].fields.push_back("1: x"); }},
+        {"an older document changed", [](kktsim::DriveState &s) { s.archive.documents[1].fields.push_back("1: x"); },
+         true},
         {"the OFD took the oldest two",
          [](kktsim::DriveState &s) {
              s.ofd.documents.erase(s.ofd.documents.begin(), s.ofd.documents.begin() + 2);
@@ -84,7 +86,7 @@ TEST_F(StoreTest, EveryKindOfChangeReadsBackAsSaved)
              s.ofdWaiting = static_cast<uint16_t>(s.ofd.documents.size());
          }},
         {"a waiting count set apart from the list", [](kktsim::DriveState &s) { s.ofdWaiting = 6; }},
-        {"a body rewritten", [](kktsim::DriveState &s) { s.ofd.documents.back().body += "Z"; }},
+        {"a body rewritten", [](kktsim::DriveState &s) { s.ofd.documents.back().body += "Z"; }, true},
         {"notifications made", [](kktsim::DriveState &s) { s.notifications = 3; }},
         {"a notification acknowledged",
          [](kktsim::DriveState &s) {
@@ -115,7 +117,7 @@ TEST_F(StoreTest, EveryKindOfChangeReadsBackAsSaved)
     for (const Step &step : steps) {
         SCOPED_TRACE(step.what);
         step.change(s);
-        SaveAndCompare(store, s);
+        SaveAndCompare(store, s, step.byHand);
     }
 }
 

@@ -87,11 +87,9 @@ bool SameDocument(const ArchivedDocument &a, const ArchivedDocument &b)
     return a.number == b.number && a.type == b.type && a.operation == b.operation && a.shift == b.shift &&
            a.sign == b.sign && a.when == b.when && a.paper == b.paper && a.fields == b.fields;
 }
-bool SameOfd(const OfdDocument &a, const OfdDocument &b) { return a.number == b.number && a.body == b.body; }
-bool SameNotice(const Notice &a, const Notice &b)
-{
-    return a.number == b.number && a.stage == b.stage && a.body == b.body;
-}
+// A waiting document's and a notification's body never change once made.
+bool SameOfd(const OfdDocument &a, const OfdDocument &b) { return a.number == b.number; }
+bool SameNotice(const Notice &a, const Notice &b) { return a.number == b.number && a.stage == b.stage; }
 
 template <typename T> bool Ascending(const std::vector<T> &v)
 {
@@ -316,7 +314,7 @@ bool DriveStore::Load(DriveState &s, std::string *error)
     return true;
 }
 
-bool DriveStore::Save(DriveState &s, std::string *error)
+bool DriveStore::Save(DriveState &s, std::string *error, bool whole)
 {
     if (!db_) {
         if (error)
@@ -339,8 +337,8 @@ bool DriveStore::Save(DriveState &s, std::string *error)
     if (!Exec("BEGIN IMMEDIATE", &why))
         return Fail("not written (" + why + ")", error);
     Statement put(db_, "INSERT OR REPLACE INTO state(id, json) VALUES(1, ?)");
-    wroteAll_ = !mirrored_;
-    bool ok = put.Text(1, json).Run() && (mirrored_ ? WriteChanges(s, &why) : WriteAll(s, &why));
+    wroteAll_ = whole || !mirrored_;
+    bool ok = put.Text(1, json).Run() && (wroteAll_ ? WriteAll(s, &why) : WriteChanges(s, &why));
     if (ok && !put.Ok())
         why = sqlite3_errmsg(db_);
     if (!ok || !Exec("COMMIT", &why)) {
@@ -449,7 +447,8 @@ bool DriveStore::WriteChanges(const DriveState &s, std::string *error)
                 nextArchive_.push_back(docs[j]);
                 ok = PutDocument(put, docs[j++]);
             } else {
-                if (SameDocument(archive_[i], docs[j])) {
+                // the model changes a document only while it is the newest
+                if (j + 1 < docs.size() || SameDocument(archive_[i], docs[j])) {
                     nextArchive_.push_back(std::move(archive_[i]));
                 } else {
                     nextArchive_.push_back(docs[j]);

@@ -44,10 +44,15 @@ public:
     // False with the fault named (the table, the row or the member).
     bool Load(DriveState &s, std::string *error);
     // Writes what changed since the last Load or Save in one transaction.
-    // s is brought in line with its waiting counts first (as a reload would
-    // see it); nothing else of it changes. False with the fault; the
-    // database then keeps the state before.
-    bool Save(DriveState &s, std::string *error);
+    // The lists are compared as the model changes them: an archived
+    // document only while it is the newest, a waiting document's or a
+    // notification's body never (a notification's stage may change), any
+    // of them removed or added; whole: the lists are written whole, for a
+    // change of any other kind (Simulator::UpdateDrive). s is brought in
+    // line with its waiting counts first (as a reload would see it);
+    // nothing else of it changes. False with the fault; the database then
+    // keeps the state before.
+    bool Save(DriveState &s, std::string *error, bool whole = false);
 
     // Rows the last Save inserted, changed or removed.
     int64_t RowsWritten() const { return rowsWritten_; }

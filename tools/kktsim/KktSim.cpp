@@ -857,14 +857,14 @@ bool Simulator::StartDriveLocked(std::string *error, bool setAside)
     return true;
 }
 
-bool Simulator::SaveDrive()
+bool Simulator::SaveDrive(bool whole)
 {
     std::string why;
     if (!store_.IsOpen()) {
         MakeDirs(statePath_.substr(0, statePath_.rfind('/') == std::string::npos ? 0 : statePath_.rfind('/')));
         store_.Open(statePath_, false, &why);
     }
-    if (why.empty() && store_.Save(drive_.state, &why))
+    if (why.empty() && store_.Save(drive_.state, &why, whole))
         return true;
     Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state: " + why));
     return false;
@@ -901,7 +901,7 @@ void Simulator::UpdateDrive(const std::function<void(DriveState &)> &change)
     if (!driveStarted_)
         StartDriveLocked(nullptr, true);
     change(drive_.state);
-    SaveDrive();
+    SaveDrive(true);
 }
 
 void Simulator::Note(const std::string &text)

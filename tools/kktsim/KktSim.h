@@ -130,7 +130,8 @@ private:
     // setAside: a store or state file that cannot be read is renamed to
     // "<file>.damaged" (kept for people) and the drive starts new.
     bool StartDriveLocked(std::string *error, bool setAside);
-    bool SaveDrive();
+    // whole: the drive's lists written whole (a change not made by the model)
+    bool SaveDrive(bool whole = false);
     void HandlePrint(const uint8_t *text, size_t n);
     void HandleLog(const uint8_t *text, size_t n);
     void HandleMonitor(const uint8_t *text, size_t n);
