@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "KktDriveStore.h"
 #include "LineTail.h"
 #include "ServiceFixture.h"
 #include "TestTime.h"
@@ -106,6 +107,14 @@ inline std::string readFile(const std::string &path)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// The fiscal drive's state kept by kktsim in the folder, as JSON text (""
+// when it cannot be read); kktsim may be running.
+inline std::string driveState(const std::string &kktsimDir)
+{
+    std::string json;
+    return kktsim::DriveStore::ReadJson(kktsimDir + "/drive.db", json, nullptr) ? json : std::string();
 }
 
 // The MENU element of a menu description that the loader takes on a screen

@@ -338,7 +338,7 @@ TEST_F(Cashdesk, CashiersDayOnTheFiscalDrive)
         if (found != std::string::npos)
             pos = found;
     }
-    std::string state = readFile(dir + "/kktsim/drive.json");
+    std::string state = driveState(dir + "/kktsim");
     EXPECT_NE(state.find("\"shift_open\": false"), std::string::npos) << state;
     EXPECT_NE(state.find("\"drawer\": \"3.00\""), std::string::npos) << state;
     EXPECT_NE(state.find("\"deposits\": \"5.00\""), std::string::npos) << state;
@@ -422,7 +422,7 @@ TEST_F(Cashdesk, RegistrationOfANewDriveThenAReregistration)
     EXPECT_NE(std::find(std::find(taken.begin(), taken.end(), "04") + 1, taken.end(), "97"), taken.end());
     std::string paper = readFile(dir + "/kktsim/paper.txt");
     EXPECT_NE(paper.find(u8"ОТЧЕТ О РЕГИСТРАЦИИ"), std::string::npos) << paper;
-    std::string state = readFile(dir + "/kktsim/drive.json");
+    std::string state = driveState(dir + "/kktsim");
     EXPECT_NE(state.find("\"phase\": 3,"), std::string::npos) << state;
     EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
     EXPECT_NE(state.find("\"inn\": \"770123456789\""), std::string::npos) << state;
@@ -461,7 +461,7 @@ TEST_F(Cashdesk, RegistrationOfANewDriveThenAReregistration)
     paper = readFile(dir + "/kktsim/paper.txt");
     EXPECT_NE(paper.find(u8"ОТЧЕТ ОБ ИЗМ. ПАРАМЕТРОВ РЕГИСТРАЦИИ"), std::string::npos) << paper;
     EXPECT_NE(paper.find(u8"ПРИЧИНА"), std::string::npos) << paper;
-    state = readFile(dir + "/kktsim/drive.json");
+    state = driveState(dir + "/kktsim");
     EXPECT_NE(state.find("\"reg_number\": \"0000000001234567\""), std::string::npos) << state;
     EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
     EXPECT_NE(state.find(u8"\"1046\": \"ОФД\""), std::string::npos) << state;
@@ -519,7 +519,7 @@ TEST_F(Cashdesk, Ffd11ReregistrationWithReasons)
 
     std::vector<std::string> taken = Taken(before);
     EXPECT_EQ(std::count(taken.begin(), taken.end(), "04"), 1);
-    std::string state = readFile(dir + "/kktsim/drive.json");
+    std::string state = driveState(dir + "/kktsim");
     EXPECT_NE(state.find("\"reason_codes\": 2097153,"), std::string::npos) << state; // 0x200001
     EXPECT_NE(state.find("\"reregistrations_left\": 10,"), std::string::npos) << state;
     EXPECT_NE(state.find("\"ffd\": 3,"), std::string::npos) << state;
@@ -591,7 +591,7 @@ TEST_F(Cashdesk, Ffd12RegistrationWithMarkedGoods)
     ASSERT_NE(at04, taken.end());
     EXPECT_LT(probe, at04);
     EXPECT_NE(std::find(at04, taken.end(), "27"), taken.end()) << "marking mode is on after the registration";
-    std::string state = readFile(dir + "/kktsim/drive.json");
+    std::string state = driveState(dir + "/kktsim");
     EXPECT_NE(state.find("\"ffd\": 4,"), std::string::npos) << state;
     EXPECT_NE(state.find("\"marking_flags\": 256,"), std::string::npos) << state;
     EXPECT_NE(state.find("\"1036\": \"4711\""), std::string::npos) << state;

@@ -172,7 +172,7 @@ TEST_F(CashdeskFaults, NextCommandAfterTheServiceRestartedWorks)
         if (code != "39" && code != "88") // the status line's counts, the marking mode
             taken.push_back(code);
     EXPECT_EQ(taken, std::vector<std::string>{"02"});
-    EXPECT_NE(readFile(dir + "/kktsim/drive.json").find("\"shift_open\": true"), std::string::npos);
+    EXPECT_NE(driveState(dir + "/kktsim").find("\"shift_open\": true"), std::string::npos);
     Key(KEY_CANCEL);
     WaitForm("kkt_menu_main.xml");
     Quit();

@@ -1,7 +1,7 @@
 // The electronic journal, the drive's information screens, the reports and
 // the closing of the fiscal drive end to end: kktsim with its drive model
 // and cashdesk as processes, keys through the keypad FIFO; out the screen
-// trace, kktsim's journal, its paper log and its drive.json.
+// trace, kktsim's journal, its paper log and its drive state.
 #include "CashdeskE2e.h"
 
 #include <time.h>
@@ -74,7 +74,7 @@ protected:
     }
     std::map<std::string, size_t> selected;
     std::string Paper() { return readFile(dir + "/kktsim/paper.txt"); }
-    std::string DriveFile() { return readFile(dir + "/kktsim/drive.json"); }
+    std::string DriveFile() { return driveState(dir + "/kktsim"); }
     // The data fields of the last request with this code, as the journal
     // line has them.
     std::string LastRequest(const std::string &code)

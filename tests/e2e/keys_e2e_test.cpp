@@ -173,7 +173,7 @@ TEST_F(CashdeskKeys, AShiftOpeningUpdatesOldKeys)
     EXPECT_NE(paper.find(u8"ОБНОВЛЕНИЕ КЛЮЧЕЙ ПРОВЕРКИ ВЫПОЛНЕНО.", report), std::string::npos) << paper;
     // The keys are today's now.
     jsonl::Json state;
-    ASSERT_TRUE(jsonl::Parse(readFile(dir + "/kktsim/drive.json"), &state));
+    ASSERT_TRUE(jsonl::Parse(driveState(dir + "/kktsim"), &state));
     EXPECT_NE(jsonl::Number(state["archive"], "key_date"), 0);
 }
 

@@ -185,7 +185,7 @@ TEST_F(Marking, AnAnnulledReceiptDropsTheMarkingChecks)
     Quit();
 
     EXPECT_EQ(Codes(), (std::vector<std::string>{"10", "11", "17", "23"}));
-    EXPECT_NE(readFile(dir + "/kktsim/drive.json").find("\"receipt_codes\": []"), std::string::npos);
+    EXPECT_NE(driveState(dir + "/kktsim").find("\"receipt_codes\": []"), std::string::npos);
 }
 
 // A marked good on a drive that is not autonomous: the code typed into the
@@ -209,7 +209,7 @@ TEST_F(Marking, AMarkedGoodCheckedByTheServer)
     EXPECT_EQ(item[7], "0F") << "the check's result goes with the code";
     EXPECT_EQ(Last("22").at(0), "01");
     EXPECT_NE(readFile(dir + "/kktsim/paper.txt").find(u8"  КМ " + kCode), std::string::npos);
-    EXPECT_NE(readFile(dir + "/kktsim/drive.json").find("\"receipt_codes\": [\"" + jsonl::Hex(kCode) + "\"]"),
+    EXPECT_NE(driveState(dir + "/kktsim").find("\"receipt_codes\": [\"" + jsonl::Hex(kCode) + "\"]"),
               std::string::npos);
 }
 
@@ -230,7 +230,7 @@ TEST_F(Marking, TheSalesNotificationGoesWithOfdConn)
     WaitForm("kkt_menu_sales.xml");
     Key(KEY_CANCEL);
     WaitForm("kkt_menu_main.xml");
-    const std::string queued = readFile(dir + "/kktsim/drive.json");
+    const std::string queued = driveState(dir + "/kktsim");
     EXPECT_NE(queued.find("\"stage\":\"waiting\""), std::string::npos) << "one notification waits";
     EXPECT_NE(queued.find(jsonl::Hex(kCode)), std::string::npos) << "carrying the sold code";
 
@@ -248,7 +248,7 @@ TEST_F(Marking, TheSalesNotificationGoesWithOfdConn)
     Key(KEY_CANCEL);
     WaitForm("kkt_menu_main.xml");
     Quit();
-    const std::string sent = readFile(dir + "/kktsim/drive.json");
+    const std::string sent = driveState(dir + "/kktsim");
     EXPECT_EQ(sent.find("\"stage\""), std::string::npos) << "the drive's count is back to 0";
     bool notified = false;
     for (auto &r : server.Journal("request"))

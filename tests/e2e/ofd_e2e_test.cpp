@@ -110,7 +110,7 @@ protected:
     jsonl::Json State() const
     {
         jsonl::Json j;
-        jsonl::Parse(readFile(dir + "/kktsim/drive.json"), &j);
+        jsonl::Parse(driveState(dir + "/kktsim"), &j);
         return j;
     }
     size_t Waiting() const

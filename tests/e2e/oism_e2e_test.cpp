@@ -92,7 +92,7 @@ protected:
     jsonl::Json Notices() const
     {
         jsonl::Json j;
-        jsonl::Parse(readFile(dir + "/kktsim/drive.json"), &j);
+        jsonl::Parse(driveState(dir + "/kktsim"), &j);
         return j.contains("notify") ? j["notify"]["list"] : jsonl::Json::array();
     }
     std::vector<std::string> Stages() const

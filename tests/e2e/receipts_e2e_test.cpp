@@ -125,7 +125,7 @@ protected:
                 out.push_back(c);
         return out;
     }
-    std::string State() { return readFile(dir + "/kktsim/drive.json"); }
+    std::string State() { return driveState(dir + "/kktsim"); }
     std::string Paper() { return readFile(dir + "/kktsim/paper.txt"); }
     void Done(const char *title)
     {

@@ -1,6 +1,6 @@
 // Setting up the controller end to end: kktsim with its drive model and
 // cashdesk as processes, keys through the keypad FIFO; out the screen
-// trace, kktsim's journal, paper log and drive.json, the settings file and
+// trace, kktsim's journal, paper log and drive state, the settings file and
 // the OS stand-in's clock.
 #include "CashdeskE2e.h"
 
@@ -57,7 +57,7 @@ protected:
         WaitForm("kkt_menu_main.xml");
     }
     std::string Paper() { return readFile(dir + "/kktsim/paper.txt"); }
-    std::string DriveFile() { return readFile(dir + "/kktsim/drive.json"); }
+    std::string DriveFile() { return driveState(dir + "/kktsim"); }
     // The journal lines of replies (out) to this code, in order.
     std::vector<std::string> Replies(const std::string &code)
     {

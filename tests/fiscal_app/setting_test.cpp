@@ -198,7 +198,9 @@ TEST_F(DateTimeTest, OverriddenYearAheadSetsBothClocks)
     EndScript();
     EXPECT_EQ(Now().substr(0, 8), "15042809");
     EXPECT_EQ(kktsim::DriveClock(sim->Drive(), time(nullptr)).substr(0, 8), "15042809");
-    EXPECT_NE(ReadFile(sim->StatePath()).find("clock_offset"), std::string::npos);
+    std::string stored;
+    ASSERT_TRUE(kktsim::DriveStore::ReadJson(sim->StatePath(), stored, nullptr));
+    EXPECT_NE(stored.find("clock_offset"), std::string::npos);
 }
 
 // Cancel leaves both clocks; the key code 1 fills the entry with the

@@ -5,6 +5,7 @@
 #ifndef TESTS_KKTSIM_MODEL_MODELFIXTURE_H
 #define TESTS_KKTSIM_MODEL_MODELFIXTURE_H
 
+#include "KktDriveStore.h"
 #include "KktSim.h"
 #include "KktText.h"
 #include "Service.h"
@@ -28,6 +29,14 @@ inline std::string ReadFile(const std::string &path)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// The drive's state kept in the store at path, as JSON text ("" when it
+// cannot be read).
+inline std::string StoredState(const std::string &path)
+{
+    std::string json;
+    return kktsim::DriveStore::ReadJson(path, json, nullptr) ? json : std::string();
 }
 
 // What came back for one command.

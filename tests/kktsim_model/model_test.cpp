@@ -245,7 +245,7 @@ TEST_F(ModelTest, ShiftAndCashJourneyCountsAndPrints)
     // the counters, as people read them in the state file
     kktsim::JsonValue doc;
     std::string error;
-    ASSERT_TRUE(kktsim::ParseJson(modeltest::ReadFile(sim_->StatePath()), doc, &error)) << error;
+    ASSERT_TRUE(kktsim::ParseJson(modeltest::StoredState(sim_->StatePath()), doc, &error)) << error;
     ASSERT_NE(doc.Find("drawer"), nullptr);
     EXPECT_EQ(doc.Find("drawer")->text, "3.00");
     const kktsim::JsonValue *counters = doc.Find("counters");

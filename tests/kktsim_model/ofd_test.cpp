@@ -96,7 +96,7 @@ TEST_F(OfdModel, ADocumentIsReadInPiecesAndGoesWithTheAcknowledgement)
     ASSERT_EQ(r.error, 0);
     EXPECT_EQ(Waiting(), 0);
     jsonl::Json state;
-    ASSERT_TRUE(jsonl::Parse(modeltest::ReadFile(sim_->StatePath()), &state));
+    ASSERT_TRUE(jsonl::Parse(modeltest::StoredState(sim_->StatePath()), &state));
     EXPECT_TRUE(state["ofd"]["documents"].empty());
     EXPECT_EQ(state["ofd_waiting"], 0);
 }
@@ -247,14 +247,17 @@ TEST_F(OfdModel, AStateFileWithoutDocumentsReadsWithItsWaitingCount)
 {
     Start("registered.scn", "drive ofd-documents 1\n");
     EXPECT_EQ(Waiting(), 1);
-    std::string path = sim_->StatePath();
+    std::string path = sim_->StatePath(), former = sim_->FormerStatePath();
     sim_.reset();
     jsonl::Json state;
-    ASSERT_TRUE(jsonl::Parse(modeltest::ReadFile(path), &state));
+    ASSERT_TRUE(jsonl::Parse(modeltest::StoredState(path), &state));
     state.erase("ofd");
     state["ofd_waiting"] = 3;
     {
-        std::ofstream out(path, std::ios::trunc);
+        // a state file of the former shape, the store gone
+        for (const std::string &f : kktsim::DriveStore::Files(path))
+            std::remove(f.c_str());
+        std::ofstream out(former, std::ios::trunc);
         out << jsonl::DumpIndented(state);
     }
     kktsim::Simulator next;

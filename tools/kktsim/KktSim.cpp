@@ -174,7 +174,18 @@ Simulator::Simulator(const Config &config) : config_(config)
     }
     usbDir_ = config_.usbDir.empty() ? dir_ + "/usb" : config_.usbDir;
     journalPath_ = config_.journal.empty() ? dir_ + "/journal.jsonl" : config_.journal;
-    statePath_ = config_.state.empty() ? dir_ + "/drive.json" : config_.state;
+    const std::string state = config_.state.empty() ? dir_ + "/drive.db" : config_.state;
+    auto endsWith = [&](const char *tail) {
+        size_t n = std::strlen(tail);
+        return state.size() > n && state.compare(state.size() - n, n, tail) == 0;
+    };
+    if (endsWith(".json")) {
+        formerStatePath_ = state;
+        statePath_ = state.substr(0, state.size() - 5) + ".db";
+    } else {
+        statePath_ = state;
+        formerStatePath_ = (endsWith(".db") ? state.substr(0, state.size() - 3) : state) + ".json";
+    }
     readyFrom_ = OsGetTickCount();
 }
 
@@ -794,23 +805,51 @@ bool Simulator::StartDriveLocked(std::string *error, bool setAside)
     driveStarted_ = true;
     drive_ = kktsim::Drive();
     drive_.state = scenario_.driveState;
-    std::string text, why;
-    FileRead read = ReadInputFile(statePath_, true, text, why);
-    if (read != FileRead::Missing) {
-        if (read == FileRead::Refused || !drive_.state.FromJson(text, &why)) {
-            if (error)
-                *error = statePath_ + ": " + why;
-            Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state not read: " + why));
-            if (setAside) {
-                std::rename(statePath_.c_str(), (statePath_ + ".damaged").c_str());
-                drive_.state = scenario_.driveState;
-                SaveDrive();
-            } else {
-                driveStarted_ = false; // nothing overwrites the file
-            }
-            return false;
+    // A store or file that cannot be read: set aside for people (the drive
+    // starts new), or left alone and the fault reported.
+    auto unreadable = [&](const std::string &path, const std::vector<std::string> &files, const std::string &why) {
+        if (error)
+            *error = path + ": " + why;
+        Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state not read: " + why));
+        if (setAside) {
+            store_.Close();
+            for (const std::string &f : files)
+                std::rename(f.c_str(), (f + ".damaged").c_str());
+            drive_.state = scenario_.driveState;
+            SaveDrive();
+        } else {
+            store_.Close();
+            driveStarted_ = false; // nothing overwrites it
         }
+        return false;
+    };
+    std::string why;
+    MakeDirs(statePath_.substr(0, statePath_.rfind('/') == std::string::npos ? 0 : statePath_.rfind('/')));
+    bool has = (store_.IsOpen() || store_.Open(statePath_, false, &why)) && store_.HasState(&why);
+    if (!why.empty())
+        return unreadable(statePath_, DriveStore::Files(statePath_), why);
+    if (has) {
+        if (!store_.Load(drive_.state, &why))
+            return unreadable(statePath_, DriveStore::Files(statePath_), why);
         Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state read from " + statePath_));
+        return true;
+    }
+    // No state stored yet: a state file of the former shape is taken over
+    // once and kept beside as "<file>.migrated".
+    std::string text;
+    FileRead read = ReadInputFile(formerStatePath_, true, text, why);
+    if (read != FileRead::Missing) {
+        if (read == FileRead::Refused || !drive_.state.FromJson(text, &why))
+            return unreadable(formerStatePath_, {formerStatePath_}, why);
+        if (!SaveDrive()) {
+            Journal("event", 0, nullptr, 0,
+                    ",\"note\":" + JsonString("drive state read from " + formerStatePath_ + ", not stored"));
+            return true;
+        }
+        std::rename(formerStatePath_.c_str(), (formerStatePath_ + ".migrated").c_str());
+        Journal("event", 0, nullptr, 0,
+                ",\"note\":" + JsonString("drive state read from " + formerStatePath_ + ", stored in " + statePath_ +
+                                         ", the file kept as " + formerStatePath_ + ".migrated"));
         return true;
     }
     Journal("event", 0, nullptr, 0, ",\"note\":\"a new drive\"");
@@ -818,24 +857,17 @@ bool Simulator::StartDriveLocked(std::string *error, bool setAside)
     return true;
 }
 
-bool Simulator::SaveDrive()
+bool Simulator::SaveDrive(bool whole)
 {
-    // a whole new file, renamed over the old one: a crash never leaves half
-    MakeDirs(statePath_.substr(0, statePath_.rfind('/') == std::string::npos ? 0 : statePath_.rfind('/')));
-    std::string tmp = statePath_ + ".tmp";
-    std::FILE *f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        return false;
-    std::string text = drive_.state.ToJson();
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), statePath_.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
+    std::string why;
+    if (!store_.IsOpen()) {
+        MakeDirs(statePath_.substr(0, statePath_.rfind('/') == std::string::npos ? 0 : statePath_.rfind('/')));
+        store_.Open(statePath_, false, &why);
     }
-    return true;
+    if (why.empty() && store_.Save(drive_.state, &why, whole))
+        return true;
+    Journal("event", 0, nullptr, 0, ",\"note\":" + JsonString("drive state: " + why));
+    return false;
 }
 
 bool Simulator::StartDrive(std::string *error)
@@ -847,7 +879,10 @@ bool Simulator::StartDrive(std::string *error)
 void Simulator::ForgetDrive()
 {
     std::lock_guard<std::mutex> lock(mu_);
-    std::remove(statePath_.c_str());
+    store_.Close();
+    for (const std::string &f : DriveStore::Files(statePath_))
+        std::remove(f.c_str());
+    std::remove(formerStatePath_.c_str());
     driveStarted_ = false;
 }
 
@@ -866,7 +901,7 @@ void Simulator::UpdateDrive(const std::function<void(DriveState &)> &change)
     if (!driveStarted_)
         StartDriveLocked(nullptr, true);
     change(drive_.state);
-    SaveDrive();
+    SaveDrive(true);
 }
 
 void Simulator::Note(const std::string &text)

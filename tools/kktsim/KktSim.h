@@ -15,6 +15,7 @@
 #define KKTSIM_KKTSIM_H
 
 #include "KktDrive.h"
+#include "KktDriveStore.h"
 #include "KktDriveMonitor.h"
 #include "KktFrame.h"
 #include "KktScenario.h"
@@ -36,7 +37,10 @@ struct Config {
     std::string dir;     // empty: "/data/kktsim" mapped under TERMINAL_ROOT
     std::string usbDir;  // empty: dir + "/usb"
     std::string journal; // empty: dir + "/journal.jsonl"
-    std::string state;   // the fiscal drive's state; empty: dir + "/drive.json"
+    // The fiscal drive's state (KktDriveStore.h); empty: dir + "/drive.db".
+    // A name ending in ".json" names a state file of the former shape: the
+    // store is the same name ending in ".db".
+    std::string state;
     // The program, not a library in the client's own process: a request
     // whose last sender is the stand-in itself cannot be answered with a
     // file read.
@@ -81,11 +85,13 @@ public:
     // Changes anything of the scenario in place.
     void Update(const std::function<void(Scenario &)> &change);
     // The fiscal-drive model (on when the scenario has "drive" statements).
-    // StartDrive takes its state from the state file when there is one,
-    // else from the scenario (and writes the file): false with the fault
-    // when the file cannot be read. It runs by itself at the first command
-    // the model answers. ForgetDrive removes the state file, so the next
-    // start begins with the scenario's new drive.
+    // StartDrive takes its state from the store when there is one, else
+    // from a state file of the former shape (read once, then kept as
+    // "<file>.migrated"), else from the scenario (and writes the store):
+    // false with the fault when the store or the file cannot be read. It
+    // runs by itself at the first command the model answers. ForgetDrive
+    // removes the store (and a former state file), so the next start begins
+    // with the scenario's new drive.
     bool StartDrive(std::string *error);
     void ForgetDrive();
     // A copy of the drive's state, and a change to it (saved at once).
@@ -102,7 +108,15 @@ public:
     std::string LogPath() const { return dir_ + "/zizirize.log"; }
     // Where the service monitor keeps the firmware files it received.
     std::string FirmwareDir() const { return dir_ + "/firmware"; }
+    // The store, and the state file of the former shape read once.
     const std::string &StatePath() const { return statePath_; }
+    const std::string &FormerStatePath() const { return formerStatePath_; }
+    // Rows of the store the last change of the drive's state wrote.
+    int64_t StoreRowsWritten() const
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        return store_.RowsWritten();
+    }
 
 private:
     struct Outgoing {
@@ -113,10 +127,11 @@ private:
     void Handle(long type, const uint8_t *text, size_t n);
     void HandleRequest(const uint8_t *text, size_t n);
     void HandleFrame(const uint8_t *data, size_t n);
-    // setAside: a state file that cannot be read is renamed to
+    // setAside: a store or state file that cannot be read is renamed to
     // "<file>.damaged" (kept for people) and the drive starts new.
     bool StartDriveLocked(std::string *error, bool setAside);
-    bool SaveDrive();
+    // whole: the drive's lists written whole (a change not made by the model)
+    bool SaveDrive(bool whole = false);
     void HandlePrint(const uint8_t *text, size_t n);
     void HandleLog(const uint8_t *text, size_t n);
     void HandleMonitor(const uint8_t *text, size_t n);
@@ -134,7 +149,7 @@ private:
     void LockstepLoop();
 
     Config config_;
-    std::string dir_, usbDir_, journalPath_, statePath_;
+    std::string dir_, usbDir_, journalPath_, statePath_, formerStatePath_;
     int queue_ = -1;
     mutable std::mutex mu_;
     Scenario scenario_;
@@ -145,6 +160,7 @@ private:
     std::FILE *journal_ = nullptr;
     kktsim::Drive drive_;
     bool driveStarted_ = false;
+    DriveStore store_;
     // file requests: the session's unload file and the chunked request
     // being gathered
     std::string session_;

@@ -36,14 +36,15 @@ void OnPaperIn(int)
 int Usage(FILE *to)
 {
     std::fputs("usage: kktsim [--scenario FILE] [--dir DIR] [--usb DIR] [--journal FILE] [--state FILE] [--new-drive]\n"
-               "              [--check] [ARG]\n"
+               "              [--check] [--print-state] [ARG]\n"
                "  --scenario FILE  answers and faults (default: DIR/scenario when present)\n"
                "  --dir DIR        the stand-in's files (default: /data/kktsim under $TERMINAL_ROOT)\n"
                "  --usb DIR        the folder standing for the USB flash drive (default: DIR/usb)\n"
                "  --journal FILE   JSON lines of every message (default: DIR/journal.jsonl)\n"
-               "  --state FILE     the fiscal drive's state (default: DIR/drive.json)\n"
+               "  --state FILE     the fiscal drive's store (default: DIR/drive.db; FILE.json: FILE.db, FILE.json read once)\n"
                "  --new-drive      forget the state left by an earlier run: a new drive as the scenario says\n"
                "  --check          read the scenario and exit\n"
+               "  --print-state    print the stored state as JSON and exit\n"
                "  ARG              the start argument the cash register passes; noted in the journal\n"
                "signals: TERM/INT stop (the queue is removed), USR1 paper out, USR2 paper in\n",
                to);
@@ -57,7 +58,7 @@ int main(int argc, char **argv)
     kktsim::Config config;
     config.separateProcess = true;
     std::string scenario, startArg;
-    bool check = false, newDrive = false;
+    bool check = false, newDrive = false, printState = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string &out) {
@@ -85,6 +86,8 @@ int main(int argc, char **argv)
             newDrive = true;
         } else if (a == "--check") {
             check = true;
+        } else if (a == "--print-state") {
+            printState = true;
         } else if (a == "--help" || a == "-h") {
             return Usage(stdout);
         } else if (!a.empty() && a[0] != '-' && startArg.empty()) {
@@ -96,6 +99,16 @@ int main(int argc, char **argv)
     }
 
     kktsim::Simulator sim(config);
+    if (printState) {
+        std::string json, error;
+        if (access(sim.StatePath().c_str(), F_OK) != 0 || !kktsim::DriveStore::ReadJson(sim.StatePath(), json, &error)) {
+            std::fprintf(stderr, "kktsim: %s: %s\n", sim.StatePath().c_str(),
+                         error.empty() ? "no store" : error.c_str());
+            return 2;
+        }
+        std::fputs(json.c_str(), stdout);
+        return 0;
+    }
     if (scenario.empty()) {
         std::string fallback = sim.Dir() + "/scenario";
         if (access(fallback.c_str(), R_OK) == 0)
