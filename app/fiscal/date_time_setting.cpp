@@ -155,6 +155,20 @@ bool entryAccepted(vuUI *ui, const DateEntry &e, int whole, const DateEntry &bui
     }
 }
 
+// The terminal's clock set to an entry (second 1, as the controller's).
+void setTerminalClock(const DateEntry &e)
+{
+    OsTime t;
+    memset(&t, 0, sizeof t);
+    t.Year = static_cast<int>(e.year);
+    t.Month = static_cast<int>(e.month);
+    t.Day = static_cast<int>(e.day);
+    t.Hour = static_cast<int>(e.hour);
+    t.Minute = static_cast<int>(e.minute);
+    t.Second = 1;
+    OsSetTime(&t);
+}
+
 // Sends 0x42 directly (once more on error 8) and sets the terminal's clock
 // when the exchange itself went through.
 void setClocks(vuUI *ui, const char *date, const char *time, const DateEntry &e)
@@ -186,15 +200,7 @@ void setClocks(vuUI *ui, const char *date, const char *time, const DateEntry &e)
         errorBox(ui, text);
     }
     // The terminal follows the entry even when the controller refused it.
-    OsTime t;
-    memset(&t, 0, sizeof t);
-    t.Year = static_cast<int>(e.year);
-    t.Month = static_cast<int>(e.month);
-    t.Day = static_cast<int>(e.day);
-    t.Hour = static_cast<int>(e.hour);
-    t.Minute = static_cast<int>(e.minute);
-    t.Second = 1;
-    OsSetTime(&t);
+    setTerminalClock(e);
 }
 
 // The older screen's setting: 0x42 through the runner (not while a shift is
@@ -213,15 +219,7 @@ void setClocksFr(vuUI *ui, const char *date, const char *time)
         if (kfn_exec(ui, &cmd, 5000) < 0)
             return;
     }
-    OsTime t;
-    memset(&t, 0, sizeof t);
-    t.Year = static_cast<int>(e.year);
-    t.Month = static_cast<int>(e.month);
-    t.Day = static_cast<int>(e.day);
-    t.Hour = static_cast<int>(e.hour);
-    t.Minute = static_cast<int>(e.minute);
-    t.Second = 1;
-    OsSetTime(&t);
+    setTerminalClock(e);
     update_shift_status(ui);
 }
 

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "HostSim.h"
 #include "Service.h"
 #include "TMCommand.h"
@@ -39,6 +40,10 @@
 #include "vuInputRecord.h"
 
 namespace {
+
+using bench::readFile;
+using bench::spawn;
+using bench::stop;
 
 const long kWaitMs = 30000;
 const double kPassMs = 100; // the UI thread's idle pass
@@ -55,44 +60,6 @@ void pause1ms()
 {
     timespec p{0, 1000 * 1000};
     nanosleep(&p, nullptr);
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-pid_t spawn(const std::string &cwd, const std::vector<std::string> &args)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0)
-            _exit(127);
-        int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 1);
-            dup2(null, 2);
-        }
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-void stop(pid_t &pid)
-{
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
 }
 
 double percentile(std::vector<double> v, double p)

@@ -36,11 +36,16 @@
 #include <string>
 #include <vector>
 
+#include "BenchProcess.h"
 #include "Interleaved.h"
 #include "osal.h"
 #include "vuInputRecord.h"
 
 namespace {
+
+using bench::readFile;
+using bench::spawn;
+using bench::stop;
 
 const long kWaitMs = 20000;
 const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_ADD = 241;
@@ -58,44 +63,6 @@ void pauseMs(double ms)
 {
     timespec p{static_cast<time_t>(ms / 1000), static_cast<long>((ms - static_cast<long>(ms / 1000) * 1000) * 1e6)};
     nanosleep(&p, nullptr);
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-pid_t spawn(const std::string &cwd, const std::vector<std::string> &args)
-{
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(cwd.c_str()) != 0)
-            _exit(127);
-        int null = open("/dev/null", O_WRONLY);
-        if (null >= 0) {
-            dup2(null, 1);
-            dup2(null, 2);
-        }
-        std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-void stop(pid_t &pid)
-{
-    if (pid > 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        pid = -1;
-    }
 }
 
 // Value of a member "key":NUMBER in a JSON line, -1 when absent.

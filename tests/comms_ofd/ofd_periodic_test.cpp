@@ -4,27 +4,19 @@
 // exchange loses nothing.
 #include "OfdFixture.h"
 
-#include "JsonLines.h"
-
 #include <algorithm>
 #include <functional>
 #include <set>
+
+#include "JsonLines.h"
+#include "TestTime.h"
 
 namespace ofdtest {
 namespace {
 
 // Waits for what the test can observe; two minutes at most, so a loaded
 // machine is waited for and a worker that never gets there still ends.
-bool Eventually(const std::function<bool()> &done)
-{
-    for (int i = 0; i < 12000; ++i) {
-        if (done())
-            return true;
-        timespec t{0, 10 * 1000 * 1000};
-        nanosleep(&t, nullptr);
-    }
-    return done();
-}
+bool Eventually(const std::function<bool()> &done) { return testtime::Eventually(done, 120000); }
 
 class OfdPeriodic : public OfdTest {
 protected:

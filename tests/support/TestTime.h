@@ -11,6 +11,8 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <functional>
+
 namespace testtime {
 
 inline long Factor()
@@ -43,6 +45,20 @@ inline long Deadline(long ms) { return NowMs() + Ms(ms); }
 // The number of tries of `pauseMs` each that make a wait of `ms`
 // milliseconds (idle machine), scaled.
 inline int Tries(long ms, long pauseMs) { return static_cast<int>(Ms(ms) / (pauseMs > 0 ? pauseMs : 1)); }
+
+// Polls `done` every 10 ms until it holds or `ms` milliseconds (idle
+// machine, scaled) have passed; its last answer.
+inline bool Eventually(const std::function<bool()> &done, long ms)
+{
+    const long end = Deadline(ms);
+    while (NowMs() < end) {
+        if (done())
+            return true;
+        timespec t{0, 10 * 1000 * 1000};
+        nanosleep(&t, nullptr);
+    }
+    return done();
+}
 
 } // namespace testtime
 
