@@ -209,12 +209,10 @@ void hookLevel(vuUI *ui, vuLevelFunc func)
     ui->EnableStatusLine(1);
 }
 
-} // namespace
-
-int conn_connect(vuUI *ui, const char *name)
+// The end of a connect under the lock: a failure leaves no active record;
+// a success is published, remembered by name and shown on the status line.
+int finishConnect(vuUI *ui, int result)
 {
-    ConnLock lock;
-    int result = conn_is_up() ? 0 : conn_connect_named(ui, name);
     if (result != 0) {
         conn_clear_active();
         return result;
@@ -224,6 +222,15 @@ int conn_connect(vuUI *ui, const char *name)
     if (ui)
         hookLevel(ui, conn_netlevel_draw);
     return 0;
+}
+
+} // namespace
+
+int conn_connect(vuUI *ui, const char *name)
+{
+    ConnLock lock;
+    int result = conn_is_up() ? 0 : conn_connect_named(ui, name);
+    return finishConnect(ui, result);
 }
 
 int conn_connect_named(vuUI *ui, const char *name)
@@ -359,15 +366,7 @@ int conn_connect_element(vuUI *ui, mxml_node_t *element)
     if (conn_is_up())
         conn_teardown();
     int result = conn_up_record(ui, element);
-    if (result != 0) {
-        conn_clear_active();
-        return result;
-    }
-    conn_publish_type();
-    str_copy(conn_last_name, conn_active.name, sizeof conn_last_name);
-    if (ui)
-        hookLevel(ui, conn_netlevel_draw);
-    return 0;
+    return finishConnect(ui, result);
 }
 
 int wifi_retry_connect()
