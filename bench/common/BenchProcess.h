@@ -1,12 +1,15 @@
 // The benchmarks' way of running the programs they measure as processes of
 // their own: start one in a folder with its output thrown away, stop it by
-// its id, read a file they left.
+// its id, read a file they left or the process's resident memory; the
+// monotonic clock their waits and times read.
 #ifndef BENCH_COMMON_BENCHPROCESS_H
 #define BENCH_COMMON_BENCHPROCESS_H
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -15,6 +18,21 @@
 #include <vector>
 
 namespace bench {
+
+// The monotonic clock in milliseconds.
+inline double nowMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+inline void pauseMs(double ms)
+{
+    const long ns = static_cast<long>(ms * 1e6);
+    timespec p{static_cast<time_t>(ns / 1000000000L), ns % 1000000000L};
+    nanosleep(&p, nullptr);
+}
 
 // The whole file, or "" when it cannot be read.
 inline std::string readFile(const std::string &path)
@@ -56,6 +74,17 @@ inline void stop(pid_t &pid)
         waitpid(pid, nullptr, 0);
         pid = -1;
     }
+}
+
+// Resident memory of a process in KiB, -1 when unknown.
+inline long residentKiB(pid_t pid)
+{
+    std::istringstream in(readFile("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return atol(line.c_str() + 6);
+    return -1;
 }
 
 } // namespace bench
