@@ -1,7 +1,6 @@
 // The benchmarks' way of running the programs they measure as processes of
 // their own: start one in a folder with its output thrown away, stop it by
-// its id, read a file they left or the process's resident memory; the
-// monotonic clock their waits and times read.
+// its id, read a file they left or the process's resident memory.
 #ifndef BENCH_COMMON_BENCHPROCESS_H
 #define BENCH_COMMON_BENCHPROCESS_H
 
@@ -9,7 +8,6 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -18,21 +16,6 @@
 #include <vector>
 
 namespace bench {
-
-// The monotonic clock in milliseconds.
-inline double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-inline void pauseMs(double ms)
-{
-    const long ns = static_cast<long>(ms * 1e6);
-    timespec p{static_cast<time_t>(ns / 1000000000L), ns % 1000000000L};
-    nanosleep(&p, nullptr);
-}
 
 // The whole file, or "" when it cannot be read.
 inline std::string readFile(const std::string &path)

@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "BenchProcess.h"
-#include "osal.h"
+#include "BenchTime.h"
+#include "ScratchRoot.h"
 #include "vuInputRecord.h"
 
 namespace bench {
@@ -20,7 +21,7 @@ namespace bench {
 namespace {
 
 const long kSimStartMs = 5000; // kktsim writes its pid file within this
-const int kScreenW = 240, kScreenH = 320;
+const unsigned kScreenW = 240, kScreenH = 320;
 
 // Value of a member "key":NUMBER in a JSON line, -1 when absent.
 long number(const std::string &line, const std::string &key)
@@ -90,17 +91,7 @@ bool ProgramSandbox::PrepareTerminal()
     if (!ok_)
         return false;
     setenv("TERMINAL_ROOT", root_.c_str(), 1);
-    int fd = open((root_ + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0 || ftruncate(fd, kScreenW * kScreenH * 2) != 0) {
-        if (fd >= 0)
-            close(fd);
-        return false;
-    }
-    close(fd);
-    OsRegSetValue("osal.fb.xres", std::to_string(kScreenW).c_str());
-    OsRegSetValue("osal.fb.yres", std::to_string(kScreenH).c_str());
-    OsRegSetValue("osal.fb.bpp", "16");
-    if (mkfifo((root_ + "/dev/keypad").c_str(), 0666) != 0)
+    if (!makeScreen(root_, kScreenW, kScreenH) || mkfifo((root_ + "/dev/keypad").c_str(), 0666) != 0)
         return false;
     // Held open here too, so the program never reads an end of file.
     keypad_ = open((root_ + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);

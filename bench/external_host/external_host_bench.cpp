@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "HostSim.h"
 #include "ProgramSandbox.h"
 #include "Service.h"
@@ -31,6 +32,7 @@
 namespace {
 
 using bench::nowMs;
+using bench::percentile;
 using bench::ProgramSandbox;
 
 const double kPassMs = 100; // the UI thread's idle pass
@@ -45,15 +47,6 @@ ProgramSandbox::Settings settings()
     s.scenario = "answer 70\nanswer 4F\n";
     s.formWaitMs = 30000;
     return s;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t at = static_cast<size_t>(p * (v.size() - 1) + 0.5);
-    return v[std::min(at, v.size() - 1)];
 }
 
 std::vector<hostsim::Step> steps(const std::string &text)

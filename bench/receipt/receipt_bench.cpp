@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "ProgramSandbox.h"
 #include "Service.h"
 #include "TMCommand.h"

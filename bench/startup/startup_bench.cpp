@@ -18,18 +18,9 @@
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "Interleaved.h"
 #include "ProgramSandbox.h"
-
-namespace {
-
-double median(std::vector<double> v)
-{
-    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -71,8 +62,8 @@ int main(int argc, char **argv)
         rssMiB.push_back(bench::residentKiB(sandbox.Cashdesk()) / 1024.0);
         sandbox.StopCashdesk();
     }
-    benchfig::ReportValue("start to the main menu (ms, median of " + std::to_string(runs) + ")", median(startMs),
+    benchfig::ReportValue("start to the main menu (ms, median of " + std::to_string(runs) + ")", bench::median(startMs),
                           "ms");
-    benchfig::ReportValue("resident memory at the main menu (MiB)", median(rssMiB), "MiB");
+    benchfig::ReportValue("resident memory at the main menu (MiB)", bench::median(rssMiB), "MiB");
     return 0;
 }

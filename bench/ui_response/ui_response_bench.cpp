@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "Interleaved.h"
 #include "ProgramSandbox.h"
 
@@ -35,6 +36,7 @@ namespace {
 
 using bench::nowMs;
 using bench::pauseMs;
+using bench::percentile;
 using bench::ProgramSandbox;
 
 const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_ADD = 241;
@@ -81,15 +83,6 @@ std::map<int, std::pair<std::string, long>> switches(pid_t pid)
     }
     closedir(d);
     return out;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t k = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(k, v.size() - 1)];
 }
 
 struct Figures {
