@@ -16,6 +16,7 @@
 #include "oism_worker.h"
 #include "position_editor.h"
 #include "print_runner.h"
+#include "receipt_builder.h"
 #include "receipt_data.h"
 #include "receipt_form.h"
 #include "settings.h"
@@ -59,6 +60,10 @@ private:
     // a failed command sets the failed state when fatal is set.
     bool Exec(int built, bool fatal);
     void ReadAmount();
+    // The pages' entries as the builder takes them.
+    ReceiptOpening Opening() const;
+    ReceiptPayment PaymentEntry() const;
+    ReceiptBuyer Buyer() const;
 
     vuUI *ui_;
     const char *title_;
@@ -82,8 +87,7 @@ private:
     std::unique_ptr<ReceiptPosition[]> positions_{new ReceiptPosition[RECEIPT_MAX_POSITIONS]};
     ReceiptTag tags_[RECEIPT_MAX_TAGS];
     int tagCount_ = 0;
-    uint8_t receiptType_ = 0, taxModeByte_ = 0, payTypeByte_ = 0;
-    char tagText_[1024];
+    uint8_t receiptType_ = 0;
     char amount_[DEC_RESULT_SIZE];
     int markRequired_ = 0;
     int state_ = kStateLeft;
@@ -227,8 +231,7 @@ bool Wizard::Page0()
 {
     // "copies" goes as one byte: a larger number is refused, not wrapped
     // (an empty field is 0)
-    const char *copies = widget_text(copies_);
-    if (*copies && (!str_is_digits(copies) || strlen(copies) > 3 || strtoul(copies, nullptr, 10) > 255)) {
+    if (!receipt_copies_ok(widget_text(copies_))) {
         message_box(ui_, "ОШИБКА", "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255", MB_OK | MB_ALERT);
         return false;
     }
@@ -292,64 +295,60 @@ int Wizard::PositionList()
     }
 }
 
+ReceiptOpening Wizard::Opening() const
+{
+    ReceiptOpening o;
+    const bool corr = mode_ == RECEIPT_MODE_CORRECTION;
+    o.mode = mode_;
+    o.ffd105 = ffd105_;
+    o.type_row = list_item(type_);
+    o.print = widget_checked(isprint_);
+    o.copies = widget_text(copies_);
+    o.seller = widget_text(seller_);
+    o.seller_inn = widget_text(sellerInn_);
+    o.tax_mode_row = list_item(taxMode_);
+    if (corr) {
+        o.correction_row = list_item(corrType_);
+        o.correction_date = widget_text(date_);
+        o.correction_doc = widget_text(doc_);
+    } else {
+        o.table = widget_text(table_);
+        o.place = widget_text(place_);
+        o.account = widget_text(account_);
+    }
+    o.comment = widget_text(comment_);
+    o.tags = tags_;
+    return o;
+}
+
+ReceiptPayment Wizard::PaymentEntry() const
+{
+    ReceiptPayment p;
+    p.type_row = list_item(payType_);
+    p.index = widget_text(index_);
+    p.drop = widget_checked(drop_);
+    p.sum = widget_text(sum_);
+    p.extra = widget_text(add_);
+    p.comment = widget_text(payComment_);
+    return p;
+}
+
+ReceiptBuyer Wizard::Buyer() const
+{
+    ReceiptBuyer b;
+    b.phone = widget_text(phone_);
+    b.email = widget_text(email_);
+    return b;
+}
+
 bool Wizard::Build()
 {
     message_box(ui_, "ПОДОЖДИТЕ", "СБОРКА ЧЕКА", MB_NOWAIT);
-    const bool corr = mode_ == RECEIPT_MODE_CORRECTION;
-    receiptType_ = receipt_type_of(mode_, ffd105_, list_item(type_));
-    if (widget_checked(isprint_))
-        receiptType_ |= 0x80;
-    taxModeByte_ = tax_mode_of(list_item(taxMode_));
-
-    tagText_[0] = 0;
-    if (corr) {
-        char part[300];
-        str_format(part, sizeof part, "<1173>%u", correction_kind_of(list_item(corrType_)));
-        tag_part_append(tagText_, sizeof tagText_, part);
-        const char *d = widget_text(date_);
-        if (correction_date_ok(d)) {
-            str_format(part, sizeof part, "<1178>%c%c.%c%c.%c%c", d[0], d[1], d[2], d[3], d[4], d[5]);
-            tag_part_append(tagText_, sizeof tagText_, part);
-        }
-        if (*widget_text(doc_)) {
-            str_format(part, sizeof part, "<1179>%s", widget_text(doc_));
-            tag_part_append(tagText_, sizeof tagText_, part);
-        }
-    }
-    // every tag in use goes, whatever the tag editor answered last
-    tag_part_append(tagText_, sizeof tagText_, TagsToText(tags_));
-    tag_part_append(tagText_, sizeof tagText_, widget_text(comment_));
-
-    uint8_t copies = static_cast<uint8_t>(strtoul(widget_text(copies_), nullptr, 10));
+    const ReceiptOpening opening = Opening();
+    receiptType_ = receipt_document_type(opening);
     buyerSent_ = false;
-    if (!Exec(cmd_.OpenDocument(receiptType_, widget_text(seller_), widget_text(sellerInn_),
-                                corr ? "" : widget_text(table_), corr ? "" : widget_text(place_), copies, taxModeByte_,
-                                corr ? "" : widget_text(account_), tagText_),
-              true))
-        return false;
-
-    for (int i = 0; i < RECEIPT_MAX_POSITIONS; ++i) {
-        const ReceiptPosition &p = positions_[i];
-        if (p.kind <= POSITION_FREE)
-            continue;
-        if (p.kind == POSITION_MARKED && p.mark_code[0]) {
-            int n = static_cast<int>(strlen(p.mark_code));
-            if (!Exec(cmd_.MarkCheckCode(static_cast<uint16_t>(p.code_tag), p.mark_code, n, p.significant_length, 0,
-                                         p.gs1_kind, p.planned_status, 0, static_cast<uint8_t>(p.check_result & 0xFF)),
-                      true))
-                return false;
-        }
-        position_tag_text(p, tagText_, sizeof tagText_);
-        char price[24], qty[40];
-        point_text(p.price, 2, price, sizeof price);
-        position_quantity_text(p, qty, sizeof qty);
-        uint8_t tax = static_cast<uint8_t>(p.tax ? p.tax - 1 : 0);
-        if (!Exec(cmd_.AddItem(p.name, p.code, price, qty, p.unit, tax, p.method, p.object, p.agent, p.department,
-                               p.department_name, tagText_),
-                  true))
-            return false;
-    }
-    if (!Exec(cmd_.Subtotal(""), true))
+    if (!receipt_build_document(opening, positions_.get(), RECEIPT_MAX_POSITIONS, cmd_,
+                                [this](TMCommand &, int built) { return Exec(built, true); }))
         return false;
     ReadAmount();
     return true;
@@ -357,23 +356,13 @@ bool Wizard::Build()
 
 bool Wizard::Payment()
 {
-    unsigned item = list_item(payType_);
-    unsigned type;
-    if (item >= 1 && item <= 5) {
-        type = item - 1;
-    } else {
-        // the index goes as one byte: only 0..15 are payment types
-        const char *index = widget_text(index_);
-        if (!str_is_digits(index) || strlen(index) > 2 || strtoul(index, nullptr, 10) > 15) {
-            message_box(ui_, "ОШИБКА", "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15", MB_OK | MB_ALERT);
-            return false;
-        }
-        type = static_cast<unsigned>(strtoul(index, nullptr, 10));
+    const ReceiptPayment payment = PaymentEntry();
+    uint8_t type = 0;
+    if (!receipt_payment_type(payment, &type)) {
+        message_box(ui_, "ОШИБКА", "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15", MB_OK | MB_ALERT);
+        return false;
     }
-    payTypeByte_ = static_cast<uint8_t>(type | (widget_checked(drop_) ? 0x80 : 0));
-    char amount[48];
-    point_text(widget_text(sum_), 2, amount, sizeof amount);
-    if (!Exec(cmd_.AddPayment(payTypeByte_, amount, widget_text(add_), widget_text(payComment_)), false))
+    if (!Exec(receipt_build_payment(payment, cmd_), false))
         return false;
     ReadAmount();
     return dec_is_zero(amount_) != 0;
@@ -384,24 +373,11 @@ bool Wizard::Close()
     // The buyer's contact goes once per opened document, whatever the
     // close gives; the results of these lines are not looked at.
     if (!buyerSent_) {
-        char text[300];
-        const char *phone = widget_text(phone_);
-        if (*phone) {
-            str_format(text, sizeof text, "ТЕЛ. ПОКУПАТЕЛЯ: +7%s", phone);
-            if (cmd_.PrintText(text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-            str_format(text, sizeof text, "+7%s", phone);
-            if (cmd_.AddTag(1008, text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-        }
-        const char *email = widget_text(email_);
-        if (*email) {
-            str_format(text, sizeof text, "ЭЛ.АДР.ПОКУПАТЕЛЯ: %s", email);
-            if (cmd_.PrintText(text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-            if (cmd_.AddTag(1008, email) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-        }
+        receipt_build_buyer(Buyer(), cmd_, [this](TMCommand &cmd, int built) {
+            if (built > 0)
+                kfn_exec(ui_, &cmd, kTimeoutMs);
+            return true;
+        });
         buyerSent_ = true;
     }
     int built = cmd_.CloseDocument();
