@@ -32,8 +32,7 @@ namespace {
 const uint32_t kSecValues[] = {0, 0x01, 0x02, 0x04, 0x10, 0x20};
 const int32_t kAuthValues[] = {0, 1, 2, 5, 7, 9};
 const uint32_t kWifiTimeoutMs = 45000, kBtTimeoutMs = 30000;
-const uint32_t kBtWaitMinMs = 5000, kBtWaitMaxMs = 60000, kBtWaitDefaultMs = 30000;
-const uint16_t kBtScanDefault = 10, kBtScanNew = 15, kBtScanMax = 45;
+const uint16_t kBtScanDefault = 10, kBtScanNew = 15;
 const char kDefaultPin[] = "7351";
 const char kEmptyName[] = "НАЗВАНИЕ НЕ МОЖЕТ БЫТЬ ПУСТЫМ";
 const char kEmptyAp[] = "ТОЧКА ДОСТУПА AP НЕ МОЖЕТ ИМЕТЬ ПУСТОЕ ЗНАЧЕНИЕ\n\nПОВТОРИТЕ ВВОД";
@@ -44,45 +43,6 @@ enum { ITEM_EDIT = 1, ITEM_RENAME, ITEM_NEW, ITEM_DELETE, ITEM_PING };
 void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
 
 const char *attr(mxml_node_t *e, const char *name) { return e ? mxmlElementGetAttr(e, name) : nullptr; }
-
-bool typeIs(mxml_node_t *e, const char *keyword)
-{
-    const char *t = attr(e, "type");
-    return t && strcmp(t, keyword) == 0;
-}
-
-void readText(mxml_node_t *e, const char *name, char *dst, size_t size)
-{
-    if (const char *v = attr(e, name))
-        str_copy(dst, v, size);
-}
-
-// A decimal attribute, when present.
-bool readDecimal(mxml_node_t *e, const char *name, unsigned long *out)
-{
-    const char *v = attr(e, name);
-    if (!v)
-        return false;
-    *out = strtoul(v, nullptr, 10);
-    return true;
-}
-
-void readIp(mxml_node_t *e, conn_record *r)
-{
-    unsigned long dhcp;
-    if (readDecimal(e, "dhcp", &dhcp))
-        r->dhcp = dhcp ? 1 : 0;
-    readText(e, "ip", r->ip, sizeof r->ip);
-    readText(e, "mask", r->mask, sizeof r->mask);
-    readText(e, "gw", r->gw, sizeof r->gw);
-    readText(e, "dns", r->dns, sizeof r->dns);
-}
-
-void readTimeout(mxml_node_t *e, conn_record *r)
-{
-    if (const char *v = attr(e, "timeout"))
-        r->timeout_ms = static_cast<uint32_t>(parse_timeout_ms(v, 0));
-}
 
 // A static address needs one; without it the element counts as DHCP.
 void dhcpWithoutAddress(conn_record *r)
@@ -314,9 +274,7 @@ void newConnection(vuUI *ui)
         if (!element) {
             errorBox(ui, "СБОЙ ИЗМЕНЕНИЯ ФАЙЛА НАСТРОЕК");
         } else {
-            char name[sizeof r.name * 2];
-            cp1251_to_utf8(r.name, name, sizeof name);
-            mxmlElementSetAttr(element, "name", name);
+            conn_name_to_xml(element, r.name);
             conn_to_xml(ui, element);
         }
     }
@@ -329,8 +287,7 @@ void newConnection(vuUI *ui)
 void deleteConnection(vuUI *ui, mxml_node_t *element)
 {
     char name[256] = "";
-    if (const char *n = attr(element, "name"))
-        utf8_to_cp1251(n, name, sizeof name);
+    conn_name_from_xml(element, name, sizeof name);
     char text[400];
     str_format(text, sizeof text, "УДАЛИТЬ СОЕДИНЕНИЕ %s, ВЫ УВЕРЕНЫ?", name);
     if (message_box(ui, "ПОДТВЕРДИТЕ", text, MB_OK | MB_CANCEL | MB_ALERT) != MB_RESULT_OK)
@@ -418,9 +375,7 @@ mxml_node_t *conn_choose_dialog(vuUI *ui, int purpose)
         char type[128] = "", name[128];
         if (const char *t = attr(e, "type"))
             utf8_to_cp1251(t, type, sizeof type);
-        if (const char *n = attr(e, "name"))
-            utf8_to_cp1251(n, name, sizeof name);
-        else
+        if (!conn_name_from_xml(e, name, sizeof name))
             str_format(name, sizeof name, "СОЕДИНЕНИЕ %u", number);
         rows.push_back(std::string(type) + ":" + name);
         conn_menu_add(menu, rows.back().c_str(), reinterpret_cast<unsigned long>(e));
@@ -467,22 +422,18 @@ int conn_new_dialog(vuUI *ui)
 
 int conn_rename_dialog(vuUI *ui, mxml_node_t *element)
 {
-    const char *current = attr(element, "name");
-    if (!current)
+    char text[256];
+    if (!conn_name_from_xml(element, text, sizeof text))
         return -1;
     vuForm *form = dialog_create(ui, "common_conn_dlg_rename.xml");
     if (!form)
         return -1;
     ui->Add(form);
     form->Reset();
-    char text[256];
-    utf8_to_cp1251(current, text, sizeof text);
     widget_set_text(form->GetByName("name"), text);
     int result = -1;
     if (showUntilFilled(ui, form, "name", "ОШИБКА", kEmptyName, MB_OK | MB_ALERT)) {
-        char name[512];
-        cp1251_to_utf8(widget_text(form->GetByName("name")), name, sizeof name);
-        mxmlElementSetAttr(element, "name", name);
+        conn_name_to_xml(element, widget_text(form->GetByName("name")));
         result = 1;
     }
     ui->Del(form);
@@ -493,23 +444,8 @@ int conn_gprs_dialog(vuUI *ui, mxml_node_t *element)
 {
     conn_record &r = conn_active;
     const bool oneSocket = sim_socket_count() == 1;
-    if (element) {
-        r.gprs_slot = 0;
-        memset(r.gprs_pin, 0, sizeof r.gprs_pin);
-        memset(r.gprs_apn, 0, sizeof r.gprs_apn);
-        memset(r.gprs_login, 0, sizeof r.gprs_login);
-        memset(r.gprs_pass, 0, sizeof r.gprs_pass);
-        if (typeIs(element, "GPRS")) {
-            readTimeout(element, &r);
-            readText(element, "pin", r.gprs_pin, sizeof r.gprs_pin);
-            readText(element, "apn", r.gprs_apn, sizeof r.gprs_apn);
-            readText(element, "login", r.gprs_login, sizeof r.gprs_login);
-            readText(element, "pass", r.gprs_pass, sizeof r.gprs_pass);
-            unsigned long slot;
-            if (sim_socket_count() > 1 && readDecimal(element, "slot", &slot))
-                r.gprs_slot = static_cast<uint8_t>(slot);
-        }
-    }
+    if (element)
+        conn_pages_from_xml(element, CONN_GPRS, &r);
     vuForm *form = dialog_create(ui, "common_conn_dlg_gprs.xml");
     if (!form)
         return -1;
@@ -563,21 +499,7 @@ int conn_wifi_dialog(vuUI *ui, mxml_node_t *element)
         }
         return result;
     }
-    memset(&r.wifi, 0, sizeof r.wifi);
-    if (typeIs(element, "WIFI")) {
-        readText(element, "apn", r.wifi.Essid, sizeof r.wifi.Essid);
-        readTimeout(element, &r);
-        readIp(element, &r);
-        if (attr(element, "pass")) {
-            readText(element, "pass", r.wifi.u.Psk.Key, sizeof r.wifi.u.Psk.Key);
-            r.wifi.u.Psk.KeyLen = static_cast<uint32_t>(strlen(r.wifi.u.Psk.Key));
-        }
-        unsigned long v;
-        if (readDecimal(element, "auth", &v))
-            r.wifi.AuthMode = static_cast<int32_t>(v);
-        if (readDecimal(element, "encrypt", &v))
-            r.wifi.SecMode = static_cast<uint32_t>(v);
-    }
+    conn_pages_from_xml(element, CONN_WIFI, &r);
     static const char *const kFiles[3] = {"common_conn_dlg_wifi_1.xml", "common_conn_dlg_wifi_2.xml",
                                           "common_conn_dlg_wifi_3.xml"};
     vuForm *pages[3];
@@ -617,8 +539,7 @@ int conn_wifi_dialog(vuUI *ui, mxml_node_t *element)
 int conn_eth_dialog(vuUI *ui, mxml_node_t *element)
 {
     conn_record &r = conn_active;
-    if (typeIs(element, "ETH1"))
-        readIp(element, &r);
+    conn_pages_from_xml(element, CONN_ETH1, &r);
     dhcpWithoutAddress(&r);
     vuForm *form = dialog_create(ui, "common_conn_dlg_eth.xml");
     if (!form)
@@ -649,21 +570,7 @@ int conn_bt_dialog(vuUI *ui, mxml_node_t *element)
             zeroAddresses(&r);
         return result;
     }
-    if (typeIs(element, "Bluetooth")) {
-        unsigned long v = 0;
-        readDecimal(element, "btTimeWaitConnect", &v);
-        r.bt_wait_connect_ms = v <= kBtWaitMaxMs / 1000 ? static_cast<uint32_t>(v * 1000) : 0;
-        if (r.bt_wait_connect_ms < kBtWaitMinMs || r.bt_wait_connect_ms > kBtWaitMaxMs)
-            r.bt_wait_connect_ms = kBtWaitDefaultMs;
-        v = 0;
-        readDecimal(element, "btTimeScan", &v);
-        r.bt_scan_time = v == 0 || v > kBtScanMax ? kBtScanDefault : static_cast<uint16_t>(v);
-        readText(element, "btPinCode", r.bt_pin, sizeof r.bt_pin);
-        readText(element, "btname", r.bt_name, sizeof r.bt_name);
-        readText(element, "btmac", r.bt_mac, sizeof r.bt_mac);
-        readTimeout(element, &r);
-        readIp(element, &r);
-    }
+    conn_pages_from_xml(element, CONN_BT, &r);
     static const char *const kFiles[2] = {"common_conn_dlg_bt_1.xml", "common_conn_dlg_bt_2.xml"};
     vuForm *pages[2];
     if (!createPages(ui, kFiles, pages, 2))
