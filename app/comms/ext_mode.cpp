@@ -19,13 +19,14 @@
 #include "conn_api.h"
 #include "conn_level.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "os_errors.h"
 #include "raster_bmp.h"
 #include "osal.h"
 #include "safe_file.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "ui_loader.h"
@@ -164,15 +165,11 @@ void resetRelay()
     g_linkFailed = false;
 }
 
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
-
 // Shows the dialog with the relay as its callback until it is cancelled.
-void relayUntilCancel(vuUI *ui, vuForm *form)
+void relayUntilCancel(ScopedDialog &dialog)
 {
-    do {
-        ui->Show(form, external_relay_tick);
-        ui->WaitEndModal();
-    } while (form->GetState() != -1);
+    while (dialog.show(external_relay_tick) != -1) {
+    }
 }
 
 // Step C: the TCP kinds' listener and client.
@@ -218,29 +215,23 @@ bool isTcpKind() { return ext_link_is_tcp(ext_link_kind); }
 void on_ext_mode(vuUI *ui, const char *)
 {
     ext_link_kind = EXT_LINK_USB;
-    vuForm *form = dialog_create(ui, "kkt_dlg_select_external.xml");
-    if (!form)
+    ScopedDialog chooser(ui, "kkt_dlg_select_external.xml");
+    if (!chooser)
         return;
-    vuMenu *menu = dynamic_cast<vuMenu *>(form);
+    vuMenu *menu = dynamic_cast<vuMenu *>(chooser.form());
     if (menu && bt_available() == 1) {
         menu->AddItem("BLUETOOTH (PAN)", nullptr, 0, 1);
         menu->AddItem("BLUETOOTH (COM)", nullptr, 0, 1);
     }
-    ui->Add(form);
-    form->Reset();
-    ui->Show(form);
-    ui->WaitEndModal();
-    if (form->GetState() != 1 || !menu) {
-        ui->Del(form);
+    if (chooser.run() != 1 || !menu)
         return;
-    }
     switch (menu->GetSelected()) {
     case 2: ext_link_kind = EXT_LINK_WIFI; break;
     case 3: ext_link_kind = EXT_LINK_BT_PAN; break;
     case 4: ext_link_kind = EXT_LINK_BT_SPP; break;
     default: ext_link_kind = EXT_LINK_USB; break;
     }
-    ui->Del(form);
+    chooser.close();
     run_external_mode(ui);
 }
 
@@ -249,17 +240,20 @@ void run_external_mode(vuUI *ui)
     int err = 0;
     char path[64];
     str_format(path, sizeof path, "./res/%s", kDialogFile);
-    vuForm *form = load_form_file(path, &err);
-    if (!form) {
+    vuForm *loaded = load_form_file(path, &err);
+    if (!loaded) {
         char text[160];
         str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ ДИАЛОГ (%i)\n\n%s", err, kDialogFile);
-        errorBox(ui, text);
+        error_box(ui, text);
         return;
     }
-    vuTraceSetSource(form, kDialogFile);
+    vuTraceSetSource(loaded, kDialogFile);
     mkdir("./data", SAFE_MODE_DIR);
-    ui->Add(form);
-    form->Reset();
+    ScopedDialog dialog(ui, loaded);
+    if (!dialog)
+        return;
+    vuForm *form = dialog.form();
+    dialog.reset();
     vuObject *msg = widget(form, "msg"), *send = widget(form, "send"), *recv = widget(form, "recv");
     vuObject *adr = widget(form, "adr_port");
     const bool complete = dynamic_cast<vuMultiLine *>(msg) && send && recv;
@@ -275,7 +269,7 @@ void run_external_mode(vuUI *ui)
     if (ext_link_kind == EXT_LINK_USB) {
         hideWidget(adr);
         if (!complete) {
-            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+            error_box(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
         } else {
             clearDialog();
             resetRelay();
@@ -284,11 +278,10 @@ void run_external_mode(vuUI *ui)
             int r = link_open_port();
             if (r != 0) {
                 str_format(text, sizeof text, "USB_DEV не открыт\n(err = %i)\n%s", r, os_error_text2(r));
-                errorBox(ui, text);
+                error_box(ui, text);
             } else {
                 external_log_line(form, "Порт USB открыт");
-                ui->Show(form, external_relay_tick);
-                ui->WaitEndModal();
+                dialog.show(external_relay_tick);
                 link_close_port();
             }
         }
@@ -313,7 +306,7 @@ void run_external_mode(vuUI *ui)
                 ext_client_socket = link_accept(ext_listen_socket);
             }
             resetRelay();
-            relayUntilCancel(ui, form);
+            relayUntilCancel(dialog);
             link_close_fd(ext_listen_socket);
             ext_listen_socket = -1;
             if (ext_client_socket >= 0)
@@ -328,7 +321,7 @@ void run_external_mode(vuUI *ui)
         if (complete)
             clearDialog();
         else
-            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+            error_box(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
         // As for the TCP kinds: the Bluetooth module closes at the end.
         conn_disconnect();
         conn_save_active();
@@ -352,20 +345,19 @@ void run_external_mode(vuUI *ui)
                 int r = link_open_port();
                 if (r != 0) {
                     str_format(text, sizeof text, "ОШИБКА СОЕДИНЕНИЯ\n(err = %i)\n%s", r, os_error_text2(r));
-                    errorBox(ui, text);
+                    error_box(ui, text);
                 } else {
                     resetRelay();
-                    relayUntilCancel(ui, form);
+                    relayUntilCancel(dialog);
                 }
             } else {
-                errorBox(ui, "ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
+                error_box(ui, "ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
             }
             link_close_port();
             conn_disconnect();
         }
         conn_restore_active();
     }
-    ui->Del(form);
 }
 
 // ---- the relay tick -----------------------------------------------------------

@@ -9,10 +9,12 @@
 #include "ServicePrint.h"
 #include "TMCommand.h"
 #include "conn_api.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "fw_upload.h"
 #include "kfn_state.h"
+#include "list_page.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "vuEvent.h"
@@ -24,8 +26,6 @@
 #include "widget_text.h"
 
 namespace {
-
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
 
 const char kInsecureText[] = "ОБНОВЛЕНИЕ ПРОШИВКИ ВОЗМОЖНО ТОЛЬКО ПО HTTPS\n\nАДРЕС ДОЛЖЕН НАЧИНАТЬСЯ С https://";
 void waitBox(vuUI *ui, const char *text) { message_box(ui, "ПОДОЖДИТЕ", text, MB_NOWAIT); }
@@ -40,16 +40,16 @@ void getFailureBox(vuUI *ui, FwGetResult r, const FwGet &g)
 {
     char text[512];
     switch (r) {
-    case FW_GET_URL: errorBox(ui, "URL НЕ УДАЛОСЬ РАЗОБРАТЬ\n\nURL НЕ КОРРЕКТЕН"); break;
-    case FW_GET_INSECURE: errorBox(ui, kInsecureText); break;
-    case FW_GET_REQUEST: errorBox(ui, "НЕ УДАЛОСЬ СДЕЛАТЬ ЗАПРОС\n\nURL НЕ КОРРЕКТЕН"); break;
+    case FW_GET_URL: error_box(ui, "URL НЕ УДАЛОСЬ РАЗОБРАТЬ\n\nURL НЕ КОРРЕКТЕН"); break;
+    case FW_GET_INSECURE: error_box(ui, kInsecureText); break;
+    case FW_GET_REQUEST: error_box(ui, "НЕ УДАЛОСЬ СДЕЛАТЬ ЗАПРОС\n\nURL НЕ КОРРЕКТЕН"); break;
     case FW_GET_FAILED:
         str_format(text, sizeof text, "СБОЙ ОБРАБОТКИ ЗАПРОСА GET [%i]\n\n%s", g.code, g.text);
-        errorBox(ui, text);
+        error_box(ui, text);
         break;
     case FW_GET_READ:
         str_format(text, sizeof text, "СБОЙ ПРИЕМА ДАННЫХ ОТВЕТА [%i]:\n\n%s", g.code, g.text);
-        errorBox(ui, text);
+        error_box(ui, text);
         break;
     default: break;
     }
@@ -58,7 +58,7 @@ void getFailureBox(vuUI *ui, FwGetResult r, const FwGet &g)
 int fail(vuUI *ui, char *report, const char *reportLine, const char *box)
 {
     line(report, reportLine);
-    errorBox(ui, box);
+    error_box(ui, box);
     return -1;
 }
 
@@ -166,12 +166,12 @@ mxml_node_t *fw_fetch_list(vuUI *ui, const char *url)
     if (r == FW_GET_STATUS) {
         char text[512];
         str_format(text, sizeof text, "НЕВЕРНЫЙ СТАТУС ВЫПОЛНЕНИЯ ЗАПРОСА GET [%i]\n\n%s", g.code, g.text);
-        errorBox(ui, text);
+        error_box(ui, text);
         return nullptr;
     }
     if (tooLarge) {
         // Refused whole: a cut list could name a cut image.
-        errorBox(ui, "ПЕРЕЧЕНЬ ПРОШИВОК СЛИШКОМ ВЕЛИК\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
+        error_box(ui, "ПЕРЕЧЕНЬ ПРОШИВОК СЛИШКОМ ВЕЛИК\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
         return nullptr;
     }
     if (r != FW_GET_OK) {
@@ -180,7 +180,7 @@ mxml_node_t *fw_fetch_list(vuUI *ui, const char *url)
     }
     mxml_node_t *list = fw_parse_list(body, length);
     if (!list)
-        errorBox(ui, "ПЕРЕЧЕНЬ ПРОШИВОК НЕ РАСПОЗНАН\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
+        error_box(ui, "ПЕРЕЧЕНЬ ПРОШИВОК НЕ РАСПОЗНАН\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
     return list;
 }
 
@@ -188,7 +188,7 @@ mxml_node_t *fw_choose_model(vuUI *ui, mxml_node_t *list, const char *model, con
 {
     mxml_node_t *fw = fw_list_firmware(list);
     if (!fw) {
-        errorBox(ui, "НЕВЕРНАЯ СТРУКТУРА ПЕРЕЧНЯ ПРОШИВОК\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
+        error_box(ui, "НЕВЕРНАЯ СТРУКТУРА ПЕРЕЧНЯ ПРОШИВОК\n\nОБНОВЛЕНИЕ НЕВОЗМОЖНО");
         return nullptr;
     }
     if (model && *model)
@@ -222,13 +222,9 @@ mxml_node_t *fw_choose_model(vuUI *ui, mxml_node_t *list, const char *model, con
         delete menu;
         return nullptr;
     }
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
-    int state = menu->GetState();
+    ListPage page(ui, menu);
+    int state = page.show();
     unsigned selected = menu->GetSelected();
-    ui->Del(menu);
     return state == 1 && selected >= 1 && selected <= static_cast<unsigned>(count) ? rows[selected - 1] : nullptr;
 }
 
@@ -237,7 +233,7 @@ int fw_check_version(vuUI *ui, mxml_node_t *item, const char *current)
     const char *ver = fw_item_attr(item, "ver");
     int newer = fw_version_newer(current, ver);
     if (newer < 0) {
-        errorBox(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ ver");
+        error_box(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ ver");
         return 0;
     }
     char text[512];
@@ -259,14 +255,14 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
 {
     long size = 0;
     if (fw_item_number(item, "size", &size) != 0 || size < 1 || size > FW_IMAGE_MAX) {
-        errorBox(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ size");
+        error_box(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ size");
         return 0;
     }
     waitBox(ui, "ИДЕТ ЗАГРУЗКА ФАЙЛА ОБНОВЛЕНИЯ КФН");
     char imageUrl[FW_URL_MAX + 1];
     const char *name = fw_item_attr(item, "file");
     if (fw_image_url(url, name, imageUrl, sizeof imageUrl) != 0) {
-        errorBox(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
+        error_box(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
         return 0;
     }
     FwImageDownload download;
@@ -276,7 +272,7 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
         return size;
     case FW_IMAGE_CREATE:
     case FW_IMAGE_WRITE:
-        errorBox(ui, "ОШИБКА СОЗДАНИЯ ФАЙЛА ОБНОВЛЕНИЯ ККТ");
+        error_box(ui, "ОШИБКА СОЗДАНИЯ ФАЙЛА ОБНОВЛЕНИЯ ККТ");
         break;
     case FW_IMAGE_GET:
         if (download.get != FW_GET_STATUS) {
@@ -287,12 +283,12 @@ long fw_fetch_image(vuUI *ui, const char *url, const char *file, mxml_node_t *it
             else
                 str_format(text, sizeof text, "Неверный статус выполнения запроса GET [%i]\n\n%s",
                            download.detail.code, download.detail.text);
-            errorBox(ui, text);
+            error_box(ui, text);
         }
         break;
     case FW_IMAGE_SIZE:
         str_format(text, sizeof text, "НЕ ПРАВИЛЬНЫЙ РАЗМЕР ФАЙЛА [%li]\n\n", download.written);
-        errorBox(ui, text);
+        error_box(ui, text);
         break;
     }
     return 0;
@@ -314,7 +310,7 @@ int fw_update_run(vuUI *ui, const char *url, int mode, char *report)
 {
     if (!fw_url_is_secure(url)) {
         line(report, "\nОШИБКА: ОБНОВЛЕНИЕ ПРОШИВКИ ВОЗМОЖНО ТОЛЬКО ПО HTTPS");
-        errorBox(ui, kInsecureText);
+        error_box(ui, kInsecureText);
         return -1;
     }
     char model[17] = "", current[13] = "", type[19] = "";
@@ -364,7 +360,7 @@ int fw_update_run(vuUI *ui, const char *url, int mode, char *report)
                       fw_image_url(url, file, imageUrl, sizeof imageUrl) == 0;
         if (!fileOk) {
             line(report, "\nОШИБКА: В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
-            errorBox(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
+            error_box(ui, "В ОПИСАНИИ ПРОШИВКИ НЕВЕРНЫЙ АТРИБУТ file");
         } else if ((size = fw_fetch_image(ui, url, fw_image_path(), item)) > 0) {
             char question[512];
             str_format(question, sizeof question,
@@ -412,33 +408,30 @@ void printReport(vuUI *ui, const char *report)
 
 int fw_update_dialog(vuUI *ui, const char *title, char *url, int)
 {
-    vuForm *form = dialog_create(ui, "common_dlg_update_firmware.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_dlg_update_firmware.xml");
+    if (!dialog)
         return -1;
     const char *noedit = settings_get("fwupdate", "noedit");
-    vuInput *urlField = dynamic_cast<vuInput *>(form->GetByName("url"));
-    vuObject *modeField = form->GetByName("mode");
-    vuMultiLine *msg = dynamic_cast<vuMultiLine *>(form->GetByName("msg"));
+    vuInput *urlField = dialog.widget<vuInput>("url");
+    vuObject *modeField = dialog.field("mode");
+    vuMultiLine *msg = dialog.widget<vuMultiLine>("msg");
     if (urlField && noedit && atoi(noedit) != 0)
         urlField->SetFocusable(0); // shown, not edited
-    form->SetHeaderText(title);
-    ui->Add(form);
+    dialog.form()->SetHeaderText(title);
     static char report[FW_REPORT_SIZE];
     report[0] = 0;
     char modeText[4] = "1";
     int result = -1;
     for (;;) {
         // Reset empties the fields: the address and the report come back.
-        form->Reset();
+        dialog.reset();
         if (urlField)
             urlField->SetValue(url ? url : "");
         if (msg)
             msg->SetValue(report);
         if (vuInput *modeInput = dynamic_cast<vuInput *>(modeField))
             modeInput->SetValue(modeText);
-        ui->Show(form, dialogKeys);
-        ui->WaitEndModal();
-        int state = form->GetState();
+        int state = dialog.show(dialogKeys);
         if (state == -1)
             break;
         if (state == 1) {
@@ -456,12 +449,11 @@ int fw_update_dialog(vuUI *ui, const char *title, char *url, int)
                 report[0] = 0;
                 result = fw_update_run(ui, target, mode, report);
             } else {
-                message_box(ui, "ОШИБКА", "НЕПРАВИЛЬНЫЙ URL!\n\nСКОРРЕКТИРУЙТЕ URL", MB_OK | MB_ALERT);
+                error_box(ui, "НЕПРАВИЛЬНЫЙ URL!\n\nСКОРРЕКТИРУЙТЕ URL");
             }
         } else if (state == 100 && report[0]) {
             printReport(ui, report);
         }
     }
-    ui->Del(form);
     return result;
 }

@@ -4,12 +4,13 @@
 #include <string.h>
 
 #include <memory>
+#include <vector>
 
-#include "ServiceCommand.h"
 #include "TMCommand.h"
 #include "date_record.h"
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "mark_check.h"
 #include "message_box.h"
@@ -19,6 +20,7 @@
 #include "receipt_builder.h"
 #include "receipt_data.h"
 #include "receipt_form.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "tag_editor.h"
@@ -30,8 +32,6 @@ namespace {
 
 enum { kPages = 5, kTimeoutMs = 5000 };
 enum { kStateLeft = 0, kStateAnnulled = 1, kStateFailed = 2 };
-
-const char *kBuildFailed = "Ошибка создания команды.";
 
 class Wizard {
 public:
@@ -70,7 +70,7 @@ private:
     int mode_;
     bool ffd105_ = false;
     bool oism_ = false;
-    vuForm *page_[kPages] = {};
+    std::vector<ScopedDialog> pages_;
     // page 0
     vuObject *isprint_ = nullptr, *type_ = nullptr, *copies_ = nullptr;
     // page 1
@@ -107,13 +107,14 @@ bool Wizard::CreatePages()
         "kkt_dlg_receipt_payment.xml",
         "kkt_dlg_receipt_client.xml",
     };
+    pages_.reserve(kPages);
     for (int i = 0; i < kPages; ++i) {
-        vuForm *f = dialog_create(ui_, files[i]);
-        if (!f) {
+        pages_.emplace_back(ui_, files[i]);
+        if (!pages_.back()) {
             DeletePages();
             return false;
         }
-        page_[i] = f;
+        vuForm *f = pages_.back().form();
         switch (i) {
         case 0:
             isprint_ = f->GetByName("isprint");
@@ -150,20 +151,12 @@ bool Wizard::CreatePages()
             email_ = f->GetByName("email");
             break;
         }
-        ui_->Add(f);
-        f->Reset();
+        pages_.back().reset();
     }
     return true;
 }
 
-void Wizard::DeletePages()
-{
-    for (vuForm *&f : page_)
-        if (f) {
-            ui_->Del(f);
-            f = nullptr;
-        }
-}
+void Wizard::DeletePages() { pages_.clear(); }
 
 void Wizard::Preset()
 {
@@ -202,7 +195,7 @@ void Wizard::SaveSettings()
 bool Wizard::Exec(int built, bool fatal)
 {
     if (built <= 0) {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
+        build_failed_box(ui_);
         return false;
     }
     if (kfn_exec(ui_, &cmd_, kTimeoutMs) != 0) {
@@ -232,7 +225,7 @@ bool Wizard::Page0()
     // "copies" goes as one byte: a larger number is refused, not wrapped
     // (an empty field is 0)
     if (!receipt_copies_ok(widget_text(copies_))) {
-        message_box(ui_, "ОШИБКА", "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255", MB_OK | MB_ALERT);
+        error_box(ui_, "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255");
         return false;
     }
     markRequired_ = mode_ == RECEIPT_MODE_SALE && (list_item(type_) % 2) == 1 ? 1 : 0;
@@ -359,7 +352,7 @@ bool Wizard::Payment()
     const ReceiptPayment payment = PaymentEntry();
     uint8_t type = 0;
     if (!receipt_payment_type(payment, &type)) {
-        message_box(ui_, "ОШИБКА", "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15", MB_OK | MB_ALERT);
+        error_box(ui_, "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15");
         return false;
     }
     if (!Exec(receipt_build_payment(payment, cmd_), false))
@@ -382,7 +375,7 @@ bool Wizard::Close()
     }
     int built = cmd_.CloseDocument();
     if (built <= 0) {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
+        build_failed_box(ui_);
         return false;
     }
     // not printed: no print wait, no status request
@@ -407,7 +400,7 @@ bool Wizard::Pass()
     state_ = kStateLeft;
     int index = 0;
     while (index >= 0 && index < kPages) {
-        int result = show_page(ui_, page_[index]);
+        int result = pages_[static_cast<size_t>(index)].show();
         bool ok = result == 1;
         switch (index) {
         case 0:
@@ -429,7 +422,7 @@ bool Wizard::Pass()
                 break;
             }
             if (mode_ == RECEIPT_MODE_CORRECTION && *widget_text(date_) && !correction_date_ok(widget_text(date_))) {
-                message_box(ui_, "ОШИБКА", "НЕВЕРНАЯ ДАТА КОРРЕКЦИИ\n\nВВЕДИТЕ ШЕСТЬ ЦИФР ДДММГГ", MB_OK | MB_ALERT);
+                error_box(ui_, "НЕВЕРНАЯ ДАТА КОРРЕКЦИИ\n\nВВЕДИТЕ ШЕСТЬ ЦИФР ДДММГГ");
                 break;
             }
             int list = PositionList();
@@ -472,14 +465,14 @@ void Wizard::EndOfPass()
                 state_ = kStateAnnulled;
         }
     } else {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
+        build_failed_box(ui_);
     }
     // the marking checks of the annulled document are dropped whatever the
     // cancel gave, straight through the service
     if (kfn_marking_mode() == 1) {
         TMCommand reset;
         if (reset.MarkCheckReset() > 0)
-            ServiceExecute(reset, kTimeoutMs);
+            kfn_exchange_unlocked(reset, kTimeoutMs);
     }
 }
 
