@@ -9,7 +9,7 @@
 uint8_t receipt_document_type(const ReceiptOpening &opening)
 {
     uint8_t type = receipt_type_of(opening.mode, opening.ffd105, opening.type_row);
-    return opening.print ? static_cast<uint8_t>(type | 0x80) : type;
+    return opening.no_paper ? static_cast<uint8_t>(type | 0x80) : type;
 }
 
 std::string receipt_opening_tags(const ReceiptOpening &opening)

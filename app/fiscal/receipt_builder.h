@@ -21,7 +21,7 @@ struct ReceiptOpening {
     int mode = RECEIPT_MODE_SALE; // or RECEIPT_MODE_CORRECTION
     bool ffd105 = false;         // the controller keeps FFD 1.05
     unsigned type_row = 0;       // the receipt type
-    bool print = false;          // "isprint": the receipt is printed
+    bool no_paper = false;       // "НЕ ПЕЧАТАТЬ ЧЕК": nothing printed
     std::string copies;          // 0..255, empty for 0
     std::string seller, seller_inn;
     unsigned tax_mode_row = 0;
@@ -52,7 +52,8 @@ struct ReceiptBuyer {
 // could not be built): true to go on.
 using ReceiptStep = std::function<bool(TMCommand &cmd, int built)>;
 
-// The document type byte: the type of the mode and row, 0x80 when printed.
+// The document type byte: the type of the mode and row, 0x80 when the
+// receipt is not printed.
 uint8_t receipt_document_type(const ReceiptOpening &opening);
 // The opening's tag text: a correction's kind, date and grounds, then the
 // tags, then the comment.

@@ -16,7 +16,6 @@
 #include "message_box.h"
 #include "oism_worker.h"
 #include "position_editor.h"
-#include "print_runner.h"
 #include "receipt_builder.h"
 #include "receipt_data.h"
 #include "receipt_form.h"
@@ -295,7 +294,7 @@ ReceiptOpening Wizard::Opening() const
     o.mode = mode_;
     o.ffd105 = ffd105_;
     o.type_row = list_item(type_);
-    o.print = widget_checked(isprint_);
+    o.no_paper = widget_checked(isprint_);
     o.copies = widget_text(copies_);
     o.seller = widget_text(seller_);
     o.seller_inn = widget_text(sellerInn_);
@@ -373,14 +372,10 @@ bool Wizard::Close()
         });
         buyerSent_ = true;
     }
-    int built = cmd_.CloseDocument();
-    if (built <= 0) {
-        build_failed_box(ui_);
-        return false;
-    }
     // not printed: no print wait, no status request
-    int r = (receiptType_ & 0x80) ? kfn_exec(ui_, &cmd_, kTimeoutMs) : kfn_exec_print(ui_, &cmd_, 0);
-    if (r != 0)
+    const bool closed = (receiptType_ & 0x80) ? kfn_run(ui_, cmd_, cmd_.CloseDocument(), kTimeoutMs)
+                                              : kfn_run_print(ui_, cmd_, cmd_.CloseDocument(), 0) == 0;
+    if (!closed)
         return false;
     message_box(ui_, title_, "ЧЕК УСПЕШНО ЗАВЕРШЕН!", MB_OK);
     return true;

@@ -108,7 +108,7 @@ TEST(ReceiptBuilder, OpeningValues)
     sale.correction_doc = "ignored in a sale";
     EXPECT_EQ(receipt_opening_tags(sale), "<1192>x");
     EXPECT_EQ(receipt_document_type(sale), receipt_type_of(RECEIPT_MODE_SALE, false, 1));
-    sale.print = true;
+    sale.no_paper = true;
     EXPECT_EQ(receipt_document_type(sale), receipt_type_of(RECEIPT_MODE_SALE, false, 1) | 0x80);
 
     ReceiptOpening corr;
