@@ -180,6 +180,40 @@ TEST_F(StoreTest, ACommandWritesAFewRowsHoweverLargeTheArchive)
     EXPECT_LE(large.deposit, 1) << "the state row";
 }
 
+// Commits are flushed to the disk unless KKTSIM_NO_SYNC asks otherwise
+// (set and not "0"); whatever the rule, a save reads back.
+TEST_F(StoreTest, TheFlushRuleFollowsTheEnvironment)
+{
+    const char *before = getenv("KKTSIM_NO_SYNC");
+    std::string saved = before ? before : "";
+    const struct {
+        const char *value; // null: unset
+        const char *pragma;
+    } cases[] = {{nullptr, "PRAGMA synchronous=FULL"},
+                 {"", "PRAGMA synchronous=FULL"},
+                 {"0", "PRAGMA synchronous=FULL"},
+                 {"1", "PRAGMA synchronous=OFF"},
+                 {"yes", "PRAGMA synchronous=OFF"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(unset)");
+        if (c.value)
+            setenv("KKTSIM_NO_SYNC", c.value, 1);
+        else
+            unsetenv("KKTSIM_NO_SYNC");
+        EXPECT_STREQ(kktsim::DriveStore::SynchronousPragma(), c.pragma);
+        kktsim::DriveStore store;
+        std::string error;
+        ASSERT_TRUE(store.Open(Path(), false, &error)) << error;
+        kktsim::DriveState s;
+        MakeReceipt(s, 1);
+        SaveAndCompare(store, s, true);
+    }
+    if (before)
+        setenv("KKTSIM_NO_SYNC", saved.c_str(), 1);
+    else
+        unsetenv("KKTSIM_NO_SYNC");
+}
+
 TEST_F(ModelTest, AStateFileOfTheFormerShapeIsTakenOverOnce)
 {
     // The fixture was written by the stand-in before it had a store: an
