@@ -5,6 +5,7 @@
 #include "KktDriveArchive.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktFrame.h"
 #include "KktJson.h"
@@ -18,17 +19,6 @@ using wire::RealDate;
 using namespace wire;
 
 namespace {
-
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrDateTime = 0x03,
-    kErrDocState = 0x0D,
-    kErrCloseShift = 0x15,
-    kErrNoPaper = 0x19,
-    kErrNotRegistered = 0x1A,
-    kErrNoData = 0x78,
-};
 
 const char *TypeName(uint8_t type)
 {
@@ -52,9 +42,8 @@ public:
     {
     }
 
-    bool Run(uint8_t code, uint8_t &error);
+    explicit ArchiveCommand(DriveCall &c) : ArchiveCommand(c.drive, c.req, c.paperOut, c.rep, c.res) {}
 
-private:
     const std::string &Raw(size_t k) const
     {
         static const std::string empty;
@@ -70,6 +59,13 @@ private:
     uint8_t ReportBegin();
     uint8_t ReportLine();
     uint8_t ReportEnd();
+    uint8_t Errors()
+    {
+        Data(a.fnErrors);
+        return 0;
+    }
+
+private:
 
     // The date of the first document still waiting for the OFD.
     std::string FirstUnsentWhen() const
@@ -87,24 +83,6 @@ private:
     Reply &rep_;
     DriveResult &res_;
 };
-
-bool ArchiveCommand::Run(uint8_t code, uint8_t &error)
-{
-    switch (code) {
-    case 0x8B: error = Document(); return true;
-    case 0x8D: error = CloseDrive(); return true;
-    case 0x3A: error = Ticket(); return true;
-    case 0x3B: error = Unsent(); return true;
-    case 0x2A:
-        Data(a.fnErrors);
-        error = 0;
-        return true;
-    case 0x50: error = ReportBegin(); return true;
-    case 0x51: error = ReportLine(); return true;
-    case 0x52: error = ReportEnd(); return true;
-    default: return false;
-    }
-}
 
 // 0x8B D number, B mode: 0 and 1 the document, 2 printed, 5 its OFD
 // receipt printed, 3 starts and 4 continues the reading of its fields.
@@ -267,7 +245,7 @@ uint8_t ArchiveCommand::ReportLine()
     if (req_.fields.empty())
         return kErrFormat;
     if (a.reportLines.size() >= 1000)
-        return 0x7E;
+        return kErrItems;
     a.reportLines.push_back(Cp866ToUtf8(Raw(1)));
     return 0;
 }
@@ -368,13 +346,14 @@ bool ArchivePaperRefused(DriveState &s, bool paperOut, DriveResult &res)
     return false;
 }
 
-bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
-{
-    ArchiveCommand c(drive, req, paperOut, rep, res);
-    if (c.Run(req.code, error))
-        return true;
-    return AnswerJournal(drive, req, paperOut, rep, res, error);
-}
+uint8_t ArchiveDocument(DriveCall &c) { return ArchiveCommand(c).Document(); }
+uint8_t ArchiveCloseDrive(DriveCall &c) { return ArchiveCommand(c).CloseDrive(); }
+uint8_t ArchiveTicket(DriveCall &c) { return ArchiveCommand(c).Ticket(); }
+uint8_t ArchiveUnsent(DriveCall &c) { return ArchiveCommand(c).Unsent(); }
+uint8_t ArchiveErrors(DriveCall &c) { return ArchiveCommand(c).Errors(); }
+uint8_t ArchiveReportBegin(DriveCall &c) { return ArchiveCommand(c).ReportBegin(); }
+uint8_t ArchiveReportLine(DriveCall &c) { return ArchiveCommand(c).ReportLine(); }
+uint8_t ArchiveReportEnd(DriveCall &c) { return ArchiveCommand(c).ReportEnd(); }
 
 // ---- scenario statements ----
 

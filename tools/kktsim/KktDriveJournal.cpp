@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktFrame.h"
 #include "KktText.h"
@@ -18,17 +19,6 @@ using namespace wire;
 
 namespace {
 
-enum : uint8_t { kErrFormat = 0x01, kErrField = 0x02, kErrNoPaper = 0x19, kErrNoData = 0x78 };
-
-// Minutes of an HHMM text, or -1.
-int Minutes(const std::string &t)
-{
-    if (!Digits(t, 4))
-        return -1;
-    int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[2] - '0') * 10 + (t[3] - '0');
-    return h < 24 && m < 60 ? h * 60 + m : -1;
-}
-
 class JournalCommand {
 public:
     JournalCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
@@ -36,7 +26,20 @@ public:
     {
     }
 
-    bool Run(uint8_t code, uint8_t &error);
+    explicit JournalCommand(DriveCall &c) : JournalCommand(c.drive, c.req, c.paperOut, c.rep, c.res) {}
+
+    uint8_t ByShift(bool closing);
+    uint8_t ByTime();
+    uint8_t ByNumbers();
+    uint8_t OneDocument();
+    uint8_t Params();
+    // The journal starts after the last document (the archive keeps them).
+    uint8_t Clear()
+    {
+        a.journalFrom = s.lastDocument + 1;
+        res_.changed = true;
+        return 0;
+    }
 
 private:
     const std::string &Raw(size_t k) const
@@ -76,12 +79,6 @@ private:
         return 0;
     }
 
-    uint8_t ByShift(bool closing);
-    uint8_t ByTime();
-    uint8_t ByNumbers();
-    uint8_t OneDocument();
-    uint8_t Params();
-
     DriveState &s;
     DriveArchive &a;
     const Request &req_;
@@ -89,24 +86,6 @@ private:
     Reply &rep_;
     DriveResult &res_;
 };
-
-bool JournalCommand::Run(uint8_t code, uint8_t &error)
-{
-    switch (code) {
-    case 0x84: error = ByShift(false); return true;
-    case 0x7C: error = ByShift(true); return true;
-    case 0x7D: error = ByTime(); return true;
-    case 0x7E: error = ByNumbers(); return true;
-    case 0x7F: error = OneDocument(); return true;
-    case 0x85:
-        a.journalFrom = s.lastDocument + 1;
-        res_.changed = true;
-        error = 0;
-        return true;
-    case 0x49: error = Params(); return true;
-    default: return false;
-    }
-}
 
 // 0x84 [W shift] every document of the shift (none sent: the current one);
 // 0x7C W shift the shift's closing report.
@@ -178,10 +157,12 @@ uint8_t JournalCommand::Params()
 
 } // namespace
 
-bool AnswerJournal(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
-{
-    JournalCommand c(drive, req, paperOut, rep, res);
-    return c.Run(req.code, error);
-}
+uint8_t JournalShift(DriveCall &c) { return JournalCommand(c).ByShift(false); }
+uint8_t JournalShiftClose(DriveCall &c) { return JournalCommand(c).ByShift(true); }
+uint8_t JournalByTime(DriveCall &c) { return JournalCommand(c).ByTime(); }
+uint8_t JournalByNumbers(DriveCall &c) { return JournalCommand(c).ByNumbers(); }
+uint8_t JournalDocument(DriveCall &c) { return JournalCommand(c).OneDocument(); }
+uint8_t JournalClear(DriveCall &c) { return JournalCommand(c).Clear(); }
+uint8_t JournalParams(DriveCall &c) { return JournalCommand(c).Params(); }
 
 } // namespace kktsim

@@ -6,8 +6,8 @@
 #include "KktDriveReceipt.h"
 #include "KktDriveSettings.h"
 
-#include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktJson.h"
 #include "KktText.h"
@@ -19,23 +19,6 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrDateTime = 0x03,
-    kErrRange = 0x0C,
-    kErrDocState = 0x0D,
-    kErrOverflow = 0x10,
-    kErrNegativeSum = 0x11,
-    kErrDrawer = 0x12,
-    kErrNoPaper = 0x19,
-    kErrNotRegistered = 0x1A,
-    kErrLines = 0x24,
-    kErrShiftClosed = 0x25,
-    kErrPaymentIndex = 0x27,
-    kErrItems = 0x7E,
-};
-
 const size_t kMaxItems = 1000;
 const size_t kMaxLines = 1000;
 const size_t kMaxTags = 100;
@@ -45,63 +28,19 @@ const char *const kPaymentNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИ�
 const char *const kOperationNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИХОДА", u8"РАСХОД", u8"ВОЗВРАТ РАСХОДА"};
 const char *const kTaxNames[6] = {u8"НДС 20%", u8"НДС 10%", u8"НДС 20/120", u8"НДС 10/110", u8"НДС 0%", u8"БЕЗ НДС"};
 
-using wire::HexDigit;
+using wire::HexD;
 using wire::ReadHexLE;
+using wire::Readable;
+using wire::RealDateTime;
 
 // A hex field of bytes in order.
 bool ReadHexBytes(const std::string &f, std::vector<uint8_t> &out)
 {
-    if (f.size() % 2)
+    std::string bytes;
+    if (!wire::Unhex(f, bytes))
         return false;
-    out.clear();
-    for (size_t i = 0; i < f.size(); i += 2) {
-        int hi = HexDigit(f[i]), lo = HexDigit(f[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out.push_back(static_cast<uint8_t>(hi << 4 | lo));
-    }
+    out.assign(bytes.begin(), bytes.end());
     return true;
-}
-
-bool Digits(const std::string &s, size_t n)
-{
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-int Two(const std::string &s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
-
-bool ValidDateTime(const std::string &d, const std::string &t)
-{
-    if (!Digits(d, 6) || !Digits(t, 4))
-        return false;
-    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
-    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
-        return false;
-    return Two(t, 0) < 24 && Two(t, 2) < 60;
-}
-
-std::string Readable(const std::string &dt)
-{
-    if (dt.size() != 10)
-        return dt;
-    return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
-           dt.substr(8, 2);
-}
-
-// The eight hex digits of a 32-bit value, lowest byte first.
-std::string HexD(uint32_t v)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%02X%02X%02X%02X", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF, v >> 24);
-    return b;
 }
 
 // The tape as a person sees it: lines of the drive's width.
@@ -192,7 +131,7 @@ bool ReadQuantity(const std::string &text, int64_t price, int64_t &thousandths, 
 
 class Receipt {
 public:
-    explicit Receipt(ReceiptIo &io) : io_(io), s(io.s) {}
+    explicit Receipt(DriveCall &io) : io_(io), s(io.s) {}
 
     uint8_t Open();
     uint8_t AddItem();
@@ -227,7 +166,7 @@ private:
     }
     void PrintReceipt(const FiscalMark &mark, const std::string &when, int64_t total, int64_t change);
 
-    ReceiptIo &io_;
+    DriveCall &io_;
     DriveState &s;
 };
 
@@ -235,7 +174,7 @@ uint8_t Receipt::Open()
 {
     if (Count() < 2)
         return kErrFormat;
-    if (!ValidDateTime(Raw(1), Raw(2)))
+    if (!RealDateTime(Raw(1), Raw(2)))
         return kErrDateTime;
     if (Count() < 4)
         return kErrFormat;
@@ -537,7 +476,7 @@ uint8_t Receipt::Cancel()
 {
     if (Count() < 2)
         return kErrFormat;
-    if (!ValidDateTime(Raw(1), Raw(2)))
+    if (!RealDateTime(Raw(1), Raw(2)))
         return kErrDateTime;
     if (uint8_t e = NeedDocument())
         return e;
@@ -635,21 +574,14 @@ FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type
     return m;
 }
 
-bool ReceiptCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
-{
-    Receipt r(io);
-    switch (code) {
-    case 0x10: error = r.Open(); return true;
-    case 0x11: error = r.AddItem(); return true;
-    case 0x12: error = r.Subtotal(); return true;
-    case 0x13: error = r.AddPayment(); return true;
-    case 0x14: error = r.Close(); return true;
-    case 0x17: error = r.Cancel(); return true;
-    case 0x1C: error = r.PrintText(); return true;
-    case 0x6A: error = r.AddTag(); return true;
-    default: return false;
-    }
-}
+uint8_t ReceiptOpen(DriveCall &c) { return Receipt(c).Open(); }
+uint8_t ReceiptAddItem(DriveCall &c) { return Receipt(c).AddItem(); }
+uint8_t ReceiptSubtotal(DriveCall &c) { return Receipt(c).Subtotal(); }
+uint8_t ReceiptAddPayment(DriveCall &c) { return Receipt(c).AddPayment(); }
+uint8_t ReceiptClose(DriveCall &c) { return Receipt(c).Close(); }
+uint8_t ReceiptCancel(DriveCall &c) { return Receipt(c).Cancel(); }
+uint8_t ReceiptPrintText(DriveCall &c) { return Receipt(c).PrintText(); }
+uint8_t ReceiptAddTag(DriveCall &c) { return Receipt(c).AddTag(); }
 
 std::string ReceiptJson(const DriveState &s)
 {
