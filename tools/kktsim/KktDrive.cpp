@@ -665,72 +665,51 @@ std::string Amounts(const int64_t *v, int n)
     return o + "]";
 }
 
-// Reads members of a JSON object into fields of the state.
-class StateReader {
-public:
-    StateReader(const JsonValue &o, std::string &why) : o_(o), why_(why) {}
+const char *const kOpKeys[4] = {"income", "income_return", "expense", "expense_return"};
 
-    template <typename T> void Int(const char *key, T &out, int64_t lo, int64_t hi)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Number || v->number < lo || v->number > hi)
-            return Bad(key);
-        out = static_cast<T>(v->number);
-    }
-    void Flag(const char *key, bool &out)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Bool)
-            return Bad(key);
-        out = v->boolean;
-    }
-    void Text(const char *key, std::string &out)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        // A text comes from one frame field (at most 4096 bytes of CP866,
-        // up to three UTF-8 bytes each): what the model stores reads back.
-        if (v->type != JsonValue::String || v->text.size() > 3 * 4096)
-            return Bad(key);
-        out = v->text;
-    }
-    void Amount(const char *key, int64_t &out) { AmountOf(o_.Find(key), key, out); }
-    void AmountOf(const JsonValue *v, const char *key, int64_t &out)
-    {
-        if (!v)
-            return;
-        int64_t a;
-        if (v->type != JsonValue::String || !ParseStoredAmount(v->text, a))
-            return Bad(key);
-        out = a;
-    }
-    void Amounts(const char *key, int64_t *out, int n)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Array || v->items.size() != static_cast<size_t>(n))
-            return Bad(key);
-        for (int i = 0; i < n; ++i)
-            AmountOf(&v->items[i], key, out[i]);
-    }
-    void Bad(const char *key)
-    {
-        if (why_.empty())
-            why_ = std::string("bad member \"") + key + "\"";
-    }
-
-private:
-    const JsonValue &o_;
-    std::string &why_;
+// The state's sections beside the shift and the open document, in the
+// order of their members in the state's JSON: how each is written and read
+// back. A reader gets its member (null for a file without it, as one of an
+// older shape) and names the first bad member in why.
+struct StateSection {
+    const char *member;
+    std::string (*write)(const DriveState &s);
+    bool (*read)(const JsonValue *member, DriveState &s, std::string &why);
 };
 
-const char *const kOpKeys[4] = {"income", "income_return", "expense", "expense_return"};
+// The printer's wait for 0x1D after the paper ran out.
+std::string ResumeToJson(const DriveState &s)
+{
+    return Bool(s.resumeNeeded);
+}
+
+bool ResumeFromJson(const JsonValue *member, DriveState &s, std::string &why)
+{
+    if (!member)
+        return true;
+    if (member->type != JsonValue::Bool) {
+        why = "bad member \"resume_needed\"";
+        return false;
+    }
+    s.resumeNeeded = member->boolean;
+    return true;
+}
+
+const std::vector<StateSection> &StateSections()
+{
+    static const std::vector<StateSection> sections = {
+        {"receipt", ReceiptToJson, ReceiptFromJson},
+        {"settings", SettingsToJson, SettingsFromJson},
+        {"resume_needed", ResumeToJson, ResumeFromJson},
+        {"marking", MarkingToJson, MarkingFromJson},
+        {"ofd", OfdToJson, OfdFromJson},
+        {"notify", NoticeToJson, NoticeFromJson},
+        {"archive", [](const DriveState &s) { return ArchiveToJson(s.archive); },
+         [](const JsonValue *m, DriveState &s, std::string &why) { return !m || ArchiveFromJson(*m, s.archive, why); }},
+        {"keys", KeysToJson, KeysFromJson},
+    };
+    return sections;
+}
 
 } // namespace
 
@@ -798,14 +777,9 @@ std::string DriveState::ToJson() const
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
     o += RegistrationJson(*this);
-    Put(o, "receipt", ReceiptJson(*this));
-    Put(o, "settings", SettingsJson(*this));
-    Put(o, "resume_needed", Bool(resumeNeeded));
-    Put(o, "marking", MarkingToJson(*this));
-    Put(o, "ofd", OfdToJson(*this));
-    Put(o, "notify", NoticeToJson(*this));
-    Put(o, "archive", ArchiveToJson(archive));
-    Put(o, "keys", KeysJson(*this), true);
+    const std::vector<StateSection> &sections = StateSections();
+    for (size_t i = 0; i < sections.size(); ++i)
+        Put(o, sections[i].member, sections[i].write(*this), i + 1 == sections.size());
     return o + "}\n";
 }
 
@@ -824,7 +798,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         return false;
     }
     DriveState n = *this;
-    StateReader r(root, why);
+    MemberReader r(root, why);
     r.Int("phase", n.phase, 0, 255);
     r.Text("model", n.model);
     r.Text("controller", n.controller);
@@ -862,10 +836,9 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     r.Int("receipts", n.receipts, 0, 0xFFFF);
     r.Amount("drawer", n.drawer);
     r.Amounts("running", n.running, 4);
-    r.Flag("resume_needed", n.resumeNeeded);
     RegistrationFromJson(root, n, why);
     if (const JsonValue *c = root.Find("counters")) {
-        StateReader cr(*c, why);
+        MemberReader cr(*c, why);
         for (int op = 0; op < 4; ++op)
             cr.Amounts(kOpKeys[op], n.shift.sums[op], kPaymentTypes);
         cr.Amount("deposits", n.shift.deposits);
@@ -887,7 +860,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         }
     }
     if (const JsonValue *d = root.Find("document")) {
-        StateReader dr(*d, why);
+        MemberReader dr(*d, why);
         dr.Int("type", n.docType, 0, 4);
         dr.Text("operator", n.docOperator);
         dr.Amounts("payments", n.payments, kPaymentTypes);
@@ -898,7 +871,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
             else
                 for (const JsonValue &iv : items->items) {
                     ReceiptItem it;
-                    StateReader ir(iv, why);
+                    MemberReader ir(iv, why);
                     ir.Text("name", it.name);
                     ir.Amount("price", it.price);
                     ir.Amount("sum", it.sum);
@@ -922,18 +895,10 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                 }
         }
     }
-    if (why.empty())
-        ReadReceiptJson(root.Find("receipt"), n, why);
-    if (why.empty())
-        ReadSettingsJson(root.Find("settings"), n, why);
-    if (why.empty())
-        MarkingFromJson(root.Find("marking"), n, why);
-    if (const JsonValue *a = root.Find("archive"))
+    for (const StateSection &section : StateSections())
         if (why.empty())
-            ArchiveFromJson(*a, n.archive, why);
-    if (why.empty())
-        ReadKeysJson(root.Find("keys"), n, why);
-    if (!why.empty() || !OfdFromJson(text, n, why) || !NoticeFromJson(text, n, why)) {
+            section.read(root.Find(section.member), n, why);
+    if (!why.empty()) {
         if (error)
             *error = why;
         return false;

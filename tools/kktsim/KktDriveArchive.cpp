@@ -446,37 +446,6 @@ std::string ArchiveToJson(const DriveArchive &a)
     return o + "]\n  }";
 }
 
-namespace {
-
-// A whole number member within lo..hi; absent keeps out.
-template <typename T> bool Number(const JsonValue &o, const char *key, T &out, int64_t lo, int64_t hi, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Number || v->number < lo || v->number > hi) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = static_cast<T>(v->number);
-    return true;
-}
-
-bool Text(const JsonValue &o, const char *key, std::string &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::String || v->text.size() > max) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = v->text;
-    return true;
-}
-
-} // namespace
-
 bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
 {
     if (v.type != JsonValue::Object) {
@@ -484,11 +453,12 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
         return false;
     }
     DriveArchive a;
-    if (!Number(v, "journal_from", a.journalFrom, 0, 0xFFFFFFFFll, why) ||
-        !Number(v, "journal_pages", a.journalPages, 0, 0xFFFFFFFFll, why) ||
-        !Number(v, "journal_failed", a.journalFailed, 0, 0xFFFF, why) ||
-        !Text(v, "fn_errors", a.fnErrors, 3 * 4096, why) || !Number(v, "key_state", a.keyState, 0, 255, why) ||
-        !Number(v, "key_date", a.keyDate, 0, 0xFFFF, why))
+    MemberReader r(v, why);
+    if (!r.Int("journal_from", a.journalFrom, 0, 0xFFFFFFFFll) ||
+        !r.Int("journal_pages", a.journalPages, 0, 0xFFFFFFFFll) ||
+        !r.Int("journal_failed", a.journalFailed, 0, 0xFFFF) ||
+        !r.Text("fn_errors", a.fnErrors, 3 * 4096) || !r.Int("key_state", a.keyState, 0, 255) ||
+        !r.Int("key_date", a.keyDate, 0, 0xFFFF))
         return false;
     if (const JsonValue *docs = v.Find("documents")) {
         if (docs->type != JsonValue::Array || docs->items.size() > 100000) {
@@ -497,12 +467,13 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
         }
         for (const JsonValue &dv : docs->items) {
             ArchivedDocument d;
+    MemberReader dr(dv, why);
             // A document is known by its number: it must be there.
             if (dv.type != JsonValue::Object || !dv.Find("number") ||
-                !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
-                !Number(dv, "type", d.type, 0, 255, why) || !Number(dv, "operation", d.operation, 0, 255, why) ||
-                !Number(dv, "shift", d.shift, 0, 0xFFFF, why) || !Text(dv, "when", d.when, 10, why) ||
-                !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 16, why)) {
+                !dr.Int("number", d.number, 1, 0xFFFFFFFFll) ||
+                !dr.Int("type", d.type, 0, 255) || !dr.Int("operation", d.operation, 0, 255) ||
+                !dr.Int("shift", d.shift, 0, 0xFFFF) || !dr.Text("when", d.when, 10) ||
+                !dr.Int("sign", d.sign, 0, 0xFFFFFFFFll) || !dr.Text("paper", d.paper, 1 << 16)) {
                 if (why.empty())
                     why = "bad member \"documents\"";
                 return false;

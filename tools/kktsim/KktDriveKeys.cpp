@@ -174,39 +174,27 @@ bool KeysStatement(const std::string &name, const std::string &value, DriveState
     return false;
 }
 
-std::string KeysJson(const DriveState &s)
+std::string KeysToJson(const DriveState &s)
 {
     const DriveKeys &k = s.keys;
     return "{\n    \"address\": " + JsonString(k.address) + ",\n    \"rounds\": " + std::to_string(k.rounds) +
            ",\n    \"error\": " + std::to_string(k.error) + "\n  }";
 }
 
-bool ReadKeysJson(const JsonValue *member, DriveState &s, std::string &why)
+bool KeysFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member)
         return true;
-    auto bad = [&](const char *key) {
-        why = std::string("bad member \"keys") + (*key ? "." : "") + key + "\"";
+    if (member->type != JsonValue::Object) {
+        why = "bad member \"keys\"";
         return false;
-    };
-    if (member->type != JsonValue::Object)
-        return bad("");
+    }
+    MemberReader r(*member, why, "keys.");
     DriveKeys n = s.keys;
-    if (const JsonValue *v = member->Find("address")) {
-        if (v->type != JsonValue::String || (!v->text.empty() && !AddressText(v->text)))
-            return bad("address");
-        n.address = v->text;
-    }
-    if (const JsonValue *v = member->Find("rounds")) {
-        if (v->type != JsonValue::Number || v->number < 1 || v->number > kRoundsMax)
-            return bad("rounds");
-        n.rounds = static_cast<uint16_t>(v->number);
-    }
-    if (const JsonValue *v = member->Find("error")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 255)
-            return bad("error");
-        n.error = static_cast<uint8_t>(v->number);
-    }
+    if (!r.Text("address", n.address, kAddressMax) || (!n.address.empty() && !AddressText(n.address)))
+        return r.Bad("address");
+    if (!r.Int("rounds", n.rounds, 1, kRoundsMax) || !r.Int("error", n.error, 0, 255))
+        return false;
     s.keys = n;
     return true;
 }

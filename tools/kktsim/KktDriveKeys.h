@@ -67,8 +67,8 @@ bool KeysStatement(const std::string &name, const std::string &value, DriveState
 
 // The state file's member "keys" ({"address", "rounds", "error"}) and its
 // reading (null: a file without it keeps the state's values).
-std::string KeysJson(const DriveState &s);
-bool ReadKeysJson(const JsonValue *member, DriveState &s, std::string &why);
+std::string KeysToJson(const DriveState &s);
+bool KeysFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 

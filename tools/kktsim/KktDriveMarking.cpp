@@ -398,16 +398,9 @@ bool MarkingFromJson(const JsonValue *member, DriveState &s, std::string &why)
     if (member->type != JsonValue::Object)
         return bad("marking");
     MarkingDriveState m;
-    if (const JsonValue *v = member->Find("self_check")) {
-        if (v->type != JsonValue::Bool)
-            return bad("self_check");
-        m.selfCheck = v->boolean;
-    }
-    if (const JsonValue *v = member->Find("local_result")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 255)
-            return bad("local_result");
-        m.localResult = static_cast<uint8_t>(v->number);
-    }
+    MemberReader r(*member, why);
+    if (!r.Flag("self_check", m.selfCheck) || !r.Int("local_result", m.localResult, 0, 255))
+        return false;
     if (const JsonValue *c = member->Find("check")) {
         const JsonValue *step = c->Find("step"), *code = c->Find("code"), *result = c->Find("result");
         if (c->type != JsonValue::Object || !step || step->type != JsonValue::Number || step->number < 0 ||
@@ -418,10 +411,8 @@ bool MarkingFromJson(const JsonValue *member, DriveState &s, std::string &why)
         m.check.step = static_cast<uint8_t>(step->number);
         m.check.result = static_cast<uint8_t>(result->number);
     }
-    if (const JsonValue *v = member->Find("pending")) {
-        if (v->type != JsonValue::String || !Unhex(v->text, m.pending) || m.pending.size() > kMaxCode)
-            return bad("pending");
-    }
+    if (!r.Hex("pending", m.pending, kMaxCode))
+        return false;
     if (!ReadCodes(*member, "kept", m.kept, kMaxKept, why) ||
         !ReadCodes(*member, "receipt_codes", m.receiptCodes, 1000, why))
         return false;

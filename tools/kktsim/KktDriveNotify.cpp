@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 #include "KktDriveCommands.h"
 #include "KktDriveWire.h"
+#include "KktJson.h"
 #include "KktText.h"
 
 #include "JsonLines.h"
@@ -399,52 +400,26 @@ std::string NoticeToJson(const DriveState &state)
     return jsonl::Dump(j);
 }
 
-bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why)
+bool NoticeFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
-    jsonl::Json root;
-    if (!jsonl::Parse(text, &root) || !root.is_object())
-        return true; // the caller's reader reports what is wrong with the file
-    auto it = root.find("notify");
-    if (it == root.end()) {
+    if (!member) {
         NoticeSync(s);
         return true;
     }
-    const jsonl::Json &o = *it;
+    MemberReader r(*member, why, "notify.", MemberReader::Bare);
+    if (member->type != JsonValue::Object)
+        return r.Bad("");
     NotifyDriveState n;
-    auto bad = [&](const std::string &member) {
-        if (why.empty())
-            why = "notify." + member;
-        return false;
-    };
-    auto number = [&](const jsonl::Json &obj, const char *name, uint32_t max, auto &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_number_unsigned() || m->get<uint64_t>() > max)
-            return bad(name);
-        out = static_cast<std::remove_reference_t<decltype(out)>>(m->get<uint64_t>());
-        return true;
-    };
-    auto flag = [&](const char *name, bool &out) {
-        auto m = o.find(name);
-        if (m == o.end())
-            return true;
-        if (!m->is_boolean())
-            return bad(name);
-        out = m->get<bool>();
-        return true;
-    };
-    if (!o.is_object())
-        return bad("");
-    if (auto l = o.find("list"); l != o.end()) {
-        if (!l->is_array() || l->size() > 0x20000)
-            return bad("list");
-        for (const jsonl::Json &e : *l) {
+    if (const JsonValue *l = member->Find("list")) {
+        if (l->type != JsonValue::Array || l->items.size() > 0x20000)
+            return r.Bad("list");
+        for (const JsonValue &e : l->items) {
             Notice x;
-            if (!e.is_object() || !number(e, "number", 0xFFFFFFFFu, x.number))
-                return bad("list");
-            auto st = e.find("stage");
-            std::string stage = st != e.end() && st->is_string() ? st->get<std::string>() : "";
+            MemberReader er(e, why, "notify.", MemberReader::Bare);
+            if (e.type != JsonValue::Object || !er.Int("number", x.number, 0, 0xFFFFFFFFll))
+                return r.Bad("list");
+            const JsonValue *st = e.Find("stage");
+            std::string stage = st && st->type == JsonValue::String ? st->text : "";
             if (stage == "waiting")
                 x.stage = NoticeStage::Waiting;
             else if (stage == "acknowledged")
@@ -452,16 +427,16 @@ bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why)
             else if (stage == "confirmed")
                 x.stage = NoticeStage::Confirmed;
             else
-                return bad("list.stage");
-            auto b = e.find("body");
-            if (b == e.end() || !b->is_string() || !wire::Unhex(b->get<std::string>(), x.body) || x.body.empty() ||
+                return r.Bad("list.stage");
+            const JsonValue *body = e.Find("body");
+            if (!body || body->type != JsonValue::String || !wire::Unhex(body->text, x.body) || x.body.empty() ||
                 x.body.size() > kMaxBody)
-                return bad("list.body");
+                return r.Bad("list.body");
             n.list.push_back(x);
         }
     }
-    if (!number(o, "last_number", 0xFFFFFFFFu, n.lastNumber) || !number(o, "size", 0xFFFF, n.size) ||
-        !flag("reading", n.reading) || !flag("read_done", n.readDone) || !flag("unloading", n.unloading))
+    if (!r.Int("last_number", n.lastNumber, 0, 0xFFFFFFFFll) || !r.Int("size", n.size, 0, 0xFFFF) ||
+        !r.Flag("reading", n.reading) || !r.Flag("read_done", n.readDone) || !r.Flag("unloading", n.unloading))
         return false;
     s.notify = n;
     s.notifications = CountAt(s.notify, NoticeStage::Waiting);

@@ -37,6 +37,7 @@ namespace kktsim {
 struct DriveState;
 struct DriveResult;
 struct DriveCall;
+struct JsonValue;
 
 enum class NoticeStage { Waiting, Acknowledged, Confirmed };
 
@@ -93,7 +94,7 @@ uint8_t NoticeStep(DriveCall &c);        // 0x8A
 // whole state file's text (a file without it makes the list from
 // "notifications").
 std::string NoticeToJson(const DriveState &s);
-bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why);
+bool NoticeFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 // "drive notify SIZE..." (one waiting notification of each size) and "drive
 // notify-size SIZE": known false for other names; false with why on a bad

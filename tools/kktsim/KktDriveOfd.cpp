@@ -6,6 +6,7 @@
 #include "KktDrive.h"
 #include "KktDriveCommands.h"
 #include "KktDriveWire.h"
+#include "KktJson.h"
 #include "KktText.h"
 
 #include "JsonLines.h"
@@ -369,76 +370,50 @@ std::string OfdToJson(const DriveState &state)
     return jsonl::Dump(j);
 }
 
-bool OfdFromJson(const std::string &text, DriveState &s, std::string &why)
+bool OfdFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
-    jsonl::Json root;
-    if (!jsonl::Parse(text, &root) || !root.is_object())
-        return true; // the caller's reader reports what is wrong with the file
-    auto it = root.find("ofd");
-    if (it == root.end()) {
+    if (!member) {
         OfdSyncDocuments(s);
         return true;
     }
-    const jsonl::Json &o = *it;
+    MemberReader r(*member, why, "ofd.", MemberReader::Bare);
+    if (member->type != JsonValue::Object)
+        return r.Bad("");
     OfdDriveState n;
-    auto bad = [&](const std::string &member) {
-        if (why.empty())
-            why = "ofd." + member;
-        return false;
-    };
-    auto number = [&](const jsonl::Json &obj, const char *name, uint32_t max, auto &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_number_unsigned() || m->get<uint64_t>() > max)
-            return bad(name);
-        out = static_cast<std::remove_reference_t<decltype(out)>>(m->get<uint64_t>());
-        return true;
-    };
-    auto flag = [&](const jsonl::Json &obj, const char *name, bool &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_boolean())
-            return bad(name);
-        out = m->get<bool>();
-        return true;
-    };
-    if (!o.is_object())
-        return bad("");
-    if (auto d = o.find("documents"); d != o.end()) {
-        if (!d->is_array() || d->size() > 0xFFFF)
-            return bad("documents");
-        for (const jsonl::Json &e : *d) {
+    if (const JsonValue *d = member->Find("documents")) {
+        if (d->type != JsonValue::Array || d->items.size() > 0xFFFF)
+            return r.Bad("documents");
+        for (const JsonValue &e : d->items) {
             OfdDocument doc;
-            if (!e.is_object() || !number(e, "number", 0xFFFFFFFFu, doc.number))
-                return bad("documents");
-            auto b = e.find("body");
-            if (b == e.end() || !b->is_string() || !wire::Unhex(b->get<std::string>(), doc.body) ||
+            MemberReader er(e, why, "ofd.", MemberReader::Bare);
+            if (e.type != JsonValue::Object || !er.Int("number", doc.number, 0, 0xFFFFFFFFll))
+                return r.Bad("documents");
+            const JsonValue *body = e.Find("body");
+            if (!body || body->type != JsonValue::String || !wire::Unhex(body->text, doc.body) ||
                 doc.body.size() > kMaxBody)
-                return bad("documents.body");
+                return r.Bad("documents.body");
             n.documents.push_back(doc);
         }
     }
     auto server = [&](const char *name, OfdServer &out) {
-        auto sv = o.find(name);
-        if (sv == o.end())
+        const JsonValue *sv = member->Find(name);
+        if (!sv)
             return true;
-        if (!sv->is_object())
-            return bad(name);
-        if (auto h = sv->find("host"); h != sv->end()) {
-            if (!h->is_string() || h->get<std::string>().size() > 255)
-                return bad(std::string(name) + ".host");
-            out.host = h->get<std::string>();
+        if (sv->type != JsonValue::Object)
+            return r.Bad(name);
+        MemberReader sr(*sv, why, "ofd.", MemberReader::Bare);
+        if (const JsonValue *h = sv->Find("host")) {
+            if (h->type != JsonValue::String || h->text.size() > 255)
+                return r.Bad(std::string(name) + ".host");
+            out.host = h->text;
         }
-        return number(*sv, "port", 0xFFFF, out.port) && number(*sv, "period", 0xFFFF, out.period) &&
-               number(*sv, "recv_timeout", 0xFFFF, out.recvTimeout) &&
-               number(*sv, "send_timeout", 0xFFFF, out.sendTimeout);
+        return sr.Int("port", out.port, 0, 0xFFFF) && sr.Int("period", out.period, 0, 0xFFFF) &&
+               sr.Int("recv_timeout", out.recvTimeout, 0, 0xFFFF) && sr.Int("send_timeout", out.sendTimeout, 0, 0xFFFF);
     };
     if (!server("server", n.server) || !server("oism_server", n.oism) || !server("keys_server", n.keys))
         return false;
-    if (!flag(o, "tag1209", n.tag1209) || !number(o, "document_size", 0xFFFF, n.documentSize) ||
-        !flag(o, "connected", n.connected) || !flag(o, "reading", n.reading) || !flag(o, "read_done", n.readDone))
+    if (!r.Flag("tag1209", n.tag1209) || !r.Int("document_size", n.documentSize, 0, 0xFFFF) ||
+        !r.Flag("connected", n.connected) || !r.Flag("reading", n.reading) || !r.Flag("read_done", n.readDone))
         return false;
     s.ofd = n;
     s.ofdWaiting = static_cast<uint16_t>(s.ofd.documents.size());

@@ -29,6 +29,7 @@ namespace kktsim {
 struct DriveState;
 struct DriveResult;
 struct DriveCall;
+struct JsonValue;
 
 struct OfdDocument {
     uint32_t number = 0;
@@ -83,7 +84,7 @@ uint8_t OfdGetServer(DriveCall &c);  // 0x67
 // whole state file's text (a file without it keeps the state's documents
 // in line with "ofd_waiting"). False with the member named in why.
 std::string OfdToJson(const DriveState &s);
-bool OfdFromJson(const std::string &text, DriveState &s, std::string &why);
+bool OfdFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 // "drive ofd-... VALUE" statements: known false for other names; false with
 // why on a bad value.

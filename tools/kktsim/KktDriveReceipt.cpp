@@ -506,45 +506,6 @@ std::string Amounts(const int64_t *v, int n)
     return o + "]";
 }
 
-bool ReadText(const JsonValue &o, const char *key, std::string &out, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::String || v->text.size() > 3 * 4096) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = v->text;
-    return true;
-}
-
-template <typename T> bool ReadInt(const JsonValue &o, const char *key, T &out, int64_t lo, int64_t hi, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Number || v->number < lo || v->number > hi) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = static_cast<T>(v->number);
-    return true;
-}
-
-bool ReadAmounts(const JsonValue &o, const char *key, int64_t *out, int n, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    bool ok = v->type == JsonValue::Array && v->items.size() == static_cast<size_t>(n);
-    for (int i = 0; ok && i < n; ++i)
-        ok = v->items[i].type == JsonValue::String && ParseStoredAmount(v->items[i].text, out[i]);
-    if (!ok)
-        why = std::string("bad member \"") + key + "\"";
-    return ok;
-}
-
 bool ReadTexts(const JsonValue &o, const char *key, std::vector<std::string> &out, size_t max, std::string &why)
 {
     const JsonValue *v = o.Find(key);
@@ -583,7 +544,7 @@ uint8_t ReceiptCancel(DriveCall &c) { return Receipt(c).Cancel(); }
 uint8_t ReceiptPrintText(DriveCall &c) { return Receipt(c).PrintText(); }
 uint8_t ReceiptAddTag(DriveCall &c) { return Receipt(c).AddTag(); }
 
-std::string ReceiptJson(const DriveState &s)
+std::string ReceiptToJson(const DriveState &s)
 {
     const ReceiptDoc &d = s.receipt;
     const ReceiptTotals &t = s.receiptTotals;
@@ -615,7 +576,7 @@ std::string ReceiptJson(const DriveState &s)
     return o;
 }
 
-bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
+bool ReceiptFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member) {
         // a file of the former shape: the open receipt's type from its
@@ -633,19 +594,20 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
     }
     ReceiptDoc d;
     ReceiptTotals t;
-    if (!ReadInt(v, "type", d.type, 0, 255, why) || (d.type & 0x70) || OperationOf(d.type & 0x7F) < 0) {
+    MemberReader r(v, why);
+    if (!r.Int("type", d.type, 0, 255) || (d.type & 0x70) || OperationOf(d.type & 0x7F) < 0) {
         if (why.empty())
             why = "bad member \"type\"";
         return false;
     }
-    if (!ReadInt(v, "copies", d.copies, 0, 255, why) ||
-        !ReadInt(v, "tax_mode", d.taxMode, 0, 255, why) || !ReadText(v, "operator_inn", d.operatorInn, why) ||
-        !ReadText(v, "table", d.table, why) || !ReadText(v, "place", d.place, why) ||
-        !ReadText(v, "account", d.account, why) || !ReadText(v, "tags", d.tags, why) ||
+    if (!r.Int("copies", d.copies, 0, 255) ||
+        !r.Int("tax_mode", d.taxMode, 0, 255) || !r.Text("operator_inn", d.operatorInn) ||
+        !r.Text("table", d.table) || !r.Text("place", d.place) ||
+        !r.Text("account", d.account) || !r.Text("tags", d.tags) ||
         !ReadTexts(v, "doc_tags", d.docTags, kMaxTags, why) ||
-        !ReadAmounts(v, "corrections", t.corrections, 4, why) ||
-        !ReadAmounts(v, "running_corrections", t.runningCorrections, 4, why) ||
-        !ReadInt(v, "not_printed", t.notPrinted, 0, 0xFFFFFFFFll, why))
+        !r.Amounts("corrections", t.corrections, 4) ||
+        !r.Amounts("running_corrections", t.runningCorrections, 4) ||
+        !r.Int("not_printed", t.notPrinted, 0, 0xFFFFFFFFll))
         return false;
     if (const JsonValue *pays = v.Find("payments")) {
         if (pays->type != JsonValue::Array || pays->items.size() > kMaxLines) {
@@ -654,9 +616,10 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
         }
         for (const JsonValue &pv : pays->items) {
             ReceiptPayment p;
+    MemberReader pr(pv, why);
             const JsonValue *a = pv.Find("amount");
-            if (!ReadInt(pv, "type", p.type, 0, 255, why) || !ReadText(pv, "add", p.add, why) ||
-                !ReadText(pv, "comment", p.comment, why))
+            if (!pr.Int("type", p.type, 0, 255) || !pr.Text("add", p.add) ||
+                !pr.Text("comment", p.comment))
                 return false;
             if (!a || a->type != JsonValue::String || !ParseAmount(a->text, p.amount) || p.amount < 0) {
                 why = "bad member \"amount\"";
@@ -673,12 +636,13 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
         }
         for (const JsonValue &iv : items->items) {
             ReceiptItemData x;
-            if (!ReadText(iv, "code", x.code, why) || !ReadText(iv, "quantity", x.quantityText, why) ||
-                !ReadText(iv, "unit", x.unit, why) || !ReadInt(iv, "department", x.department, 0, 255, why) ||
-                !ReadInt(iv, "tax", x.tax, 0, 255, why) || !ReadInt(iv, "method", x.method, 0, 255, why) ||
-                !ReadInt(iv, "object", x.object, 0, 255, why) || !ReadInt(iv, "agent", x.agent, 0, 255, why) ||
-                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why) ||
-                !ReadText(iv, "mark_code", x.markCode, why))
+            MemberReader ir(iv, why);
+            if (!ir.Text("code", x.code) || !ir.Text("quantity", x.quantityText) ||
+                !ir.Text("unit", x.unit) || !ir.Int("department", x.department, 0, 255) ||
+                !ir.Int("tax", x.tax, 0, 255) || !ir.Int("method", x.method, 0, 255) ||
+                !ir.Int("object", x.object, 0, 255) || !ir.Int("agent", x.agent, 0, 255) ||
+                !ir.Text("department_name", x.departmentName) || !ir.Text("tags", x.tags) ||
+                !ir.Text("mark_code", x.markCode))
                 return false;
             extras.push_back(x);
         }

@@ -85,11 +85,11 @@ FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type
 
 // The state file's "receipt" member: the open receipt's extra data and the
 // counters above.
-std::string ReceiptJson(const DriveState &s);
+std::string ReceiptToJson(const DriveState &s);
 struct JsonValue;
-// Reads the member written by ReceiptJson (null: a file without it) into
+// Reads the member written by ReceiptToJson (null: a file without it) into
 // s, after the goods lines; false with why.
-bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why);
+bool ReceiptFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 

@@ -443,16 +443,9 @@ void RegistrationFromJson(const JsonValue &root, DriveState &s, std::string &why
         }
         s.regTags = read;
     }
-    if (const JsonValue *v = root.Find("reason_codes")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 0xFFFFFFFFll)
-            return badMember("reason_codes");
-        s.reasonCodes = static_cast<uint32_t>(v->number);
-    }
-    if (const JsonValue *v = root.Find("mark_fields")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 32)
-            return badMember("mark_fields");
-        s.markFields = static_cast<uint8_t>(v->number);
-    }
+    MemberReader r(root, why);
+    if (r.Int("reason_codes", s.reasonCodes, 0, 0xFFFFFFFFll))
+        r.Int("mark_fields", s.markFields, 0, 32);
 }
 
 } // namespace kktsim

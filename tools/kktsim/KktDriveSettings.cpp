@@ -533,7 +533,7 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
     return true;
 }
 
-std::string SettingsJson(const DriveState &s)
+std::string SettingsToJson(const DriveState &s)
 {
     auto list = [](const std::vector<std::string> &lines) {
         std::string o = "[";
@@ -565,7 +565,7 @@ std::string SettingsJson(const DriveState &s)
            "],\n    \"payment_types\": " + pays + "],\n    \"departments\": " + deps + "]\n  }";
 }
 
-bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
+bool SettingsFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member)
         return true;

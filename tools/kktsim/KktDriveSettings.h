@@ -110,8 +110,8 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
 
 // The state-file member "settings" (an object) and its reading (null: a
 // file without it, the settings keep their values).
-std::string SettingsJson(const DriveState &s);
-bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why);
+std::string SettingsToJson(const DriveState &s);
+bool SettingsFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 
