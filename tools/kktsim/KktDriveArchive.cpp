@@ -14,7 +14,6 @@
 namespace kktsim {
 
 using wire::Decimal;
-using wire::RealDate;
 
 using namespace wire;
 
@@ -392,7 +391,7 @@ bool ArchiveStatement(const std::string &name, const std::string &value, DriveSt
         for (const auto &k : kinds) {
             if (type != k.name)
                 continue;
-            if (!Digits(when, 10) || !RealDate(when.substr(0, 6))) {
+            if (!Digits(when, 10) || !RealDateTime(when.substr(0, 6), when.substr(6, 4))) {
                 why = "drive document needs its time as DDMMYYHHMM";
                 return true;
             }
