@@ -260,28 +260,6 @@ uint8_t Marking::ItemCode()
     return 0;
 }
 
-// A list of hex texts from a JSON array.
-bool ReadCodes(const JsonValue &o, const char *key, std::vector<std::string> &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Array || v->items.size() > max) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out.clear();
-    for (const JsonValue &item : v->items) {
-        std::string code;
-        if (item.type != JsonValue::String || !Unhex(item.text, code) || code.size() > kMaxCode) {
-            why = std::string("bad member \"") + key + "\"";
-            return false;
-        }
-        out.push_back(code);
-    }
-    return true;
-}
-
 std::string CodesJson(const std::vector<std::string> &codes)
 {
     std::string o = "[";
@@ -413,8 +391,7 @@ bool MarkingFromJson(const JsonValue *member, DriveState &s, std::string &why)
     }
     if (!r.Hex("pending", m.pending, kMaxCode))
         return false;
-    if (!ReadCodes(*member, "kept", m.kept, kMaxKept, why) ||
-        !ReadCodes(*member, "receipt_codes", m.receiptCodes, 1000, why))
+    if (!r.HexTexts("kept", m.kept, kMaxKept, kMaxCode) || !r.HexTexts("receipt_codes", m.receiptCodes, 1000, kMaxCode))
         return false;
     s.marking = m;
     return true;

@@ -506,24 +506,6 @@ std::string Amounts(const int64_t *v, int n)
     return o + "]";
 }
 
-bool ReadTexts(const JsonValue &o, const char *key, std::vector<std::string> &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    bool ok = v->type == JsonValue::Array && v->items.size() <= max;
-    out.clear();
-    for (size_t i = 0; ok && i < v->items.size(); ++i) {
-        // a tag's number and its text of one frame field
-        ok = v->items[i].type == JsonValue::String && v->items[i].text.size() <= 3 * 4096 + 16;
-        if (ok)
-            out.push_back(v->items[i].text);
-    }
-    if (!ok)
-        why = std::string("bad member \"") + key + "\"";
-    return ok;
-}
-
 } // namespace
 
 FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type)
@@ -604,7 +586,8 @@ bool ReceiptFromJson(const JsonValue *member, DriveState &s, std::string &why)
         !r.Int("tax_mode", d.taxMode, 0, 255) || !r.Text("operator_inn", d.operatorInn) ||
         !r.Text("table", d.table) || !r.Text("place", d.place) ||
         !r.Text("account", d.account) || !r.Text("tags", d.tags) ||
-        !ReadTexts(v, "doc_tags", d.docTags, kMaxTags, why) ||
+        // a tag: its number and its text of one frame field
+        !r.Texts("doc_tags", d.docTags, kMaxTags, 3 * 4096 + 16) ||
         !r.Amounts("corrections", t.corrections, 4) ||
         !r.Amounts("running_corrections", t.runningCorrections, 4) ||
         !r.Int("not_printed", t.notPrinted, 0, 0xFFFFFFFFll))

@@ -218,6 +218,41 @@ bool MemberReader::Hex(const char *key, std::string &out, size_t max)
     return true;
 }
 
+bool MemberReader::Texts(const char *key, std::vector<std::string> &out, size_t items, size_t length)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Array || v->items.size() > items)
+        return Bad(key);
+    std::vector<std::string> read;
+    for (const JsonValue &item : v->items) {
+        if (item.type != JsonValue::String || item.text.size() > length)
+            return Bad(key);
+        read.push_back(item.text);
+    }
+    out = read;
+    return true;
+}
+
+bool MemberReader::HexTexts(const char *key, std::vector<std::string> &out, size_t items, size_t length)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Array || v->items.size() > items)
+        return Bad(key);
+    std::vector<std::string> read;
+    for (const JsonValue &item : v->items) {
+        std::string bytes;
+        if (item.type != JsonValue::String || !wire::Unhex(item.text, bytes) || bytes.size() > length)
+            return Bad(key);
+        read.push_back(bytes);
+    }
+    out = read;
+    return true;
+}
+
 bool MemberReader::Bad(const std::string &key)
 {
     if (why_.empty())

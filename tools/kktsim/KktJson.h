@@ -60,6 +60,10 @@ public:
     bool Amounts(const char *key, int64_t *out, int n);
     // Hex digits into bytes, at most max of them.
     bool Hex(const char *key, std::string &out, size_t max);
+    // An array of at most items texts of at most length bytes each, or of
+    // hex texts of at most length bytes each.
+    bool Texts(const char *key, std::vector<std::string> &out, size_t items, size_t length);
+    bool HexTexts(const char *key, std::vector<std::string> &out, size_t items, size_t length);
     // Records a fault of the member key (when none is recorded yet); false.
     bool Bad(const std::string &key);
     bool Ok() const { return why_.empty(); }
