@@ -4,6 +4,7 @@
 
 #include "KktDrive.h"
 #include "KktDriveHost.h"
+#include "KktDriveWire.h"
 #include "KktText.h"
 
 #include "TMCodes.h"
@@ -27,6 +28,12 @@ const std::string &DriveCall::Raw(size_t k) const
 std::string DriveCall::Text(size_t k) const
 {
     return Cp866ToUtf8(Raw(k));
+}
+
+std::string DriveCall::Name() const
+{
+    const char *name = TMCodeName(req.code);
+    return name ? name : "command " + wire::HexB(req.code);
 }
 
 uint8_t DriveCall::Refuse(uint8_t error, const std::string &note)

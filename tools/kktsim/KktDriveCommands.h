@@ -41,6 +41,8 @@ struct DriveCall {
     const std::string &Raw(size_t k) const;
     // Field k as UTF-8.
     std::string Text(size_t k) const;
+    // The request's command name from the registrar's code catalogue.
+    std::string Name() const;
     // Notes why the command is refused (for the journal) and gives error.
     uint8_t Refuse(uint8_t error, const std::string &note);
 };

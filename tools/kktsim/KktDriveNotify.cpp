@@ -10,7 +10,6 @@
 #include "KktText.h"
 
 #include "JsonLines.h"
-#include "TMCodes.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -210,14 +209,14 @@ struct NoticeCall {
 uint8_t NoticePiece(DriveCall &c, bool NotifyDriveState::*open, const char *outOfOrder)
 {
     NoticeCall k(c);
-    const std::string name = TMCodeName(c.req.code);
+    const std::string name = c.Name();
     uint32_t offset = 0, length = 0;
     if (c.fields.size() < 2)
         return c.Refuse(kErrFormat, name + " needs an offset and a length");
     if (!k.Hex(1, 2, offset) || !k.Hex(2, 2, length))
         return c.Refuse(kErrField, name + "'s offset or length cannot be read");
     if (!(k.n.*open) || !k.waiting)
-        return c.Refuse(kErrDocState, outOfOrder);
+        return c.Refuse(kErrDocState, name + outOfOrder);
     const std::string &body = k.waiting->body;
     if (length == 0 || length > kMaxPiece || offset + length > body.size())
         return c.Refuse(kErrField, name + " of " + std::to_string(length) + " bytes at " + std::to_string(offset) +
@@ -255,7 +254,7 @@ uint8_t NoticeStartRead(DriveCall &c)
 
 uint8_t NoticeReadPiece(DriveCall &c)
 {
-    return NoticePiece(c, &NotifyDriveState::reading, "ReadNotifData before a read is open (0x28)");
+    return NoticePiece(c, &NotifyDriveState::reading, " before a read is open (0x28)");
 }
 
 uint8_t NoticeCancelRead(DriveCall &c)
@@ -272,7 +271,7 @@ uint8_t NoticeEndRead(DriveCall &c)
 {
     NoticeCall k(c);
     if (!k.n.reading)
-        return c.Refuse(kErrDocState, "Cmd_EndReadNotif before a read is open (0x28)");
+        return c.Refuse(kErrDocState, c.Name() + " before a read is open (0x28)");
     k.n.reading = false;
     k.n.readDone = true;
     c.res.changed = true;
@@ -322,7 +321,7 @@ uint8_t NoticeConfirm(DriveCall &c)
     NoticeCall k(c);
     uint32_t sub = 0, value = 0, crc = 0;
     if (!k.Hex(1, 1, sub) || sub > 1 || !k.Hex(2, 4, value) || !k.Hex(3, 2, crc))
-        return c.Refuse(kErrField, "Command87 takes a sub-command 0 or 1, a value and a CRC");
+        return c.Refuse(kErrField, c.Name() + " takes a sub-command 0 or 1, a value and a CRC");
     Notice *next = FirstAt(k.n, NoticeStage::Acknowledged);
     if (sub == 0) {
         k.Data(HexW(CountAt(k.n, NoticeStage::Acknowledged)));
@@ -345,7 +344,7 @@ uint8_t NoticeConfirm(DriveCall &c)
 
 uint8_t NoticeUnloadPiece(DriveCall &c)
 {
-    return NoticePiece(c, &NotifyDriveState::unloading, "NotifRead before the next notification is named (0x8A 0)");
+    return NoticePiece(c, &NotifyDriveState::unloading, " before the next notification is named (0x8A 0)");
 }
 
 // Step 0 names the oldest waiting one for the unload, 1 acknowledges it.
@@ -354,7 +353,7 @@ uint8_t NoticeStep(DriveCall &c)
     NoticeCall k(c);
     uint32_t step = 0;
     if (!k.Hex(1, 1, step) || step > 1)
-        return c.Refuse(kErrField, "NotifStep takes 0 or 1");
+        return c.Refuse(kErrField, c.Name() + " takes 0 or 1");
     if (!k.waiting) {
         k.n.unloading = false;
         return c.Refuse(kErrNoData, "no notification left to unload");

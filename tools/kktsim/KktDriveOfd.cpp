@@ -10,7 +10,6 @@
 #include "KktText.h"
 
 #include "JsonLines.h"
-#include "TMCodes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -194,7 +193,7 @@ uint8_t OfdReadStart(DriveCall &c)
 uint8_t OfdRead(DriveCall &c)
 {
     OfdDriveState &o = Synced(c.s);
-    const std::string name = TMCodeName(c.req.code);
+    const std::string name = c.Name();
     uint32_t offset = 0, length = 0;
     if (c.fields.size() < 2)
         return c.Refuse(kErrFormat, name + " needs an offset and a length");
@@ -224,7 +223,7 @@ uint8_t OfdReadClose(DriveCall &c)
 {
     OfdDriveState &o = Synced(c.s);
     if (!o.reading)
-        return c.Refuse(kErrNothingWaits, std::string(TMCodeName(c.req.code)) + " without a read open (0x5A)");
+        return c.Refuse(kErrNothingWaits, c.Name() + " without a read open (0x5A)");
     o.reading = false;
     o.readDone = true;
     c.res.changed = true;
@@ -237,7 +236,7 @@ uint8_t OfdAnswer(DriveCall &c)
 {
     DriveState &s = c.s;
     OfdDriveState &o = Synced(s);
-    const std::string name = TMCodeName(c.req.code);
+    const std::string name = c.Name();
     if (!o.readDone || o.documents.empty())
         return c.Refuse(kErrDocState, name + " without a document read (0x5A-0x5D)");
     std::string answer;
@@ -286,7 +285,7 @@ uint8_t OfdConnection(DriveCall &c)
 {
     OfdDriveState &o = Synced(c.s);
     if (c.fields.empty() || (c.Raw(1) != "00" && c.Raw(1) != "01"))
-        return c.Refuse(kErrField, std::string(TMCodeName(c.req.code)) + " needs 00 or 01");
+        return c.Refuse(kErrField, c.Name() + " needs 00 or 01");
     bool up = c.Raw(1) == "01";
     if (up != o.connected)
         c.res.changed = true;
@@ -299,7 +298,7 @@ uint8_t OfdConnection(DriveCall &c)
 uint8_t OfdSetServer(DriveCall &c)
 {
     OfdDriveState &o = Synced(c.s);
-    const std::string name = TMCodeName(c.req.code);
+    const std::string name = c.Name();
     if (c.fields.size() != 5 && c.fields.size() != 6)
         return c.Refuse(kErrFormat, name + " needs port, period, time-outs, host and an optional index");
     uint32_t words[4] = {};

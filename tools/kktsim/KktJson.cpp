@@ -237,19 +237,17 @@ bool MemberReader::Texts(const char *key, std::vector<std::string> &out, size_t 
 
 bool MemberReader::HexTexts(const char *key, std::vector<std::string> &out, size_t items, size_t length)
 {
-    const JsonValue *v = o_.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Array || v->items.size() > items)
-        return Bad(key);
-    std::vector<std::string> read;
-    for (const JsonValue &item : v->items) {
+    std::vector<std::string> texts;
+    if (!Texts(key, texts, items, 2 * length))
+        return false;
+    for (std::string &text : texts) {
         std::string bytes;
-        if (item.type != JsonValue::String || !wire::Unhex(item.text, bytes) || bytes.size() > length)
+        if (!wire::Unhex(text, bytes))
             return Bad(key);
-        read.push_back(bytes);
+        text = bytes;
     }
-    out = read;
+    if (o_.Find(key))
+        out = texts;
     return true;
 }
 
