@@ -4,9 +4,11 @@
 // money counters, refuses what a real drive refuses (with the registrar's
 // error codes) and writes what the printer would print to the paper log.
 //
-// The state is a plain record that goes to a JSON file after every change
-// (DriveState::ToJson / FromJson), so it survives a restart of the stand-in
-// and people and tests can read the counters there.
+// Drive::Answer runs a request's handler from the one command table
+// (KktDriveCommands.h). The state is a plain record with a section per
+// concern that goes to the store as JSON after every change
+// (DriveState::ToJson / FromJson, section by section), so it survives a
+// restart of the stand-in and people and tests can read the counters there.
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 

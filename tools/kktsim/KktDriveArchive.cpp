@@ -36,20 +36,10 @@ const char *TypeName(uint8_t type)
 // The handling of one archive command.
 class ArchiveCommand {
 public:
-    ArchiveCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
-    {
-    }
+    explicit ArchiveCommand(DriveCall &c) : s(c.s), a(c.s.archive), c_(c) {}
 
-    explicit ArchiveCommand(DriveCall &c) : ArchiveCommand(c.drive, c.req, c.paperOut, c.rep, c.res) {}
-
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
-    }
-    void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
-    bool NoPaper() { return ArchivePaperRefused(s, paperOut_, res_); }
+    void Data(const std::string &utf8) { c_.rep.data.push_back(Utf8ToCp866(utf8)); }
+    bool NoPaper() { return ArchivePaperRefused(s, c_.paperOut, c_.res); }
 
     uint8_t Document();
     uint8_t CloseDrive();
@@ -77,10 +67,7 @@ private:
 
     DriveState &s;
     DriveArchive &a;
-    const Request &req_;
-    bool paperOut_;
-    Reply &rep_;
-    DriveResult &res_;
+    DriveCall &c_;
 };
 
 // 0x8B D number, B mode: 0 and 1 the document, 2 printed, 5 its OFD
@@ -88,9 +75,9 @@ private:
 uint8_t ArchiveCommand::Document()
 {
     uint32_t number, mode;
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!ReadHexLE(Raw(1), 4, number) || !ReadHexLE(Raw(2), 1, mode))
+    if (!ReadHexLE(c_.Raw(1), 4, number) || !ReadHexLE(c_.Raw(2), 1, mode))
         return kErrField;
     const ArchivedDocument *d = a.Find(number);
     if (!d)
@@ -120,7 +107,7 @@ uint8_t ArchiveCommand::Document()
             p.Text(acknowledged ? u8"ПОДТВЕРЖДЕНИЕ ПОЛУЧЕНО" : u8"ПОДТВЕРЖДЕНИЕ НЕ ПОЛУЧЕНО");
             p.Rule();
         }
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     if (mode == 3) {
         a.reading = number;
@@ -140,11 +127,11 @@ uint8_t ArchiveCommand::Document()
 // 0x8D DN TN S operator[|INN] B print: the end of the drive's fiscal mode.
 uint8_t ArchiveCommand::CloseDrive()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+    if (!Digits(c_.Raw(1), 6) || !Digits(c_.Raw(2), 4))
         return kErrDateTime;
-    if (req_.fields.size() < 3)
+    if (c_.fields.size() < 3)
         return kErrFormat;
     if (!s.Registered())
         return kErrNotRegistered;
@@ -152,15 +139,15 @@ uint8_t ArchiveCommand::CloseDrive()
         return kErrDocState;
     if (s.shiftOpen)
         return kErrCloseShift;
-    bool print = Raw(4) != "00";
+    bool print = c_.Raw(4) != "00";
     if (print && NoPaper())
         return kErrNoPaper;
-    std::string when = Raw(1) + Raw(2);
+    std::string when = c_.Raw(1) + c_.Raw(2);
     MakeFiscalDocument(s, when, kDocDriveClose);
     s.phase = kPhaseClosed;
-    res_.changed = true;
+    c_.res.changed = true;
     if (print) {
-        std::string oper = Cp866ToUtf8(Raw(3));
+        std::string oper = Cp866ToUtf8(c_.Raw(3));
         Paper p;
         p.Rule();
         p.Center(s.user);
@@ -175,7 +162,7 @@ uint8_t ArchiveCommand::CloseDrive()
         p.Pair(u8"ФП", std::to_string(FiscalSign(kDocDriveClose, s.lastDocument)));
         p.Pair(u8"НЕПЕРЕДАННЫХ ФД", std::to_string(s.ofdWaiting));
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     Data(HexD(s.lastDocument));
     Data(HexD(FiscalSign(kDocDriveClose, s.lastDocument)));
@@ -186,9 +173,9 @@ uint8_t ArchiveCommand::CloseDrive()
 uint8_t ArchiveCommand::Ticket()
 {
     uint32_t number, print = 0;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
-    if (!ReadHexLE(Raw(1), 4, number) || (req_.fields.size() > 1 && !ReadHexLE(Raw(2), 1, print)))
+    if (!ReadHexLE(c_.Raw(1), 4, number) || (c_.fields.size() > 1 && !ReadHexLE(c_.Raw(2), 1, print)))
         return kErrField;
     const ArchivedDocument *d = a.Find(number);
     if (!d || !AcknowledgedByOfd(s, number))
@@ -204,7 +191,7 @@ uint8_t ArchiveCommand::Ticket()
         p.Pair(u8"ФД", std::to_string(d->number));
         p.Text(sign);
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     Data(d->when);
     Data(HexD(d->number));
@@ -226,9 +213,9 @@ uint8_t ArchiveCommand::Unsent()
 
 uint8_t ArchiveCommand::ReportBegin()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+    if (!Digits(c_.Raw(1), 6) || !Digits(c_.Raw(2), 4))
         return kErrDateTime;
     if (s.docType)
         return kErrDocState;
@@ -241,11 +228,11 @@ uint8_t ArchiveCommand::ReportLine()
 {
     if (!a.reportOpen)
         return kErrDocState;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
     if (a.reportLines.size() >= 1000)
         return kErrItems;
-    a.reportLines.push_back(Cp866ToUtf8(Raw(1)));
+    a.reportLines.push_back(Cp866ToUtf8(c_.Raw(1)));
     return 0;
 }
 
@@ -260,7 +247,7 @@ uint8_t ArchiveCommand::ReportEnd()
     for (const std::string &l : a.reportLines)
         p.Text(l);
     p.Rule();
-    res_.paper += p.Str();
+    c_.res.paper += p.Str();
     a.reportOpen = false;
     a.reportLines.clear();
     return 0;

@@ -21,12 +21,7 @@ namespace {
 
 class JournalCommand {
 public:
-    JournalCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
-    {
-    }
-
-    explicit JournalCommand(DriveCall &c) : JournalCommand(c.drive, c.req, c.paperOut, c.rep, c.res) {}
+    explicit JournalCommand(DriveCall &c) : s(c.s), a(c.s.archive), c_(c) {}
 
     uint8_t ByShift(bool closing);
     uint8_t ByTime();
@@ -37,22 +32,17 @@ public:
     uint8_t Clear()
     {
         a.journalFrom = s.lastDocument + 1;
-        res_.changed = true;
+        c_.res.changed = true;
         return 0;
     }
 
 private:
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
-    }
-    bool Word(size_t k, uint32_t &out) const { return ReadHexLE(Raw(k), 2, out); }
+    bool Word(size_t k, uint32_t &out) const { return ReadHexLE(c_.Raw(k), 2, out); }
     // "over", when sent, is a byte.
     bool OverOk(size_t k) const
     {
         uint32_t over;
-        return req_.fields.size() < k || ReadHexLE(Raw(k), 1, over);
+        return c_.fields.size() < k || ReadHexLE(c_.Raw(k), 1, over);
     }
     // Prints the copies of the journal's documents that match; refused when
     // none does.
@@ -64,7 +54,7 @@ private:
                 found.push_back(&d);
         if (found.empty())
             return kErrNoData;
-        if (ArchivePaperRefused(s, paperOut_, res_))
+        if (ArchivePaperRefused(s, c_.paperOut, c_.res))
             return kErrNoPaper;
         Paper p;
         p.Rule();
@@ -75,16 +65,13 @@ private:
             p.Raw(d->paper.empty() ? u8"ФД " + std::to_string(d->number) + "\n" : d->paper);
         }
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
         return 0;
     }
 
     DriveState &s;
     DriveArchive &a;
-    const Request &req_;
-    bool paperOut_;
-    Reply &rep_;
-    DriveResult &res_;
+    DriveCall &c_;
 };
 
 // 0x84 [W shift] every document of the shift (none sent: the current one);
@@ -92,9 +79,9 @@ private:
 uint8_t JournalCommand::ByShift(bool closing)
 {
     uint32_t shift = s.shiftNumber;
-    if (closing && req_.fields.empty())
+    if (closing && c_.fields.empty())
         return kErrFormat;
-    if (!req_.fields.empty() && !Word(1, shift))
+    if (!c_.fields.empty() && !Word(1, shift))
         return kErrField;
     if (closing)
         return Print(u8"ЗАКРЫТИЕ СМЕНЫ", [&](const ArchivedDocument &d) {
@@ -106,10 +93,10 @@ uint8_t JournalCommand::ByShift(bool closing)
 // 0x7D S HHMM from, S HHMM to, [S DDMMYY] (none: today).
 uint8_t JournalCommand::ByTime()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    int from = Minutes(Raw(1)), to = Minutes(Raw(2));
-    std::string date = req_.fields.size() > 2 ? Raw(3) : DriveClock(s, time(nullptr)).substr(0, 6); // the drive's today
+    int from = Minutes(c_.Raw(1)), to = Minutes(c_.Raw(2));
+    std::string date = c_.fields.size() > 2 ? c_.Raw(3) : DriveClock(s, time(nullptr)).substr(0, 6); // the drive's today
     if (from < 0 || to < 0 || !Digits(date, 6))
         return kErrField;
     return Print(u8"ПО ВРЕМЕНИ", [&](const ArchivedDocument &d) {
@@ -124,7 +111,7 @@ uint8_t JournalCommand::ByTime()
 uint8_t JournalCommand::ByNumbers()
 {
     uint32_t first, last;
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
     if (!Word(1, first) || !Word(2, last) || !OverOk(3))
         return kErrField;
@@ -135,7 +122,7 @@ uint8_t JournalCommand::ByNumbers()
 uint8_t JournalCommand::OneDocument()
 {
     uint32_t number;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
     if (!Word(1, number) || !OverOk(2))
         return kErrField;
@@ -149,9 +136,9 @@ uint8_t JournalCommand::Params()
     for (const ArchivedDocument &d : a.documents)
         if (d.number >= a.journalFrom)
             ++used;
-    rep_.data.push_back(std::to_string(a.journalPages));
-    rep_.data.push_back(HexW(a.journalFailed));
-    rep_.data.push_back(std::to_string(used < a.journalPages ? used : a.journalPages));
+    c_.rep.data.push_back(std::to_string(a.journalPages));
+    c_.rep.data.push_back(HexW(a.journalFailed));
+    c_.rep.data.push_back(std::to_string(used < a.journalPages ? used : a.journalPages));
     return 0;
 }
 

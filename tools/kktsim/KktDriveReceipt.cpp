@@ -144,11 +144,7 @@ public:
 
 private:
     size_t Count() const { return io_.fields.size(); }
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= io_.fields.size() ? io_.fields[k - 1] : empty;
-    }
+    const std::string &Raw(size_t k) const { return io_.Raw(k); }
     std::string Text(size_t k) const { return Cp866ToUtf8(Raw(k)); }
     void Data(const std::string &utf8) { io_.data.push_back(Utf8ToCp866(utf8)); }
     void Changed() { io_.res.changed = true; }

@@ -81,11 +81,7 @@ public:
     explicit Settings(DriveCall &io) : s(io.s), io_(io) {}
 
     // The commands (a handler each, below) and their helpers.
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= io_.fields.size() ? io_.fields[k - 1] : empty;
-    }
+    const std::string &Raw(size_t k) const { return io_.Raw(k); }
     void Data(const std::string &utf8) { io_.data.push_back(Utf8ToCp866(utf8)); }
     void Changed() { io_.res.changed = true; }
 
