@@ -41,6 +41,11 @@ VU_C_API int vuTraceEnabled(void);
 // Notes the description file a form was built from, for its "form" lines;
 // null forgets the form (vuUI::Del does so before destroying it).
 VU_C_API void vuTraceSetSource(vuForm *form, const char *file);
+// The description file noted for a form, "" when none (for the lines below).
+std::string vuTraceSourceOf(const vuForm *form);
+
+// The lines that describe a form are written by the widgets themselves
+// (widgets/vuScreenTrace.cpp); this core part only writes lines.
 // Writes the "form" line of a form that became modal.
 VU_C_API void vuTraceFormShown(vuForm *form);
 // Writes the "screen" line of a form just drawn (modal or only viewed): the
