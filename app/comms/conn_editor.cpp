@@ -692,6 +692,7 @@ int conn_bt_dialog(vuUI *ui, mxml_node_t *element)
     return result;
 }
 
+// menu: Conn_SetParam
 void conn_menu(vuUI *ui)
 {
     vuForm *form = dialog_create(ui, "common_menu_conn_menu.xml");

@@ -227,6 +227,7 @@ bool isTcpKind() { return ext_link_kind == 2 || ext_link_kind == 4; }
 
 // ---- the chooser and the mode ------------------------------------------------
 
+// menu: ext_mode
 void on_ext_mode(vuUI *ui, const char *)
 {
     ext_link_kind = 1;
