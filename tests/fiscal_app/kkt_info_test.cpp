@@ -165,6 +165,39 @@ TEST_F(FiscalTest, InfoReportKeyState)
     }
 }
 
+// The key service's address comes from where the program says (it belongs to
+// the communications screens): the one set is asked on every report; with
+// none set the report names only what the drive's server parameters give.
+TEST_F(FiscalTest, InfoReportKeyServiceFromItsSource)
+{
+    static int asked;
+    const struct {
+        KktInfoKeyService source;
+        int asked;
+        bool named;
+    } cases[] = {
+        {[](const char **host, uint16_t *port) { ++asked; *host = "keys.example.test"; *port = 4242; }, 1, true},
+        {[](const char **host, uint16_t *port) { ++asked; *host = ""; *port = 4242; }, 1, false},
+        {nullptr, 0, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.source ? "set" : "none");
+        asked = 0;
+        kkt_info_set_key_service(c.source);
+        sim->ForgetDrive();
+        Drive("drive ffd 1.2\ndrive marking 00000100\n");
+        fn_status_refresh(nullptr);
+        ASSERT_EQ(kfn_marking_mode(), 1);
+        static char report[KKT_INFO_REPORT_SIZE], qr[KKT_INFO_QR_SIZE];
+        report[0] = '\0';
+        kkt_info_report(report, qr, 0);
+        const std::string text = Utf8(report);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(text.find(u8"АС ОКП: keys.example.test:4242\n") != std::string::npos, c.named) << text;
+        EXPECT_NE(text.find("TIMEOUTS: "), std::string::npos) << text;
+    }
+}
+
 // What waits to be sent: documents for the OFD and, in marking mode,
 // notifications for the marking server; on an autonomous registration only
 // the notifications to unload.

@@ -21,6 +21,7 @@
 #include "KktSim.h"
 #include "Service.h"
 #include "ServiceFixture.h"
+#include "app_hooks.h"
 #include "osal.h"
 #include "vuInputRecord.h"
 #include "vuUI.h"
@@ -73,6 +74,9 @@ protected:
             sim->StartLockstep();
         ASSERT_EQ(ServiceOpen(), 0);
 
+        // The calls into the communications screens, as the program sets
+        // them at start.
+        app_register_hooks();
         ui = vuUI::Init(threadMode ? 0 : VU_UI_CALLER_THREAD);
         ASSERT_NE(ui, nullptr);
         ASSERT_NE(vuUI::getFB(), nullptr) << vuUI::GetLastError();

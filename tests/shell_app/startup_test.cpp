@@ -308,6 +308,38 @@ TEST_F(ShellTest, ControllerWaitNeverGivesUp)
     EXPECT_STREQ(kkt_serial_number(), "0000000012345678");
 }
 
+// The monitor terminal is the program's to set: with none set, a declined
+// reboot opens nothing (no password box) and the wait goes on; the one set
+// is called with its title.
+TEST_F(ShellTest, ControllerWaitOpensTheTerminalThatIsSet)
+{
+    static std::vector<std::string> opened;
+    const struct {
+        KfnMonitorTerminal terminal;
+        size_t boxes;
+        std::vector<std::string> opened;
+    } cases[] = {
+        {nullptr, 3, {}},
+        {[](vuUI *, const char *title) { opened.push_back(title); return 1; }, 3, {"ТЕРМИНАЛ"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.terminal ? "set" : "none");
+        opened.clear();
+        const size_t before = Trace("msgbox").size();
+        Base base;
+        Scenario(base.Text() + "not-ready 100000\n");
+        kfn_set_monitor_terminal(c.terminal);
+        Key(KEY_CANCEL); // declines the reboot
+        kfn_start(ui, 2);
+        std::vector<Entry> boxes = Trace("msgbox");
+        ASSERT_EQ(boxes.size() - before, c.boxes);
+        EXPECT_EQ(boxes[before + 1].Get("text"), u8"БУДЕТ СДЕЛАНА ПЕРЕЗАГРУЗКА\nИЛИ В СЛУЧАЕ ОТМЕНЫ\nВЫХОД В РЕЖИМ ТЕРМИНАЛА");
+        EXPECT_EQ(boxes[before + 2].Get("text"), u8"ИДЕТ ИНИЦИАЛИЗАЦИЯ КОНТРОЛЛЕРА ФН");
+        EXPECT_EQ(opened, c.opened);
+        EXPECT_STREQ(kkt_serial_number(), "0000000012345678");
+    }
+}
+
 // The other way out of the wait: a declined reboot goes to the inspector
 // entry, which asks the operator's password first. Here its dialog cannot
 // be built, so nothing is started and the wait goes on.

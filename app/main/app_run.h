@@ -1,7 +1,7 @@
 // The life of the program: start-up, the main menu loop, the sub-menus with
 // the dispatch of their items to the screens, and the stop sequence.
-#ifndef APP_SHELL_APP_RUN_H
-#define APP_SHELL_APP_RUN_H
+#ifndef APP_MAIN_APP_RUN_H
+#define APP_MAIN_APP_RUN_H
 
 class vuUI;
 

@@ -28,7 +28,7 @@
 #include "kkt_info.h"
 #include "modem_terminal.h"
 #include "key_update.h"
-#include "monitor_entry.h"
+#include "monitor_terminal.h"
 #include "status_line.h"
 #include "params_setting.h"
 #include "service_entries.h"
