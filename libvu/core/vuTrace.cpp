@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include <nlohmann/json.hpp>
 
 #include "osal.h"
+#include "vuUI.h"
 
 namespace {
 
@@ -131,4 +133,45 @@ std::string vuTraceSourceOf(const vuForm *form)
     }
     pthread_mutex_unlock(&sourceMutex);
     return file;
+}
+
+vuTraceItem::vuTraceItem(const char *kind, int x, int y, int w, int h)
+{
+    text_ = "{\"kind\":" + vuTraceLine::Quote(kind);
+    Num("x", x).Num("y", y).Num("w", w).Num("h", h);
+}
+
+vuTraceItem &vuTraceItem::Num(const char *key, long value)
+{
+    text_ += ",\"" + std::string(key) + "\":" + std::to_string(value);
+    return *this;
+}
+
+vuTraceItem &vuTraceItem::Str(const char *key, const char *cp1251)
+{
+    text_ += ",\"" + std::string(key) + "\":" + vuTraceLine::Quote(cp1251);
+    return *this;
+}
+
+vuTraceItem &vuTraceItem::Rect(const char *key, int x, int y, int w, int h)
+{
+    text_ += ",\"" + std::string(key) + "\":[" + std::to_string(x) + "," + std::to_string(y) + "," +
+             std::to_string(w) + "," + std::to_string(h) + "]";
+    return *this;
+}
+
+vuTraceItem &vuTraceItem::Label(const char *cp1251, unsigned short font)
+{
+    Str("label", cp1251).Num("font", font);
+    if (cp1251 && !std::strchr(cp1251, '\n'))
+        Num("tw", static_cast<long>(vuUI::GetFontWidth(font)) * static_cast<long>(std::strlen(cp1251)))
+            .Num("th", vuUI::GetFontHeight(font));
+    return *this;
+}
+
+void vuTraceItem::AppendTo(std::string &items) const
+{
+    if (items.size() > 1)
+        items += ",";
+    items += text_ + "}";
 }

@@ -21,6 +21,8 @@
 #include "vuMenuBox.h"
 #include "vuPatternInput.h"
 #include "vuStatic.h"
+#include "vuTrace.h"
+#include "vuWidget.h"
 
 namespace {
 
@@ -281,6 +283,53 @@ TEST_F(ScreenTrace, HiddenFieldsGiveTheirLengthNotTheirText)
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const char *secret : {"s3cr3t", "1357", "8642"})
         EXPECT_EQ(text.find(secret), std::string::npos) << secret << " is in the trace";
+    ui->Del(form);
+}
+
+// Each widget describes itself: a kind the toolkit does not know gives its
+// own text and rows through the same calls as the toolkit's widgets, placed
+// in the form's client area; a kind that says nothing is "other", unlabelled.
+class Gauge : public vuWidget {
+public:
+    Gauge(short x, short y) : vuWidget(x, y, 60, 20) {}
+    void TraceText(vuTraceItem &item) override { item.Label("42%", GetFontIndex()); }
+    void TraceRows(std::string &items, int x, int y) override
+    {
+        vuTraceItem("row", x, y + GetHeight(), GetWidth(), 10).Str("name", "scale").AppendTo(items);
+    }
+};
+
+TEST_F(ScreenTrace, AWidgetDescribesItself)
+{
+    vuChildForm *form = new vuChildForm(10, 20, 200, 100, "GAUGES", nullptr);
+    Gauge *gauge = new Gauge(4, 6);
+    gauge->SetName("gauge");
+    vuWidget *plain = new vuWidget(4, 40, 60, 20);
+    plain->SetName("plain");
+    form->Add(gauge);
+    form->Add(plain);
+    ASSERT_EQ(ui->Add(form), 0);
+    form->Reset();
+    ASSERT_EQ(ui->View(form), 0);
+
+    json s = lastScreen();
+    const json *g = find(s, "widget", "gauge");
+    const json *p = find(s, "widget", "plain");
+    ASSERT_NE(g, nullptr);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ((*g)["type"], "other");
+    EXPECT_EQ((*g)["label"], "42%");
+    EXPECT_FALSE(p->contains("label"));
+    // the rows follow their widget, at its place on the screen
+    const json &items = s["items"];
+    size_t at = 0;
+    while (at < items.size() && items[at].value("name", "") != "gauge")
+        ++at;
+    ASSERT_LT(at + 1, items.size());
+    EXPECT_EQ(items[at + 1]["kind"], "row");
+    EXPECT_EQ(items[at + 1]["name"], "scale");
+    EXPECT_EQ(items[at + 1]["x"], (*g)["x"]);
+    EXPECT_EQ(items[at + 1]["y"], (*g)["y"].get<int>() + 20);
     ui->Del(form);
 }
 
