@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every configuration and runs every test:
+# Installs what is missing, checks that no include crosses a layer upward
+# (scripts/check-layers.py), builds every configuration and runs every test:
 #   1. AddressSanitizer + UndefinedBehaviorSanitizer debug build (benchmarks
 #      included, so they keep compiling), all tests;
 #   2. ThreadSanitizer build of the tests that exercise threads;
@@ -52,6 +53,10 @@ trap summary EXIT
 
 scripts/deps.sh
 phase_done "packages"
+
+echo "== include check"
+python3 scripts/check-layers.py
+phase_done "include check"
 
 # ctest with its output kept in the build folder for the summary.
 run_ctest() {

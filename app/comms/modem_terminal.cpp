@@ -309,6 +309,7 @@ int wireless_terminal_keys(vuEvent *event, intptr_t formAddress)
     return result;
 }
 
+// menu: term_wl
 void on_term_wl(vuUI *ui, const char *title)
 {
     if (wireless_module_open(ui) != 0)
@@ -402,6 +403,7 @@ int modem_open(vuUI *ui, int *fd)
     return -43;
 }
 
+// menu: get_ussd
 void ussd_request(vuUI *ui)
 {
     vuForm *form = dialog_create(ui, "common_dlg_ussd_request.xml");

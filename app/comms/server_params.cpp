@@ -268,6 +268,7 @@ const char *server_fields_check(ServerKind kind, const char *addr, const char *p
     return nullptr;
 }
 
+// menu: ofd_par
 void CmdOFDParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_OFD); }
 void CmdOISMParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_OISM); }
 void CmdASOKPParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_KEYS); }
@@ -293,6 +294,7 @@ int select_server_dialog(vuUI *ui)
     return chosen;
 }
 
+// menu: serv_par
 void on_serv_par(vuUI *ui, const char *title)
 {
     if (!kfn_marking_mode()) {

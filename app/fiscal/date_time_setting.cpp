@@ -446,6 +446,7 @@ int DateTimeKeys(vuEvent *event, intptr_t form)
     return 2;
 }
 
+// menu: sets_dt
 void CmdSetDateTime(vuUI *ui, const char *title)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_set_date_time.xml");

@@ -91,6 +91,7 @@ int InputDepartmentDialog(vuUI *ui, Department *department, const Department *ta
     return result;
 }
 
+// menu: sets_departs
 int CmdEditDepartments(vuUI *ui, const char *)
 {
     Department table[DEPARTMENTS_MAX];

@@ -30,6 +30,7 @@ void hide(vuForm *form, const char *name)
 
 } // namespace
 
+// menu: fn_close
 void CmdFNClose(vuUI *ui, const char *title)
 {
     // Irreversible: only a password actually given lets it go on (a dialog
@@ -88,6 +89,7 @@ void CmdFNClose(vuUI *ui, const char *title)
     ui->Del(form);
 }
 
+// menu: tech_start
 void CmdTechStart(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -99,6 +101,7 @@ void CmdTechStart(vuUI *ui, const char *title)
         message_box(ui, title, "УСПЕШНО!", MB_OK);
 }
 
+// menu: tech_info
 void CmdTechInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;

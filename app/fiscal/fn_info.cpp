@@ -30,6 +30,7 @@ bool query(TMCommand &cmd, int built)
 
 } // namespace
 
+// menu: fn_doc
 void CmdFnDoc(vuUI *ui, const char *title)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_fn_get_doc.xml");
@@ -80,6 +81,7 @@ void CmdFnDoc(vuUI *ui, const char *title)
     ui->Del(form);
 }
 
+// menu: fn_stat
 void CmdFnStat(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -111,6 +113,7 @@ void CmdFnStat(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_fisc
 void CmdFnFisc(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -163,6 +166,7 @@ void CmdFnFisc(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_par
 void CmdFnPar(vuUI *ui, const char *)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_get_reg_param.xml");
@@ -209,6 +213,7 @@ void CmdFnPar(vuUI *ui, const char *)
     ui->Del(form);
 }
 
+// menu: fn_comm
 void CmdFnComm(vuUI *ui, const char *title)
 {
     TMCommand comm, oism;
@@ -224,6 +229,7 @@ void CmdFnComm(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_err
 void CmdFnErr(vuUI *ui, const char *title)
 {
     TMCommand cmd;

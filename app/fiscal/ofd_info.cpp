@@ -13,6 +13,7 @@
 #include "vuUI.h"
 #include "widget_text.h"
 
+// menu: ofd_ticket
 void CmdOfdTicket(vuUI *ui, const char *title)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_ofd_get_ticket.xml");
@@ -45,6 +46,7 @@ void CmdOfdTicket(vuUI *ui, const char *title)
     ui->Del(form);
 }
 
+// menu: ofd_doc_wait
 void CmdOfdDocWait(vuUI *ui, const char *title)
 {
     char text[REPORT_TEXT_SIZE];
@@ -74,6 +76,7 @@ void CmdOfdDocWait(vuUI *ui, const char *title)
     message_box(ui, title, text, MB_OK);
 }
 
+// menu: ofd_pay_state
 void CmdOfdPayState(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -134,6 +134,7 @@ bool hex_word(const char *text, uint16_t *out)
     return true;
 }
 
+// menu: sets_params
 void CmdSetParams(vuUI *ui, const char *title)
 {
     Page pages[PARAM_PAGES];

@@ -67,6 +67,7 @@ bool run(vuUI *ui, TMCommand &cmd, int built)
 
 } // namespace
 
+// menu: prn_stat
 void CmdPrnStat(vuUI *ui, const char *title)
 {
     pthread_mutex_lock(&kfn_mutex);
@@ -85,6 +86,7 @@ void CmdPrnStat(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: shift_doc_counter
 void CmdShiftDocCounter(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -95,6 +97,7 @@ void CmdShiftDocCounter(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: money_info
 void CmdMoneyInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -105,8 +108,10 @@ void CmdMoneyInfo(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: report_ext
 void CmdReportExt(vuUI *ui, const char *title) { simpleReport(ui, title, &TMCommand::GetShiftTotals, report_ext_text); }
 
+// menu: report_payment
 void CmdReportPayment(vuUI *ui, const char *title)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_report_payment.xml");
@@ -138,6 +143,7 @@ void CmdReportPayment(vuUI *ui, const char *title)
     ui->Del(form);
 }
 
+// menu: report_dep
 void CmdReportDep(vuUI *ui, const char *title)
 {
     vuForm *form = dialog_create(ui, "kkt_dlg_report_dep.xml");

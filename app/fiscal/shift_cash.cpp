@@ -150,6 +150,7 @@ void cashOperation(vuUI *ui, const char *title, bool deposit)
 
 } // namespace
 
+// menu: shift_open
 void CmdShiftOpen(vuUI *ui, const char *)
 {
     const char *section = "CmdShiftOpen";
@@ -180,6 +181,7 @@ void CmdShiftOpen(vuUI *ui, const char *)
     ui->Del(d.form);
 }
 
+// menu: shift_close
 void CmdCloseShift(vuUI *ui, const char *)
 {
     const char *section = "CmdCloseShift";
@@ -202,6 +204,7 @@ void CmdCloseShift(vuUI *ui, const char *)
     ui->Del(d.form);
 }
 
+// menu: shift_report
 void CmdShiftReport(vuUI *ui, const char *)
 {
     TMCommand cmd;
@@ -212,10 +215,13 @@ void CmdShiftReport(vuUI *ui, const char *)
     kfn_exec_print(ui, &cmd, 0);
 }
 
+// menu: cashbox_to
 void CmdToCash(vuUI *ui, const char *title) { cashOperation(ui, title, true); }
 
+// menu: cashbox_from
 void CmdFromCash(vuUI *ui, const char *title) { cashOperation(ui, title, false); }
 
+// menu: receipt_cancel
 void CmdReceiptCancel(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -516,4 +516,5 @@ void battery_type_dialog(vuUI *ui)
     ui->Del(form);
 }
 
+// menu: BatteryCheck_Menu
 void CmdBatteryCheck(vuUI *ui, const char *) { battery_type_dialog(ui); }
