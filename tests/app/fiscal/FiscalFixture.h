@@ -232,12 +232,16 @@ private:
         timespec start;
         clock_gettime(CLOCK_MONOTONIC, &start);
         for (;;) {
+            // The stop is read before the trace: a form shown before the
+            // call under test returned (and so before the stop) is in the
+            // trace read after it, however late this thread runs.
+            bool stop = stopping;
             std::vector<Entry> forms = Trace("form");
             if (forms.size() > index) {
                 *out = forms[index];
                 return true;
             }
-            if (stopping)
+            if (stop)
                 return false;
             timespec now;
             clock_gettime(CLOCK_MONOTONIC, &now);
