@@ -37,9 +37,20 @@ void ScopedDialog::reset()
 
 int ScopedDialog::show(vuEventCallback callback)
 {
+    start(callback);
+    return wait();
+}
+
+void ScopedDialog::start(vuEventCallback callback)
+{
+    if (form_)
+        ui_->Show(form_, callback);
+}
+
+int ScopedDialog::wait()
+{
     if (!form_)
         return -1;
-    ui_->Show(form_, callback);
     ui_->WaitEndModal();
     return form_->GetState();
 }

@@ -53,6 +53,11 @@ public:
     // Shows the form modally (the callback runs on its events) and waits
     // for its end: the state it ended with (1 accepted, -1 left).
     int show(vuEventCallback callback = nullptr);
+    // show() in two steps, for a screen that announces the form between
+    // them: start() shows it (in the UI thread it is modal once start
+    // returns), wait() waits for its end and returns its state.
+    void start(vuEventCallback callback = nullptr);
+    int wait();
     // reset() and show().
     int run(vuEventCallback callback = nullptr);
     int state() const;

@@ -21,6 +21,8 @@
 #include "TestTime.h"
 #include "vuFrameBuffer.h"
 #include "vuMenu.h"
+#include "wait_form.h"
+#include "message_box.h"
 
 namespace shelltest {
 namespace {
@@ -342,6 +344,62 @@ TEST_F(ScreenKit, ControllerLock)
     unlocked.join();
     locked.join();
     EXPECT_FALSE(heldElsewhere());
+}
+
+// With the UI thread the wait form is modal there while this thread goes
+// on: up() until the user cancels it, end() ends it from here; in
+// caller-thread mode it is only drawn and stays "up".
+class ScreenKitThread : public ScreenKit {
+protected:
+    ScreenKitThread() { threadMode = true; }
+};
+
+TEST_F(ScreenKitThread, WaitFormUpUntilCancelled)
+{
+    const int before = Forms();
+    {
+        WaitForm wait(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ИДЁТ", MB_CANCEL));
+        EXPECT_EQ(Forms(), before + 1);
+        wait.reset();
+        wait.show();
+        ASSERT_TRUE(testtime::Eventually([] { return vuUI::IsModal() != 0; }, 5000));
+        EXPECT_TRUE(wait.up());
+        Key(KEY_CANCEL);
+        EXPECT_TRUE(testtime::Eventually([&] { return !wait.up(); }, 5000));
+        wait.end();
+    }
+    EXPECT_EQ(Forms(), before);
+
+    WaitForm held(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ИДЁТ", MB_CANCEL));
+    held.reset();
+    held.show();
+    ASSERT_TRUE(testtime::Eventually([] { return vuUI::IsModal() != 0; }, 5000));
+    held.end();
+    EXPECT_FALSE(held.up());
+}
+
+TEST_F(ScreenKit, WaitFormIsOnlyDrawnWithoutUiThread)
+{
+    WaitForm wait(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ИДЁТ", MB_CANCEL));
+    wait.reset();
+    wait.show();
+    EXPECT_EQ(vuUI::IsModal(), 0);
+    EXPECT_TRUE(wait.up());
+    wait.end();
+    EXPECT_TRUE(wait.up());
+}
+
+// start() and wait() split show(): what is traced between them reaches the
+// shown form.
+TEST_F(ScreenKitThread, StartThenWait)
+{
+    ScopedDialog d(ui, kEntryFile);
+    ASSERT_TRUE(d);
+    d.reset();
+    d.start();
+    EXPECT_NE(vuUI::IsModal(), 0);
+    Key(KEY_CANCEL);
+    EXPECT_EQ(d.wait(), -1);
 }
 
 } // namespace
