@@ -21,6 +21,7 @@
 #include "screen_common.h"
 #include "str_helpers.h"
 #include "vuMenu.h"
+#include "wait_form.h"
 #include "widget_text.h"
 
 namespace {
@@ -229,10 +230,6 @@ struct Listed {
     std::string text;
 };
 
-// A modal wait box with a cancel button while this thread reads; without a
-// toolkit thread of its own it is only drawn.
-bool uiThreadMode() { return (vuUI::GetOption() & VU_UI_CALLER_THREAD) == 0; }
-
 int menuChoice(vuUI *ui, vuMenu *menu)
 {
     menu->SelectOnReset(0);
@@ -245,19 +242,15 @@ int menuChoice(vuUI *ui, vuMenu *menu)
 int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<Listed> &page, uint32_t &next)
 {
     page.clear();
-    // Removing the box ends its modal run if the user has not cancelled it.
-    ScopedDialog wait(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ЧТЕНИЕ ДОКУМЕНТОВ", MB_CANCEL));
+    WaitForm wait(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ЧТЕНИЕ ДОКУМЕНТОВ", MB_CANCEL));
     wait.form()->SetOption(VU_FO_CANCEL | VU_FO_NO_CLOSE);
     wait.form()->ClearOption(VU_FO_OK);
     wait.reset();
-    if (uiThreadMode())
-        ui->Show(wait.form());
-    else
-        ui->View(wait.form());
+    wait.show();
     int result = 1;
     uint32_t n = from;
     while (n > 1 && page.size() < count) {
-        if (uiThreadMode() && !vuUI::IsModal()) {
+        if (!wait.up()) {
             result = 0;
             break;
         }
@@ -281,7 +274,9 @@ int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<L
         browse_item_text(cmd, n, text, sizeof text);
         page.push_back({n, text});
     }
-    wait.close();
+    // Still up unless the user has cancelled it.
+    if (wait.up())
+        wait.end();
     next = result == 1 && n > 1 && filter != FILTER_LAST_CLOSE ? n : 0;
     return result;
 }
