@@ -1,11 +1,10 @@
 #include "kfn_run.h"
 
-#include <stdint.h>
-
 #include "ServiceCommand.h"
 #include "TMCommand.h"
 #include "error_box.h"
 #include "kfn_state.h"
+#include "print_runner.h"
 
 namespace {
 
@@ -24,6 +23,15 @@ bool kfn_run(vuUI *ui, TMCommand &cmd, int built, int timeout_ms)
         return false;
     }
     return kfn_exec(ui, &cmd, timeout_ms) == 0;
+}
+
+int kfn_run_print(vuUI *ui, TMCommand &cmd, int built, uint16_t cancellable)
+{
+    if (built <= 0) {
+        build_failed_box(ui);
+        return -1;
+    }
+    return kfn_exec_print(ui, &cmd, cancellable);
 }
 
 int kfn_exchange_locked(TMCommand &cmd, int timeout_ms)

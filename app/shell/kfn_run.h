@@ -10,6 +10,8 @@
 #ifndef APP_SHELL_KFN_RUN_H
 #define APP_SHELL_KFN_RUN_H
 
+#include <stdint.h>
+
 class TMCommand;
 class vuUI;
 
@@ -27,6 +29,10 @@ public:
 // build_failed_box and returns false. Else true when kfn_exec returned 0
 // (its boxes told about anything else).
 bool kfn_run(vuUI *ui, TMCommand &cmd, int built, int timeout_ms = 5000);
+// The same for a command that makes the controller print: built <= 0 shows
+// build_failed_box and returns -1; else kfn_exec_print's result
+// (print_runner.h).
+int kfn_run_print(vuUI *ui, TMCommand &cmd, int built, uint16_t cancellable);
 
 // One exchange, nothing shown, the cached statuses left alone: the service
 // result (0 when a reply came; the drive's own error is cmd.ErrorCode()).

@@ -266,6 +266,18 @@ TEST_F(ScreenKit, RunBuiltCommand)
     std::vector<std::string> shown = Boxes(boxes);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].substr(0, shown[1].find(':')), u8"ОШИБКА|ОШИБКА при выполнении команды 29");
+
+    // The print variant: the same build box and -1, else the print
+    // runner's own result.
+    Scenario("answer 29 fatal=08\n");
+    Key(KEY_ENTER);
+    boxes = Trace("msgbox").size();
+    EXPECT_EQ(kfn_run_print(ui, cmd, 0, 0), -1);
+    EXPECT_EQ(Boxes(boxes), std::vector<std::string>{u8"ОШИБКА|Ошибка создания команды."});
+    size_t frames = Codes().size();
+    EXPECT_EQ(kfn_run_print(ui, cmd, cmd.GetFNStatus(), 0), 0);
+    EXPECT_EQ(Codes().size(), frames + 1);
+    EXPECT_EQ(Codes().back(), "29");
 }
 
 // The quiet queries: nothing shown, cached statuses untouched; true only
