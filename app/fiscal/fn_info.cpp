@@ -8,7 +8,6 @@
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
-#include "print_runner.h"
 #include "report_text.h"
 #include "scoped_dialog.h"
 #include "screen_common.h"
@@ -37,11 +36,7 @@ void CmdFnDoc(vuUI *ui, const char *title)
     uint32_t number = parse_number(widget_text(d.field("num")));
 
     TMCommand cmd;
-    if (cmd.GetDocument(number, m) <= 0) {
-        build_failed_box(ui);
-        return;
-    }
-    if (kfn_exec_print(ui, &cmd, 0) != 0)
+    if (kfn_run_print(ui, cmd, cmd.GetDocument(number, m), 0) != 0)
         return;
     char text[REPORT_DOC_FIELDS_SIZE];
     text[0] = 0;

@@ -7,7 +7,6 @@
 #include "error_box.h"
 #include "kfn_run.h"
 #include "message_box.h"
-#include "print_runner.h"
 #include "report_text.h"
 #include "scoped_dialog.h"
 #include "screen_common.h"
@@ -136,9 +135,7 @@ void journalPrint(vuUI *ui, const char *title, const char *file, Preset preset, 
         int built = build(ui, w, cmd);
         if (built < 0)
             continue;
-        if (built == 0)
-            build_failed_box(ui);
-        else if (kfn_exec_print(ui, &cmd, 1) == 0)
+        if (kfn_run_print(ui, cmd, built, 1) == 0)
             message_box(ui, title, done, MB_OK);
         break;
     }

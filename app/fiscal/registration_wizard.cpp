@@ -10,7 +10,6 @@
 #include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
-#include "print_runner.h"
 #include "registration_fields.h"
 #include "registration_reasons.h"
 #include "registration_record.h"
@@ -293,14 +292,9 @@ private:
                                  text(W_NUMAUTO), text(W_NAME), text(W_INN), text(W_FIRMADDR), text(W_INNOFD),
                                  sequence, reason, 0, agent, text(W_NAMEOFD), text(W_EMAIL), text(W_FNS),
                                  text(W_FIRMPLACE));
-        int result = -1;
-        if (built <= 0) {
-            build_failed_box(ui_);
-        } else {
-            result = kfn_exec_print(ui_, &cmd, 0);
-            if (result == 0)
-                message_box(ui_, "ВНИМАНИЕ", "РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!", MB_OK);
-        }
+        const int result = kfn_run_print(ui_, cmd, built, 0);
+        if (result == 0)
+            message_box(ui_, "ВНИМАНИЕ", "РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!", MB_OK);
         Save(tax, agent, setting);
         return result == 2 ? kFirstPage : kDone;
     }

@@ -9,7 +9,6 @@
 #include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
-#include "print_runner.h"
 #include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
@@ -154,11 +153,10 @@ void CmdCloseShift(vuUI *ui, const char *)
     if (!d.dialog.show_until_valid([&]() -> const char * { return *widget_text(d.name) ? nullptr : kNoName; }))
         return;
     TMCommand cmd;
-    if (cmd.CloseShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
-                       widget_checked(isprint) ? 1 : 0) <= 0)
-        build_failed_box(ui);
-    else
-        kfn_exec_print(ui, &cmd, 0);
+    kfn_run_print(ui, cmd,
+                  cmd.CloseShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
+                                 widget_checked(isprint) ? 1 : 0),
+                  0);
     saveShiftDialog(d, section);
     settings_save();
 }
@@ -166,11 +164,7 @@ void CmdCloseShift(vuUI *ui, const char *)
 void CmdShiftReport(vuUI *ui, const char *)
 {
     TMCommand cmd;
-    if (cmd.ShiftReport() <= 0) {
-        build_failed_box(ui);
-        return;
-    }
-    kfn_exec_print(ui, &cmd, 0);
+    kfn_run_print(ui, cmd, cmd.ShiftReport(), 0);
 }
 
 void CmdToCash(vuUI *ui, const char *title) { cashOperation(ui, title, true); }
