@@ -5,7 +5,6 @@
 #include "conn_record.h"
 #include "key_service.h"
 #include "error_box.h"
-#include "message_box.h"
 #include "oism_worker.h"
 #include "server_link.h"
 

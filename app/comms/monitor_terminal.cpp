@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "CodePage.h"
-#include "ServiceCommand.h"
 #include "ServiceQueue.h"
 #include "TMCommand.h"
 #include "kfn_run.h"

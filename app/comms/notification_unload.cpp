@@ -5,7 +5,6 @@
 #include "date_record.h"
 #include "kfn_state.h"
 #include "error_box.h"
-#include "message_box.h"
 #include "ServiceFiles.h"
 #include "str_helpers.h"
 #include "TMCommand.h"

@@ -9,7 +9,6 @@
 #include "error_box.h"
 #include "message_box.h"
 #include "Service.h"
-#include "ServiceCommand.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
 

@@ -1,7 +1,6 @@
 #include "dialog.h"
 
 #include "error_box.h"
-#include "message_box.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_loader.h"

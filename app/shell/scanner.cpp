@@ -14,7 +14,6 @@
 
 #include "ServiceLog.h"
 #include "error_box.h"
-#include "message_box.h"
 #include "osal.h"
 #include "print_runner.h"
 #include "scanner_hid.h"
