@@ -45,6 +45,19 @@ else()
   set(CASHDESK_IPC_NAMESPACE OFF)
 endif()
 
+# A loopback of their own for tests that listen on a fixed port: a network
+# namespace whose loopback the test brings up (tests/support/own-loopback.sh).
+# Without it such tests hold a ctest resource lock named after the port,
+# and two test runs on one machine can still meet at the port.
+set(CASHDESK_OWN_LOOPBACK OFF)
+if(CASHDESK_IPC_NAMESPACE)
+  execute_process(COMMAND unshare --ipc --net sh ${CMAKE_CURRENT_LIST_DIR}/../tests/support/own-loopback.sh true
+                  RESULT_VARIABLE _netns_rc OUTPUT_QUIET ERROR_QUIET)
+  if(_netns_rc EQUAL 0)
+    set(CASHDESK_OWN_LOOPBACK ON)
+  endif()
+endif()
+
 find_package(GTest REQUIRED)
 include(GoogleTest)
 

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmxml-dev libjpeg62-turbo-dev libpng-dev libneon27-gnutls-dev libqrencode-dev
   libfreetype-dev libgif-dev libsdl2-dev xfonts-base
-  util-linux valgrind python3 ccache nlohmann-json3-dev openssl libsqlite3-dev
+  util-linux iproute2 valgrind python3 ccache nlohmann-json3-dev openssl libsqlite3-dev
 )
 
 missing=()

@@ -10,9 +10,11 @@
 #include "conn_api.h"
 #include "conn_bringup.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "list_page.h"
 #include "message_box.h"
 #include "ping.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
@@ -32,8 +34,7 @@ namespace {
 const uint32_t kSecValues[] = {0, 0x01, 0x02, 0x04, 0x10, 0x20};
 const int32_t kAuthValues[] = {0, 1, 2, 5, 7, 9};
 const uint32_t kWifiTimeoutMs = 45000, kBtTimeoutMs = 30000;
-const uint32_t kBtWaitMinMs = 5000, kBtWaitMaxMs = 60000, kBtWaitDefaultMs = 30000;
-const uint16_t kBtScanDefault = 10, kBtScanNew = 15, kBtScanMax = 45;
+const uint16_t kBtScanDefault = 10, kBtScanNew = 15;
 const char kDefaultPin[] = "7351";
 const char kEmptyName[] = "НАЗВАНИЕ НЕ МОЖЕТ БЫТЬ ПУСТЫМ";
 const char kEmptyAp[] = "ТОЧКА ДОСТУПА AP НЕ МОЖЕТ ИМЕТЬ ПУСТОЕ ЗНАЧЕНИЕ\n\nПОВТОРИТЕ ВВОД";
@@ -41,48 +42,7 @@ const char kEmptyAp[] = "ТОЧКА ДОСТУПА AP НЕ МОЖЕТ ИМЕТЬ
 // Menu item numbers of "common_menu_conn_menu.xml", by position.
 enum { ITEM_EDIT = 1, ITEM_RENAME, ITEM_NEW, ITEM_DELETE, ITEM_PING };
 
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
-
 const char *attr(mxml_node_t *e, const char *name) { return e ? mxmlElementGetAttr(e, name) : nullptr; }
-
-bool typeIs(mxml_node_t *e, const char *keyword)
-{
-    const char *t = attr(e, "type");
-    return t && strcmp(t, keyword) == 0;
-}
-
-void readText(mxml_node_t *e, const char *name, char *dst, size_t size)
-{
-    if (const char *v = attr(e, name))
-        str_copy(dst, v, size);
-}
-
-// A decimal attribute, when present.
-bool readDecimal(mxml_node_t *e, const char *name, unsigned long *out)
-{
-    const char *v = attr(e, name);
-    if (!v)
-        return false;
-    *out = strtoul(v, nullptr, 10);
-    return true;
-}
-
-void readIp(mxml_node_t *e, conn_record *r)
-{
-    unsigned long dhcp;
-    if (readDecimal(e, "dhcp", &dhcp))
-        r->dhcp = dhcp ? 1 : 0;
-    readText(e, "ip", r->ip, sizeof r->ip);
-    readText(e, "mask", r->mask, sizeof r->mask);
-    readText(e, "gw", r->gw, sizeof r->gw);
-    readText(e, "dns", r->dns, sizeof r->dns);
-}
-
-void readTimeout(mxml_node_t *e, conn_record *r)
-{
-    if (const char *v = attr(e, "timeout"))
-        r->timeout_ms = static_cast<uint32_t>(parse_timeout_ms(v, 0));
-}
 
 // A static address needs one; without it the element counts as DHCP.
 void dhcpWithoutAddress(conn_record *r)
@@ -146,35 +106,29 @@ void zeroAddresses(conn_record *r)
 }
 
 // Creates every page, or none (the made ones are dropped again).
-bool createPages(vuUI *ui, const char *const *files, vuForm **pages, int count)
+std::vector<ScopedDialog> createPages(vuUI *ui, const char *const *files, int count)
 {
+    std::vector<ScopedDialog> pages;
+    pages.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        pages[i] = dialog_create(ui, files[i]);
-        if (!pages[i]) {
-            for (int j = 0; j < i; ++j) {
-                ui->Add(pages[j]);
-                ui->Del(pages[j]);
-            }
-            return false;
-        }
+        pages.emplace_back(ui, files[i]);
+        if (!pages.back())
+            return {};
     }
-    for (int i = 0; i < count; ++i) {
-        ui->Add(pages[i]);
-        pages[i]->Reset();
-    }
-    return true;
+    for (ScopedDialog &page : pages)
+        page.reset();
+    return pages;
 }
 
 // Walks the pages: accepted goes forward, anything else back. 1 when the
 // last page is accepted and the check (may be null) passes, -1 when the
 // first page is left. A failed check restarts from the first page.
-template <class Check> int walkPages(vuUI *ui, vuForm **pages, int count, Check check)
+template <class Check> int walkPages(std::vector<ScopedDialog> &pages, Check check)
 {
-    int at = 0;
+    const size_t count = pages.size();
+    size_t at = 0;
     for (;;) {
-        ui->Show(pages[at]);
-        ui->WaitEndModal();
-        if (pages[at]->GetState() == 1) {
+        if (pages[at].show() == 1) {
             if (at + 1 < count) {
                 ++at;
                 continue;
@@ -191,18 +145,23 @@ template <class Check> int walkPages(vuUI *ui, vuForm **pages, int count, Check 
 }
 
 // Shows a dialog until it is accepted with a non-empty entry in the field:
-// true, or false when it was left otherwise.
-bool showUntilFilled(vuUI *ui, vuForm *form, const char *field, const char *title, const char *text, uint16_t flags)
+// true, or false when it was left otherwise. An empty one is answered with
+// the warning.
+bool showUntilFilled(ScopedDialog &dialog, const char *field, const char *warning)
 {
     for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
+        if (dialog.show() != 1)
             return false;
-        if (widget_text(form->GetByName(field))[0])
+        if (widget_text(dialog.field(field))[0])
             return true;
-        message_box(ui, title, text, flags);
+        message_box(dialog.ui(), "ВНИМАНИЕ", warning, MB_OK);
     }
+}
+
+// The name field must not be empty.
+auto nameFilled(ScopedDialog &dialog)
+{
+    return [&dialog]() -> const char * { return widget_text(dialog.field("name"))[0] ? nullptr : kEmptyName; };
 }
 
 mxml_node_t *connections()
@@ -258,7 +217,7 @@ void editConnection(vuUI *ui, mxml_node_t *element)
     if (kind == CONN_NONE) {
         char text[256];
         str_format(text, sizeof text, "НЕИЗВЕСТНЫЙ ТИП СОЕДИНЕНИЯ %s", keyword);
-        errorBox(ui, text);
+        error_box(ui, text);
         return;
     }
     // The dialogs and conn_to_xml go by the active type; the link's own
@@ -305,18 +264,16 @@ void newConnection(vuUI *ui)
     }
     mxml_node_t *root = settings_root();
     if (!root) {
-        errorBox(ui, "СБОЙ ЧТЕНИЯ ФАЙЛА НАСТРОЕК");
+        error_box(ui, "СБОЙ ЧТЕНИЯ ФАЙЛА НАСТРОЕК");
     } else {
         mxml_node_t *section = connections();
         if (!section)
             section = mxmlNewElement(root, "connections");
         mxml_node_t *element = section ? mxmlNewElement(section, "conn") : nullptr;
         if (!element) {
-            errorBox(ui, "СБОЙ ИЗМЕНЕНИЯ ФАЙЛА НАСТРОЕК");
+            error_box(ui, "СБОЙ ИЗМЕНЕНИЯ ФАЙЛА НАСТРОЕК");
         } else {
-            char name[sizeof r.name * 2];
-            cp1251_to_utf8(r.name, name, sizeof name);
-            mxmlElementSetAttr(element, "name", name);
+            conn_name_to_xml(element, r.name);
             conn_to_xml(ui, element);
         }
     }
@@ -329,8 +286,7 @@ void newConnection(vuUI *ui)
 void deleteConnection(vuUI *ui, mxml_node_t *element)
 {
     char name[256] = "";
-    if (const char *n = attr(element, "name"))
-        utf8_to_cp1251(n, name, sizeof name);
+    conn_name_from_xml(element, name, sizeof name);
     char text[400];
     str_format(text, sizeof text, "УДАЛИТЬ СОЕДИНЕНИЕ %s, ВЫ УВЕРЕНЫ?", name);
     if (message_box(ui, "ПОДТВЕРДИТЕ", text, MB_OK | MB_CANCEL | MB_ALERT) != MB_RESULT_OK)
@@ -395,17 +351,17 @@ int conn_count()
 mxml_node_t *conn_choose_dialog(vuUI *ui, int purpose)
 {
     if (!settings_root()) {
-        errorBox(ui, "ФАЙЛ НАСТРОЕК НЕ НАЙДЕН ИЛИ ИСПОРЧЕН\nkktsettings.xml");
+        error_box(ui, "ФАЙЛ НАСТРОЕК НЕ НАЙДЕН ИЛИ ИСПОРЧЕН\nkktsettings.xml");
         return nullptr;
     }
     if (!connections()) {
         if (purpose == 2 || purpose == 3)
-            errorBox(ui, "НЕТ НАСТРОЕННЫХ СОЕДИНЕНИЙ");
+            error_box(ui, "НЕТ НАСТРОЕННЫХ СОЕДИНЕНИЙ");
         return nullptr;
     }
     std::vector<mxml_node_t *> elements = connElements();
     if (elements.empty()) {
-        errorBox(ui, "СОЕДИНЕНИЯ ОТСУТСТВУЮТ");
+        error_box(ui, "СОЕДИНЕНИЯ ОТСУТСТВУЮТ");
         return nullptr;
     }
     vuMenu *menu = conn_menu_new("ВЫБОР СОЕДИНЕНИЯ");
@@ -418,9 +374,7 @@ mxml_node_t *conn_choose_dialog(vuUI *ui, int purpose)
         char type[128] = "", name[128];
         if (const char *t = attr(e, "type"))
             utf8_to_cp1251(t, type, sizeof type);
-        if (const char *n = attr(e, "name"))
-            utf8_to_cp1251(n, name, sizeof name);
-        else
+        if (!conn_name_from_xml(e, name, sizeof name))
             str_format(name, sizeof name, "СОЕДИНЕНИЕ %u", number);
         rows.push_back(std::string(type) + ":" + name);
         conn_menu_add(menu, rows.back().c_str(), reinterpret_cast<unsigned long>(e));
@@ -429,92 +383,61 @@ mxml_node_t *conn_choose_dialog(vuUI *ui, int purpose)
     // Rows on their own background: over the background picture a
     // transparent row fails the text contrast.
     menu->SetItemsTransparency(0);
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
+    ListPage page(ui, menu);
     mxml_node_t *taken = nullptr;
-    if (menu->GetState() == 1)
+    if (page.show() == 1)
         if (MENU_ITEM_EXT *ext = menu->GetSelectedExt())
             taken = reinterpret_cast<mxml_node_t *>(ext->tag);
-    ui->Del(menu);
     return taken;
 }
 
 int conn_new_dialog(vuUI *ui)
 {
-    vuForm *form = dialog_create(ui, "common_conn_dlg_type.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_conn_dlg_type.xml");
+    if (!dialog)
         return -1;
-    if (vuRadio *type = radio(form, "type")) {
+    if (vuRadio *type = dialog.widget<vuRadio>("type")) {
         type->AddItem("LAN-USB адаптер", nullptr);
         if (bt_available())
             type->AddItem("Bluetooth", nullptr);
     }
-    ui->Add(form);
-    form->Reset();
-    widget_set_text(form->GetByName("name"), "НОВОЕ");
-    int result = -1;
-    if (showUntilFilled(ui, form, "name", "ОШИБКА", kEmptyName, MB_OK | MB_ALERT)) {
-        str_copy(conn_active.name, widget_text(form->GetByName("name")), sizeof conn_active.name);
-        if (uint16_t kind = conn_type_of_row(rowOf(form, "type")))
-            conn_active.type = kind;
-        result = 1;
-    }
-    ui->Del(form);
-    return result;
+    dialog.reset();
+    widget_set_text(dialog.field("name"), "НОВОЕ");
+    if (!dialog.show_until_valid(nameFilled(dialog)))
+        return -1;
+    str_copy(conn_active.name, widget_text(dialog.field("name")), sizeof conn_active.name);
+    if (uint16_t kind = conn_type_of_row(rowOf(dialog.form(), "type")))
+        conn_active.type = kind;
+    return 1;
 }
 
 int conn_rename_dialog(vuUI *ui, mxml_node_t *element)
 {
-    const char *current = attr(element, "name");
-    if (!current)
-        return -1;
-    vuForm *form = dialog_create(ui, "common_conn_dlg_rename.xml");
-    if (!form)
-        return -1;
-    ui->Add(form);
-    form->Reset();
     char text[256];
-    utf8_to_cp1251(current, text, sizeof text);
-    widget_set_text(form->GetByName("name"), text);
-    int result = -1;
-    if (showUntilFilled(ui, form, "name", "ОШИБКА", kEmptyName, MB_OK | MB_ALERT)) {
-        char name[512];
-        cp1251_to_utf8(widget_text(form->GetByName("name")), name, sizeof name);
-        mxmlElementSetAttr(element, "name", name);
-        result = 1;
-    }
-    ui->Del(form);
-    return result;
+    if (!conn_name_from_xml(element, text, sizeof text))
+        return -1;
+    ScopedDialog dialog(ui, "common_conn_dlg_rename.xml");
+    if (!dialog)
+        return -1;
+    dialog.reset();
+    widget_set_text(dialog.field("name"), text);
+    if (!dialog.show_until_valid(nameFilled(dialog)))
+        return -1;
+    conn_name_to_xml(element, widget_text(dialog.field("name")));
+    return 1;
 }
 
 int conn_gprs_dialog(vuUI *ui, mxml_node_t *element)
 {
     conn_record &r = conn_active;
     const bool oneSocket = sim_socket_count() == 1;
-    if (element) {
-        r.gprs_slot = 0;
-        memset(r.gprs_pin, 0, sizeof r.gprs_pin);
-        memset(r.gprs_apn, 0, sizeof r.gprs_apn);
-        memset(r.gprs_login, 0, sizeof r.gprs_login);
-        memset(r.gprs_pass, 0, sizeof r.gprs_pass);
-        if (typeIs(element, "GPRS")) {
-            readTimeout(element, &r);
-            readText(element, "pin", r.gprs_pin, sizeof r.gprs_pin);
-            readText(element, "apn", r.gprs_apn, sizeof r.gprs_apn);
-            readText(element, "login", r.gprs_login, sizeof r.gprs_login);
-            readText(element, "pass", r.gprs_pass, sizeof r.gprs_pass);
-            unsigned long slot;
-            if (sim_socket_count() > 1 && readDecimal(element, "slot", &slot))
-                r.gprs_slot = static_cast<uint8_t>(slot);
-        }
-    }
-    vuForm *form = dialog_create(ui, "common_conn_dlg_gprs.xml");
-    if (!form)
+    if (element)
+        conn_pages_from_xml(element, CONN_GPRS, &r);
+    ScopedDialog dialog(ui, "common_conn_dlg_gprs.xml");
+    if (!dialog)
         return -1;
-    ui->Add(form);
-    form->Reset();
+    vuForm *form = dialog.form();
+    dialog.reset();
     if (r.timeout_ms == 0)
         r.timeout_ms = kWifiTimeoutMs;
     setNumber(form->GetByName("timeout"), r.timeout_ms / 1000);
@@ -531,8 +454,8 @@ int conn_gprs_dialog(vuUI *ui, mxml_node_t *element)
                 w->SetVisible(0);
         slot = nullptr; // a hidden slot keeps the record's
     }
-    showUntilFilled(ui, form, "ap", "ВНИМАНИЕ", kEmptyAp, MB_OK);
-    const int state = form->GetState();
+    showUntilFilled(dialog, "ap", kEmptyAp);
+    const int state = dialog.state();
     if (state == 1) {
         r.timeout_ms = fieldNumber(form->GetByName("timeout")) * 1000;
         if (slot)
@@ -545,7 +468,6 @@ int conn_gprs_dialog(vuUI *ui, mxml_node_t *element)
         str_copy(r.gprs_login, widget_text(form->GetByName("login")), sizeof r.gprs_login);
         str_copy(r.gprs_pass, widget_text(form->GetByName("pass")), sizeof r.gprs_pass);
     }
-    ui->Del(form);
     return state;
 }
 
@@ -563,75 +485,54 @@ int conn_wifi_dialog(vuUI *ui, mxml_node_t *element)
         }
         return result;
     }
-    memset(&r.wifi, 0, sizeof r.wifi);
-    if (typeIs(element, "WIFI")) {
-        readText(element, "apn", r.wifi.Essid, sizeof r.wifi.Essid);
-        readTimeout(element, &r);
-        readIp(element, &r);
-        if (attr(element, "pass")) {
-            readText(element, "pass", r.wifi.u.Psk.Key, sizeof r.wifi.u.Psk.Key);
-            r.wifi.u.Psk.KeyLen = static_cast<uint32_t>(strlen(r.wifi.u.Psk.Key));
-        }
-        unsigned long v;
-        if (readDecimal(element, "auth", &v))
-            r.wifi.AuthMode = static_cast<int32_t>(v);
-        if (readDecimal(element, "encrypt", &v))
-            r.wifi.SecMode = static_cast<uint32_t>(v);
-    }
+    conn_pages_from_xml(element, CONN_WIFI, &r);
     static const char *const kFiles[3] = {"common_conn_dlg_wifi_1.xml", "common_conn_dlg_wifi_2.xml",
                                           "common_conn_dlg_wifi_3.xml"};
-    vuForm *pages[3];
-    if (!createPages(ui, kFiles, pages, 3))
+    std::vector<ScopedDialog> pages = createPages(ui, kFiles, 3);
+    if (pages.empty())
         return -1;
-    setRow(pages[0], "sec", conn_sec_row(r.wifi.SecMode));
-    widget_set_text(pages[0]->GetByName("ap"), r.wifi.Essid);
-    setRow(pages[1], "auth", conn_auth_row(r.wifi.AuthMode));
-    widget_set_text(pages[1]->GetByName("pass"), r.wifi.u.Psk.Key);
+    setRow(pages[0].form(), "sec", conn_sec_row(r.wifi.SecMode));
+    widget_set_text(pages[0].field("ap"), r.wifi.Essid);
+    setRow(pages[1].form(), "auth", conn_auth_row(r.wifi.AuthMode));
+    widget_set_text(pages[1].field("pass"), r.wifi.u.Psk.Key);
     dhcpWithoutAddress(&r);
-    showIp(pages[2], r);
+    showIp(pages[2].form(), r);
     if (r.timeout_ms == 0)
         r.timeout_ms = kWifiTimeoutMs;
-    setNumber(pages[2]->GetByName("timeout"), r.timeout_ms / 1000);
-    int result = walkPages(ui, pages, 3, [&]() {
-        if (widget_text(pages[0]->GetByName("ap"))[0])
+    setNumber(pages[2].field("timeout"), r.timeout_ms / 1000);
+    int result = walkPages(pages, [&]() {
+        if (widget_text(pages[0].field("ap"))[0])
             return true;
         message_box(ui, "ВНИМАНИЕ", kEmptyAp, MB_OK);
         return false;
     });
     if (result == 1) {
-        r.wifi.SecMode = conn_sec_value(rowOf(pages[0], "sec"));
+        r.wifi.SecMode = conn_sec_value(rowOf(pages[0].form(), "sec"));
         memset(r.wifi.u.Psk.Key, 0, sizeof r.wifi.u.Psk.Key);
-        str_copy(r.wifi.u.Psk.Key, widget_text(pages[1]->GetByName("pass")), sizeof r.wifi.u.Psk.Key);
+        str_copy(r.wifi.u.Psk.Key, widget_text(pages[1].field("pass")), sizeof r.wifi.u.Psk.Key);
         r.wifi.u.Psk.KeyLen = static_cast<uint32_t>(strlen(r.wifi.u.Psk.Key));
-        r.wifi.AuthMode = conn_auth_value(rowOf(pages[1], "auth"));
+        r.wifi.AuthMode = conn_auth_value(rowOf(pages[1].form(), "auth"));
         memset(r.wifi.Essid, 0, sizeof r.wifi.Essid);
-        str_copy(r.wifi.Essid, widget_text(pages[0]->GetByName("ap")), sizeof r.wifi.Essid);
-        takeIp(pages[2], &r);
-        r.timeout_ms = fieldNumber(pages[2]->GetByName("timeout")) * 1000;
+        str_copy(r.wifi.Essid, widget_text(pages[0].field("ap")), sizeof r.wifi.Essid);
+        takeIp(pages[2].form(), &r);
+        r.timeout_ms = fieldNumber(pages[2].field("timeout")) * 1000;
     }
-    for (vuForm *p : pages)
-        ui->Del(p);
     return result;
 }
 
 int conn_eth_dialog(vuUI *ui, mxml_node_t *element)
 {
     conn_record &r = conn_active;
-    if (typeIs(element, "ETH1"))
-        readIp(element, &r);
+    conn_pages_from_xml(element, CONN_ETH1, &r);
     dhcpWithoutAddress(&r);
-    vuForm *form = dialog_create(ui, "common_conn_dlg_eth.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_conn_dlg_eth.xml");
+    if (!dialog)
         return -1;
-    ui->Add(form);
-    form->Reset();
-    showIp(form, r);
-    ui->Show(form);
-    ui->WaitEndModal();
-    const int state = form->GetState();
+    dialog.reset();
+    showIp(dialog.form(), r);
+    const int state = dialog.show();
     if (state > 0)
-        takeIp(form, &r);
-    ui->Del(form);
+        takeIp(dialog.form(), &r);
     return state;
 }
 
@@ -649,61 +550,41 @@ int conn_bt_dialog(vuUI *ui, mxml_node_t *element)
             zeroAddresses(&r);
         return result;
     }
-    if (typeIs(element, "Bluetooth")) {
-        unsigned long v = 0;
-        readDecimal(element, "btTimeWaitConnect", &v);
-        r.bt_wait_connect_ms = v <= kBtWaitMaxMs / 1000 ? static_cast<uint32_t>(v * 1000) : 0;
-        if (r.bt_wait_connect_ms < kBtWaitMinMs || r.bt_wait_connect_ms > kBtWaitMaxMs)
-            r.bt_wait_connect_ms = kBtWaitDefaultMs;
-        v = 0;
-        readDecimal(element, "btTimeScan", &v);
-        r.bt_scan_time = v == 0 || v > kBtScanMax ? kBtScanDefault : static_cast<uint16_t>(v);
-        readText(element, "btPinCode", r.bt_pin, sizeof r.bt_pin);
-        readText(element, "btname", r.bt_name, sizeof r.bt_name);
-        readText(element, "btmac", r.bt_mac, sizeof r.bt_mac);
-        readTimeout(element, &r);
-        readIp(element, &r);
-    }
+    conn_pages_from_xml(element, CONN_BT, &r);
     static const char *const kFiles[2] = {"common_conn_dlg_bt_1.xml", "common_conn_dlg_bt_2.xml"};
-    vuForm *pages[2];
-    if (!createPages(ui, kFiles, pages, 2))
+    std::vector<ScopedDialog> pages = createPages(ui, kFiles, 2);
+    if (pages.empty())
         return -1;
     if (r.bt_pin[0] == '\0')
         str_copy(r.bt_pin, kDefaultPin, sizeof r.bt_pin);
     if (r.bt_mac[0])
-        if (vuStatic *mac = dynamic_cast<vuStatic *>(pages[0]->GetByName("macaddr")))
+        if (vuStatic *mac = dynamic_cast<vuStatic *>(pages[0].field("macaddr")))
             mac->SetText(r.bt_mac);
-    widget_set_text(pages[0]->GetByName("pincode"), r.bt_pin);
+    widget_set_text(pages[0].field("pincode"), r.bt_pin);
     dhcpWithoutAddress(&r);
-    showIp(pages[1], r);
-    setNumber(pages[0]->GetByName("timescan"), r.bt_scan_time ? r.bt_scan_time : kBtScanDefault);
+    showIp(pages[1].form(), r);
+    setNumber(pages[0].field("timescan"), r.bt_scan_time ? r.bt_scan_time : kBtScanDefault);
     if (r.timeout_ms == 0)
         r.timeout_ms = kBtTimeoutMs;
-    setNumber(pages[1]->GetByName("timeout"), r.timeout_ms / 1000);
-    int result = walkPages(ui, pages, 2, []() { return true; });
+    setNumber(pages[1].field("timeout"), r.timeout_ms / 1000);
+    int result = walkPages(pages, []() { return true; });
     if (result == 1) {
-        str_copy(r.bt_pin, widget_text(pages[0]->GetByName("pincode")), sizeof r.bt_pin);
-        r.bt_scan_time = static_cast<uint16_t>(fieldNumber(pages[0]->GetByName("timescan")));
-        takeIp(pages[1], &r);
-        r.timeout_ms = fieldNumber(pages[1]->GetByName("timeout")) * 1000;
+        str_copy(r.bt_pin, widget_text(pages[0].field("pincode")), sizeof r.bt_pin);
+        r.bt_scan_time = static_cast<uint16_t>(fieldNumber(pages[0].field("timescan")));
+        takeIp(pages[1].form(), &r);
+        r.timeout_ms = fieldNumber(pages[1].field("timeout")) * 1000;
     }
-    for (vuForm *p : pages)
-        ui->Del(p);
     return result;
 }
 
 void conn_menu(vuUI *ui)
 {
-    vuForm *form = dialog_create(ui, "common_menu_conn_menu.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_menu_conn_menu.xml");
+    if (!dialog)
         return;
-    vuMenu *menu = dynamic_cast<vuMenu *>(form);
-    ui->Add(form);
+    vuMenu *menu = dynamic_cast<vuMenu *>(dialog.form());
     while (menu) {
-        menu->Reset();
-        ui->Show(menu);
-        ui->WaitEndModal();
-        if (menu->GetState() != 1)
+        if (dialog.run() != 1)
             break;
         switch (menu->GetSelected()) {
         case ITEM_EDIT:
@@ -730,5 +611,4 @@ void conn_menu(vuUI *ui)
             break;
         }
     }
-    ui->Del(form);
 }

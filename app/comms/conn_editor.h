@@ -1,8 +1,8 @@
 // The connection editor ("Conn_SetParam"): a menu from which the user
 // edits, renames, creates and deletes the `conn` elements of the settings
 // section "connections" and starts a ping. Each link kind has its dialog;
-// the dialogs work on the fields of conn_active and conn_to_xml writes
-// them into the element.
+// the dialogs work on the fields of conn_active: conn_pages_from_xml reads
+// the element's values into them and conn_to_xml writes them back.
 #ifndef APP_COMMS_CONN_EDITOR_H
 #define APP_COMMS_CONN_EDITOR_H
 

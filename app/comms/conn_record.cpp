@@ -48,6 +48,49 @@ long readDecimal(mxml_node_t *element, const char *name)
     return v ? strtol(v, nullptr, 10) : 0;
 }
 
+// A decimal attribute as the connection editor reads it: true when
+// present, its value (strtoul) in *out.
+bool readUnsigned(mxml_node_t *element, const char *name, unsigned long *out)
+{
+    const char *v = attr(element, name);
+    if (!v)
+        return false;
+    *out = strtoul(v, nullptr, 10);
+    return true;
+}
+
+bool typeIs(mxml_node_t *element, const char *keyword)
+{
+    const char *t = attr(element, "type");
+    return t && strcmp(t, keyword) == 0;
+}
+
+void readTimeout(mxml_node_t *element, conn_record *r)
+{
+    if (const char *v = attr(element, "timeout"))
+        r->timeout_ms = static_cast<uint32_t>(parse_timeout_ms(v, 0));
+}
+
+void readAddresses(mxml_node_t *element, conn_record *r)
+{
+    readText(element, "ip", r->ip, sizeof r->ip);
+    readText(element, "mask", r->mask, sizeof r->mask);
+    readText(element, "gw", r->gw, sizeof r->gw);
+    readText(element, "dns", r->dns, sizeof r->dns);
+}
+
+// The cellular attributes; the SIM slot only where there is more than one
+// socket.
+void readGprs(mxml_node_t *element, conn_record *r)
+{
+    readText(element, "apn", r->gprs_apn, sizeof r->gprs_apn);
+    readText(element, "login", r->gprs_login, sizeof r->gprs_login);
+    readText(element, "pass", r->gprs_pass, sizeof r->gprs_pass);
+    readText(element, "pin", r->gprs_pin, sizeof r->gprs_pin);
+    if (sim_socket_count() > 1 && attr(element, "slot"))
+        r->gprs_slot = static_cast<uint8_t>(readDecimal(element, "slot"));
+}
+
 bool isEapMode(int32_t auth)
 {
     return auth == OS_WIFI_AUTH_WPA_EAP || auth == OS_WIFI_AUTH_WPA_WPA2_EAP || auth == OS_WIFI_AUTH_WPA2_EAP;
@@ -245,12 +288,7 @@ int conn_from_xml(mxml_node_t *element, conn_record *record)
         result = record->wifi.Essid[0] ? 0 : -1;
     } else if (strcmp(type, "GPRS") == 0) {
         record->type = CONN_GPRS;
-        readText(element, "apn", record->gprs_apn, sizeof record->gprs_apn);
-        readText(element, "login", record->gprs_login, sizeof record->gprs_login);
-        readText(element, "pass", record->gprs_pass, sizeof record->gprs_pass);
-        readText(element, "pin", record->gprs_pin, sizeof record->gprs_pin);
-        if (sim_socket_count() > 1)
-            record->gprs_slot = static_cast<uint8_t>(readDecimal(element, "slot"));
+        readGprs(element, record);
         result = 0;
     } else if (strcmp(type, "Bluetooth") == 0 || strcmp(type, "BluetoothCOM") == 0) {
         record->type = type[9] ? CONN_BT_COM : CONN_BT;
@@ -262,13 +300,102 @@ int conn_from_xml(mxml_node_t *element, conn_record *record)
     record->dhcp = static_cast<uint8_t>(readDecimal(element, "dhcp"));
     if (!attr(element, "dhcp"))
         record->dhcp = 1;
-    if (const char *v = attr(element, "timeout"))
-        record->timeout_ms = static_cast<uint32_t>(parse_timeout_ms(v, 0));
-    readText(element, "ip", record->ip, sizeof record->ip);
-    readText(element, "mask", record->mask, sizeof record->mask);
-    readText(element, "gw", record->gw, sizeof record->gw);
-    readText(element, "dns", record->dns, sizeof record->dns);
+    readTimeout(element, record);
+    readAddresses(element, record);
     return 0;
+}
+
+namespace {
+
+// The editor's address page: "dhcp" as 1 or 0 when present.
+void readPageIp(mxml_node_t *element, conn_record *r)
+{
+    unsigned long dhcp;
+    if (readUnsigned(element, "dhcp", &dhcp))
+        r->dhcp = dhcp ? 1 : 0;
+    readAddresses(element, r);
+}
+
+const uint32_t kPageScanDefault = 10, kPageScanMax = 45;
+
+} // namespace
+
+void conn_pages_from_xml(mxml_node_t *element, uint16_t kind, conn_record *r)
+{
+    if (!r)
+        return;
+    switch (kind) {
+    case CONN_GPRS:
+        r->gprs_slot = 0;
+        memset(r->gprs_pin, 0, sizeof r->gprs_pin);
+        memset(r->gprs_apn, 0, sizeof r->gprs_apn);
+        memset(r->gprs_login, 0, sizeof r->gprs_login);
+        memset(r->gprs_pass, 0, sizeof r->gprs_pass);
+        if (typeIs(element, "GPRS")) {
+            readTimeout(element, r);
+            readGprs(element, r);
+        }
+        break;
+    case CONN_WIFI:
+        memset(&r->wifi, 0, sizeof r->wifi);
+        if (typeIs(element, "WIFI")) {
+            OsWifiApSet &w = r->wifi;
+            readText(element, "apn", w.Essid, sizeof w.Essid);
+            readTimeout(element, r);
+            readPageIp(element, r);
+            if (attr(element, "pass")) {
+                readText(element, "pass", w.u.Psk.Key, sizeof w.u.Psk.Key);
+                w.u.Psk.KeyLen = static_cast<uint32_t>(strlen(w.u.Psk.Key));
+            }
+            // As conn_to_xml writes them: numbers.
+            unsigned long v;
+            if (readUnsigned(element, "auth", &v))
+                w.AuthMode = static_cast<int32_t>(v);
+            if (readUnsigned(element, "encrypt", &v))
+                w.SecMode = static_cast<uint32_t>(v);
+        }
+        break;
+    case CONN_ETH1:
+        if (typeIs(element, "ETH1"))
+            readPageIp(element, r);
+        break;
+    case CONN_BT:
+    case CONN_BT_COM:
+        if (typeIs(element, "Bluetooth")) {
+            unsigned long v = 0;
+            readUnsigned(element, "btTimeWaitConnect", &v);
+            r->bt_wait_connect_ms = v <= kBtWaitMaxMs / 1000 ? static_cast<uint32_t>(v * 1000) : 0;
+            if (r->bt_wait_connect_ms < kBtWaitMinMs || r->bt_wait_connect_ms > kBtWaitMaxMs)
+                r->bt_wait_connect_ms = kBtWaitDefaultMs;
+            v = 0;
+            readUnsigned(element, "btTimeScan", &v);
+            r->bt_scan_time = static_cast<uint16_t>(v == 0 || v > kPageScanMax ? kPageScanDefault : v);
+            readText(element, "btPinCode", r->bt_pin, sizeof r->bt_pin);
+            readText(element, "btname", r->bt_name, sizeof r->bt_name);
+            readText(element, "btmac", r->bt_mac, sizeof r->bt_mac);
+            readTimeout(element, r);
+            readPageIp(element, r);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+const char *conn_name_from_xml(mxml_node_t *element, char *out, size_t size)
+{
+    const char *name = element ? attr(element, "name") : nullptr;
+    if (!name)
+        return nullptr;
+    utf8_to_cp1251(name, out, static_cast<unsigned>(size));
+    return out;
+}
+
+void conn_name_to_xml(mxml_node_t *element, const char *name)
+{
+    char utf8[sizeof conn_active.name * 8];
+    cp1251_to_utf8(name ? name : "", utf8, sizeof utf8);
+    mxmlElementSetAttr(element, "name", utf8);
 }
 
 int conn_to_xml(vuUI *ui, mxml_node_t *element)

@@ -7,6 +7,7 @@
 
 #include <mxml.h>
 #include <netdb.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #include <atomic>
@@ -93,6 +94,17 @@ int conn_type_iface(uint16_t type);
 // Fills the record from a `conn` element: 0 usable; -1 for no element, no
 // or an unknown `type`, or a WIFI element without `apn`.
 int conn_from_xml(mxml_node_t *element, conn_record *record);
+// Reads, over the record's values, what the connection editor's pages of
+// the kind show of the element (when it is of that kind): numbers decimal,
+// the WiFi security as numbers (as conn_to_xml writes it), a Bluetooth scan
+// time of 0 or above 45 s as 10 s and a wait outside 5..60 s as 30 s. The
+// cellular fields and the WiFi block are cleared first.
+void conn_pages_from_xml(mxml_node_t *element, uint16_t kind, conn_record *record);
+// The element's "name" in CP1251 into out (size bytes): out, or null when
+// it has none.
+const char *conn_name_from_xml(mxml_node_t *element, char *out, size_t size);
+// Sets the element's "name" from a CP1251 text.
+void conn_name_to_xml(mxml_node_t *element, const char *name);
 // Writes the active record into the element, saves the settings file and
 // shows the notice: the notice's result (0 without a UI); -1 for no element
 // or when the file could not be saved (after an error box).

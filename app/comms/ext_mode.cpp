@@ -1,11 +1,7 @@
 #include "ext_mode.h"
 
 #include <arpa/inet.h>
-#include <errno.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,9 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "ServiceApp.h"
 #include "ServiceCommand.h"
 #include "ServicePrint.h"
 #include "ServiceQueue.h"
@@ -25,12 +19,14 @@
 #include "conn_api.h"
 #include "conn_level.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "os_errors.h"
+#include "raster_bmp.h"
 #include "osal.h"
 #include "safe_file.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "ui_loader.h"
@@ -41,21 +37,14 @@
 #include "vuTrace.h"
 #include "vuUI.h"
 
-int ext_link_kind = 1;
-int ext_port = 4000;
 RelayState ext_relay_state;
-int ext_listen_socket = -1;
-int ext_client_socket = -1;
 
 namespace {
 
-const int kUsbPort = 11;
-const char kUsbAttr[] = "%s,8,n,1";
 const char kGraphPath[] = "./data/graph";
 const char kDialogFile[] = "kkt_dlg_external.xml";
 const uint32_t kLogMax = 2048;
 const uint32_t kSppWaitMs = 60000;
-const int kSockSendWaitMs = 2000;
 
 // A failed link read is logged once until the link reads again.
 bool g_linkFailed = false;
@@ -176,15 +165,11 @@ void resetRelay()
     g_linkFailed = false;
 }
 
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
-
 // Shows the dialog with the relay as its callback until it is cancelled.
-void relayUntilCancel(vuUI *ui, vuForm *form)
+void relayUntilCancel(ScopedDialog &dialog)
 {
-    do {
-        ui->Show(form, external_relay_tick);
-        ui->WaitEndModal();
-    } while (form->GetState() != -1);
+    while (dialog.show(external_relay_tick) != -1) {
+    }
 }
 
 // Step C: the TCP kinds' listener and client.
@@ -221,7 +206,7 @@ void tcpHousekeeping(vuForm *form)
     }
 }
 
-bool isTcpKind() { return ext_link_kind == 2 || ext_link_kind == 4; }
+bool isTcpKind() { return ext_link_is_tcp(ext_link_kind); }
 
 } // namespace
 
@@ -229,30 +214,24 @@ bool isTcpKind() { return ext_link_kind == 2 || ext_link_kind == 4; }
 
 void on_ext_mode(vuUI *ui, const char *)
 {
-    ext_link_kind = 1;
-    vuForm *form = dialog_create(ui, "kkt_dlg_select_external.xml");
-    if (!form)
+    ext_link_kind = EXT_LINK_USB;
+    ScopedDialog chooser(ui, "kkt_dlg_select_external.xml");
+    if (!chooser)
         return;
-    vuMenu *menu = dynamic_cast<vuMenu *>(form);
+    vuMenu *menu = dynamic_cast<vuMenu *>(chooser.form());
     if (menu && bt_available() == 1) {
         menu->AddItem("BLUETOOTH (PAN)", nullptr, 0, 1);
         menu->AddItem("BLUETOOTH (COM)", nullptr, 0, 1);
     }
-    ui->Add(form);
-    form->Reset();
-    ui->Show(form);
-    ui->WaitEndModal();
-    if (form->GetState() != 1 || !menu) {
-        ui->Del(form);
+    if (chooser.run() != 1 || !menu)
         return;
-    }
     switch (menu->GetSelected()) {
-    case 2: ext_link_kind = 2; break;
-    case 3: ext_link_kind = 4; break;
-    case 4: ext_link_kind = 5; break;
-    default: ext_link_kind = 1; break;
+    case 2: ext_link_kind = EXT_LINK_WIFI; break;
+    case 3: ext_link_kind = EXT_LINK_BT_PAN; break;
+    case 4: ext_link_kind = EXT_LINK_BT_SPP; break;
+    default: ext_link_kind = EXT_LINK_USB; break;
     }
-    ui->Del(form);
+    chooser.close();
     run_external_mode(ui);
 }
 
@@ -261,17 +240,20 @@ void run_external_mode(vuUI *ui)
     int err = 0;
     char path[64];
     str_format(path, sizeof path, "./res/%s", kDialogFile);
-    vuForm *form = load_form_file(path, &err);
-    if (!form) {
+    vuForm *loaded = load_form_file(path, &err);
+    if (!loaded) {
         char text[160];
         str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ ДИАЛОГ (%i)\n\n%s", err, kDialogFile);
-        errorBox(ui, text);
+        error_box(ui, text);
         return;
     }
-    vuTraceSetSource(form, kDialogFile);
+    vuTraceSetSource(loaded, kDialogFile);
     mkdir("./data", SAFE_MODE_DIR);
-    ui->Add(form);
-    form->Reset();
+    ScopedDialog dialog(ui, loaded);
+    if (!dialog)
+        return;
+    vuForm *form = dialog.form();
+    dialog.reset();
     vuObject *msg = widget(form, "msg"), *send = widget(form, "send"), *recv = widget(form, "recv");
     vuObject *adr = widget(form, "adr_port");
     const bool complete = dynamic_cast<vuMultiLine *>(msg) && send && recv;
@@ -284,10 +266,10 @@ void run_external_mode(vuUI *ui)
         setStatic(recv, "0");
     };
 
-    if (ext_link_kind == 1) {
+    if (ext_link_kind == EXT_LINK_USB) {
         hideWidget(adr);
         if (!complete) {
-            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+            error_box(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
         } else {
             clearDialog();
             resetRelay();
@@ -296,11 +278,10 @@ void run_external_mode(vuUI *ui)
             int r = link_open_port();
             if (r != 0) {
                 str_format(text, sizeof text, "USB_DEV не открыт\n(err = %i)\n%s", r, os_error_text2(r));
-                errorBox(ui, text);
+                error_box(ui, text);
             } else {
                 external_log_line(form, "Порт USB открыт");
-                ui->Show(form, external_relay_tick);
-                ui->WaitEndModal();
+                dialog.show(external_relay_tick);
                 link_close_port();
             }
         }
@@ -311,7 +292,7 @@ void run_external_mode(vuUI *ui)
         // that returns must not say up.
         conn_disconnect();
         conn_save_active();
-        int r = ext_link_kind == 2 ? ext_connect_wifi(ui) : ext_connect_bt_pan(ui);
+        int r = ext_link_kind == EXT_LINK_WIFI ? ext_connect_wifi(ui) : ext_connect_bt_pan(ui);
         if (r == 0) {
             char address[256];
             str_copy(address, conn_ip_address() ? conn_ip_address() : "", sizeof address);
@@ -325,7 +306,7 @@ void run_external_mode(vuUI *ui)
                 ext_client_socket = link_accept(ext_listen_socket);
             }
             resetRelay();
-            relayUntilCancel(ui, form);
+            relayUntilCancel(dialog);
             link_close_fd(ext_listen_socket);
             ext_listen_socket = -1;
             if (ext_client_socket >= 0)
@@ -335,12 +316,12 @@ void run_external_mode(vuUI *ui)
             conn_disconnect();
         }
         conn_restore_active();
-    } else if (ext_link_kind == 5) {
+    } else if (ext_link_kind == EXT_LINK_BT_SPP) {
         hideWidget(adr);
         if (complete)
             clearDialog();
         else
-            errorBox(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
+            error_box(ui, "НЕ КОРРЕКТНЫЙ ШАБЛОН ДИАЛОГА\n\nkkt_dlg_external.xml");
         // As for the TCP kinds: the Bluetooth module closes at the end.
         conn_disconnect();
         conn_save_active();
@@ -364,20 +345,19 @@ void run_external_mode(vuUI *ui)
                 int r = link_open_port();
                 if (r != 0) {
                     str_format(text, sizeof text, "ОШИБКА СОЕДИНЕНИЯ\n(err = %i)\n%s", r, os_error_text2(r));
-                    errorBox(ui, text);
+                    error_box(ui, text);
                 } else {
                     resetRelay();
-                    relayUntilCancel(ui, form);
+                    relayUntilCancel(dialog);
                 }
             } else {
-                errorBox(ui, "ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
+                error_box(ui, "ВРЕМЯ ОЖИДАНИЯ СОЕДИНЕНИЯ ИСТЕКЛО");
             }
             link_close_port();
             conn_disconnect();
         }
         conn_restore_active();
     }
-    ui->Del(form);
 }
 
 // ---- the relay tick -----------------------------------------------------------
@@ -432,194 +412,6 @@ int external_relay_tick(vuEvent *, intptr_t formAddress)
     return g_logged ? 2 : result;
 }
 
-// ---- links --------------------------------------------------------------------
-
-int link_open_port()
-{
-    if (ext_link_kind == 5)
-        return bt_com_open();
-    char attr[32];
-    str_format(attr, sizeof attr, kUsbAttr, "57600");
-    return OsPortOpen(kUsbPort, attr);
-}
-
-int link_close_port()
-{
-    int r = ext_link_kind == 5 ? bt_com_close() : OsPortClose(kUsbPort);
-    if (isTcpKind())
-        conn_disconnect();
-    return r;
-}
-
-int link_send(const void *data, int len)
-{
-    switch (ext_link_kind) {
-    case 1:
-        return OsPortSend(kUsbPort, data, len);
-    case 2:
-    case 4:
-        return ext_client_socket < 0 ? -1 : link_sock_send(ext_client_socket, data, len);
-    case 5:
-        return link_fd_write(bt_com_fd.load(), data, len);
-    default:
-        return -1;
-    }
-}
-
-int link_receive(void *buf, int max, int timeout_ms)
-{
-    switch (ext_link_kind) {
-    case 1:
-        return OsPortRecv(kUsbPort, buf, max, timeout_ms);
-    case 2:
-    case 4:
-        return ext_client_socket < 0 ? -1 : link_sock_recv(ext_client_socket, buf, max, timeout_ms);
-    case 5:
-        return link_fd_read(bt_com_fd.load(), buf, max, timeout_ms);
-    default:
-        return -1;
-    }
-}
-
-int link_listen(int port)
-{
-    const char *own = conn_ip_address();
-    sockaddr_in a;
-    memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(uint16_t(port));
-    if (!own || inet_pton(AF_INET, own, &a.sin_addr) != 1 || a.sin_addr.s_addr == htonl(INADDR_ANY))
-        return -1;
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (fd < 0)
-        return -1;
-    int one = 1;
-    if (setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
-        bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-int link_accept(int listen_fd)
-{
-    if (listen_fd < 0 || listen(listen_fd, 1) != 0)
-        return -1;
-    int fd = accept4(listen_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    return fd < 0 ? -1 : fd;
-}
-
-void link_close_fd(int fd)
-{
-    if (fd >= 0)
-        close(fd);
-}
-
-void link_close_socket(int fd)
-{
-    if (fd < 0)
-        return;
-    shutdown(fd, SHUT_RDWR);
-    close(fd);
-}
-
-int link_sock_send(int fd, const void *data, int len)
-{
-    if (!data || len <= 0 || fd < 0)
-        return 0;
-    const uint8_t *p = static_cast<const uint8_t *>(data);
-    int left = len;
-    uint32_t start = OsGetTickCount();
-    while (left > 0) {
-        ssize_t n = send(fd, p, size_t(left), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            p += n;
-            left -= int(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && elapsedSince(start) < uint32_t(kSockSendWaitMs)) {
-            pollfd pfd = {fd, POLLOUT, 0};
-            poll(&pfd, 1, 100);
-            continue;
-        }
-        return -1;
-    }
-    return 0;
-}
-
-namespace {
-
-// The shared loop of link_sock_recv and link_fd_read.
-template <typename Read>
-int pollRead(int fd, void *buf, int max, int timeout_ms, bool socket, Read readSome)
-{
-    if (fd < 0 || !buf || max <= 0)
-        return -1;
-    uint8_t *out = static_cast<uint8_t *>(buf);
-    int got = 0;
-    uint32_t start = OsGetTickCount();
-    for (;;) {
-        int waiting = 0;
-        if (ioctl(fd, FIONREAD, &waiting) != 0)
-            return -1;
-        if (waiting > 0) {
-            int want = waiting < max - got ? waiting : max - got;
-            int r = readSome(out + got, want);
-            if (r < 1)
-                return socket ? -1 : (r < 0 ? r : got);
-            got += r;
-            if (got >= max)
-                return got;
-            continue;
-        }
-        if (socket && got == 0) {
-            // Nothing waits: a readable socket now means its peer closed.
-            uint8_t probe;
-            ssize_t p = recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
-            if (p == 0)
-                return kLinkEnd;
-        }
-        if (timeout_ms <= 0 || elapsedSince(start) >= uint32_t(timeout_ms))
-            return got;
-        OsSleep(50);
-    }
-}
-
-} // namespace
-
-int link_sock_recv(int fd, void *buf, int max, int timeout_ms)
-{
-    return pollRead(fd, buf, max, timeout_ms, true, [fd](uint8_t *p, int n) {
-        return int(recv(fd, p, size_t(n), MSG_DONTWAIT));
-    });
-}
-
-int link_fd_write(int fd, const void *data, int len)
-{
-    if (!data || len <= 0)
-        return 0;
-    const uint8_t *p = static_cast<const uint8_t *>(data);
-    int left = len;
-    while (left > 0) {
-        ssize_t n = write(fd, p, size_t(left));
-        if (n < 0)
-            break;
-        p += n;
-        left -= int(n);
-        if (left > 0)
-            OsSleep(10);
-    }
-    return left;
-}
-
-int link_fd_read(int fd, void *buf, int max, int timeout_ms)
-{
-    return pollRead(fd, buf, max, timeout_ms, false, [fd](uint8_t *p, int n) { return int(read(fd, p, size_t(n))); });
-}
-
 // ---- the dialog's texts -------------------------------------------------------
 
 void external_show_counters(vuForm *form)
@@ -670,59 +462,4 @@ void external_log_line(vuForm *form, const char *fmt, ...)
     msg->SetValue(text.c_str());
     g_logged = true;
     keep_awake();
-}
-
-void raster_to_bmp(const char *path, uint32_t width_bytes, uint32_t height_units)
-{
-    const uint32_t w = width_bytes, h = 8 * height_units, size = w * h;
-    if (!path || size == 0 || w > 260)
-        return;
-    std::vector<uint8_t> raster(size);
-    int in = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (in < 0)
-        return;
-    ssize_t got = read(in, raster.data(), size);
-    close(in);
-    if (got < 0)
-        return;
-    const uint32_t pad = (4 - w % 4) % 4;
-    const uint32_t fileSize = (w + pad) * h - pad + 62, imageSize = (w + pad) * h + 8 - pad;
-    uint8_t head[62];
-    memset(head, 0, sizeof head);
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            head[at + i] = uint8_t(v >> (8 * i));
-    };
-    head[0] = 'B';
-    head[1] = 'M';
-    put32(2, fileSize);
-    put32(10, 62);
-    put32(14, 40);
-    put32(18, 8 * w);
-    put32(22, h);
-    head[26] = 1;
-    head[28] = 1;
-    put32(34, imageSize);
-    put32(38, 3780);
-    put32(42, 3780);
-    head[54] = head[55] = head[56] = 0xFF;
-    // The picture replaces the raster whole, or the raster stays.
-    SafeFile out(path, SAFE_MODE_FILE);
-    bool ok = out.Write(head, sizeof head);
-    uint8_t row[260 + 3];
-    for (uint32_t i = 0; ok && i < h; ++i) {
-        const uint32_t y = h - 1 - i;
-        memset(row, 0, sizeof row);
-        for (uint32_t x = 0; x < 8 * w && x / 8 < 260; ++x) {
-            uint8_t b = raster[x * height_units + y / 8];
-            if (b & (0x80 >> (y % 8)))
-                row[x / 8] |= uint8_t(0x80 >> (x % 8));
-        }
-        uint32_t n = w + (i + 1 < h ? pad : 0);
-        ok = out.Write(row, n);
-    }
-    if (ok && out.Commit())
-        InstallFiscalHeader(path);
-    else
-        out.LogFailure("external");
 }

@@ -12,6 +12,8 @@
 #include <stdint.h>
 
 enum { RECEIPT_MAX_POSITIONS = 32, RECEIPT_MAX_TAGS = 10 };
+// The document: a receipt, or a correction receipt.
+enum { RECEIPT_MODE_SALE = 1, RECEIPT_MODE_CORRECTION = 2 };
 
 // One additional fiscal tag; tag 0 marks a free entry.
 struct ReceiptTag {

@@ -4,20 +4,22 @@
 #include <string.h>
 
 #include <memory>
+#include <vector>
 
-#include "ServiceCommand.h"
 #include "TMCommand.h"
 #include "date_record.h"
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "mark_check.h"
 #include "message_box.h"
 #include "oism_worker.h"
 #include "position_editor.h"
-#include "print_runner.h"
+#include "receipt_builder.h"
 #include "receipt_data.h"
 #include "receipt_form.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "tag_editor.h"
@@ -29,8 +31,6 @@ namespace {
 
 enum { kPages = 5, kTimeoutMs = 5000 };
 enum { kStateLeft = 0, kStateAnnulled = 1, kStateFailed = 2 };
-
-const char *kBuildFailed = "Ошибка создания команды.";
 
 class Wizard {
 public:
@@ -59,13 +59,17 @@ private:
     // a failed command sets the failed state when fatal is set.
     bool Exec(int built, bool fatal);
     void ReadAmount();
+    // The pages' entries as the builder takes them.
+    ReceiptOpening Opening() const;
+    ReceiptPayment PaymentEntry() const;
+    ReceiptBuyer Buyer() const;
 
     vuUI *ui_;
     const char *title_;
     int mode_;
     bool ffd105_ = false;
     bool oism_ = false;
-    vuForm *page_[kPages] = {};
+    std::vector<ScopedDialog> pages_;
     // page 0
     vuObject *isprint_ = nullptr, *type_ = nullptr, *copies_ = nullptr;
     // page 1
@@ -82,8 +86,7 @@ private:
     std::unique_ptr<ReceiptPosition[]> positions_{new ReceiptPosition[RECEIPT_MAX_POSITIONS]};
     ReceiptTag tags_[RECEIPT_MAX_TAGS];
     int tagCount_ = 0;
-    uint8_t receiptType_ = 0, taxModeByte_ = 0, payTypeByte_ = 0;
-    char tagText_[1024];
+    uint8_t receiptType_ = 0;
     char amount_[DEC_RESULT_SIZE];
     int markRequired_ = 0;
     int state_ = kStateLeft;
@@ -103,13 +106,14 @@ bool Wizard::CreatePages()
         "kkt_dlg_receipt_payment.xml",
         "kkt_dlg_receipt_client.xml",
     };
+    pages_.reserve(kPages);
     for (int i = 0; i < kPages; ++i) {
-        vuForm *f = dialog_create(ui_, files[i]);
-        if (!f) {
+        pages_.emplace_back(ui_, files[i]);
+        if (!pages_.back()) {
             DeletePages();
             return false;
         }
-        page_[i] = f;
+        vuForm *f = pages_.back().form();
         switch (i) {
         case 0:
             isprint_ = f->GetByName("isprint");
@@ -146,20 +150,12 @@ bool Wizard::CreatePages()
             email_ = f->GetByName("email");
             break;
         }
-        ui_->Add(f);
-        f->Reset();
+        pages_.back().reset();
     }
     return true;
 }
 
-void Wizard::DeletePages()
-{
-    for (vuForm *&f : page_)
-        if (f) {
-            ui_->Del(f);
-            f = nullptr;
-        }
-}
+void Wizard::DeletePages() { pages_.clear(); }
 
 void Wizard::Preset()
 {
@@ -198,7 +194,7 @@ void Wizard::SaveSettings()
 bool Wizard::Exec(int built, bool fatal)
 {
     if (built <= 0) {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
+        build_failed_box(ui_);
         return false;
     }
     if (kfn_exec(ui_, &cmd_, kTimeoutMs) != 0) {
@@ -227,9 +223,8 @@ bool Wizard::Page0()
 {
     // "copies" goes as one byte: a larger number is refused, not wrapped
     // (an empty field is 0)
-    const char *copies = widget_text(copies_);
-    if (*copies && (!str_is_digits(copies) || strlen(copies) > 3 || strtoul(copies, nullptr, 10) > 255)) {
-        message_box(ui_, "ОШИБКА", "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255", MB_OK | MB_ALERT);
+    if (!receipt_copies_ok(widget_text(copies_))) {
+        error_box(ui_, "НЕДОПУСТИМОЕ ЧИСЛО КОПИЙ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..255");
         return false;
     }
     markRequired_ = mode_ == RECEIPT_MODE_SALE && (list_item(type_) % 2) == 1 ? 1 : 0;
@@ -292,64 +287,60 @@ int Wizard::PositionList()
     }
 }
 
+ReceiptOpening Wizard::Opening() const
+{
+    ReceiptOpening o;
+    const bool corr = mode_ == RECEIPT_MODE_CORRECTION;
+    o.mode = mode_;
+    o.ffd105 = ffd105_;
+    o.type_row = list_item(type_);
+    o.no_paper = widget_checked(isprint_);
+    o.copies = widget_text(copies_);
+    o.seller = widget_text(seller_);
+    o.seller_inn = widget_text(sellerInn_);
+    o.tax_mode_row = list_item(taxMode_);
+    if (corr) {
+        o.correction_row = list_item(corrType_);
+        o.correction_date = widget_text(date_);
+        o.correction_doc = widget_text(doc_);
+    } else {
+        o.table = widget_text(table_);
+        o.place = widget_text(place_);
+        o.account = widget_text(account_);
+    }
+    o.comment = widget_text(comment_);
+    o.tags = tags_;
+    return o;
+}
+
+ReceiptPayment Wizard::PaymentEntry() const
+{
+    ReceiptPayment p;
+    p.type_row = list_item(payType_);
+    p.index = widget_text(index_);
+    p.drop = widget_checked(drop_);
+    p.sum = widget_text(sum_);
+    p.extra = widget_text(add_);
+    p.comment = widget_text(payComment_);
+    return p;
+}
+
+ReceiptBuyer Wizard::Buyer() const
+{
+    ReceiptBuyer b;
+    b.phone = widget_text(phone_);
+    b.email = widget_text(email_);
+    return b;
+}
+
 bool Wizard::Build()
 {
     message_box(ui_, "ПОДОЖДИТЕ", "СБОРКА ЧЕКА", MB_NOWAIT);
-    const bool corr = mode_ == RECEIPT_MODE_CORRECTION;
-    receiptType_ = receipt_type_of(mode_, ffd105_, list_item(type_));
-    if (widget_checked(isprint_))
-        receiptType_ |= 0x80;
-    taxModeByte_ = tax_mode_of(list_item(taxMode_));
-
-    tagText_[0] = 0;
-    if (corr) {
-        char part[300];
-        str_format(part, sizeof part, "<1173>%u", correction_kind_of(list_item(corrType_)));
-        tag_part_append(tagText_, sizeof tagText_, part);
-        const char *d = widget_text(date_);
-        if (correction_date_ok(d)) {
-            str_format(part, sizeof part, "<1178>%c%c.%c%c.%c%c", d[0], d[1], d[2], d[3], d[4], d[5]);
-            tag_part_append(tagText_, sizeof tagText_, part);
-        }
-        if (*widget_text(doc_)) {
-            str_format(part, sizeof part, "<1179>%s", widget_text(doc_));
-            tag_part_append(tagText_, sizeof tagText_, part);
-        }
-    }
-    // every tag in use goes, whatever the tag editor answered last
-    tag_part_append(tagText_, sizeof tagText_, TagsToText(tags_));
-    tag_part_append(tagText_, sizeof tagText_, widget_text(comment_));
-
-    uint8_t copies = static_cast<uint8_t>(strtoul(widget_text(copies_), nullptr, 10));
+    const ReceiptOpening opening = Opening();
+    receiptType_ = receipt_document_type(opening);
     buyerSent_ = false;
-    if (!Exec(cmd_.OpenDocument(receiptType_, widget_text(seller_), widget_text(sellerInn_),
-                                corr ? "" : widget_text(table_), corr ? "" : widget_text(place_), copies, taxModeByte_,
-                                corr ? "" : widget_text(account_), tagText_),
-              true))
-        return false;
-
-    for (int i = 0; i < RECEIPT_MAX_POSITIONS; ++i) {
-        const ReceiptPosition &p = positions_[i];
-        if (p.kind <= POSITION_FREE)
-            continue;
-        if (p.kind == POSITION_MARKED && p.mark_code[0]) {
-            int n = static_cast<int>(strlen(p.mark_code));
-            if (!Exec(cmd_.MarkCheckCode(static_cast<uint16_t>(p.code_tag), p.mark_code, n, p.significant_length, 0,
-                                         p.gs1_kind, p.planned_status, 0, static_cast<uint8_t>(p.check_result & 0xFF)),
-                      true))
-                return false;
-        }
-        position_tag_text(p, tagText_, sizeof tagText_);
-        char price[24], qty[40];
-        point_text(p.price, 2, price, sizeof price);
-        position_quantity_text(p, qty, sizeof qty);
-        uint8_t tax = static_cast<uint8_t>(p.tax ? p.tax - 1 : 0);
-        if (!Exec(cmd_.AddItem(p.name, p.code, price, qty, p.unit, tax, p.method, p.object, p.agent, p.department,
-                               p.department_name, tagText_),
-                  true))
-            return false;
-    }
-    if (!Exec(cmd_.Subtotal(""), true))
+    if (!receipt_build_document(opening, positions_.get(), RECEIPT_MAX_POSITIONS, cmd_,
+                                [this](TMCommand &, int built) { return Exec(built, true); }))
         return false;
     ReadAmount();
     return true;
@@ -357,23 +348,13 @@ bool Wizard::Build()
 
 bool Wizard::Payment()
 {
-    unsigned item = list_item(payType_);
-    unsigned type;
-    if (item >= 1 && item <= 5) {
-        type = item - 1;
-    } else {
-        // the index goes as one byte: only 0..15 are payment types
-        const char *index = widget_text(index_);
-        if (!str_is_digits(index) || strlen(index) > 2 || strtoul(index, nullptr, 10) > 15) {
-            message_box(ui_, "ОШИБКА", "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15", MB_OK | MB_ALERT);
-            return false;
-        }
-        type = static_cast<unsigned>(strtoul(index, nullptr, 10));
+    const ReceiptPayment payment = PaymentEntry();
+    uint8_t type = 0;
+    if (!receipt_payment_type(payment, &type)) {
+        error_box(ui_, "НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15");
+        return false;
     }
-    payTypeByte_ = static_cast<uint8_t>(type | (widget_checked(drop_) ? 0x80 : 0));
-    char amount[48];
-    point_text(widget_text(sum_), 2, amount, sizeof amount);
-    if (!Exec(cmd_.AddPayment(payTypeByte_, amount, widget_text(add_), widget_text(payComment_)), false))
+    if (!Exec(receipt_build_payment(payment, cmd_), false))
         return false;
     ReadAmount();
     return dec_is_zero(amount_) != 0;
@@ -384,34 +365,17 @@ bool Wizard::Close()
     // The buyer's contact goes once per opened document, whatever the
     // close gives; the results of these lines are not looked at.
     if (!buyerSent_) {
-        char text[300];
-        const char *phone = widget_text(phone_);
-        if (*phone) {
-            str_format(text, sizeof text, "ТЕЛ. ПОКУПАТЕЛЯ: +7%s", phone);
-            if (cmd_.PrintText(text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-            str_format(text, sizeof text, "+7%s", phone);
-            if (cmd_.AddTag(1008, text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-        }
-        const char *email = widget_text(email_);
-        if (*email) {
-            str_format(text, sizeof text, "ЭЛ.АДР.ПОКУПАТЕЛЯ: %s", email);
-            if (cmd_.PrintText(text) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-            if (cmd_.AddTag(1008, email) > 0)
-                kfn_exec(ui_, &cmd_, kTimeoutMs);
-        }
+        receipt_build_buyer(Buyer(), cmd_, [this](TMCommand &cmd, int built) {
+            if (built > 0)
+                kfn_exec(ui_, &cmd, kTimeoutMs);
+            return true;
+        });
         buyerSent_ = true;
     }
-    int built = cmd_.CloseDocument();
-    if (built <= 0) {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
-        return false;
-    }
     // not printed: no print wait, no status request
-    int r = (receiptType_ & 0x80) ? kfn_exec(ui_, &cmd_, kTimeoutMs) : kfn_exec_print(ui_, &cmd_, 0);
-    if (r != 0)
+    const bool closed = (receiptType_ & 0x80) ? kfn_run(ui_, cmd_, cmd_.CloseDocument(), kTimeoutMs)
+                                              : kfn_run_print(ui_, cmd_, cmd_.CloseDocument(), 0) == 0;
+    if (!closed)
         return false;
     message_box(ui_, title_, "ЧЕК УСПЕШНО ЗАВЕРШЕН!", MB_OK);
     return true;
@@ -431,7 +395,7 @@ bool Wizard::Pass()
     state_ = kStateLeft;
     int index = 0;
     while (index >= 0 && index < kPages) {
-        int result = show_page(ui_, page_[index]);
+        int result = pages_[static_cast<size_t>(index)].show();
         bool ok = result == 1;
         switch (index) {
         case 0:
@@ -453,7 +417,7 @@ bool Wizard::Pass()
                 break;
             }
             if (mode_ == RECEIPT_MODE_CORRECTION && *widget_text(date_) && !correction_date_ok(widget_text(date_))) {
-                message_box(ui_, "ОШИБКА", "НЕВЕРНАЯ ДАТА КОРРЕКЦИИ\n\nВВЕДИТЕ ШЕСТЬ ЦИФР ДДММГГ", MB_OK | MB_ALERT);
+                error_box(ui_, "НЕВЕРНАЯ ДАТА КОРРЕКЦИИ\n\nВВЕДИТЕ ШЕСТЬ ЦИФР ДДММГГ");
                 break;
             }
             int list = PositionList();
@@ -496,14 +460,14 @@ void Wizard::EndOfPass()
                 state_ = kStateAnnulled;
         }
     } else {
-        message_box(ui_, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT);
+        build_failed_box(ui_);
     }
     // the marking checks of the annulled document are dropped whatever the
     // cancel gave, straight through the service
     if (kfn_marking_mode() == 1) {
         TMCommand reset;
         if (reset.MarkCheckReset() > 0)
-            ServiceExecute(reset, kTimeoutMs);
+            kfn_exchange_unlocked(reset, kTimeoutMs);
     }
 }
 

@@ -7,9 +7,9 @@
 #ifndef APP_FISCAL_RECEIPT_WIZARD_H
 #define APP_FISCAL_RECEIPT_WIZARD_H
 
-class vuUI;
+#include "receipt_data.h"
 
-enum { RECEIPT_MODE_SALE = 1, RECEIPT_MODE_CORRECTION = 2 };
+class vuUI;
 
 // mode 1 a receipt, 2 a correction receipt; the title heads the questions
 // and notices of the payments, the buyer and the end.

@@ -1,11 +1,12 @@
 // The benchmarks' way of running the programs they measure as processes of
 // their own: start one in a folder with its output thrown away, stop it by
-// its id, read a file they left.
+// its id, read a file they left or the process's resident memory.
 #ifndef BENCH_COMMON_BENCHPROCESS_H
 #define BENCH_COMMON_BENCHPROCESS_H
 
 #include <fcntl.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,6 +57,17 @@ inline void stop(pid_t &pid)
         waitpid(pid, nullptr, 0);
         pid = -1;
     }
+}
+
+// Resident memory of a process in KiB, -1 when unknown.
+inline long residentKiB(pid_t pid)
+{
+    std::istringstream in(readFile("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(in, line))
+        if (line.compare(0, 6, "VmRSS:") == 0)
+            return atol(line.c_str() + 6);
+    return -1;
 }
 
 } // namespace bench

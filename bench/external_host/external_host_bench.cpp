@@ -14,61 +14,39 @@
 //   external_host_bench [ROUND TRIPS]   (default 200; in a private IPC
 //   namespace and a private network namespace, as scripts/bench.sh runs it:
 //   it listens on port 4000 of loopback)
-#include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "HostSim.h"
+#include "ProgramSandbox.h"
 #include "Service.h"
 #include "TMCommand.h"
-#include "osal.h"
-#include "vuInputRecord.h"
 
 namespace {
 
-using bench::readFile;
-using bench::spawn;
-using bench::stop;
+using bench::nowMs;
+using bench::percentile;
+using bench::ProgramSandbox;
 
-const long kWaitMs = 30000;
 const double kPassMs = 100; // the UI thread's idle pass
 const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108;
 
-double nowMs()
+// The stand-in answers the raw print's and the raster's commands.
+ProgramSandbox::Settings settings()
 {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-void pause1ms()
-{
-    timespec p{0, 1000 * 1000};
-    nanosleep(&p, nullptr);
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t at = static_cast<size_t>(p * (v.size() - 1) + 0.5);
-    return v[std::min(at, v.size() - 1)];
+    ProgramSandbox::Settings s;
+    s.name = "external_host_bench";
+    s.folder = "/tmp/cashdesk_host_bench_XXXXXX";
+    s.scenario = "answer 70\nanswer 4F\n";
+    s.formWaitMs = 30000;
+    return s;
 }
 
 std::vector<hostsim::Step> steps(const std::string &text)
@@ -84,7 +62,7 @@ std::vector<hostsim::Step> steps(const std::string &text)
 std::vector<std::string> menuItems(const std::string &path)
 {
     std::vector<std::string> out;
-    std::string xml = readFile(path);
+    std::string xml = bench::readFile(path);
     size_t at = 0;
     while ((at = xml.find("<ITEM", at)) != std::string::npos) {
         size_t name = xml.find("name=\"", at);
@@ -100,127 +78,29 @@ std::vector<std::string> menuItems(const std::string &path)
     return out;
 }
 
-class Sandbox {
-public:
-    Sandbox()
-    {
-        char tmpl[] = "/tmp/cashdesk_host_bench_XXXXXX";
-        if (mkdtemp(tmpl))
-            dir = tmpl;
-        root = dir + "/root";
-        trace = dir + "/trace.jsonl";
-        std::string cmd = "cp -r '" + std::string(SOURCE_DIR) + "/res' '" + dir + "/res' && mkdir -p '" + dir +
-                          "/data' '" + root + "/dev/graphics' '" + root + "/data/osal' '" + dir + "/kktsim'";
-        ok = !dir.empty() && system(cmd.c_str()) == 0;
-    }
-    ~Sandbox()
-    {
-        stop(cashdesk);
-        stop(sim);
-        if (keypad >= 0)
-            close(keypad);
-        if (!dir.empty())
-            (void)system(("rm -rf '" + dir + "'").c_str());
-    }
-
-    bool StartSim()
-    {
-        std::ofstream(dir + "/scenario") << readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn")
-                                         << "answer 70\nanswer 4F\n";
-        sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
-        double end = nowMs() + 5000;
-        while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
-            if (nowMs() > end || waitpid(sim, nullptr, WNOHANG) != 0)
-                return false;
-            pause1ms();
-        }
-        return true;
-    }
-
-    bool StartCashdesk()
-    {
-        setenv("TERMINAL_ROOT", root.c_str(), 1);
-        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ftruncate(fd, 240 * 320 * 2) != 0)
-            return false;
-        close(fd);
-        OsRegSetValue("osal.fb.xres", "240");
-        OsRegSetValue("osal.fb.yres", "320");
-        OsRegSetValue("osal.fb.bpp", "16");
-        if (mkfifo((root + "/dev/keypad").c_str(), 0666) != 0)
-            return false;
-        keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
-        setenv("CASHDESK_TRACE", trace.c_str(), 1);
-        cashdesk = spawn(dir, {CASHDESK_PATH});
-        return keypad >= 0 && cashdesk > 0;
-    }
-
-    void Key(uint16_t code, int times = 1)
-    {
-        for (int i = 0; i < times; ++i)
-            for (int32_t value : {1, 0}) {
-                vuInputRecord rec{0, 0, vuInputRecord::Key, code, value};
-                if (write(keypad, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
-                    fprintf(stderr, "external_host_bench: a key was not written\n");
-            }
-    }
-
-    // Waits for the next "form" line of that file or header.
-    bool Form(const std::string &name)
-    {
-        double end = nowMs() + kWaitMs;
-        for (;;) {
-            std::ifstream in(trace, std::ios::binary);
-            in.seekg(static_cast<std::streamoff>(offset));
-            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            size_t at, from = 0;
-            while ((at = text.find('\n', from)) != std::string::npos) {
-                std::string line = text.substr(from, at - from);
-                from = at + 1;
-                offset += line.size() + 1;
-                if (line.find("\"event\":\"form\"") != std::string::npos &&
-                    (line.find("\"file\":\"" + name + "\"") != std::string::npos ||
-                     line.find("\"header\":\"" + name + "\"") != std::string::npos))
-                    return true;
-            }
-            if (nowMs() > end) {
-                fprintf(stderr, "external_host_bench: no form %s\n", name.c_str());
-                return false;
-            }
-            pause1ms();
-        }
-    }
-
-    // From the main menu to the link chooser, then the row.
-    bool OpenHostMode(int row)
-    {
-        if (!Form("kkt_menu_main.xml"))
-            return false;
-        std::vector<std::string> main = menuItems(dir + "/res/kkt_menu_main.xml");
-        std::vector<std::string> service = menuItems(dir + "/res/kkt_menu_service.xml");
-        long s = std::find(main.begin(), main.end(), "service") - main.begin();
-        long e = std::find(service.begin(), service.end(), "ext_mode") - service.begin();
-        if (s >= static_cast<long>(main.size()) || e >= static_cast<long>(service.size()))
-            return false;
-        Key(KEY_DOWN, static_cast<int>(s));
-        Key(KEY_ENTER);
-        if (!Form("kkt_menu_service.xml"))
-            return false;
-        Key(KEY_DOWN, static_cast<int>(e));
-        Key(KEY_ENTER);
-        if (!Form("kkt_dlg_select_external.xml"))
-            return false;
-        Key(KEY_DOWN, row - 1);
-        Key(KEY_ENTER);
-        return true;
-    }
-
-    std::string dir, root, trace;
-    bool ok = false;
-    pid_t sim = -1, cashdesk = -1;
-    int keypad = -1;
-    size_t offset = 0;
-};
+// From the main menu to the link chooser, then the row.
+bool openHostMode(ProgramSandbox &s, int row)
+{
+    if (!s.Form("kkt_menu_main.xml"))
+        return false;
+    std::vector<std::string> main = menuItems(s.Dir() + "/res/kkt_menu_main.xml");
+    std::vector<std::string> service = menuItems(s.Dir() + "/res/kkt_menu_service.xml");
+    long m = std::find(main.begin(), main.end(), "service") - main.begin();
+    long e = std::find(service.begin(), service.end(), "ext_mode") - service.begin();
+    if (m >= static_cast<long>(main.size()) || e >= static_cast<long>(service.size()))
+        return false;
+    s.Key(KEY_DOWN, static_cast<int>(m));
+    s.Key(KEY_ENTER);
+    if (!s.Form("kkt_menu_service.xml"))
+        return false;
+    s.Key(KEY_DOWN, static_cast<int>(e));
+    s.Key(KEY_ENTER);
+    if (!s.Form("kkt_dlg_select_external.xml"))
+        return false;
+    s.Key(KEY_DOWN, row - 1);
+    s.Key(KEY_ENTER);
+    return true;
+}
 
 struct Figures {
     std::vector<double> roundTrips;
@@ -263,14 +143,14 @@ bool measure(hostsim::Host &host, int count, Figures &f, bool throughput)
 
 bool overPty(int count, Figures &f)
 {
-    Sandbox s;
-    if (!s.ok || !s.StartSim() || !s.StartCashdesk())
+    ProgramSandbox s(settings());
+    if (!s.Start())
         return false;
     hostsim::Options o;
-    o.ptyLink = s.root + "/data/osal/port11";
+    o.ptyLink = s.Root() + "/data/osal/port11";
     o.timeoutMs = 20000;
     hostsim::Host host(o);
-    if (host.Run(steps("connect\n")) != 0 || !s.OpenHostMode(1) || !s.Form("kkt_dlg_external.xml") ||
+    if (host.Run(steps("connect\n")) != 0 || !openHostMode(s, 1) || !s.Form("kkt_dlg_external.xml") ||
         host.Run(steps("await-open 20000\n")) != 0)
         return false;
     bool ok = measure(host, count, f, true);
@@ -280,9 +160,9 @@ bool overPty(int count, Figures &f)
 
 bool overTcp(int count, Figures &f)
 {
-    Sandbox s;
-    std::ofstream(s.root + "/data/osal/network") << "wifi-ap 9 16 -40 Bench\nwifi-connect 0\nwifi-check 0\n";
-    if (!s.ok || !s.StartSim() || !s.StartCashdesk() || !s.OpenHostMode(2))
+    ProgramSandbox s(settings());
+    std::ofstream(s.Root() + "/data/osal/network") << "wifi-ap 9 16 -40 Bench\nwifi-connect 0\nwifi-check 0\n";
+    if (!s.Start() || !openHostMode(s, 2))
         return false;
     if (!s.Form("\xD0\x92\xD0\xAB\xD0\x91\xD0\x9E\xD0\xA0 WIFI \xD0\xA2\xD0\x9E\xD0\xA7\xD0\x9A\xD0\x98")) // ВЫБОР WIFI ТОЧКИ
         return false;
@@ -306,8 +186,8 @@ bool overTcp(int count, Figures &f)
 
 bool straight(int count, std::vector<double> &out)
 {
-    Sandbox s;
-    if (!s.ok || !s.StartSim() || ServiceOpen() != 0)
+    ProgramSandbox s(settings());
+    if (!s.StartSim() || ServiceOpen() != 0)
         return false;
     TMCommand c;
     for (int i = 0; i < count; ++i) {

@@ -21,7 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchTime.h"
 #include "KktSim.h"
+#include "ScratchRoot.h"
 #include "Service.h"
 #include "TMCommand.h"
 #include "fw_update.h"
@@ -30,12 +32,7 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
+using bench::nowMs;
 
 // Median ms of one monitor round trip, the monitor entered first.
 double roundTrip(int count)
@@ -54,23 +51,16 @@ double roundTrip(int count)
     // Leave the monitor as it was found.
     ServiceMonitorSend("q", 1);
     ServiceMonitorReceive(buf, sizeof buf, 5000);
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::median(times);
 }
 
 } // namespace
 
 int main()
 {
-    if (unshare(CLONE_NEWIPC) != 0)
-        fprintf(stderr, "firmware_upload_bench: no private IPC namespace (%s); using the machine's\n",
-                strerror(errno));
-    char tmpl[] = "/tmp/fw_bench_XXXXXX";
-    if (!mkdtemp(tmpl))
-        return 1;
-    std::string root = tmpl;
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
-    if (chdir(root.c_str()) != 0 || mkdir("data", 0777) != 0)
+    bench::privateIpc("firmware_upload_bench");
+    bench::ScratchRoot root("/tmp/fw_bench_XXXXXX");
+    if (!root.Ok() || chdir(root.Path().c_str()) != 0 || mkdir("data", 0777) != 0)
         return 1;
     const long size = FW_IMAGE_MAX;
     {
@@ -112,8 +102,7 @@ int main()
     }
     sim.reset();
     OsTestClockDisable();
-    std::string cmd = "rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0)
+    if (!root.Remove())
         status = 1;
     return status;
 }

@@ -20,28 +20,18 @@
 #include <string>
 #include <vector>
 
+#include "BenchTime.h"
 #include "KktDriveArchive.h"
 #include "KktSim.h"
 #include "Service.h"
+#include "ScratchRoot.h"
 #include "TMCommand.h"
 #include "osal.h"
 
 namespace {
 
-double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
+using bench::nowMs;
 
 // ms of one command; negative when it failed.
 template <typename F> double timed(F send)
@@ -97,15 +87,12 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: kktsim_store_bench [documents] [commands]\n");
         return 2;
     }
-    if (geteuid() == 0 && unshare(CLONE_NEWIPC) != 0)
-        perror("kktsim_store_bench: no private IPC namespace");
-    char tmpl[] = "/tmp/kktsim_store_bench_XXXXXX";
-    if (!mkdtemp(tmpl)) {
+    bench::privateIpc("kktsim_store_bench");
+    bench::ScratchRoot root("/tmp/kktsim_store_bench_XXXXXX");
+    if (!root.Ok()) {
         perror("kktsim_store_bench: mkdtemp");
         return 1;
     }
-    const std::string root = tmpl;
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
     OsTestClockEnable(1000);
 
     int rc = 0;
@@ -152,8 +139,7 @@ int main(int argc, char **argv)
                    grown.document / fresh.document);
         }
     }
-    std::string cmd = "rm -rf " + root;
-    if (system(cmd.c_str()) != 0)
+    if (!root.Remove())
         rc = 1;
     return rc;
 }

@@ -15,19 +15,16 @@
 #include <memory>
 #include <string>
 
+#include "BenchTime.h"
 #include "KktSim.h"
+#include "ScratchRoot.h"
 #include "Service.h"
 #include "kfn_state.h"
 #include "notification_unload.h"
 
 namespace {
 
-double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
+using bench::nowMs;
 
 // Notifications per second through one unload of count of them; -1 when
 // they were not all confirmed.
@@ -55,14 +52,10 @@ double unloadOnce(kktsim::Simulator &sim, int count, int size)
 
 int main()
 {
-    if (unshare(CLONE_NEWIPC) != 0)
-        fprintf(stderr, "notification_unload_bench: no private IPC namespace (%s); using the machine's\n",
-                strerror(errno));
-    char tmpl[] = "/tmp/unload_bench_XXXXXX";
-    if (!mkdtemp(tmpl))
+    bench::privateIpc("notification_unload_bench");
+    bench::ScratchRoot root("/tmp/unload_bench_XXXXXX");
+    if (!root.Ok())
         return 1;
-    std::string root = tmpl;
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
     std::string error;
     std::unique_ptr<kktsim::Simulator> sim(new kktsim::Simulator());
     if (!sim->LoadFile(std::string(KKTSIM_SCENARIOS) + "/registered.scn", &error))
@@ -91,8 +84,7 @@ int main()
                perSecond);
     }
     sim.reset();
-    std::string cmd = "rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0)
+    if (!root.Remove())
         status = 1;
     return status;
 }

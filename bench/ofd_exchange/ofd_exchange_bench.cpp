@@ -20,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchTime.h"
 #include "KktSim.h"
+#include "ScratchRoot.h"
 #include "Service.h"
 #include "SrvsimProcess.h"
 #include "kfn_state.h"
@@ -28,12 +30,7 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
+using bench::nowMs;
 
 void addDocuments(kktsim::Simulator &sim, int count, int size)
 {
@@ -102,24 +99,20 @@ double outsidePauses(kktsim::Simulator &sim, int count, int size)
     sem_destroy(&ofd_worker.stop_sem);
     if (static_cast<int>(times.size()) != count)
         return -1;
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::median(times);
 }
 
 } // namespace
 
 int main()
 {
-    if (unshare(CLONE_NEWIPC) != 0)
-        fprintf(stderr, "ofd_exchange_bench: no private IPC namespace (%s); using the machine's\n", strerror(errno));
-    char tmpl[] = "/tmp/ofd_bench_XXXXXX";
-    if (!mkdtemp(tmpl))
+    bench::privateIpc("ofd_exchange_bench");
+    bench::ScratchRoot root("/tmp/ofd_bench_XXXXXX");
+    if (!root.Ok())
         return 1;
-    std::string root = tmpl;
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
     SrvsimProcess server;
     std::string error;
-    if (!server.Start(SRVSIM_PATH, root + "/srvsim", "", &error)) {
+    if (!server.Start(SRVSIM_PATH, root.Path() + "/srvsim", "", &error)) {
         fprintf(stderr, "ofd_exchange_bench: %s\n", error.c_str());
         return 1;
     }
@@ -153,8 +146,7 @@ int main()
     }
     server.Stop();
     sim.reset();
-    std::string cmd = "rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0)
+    if (!root.Remove())
         status = 1;
     return status;
 }

@@ -12,52 +12,27 @@
 //
 //   receipt_bench [RUNS]   (default 5; run it in a private IPC namespace:
 //                           unshare --ipc build/release/bench/receipt/receipt_bench)
-#include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
+#include "ProgramSandbox.h"
 #include "Service.h"
 #include "TMCommand.h"
-#include "osal.h"
-#include "vuInputRecord.h"
 
 namespace {
 
-using bench::readFile;
-using bench::spawn;
-using bench::stop;
+using bench::nowMs;
+using bench::ProgramSandbox;
 
 const int kPositions = 32;
 const long kWaitMs = 30000;
-const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108, KEY_ADD = 241;
-
-double nowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-void pause1ms()
-{
-    timespec p{0, 1000 * 1000};
-    nanosleep(&p, nullptr);
-}
+const uint16_t KEY_ENTER = 28, KEY_ADD = 241;
 
 double median(std::vector<double> v)
 {
@@ -66,130 +41,40 @@ double median(std::vector<double> v)
     return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// One sandbox: the stand-in and, for the program runs, a terminal root.
-class Sandbox {
-public:
-    Sandbox()
-    {
-        char tmpl[] = "/tmp/cashdesk_receipt_bench_XXXXXX";
-        if (mkdtemp(tmpl))
-            dir = tmpl;
-        root = dir + "/root";
-        trace = dir + "/trace.jsonl";
-        paper = dir + "/kktsim/paper.txt";
-        std::string cmd = "cp -r '" + std::string(SOURCE_DIR) + "/res' '" + dir + "/res' && mkdir -p '" + dir +
-                          "/data' '" + root + "/dev/graphics' '" + dir + "/kktsim'";
-        ok = !dir.empty() && system(cmd.c_str()) == 0;
-    }
-    ~Sandbox()
-    {
-        stop(cashdesk);
-        stop(sim);
-        if (keypad >= 0)
-            close(keypad);
-        if (!dir.empty())
-            (void)system(("rm -rf '" + dir + "'").c_str());
-    }
+// The stand-in with an open shift and, for the program runs, a seller in
+// the settings.
+ProgramSandbox::Settings settings()
+{
+    ProgramSandbox::Settings s;
+    s.name = "receipt_bench";
+    s.folder = "/tmp/cashdesk_receipt_bench_XXXXXX";
+    s.scenario = "drive shift open 1\n";
+    s.seller = true;
+    s.formWaitMs = kWaitMs;
+    return s;
+}
 
-    bool StartSim()
-    {
-        std::ofstream(dir + "/scenario") << readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn")
-                                         << "drive shift open 1\n";
-        sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
-        double end = nowMs() + 5000;
-        while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
-            if (nowMs() > end || waitpid(sim, nullptr, WNOHANG) != 0)
-                return false;
-            pause1ms();
-        }
-        return true;
+// Waits until the stand-in's paper log holds the whole receipt (its
+// closing rule after the fiscal sign).
+bool receiptPrinted(const ProgramSandbox &s)
+{
+    const double end = nowMs() + kWaitMs;
+    while (nowMs() < end) {
+        std::string p = bench::readFile(s.Dir() + "/kktsim/paper.txt");
+        size_t sign = p.find("\xD0\xA4\xD0\x9F"); // "ФП"
+        if (sign != std::string::npos && p.find("--------------------------------\n", sign) != std::string::npos)
+            return true;
+        bench::pauseMs(1);
     }
-
-    bool StartCashdesk()
-    {
-        setenv("TERMINAL_ROOT", root.c_str(), 1);
-        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ftruncate(fd, 240 * 320 * 2) != 0)
-            return false;
-        close(fd);
-        OsRegSetValue("osal.fb.xres", "240");
-        OsRegSetValue("osal.fb.yres", "320");
-        OsRegSetValue("osal.fb.bpp", "16");
-        if (mkfifo((root + "/dev/keypad").c_str(), 0666) != 0)
-            return false;
-        keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
-        std::ofstream(dir + "/data/kktsettings.xml")
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings><FiscalReceipt Seller=\"Bench\"/></settings>\n";
-        setenv("CASHDESK_TRACE", trace.c_str(), 1);
-        cashdesk = spawn(dir, {CASHDESK_PATH});
-        return keypad >= 0 && cashdesk > 0;
-    }
-
-    void Key(uint16_t code, int times = 1)
-    {
-        for (int i = 0; i < times; ++i)
-            for (int32_t value : {1, 0}) {
-                vuInputRecord rec{0, 0, vuInputRecord::Key, code, value};
-                if (write(keypad, &rec, sizeof rec) != static_cast<ssize_t>(sizeof rec))
-                    fprintf(stderr, "receipt_bench: a key was not written\n");
-            }
-    }
-
-    // Waits for the next "form" line of that file (or message box title).
-    bool Form(const std::string &name)
-    {
-        double end = nowMs() + kWaitMs;
-        for (;;) {
-            // only what was written since the last look, whole lines
-            std::ifstream in(trace, std::ios::binary);
-            in.seekg(static_cast<std::streamoff>(offset));
-            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            size_t at, from = 0;
-            while ((at = text.find('\n', from)) != std::string::npos) {
-                std::string line = text.substr(from, at - from);
-                from = at + 1;
-                offset += line.size() + 1;
-                if (line.find("\"event\":\"form\"") != std::string::npos &&
-                    (line.find("\"file\":\"" + name + "\"") != std::string::npos ||
-                     line.find("\"header\":\"" + name + "\"") != std::string::npos))
-                    return true;
-            }
-            if (nowMs() > end) {
-                fprintf(stderr, "receipt_bench: no form %s\n", name.c_str());
-                return false;
-            }
-            pause1ms();
-        }
-    }
-
-    // Waits until the paper log holds the whole receipt (its closing rule
-    // after the fiscal sign).
-    bool ReceiptPrinted()
-    {
-        double end = nowMs() + kWaitMs;
-        while (nowMs() < end) {
-            std::string p = readFile(paper);
-            size_t sign = p.find("\xD0\xA4\xD0\x9F"); // "ФП"
-            if (sign != std::string::npos && p.find("--------------------------------\n", sign) != std::string::npos)
-                return true;
-            pause1ms();
-        }
-        fprintf(stderr, "receipt_bench: the receipt was not printed\n");
-        return false;
-    }
-
-    std::string dir, root, trace, paper;
-    bool ok = false;
-    pid_t sim = -1, cashdesk = -1;
-    int keypad = -1;
-    size_t offset = 0;
-};
+    fprintf(stderr, "receipt_bench: the receipt was not printed\n");
+    return false;
+}
 
 // One receipt through the program: the whole time and the build's.
 bool programRun(double &whole, double &build)
 {
-    Sandbox s;
-    if (!s.ok || !s.StartSim() || !s.StartCashdesk() || !s.Form("kkt_menu_main.xml"))
+    ProgramSandbox s(settings());
+    if (!s.Start() || !s.Form("kkt_menu_main.xml"))
         return false;
     s.Key(KEY_ENTER); // "sales" is the first item of the main menu
     if (!s.Form("kkt_menu_sales.xml"))
@@ -222,7 +107,7 @@ bool programRun(double &whole, double &build)
             return false;
         s.Key(KEY_ENTER);
     }
-    if (!s.ReceiptPrinted())
+    if (!receiptPrinted(s))
         return false;
     double t2 = nowMs();
     whole = t2 - t0;
@@ -238,8 +123,8 @@ bool exec(TMCommand &c, int built)
 // The same commands straight through the service to a stand-in.
 bool straightRun(double &ms)
 {
-    Sandbox s;
-    if (!s.ok || !s.StartSim() || ServiceOpen() != 0)
+    ProgramSandbox s(settings());
+    if (!s.StartSim() || ServiceOpen() != 0)
         return false;
     TMCommand c;
     double t0 = nowMs();
@@ -249,7 +134,7 @@ bool straightRun(double &ms)
     ok = ok && exec(c, c.Subtotal(""));
     ok = ok && exec(c, c.AddPayment(0, "32.00", "", ""));
     ok = ok && exec(c, c.CloseDocument());
-    ok = ok && s.ReceiptPrinted();
+    ok = ok && receiptPrinted(s);
     ms = nowMs() - t0;
     return ok;
 }

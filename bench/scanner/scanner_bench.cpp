@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "ScanFeed.h"
+#include "ScratchRoot.h"
 #include "osal.h"
 #include "scanner.h"
 
@@ -58,14 +59,14 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: scanner_bench [SECONDS] [CODES]\n");
         return 2;
     }
-    char tmpl[] = "/tmp/scanner_bench_XXXXXX";
-    std::string root = mkdtemp(tmpl);
-    setenv("TERMINAL_ROOT", root.c_str(), 1);
-    mkdir((root + "/dev").c_str(), 0777);
-    std::string fifo = root + "/dev/hidraw0";
+    bench::ScratchRoot root("/tmp/scanner_bench_XXXXXX");
+    if (!root.Ok())
+        return 1;
+    mkdir((root.Path() + "/dev").c_str(), 0777);
+    std::string fifo = root.Path() + "/dev/hidraw0";
     if (mkfifo(fifo.c_str(), 0666) != 0 || OsRegSetValue("osal.hidraw.name", "WCM HIDKeyBoard") != 0 ||
         scanner_probe() != 1 || scanner_start() != 0) {
-        fprintf(stderr, "scanner_bench: no scanner in %s\n", root.c_str());
+        fprintf(stderr, "scanner_bench: no scanner in %s\n", root.Path().c_str());
         return 1;
     }
     int fd = -1;
@@ -120,8 +121,7 @@ int main(int argc, char **argv)
     }
     scanner_stop();
     close(fd);
-    std::string cmd = "rm -rf " + root;
-    (void)system(cmd.c_str());
+    root.Remove();
 
     std::sort(latency.begin(), latency.end());
     double median = latency[latency.size() / 2];

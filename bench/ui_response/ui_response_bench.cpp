@@ -17,19 +17,10 @@
 //   ui_response_bench [CYCLES]   (default 6; in a private IPC namespace:
 //                                 unshare --ipc build/release/bench/ui_response/ui_response_bench)
 #include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -37,39 +28,33 @@
 #include <vector>
 
 #include "BenchProcess.h"
+#include "BenchTime.h"
 #include "Interleaved.h"
-#include "osal.h"
-#include "vuInputRecord.h"
+#include "ProgramSandbox.h"
 
 namespace {
 
-using bench::readFile;
-using bench::spawn;
-using bench::stop;
+using bench::nowMs;
+using bench::pauseMs;
+using bench::percentile;
+using bench::ProgramSandbox;
 
-const long kWaitMs = 20000;
 const uint16_t KEY_ENTER = 28, KEY_CANCEL = 223, KEY_ADD = 241;
 const int kPositions = 8;   // positions entered per cycle
 const double kRestSec = 4;  // time a rest is watched for its wake-ups
 
-double nowMs()
+// The stand-in with an open shift, a seller in the settings; the folder
+// in memory, the trace looked at every 0.2 ms.
+ProgramSandbox::Settings settings()
 {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-void pauseMs(double ms)
-{
-    timespec p{static_cast<time_t>(ms / 1000), static_cast<long>((ms - static_cast<long>(ms / 1000) * 1000) * 1e6)};
-    nanosleep(&p, nullptr);
-}
-
-// Value of a member "key":NUMBER in a JSON line, -1 when absent.
-long number(const std::string &line, const std::string &key)
-{
-    size_t at = line.find("\"" + key + "\":");
-    return at == std::string::npos ? -1 : atol(line.c_str() + at + key.size() + 3);
+    ProgramSandbox::Settings s;
+    s.name = "ui_response_bench";
+    s.folder = "/dev/shm/ui_response_bench_XXXXXX";
+    s.scenario = "drive shift open 1\n";
+    s.seller = true;
+    s.formWaitMs = 20000;
+    s.pollMs = 0.2;
+    return s;
 }
 
 // The thread's name and its context switches so far, by thread id.
@@ -83,7 +68,7 @@ std::map<int, std::pair<std::string, long>> switches(pid_t pid)
     while (dirent *e = readdir(d)) {
         if (e->d_name[0] == '.')
             continue;
-        std::istringstream in(readFile(dir + "/" + e->d_name + "/status"));
+        std::istringstream in(bench::readFile(dir + "/" + e->d_name + "/status"));
         std::string line, name;
         long n = 0;
         while (std::getline(in, line)) {
@@ -99,123 +84,6 @@ std::map<int, std::pair<std::string, long>> switches(pid_t pid)
     closedir(d);
     return out;
 }
-
-long residentKiB(pid_t pid)
-{
-    std::istringstream in(readFile("/proc/" + std::to_string(pid) + "/status"));
-    std::string line;
-    while (std::getline(in, line))
-        if (line.compare(0, 6, "VmRSS:") == 0)
-            return atol(line.c_str() + 6);
-    return -1;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    size_t k = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-    return v[std::min(k, v.size() - 1)];
-}
-
-// One sandbox: the stand-in, a terminal root and the program.
-class Sandbox {
-public:
-    Sandbox()
-    {
-        char tmpl[] = "/dev/shm/ui_response_bench_XXXXXX";
-        if (mkdtemp(tmpl))
-            dir = tmpl;
-        root = dir + "/root";
-        trace = dir + "/trace.jsonl";
-        std::string cmd = "cp -r '" + std::string(SOURCE_DIR) + "/res' '" + dir + "/res' && mkdir -p '" + dir +
-                          "/data' '" + root + "/dev/graphics' '" + dir + "/kktsim'";
-        ok = !dir.empty() && system(cmd.c_str()) == 0;
-    }
-    ~Sandbox()
-    {
-        stop(cashdesk);
-        stop(sim);
-        if (keypad >= 0)
-            close(keypad);
-        if (!dir.empty() && system(("rm -rf '" + dir + "'").c_str()) != 0)
-            fprintf(stderr, "could not remove %s\n", dir.c_str());
-    }
-
-    bool Start()
-    {
-        if (!ok)
-            return false;
-        std::ofstream(dir + "/scenario") << readFile(std::string(SOURCE_DIR) + "/tools/kktsim/scenarios/registered.scn")
-                                         << "drive shift open 1\n";
-        sim = spawn(dir, {KKTSIM_PATH, "--dir", dir + "/kktsim", "--scenario", dir + "/scenario"});
-        const double end = nowMs() + 5000;
-        while (access((dir + "/kktsim/kktsim.pid").c_str(), R_OK) != 0) {
-            if (nowMs() > end || waitpid(sim, nullptr, WNOHANG) != 0)
-                return false;
-            pauseMs(1);
-        }
-        setenv("TERMINAL_ROOT", root.c_str(), 1);
-        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ftruncate(fd, 240 * 320 * 2) != 0)
-            return false;
-        close(fd);
-        OsRegSetValue("osal.fb.xres", "240");
-        OsRegSetValue("osal.fb.yres", "320");
-        OsRegSetValue("osal.fb.bpp", "16");
-        if (mkfifo((root + "/dev/keypad").c_str(), 0666) != 0)
-            return false;
-        // Held open here too, so the program never reads an end of file.
-        keypad = open((root + "/dev/keypad").c_str(), O_RDWR | O_NONBLOCK);
-        std::ofstream(dir + "/data/kktsettings.xml")
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings><FiscalReceipt Seller=\"Bench\"/></settings>\n";
-        setenv("CASHDESK_TRACE", trace.c_str(), 1);
-        cashdesk = spawn(dir, {CASHDESK_PATH});
-        return keypad >= 0 && cashdesk > 0;
-    }
-
-    // Writes a key's press and release; returns the time of the write.
-    double Key(uint16_t code)
-    {
-        vuInputRecord recs[2] = {{0, 0, vuInputRecord::Key, code, 1}, {0, 0, vuInputRecord::Key, code, 0}};
-        const double t = nowMs();
-        if (write(keypad, recs, sizeof recs) != static_cast<ssize_t>(sizeof recs))
-            fprintf(stderr, "ui_response_bench: a key was not written\n");
-        return t;
-    }
-
-    // Waits for the next "form" line of that file; its tick, or -1.
-    long Form(const std::string &name)
-    {
-        const double end = nowMs() + kWaitMs;
-        for (;;) {
-            std::ifstream in(trace, std::ios::binary);
-            in.seekg(static_cast<std::streamoff>(offset));
-            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            size_t at, from = 0;
-            while ((at = text.find('\n', from)) != std::string::npos) {
-                std::string line = text.substr(from, at - from);
-                from = at + 1;
-                offset += line.size() + 1;
-                if (line.find("\"event\":\"form\"") != std::string::npos &&
-                    line.find("\"file\":\"" + name + "\"") != std::string::npos)
-                    return number(line, "tick");
-            }
-            if (nowMs() > end || waitpid(cashdesk, nullptr, WNOHANG) != 0) {
-                fprintf(stderr, "ui_response_bench: no form %s\n", name.c_str());
-                return -1;
-            }
-            pauseMs(0.2);
-        }
-    }
-
-    std::string dir, root, trace;
-    bool ok = false;
-    pid_t sim = -1, cashdesk = -1;
-    int keypad = -1;
-    size_t offset = 0;
-};
 
 struct Figures {
     std::map<std::string, std::vector<double>> latency; // by transition
@@ -251,12 +119,14 @@ std::mt19937 rng(12345);
 
 // A key at a random moment after its screen came up; the time to the next
 // screen, or a negative number when it did not come.
-double timed(Sandbox &s, uint16_t key, const std::string &next)
+double timed(ProgramSandbox &s, uint16_t key, const std::string &next)
 {
     pauseMs(std::uniform_real_distribution<double>(0, 150)(rng));
     const double t0 = s.Key(key);
-    const long tick = s.Form(next);
-    return tick < 0 ? -1 : std::max(0.0, static_cast<double>(tick) - t0);
+    long tick = -1;
+    if (!s.Form(next, &tick) || tick < 0)
+        return -1;
+    return std::max(0.0, static_cast<double>(tick) - t0);
 }
 
 const char *const kPages[] = {"kkt_dlg_receipt_calc_object_1_1.xml", "kkt_dlg_receipt_good_1.xml",
@@ -265,13 +135,13 @@ const char *const kPages[] = {"kkt_dlg_receipt_calc_object_1_1.xml", "kkt_dlg_re
 
 bool cycle(bool first, Figures &f)
 {
-    Sandbox s;
-    if (!s.Start() || s.Form("kkt_menu_main.xml") < 0)
+    ProgramSandbox s(settings());
+    if (!s.Start() || !s.Form("kkt_menu_main.xml"))
         return false;
     if (first) {
         pauseMs(1000); // the start's own work is over
-        f.rssMiB.push_back(residentKiB(s.cashdesk) / 1024.0);
-        watchRest(s.cashdesk, "at the main menu", f);
+        f.rssMiB.push_back(bench::residentKiB(s.Cashdesk()) / 1024.0);
+        watchRest(s.Cashdesk(), "at the main menu", f);
     }
     const std::string menu = "main menu -> sub-menu", dialog = "sub-menu -> dialog", page = "editor page -> page",
                       add = "list F6 -> position editor";
@@ -283,7 +153,7 @@ bool cycle(bool first, Figures &f)
         f.latency[menu].push_back(ms);
         pauseMs(50);
         s.Key(KEY_CANCEL);
-        if (s.Form("kkt_menu_main.xml") < 0)
+        if (!s.Form("kkt_menu_main.xml"))
             return false;
     }
     double ms = timed(s, KEY_ENTER, "kkt_menu_sales.xml");
@@ -300,7 +170,7 @@ bool cycle(bool first, Figures &f)
             break;
         pauseMs(50);
         s.Key(KEY_CANCEL);
-        if (s.Form("kkt_menu_sales.xml") < 0)
+        if (!s.Form("kkt_menu_sales.xml"))
             return false;
     }
     for (const char *next : {"kkt_dlg_receipt_open_2.xml", "kkt_dlg_receipt_open_3.xml"}) {
@@ -322,7 +192,7 @@ bool cycle(bool first, Figures &f)
                 return false;
             f.latency[page].push_back(ms);
             if (first && i == 0 && k == 1)
-                watchRest(s.cashdesk, "in a dialog with a blinking field", f);
+                watchRest(s.Cashdesk(), "in a dialog with a blinking field", f);
         }
         if (timed(s, KEY_ENTER, "kkt_dlg_poss_cheque.xml") < 0)
             return false;

@@ -3,18 +3,14 @@
 // a panel mounted rotated against the straight copy, and the straight copy
 // against a memcpy of one frame; medians of interleaved rounds.
 // Run from a Release build: build/release/bench/vu_drivers/bench_vu_drivers
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <string>
 #include <vector>
 
 #include "Interleaved.h"
-#include "osal.h"
+#include "ScratchRoot.h"
 #include "vuPaxProlinFrameBuffer.h"
 
 namespace {
@@ -27,37 +23,20 @@ const size_t kFrameBytes = static_cast<size_t>(kXres) * kYres * 2;
 // which the copies would pay for at random.
 class Terminal {
 public:
-    Terminal()
+    Terminal() : root_("/dev/shm/bench_vu_drivers_XXXXXX")
     {
-        char tmpl[] = "/dev/shm/bench_vu_drivers_XXXXXX";
-        if (!mkdtemp(tmpl))
-            return;
-        root_ = tmpl;
-        setenv("TERMINAL_ROOT", root_.c_str(), 1);
-        mkdir((root_ + "/dev").c_str(), 0777);
-        mkdir((root_ + "/dev/graphics").c_str(), 0777);
-        int fd = open((root_ + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT, 0666);
-        ok_ = fd >= 0 && ftruncate(fd, static_cast<off_t>(kFrameBytes)) == 0;
-        if (fd >= 0)
-            close(fd);
-        OsRegSetValue("osal.fb.xres", std::to_string(kXres).c_str());
-        OsRegSetValue("osal.fb.yres", std::to_string(kYres).c_str());
-        OsRegSetValue("osal.fb.bpp", "16");
+        ok_ = root_.Ok() && bench::makeScreen(root_.Path(), kXres, kYres);
     }
     ~Terminal()
     {
         vuPaxProlinFrameBuffer::CloseDevice();
-        if (!root_.empty()) {
-            std::string cmd = "rm -rf '" + root_ + "'";
-            if (system(cmd.c_str()) != 0)
-                fprintf(stderr, "could not remove %s\n", root_.c_str());
-        }
+        root_.Remove();
         unsetenv("TERMINAL_ROOT");
     }
     bool Ok() const { return ok_; }
 
 private:
-    std::string root_;
+    bench::ScratchRoot root_;
     bool ok_ = false;
 };
 

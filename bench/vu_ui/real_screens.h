@@ -5,15 +5,13 @@
 #ifndef BENCH_VU_UI_REAL_SCREENS_H
 #define BENCH_VU_UI_REAL_SCREENS_H
 
-#include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 
-#include "osal.h"
+#include "ScratchRoot.h"
 #include "ui_loader.h"
 #include "vuForm.h"
 #include "vuFrameBuffer.h"
@@ -27,20 +25,11 @@ public:
     // False (with a message on stderr) when a screen could not be built.
     bool Open()
     {
-        char tmpl[] = "/dev/shm/vu_screens_bench_XXXXXX";
-        if (!mkdtemp(tmpl))
+        root.reset(new bench::ScratchRoot("/dev/shm/vu_screens_bench_XXXXXX"));
+        if (!root->Ok())
             return fail("mkdtemp");
-        root = tmpl;
-        setenv("TERMINAL_ROOT", root.c_str(), 1);
-        mkdir((root + "/dev").c_str(), 0777);
-        mkdir((root + "/dev/graphics").c_str(), 0777);
-        int fd = open((root + "/dev/graphics/fb0").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0666);
-        if (fd < 0 || ftruncate(fd, kW * kH * 2) != 0)
+        if (!bench::makeScreen(root->Path(), kW, kH))
             return fail("screen file");
-        close(fd);
-        OsRegSetValue("osal.fb.xres", std::to_string(kW).c_str());
-        OsRegSetValue("osal.fb.yres", std::to_string(kH).c_str());
-        OsRegSetValue("osal.fb.bpp", "16");
         if (!getcwd(cwd, sizeof cwd) || chdir(CASHDESK_SOURCE_DIR) != 0)
             return fail("the source tree");
         ui = vuUI::Init(VU_UI_CALLER_THREAD);
@@ -66,11 +55,7 @@ public:
         vuUI::Done();
         if (cwd[0] && chdir(cwd) != 0)
             perror("chdir");
-        if (!root.empty()) {
-            std::string cmd = "rm -rf '" + root + "'";
-            if (system(cmd.c_str()) != 0)
-                fprintf(stderr, "could not remove %s\n", root.c_str());
-        }
+        root.reset();
     }
 
     // One whole screen as the UI thread paints it: background, status line,
@@ -101,7 +86,7 @@ private:
         return false;
     }
 
-    std::string root;
+    std::unique_ptr<bench::ScratchRoot> root;
     char cwd[4096] = "";
 };
 

@@ -7,11 +7,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include "TMCommand.h"
-#include "exchange_container.h"
+#include "ServerAnswer.h"
 #include "kfn_state.h"
 #include "oism_worker.h"
 
@@ -26,20 +22,10 @@ void setUp()
 
 void workerReceive(const uint8_t *data, size_t n)
 {
-    int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, sv) != 0)
-        return;
-    send(sv[1], data, n, MSG_NOSIGNAL);
-    close(sv[1]);
-    uint8_t header[CONTAINER_HEADER_SIZE];
     static uint8_t body[65536];
     uint32_t length = 0;
-    if (oism_recv(sv[0], header, CONTAINER_HEADER_SIZE, 50) == 1) {
-        length = oism_reply_body_length(header);
-        if (length && oism_recv(sv[0], body, length, 50) != 1)
-            length = 0;
-    }
-    close(sv[0]);
+    if (!ReceiveAnswer(data, n, oism_recv, oism_reply_body_length, body, &length))
+        return;
     // The receipt goes to the drive (no controller here: the command fails
     // after it was built) only when its length fits the answer.
     char text[256];
@@ -59,11 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char text[256];
     char message[384];
     oism_write_receipt(nullptr, text, message, sizeof message, data, static_cast<uint32_t>(size));
-
-    TMCommand reply;
-    if (reply.Accept(data, static_cast<uint32_t>(size)) > 0) {
-        exchange_container *c = container_from_reply(&reply);
-        container_free(c);
-    }
+    ReplyAsContainer(data, size);
     return 0;
 }

@@ -17,8 +17,7 @@
 #include <atomic>
 #include <string>
 
-#include "TMCommand.h"
-#include "exchange_container.h"
+#include "ServerAnswer.h"
 #include "kfn_state.h"
 #include "ofd_worker.h"
 #include "server_link.h"
@@ -94,21 +93,10 @@ void exchange(const uint8_t *data, size_t n)
 
 void workerReceive(const uint8_t *data, size_t n)
 {
-    int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, sv) != 0)
-        return;
-    // a socket pair holds far more than an answer of the fuzzer's size
-    send(sv[1], data, n, MSG_NOSIGNAL);
-    close(sv[1]);
-    uint8_t header[CONTAINER_HEADER_SIZE];
     static uint8_t body[65536];
     uint32_t length = 0;
-    if (ofd_recv(sv[0], header, CONTAINER_HEADER_SIZE, 50) == 1) {
-        length = container_header_length(header);
-        if (length && ofd_recv(sv[0], body, length, 50) != 1)
-            length = 0;
-    }
-    close(sv[0]);
+    if (!ReceiveAnswer(data, n, ofd_recv, container_header_length, body, &length))
+        return;
     TMCommand cmd;
     if (length)
         cmd.FNReadScript(body, static_cast<int>(length));
@@ -124,12 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     exchange(data, size);
     workerReceive(data, size);
-
-    TMCommand reply;
-    if (reply.Accept(data, static_cast<uint32_t>(size)) > 0) {
-        exchange_container *c = container_from_reply(&reply);
-        container_free(c);
-    }
+    ReplyAsContainer(data, size);
     ofd_ffd_from_container(data, static_cast<uint32_t>(size));
     return 0;
 }

@@ -266,7 +266,7 @@ protected:
 TEST_F(BtWaitTest, TheSerialWaitPausesBetweenItsRedrawsAndEndsAfterAMinute)
 {
     Control("# no PC comes\n");
-    ext_link_kind = 5;
+    ext_link_kind = EXT_LINK_BT_SPP;
     // A user's PAN link up: the mode closes the module, so it is down after.
     conn_active.type = CONN_BT;
     conn_publish_type();

@@ -219,6 +219,61 @@ TEST_F(ConnRecordTest, ReadsEveryKindOfElement)
     EXPECT_EQ(r.type, 0);
 }
 
+// What the editor's pages read of an element, over the record they edit:
+// only the kind's fields (the rest of the record stays), numbers decimal,
+// the WiFi security as conn_to_xml writes it, and the pages' limits.
+TEST_F(ConnRecordTest, PagesReadTheirKindsFieldsOverTheRecord)
+{
+    ASSERT_EQ(OsRegSetValue("ro.fac.simsocket", "2"), 0);
+    conn_record r;
+    auto fresh = [&r]() {
+        memset(&r, 0, sizeof r);
+        strcpy(r.name, "kept");
+        strcpy(r.gprs_apn, "old apn");
+        strcpy(r.bt_mac, "old mac");
+        r.timeout_ms = 7000;
+        r.dhcp = 1;
+    };
+
+    fresh();
+    mxml_node_t *wifi = Element("<conn type='WIFI' apn='Net' auth='9' encrypt='16' pass='k' dhcp='2' ip='10.0.0.2'/>");
+    conn_pages_from_xml(wifi, CONN_WIFI, &r);
+    EXPECT_STREQ(r.wifi.Essid, "Net");
+    EXPECT_EQ(r.wifi.AuthMode, 9);
+    EXPECT_EQ(r.wifi.SecMode, 16u);
+    EXPECT_STREQ(r.wifi.u.Psk.Key, "k");
+    EXPECT_EQ(r.dhcp, 1) << "any number but 0 is DHCP";
+    EXPECT_STREQ(r.ip, "10.0.0.2");
+    EXPECT_EQ(r.timeout_ms, 7000u) << "no timeout: the record's stays";
+    EXPECT_STREQ(r.name, "kept");
+    EXPECT_STREQ(r.gprs_apn, "old apn");
+    conn_record link;
+    ASSERT_EQ(conn_from_xml(wifi, &link), 0);
+    EXPECT_EQ(link.wifi.AuthMode, 0) << "the link reads keywords";
+
+    fresh();
+    conn_pages_from_xml(Element("<conn type='ETH1' apn='x' slot='1'/>"), CONN_GPRS, &r);
+    EXPECT_STREQ(r.gprs_apn, "") << "the cellular fields are cleared, another kind is not read";
+    conn_pages_from_xml(Element("<conn type='GPRS' apn='a' slot='1' timeout='20s'/>"), CONN_GPRS, &r);
+    EXPECT_STREQ(r.gprs_apn, "a");
+    EXPECT_EQ(r.gprs_slot, 1);
+    EXPECT_EQ(r.timeout_ms, 20000u);
+
+    fresh();
+    mxml_node_t *bt = Element("<conn type='Bluetooth' btTimeScan='x14' btTimeWaitConnect='90' dhcp='0'/>");
+    conn_pages_from_xml(bt, CONN_BT, &r);
+    EXPECT_EQ(r.bt_scan_time, 10) << "not a decimal number: the page's default";
+    EXPECT_EQ(r.bt_wait_connect_ms, 30000u);
+    EXPECT_EQ(r.dhcp, 0);
+    EXPECT_STREQ(r.bt_mac, "old mac");
+
+    char name[16];
+    mxml_node_t *named = Element("<conn name='old'/>");
+    conn_name_to_xml(named, "Новое");
+    EXPECT_STREQ(conn_name_from_xml(named, name, sizeof name), "Новое");
+    EXPECT_EQ(conn_name_from_xml(Element("<conn/>"), name, sizeof name), nullptr);
+}
+
 TEST_F(ConnRecordTest, ReadsTimeOutsInEveryForm)
 {
     const struct {

@@ -333,7 +333,7 @@ TEST_F(ScreensTest, ExternalHostModeTakesTheUsersLinkDownFirst)
     ASSERT_EQ(conn_connect(ui, "a"), 0);
     ASSERT_EQ(conn_is_up(), 1);
     size_t mark = Mark();
-    ext_link_kind = 2;
+    ext_link_kind = EXT_LINK_WIFI;
     Run({{u8"ВЫБОР WIFI", {DigitKey('2')}}, {"kkt_dlg_external.xml", {KEY_CANCEL}}}, [&] {
         run_external_mode(ui);
         return 0;

@@ -3,6 +3,7 @@
 // TCP and descriptor links over loopback sockets and pipes, and the relay's
 // tick on the dialog of res/ (no controller queue, no status line).
 #include "ext_mode.h"
+#include "raster_bmp.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ protected:
         root = tmpl;
         setenv("TERMINAL_ROOT", root.c_str(), 1);
         ASSERT_EQ(system(("mkdir -p " + root + "/data/osal").c_str()), 0);
-        ext_link_kind = 1;
+        ext_link_kind = EXT_LINK_USB;
     }
     void TearDown() override
     {
@@ -98,6 +99,22 @@ TEST_F(ExtModeTest, RasterBecomesABottomUpBmpAndIsInstalled)
     };
     EXPECT_EQ(readFile(root + "/data/tmp/fiscal_header"), expected);
     EXPECT_EQ(access(path.c_str(), F_OK), -1); // moved into place
+}
+
+// One byte wide: every row but the last padded to four bytes; a raster
+// shorter than its size is white where it ends; no picture of no size or
+// wider than the printer.
+TEST(RasterBmp, RowsPaddedAndAShortRasterWhite)
+{
+    const uint8_t topLeft = 0x80; // column 0, dot 0; its second byte missing
+    const Bytes bmp = raster_bmp_encode(&topLeft, 1, 1, 2);
+    ASSERT_EQ(bmp.size(), size_t((1 + 3) * 16 - 3 + 62));
+    EXPECT_EQ(bmp[2], bmp.size());
+    for (size_t at = 62; at < bmp.size(); ++at)
+        EXPECT_EQ(bmp[at], at == bmp.size() - 1 ? 0x80 : 0) << at; // the top row last
+    EXPECT_TRUE(raster_bmp_encode(&topLeft, 1, 0, 2).empty());
+    EXPECT_TRUE(raster_bmp_encode(&topLeft, 1, 261, 1).empty());
+    EXPECT_EQ(raster_bmp_encode(nullptr, 0, 260, 1).size(), size_t(260 * 8 + 62));
 }
 
 TEST_F(ExtModeTest, RasterOfNoSizeOrNoFileLeavesEverythingAlone)
@@ -157,11 +174,11 @@ TEST_F(ExtModeTest, UsbPortRefusals)
 
 TEST_F(ExtModeTest, OtherKindsHaveNoLink)
 {
-    ext_link_kind = 3;
+    ext_link_kind = static_cast<ExtLinkKind>(3); // no such link
     uint8_t b;
     EXPECT_EQ(link_send("x", 1), -1);
     EXPECT_EQ(link_receive(&b, 1, 0), -1);
-    ext_link_kind = 2;
+    ext_link_kind = EXT_LINK_WIFI;
     ext_client_socket = -1;
     EXPECT_EQ(link_send("x", 1), -1);
     EXPECT_EQ(link_receive(&b, 1, 0), -1);
@@ -341,7 +358,7 @@ TEST_F(ExtTickTest, TcpTickAsksTheLinksLevelAndLogsEachPeer)
     conn_publish_type();
     conn_level_reset();
     ext_net_level.store(-1);
-    ext_link_kind = 2;
+    ext_link_kind = EXT_LINK_WIFI;
     ext_port = 0; // any free port of the address
     ext_listen_socket = ext_client_socket = -1;
 

@@ -7,6 +7,7 @@
 #include "conn_api.h"
 #include "conn_record.h"
 #include "fw_update.h"
+#include "fw_upload.h"
 #include "http_library.h"
 #include "settings.h"
 #include "TestTime.h"
@@ -398,6 +399,90 @@ TEST_F(FwUpdateTest, ImageGoesThroughNoLinkAtItsTemporaryName)
         EXPECT_NE(lstat(temp.c_str(), &st), 0);
         StopServer();
         conn_disconnect();
+    }
+}
+
+// The upload on its own, no screen: its steps in order, a progress per
+// block, and the first fault ends it with the failing block's number.
+struct StepLog : FwUploadListener {
+    std::vector<std::string> steps;
+    unsigned progressed = 0, lastTotal = 0, blocks = 0;
+    std::string said;
+    void step(FwUploadStep step, unsigned number) override
+    {
+        static const char *const kNames[] = {"monitor", "no prompt", "update mode", "confirmed",
+                                              "header",  "blocks",    "closing",     "updated"};
+        steps.push_back(kNames[step]);
+        if (step == FW_STEP_BLOCKS_SENT)
+            blocks = number;
+    }
+    void progress(unsigned sent, unsigned total) override
+    {
+        EXPECT_EQ(sent, progressed + 1);
+        progressed = sent;
+        lastTotal = total;
+    }
+    void controller_text(const char *text) override { said += text; }
+};
+
+TEST_F(FwUpdateTest, UploadTellsItsStepsAndEndsAtTheFirstFault)
+{
+    const std::string path = root + "/data/update.bin";
+    std::ofstream(path, std::ios::binary) << image;
+    Drive();
+    StepLog ok;
+    FwUploadFailure failure;
+    EXPECT_EQ(fw_upload(path.c_str(), kImageName, long(image.size()), 1, ok, &failure), FW_UPLOAD_OK);
+    EXPECT_EQ(ok.steps, (std::vector<std::string>{"monitor", "update mode", "confirmed", "header", "blocks",
+                                                  "closing", "updated"}));
+    EXPECT_EQ(ok.blocks, 2u); // 1025 bytes: a last part of one byte
+    EXPECT_EQ(ok.progressed, 2u);
+    EXPECT_EQ(ok.lastTotal, 2u);
+    EXPECT_EQ(Received(), image);
+
+    sim->ForgetDrive();
+    Drive("monitor nak 2\n");
+    StepLog nak;
+    EXPECT_EQ(fw_upload(path.c_str(), kImageName, long(image.size()), 1, nak, &failure), FW_UPLOAD_BLOCK_NAK);
+    EXPECT_EQ(failure.block, 2u);
+    EXPECT_EQ(nak.steps.back(), "header");
+    EXPECT_EQ(nak.progressed, 1u);
+}
+
+// The image download on its own: a size other than promised and a missing
+// file each end without a file, an older image at the place removed too.
+TEST_F(FwUpdateTest, ImageDownloadLeavesAWholeImageOrNone)
+{
+    StartServer("srv");
+    const std::string target = root + "/data/update.bin";
+    const std::string base = "https://127.0.0.1:" + std::to_string(port) + "/fw/";
+    const struct {
+        const char *file;
+        long size;
+        FwImageResult result;
+    } cases[] = {
+        {kImageName, 1025, FW_IMAGE_OK},
+        {kImageName, 1024, FW_IMAGE_SIZE},
+        {kImageName, 2048, FW_IMAGE_SIZE},
+        {"missing.bin", 10, FW_IMAGE_GET},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.size));
+        std::ofstream(target) << "older image";
+        FwImageDownload d;
+        EXPECT_EQ(fw_download_image((base + c.file).c_str(), target.c_str(), c.size, d), c.result);
+        if (c.result == FW_IMAGE_OK) {
+            EXPECT_EQ(ReadFile(target), image);
+        } else {
+            EXPECT_TRUE(access(target.c_str(), F_OK) != 0) << "no image left";
+        }
+        if (c.result == FW_IMAGE_SIZE) {
+            EXPECT_EQ(d.written, 1025);
+        }
+        if (c.result == FW_IMAGE_GET) {
+            EXPECT_EQ(d.get, FW_GET_STATUS);
+            EXPECT_EQ(d.detail.code, 404);
+        }
     }
 }
 

@@ -6,7 +6,7 @@
 #include "safe_file.h"
 
 #include "battery.h"
-#include "ext_mode.h"
+#include "raster_bmp.h"
 #include "service_log.h"
 #include "settings.h"
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "HexDigit.h"
 #include "KktFrame.h"
 
 namespace hostsim {
@@ -44,17 +45,6 @@ bool parseNum(const std::string &w, long lo, long hi, int base, long *out)
     return true;
 }
 
-int hexVal(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // TEXT with \xNN, \\ and \s (space) escapes.
 bool unescape(const std::string &in, std::string &out, std::string *why)
 {
@@ -73,8 +63,8 @@ bool unescape(const std::string &in, std::string &out, std::string *why)
             out += '\\';
         else if (c == 's')
             out += ' ';
-        else if (c == 'x' && i + 2 < in.size() && hexVal(in[i + 1]) >= 0 && hexVal(in[i + 2]) >= 0) {
-            out += char(hexVal(in[i + 1]) * 16 + hexVal(in[i + 2]));
+        else if (c == 'x' && i + 2 < in.size() && HexDigitValue(in[i + 1]) >= 0 && HexDigitValue(in[i + 2]) >= 0) {
+            out += char(HexDigitValue(in[i + 1]) * 16 + HexDigitValue(in[i + 2]));
             i += 2;
         } else {
             *why = std::string("bad escape \\") + c;
@@ -123,14 +113,15 @@ bool readReply(const std::string &f, int *code, int *error)
     snprintf(want, sizeof want, "%02X%02X", sum & 0xFF, sum >> 8);
     if (f.compare(f.size() - 4, 4, want) != 0)
         return false;
-    *code = hexVal(f[2]) * 16 + hexVal(f[3]);
+    *code = HexDigitValue(f[2]) * 16 + HexDigitValue(f[3]);
     *error = -1;
     // Field 3: error and detail, after the third FS.
     size_t pos = 0;
     for (int k = 0; k < 3 && pos != std::string::npos; ++k)
         pos = f.find(char(kktsim::K_FS), pos + 1);
-    if (pos != std::string::npos && pos + 2 < f.size() && hexVal(f[pos + 1]) >= 0 && hexVal(f[pos + 2]) >= 0)
-        *error = hexVal(f[pos + 1]) * 16 + hexVal(f[pos + 2]);
+    if (pos != std::string::npos && pos + 2 < f.size() && HexDigitValue(f[pos + 1]) >= 0 &&
+        HexDigitValue(f[pos + 2]) >= 0)
+        *error = HexDigitValue(f[pos + 1]) * 16 + HexDigitValue(f[pos + 2]);
     return true;
 }
 
@@ -192,10 +183,10 @@ bool ParseScript(const std::string &text, std::vector<Step> &out, std::string *e
                     break;
                 }
                 for (size_t i = 0; ok && i < h.size(); i += 2) {
-                    if (hexVal(h[i]) < 0 || hexVal(h[i + 1]) < 0)
+                    if (HexDigitValue(h[i]) < 0 || HexDigitValue(h[i + 1]) < 0)
                         ok = false;
                     else
-                        s.bytes += char(hexVal(h[i]) * 16 + hexVal(h[i + 1]));
+                        s.bytes += char(HexDigitValue(h[i]) * 16 + HexDigitValue(h[i + 1]));
                 }
             }
             why = "hex needs pairs of hex digits";

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "HexDigit.h"
 #include "JsonLines.h"
 
 namespace scanfeed {
@@ -130,17 +131,6 @@ void altSequence(std::vector<Report> &out, long number)
     out.push_back(report(0, 0));
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool fail(std::string *error, const std::string &why)
 {
     if (error)
@@ -215,7 +205,7 @@ bool ParseCodeText(const std::string &text, std::u32string &out, std::string *er
                 long v = 0;
                 bool ok = true;
                 for (size_t k = i + 2; k < i + 6; ++k) {
-                    int h = hexValue(char(p[k]));
+                    int h = HexDigitValue(char(p[k]));
                     ok = ok && h >= 0;
                     v = v * 16 + (h < 0 ? 0 : h);
                 }
@@ -356,7 +346,8 @@ bool ParseScript(const std::string &text, Mode mode, std::vector<Step> &out, std
             if (w.size() != 9)
                 return bad("report takes eight hex bytes");
             for (size_t i = 1; i < 9; ++i) {
-                int hi = w[i].size() == 2 ? hexValue(w[i][0]) : -1, lo = w[i].size() == 2 ? hexValue(w[i][1]) : -1;
+                int hi = w[i].size() == 2 ? HexDigitValue(w[i][0]) : -1;
+                int lo = w[i].size() == 2 ? HexDigitValue(w[i][1]) : -1;
                 if (hi < 0 || lo < 0)
                     return bad("\"" + w[i] + "\" is not a hex byte");
                 s.bytes += char(hi * 16 + lo);

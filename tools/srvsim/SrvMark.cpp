@@ -2,6 +2,7 @@
 
 #include "SrvMark.h"
 
+#include "HexDigit.h"
 #include "SrvScenario.h"
 
 #include <cstdlib>
@@ -13,17 +14,6 @@ namespace {
 const char kCheckMagic[] = "KMCHECK ";
 const size_t kMaxCode = 200;
 const size_t kMaxPrefix = 200;
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -51,7 +41,7 @@ bool ReadMarkCheck(const std::string &body, std::string *code)
         return false;
     std::string out;
     for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = HexValue(hex[i]), lo = HexValue(hex[i + 1]);
+        int hi = HexDigitValue(hex[i]), lo = HexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi << 4 | lo);
