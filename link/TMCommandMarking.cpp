@@ -4,18 +4,18 @@
 
 int TMCommand::GetMarkStatus()
 {
-    return TMBuildEmpty(*this, 0x20);
+    return TMBuildEmpty(*this, TM_GET_MARK_STATUS);
 }
 
 int TMCommand::GetMarkStatusOf(uint8_t b)
 {
-    return TMBuildByte(*this, 0x20, b);
+    return TMBuildByte(*this, TM_GET_MARK_STATUS, b);
 }
 
 int TMCommand::MarkCheckCode(uint16_t tag, const void *code, int n, uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4,
                              uint8_t b5, uint8_t b6)
 {
-    int r = TMCommand::Begin(0x21);
+    int r = TMCommand::Begin(TM_MARK_CHECK_CODE);
     TM_STEP(AddWord(tag));
     TM_STEP(AddHex(code, n));
     TM_STEP(AddByte(b1));
@@ -30,17 +30,17 @@ int TMCommand::MarkCheckCode(uint16_t tag, const void *code, int n, uint8_t b1, 
 
 int TMCommand::SaveMarkResult(uint8_t keep)
 {
-    return TMBuildByte(*this, 0x22, keep);
+    return TMBuildByte(*this, TM_SAVE_MARK_RESULT, keep);
 }
 
 int TMCommand::MarkCheckReset()
 {
-    return TMBuildEmpty(*this, 0x23);
+    return TMBuildEmpty(*this, TM_MARK_CHECK_RESET);
 }
 
 int TMCommand::CreateMarkNotice(uint8_t b1, uint8_t b2, const char *r1, const char *r2, uint8_t b3)
 {
-    int r = TMCommand::Begin(0x24);
+    int r = TMCommand::Begin(TM_CREATE_MARK_NOTICE);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddRawString(r1));
@@ -52,12 +52,12 @@ int TMCommand::CreateMarkNotice(uint8_t b1, uint8_t b2, const char *r1, const ch
 
 int TMCommand::SaveMarkReplyText(const char *s)
 {
-    return TMBuildText(*this, 0x25, s);
+    return TMBuildText(*this, TM_SAVE_MARK_REPLY, s);
 }
 
 int TMCommand::SaveMarkReply(const void *data, int n)
 {
-    int r = TMCommand::Begin(0x25);
+    int r = TMCommand::Begin(TM_SAVE_MARK_REPLY);
     TM_STEP(AddHex(data, n));
     TM_STEP(End());
     return r;
@@ -65,7 +65,7 @@ int TMCommand::SaveMarkReply(const void *data, int n)
 
 int TMCommand::SendMarkCode(uint8_t kind, const void *code, int n, uint8_t b2, uint8_t b3)
 {
-    int r = TMCommand::Begin(0x26);
+    int r = TMCommand::Begin(TM_SEND_MARK_CODE);
     TM_STEP(AddByte(kind));
     TM_STEP(AddHex(code, n));
     TM_STEP(AddByte(b2));
@@ -76,17 +76,17 @@ int TMCommand::SendMarkCode(uint8_t kind, const void *code, int n, uint8_t b2, u
 
 int TMCommand::Cmd_GetStatusSendNotif()
 {
-    return TMBuildEmpty(*this, 0x27);
+    return TMBuildEmpty(*this, TM_NOTIF_STATUS);
 }
 
 int TMCommand::Cmd_StartReadNotif()
 {
-    return TMBuildEmpty(*this, 0x28);
+    return TMBuildEmpty(*this, TM_NOTIF_START_READ);
 }
 
 int TMCommand::ReadNotifData(uint16_t offset, uint16_t length)
 {
-    int r = TMCommand::Begin(0x2C);
+    int r = TMCommand::Begin(TM_NOTIF_READ_DATA);
     TM_STEP(AddWord(offset));
     TM_STEP(AddWord(length));
     TM_STEP(End());
@@ -95,22 +95,22 @@ int TMCommand::ReadNotifData(uint16_t offset, uint16_t length)
 
 int TMCommand::Command2D()
 {
-    return TMBuildEmpty(*this, 0x2D);
+    return TMBuildEmpty(*this, TM_COMMAND_2D);
 }
 
 int TMCommand::Cmd_EndReadNotif()
 {
-    return TMBuildEmpty(*this, 0x2E);
+    return TMBuildEmpty(*this, TM_NOTIF_END_READ);
 }
 
 int TMCommand::SendReceiptNotifText(const char *s)
 {
-    return TMBuildText(*this, 0x2F, s);
+    return TMBuildText(*this, TM_NOTIF_RECEIPT, s);
 }
 
 int TMCommand::Cmd_SendReceiptNotif(const void *data, int n)
 {
-    int r = TMCommand::Begin(0x2F);
+    int r = TMCommand::Begin(TM_NOTIF_RECEIPT);
     TM_STEP(AddHex(data, n));
     TM_STEP(End());
     return r;
@@ -118,12 +118,12 @@ int TMCommand::Cmd_SendReceiptNotif(const void *data, int n)
 
 int TMCommand::NotifCounts(uint8_t b)
 {
-    return TMBuildByte(*this, 0x80, b);
+    return TMBuildByte(*this, TM_NOTIF_COUNTS, b);
 }
 
 int TMCommand::Command87(uint8_t sub, uint32_t d, uint16_t w)
 {
-    int r = TMCommand::Begin(0x87);
+    int r = TMCommand::Begin(TM_COMMAND_87);
     TM_STEP(AddByte(sub));
     TM_STEP(AddDword(d));
     TM_STEP(AddWord(w));
@@ -133,7 +133,7 @@ int TMCommand::Command87(uint8_t sub, uint32_t d, uint16_t w)
 
 int TMCommand::NotifRead(uint16_t offset, uint16_t length)
 {
-    int r = TMCommand::Begin(0x89);
+    int r = TMCommand::Begin(TM_NOTIF_READ);
     TM_STEP(AddWord(offset));
     TM_STEP(AddWord(length));
     TM_STEP(End());
@@ -142,17 +142,17 @@ int TMCommand::NotifRead(uint16_t offset, uint16_t length)
 
 int TMCommand::NotifStep(uint8_t step)
 {
-    return TMBuildByte(*this, 0x8A, step);
+    return TMBuildByte(*this, TM_NOTIF_STEP, step);
 }
 
 int TMCommand::Command9E(uint8_t sub)
 {
-    return TMBuildByte(*this, 0x9E, sub);
+    return TMBuildByte(*this, TM_COMMAND_9E, sub);
 }
 
 int TMCommand::Command9EText(uint8_t sub, const char *s)
 {
-    int r = TMCommand::Begin(0x9E);
+    int r = TMCommand::Begin(TM_COMMAND_9E);
     TM_STEP(AddByte(sub));
     TM_STEP(AddString(s, 0));
     TM_STEP(End());
@@ -161,7 +161,7 @@ int TMCommand::Command9EText(uint8_t sub, const char *s)
 
 int TMCommand::Command9EData(uint8_t sub, const void *data, int n)
 {
-    int r = TMCommand::Begin(0x9E);
+    int r = TMCommand::Begin(TM_COMMAND_9E);
     TM_STEP(AddByte(sub));
     TM_STEP(AddHex(data, n));
     TM_STEP(End());

@@ -9,7 +9,7 @@ int BuildOpenDocument(TMCommand &c, const struct tm *t, bool now, uint8_t type, 
                       const char *table, const char *place, uint8_t copies, uint8_t taxMode, const char *account,
                       const char *tags)
 {
-    int r = TMBeginDateTime(c, 0x10, t, now);
+    int r = TMBeginDateTime(c, TM_OPEN_DOCUMENT, t, now);
     if (r > 0) r = c.TMCommand::AddByte(type);
     if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
     if (r > 0) r = c.TMCommand::AddString(table, 0);
@@ -88,7 +88,7 @@ int TMCommand::AddItem(const char *t1, const char *t2, const char *r1, const cha
 {
     // b5 leads the hex field; b4 follows only when it is set.
     const uint8_t bytes[5] = {b5, b1, b2, b3, b4};
-    int r = TMCommand::Begin(0x11);
+    int r = TMCommand::Begin(TM_ADD_ITEM);
     TM_STEP(AddString(t1, 0));
     TM_STEP(AddString(t2, 0));
     TM_STEP(AddRawString(r1));
@@ -104,7 +104,7 @@ int TMCommand::AddItem(const char *t1, const char *t2, const char *r1, const cha
 
 int TMCommand::Command1A(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, uint8_t b5, const char *s)
 {
-    int r = TMCommand::Begin(0x1A);
+    int r = TMCommand::Begin(TM_COMMAND_1A);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddByte(b3));
@@ -117,7 +117,7 @@ int TMCommand::Command1A(uint8_t b1, uint8_t b2, uint8_t b3, uint8_t b4, uint8_t
 
 int TMCommand::Command1E(uint8_t b1, uint8_t b2, const char *s)
 {
-    int r = TMCommand::Begin(0x1E);
+    int r = TMCommand::Begin(TM_COMMAND_1E);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddRawString("0"));
@@ -128,7 +128,7 @@ int TMCommand::Command1E(uint8_t b1, uint8_t b2, const char *s)
 
 int TMCommand::Command1F(uint8_t b1, uint8_t b2, uint8_t b3)
 {
-    int r = TMCommand::Begin(0x1F);
+    int r = TMCommand::Begin(TM_COMMAND_1F);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddByte(b3));
@@ -138,17 +138,17 @@ int TMCommand::Command1F(uint8_t b1, uint8_t b2, uint8_t b3)
 
 int TMCommand::Command16(const char *s)
 {
-    return TMBuildText(*this, 0x16, s);
+    return TMBuildText(*this, TM_COMMAND_16, s);
 }
 
 int TMCommand::Subtotal(const char *s)
 {
-    return TMBuildText(*this, 0x12, s);
+    return TMBuildText(*this, TM_SUBTOTAL, s);
 }
 
 int TMCommand::AddPayment(uint8_t type, const char *amount, const char *s2, const char *s3)
 {
-    int r = TMCommand::Begin(0x13);
+    int r = TMCommand::Begin(TM_ADD_PAYMENT);
     TM_STEP(AddByte(type));
     TM_STEP(AddString(amount, 0));
     TM_STEP(AddString(s2, 0));
@@ -159,17 +159,17 @@ int TMCommand::AddPayment(uint8_t type, const char *amount, const char *s2, cons
 
 int TMCommand::CloseDocument()
 {
-    return TMBuildEmpty(*this, 0x14);
+    return TMBuildEmpty(*this, TM_CLOSE_DOCUMENT);
 }
 
 int TMCommand::CancelDocument()
 {
-    return TMBuildDateTimeNow(*this, 0x17);
+    return TMBuildDateTimeNow(*this, TM_CANCEL_DOCUMENT);
 }
 
 int TMCommand::Command15(uint8_t b, const char *s1, const char *s2, const char *s3)
 {
-    int r = TMCommand::Begin(0x15);
+    int r = TMCommand::Begin(TM_COMMAND_15);
     TM_STEP(AddByte(b));
     TM_STEP(AddString(s1, 0));
     TM_STEP(AddString(s2, 0));
@@ -180,7 +180,7 @@ int TMCommand::Command15(uint8_t b, const char *s1, const char *s2, const char *
 
 int TMCommand::Command1B(uint8_t b, const char *s)
 {
-    int r = TMCommand::Begin(0x1B);
+    int r = TMCommand::Begin(TM_COMMAND_1B);
     TM_STEP(AddByte(b));
     TM_STEP(AddString(s, 0));
     TM_STEP(End());
@@ -189,12 +189,12 @@ int TMCommand::Command1B(uint8_t b, const char *s)
 
 int TMCommand::PrintText(const char *s)
 {
-    return TMBuildText(*this, 0x1C, s);
+    return TMBuildText(*this, TM_PRINT_TEXT, s);
 }
 
 int TMCommand::AddTag(uint16_t tag, const char *value)
 {
-    int r = TMCommand::Begin(0x6A);
+    int r = TMCommand::Begin(TM_ADD_TAG);
     TM_STEP(AddWord(tag));
     TM_STEP(AddString(value, 0));
     TM_STEP(End());
@@ -203,5 +203,5 @@ int TMCommand::AddTag(uint16_t tag, const char *value)
 
 int TMCommand::Command1D()
 {
-    return TMBuildEmpty(*this, 0x1D);
+    return TMBuildEmpty(*this, TM_COMMAND_1D);
 }

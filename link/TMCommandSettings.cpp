@@ -53,7 +53,7 @@ int AddRegFields(TMCommand &c, int r, const RegFields &f)
 // Date and time now, or from t.
 int BeginRegistration(TMCommand &c, const struct tm *t, bool now)
 {
-    return TMBeginDateTime(c, 0x04, t, now);
+    return TMBeginDateTime(c, TM_REGISTER, t, now);
 }
 
 // count texts from lines, then empty fields up to `fields`.
@@ -148,7 +148,7 @@ int TMCommand::Register12At(const struct tm *t, const char *f1, const char *f2, 
 
 int TMCommand::GetRegParam(uint16_t tag)
 {
-    int r = TMCommand::Begin(0x88);
+    int r = TMCommand::Begin(TM_GET_REG_PARAM);
     TM_STEP(AddWord(tag));
     TM_STEP(End());
     return r;
@@ -156,7 +156,7 @@ int TMCommand::GetRegParam(uint16_t tag)
 
 int TMCommand::CloseFN(const char *oper, const char *inn, uint8_t b)
 {
-    int r = TMBeginDateTime(*this, 0x8D, nullptr, true);
+    int r = TMBeginDateTime(*this, TM_CLOSE_FN, nullptr, true);
     TM_STEP(AddStringPair(oper, inn));
     TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -165,7 +165,7 @@ int TMCommand::CloseFN(const char *oper, const char *inn, uint8_t b)
 
 int TMCommand::CloseFNAt(const char *oper, const char *inn, uint8_t b, const char *ddmmyy, const char *hhmm)
 {
-    int r = TMCommand::Begin(0x8D);
+    int r = TMCommand::Begin(TM_CLOSE_FN);
     TM_STEP(AddDateText(ddmmyy));
     TM_STEP(AddTimeText(hhmm));
     TM_STEP(AddStringPair(oper, inn));
@@ -176,7 +176,7 @@ int TMCommand::CloseFNAt(const char *oper, const char *inn, uint8_t b, const cha
 
 int TMCommand::CloseFNPlain(const char *oper, const char *inn)
 {
-    int r = TMBeginDateTime(*this, 0x8D, nullptr, true);
+    int r = TMBeginDateTime(*this, TM_CLOSE_FN, nullptr, true);
     TM_STEP(AddStringPair(oper, inn));
     TM_STEP(End());
     return r;
@@ -184,12 +184,12 @@ int TMCommand::CloseFNPlain(const char *oper, const char *inn)
 
 int TMCommand::GetRegTotals()
 {
-    return TMBuildEmpty(*this, 0x8F);
+    return TMBuildEmpty(*this, TM_GET_REG_TOTALS);
 }
 
 int TMCommand::GetRegTotalsOf(uint16_t w1, uint16_t w2)
 {
-    int r = TMCommand::Begin(0x8F);
+    int r = TMCommand::Begin(TM_GET_REG_TOTALS);
     TM_STEP(AddWord(w1));
     TM_STEP(AddWord(w2));
     TM_STEP(End());
@@ -198,32 +198,32 @@ int TMCommand::GetRegTotalsOf(uint16_t w1, uint16_t w2)
 
 int TMCommand::SetHeader(const char *const *lines, uint32_t count)
 {
-    return BuildLines(*this, 0x41, true, lines, count, 4);
+    return BuildLines(*this, TM_SET_HEADER, true, lines, count, 4);
 }
 
 int TMCommand::SetTail(const char *const *lines, uint32_t count)
 {
-    return BuildLines(*this, 0x46, true, lines, count, 4);
+    return BuildLines(*this, TM_SET_TAIL, true, lines, count, 4);
 }
 
 int TMCommand::SetHeaderExt(const char *const *lines, uint32_t count)
 {
-    return BuildLines(*this, 0x4E, false, lines, count, 6);
+    return BuildLines(*this, TM_SET_HEADER_EXT, false, lines, count, 6);
 }
 
 int TMCommand::GetHeader()
 {
-    return TMBuildEmpty(*this, 0x9A);
+    return TMBuildEmpty(*this, TM_GET_HEADER);
 }
 
 int TMCommand::GetTail()
 {
-    return TMBuildEmpty(*this, 0x9B);
+    return TMBuildEmpty(*this, TM_GET_TAIL);
 }
 
 int TMCommand::SetDateTime(const char *ddmmyy, const char *hhmm)
 {
-    int r = TMCommand::Begin(0x42);
+    int r = TMCommand::Begin(TM_SET_DATE_TIME);
     TM_STEP(AddString(ddmmyy, 0));
     TM_STEP(AddString(hhmm, 0));
     TM_STEP(End());
@@ -232,17 +232,17 @@ int TMCommand::SetDateTime(const char *ddmmyy, const char *hhmm)
 
 int TMCommand::SyncDateTime()
 {
-    return TMBuildDateTimeNow(*this, 0x42);
+    return TMBuildDateTimeNow(*this, TM_SET_DATE_TIME);
 }
 
 int TMCommand::GetDateTime()
 {
-    return TMBuildEmpty(*this, 0x43);
+    return TMBuildEmpty(*this, TM_GET_DATE_TIME);
 }
 
 int TMCommand::GetParams(uint16_t w1, uint16_t w2, uint16_t w3)
 {
-    int r = TMCommand::Begin(0x4C);
+    int r = TMCommand::Begin(TM_GET_PARAMS);
     TM_STEP(AddWord(w1));
     TM_STEP(AddWord(w2));
     TM_STEP(AddWord(w3));
@@ -256,7 +256,7 @@ int TMCommand::GetParamList(uint32_t count, ...)
         return -1;
     va_list args;
     va_start(args, count);
-    int r = TMCommand::Begin(0x4C);
+    int r = TMCommand::Begin(TM_GET_PARAMS);
     for (uint32_t i = 0; i < count && r > 0; ++i)
         TM_STEP(AddWord(static_cast<uint16_t>(va_arg(args, int))));
     va_end(args);
@@ -266,12 +266,12 @@ int TMCommand::GetParamList(uint32_t count, ...)
 
 int TMCommand::GetWorkModes()
 {
-    return TMBuildEmpty(*this, 0x4D);
+    return TMBuildEmpty(*this, TM_GET_WORK_MODES);
 }
 
 int TMCommand::Command4F(uint8_t b1, uint8_t b2, uint8_t b3)
 {
-    int r = TMCommand::Begin(0x4F);
+    int r = TMCommand::Begin(TM_COMMAND_4F);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddByte(b3));
@@ -282,7 +282,7 @@ int TMCommand::Command4F(uint8_t b1, uint8_t b2, uint8_t b3)
 int TMCommand::SetPaymentType(uint8_t number, const char *name, int flag1, int flag2, uint8_t b5, uint8_t b6,
                               const char *s7)
 {
-    int r = TMCommand::Begin(0x4A);
+    int r = TMCommand::Begin(TM_SET_PAYMENT_TYPE);
     TM_STEP(AddByte(number));
     TM_STEP(AddString(name, 0));
     TM_STEP(AddByte(flag1 ? 1 : 0));
@@ -296,12 +296,12 @@ int TMCommand::SetPaymentType(uint8_t number, const char *name, int flag1, int f
 
 int TMCommand::GetPaymentType(uint8_t number)
 {
-    return TMBuildByte(*this, 0x4B, number);
+    return TMBuildByte(*this, TM_GET_PAYMENT_TYPE, number);
 }
 
 int TMCommand::SetTaxRate(uint8_t number, const char *name, const char *r1, const char *r2, uint8_t b, uint16_t w)
 {
-    int r = TMCommand::Begin(0x58);
+    int r = TMCommand::Begin(TM_SET_TAX_RATE);
     TM_STEP(AddByte(number));
     TM_STEP(AddString(name, 0));
     TM_STEP(AddRawString(r1));
@@ -314,14 +314,14 @@ int TMCommand::SetTaxRate(uint8_t number, const char *name, const char *r1, cons
 
 int TMCommand::GetTaxRate(uint8_t number)
 {
-    return TMBuildByte(*this, 0x59, number);
+    return TMBuildByte(*this, TM_GET_TAX_RATE, number);
 }
 
 int TMCommand::SetDepartments(const TMDepartment *const *entries, uint32_t count)
 {
     if (!entries || count == 0)
         return -1;
-    int r = TMCommand::Begin(0x60);
+    int r = TMCommand::Begin(TM_SET_DEPARTMENTS);
     for (uint32_t i = 0; i < count && r > 0 && entries[i]; ++i) {
         TM_STEP(AddByte(entries[i]->number));
         TM_STEP(AddString(entries[i]->name, 0));
@@ -332,12 +332,12 @@ int TMCommand::SetDepartments(const TMDepartment *const *entries, uint32_t count
 
 int TMCommand::GetDepartments()
 {
-    return TMBuildEmpty(*this, 0x61);
+    return TMBuildEmpty(*this, TM_GET_DEPARTMENTS);
 }
 
 int TMCommand::SetOFDServer(const char *host, uint16_t port, uint16_t w2, uint16_t w3, uint16_t w4)
 {
-    int r = TMCommand::Begin(0x66);
+    int r = TMCommand::Begin(TM_SET_SERVER);
     TM_STEP(AddWord(port));
     TM_STEP(AddWord(w2));
     TM_STEP(AddWord(w3));
@@ -349,7 +349,7 @@ int TMCommand::SetOFDServer(const char *host, uint16_t port, uint16_t w2, uint16
 
 int TMCommand::SetServer(const char *host, uint16_t port, uint16_t w2, uint16_t w3, uint16_t w4, uint8_t index)
 {
-    int r = TMCommand::Begin(0x66);
+    int r = TMCommand::Begin(TM_SET_SERVER);
     TM_STEP(AddWord(port));
     TM_STEP(AddWord(w2));
     TM_STEP(AddWord(w3));
@@ -362,23 +362,23 @@ int TMCommand::SetServer(const char *host, uint16_t port, uint16_t w2, uint16_t 
 
 int TMCommand::OFDGetParam()
 {
-    return TMBuildEmpty(*this, 0x67);
+    return TMBuildEmpty(*this, TM_GET_SERVER);
 }
 
 int TMCommand::GetServer(uint8_t index)
 {
-    return TMBuildByte(*this, 0x67, index);
+    return TMBuildByte(*this, TM_GET_SERVER, index);
 }
 
 int TMCommand::Command65(uint8_t b)
 {
-    return TMBuildByte(*this, 0x65, b);
+    return TMBuildByte(*this, TM_COMMAND_65, b);
 }
 
 int TMCommand::Command6B(uint8_t b1, uint8_t b2, uint32_t d1, uint32_t d2, uint32_t d3, uint32_t d4, uint32_t d5,
                          const char *s, uint8_t b3)
 {
-    int r = TMCommand::Begin(0x6B);
+    int r = TMCommand::Begin(TM_COMMAND_6B);
     TM_STEP(AddByte(b1));
     TM_STEP(AddByte(b2));
     TM_STEP(AddDword(d1));
@@ -395,7 +395,7 @@ int TMCommand::Command6B(uint8_t b1, uint8_t b2, uint32_t d1, uint32_t d2, uint3
 
 int TMCommand::Command6C(uint8_t b)
 {
-    int r = TMCommand::Begin(0x6C);
+    int r = TMCommand::Begin(TM_COMMAND_6C);
     if (b)
         TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -404,22 +404,22 @@ int TMCommand::Command6C(uint8_t b)
 
 int TMCommand::GetSerialNumber()
 {
-    return TMBuildEmpty(*this, 0x96);
+    return TMBuildEmpty(*this, TM_GET_SERIAL_NUMBER);
 }
 
 int TMCommand::GetKktInfo()
 {
-    return TMBuildEmpty(*this, 0x97);
+    return TMBuildEmpty(*this, TM_GET_KKT_INFO);
 }
 
 int TMCommand::EnterServiceMonitor()
 {
-    return TMBuildEmpty(*this, 0x93);
+    return TMBuildEmpty(*this, TM_ENTER_SERVICE_MONITOR);
 }
 
 int TMCommand::Command94(const char *t1, const char *t2, uint16_t w)
 {
-    int r = TMCommand::Begin(0x94);
+    int r = TMCommand::Begin(TM_COMMAND_94);
     TM_STEP(AddString(t1, 0));
     TM_STEP(AddByte(1));
     TM_STEP(AddByte(0));
@@ -433,17 +433,17 @@ int TMCommand::Command94(const char *t1, const char *t2, uint16_t w)
 
 int TMCommand::Command95()
 {
-    return TMBuildEmpty(*this, 0x95);
+    return TMBuildEmpty(*this, TM_COMMAND_95);
 }
 
 int TMCommand::Command70()
 {
-    return TMBuildEmpty(*this, 0x70);
+    return TMBuildEmpty(*this, TM_COMMAND_70);
 }
 
 int TMCommand::Command8C(const char *s)
 {
-    int r = TMCommand::Begin(0x8C);
+    int r = TMCommand::Begin(TM_COMMAND_8C);
     TM_STEP(AddRawString(s));
     TM_STEP(End());
     return r;
@@ -451,12 +451,12 @@ int TMCommand::Command8C(const char *s)
 
 int TMCommand::Command9F(uint8_t b)
 {
-    return TMBuildByte(*this, 0x9F, b);
+    return TMBuildByte(*this, TM_COMMAND_9F, b);
 }
 
 int TMCommand::CommandB0(uint8_t b, uint16_t w)
 {
-    int r = TMCommand::Begin(0xB0);
+    int r = TMCommand::Begin(TM_COMMAND_B0);
     TM_STEP(AddByte(b));
     TM_STEP(AddWord(w));
     TM_STEP(End());
@@ -465,7 +465,7 @@ int TMCommand::CommandB0(uint8_t b, uint16_t w)
 
 int TMCommand::CommandC0(uint8_t b, uint16_t w, const char *s1)
 {
-    int r = TMCommand::Begin(0xC0);
+    int r = TMCommand::Begin(TM_COMMAND_C0);
     TM_STEP(AddByte(b));
     TM_STEP(AddWord(w));
     TM_STEP(AddString(s1, 1));

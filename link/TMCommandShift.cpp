@@ -13,7 +13,7 @@ bool HasText(const char *s)
 int BuildOpenShift(TMCommand &c, const struct tm *t, bool now, const char *oper, const char *inn, const char *s1,
                    const char *s2, const char *s3)
 {
-    int r = TMBeginDateTime(c, 0x02, t, now);
+    int r = TMBeginDateTime(c, TM_OPEN_SHIFT, t, now);
     if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
     if (r > 0) r = c.TMCommand::AddString(s1, 0);
     if (r > 0) r = c.TMCommand::AddString(s2, 0);
@@ -26,7 +26,7 @@ int BuildOpenShift(TMCommand &c, const struct tm *t, bool now, const char *oper,
 int BuildCloseShift(TMCommand &c, const struct tm *t, bool now, const char *oper, const char *inn, const char *s1,
                     const char *s2, uint8_t b)
 {
-    int r = TMBeginDateTime(c, 0x31, t, now);
+    int r = TMBeginDateTime(c, TM_CLOSE_SHIFT, t, now);
     if (r > 0) r = c.TMCommand::AddStringPair(oper, inn);
     if (r > 0) r = c.TMCommand::AddString(s1, 0);
     if (r > 0) r = c.TMCommand::AddString(s2, 0);
@@ -49,7 +49,7 @@ int BuildCash(TMCommand &c, uint8_t code, const char *amount, const char *text)
 
 int TMCommand::StartSession()
 {
-    const int r = TMBuildDateTimeNow(*this, 0x01);
+    const int r = TMBuildDateTimeNow(*this, TM_START_SESSION);
     return r > 0 ? static_cast<int>(FrameSize()) : r;
 }
 
@@ -66,12 +66,12 @@ int TMCommand::OpenShiftAt(const struct tm *t, const char *oper, const char *inn
 
 int TMCommand::GetShiftState()
 {
-    return TMBuildDateTimeNow(*this, 0x03);
+    return TMBuildDateTimeNow(*this, TM_GET_SHIFT_STATE);
 }
 
 int TMCommand::ShiftReport()
 {
-    return TMBuildDateTimeNow(*this, 0x30);
+    return TMBuildDateTimeNow(*this, TM_SHIFT_REPORT);
 }
 
 int TMCommand::CloseShift(const char *oper, const char *inn, const char *s1, const char *s2, uint8_t b)
@@ -87,17 +87,17 @@ int TMCommand::CloseShiftAt(const struct tm *t, const char *oper, const char *in
 
 int TMCommand::CashIn(const char *amount, const char *text)
 {
-    return BuildCash(*this, 0x32, amount, text);
+    return BuildCash(*this, TM_CASH_IN, amount, text);
 }
 
 int TMCommand::CashOut(const char *amount, const char *text)
 {
-    return BuildCash(*this, 0x33, amount, text);
+    return BuildCash(*this, TM_CASH_OUT, amount, text);
 }
 
 int TMCommand::GetMoneyTotals(uint8_t b)
 {
-    int r = TMBeginDateTime(*this, 0x34, nullptr, true);
+    int r = TMBeginDateTime(*this, TM_GET_MONEY_TOTALS, nullptr, true);
     if (b)
         TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -106,22 +106,22 @@ int TMCommand::GetMoneyTotals(uint8_t b)
 
 int TMCommand::Command35()
 {
-    return TMBuildEmpty(*this, 0x35);
+    return TMBuildEmpty(*this, TM_COMMAND_35);
 }
 
 int TMCommand::GetPaymentTotals(uint8_t type)
 {
-    return TMBuildByte(*this, 0x36, type);
+    return TMBuildByte(*this, TM_GET_PAYMENT_TOTALS, type);
 }
 
 int TMCommand::GetShiftTotals()
 {
-    return TMBuildEmpty(*this, 0x37);
+    return TMBuildEmpty(*this, TM_GET_SHIFT_TOTALS);
 }
 
 int TMCommand::GetDepartmentTotals(uint8_t department, uint8_t type)
 {
-    int r = TMCommand::Begin(0x38);
+    int r = TMCommand::Begin(TM_GET_DEPARTMENT_TOTALS);
     TM_STEP(AddByte(department));
     TM_STEP(AddByte(type));
     TM_STEP(End());
@@ -130,29 +130,29 @@ int TMCommand::GetDepartmentTotals(uint8_t department, uint8_t type)
 
 int TMCommand::GetDocCounters()
 {
-    return TMBuildEmpty(*this, 0x3D);
+    return TMBuildEmpty(*this, TM_GET_DOC_COUNTERS);
 }
 
 int TMCommand::PaymentReportBegin()
 {
-    return TMBuildDateTimeNow(*this, 0x50);
+    return TMBuildDateTimeNow(*this, TM_PAYMENT_REPORT_BEGIN);
 }
 
 int TMCommand::PaymentReportLine(const char *s)
 {
-    return TMBuildText(*this, 0x51, s);
+    return TMBuildText(*this, TM_PAYMENT_REPORT_LINE, s);
 }
 
 int TMCommand::PaymentReportEnd()
 {
-    return TMBuildEmpty(*this, 0x52);
+    return TMBuildEmpty(*this, TM_PAYMENT_REPORT_END);
 }
 
 int TMCommand::Command56(const char *const *texts, uint32_t count)
 {
     if (!texts || count == 0)
         return -1;
-    int r = TMCommand::Begin(0x56);
+    int r = TMCommand::Begin(TM_COMMAND_56);
     for (uint32_t i = 0; i < count && r > 0; ++i)
         TM_STEP(AddString(texts[i], 0));
     TM_STEP(End());
@@ -161,12 +161,12 @@ int TMCommand::Command56(const char *const *texts, uint32_t count)
 
 int TMCommand::GetJournalParams()
 {
-    return TMBuildEmpty(*this, 0x49);
+    return TMBuildEmpty(*this, TM_GET_JOURNAL_PARAMS);
 }
 
 int TMCommand::JournalShiftClose(uint16_t shift)
 {
-    int r = TMCommand::Begin(0x7C);
+    int r = TMCommand::Begin(TM_JOURNAL_SHIFT_CLOSE);
     TM_STEP(AddWord(shift));
     TM_STEP(End());
     return r;
@@ -174,7 +174,7 @@ int TMCommand::JournalShiftClose(uint16_t shift)
 
 int TMCommand::JournalByTime(const char *s1, const char *s2, const char *s3)
 {
-    int r = TMCommand::Begin(0x7D);
+    int r = TMCommand::Begin(TM_JOURNAL_BY_TIME);
     TM_STEP(AddString(s1, 0));
     TM_STEP(AddString(s2, 0));
     if (HasText(s3))
@@ -185,7 +185,7 @@ int TMCommand::JournalByTime(const char *s1, const char *s2, const char *s3)
 
 int TMCommand::JournalByNumbers(uint16_t first, uint16_t last, uint8_t b)
 {
-    int r = TMCommand::Begin(0x7E);
+    int r = TMCommand::Begin(TM_JOURNAL_BY_NUMBERS);
     TM_STEP(AddWord(first));
     TM_STEP(AddWord(last));
     if (b)
@@ -196,7 +196,7 @@ int TMCommand::JournalByNumbers(uint16_t first, uint16_t last, uint8_t b)
 
 int TMCommand::JournalDocument(uint16_t doc, uint8_t b)
 {
-    int r = TMCommand::Begin(0x7F);
+    int r = TMCommand::Begin(TM_JOURNAL_DOCUMENT);
     TM_STEP(AddWord(doc));
     if (b)
         TM_STEP(AddByte(b));
@@ -206,7 +206,7 @@ int TMCommand::JournalDocument(uint16_t doc, uint8_t b)
 
 int TMCommand::JournalShift(uint16_t shift)
 {
-    int r = TMCommand::Begin(0x84);
+    int r = TMCommand::Begin(TM_JOURNAL_SHIFT);
     if (shift)
         TM_STEP(AddWord(shift));
     TM_STEP(End());
@@ -215,5 +215,5 @@ int TMCommand::JournalShift(uint16_t shift)
 
 int TMCommand::JournalClear()
 {
-    return TMBuildEmpty(*this, 0x85);
+    return TMBuildEmpty(*this, TM_JOURNAL_CLEAR);
 }

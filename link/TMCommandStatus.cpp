@@ -4,27 +4,27 @@
 
 int TMCommand::GetFNStatus()
 {
-    return TMBuildEmpty(*this, 0x29);
+    return TMBuildEmpty(*this, TM_GET_FN_STATUS);
 }
 
 int TMCommand::GetFNErrors()
 {
-    return TMBuildEmpty(*this, 0x2A);
+    return TMBuildEmpty(*this, TM_GET_FN_ERRORS);
 }
 
 int TMCommand::FNGetCommStatus()
 {
-    return TMBuildEmpty(*this, 0x2B);
+    return TMBuildEmpty(*this, TM_FN_COMM_STATUS);
 }
 
 int TMCommand::GetWaitDocs()
 {
-    return TMBuildEmpty(*this, 0x39);
+    return TMBuildEmpty(*this, TM_GET_WAIT_DOCS);
 }
 
 int TMCommand::GetOFDTicket(uint32_t docNumber, uint8_t b)
 {
-    int r = TMCommand::Begin(0x3A);
+    int r = TMCommand::Begin(TM_GET_OFD_TICKET);
     TM_STEP(AddDword(docNumber));
     TM_STEP(AddByte(b));
     TM_STEP(End());
@@ -33,12 +33,12 @@ int TMCommand::GetOFDTicket(uint32_t docNumber, uint8_t b)
 
 int TMCommand::GetUnsentState()
 {
-    return TMBuildEmpty(*this, 0x3B);
+    return TMBuildEmpty(*this, TM_GET_UNSENT_STATE);
 }
 
 int TMCommand::GetDocument(uint32_t docNumber, uint8_t mode)
 {
-    int r = TMCommand::Begin(0x8B);
+    int r = TMCommand::Begin(TM_GET_DOCUMENT);
     TM_STEP(AddDword(docNumber));
     TM_STEP(AddByte(mode));
     TM_STEP(End());
@@ -47,17 +47,17 @@ int TMCommand::GetDocument(uint32_t docNumber, uint8_t mode)
 
 int TMCommand::SetOFDConnStatus(uint8_t connected)
 {
-    return TMBuildByte(*this, 0x5F, connected);
+    return TMBuildByte(*this, TM_SET_OFD_CONN_STATUS, connected);
 }
 
 int TMCommand::FNReadStart()
 {
-    return TMBuildEmpty(*this, 0x5A);
+    return TMBuildEmpty(*this, TM_FN_READ_START);
 }
 
 int TMCommand::FNRead(uint16_t offset, uint16_t length)
 {
-    int r = TMCommand::Begin(0x5B);
+    int r = TMCommand::Begin(TM_FN_READ);
     TM_STEP(AddWord(offset));
     TM_STEP(AddWord(length));
     TM_STEP(End());
@@ -66,17 +66,17 @@ int TMCommand::FNRead(uint16_t offset, uint16_t length)
 
 int TMCommand::FNReadCancel()
 {
-    return TMBuildEmpty(*this, 0x5C);
+    return TMBuildEmpty(*this, TM_FN_READ_CANCEL);
 }
 
 int TMCommand::FNReadClose()
 {
-    return TMBuildEmpty(*this, 0x5D);
+    return TMBuildEmpty(*this, TM_FN_READ_CLOSE);
 }
 
 int TMCommand::FNReadScript(const void *data, int n)
 {
-    int r = TMCommand::Begin(0x5E);
+    int r = TMCommand::Begin(TM_FN_READ_SCRIPT);
     TM_STEP(AddHex(data, n));
     TM_STEP(End());
     return r;

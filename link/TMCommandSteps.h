@@ -10,6 +10,7 @@
             r = TMCommand::call;    \
     } while (0)
 
+#include "TMCodes.h"
 #include "TMCommand.h"
 #include "osal.h"
 

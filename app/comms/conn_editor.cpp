@@ -577,6 +577,7 @@ int conn_bt_dialog(vuUI *ui, mxml_node_t *element)
     return result;
 }
 
+// menu: Conn_SetParam
 void conn_menu(vuUI *ui)
 {
     ScopedDialog dialog(ui, "common_menu_conn_menu.xml");

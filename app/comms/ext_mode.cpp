@@ -212,6 +212,7 @@ bool isTcpKind() { return ext_link_is_tcp(ext_link_kind); }
 
 // ---- the chooser and the mode ------------------------------------------------
 
+// menu: ext_mode
 void on_ext_mode(vuUI *ui, const char *)
 {
     ext_link_kind = EXT_LINK_USB;

@@ -250,4 +250,5 @@ void asokp_update_dialog(vuUI *ui)
     closeSeries(link, opened);
 }
 
+// menu: asokp_update_keys
 void on_asokp_update_keys(vuUI *ui, const char *) { asokp_update_dialog(ui); }

@@ -308,6 +308,7 @@ int wireless_terminal_keys(vuEvent *event, intptr_t formAddress)
     return result;
 }
 
+// menu: term_wl
 void on_term_wl(vuUI *ui, const char *title)
 {
     if (wireless_module_open(ui) != 0)
@@ -399,6 +400,7 @@ int modem_open(vuUI *ui, int *fd)
     return -43;
 }
 
+// menu: get_ussd
 void ussd_request(vuUI *ui)
 {
     ScopedDialog dialog(ui, "common_dlg_ussd_request.xml");

@@ -144,6 +144,7 @@ int monitor_terminal_keys(vuEvent *event, intptr_t formAddress)
     return result;
 }
 
+// menu: term
 int on_monitor_terminal(vuUI *ui, const char *title)
 {
     // Only a given password opens it (-1: the password dialog is missing).

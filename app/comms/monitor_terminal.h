@@ -2,8 +2,6 @@
 // the monitor channel (message types 3 and 4, CP866) in a scrolling text
 // area, with a line to type and fixed commands on the keys 240 to 249. The
 // scrollback and its escape handling are shared with the modem terminal.
-// on_monitor_terminal itself is declared with the shell's screens
-// (monitor_entry.h), which open it.
 #ifndef APP_COMMS_MONITOR_TERMINAL_H
 #define APP_COMMS_MONITOR_TERMINAL_H
 
@@ -11,9 +9,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "monitor_entry.h"
-
 struct vuEvent;
+class vuUI;
+
+// The controller monitor terminal behind the operator password: 0 when the
+// password was refused (or its dialog is missing), else 1. The main menu,
+// the start-up mode that asks for it and the controller wait open it.
+int on_monitor_terminal(vuUI *ui, const char *title);
 
 enum {
     TERMINAL_SCROLLBACK_MAX = 8190, // characters kept

@@ -136,6 +136,7 @@ int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
     return state;
 }
 
+// menu: ofd_conn
 void send_waiting_documents(vuUI *ui, const char *)
 {
     const unsigned documents = kfn_ofd_waiting();

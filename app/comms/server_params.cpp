@@ -261,6 +261,7 @@ const char *server_fields_check(ServerKind kind, const char *addr, const char *p
     return nullptr;
 }
 
+// menu: ofd_par
 void CmdOFDParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_OFD); }
 void CmdOISMParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_OISM); }
 void CmdASOKPParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_KEYS); }
@@ -275,6 +276,7 @@ int select_server_dialog(vuUI *ui)
     return dialog.run() == 1 ? menu->GetSelected() : -1;
 }
 
+// menu: serv_par
 void on_serv_par(vuUI *ui, const char *title)
 {
     if (!kfn_marking_mode()) {

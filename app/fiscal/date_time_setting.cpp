@@ -431,6 +431,7 @@ int DateTimeKeys(vuEvent *event, intptr_t form)
     return 2;
 }
 
+// menu: sets_dt
 void CmdSetDateTime(vuUI *ui, const char *title)
 {
     ScopedDialog d(ui, "kkt_dlg_set_date_time.xml");

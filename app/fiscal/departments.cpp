@@ -82,6 +82,7 @@ int InputDepartmentDialog(vuUI *ui, Department *department, const Department *ta
     return 0;
 }
 
+// menu: sets_departs
 int CmdEditDepartments(vuUI *ui, const char *)
 {
     Department table[DEPARTMENTS_MAX];

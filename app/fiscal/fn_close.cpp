@@ -29,6 +29,7 @@ void hide(const ScopedDialog &d, const char *name)
 
 } // namespace
 
+// menu: fn_close
 void CmdFNClose(vuUI *ui, const char *title)
 {
     // Irreversible: only a password actually given lets it go on (a dialog
@@ -74,6 +75,7 @@ void CmdFNClose(vuUI *ui, const char *title)
     settings_save();
 }
 
+// menu: tech_start
 void CmdTechStart(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -81,6 +83,7 @@ void CmdTechStart(vuUI *ui, const char *title)
         message_box(ui, title, "УСПЕШНО!", MB_OK);
 }
 
+// menu: tech_info
 void CmdTechInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -25,6 +25,7 @@ bool query(TMCommand &cmd, int built) { return kfn_query_unlocked(cmd, built, 50
 
 } // namespace
 
+// menu: fn_doc
 void CmdFnDoc(vuUI *ui, const char *title)
 {
     ScopedDialog d(ui, "kkt_dlg_fn_get_doc.xml");
@@ -57,6 +58,7 @@ void CmdFnDoc(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_stat
 void CmdFnStat(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -84,6 +86,7 @@ void CmdFnStat(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_fisc
 void CmdFnFisc(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -122,6 +125,7 @@ void CmdFnFisc(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_par
 void CmdFnPar(vuUI *ui, const char *)
 {
     ScopedDialog d(ui, "kkt_dlg_get_reg_param.xml");
@@ -159,6 +163,7 @@ void CmdFnPar(vuUI *ui, const char *)
     }
 }
 
+// menu: fn_comm
 void CmdFnComm(vuUI *ui, const char *title)
 {
     TMCommand comm, oism;
@@ -172,6 +177,7 @@ void CmdFnComm(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: fn_err
 void CmdFnErr(vuUI *ui, const char *title)
 {
     TMCommand cmd;

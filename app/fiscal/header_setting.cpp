@@ -171,8 +171,11 @@ void header_preview(const char *text, size_t count, size_t width, char lines[][H
     }
 }
 
+// menu: sets_header
 void CmdSetHeader(vuUI *ui, const char *title) { run(ui, title, kHeader); }
+// menu: sets_tail
 void CmdSetTail(vuUI *ui, const char *title) { run(ui, title, kTail); }
+// menu: sets_header_ext
 void CmdSetHeaderExt(vuUI *ui, const char *title) { run(ui, title, kHeaderExt); }
 
 int HeaderEditKeys(vuEvent *, intptr_t form) { return refreshPreview(form, kHeader); }

@@ -149,31 +149,37 @@ void journalPrint(vuUI *ui, const char *title, const char *file, Preset preset, 
 
 } // namespace
 
+// menu: journal_shift
 void CmdJournalShift(vuUI *ui, const char *title)
 {
     journalPrint(ui, title, "kkt_dlg_input_shift_num.xml", PRESET_NONE, buildShift, kDone);
 }
 
+// menu: journal_shift_close
 void CmdJournalShiftClose(vuUI *ui, const char *title)
 {
     journalPrint(ui, title, "kkt_dlg_input_shift_num.xml", PRESET_NONE, buildShiftClose, kDone);
 }
 
+// menu: journal_time
 void CmdEJTimeReport(vuUI *ui, const char *title)
 {
     journalPrint(ui, title, "kkt_dlg_ej_time_report.xml", PRESET_TIME, buildTime, kDone);
 }
 
+// menu: journal_nums
 void CmdJournalNums(vuUI *ui, const char *title)
 {
     journalPrint(ui, title, "kkt_dlg_ej_no_report.xml", PRESET_NUMBERS, buildNumbers, kDone);
 }
 
+// menu: journal_doc
 void CmdJournalDoc(vuUI *ui, const char *title)
 {
     journalPrint(ui, title, "kkt_dlg_ej_no_doc.xml", PRESET_DOCUMENT, buildDocument, "УСПЕШНО ВЫПОЛНЕНО!");
 }
 
+// menu: journal_clean
 void CmdJournalClean(vuUI *ui, const char *title)
 {
     if (message_box(ui, "ВНИМАНИЕ", "ЭЛЕКТРОННЫЙ ЖУРНАЛ БУДЕТ ОЧИЩЕН\n\nПРОДОЛЖИТЬ?", MB_OK | MB_CANCEL) !=
@@ -184,6 +190,7 @@ void CmdJournalClean(vuUI *ui, const char *title)
         message_box(ui, title, "ЭЛЕКТРОННЫЙ ЖУРНАЛ УСПЕШНО ОЧИЩЕН!", MB_OK);
 }
 
+// menu: journal_param
 void CmdJournalParam(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -11,6 +11,7 @@
 #include "screen_common.h"
 #include "widget_text.h"
 
+// menu: ofd_ticket
 void CmdOfdTicket(vuUI *ui, const char *title)
 {
     ScopedDialog d(ui, "kkt_dlg_ofd_get_ticket.xml");
@@ -31,6 +32,7 @@ void CmdOfdTicket(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: ofd_doc_wait
 void CmdOfdDocWait(vuUI *ui, const char *title)
 {
     char text[REPORT_TEXT_SIZE];
@@ -57,6 +59,7 @@ void CmdOfdDocWait(vuUI *ui, const char *title)
     message_box(ui, title, text, MB_OK);
 }
 
+// menu: ofd_pay_state
 void CmdOfdPayState(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -136,6 +136,7 @@ bool hex_word(const char *text, uint16_t *out)
     return true;
 }
 
+// menu: sets_params
 void CmdSetParams(vuUI *ui, const char *title)
 {
     std::vector<ScopedDialog> dialogs;

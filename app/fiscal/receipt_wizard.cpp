@@ -509,6 +509,8 @@ void CmdFiscalReceipt(vuUI *ui, const char *title, int mode)
     w->Run();
 }
 
+// menu: receipt_fiscal
 void CmdReceiptFiscal(vuUI *ui, const char *title) { CmdFiscalReceipt(ui, title, RECEIPT_MODE_SALE); }
 
+// menu: receipt_correct
 void CmdReceiptCorrect(vuUI *ui, const char *title) { CmdFiscalReceipt(ui, title, RECEIPT_MODE_CORRECTION); }

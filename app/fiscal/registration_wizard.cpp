@@ -369,6 +369,7 @@ void RegisterKktFfd105(vuUI *ui, const char *title) { Wizard(ui, title, 2).Run()
 void RegisterKktFfd11(vuUI *ui, const char *title) { Wizard(ui, title, 3).Run(); }
 void RegisterKktFfd12(vuUI *ui, const char *title) { Wizard(ui, title, 4).Run(); }
 
+// menu: fn_reg
 int CmdRegisterKkt(vuUI *ui, const char *title)
 {
     const uint16_t level = kfn_ffd_kind();

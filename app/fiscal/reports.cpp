@@ -55,6 +55,7 @@ unsigned paymentIndex(vuObject *type, vuObject *index)
 
 } // namespace
 
+// menu: prn_stat
 void CmdPrnStat(vuUI *ui, const char *title)
 {
     int r;
@@ -74,6 +75,7 @@ void CmdPrnStat(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: shift_doc_counter
 void CmdShiftDocCounter(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -84,6 +86,7 @@ void CmdShiftDocCounter(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: money_info
 void CmdMoneyInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;
@@ -94,8 +97,10 @@ void CmdMoneyInfo(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: report_ext
 void CmdReportExt(vuUI *ui, const char *title) { simpleReport(ui, title, &TMCommand::GetShiftTotals, report_ext_text); }
 
+// menu: report_payment
 void CmdReportPayment(vuUI *ui, const char *title)
 {
     ScopedDialog d(ui, "kkt_dlg_report_payment.xml");
@@ -116,6 +121,7 @@ void CmdReportPayment(vuUI *ui, const char *title)
     show_report(ui, title, text);
 }
 
+// menu: report_dep
 void CmdReportDep(vuUI *ui, const char *title)
 {
     ScopedDialog d(ui, "kkt_dlg_report_dep.xml");

@@ -39,6 +39,7 @@ bool startsWithNoCase(const char *text, const char *start)
 
 } // namespace
 
+// menu: copy_log
 void CmdCopyLog(vuUI *ui, const char *)
 {
     message_box(ui, "ПОДОЖДИТЕ", "ИДЕТ КОПИРОВАНИЕ\nzizirize.log\nНА USB FLASH", MB_NOWAIT);
@@ -60,6 +61,7 @@ void CmdCopyLog(vuUI *ui, const char *)
     message_box(ui, "ЗАВЕРШЕНО", text, MB_OK);
 }
 
+// menu: update_fw
 void CmdUpdateFw(vuUI *, const char *) {}
 
 int update_warning_dialog(vuUI *ui, const char *title)

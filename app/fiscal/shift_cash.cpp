@@ -118,6 +118,7 @@ void cashOperation(vuUI *ui, const char *title, bool deposit)
 
 } // namespace
 
+// menu: shift_open
 void CmdShiftOpen(vuUI *ui, const char *)
 {
     const char *section = "CmdShiftOpen";
@@ -143,6 +144,7 @@ void CmdShiftOpen(vuUI *ui, const char *)
     settings_save();
 }
 
+// menu: shift_close
 void CmdCloseShift(vuUI *ui, const char *)
 {
     const char *section = "CmdCloseShift";
@@ -161,16 +163,20 @@ void CmdCloseShift(vuUI *ui, const char *)
     settings_save();
 }
 
+// menu: shift_report
 void CmdShiftReport(vuUI *ui, const char *)
 {
     TMCommand cmd;
     kfn_run_print(ui, cmd, cmd.ShiftReport(), 0);
 }
 
+// menu: cashbox_to
 void CmdToCash(vuUI *ui, const char *title) { cashOperation(ui, title, true); }
 
+// menu: cashbox_from
 void CmdFromCash(vuUI *ui, const char *title) { cashOperation(ui, title, false); }
 
+// menu: receipt_cancel
 void CmdReceiptCancel(vuUI *ui, const char *title)
 {
     TMCommand cmd;

@@ -261,7 +261,9 @@ bool field_number(const char *text, uint32_t max, uint32_t *value)
     return true;
 }
 
+// menu: sets_tax
 void CmdSetTax(vuUI *ui, const char *title) { run(ui, title, kTax); }
+// menu: sets_pay
 void CmdSetPay(vuUI *ui, const char *title) { run(ui, title, kPay); }
 
 namespace {

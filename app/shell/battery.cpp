@@ -507,4 +507,5 @@ void battery_type_dialog(vuUI *ui)
         error_box(ui, "ТИП БАТАРЕИ НЕ СОХРАНЁН\n\nДО ПЕРЕЗАПУСКА ДЕЙСТВУЕТ ВЫБРАННЫЙ");
 }
 
+// menu: BatteryCheck_Menu
 void CmdBatteryCheck(vuUI *ui, const char *) { battery_type_dialog(ui); }

@@ -13,7 +13,6 @@
 #include "password.h"
 #include "osal.h"
 #include "settings.h"
-#include "monitor_entry.h"
 #include "status_line.h"
 #include "str_helpers.h"
 
@@ -401,6 +400,13 @@ int fn_status_refresh(vuUI *ui)
     return result;
 }
 
+namespace {
+KfnMonitorTerminal monitorTerminal = nullptr;
+} // namespace
+
+void kfn_set_monitor_terminal(KfnMonitorTerminal open) { monitorTerminal = open; }
+
+// menu: tech_activ
 void kfn_start(vuUI *ui, int fallback)
 {
     for (;;) {
@@ -429,8 +435,8 @@ void kfn_start(vuUI *ui, int fallback)
             if (message_box(ui, "ВНИМАНИЕ", "БУДЕТ СДЕЛАНА ПЕРЕЗАГРУЗКА\nИЛИ В СЛУЧАЕ ОТМЕНЫ\nВЫХОД В РЕЖИМ ТЕРМИНАЛА",
                             MB_OK | MB_CANCEL | MB_ALERT) == MB_RESULT_OK)
                 OsReboot();
-            else
-                on_monitor_terminal(ui, "ТЕРМИНАЛ");
+            else if (monitorTerminal)
+                monitorTerminal(ui, "ТЕРМИНАЛ");
         } else if (fallback == 1) {
             // A declined reboot goes to the inspector entry (password, then
             // the controller service application), then waits again.

@@ -105,6 +105,12 @@ void fn_life_warnings(vuUI *ui);
 // Waits until the controller is ready (never gives up), then refreshes the
 // state. Every caller passes fallback 2.
 void kfn_start(vuUI *ui, int fallback);
+// The controller monitor terminal that kfn_start opens when the controller
+// stays in service mode and the reboot is declined. It is one of the
+// communications screens, so the program sets it at start; while none is
+// set, nothing opens there.
+typedef int (*KfnMonitorTerminal)(vuUI *ui, const char *title);
+void kfn_set_monitor_terminal(KfnMonitorTerminal open);
 // 1 when the user declined to go on with a low battery, else 0.
 int confirm_low_battery(vuUI *ui);
 

@@ -11,7 +11,6 @@
 #include "ServiceQueue.h"
 #include "TMCommand.h"
 #include "dialog.h"
-#include "key_service.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
@@ -171,13 +170,19 @@ long dayNumber(int y, int m, int d)
     return static_cast<long>(timegm(&t) / 86400);
 }
 
+KktInfoKeyService keyServiceSource = nullptr;
+
 void keyService(Report &r)
 {
-    asokp_load_server();
     bool named = false;
-    if (asokp_host()[0] && asokp_port() != 0) {
-        r.line("АС ОКП: %s:%u\n", asokp_host(), static_cast<unsigned>(asokp_port()));
-        named = true;
+    if (keyServiceSource) {
+        const char *host = "";
+        uint16_t port = 0;
+        keyServiceSource(&host, &port);
+        if (host && host[0] && port != 0) {
+            r.line("АС ОКП: %s:%u\n", host, static_cast<unsigned>(port));
+            named = true;
+        }
     }
     TMCommand cmd;
     if (cmd.GetServer(2) > 0 && exec(cmd)) {
@@ -360,6 +365,8 @@ void kkt_info_report(char *report, char *qr_text, int qr)
     properties(r);
 }
 
+void kkt_info_set_key_service(KktInfoKeyService source) { keyServiceSource = source; }
+
 void build_kkt_info(vuUI *ui, const char *header, const char *, const char *dialog, int qr)
 {
     static char report[KKT_INFO_REPORT_SIZE];
@@ -390,6 +397,7 @@ void build_kkt_info(vuUI *ui, const char *header, const char *, const char *dial
     }
 }
 
+// menu: info
 void show_kkt_info(vuUI *ui, const char *)
 {
     message_box(ui, "ПОДОЖДИТЕ", "ИДЕТ СБОР ИНФОРМАЦИИ О КАССЕ", MB_NOWAIT);

@@ -7,6 +7,7 @@
 #define APP_SHELL_KKT_INFO_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 class vuUI;
 
@@ -23,6 +24,14 @@ void show_kkt_info(vuUI *ui, const char *title);
 // Appends the report to header, shows it in the dialog and prints it on the
 // key '0'; the spare text is not used.
 void build_kkt_info(vuUI *ui, const char *header, const char *spare, const char *dialog, int qr);
+
+// Where the report takes the key-update service's address from: loads it
+// (from the drive, or the built-in endpoint) and gives its host and port.
+// The service belongs to the communications screens, so the program sets
+// it at start; while none is set the report names the address the drive
+// gives in its server parameters only.
+typedef void (*KktInfoKeyService)(const char **host, uint16_t *port);
+void kkt_info_set_key_service(KktInfoKeyService source);
 
 // The report's lines after the header, appended to report (bounded by
 // KKT_INFO_REPORT_SIZE); with qr, the QR text ("\n<QR>" and the values,

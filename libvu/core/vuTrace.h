@@ -36,11 +36,37 @@ private:
     std::string line_;
 };
 
+// One item of a "screen" line (see vuTraceScreen), built member by member;
+// the widgets describe themselves with it (vuWidget::TraceItems).
+class VU_API vuTraceItem {
+public:
+    // Starts the object with "kind" and the rectangle "x", "y", "w", "h".
+    vuTraceItem(const char *kind, int x, int y, int w, int h);
+    vuTraceItem &Num(const char *key, long value);
+    // A text member; the text is taken as CP1251, null is written as "".
+    vuTraceItem &Str(const char *key, const char *cp1251);
+    vuTraceItem &Rect(const char *key, int x, int y, int w, int h);
+    // A label: its text and font and, on one line, its size in pixels.
+    vuTraceItem &Label(const char *cp1251, unsigned short font);
+    // Closes the item and appends it to a JSON array being built ("[" and
+    // the items so far).
+    void AppendTo(std::string &items) const;
+
+private:
+    std::string text_;
+};
+
 // Whether CASHDESK_TRACE names a file (read once).
 VU_C_API int vuTraceEnabled(void);
 // Notes the description file a form was built from, for its "form" lines;
 // null forgets the form (vuUI::Del does so before destroying it).
 VU_C_API void vuTraceSetSource(vuForm *form, const char *file);
+// The description file noted for a form, "" when none (for the lines below).
+std::string vuTraceSourceOf(const vuForm *form);
+
+// The lines that describe a form are written on the widgets' side
+// (widgets/vuScreenTrace.cpp, each widget's TraceItems); the core writes
+// the lines.
 // Writes the "form" line of a form that became modal.
 VU_C_API void vuTraceFormShown(vuForm *form);
 // Writes the "screen" line of a form just drawn (modal or only viewed): the

@@ -12,6 +12,7 @@
 #include "vuUI.h"
 #include "vuViewContainerObject.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 namespace {
 
@@ -299,4 +300,32 @@ int vuBox::HandleEvent(vuEvent* e)
     if (r)
         e->handled = 1;
     return r;
+}
+
+// ---- the screen trace ----------------------------------------------------
+
+void vuBox::TraceListRows(std::string& items, int x, int y)
+{
+    const int H = GetItemHeight();
+    const int W = GetRowWidth();
+    const int mark = GetMarkWidth();
+    const int markH = GetMarkHeight();
+    const int off = GetScrollY().offset;
+    const unsigned n = GetCount();
+    for (unsigned i = 0; i < n && H > 0; ++i) {
+        const int t = static_cast<int>(i) * H - off;
+        if (t + H <= 0 || t >= GetHeight())
+            continue;
+        vuBoxItem* item = GetItem(static_cast<unsigned short>(i + 1));
+        // the row's text, right of its check mark, as the list draws it;
+        // the mark at its full size and the room the list draws it in
+        const int b = markH < H - 2 ? (H - markH - 2) / 2 : 0;
+        vuTraceItem row("row", x + mark + 3, y + t, W - mark - 3, H);
+        row.Num("fg", GetRowColor(i + 1))
+            .Label(item ? item->GetText() : "", GetFontIndex())
+            .Rect("clip", x, y, GetWidth(), GetHeight());
+        if (mark > 0 && W > 2 && H - b - 2 > 0)
+            row.Rect("mark", x + 2, y + t + b + 1, mark, markH).Rect("markroom", x + 2, y + t + b + 1, W - 2, H - b - 2);
+        row.AppendTo(items);
+    }
 }

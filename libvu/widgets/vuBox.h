@@ -45,6 +45,9 @@ public:
     unsigned short GetMaxLines() const { return linesPerItem; }
     unsigned int GetCount() const;
     class vuBoxItem* GetItem(unsigned short n) const; // from 1
+    // The screen trace's rows of the list (vuWidget::TraceRows of the check
+    // box and the radio list), placed as the list draws them.
+    void TraceListRows(std::string& items, int x, int y);
     // Width of the rows: the scroll bar, when shown, and the column left
     // of it stay clear of them, and so does the right border.
     int GetRowWidth();

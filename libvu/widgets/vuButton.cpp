@@ -13,6 +13,7 @@
 #include "vuStatic.h"
 #include "vuUI.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 vuButton::vuButton(short x, short y, unsigned short w, unsigned short h, const char* t, vuImage* img,
                    unsigned char c)
@@ -197,3 +198,11 @@ void vuButton::SetImage(vuImage* img)
 {
     vuReplaceImage(image, img);
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuButton::TraceType() { return "button"; }
+
+unsigned short vuButton::TraceTextColor() { return IsSelect() ? GetActiveFrontColor() : GetPassiveFrontColor(); }
+
+void vuButton::TraceText(vuTraceItem& item) { item.Label(GetText(), GetFontIndex()); }

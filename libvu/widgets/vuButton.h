@@ -24,6 +24,10 @@ public:
     ~vuButton() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    unsigned short TraceTextColor() override;
+    void TraceText(vuTraceItem& item) override;
     int DrawItem(vuFrameBuffer* fb, vuViewPort* port) override;
     int HandleEvent(vuEvent* e) override;
 

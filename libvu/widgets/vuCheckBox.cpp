@@ -3,6 +3,7 @@
 #include "vuBoxItem.h"
 #include "vuColor.h"
 #include "vuImage.h"
+#include "vuTrace.h"
 
 vuCheckBox::vuCheckBox(short x_, short y_, unsigned short w, unsigned short h)
     : vuBox(x_, y_, w, h, vuImage::CreateMemIcon(VU_MEMICON_CHECK_ON), vuImage::CreateMemIcon(VU_MEMICON_CHECK_OFF))
@@ -47,3 +48,9 @@ void vuCheckBox::SetValue(unsigned int mask)
     for (unsigned int i = 0; i < n && i < 32; ++i)
         GetItem(static_cast<unsigned short>(i + 1))->Check((mask >> i) & 1u);
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuCheckBox::TraceType() { return "checkbox"; }
+
+void vuCheckBox::TraceRows(std::string& items, int x, int y) { TraceListRows(items, x, y); }

@@ -12,6 +12,9 @@ public:
     ~vuCheckBox() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    void TraceRows(std::string& items, int x, int y) override;
     // Toggles item n.
     int checkItem(unsigned short n) override;
     unsigned int GetSelected() override;

@@ -19,6 +19,7 @@
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 namespace {
 
@@ -784,4 +785,34 @@ int vuInput::DrawHint(vuFrameBuffer* fb, vuViewPort*)
     if ((options & VU_IN_HINT) && (flags & VU_WF_FOCUSED))
         vuDrawKeyHint(fb, parent, x, y, height, font, keyScheme, pendingKey, tapCount, passiveFront, passiveBack);
     return 0;
+}
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuInput::TraceType() { return "input"; }
+
+unsigned short vuInput::TraceTextColor() { return IsActive() ? GetActiveFrontColor() : GetPassiveFrontColor(); }
+
+void vuInput::TraceText(vuTraceItem& item)
+{
+    const char* value = GetValue();
+    const size_t n = value ? strlen(value) : 0;
+    if (GetOptions() & VU_IN_HIDDEN) {
+        // A password or a PIN: its length and the hide symbols the screen
+        // shows, never the text (a trace is read by people).
+        const char symbol = GetHideSymbol() ? GetHideSymbol() : '*';
+        item.Str("label", std::string(n, symbol).c_str()).Num("hidden", static_cast<long>(n));
+    } else {
+        item.Str("label", value);
+    }
+    item.Num("font", GetFontIndex());
+    // It takes a multi-tap letter now and shows its strip: a text field
+    // with room for one more.
+    if (!(GetOptions() & VU_IN_NUMERIC) && (GetOptions() & VU_IN_HINT) && n + 1 < GetMaxLen())
+        item.Num("letters", 1);
+}
+
+unsigned char vuInput::TraceHintKey()
+{
+    return (GetOptions() & VU_IN_HINT) && (GetFlags() & VU_WF_FOCUSED) ? GetPendingKey() : 0;
 }

@@ -45,6 +45,11 @@ public:
     ~vuInput() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    unsigned short TraceTextColor() override;
+    void TraceText(vuTraceItem& item) override;
+    unsigned char TraceHintKey() override;
     void Reset() override;
     int IsAnimate() override;
     int IsUseVirtualKeyboard() override;

@@ -5,6 +5,8 @@
 #include "vuChain.h"
 #include "vuColor.h"
 #include "vuEvent.h"
+#include "vuTrace.h"
+#include "vuMenuItem.h"
 
 vuMenuBox::vuMenuBox(short bx, short by, unsigned short w, unsigned short h, unsigned char type,
                      unsigned short opts)
@@ -298,4 +300,30 @@ MENU_ITEM_EXT* vuMenuBox::GetSelectedExt()
 unsigned int vuMenuBox::GetCount()
 {
     return core.count();
+}
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuMenuBox::TraceType() { return "menubox"; }
+
+void vuMenuBox::TraceRows(std::string& items, int x, int y)
+{
+    if (GetMenuType() != VU_MENU_LIST)
+        return;
+    const int row = GetRow();
+    const int pitch = row + GetRowInterval();
+    const int off = GetScrollY().offset;
+    const int w = GetWidth() - GetScrollBarYWidth() - 2;
+    for (unsigned n = 1; n <= GetCount(); ++n) {
+        vuMenuItem* it = GetItem(n);
+        const int top = static_cast<int>(n - 1) * pitch - off;
+        if (!it || top + row <= 0 || top >= GetHeight())
+            continue; // not drawn
+        vuTraceItem("row", x + 1, y + top, w, row)
+            .Str("name", it->GetName())
+            .Num("fg", it->TraceTextColor())
+            .Label(it->GetText(), it->GetFontIndex())
+            .Rect("clip", x, y, GetWidth(), GetHeight())
+            .AppendTo(items);
+    }
 }

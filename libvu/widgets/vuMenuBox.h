@@ -21,6 +21,9 @@ public:
     ~vuMenuBox() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    void TraceRows(std::string& items, int x, int y) override;
     // The widget's reset, then the layout and the selection of the marked
     // item (or item 1 with VU_MO_SELECT_FIRST).
     void Reset() override;

@@ -8,6 +8,7 @@
 #include "vuImage.h"
 #include "vuViewPort.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 vuMenuItem::vuMenuItem(const char* text, vuImage* img, unsigned char keyChar) : vuWidget()
 {
@@ -236,3 +237,7 @@ int vuMenuItem::DrawMenuItem(vuFrameBuffer* fb, vuViewPort* port, unsigned short
         fb->Border(port, x, y, w, h, front);
     return result;
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+unsigned short vuMenuItem::TraceTextColor() { return IsSelect() ? GetActiveFrontColor() : GetPassiveFrontColor(); }

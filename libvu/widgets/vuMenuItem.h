@@ -32,6 +32,8 @@ public:
     ~vuMenuItem() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    unsigned short TraceTextColor() override;
 
     // The item's own record; its texts point at the item's copies.
     virtual MENU_ITEM_EXT* GetExtData();

@@ -17,6 +17,7 @@
 #include "vuViewPort.h"
 #include "vuVirtualKeyboard.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 namespace {
 
@@ -803,3 +804,19 @@ int vuMultiLine::HandleEvent(vuEvent* e)
     }
     return result;
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuMultiLine::TraceType() { return "multiline"; }
+
+unsigned short vuMultiLine::TraceTextColor() { return IsActive() ? GetActiveFrontColor() : GetPassiveFrontColor(); }
+
+void vuMultiLine::TraceText(vuTraceItem& item)
+{
+    item.Str("label", GetValue()).Num("font", GetFontIndex());
+    // An editable text takes a multi-tap letter and shows its strip.
+    if ((GetOptions() & VU_ML_EDIT) && (GetOptions() & VU_ML_HINT))
+        item.Num("letters", 1);
+}
+
+unsigned char vuMultiLine::TraceHintKey() { return (GetOptions() & VU_ML_HINT) ? GetPendingKey() : 0; }

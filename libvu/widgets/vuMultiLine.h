@@ -26,6 +26,11 @@ public:
     ~vuMultiLine() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    unsigned short TraceTextColor() override;
+    void TraceText(vuTraceItem& item) override;
+    unsigned char TraceHintKey() override;
     void Reset() override;
     int IsUseVirtualKeyboard() override;
     int DrawItem(vuFrameBuffer* fb, vuViewPort* port) override;

@@ -110,3 +110,7 @@ int vuProgress::DrawItem(vuFrameBuffer* fb, vuViewPort* port)
     }
     return 0;
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuProgress::TraceType() { return "progress"; }

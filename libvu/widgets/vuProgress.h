@@ -18,6 +18,8 @@ public:
     ~vuProgress() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
     // Value and the value last shown back to 0.
     void Reset() override;
     // The bar (from the left, or from the right edge with the right-justify

@@ -3,6 +3,7 @@
 #include "vuBoxItem.h"
 #include "vuColor.h"
 #include "vuImage.h"
+#include "vuTrace.h"
 
 vuRadio::vuRadio(short x_, short y_, unsigned short w, unsigned short h)
     : vuBox(x_, y_, w, h, vuImage::CreateMemIcon(VU_MEMICON_RADIO_ON), vuImage::CreateMemIcon(VU_MEMICON_RADIO_OFF))
@@ -52,3 +53,9 @@ void vuRadio::SetValue(unsigned int n)
     if (n <= 0xFFFF)
         checkItem(static_cast<unsigned short>(n));
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuRadio::TraceType() { return "radio"; }
+
+void vuRadio::TraceRows(std::string& items, int x, int y) { TraceListRows(items, x, y); }

@@ -12,6 +12,9 @@ public:
     ~vuRadio() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    void TraceRows(std::string& items, int x, int y) override;
     // The list's reset, then item 1 checked.
     void Reset() override;
     // Clears every item and checks item n.

@@ -291,3 +291,7 @@ int vuSignBox::SaveData(const char* path)
     close(fd);
     return result;
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuSignBox::TraceType() { return "sign"; }

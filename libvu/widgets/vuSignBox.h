@@ -19,6 +19,8 @@ public:
     ~vuSignBox() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
     // Clears the bitmap; unsigned; no stroke in progress.
     void Reset() override;
     // The ink pixels in the active front colour while selected, else the

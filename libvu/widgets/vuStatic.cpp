@@ -8,6 +8,7 @@
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
 #include "vuWidgetParts.h"
+#include "vuTrace.h"
 
 namespace {
 
@@ -130,3 +131,11 @@ void vuStatic::SetImage(vuImage* img)
 {
     vuReplaceImage(image, img);
 }
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuStatic::TraceType() { return "static"; }
+
+unsigned short vuStatic::TraceTextColor() { return IsSelect() ? GetActiveFrontColor() : GetPassiveFrontColor(); }
+
+void vuStatic::TraceText(vuTraceItem& item) { item.Label(GetText(), GetFontIndex()); }

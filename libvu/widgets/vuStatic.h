@@ -15,6 +15,10 @@ public:
     ~vuStatic() override;
 
     _VU_TypeObject GetType() const override;
+    // The screen trace (vuWidget::TraceItems).
+    const char* TraceType() override;
+    unsigned short TraceTextColor() override;
+    void TraceText(vuTraceItem& item) override;
     int DrawItem(vuFrameBuffer* fb, vuViewPort* port) override;
 
     // Null keeps the text held; otherwise the text is replaced by a copy.

@@ -3,6 +3,9 @@
 #include "vuEvent.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
+#include "vuKeyScheme.h"
+#include "vuMultiTap.h"
+#include "vuTrace.h"
 #include "vuViewContainerObject.h"
 #include "vuViewPort.h"
 #include "vuWidgetParts.h"
@@ -379,4 +382,58 @@ int vuWidget::DrawHint(vuFrameBuffer*, vuViewPort*)
 int vuWidget::HandleEvent(vuEvent*)
 {
     return 0;
+}
+
+// ---- the screen trace ----------------------------------------------------
+
+const char* vuWidget::TraceType() { return "other"; }
+
+unsigned short vuWidget::TraceTextColor() { return GetPassiveFrontColor(); }
+
+void vuWidget::TraceText(vuTraceItem&) {}
+
+unsigned char vuWidget::TraceHintKey() { return 0; }
+
+void vuWidget::TraceRows(std::string&, int, int) {}
+
+bool vuWidget::TraceShowsHint(unsigned char& key)
+{
+    key = TraceHintKey();
+    return key != 0 && vuKeyScheme::getKeyScheme(GetKeySchemeIndex(), key) != nullptr;
+}
+
+void vuWidget::TraceItems(std::string& items, const vuViewPort& client)
+{
+    if (!IsVisible())
+        return;
+    const int x = GetX() + client.offsetX, y = GetY() + client.offsetY;
+    vuTraceItem item("widget", x, y, GetWidth(), GetHeight());
+    item.Str("type", TraceType()).Str("name", GetName()).Num("fg", TraceTextColor());
+    TraceText(item);
+    if (GetFlags() & VU_WF_FOCUSED)
+        item.Num("focus", 1);
+    if (IsBorder())
+        item.Num("border", 1);
+    // Scroll bars are drawn inside the right and bottom edges, in the last
+    // three columns or rows (Draw), whatever width they reserve.
+    const int kBarEdge = 3;
+    if (GetScrollBarYWidth())
+        item.Num("barw", kBarEdge);
+    if (GetScrollBarXHeight())
+        item.Num("barh", kBarEdge);
+    item.Rect("clip", client.x, client.y, client.width, client.height).AppendTo(items);
+
+    // The multi-tap strip it shows now: where it is meant to go, before any
+    // clipping, and the field it types into.
+    unsigned char key;
+    short hx, hy;
+    unsigned short hw, hh;
+    if (TraceShowsHint(key) && vuKeyHintRect(GetParent(), GetX(), GetY(), GetHeight(), GetFontIndex(),
+                                              GetKeySchemeIndex(), key, hx, hy, hw, hh))
+        vuTraceItem("hint", hx + client.offsetX, hy + client.offsetY, hw, hh)
+            .Str("name", GetName())
+            .Rect("field", x, y, GetWidth(), GetHeight())
+            .Rect("clip", client.x, client.y, client.width, client.height)
+            .AppendTo(items);
+    TraceRows(items, x, y);
 }

@@ -9,12 +9,15 @@
 #ifndef VU_WIDGET_H
 #define VU_WIDGET_H
 
+#include <string>
+
 #include "vuExport.h"
 #include "vuTypeObject.h"
 #include "vuViewObject.h"
 
 class vuFrameBuffer;
 class vuImage;
+class vuTraceItem;
 struct vuViewPort;
 struct vuEvent;
 
@@ -111,6 +114,25 @@ public:
     // The screen rectangle Draw clips to (the widget's rectangle within
     // its parents); false when nothing of it shows.
     bool GetScreenArea(int16_t& sx, int16_t& sy, uint16_t& sw, uint16_t& sh);
+
+    // The screen trace (vuTrace.h): appends the widget's items of a
+    // "screen" line to items (a JSON array being built), the widget placed
+    // in its form's client area: the widget itself, the multi-tap strip it
+    // shows and its rows. Each kind of widget tells its parts through the
+    // Trace* calls below.
+    void TraceItems(std::string& items, const vuViewPort& client);
+    // Whether the widget shows a multi-tap strip now, and for which key.
+    bool TraceShowsHint(unsigned char& key);
+    // Its "type": "other" unless a kind names itself.
+    virtual const char* TraceType();
+    // The colour its text is drawn in now, as its drawing picks it.
+    virtual unsigned short TraceTextColor();
+    // Its text members ("label", "font", ...): none unless it has a text.
+    virtual void TraceText(vuTraceItem& item);
+    // The key whose multi-tap strip it would show now, 0 when none.
+    virtual unsigned char TraceHintKey();
+    // The rows of a list, placed as it draws them; x, y its place.
+    virtual void TraceRows(std::string& items, int x, int y);
 
     // Read access for forms, tests and the flat interface.
     unsigned short GetFlags() const { return flags; }

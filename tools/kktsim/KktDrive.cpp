@@ -4,9 +4,9 @@
 // files are for people) and converts to CP866 only inside frames.
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 
-#include "KktAmount.h"
 #include "KktDriveHost.h"
 #include "KktDriveRegistration.h"
 #include "KktDriveSettings.h"
@@ -20,105 +20,18 @@ namespace kktsim {
 
 namespace {
 
-// Registrar error codes the model answers with.
-enum : uint8_t {
-    kErrFormat = 0x01,       // a field is missing
-    kErrField = 0x02,        // a field cannot be read
-    kErrDateTime = 0x03,
-    kErrRange = 0x0C,        // a value out of range
-    kErrDocState = 0x0D,     // a document is open (or none is)
-    kErrNegativeSum = 0x11,
-    kErrDrawer = 0x12,       // not so much cash in the drawer
-    kErrCloseShift = 0x15,   // the shift must be closed first
-    kErrNoPaper = 0x19,
-    kErrNotRegistered = 0x1A,
-    kErrPaymentIndex = 0x27,
-    kErrShiftClosed = 0x25,  // the shift must be opened first
-    kErrShiftOpen = 0x29,    // the shift is already open
-    kErrNoData = 0x78,
-    kErrPhase = 0x70,
-};
-
 const char *const kPaymentNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИЧНЫМИ", u8"ПРЕДВАРИТЕЛЬНАЯ ОПЛАТА (АВАНС)",
                                       u8"ПОСЛЕДУЮЩАЯ ОПЛАТА (КРЕДИТ)", u8"ИНАЯ ФОРМА ОПЛАТЫ"};
 const char *const kReceiptNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИХОДА", u8"РАСХОД", u8"ВОЗВРАТ РАСХОДА"};
 
-std::string HexB(unsigned v)
-{
-    char b[8];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
-std::string HexW(unsigned v)
-{
-    return HexB(v) + HexB(v >> 8);
-}
-
-std::string HexD(uint32_t v)
-{
-    return HexW(v & 0xFFFF) + HexW(v >> 16);
-}
-
-using wire::HexDigit;
+using wire::HexB;
+using wire::HexD;
+using wire::HexW;
 using wire::ReadHexLE;
-
-bool Digits(const std::string &s, size_t n)
-{
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-int Two(const std::string &s, size_t at)
-{
-    return (s[at] - '0') * 10 + (s[at + 1] - '0');
-}
-
-// DDMMYY and HHMM that name a real date and time.
-bool ValidDateTime(const std::string &d, const std::string &t)
-{
-    if (!Digits(d, 6) || !Digits(t, 4))
-        return false;
-    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
-    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
-        return false;
-    return Two(t, 0) < 24 && Two(t, 2) < 60;
-}
-
-// "DD.MM.YY HH:MM" of a DDMMYYHHMM text.
-std::string Readable(const std::string &dt)
-{
-    if (dt.size() != 10)
-        return dt;
-    return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
-           dt.substr(8, 2);
-}
+using wire::Readable;
 
 // The tape as a person sees it: lines of the drive's width.
 using Tape = wire::Paper;
-
-// The reading of one request: fields 1.. as sent.
-class Fields {
-public:
-    explicit Fields(const Request &r) : r_(r) {}
-    size_t Count() const { return r_.fields.size(); }
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= r_.fields.size() ? r_.fields[k - 1] : empty;
-    }
-    std::string Text(size_t k) const { return Cp866ToUtf8(Raw(k)); }
-
-private:
-    const Request &r_;
-};
 
 } // namespace
 
@@ -172,21 +85,15 @@ namespace {
 // The handling of one command, with the drive and the request at hand.
 class Command {
 public:
-    Command(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), drive(d), f(req), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
-    {
-    }
+    explicit Command(DriveCall &c) : s(c.s), drive(c.drive), f(c), paperOut_(c.paperOut), rep_(c.rep), res_(c.res) {}
 
-    uint8_t Run(uint8_t code);
-
-private:
     // Refusal helpers: each returns the error or 0.
     uint8_t NeedFields(size_t n) const { return f.Count() < n ? kErrFormat : 0; }
     uint8_t NeedDateTime() const
     {
         if (f.Count() < 2)
             return kErrFormat;
-        return ValidDateTime(f.Raw(1), f.Raw(2)) ? 0 : kErrDateTime;
+        return wire::RealDateTime(f.Raw(1), f.Raw(2)) ? 0 : kErrDateTime;
     }
     uint8_t NeedRegistered() const { return s.Registered() ? 0 : kErrNotRegistered; }
     uint8_t NeedNoDocument() const { return s.docType ? kErrDocState : 0; }
@@ -306,57 +213,25 @@ private:
     uint8_t WorkModes();
     uint8_t RegParam();
     uint8_t RegTotals();
+    uint8_t WaitingDocuments()
+    {
+        Data(HexW(s.ofdWaiting));
+        return 0;
+    }
+    uint8_t SerialNumber()
+    {
+        Data(s.serial);
+        return 0;
+    }
 
+private:
     DriveState &s;
     Drive &drive;
-    Fields f;
-    const Request &req_;
+    const DriveCall &f;
     bool paperOut_;
     Reply &rep_;
     DriveResult &res_;
 };
-
-uint8_t Command::Run(uint8_t code)
-{
-    res_.answered = true;
-    switch (code) {
-    case 0x01: return StartSession();
-    case 0x02: return OpenShift();
-    case 0x03: return ShiftState();
-    case 0x04: return Register();
-    case 0x1D: return Resume();
-    case 0x29: return FnStatus();
-    case 0x30: return ShiftReport();
-    case 0x31: return CloseShift();
-    case 0x32: return Cash(true);
-    case 0x33: return Cash(false);
-    case 0x34: return MoneyTotals();
-    case 0x36: return PaymentTotals();
-    case 0x37: return ShiftTotals();
-    case 0x39:
-        Data(HexW(s.ofdWaiting));
-        return 0;
-    case 0x3D: return DocCounters();
-    case 0x4C: {
-        bool changed = false;
-        uint8_t e = HostSetWorkModes(s, req_.fields, &changed, &res_.note);
-        res_.changed = changed;
-        return e;
-    }
-    case 0x4D: return WorkModes();
-    case 0x70: return 0; // raw print follows on the print channel
-    case 0x88: return RegParam();
-    case 0x8F: return RegTotals();
-    case 0x96:
-        Data(s.serial);
-        return 0;
-    case 0x97: return KktInfo();
-    case 0x93: return 0; // the service monitor (KktDriveMonitor)
-    default:
-        res_.answered = false;
-        return 0;
-    }
-}
 
 uint8_t Command::FnStatus()
 {
@@ -441,7 +316,7 @@ uint8_t Command::OpenShift()
 uint8_t Command::Register()
 {
     Registration r;
-    if (uint8_t e = ReadRegistration(s, req_.fields, r, res_.note))
+    if (uint8_t e = ReadRegistration(s, f.fields, r, res_.note))
         return e;
     if (uint8_t e = NeedPaper())
         return e;
@@ -521,7 +396,7 @@ uint8_t Command::Cash(bool in)
     if (sum <= 0)
         return kErrNegativeSum;
     if (in && s.drawer + sum > kMaxAmount)
-        return 0x10;
+        return kErrOverflow;
     if (!in && sum > s.drawer)
         return kErrDrawer;
     if (uint8_t e = NeedPaper())
@@ -697,38 +572,39 @@ uint8_t Command::RegTotals()
 
 } // namespace
 
+uint8_t DriveStartSession(DriveCall &c) { return Command(c).StartSession(); }
+uint8_t DriveOpenShift(DriveCall &c) { return Command(c).OpenShift(); }
+uint8_t DriveShiftState(DriveCall &c) { return Command(c).ShiftState(); }
+uint8_t DriveRegister(DriveCall &c) { return Command(c).Register(); }
+uint8_t DriveResume(DriveCall &c) { return Command(c).Resume(); }
+uint8_t DriveFnStatus(DriveCall &c) { return Command(c).FnStatus(); }
+uint8_t DriveShiftReport(DriveCall &c) { return Command(c).ShiftReport(); }
+uint8_t DriveCloseShift(DriveCall &c) { return Command(c).CloseShift(); }
+uint8_t DriveCashIn(DriveCall &c) { return Command(c).Cash(true); }
+uint8_t DriveCashOut(DriveCall &c) { return Command(c).Cash(false); }
+uint8_t DriveMoneyTotals(DriveCall &c) { return Command(c).MoneyTotals(); }
+uint8_t DrivePaymentTotals(DriveCall &c) { return Command(c).PaymentTotals(); }
+uint8_t DriveShiftTotals(DriveCall &c) { return Command(c).ShiftTotals(); }
+uint8_t DriveWaitingDocuments(DriveCall &c) { return Command(c).WaitingDocuments(); }
+uint8_t DriveDocCounters(DriveCall &c) { return Command(c).DocCounters(); }
+uint8_t DriveWorkModes(DriveCall &c) { return Command(c).WorkModes(); }
+uint8_t DriveRegParam(DriveCall &c) { return Command(c).RegParam(); }
+uint8_t DriveRegTotals(DriveCall &c) { return Command(c).RegTotals(); }
+uint8_t DriveSerialNumber(DriveCall &c) { return Command(c).SerialNumber(); }
+uint8_t DriveKktInfo(DriveCall &c) { return Command(c).KktInfo(); }
+uint8_t DriveServiceMonitor(DriveCall &) { return 0; } // the stand-in then opens the monitor (KktDriveMonitor)
+
 DriveResult Drive::Answer(const Request &req, bool paperOut, Reply &rep)
 {
     DriveResult res;
-    uint8_t error = 0;
+    const DriveCommand *command = FindDriveCommand(req.code);
+    if (!command)
+        return res; // not the model's: the stand-in answers it
+    res.answered = true;
     const std::vector<ArchivedDocument> &docs = state.archive.documents;
     uint32_t filed = docs.empty() ? 0 : docs.back().number;
-    ReceiptIo io{state, req.fields, paperOut, rep.data, res};
-    if (NoticeCommand(state, req, rep, res, error)) {
-        // the marking notifications' commands (KktDriveNotify)
-    } else if (OfdCommand(state, req, rep, res, error) || KeysCommand(state, req, rep, res, error) ||
-               MarkingCommand(state, req, rep, res, error)) {
-        // the OFD documents', the keys' and the marking commands (KktDriveOfd,
-        // KktDriveKeys, KktDriveMarking)
-    } else if (ReceiptCommand(req.code, io, error)) {
-        res.answered = true;
-        if (!error)
-            MarkingAfterReceipt(state, req.code);
-        // A receipt with marked goods closed: a notification waits (outside
-        // autonomous mode).
-        if (!error && req.code == 0x14 && MarkingOn(state))
-            NoticeReceiptClosed(state, state.marking.receiptCodes);
-    } else if (SettingsCommand(req.code, io, error)) {
-        res.answered = true;
-    } else {
-        Command c(*this, req, paperOut, rep, res);
-        error = c.Run(req.code);
-    }
-    if (!res.answered)
-        res.answered = AnswerArchive(*this, req, paperOut, rep, res, error) ||
-                       AnswerReports(*this, req, rep, res, error);
-    if (!res.answered)
-        return res;
+    DriveCall call(*this, req, paperOut, rep, res);
+    uint8_t error = command->handler(call);
     // A document the command made keeps what it printed.
     if (!error && !docs.empty() && docs.back().number != filed)
         ArchivePaper(state, res.paper);
@@ -789,72 +665,51 @@ std::string Amounts(const int64_t *v, int n)
     return o + "]";
 }
 
-// Reads members of a JSON object into fields of the state.
-class StateReader {
-public:
-    StateReader(const JsonValue &o, std::string &why) : o_(o), why_(why) {}
+const char *const kOpKeys[4] = {"income", "income_return", "expense", "expense_return"};
 
-    template <typename T> void Int(const char *key, T &out, int64_t lo, int64_t hi)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Number || v->number < lo || v->number > hi)
-            return Bad(key);
-        out = static_cast<T>(v->number);
-    }
-    void Flag(const char *key, bool &out)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Bool)
-            return Bad(key);
-        out = v->boolean;
-    }
-    void Text(const char *key, std::string &out)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        // A text comes from one frame field (at most 4096 bytes of CP866,
-        // up to three UTF-8 bytes each): what the model stores reads back.
-        if (v->type != JsonValue::String || v->text.size() > 3 * 4096)
-            return Bad(key);
-        out = v->text;
-    }
-    void Amount(const char *key, int64_t &out) { AmountOf(o_.Find(key), key, out); }
-    void AmountOf(const JsonValue *v, const char *key, int64_t &out)
-    {
-        if (!v)
-            return;
-        int64_t a;
-        if (v->type != JsonValue::String || !ParseStoredAmount(v->text, a))
-            return Bad(key);
-        out = a;
-    }
-    void Amounts(const char *key, int64_t *out, int n)
-    {
-        const JsonValue *v = o_.Find(key);
-        if (!v)
-            return;
-        if (v->type != JsonValue::Array || v->items.size() != static_cast<size_t>(n))
-            return Bad(key);
-        for (int i = 0; i < n; ++i)
-            AmountOf(&v->items[i], key, out[i]);
-    }
-    void Bad(const char *key)
-    {
-        if (why_.empty())
-            why_ = std::string("bad member \"") + key + "\"";
-    }
-
-private:
-    const JsonValue &o_;
-    std::string &why_;
+// The state's sections beside the shift and the open document, in the
+// order of their members in the state's JSON: how each is written and read
+// back. A reader gets its member (null for a file without it, as one of an
+// older shape) and names the first bad member in why.
+struct StateSection {
+    const char *member;
+    std::string (*write)(const DriveState &s);
+    bool (*read)(const JsonValue *member, DriveState &s, std::string &why);
 };
 
-const char *const kOpKeys[4] = {"income", "income_return", "expense", "expense_return"};
+// The printer's wait for 0x1D after the paper ran out.
+std::string ResumeToJson(const DriveState &s)
+{
+    return Bool(s.resumeNeeded);
+}
+
+bool ResumeFromJson(const JsonValue *member, DriveState &s, std::string &why)
+{
+    if (!member)
+        return true;
+    if (member->type != JsonValue::Bool) {
+        why = "bad member \"resume_needed\"";
+        return false;
+    }
+    s.resumeNeeded = member->boolean;
+    return true;
+}
+
+const std::vector<StateSection> &StateSections()
+{
+    static const std::vector<StateSection> sections = {
+        {"receipt", ReceiptToJson, ReceiptFromJson},
+        {"settings", SettingsToJson, SettingsFromJson},
+        {"resume_needed", ResumeToJson, ResumeFromJson},
+        {"marking", MarkingToJson, MarkingFromJson},
+        {"ofd", OfdToJson, OfdFromJson},
+        {"notify", NoticeToJson, NoticeFromJson},
+        {"archive", [](const DriveState &s) { return ArchiveToJson(s.archive); },
+         [](const JsonValue *m, DriveState &s, std::string &why) { return !m || ArchiveFromJson(*m, s.archive, why); }},
+        {"keys", KeysToJson, KeysFromJson},
+    };
+    return sections;
+}
 
 } // namespace
 
@@ -922,14 +777,9 @@ std::string DriveState::ToJson() const
     d += "],\n    \"payments\": " + Amounts(payments, kPaymentTypes) + "\n  }";
     Put(o, "document", d);
     o += RegistrationJson(*this);
-    Put(o, "receipt", ReceiptJson(*this));
-    Put(o, "settings", SettingsJson(*this));
-    Put(o, "resume_needed", Bool(resumeNeeded));
-    Put(o, "marking", MarkingToJson(*this));
-    Put(o, "ofd", OfdToJson(*this));
-    Put(o, "notify", NoticeToJson(*this));
-    Put(o, "archive", ArchiveToJson(archive));
-    Put(o, "keys", KeysJson(*this), true);
+    const std::vector<StateSection> &sections = StateSections();
+    for (size_t i = 0; i < sections.size(); ++i)
+        Put(o, sections[i].member, sections[i].write(*this), i + 1 == sections.size());
     return o + "}\n";
 }
 
@@ -948,7 +798,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         return false;
     }
     DriveState n = *this;
-    StateReader r(root, why);
+    MemberReader r(root, why);
     r.Int("phase", n.phase, 0, 255);
     r.Text("model", n.model);
     r.Text("controller", n.controller);
@@ -986,10 +836,9 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
     r.Int("receipts", n.receipts, 0, 0xFFFF);
     r.Amount("drawer", n.drawer);
     r.Amounts("running", n.running, 4);
-    r.Flag("resume_needed", n.resumeNeeded);
     RegistrationFromJson(root, n, why);
     if (const JsonValue *c = root.Find("counters")) {
-        StateReader cr(*c, why);
+        MemberReader cr(*c, why);
         for (int op = 0; op < 4; ++op)
             cr.Amounts(kOpKeys[op], n.shift.sums[op], kPaymentTypes);
         cr.Amount("deposits", n.shift.deposits);
@@ -1011,7 +860,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
         }
     }
     if (const JsonValue *d = root.Find("document")) {
-        StateReader dr(*d, why);
+        MemberReader dr(*d, why);
         dr.Int("type", n.docType, 0, 4);
         dr.Text("operator", n.docOperator);
         dr.Amounts("payments", n.payments, kPaymentTypes);
@@ -1022,7 +871,7 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
             else
                 for (const JsonValue &iv : items->items) {
                     ReceiptItem it;
-                    StateReader ir(iv, why);
+                    MemberReader ir(iv, why);
                     ir.Text("name", it.name);
                     ir.Amount("price", it.price);
                     ir.Amount("sum", it.sum);
@@ -1046,18 +895,10 @@ bool DriveState::FromJson(const std::string &text, std::string *error)
                 }
         }
     }
-    if (why.empty())
-        ReadReceiptJson(root.Find("receipt"), n, why);
-    if (why.empty())
-        ReadSettingsJson(root.Find("settings"), n, why);
-    if (why.empty())
-        MarkingFromJson(root.Find("marking"), n, why);
-    if (const JsonValue *a = root.Find("archive"))
+    for (const StateSection &section : StateSections())
         if (why.empty())
-            ArchiveFromJson(*a, n.archive, why);
-    if (why.empty())
-        ReadKeysJson(root.Find("keys"), n, why);
-    if (!why.empty() || !OfdFromJson(text, n, why) || !NoticeFromJson(text, n, why)) {
+            section.read(root.Find(section.member), n, why);
+    if (!why.empty()) {
         if (error)
             *error = why;
         return false;

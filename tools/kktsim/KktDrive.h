@@ -4,9 +4,11 @@
 // money counters, refuses what a real drive refuses (with the registrar's
 // error codes) and writes what the printer would print to the paper log.
 //
-// The state is a plain record that goes to a JSON file after every change
-// (DriveState::ToJson / FromJson), so it survives a restart of the stand-in
-// and people and tests can read the counters there.
+// Drive::Answer runs a request's handler from the one command table
+// (KktDriveCommands.h). The state is a plain record with a section per
+// concern that goes to the store as JSON after every change
+// (DriveState::ToJson / FromJson, section by section), so it survives a
+// restart of the stand-in and people and tests can read the counters there.
 #ifndef KKTSIM_KKTDRIVE_H
 #define KKTSIM_KKTDRIVE_H
 
@@ -26,6 +28,8 @@
 #include <vector>
 
 namespace kktsim {
+
+struct DriveCall;
 
 // Life phases of the fiscal drive.
 enum : uint8_t {
@@ -188,6 +192,30 @@ public:
     // Width of the receipt tape in characters.
     static const size_t kTapeWidth = 32;
 };
+
+// The commands of the shift, the registration and the controller's
+// identity (rows of KktDriveCommands.cpp).
+uint8_t DriveStartSession(DriveCall &c);     // 0x01
+uint8_t DriveOpenShift(DriveCall &c);        // 0x02
+uint8_t DriveShiftState(DriveCall &c);       // 0x03
+uint8_t DriveRegister(DriveCall &c);         // 0x04
+uint8_t DriveResume(DriveCall &c);           // 0x1D
+uint8_t DriveFnStatus(DriveCall &c);         // 0x29
+uint8_t DriveShiftReport(DriveCall &c);      // 0x30
+uint8_t DriveCloseShift(DriveCall &c);       // 0x31
+uint8_t DriveCashIn(DriveCall &c);           // 0x32
+uint8_t DriveCashOut(DriveCall &c);          // 0x33
+uint8_t DriveMoneyTotals(DriveCall &c);      // 0x34
+uint8_t DrivePaymentTotals(DriveCall &c);    // 0x36
+uint8_t DriveShiftTotals(DriveCall &c);      // 0x37
+uint8_t DriveWaitingDocuments(DriveCall &c); // 0x39
+uint8_t DriveDocCounters(DriveCall &c);      // 0x3D
+uint8_t DriveWorkModes(DriveCall &c);        // 0x4D
+uint8_t DriveRegParam(DriveCall &c);         // 0x88
+uint8_t DriveRegTotals(DriveCall &c);        // 0x8F
+uint8_t DriveServiceMonitor(DriveCall &c);   // 0x93
+uint8_t DriveSerialNumber(DriveCall &c);     // 0x96
+uint8_t DriveKktInfo(DriveCall &c);          // 0x97
 
 } // namespace kktsim
 

@@ -5,6 +5,7 @@
 #include "KktDriveArchive.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktFrame.h"
 #include "KktJson.h"
@@ -13,22 +14,10 @@
 namespace kktsim {
 
 using wire::Decimal;
-using wire::RealDate;
 
 using namespace wire;
 
 namespace {
-
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrDateTime = 0x03,
-    kErrDocState = 0x0D,
-    kErrCloseShift = 0x15,
-    kErrNoPaper = 0x19,
-    kErrNotRegistered = 0x1A,
-    kErrNoData = 0x78,
-};
 
 const char *TypeName(uint8_t type)
 {
@@ -47,21 +36,10 @@ const char *TypeName(uint8_t type)
 // The handling of one archive command.
 class ArchiveCommand {
 public:
-    ArchiveCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
-    {
-    }
+    explicit ArchiveCommand(DriveCall &c) : s(c.s), a(c.s.archive), c_(c) {}
 
-    bool Run(uint8_t code, uint8_t &error);
-
-private:
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
-    }
-    void Data(const std::string &utf8) { rep_.data.push_back(Utf8ToCp866(utf8)); }
-    bool NoPaper() { return ArchivePaperRefused(s, paperOut_, res_); }
+    void Data(const std::string &utf8) { c_.rep.data.push_back(Utf8ToCp866(utf8)); }
+    bool NoPaper() { return ArchivePaperRefused(s, c_.paperOut, c_.res); }
 
     uint8_t Document();
     uint8_t CloseDrive();
@@ -70,6 +48,13 @@ private:
     uint8_t ReportBegin();
     uint8_t ReportLine();
     uint8_t ReportEnd();
+    uint8_t Errors()
+    {
+        Data(a.fnErrors);
+        return 0;
+    }
+
+private:
 
     // The date of the first document still waiting for the OFD.
     std::string FirstUnsentWhen() const
@@ -82,38 +67,17 @@ private:
 
     DriveState &s;
     DriveArchive &a;
-    const Request &req_;
-    bool paperOut_;
-    Reply &rep_;
-    DriveResult &res_;
+    DriveCall &c_;
 };
-
-bool ArchiveCommand::Run(uint8_t code, uint8_t &error)
-{
-    switch (code) {
-    case 0x8B: error = Document(); return true;
-    case 0x8D: error = CloseDrive(); return true;
-    case 0x3A: error = Ticket(); return true;
-    case 0x3B: error = Unsent(); return true;
-    case 0x2A:
-        Data(a.fnErrors);
-        error = 0;
-        return true;
-    case 0x50: error = ReportBegin(); return true;
-    case 0x51: error = ReportLine(); return true;
-    case 0x52: error = ReportEnd(); return true;
-    default: return false;
-    }
-}
 
 // 0x8B D number, B mode: 0 and 1 the document, 2 printed, 5 its OFD
 // receipt printed, 3 starts and 4 continues the reading of its fields.
 uint8_t ArchiveCommand::Document()
 {
     uint32_t number, mode;
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!ReadHexLE(Raw(1), 4, number) || !ReadHexLE(Raw(2), 1, mode))
+    if (!ReadHexLE(c_.Raw(1), 4, number) || !ReadHexLE(c_.Raw(2), 1, mode))
         return kErrField;
     const ArchivedDocument *d = a.Find(number);
     if (!d)
@@ -143,7 +107,7 @@ uint8_t ArchiveCommand::Document()
             p.Text(acknowledged ? u8"ПОДТВЕРЖДЕНИЕ ПОЛУЧЕНО" : u8"ПОДТВЕРЖДЕНИЕ НЕ ПОЛУЧЕНО");
             p.Rule();
         }
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     if (mode == 3) {
         a.reading = number;
@@ -163,11 +127,11 @@ uint8_t ArchiveCommand::Document()
 // 0x8D DN TN S operator[|INN] B print: the end of the drive's fiscal mode.
 uint8_t ArchiveCommand::CloseDrive()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+    if (!Digits(c_.Raw(1), 6) || !Digits(c_.Raw(2), 4))
         return kErrDateTime;
-    if (req_.fields.size() < 3)
+    if (c_.fields.size() < 3)
         return kErrFormat;
     if (!s.Registered())
         return kErrNotRegistered;
@@ -175,15 +139,15 @@ uint8_t ArchiveCommand::CloseDrive()
         return kErrDocState;
     if (s.shiftOpen)
         return kErrCloseShift;
-    bool print = Raw(4) != "00";
+    bool print = c_.Raw(4) != "00";
     if (print && NoPaper())
         return kErrNoPaper;
-    std::string when = Raw(1) + Raw(2);
+    std::string when = c_.Raw(1) + c_.Raw(2);
     MakeFiscalDocument(s, when, kDocDriveClose);
     s.phase = kPhaseClosed;
-    res_.changed = true;
+    c_.res.changed = true;
     if (print) {
-        std::string oper = Cp866ToUtf8(Raw(3));
+        std::string oper = Cp866ToUtf8(c_.Raw(3));
         Paper p;
         p.Rule();
         p.Center(s.user);
@@ -198,7 +162,7 @@ uint8_t ArchiveCommand::CloseDrive()
         p.Pair(u8"ФП", std::to_string(FiscalSign(kDocDriveClose, s.lastDocument)));
         p.Pair(u8"НЕПЕРЕДАННЫХ ФД", std::to_string(s.ofdWaiting));
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     Data(HexD(s.lastDocument));
     Data(HexD(FiscalSign(kDocDriveClose, s.lastDocument)));
@@ -209,9 +173,9 @@ uint8_t ArchiveCommand::CloseDrive()
 uint8_t ArchiveCommand::Ticket()
 {
     uint32_t number, print = 0;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
-    if (!ReadHexLE(Raw(1), 4, number) || (req_.fields.size() > 1 && !ReadHexLE(Raw(2), 1, print)))
+    if (!ReadHexLE(c_.Raw(1), 4, number) || (c_.fields.size() > 1 && !ReadHexLE(c_.Raw(2), 1, print)))
         return kErrField;
     const ArchivedDocument *d = a.Find(number);
     if (!d || !AcknowledgedByOfd(s, number))
@@ -227,7 +191,7 @@ uint8_t ArchiveCommand::Ticket()
         p.Pair(u8"ФД", std::to_string(d->number));
         p.Text(sign);
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
     }
     Data(d->when);
     Data(HexD(d->number));
@@ -249,9 +213,9 @@ uint8_t ArchiveCommand::Unsent()
 
 uint8_t ArchiveCommand::ReportBegin()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    if (!Digits(Raw(1), 6) || !Digits(Raw(2), 4))
+    if (!Digits(c_.Raw(1), 6) || !Digits(c_.Raw(2), 4))
         return kErrDateTime;
     if (s.docType)
         return kErrDocState;
@@ -264,11 +228,11 @@ uint8_t ArchiveCommand::ReportLine()
 {
     if (!a.reportOpen)
         return kErrDocState;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
     if (a.reportLines.size() >= 1000)
-        return 0x7E;
-    a.reportLines.push_back(Cp866ToUtf8(Raw(1)));
+        return kErrItems;
+    a.reportLines.push_back(Cp866ToUtf8(c_.Raw(1)));
     return 0;
 }
 
@@ -283,7 +247,7 @@ uint8_t ArchiveCommand::ReportEnd()
     for (const std::string &l : a.reportLines)
         p.Text(l);
     p.Rule();
-    res_.paper += p.Str();
+    c_.res.paper += p.Str();
     a.reportOpen = false;
     a.reportLines.clear();
     return 0;
@@ -368,13 +332,14 @@ bool ArchivePaperRefused(DriveState &s, bool paperOut, DriveResult &res)
     return false;
 }
 
-bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
-{
-    ArchiveCommand c(drive, req, paperOut, rep, res);
-    if (c.Run(req.code, error))
-        return true;
-    return AnswerJournal(drive, req, paperOut, rep, res, error);
-}
+uint8_t ArchiveDocument(DriveCall &c) { return ArchiveCommand(c).Document(); }
+uint8_t ArchiveCloseDrive(DriveCall &c) { return ArchiveCommand(c).CloseDrive(); }
+uint8_t ArchiveTicket(DriveCall &c) { return ArchiveCommand(c).Ticket(); }
+uint8_t ArchiveUnsent(DriveCall &c) { return ArchiveCommand(c).Unsent(); }
+uint8_t ArchiveErrors(DriveCall &c) { return ArchiveCommand(c).Errors(); }
+uint8_t ArchiveReportBegin(DriveCall &c) { return ArchiveCommand(c).ReportBegin(); }
+uint8_t ArchiveReportLine(DriveCall &c) { return ArchiveCommand(c).ReportLine(); }
+uint8_t ArchiveReportEnd(DriveCall &c) { return ArchiveCommand(c).ReportEnd(); }
 
 // ---- scenario statements ----
 
@@ -413,7 +378,7 @@ bool ArchiveStatement(const std::string &name, const std::string &value, DriveSt
         for (const auto &k : kinds) {
             if (type != k.name)
                 continue;
-            if (!Digits(when, 10) || !RealDate(when.substr(0, 6))) {
+            if (!Digits(when, 10) || !RealDateTime(when.substr(0, 6), when.substr(6, 4))) {
                 why = "drive document needs its time as DDMMYYHHMM";
                 return true;
             }
@@ -467,37 +432,6 @@ std::string ArchiveToJson(const DriveArchive &a)
     return o + "]\n  }";
 }
 
-namespace {
-
-// A whole number member within lo..hi; absent keeps out.
-template <typename T> bool Number(const JsonValue &o, const char *key, T &out, int64_t lo, int64_t hi, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Number || v->number < lo || v->number > hi) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = static_cast<T>(v->number);
-    return true;
-}
-
-bool Text(const JsonValue &o, const char *key, std::string &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::String || v->text.size() > max) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = v->text;
-    return true;
-}
-
-} // namespace
-
 bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
 {
     if (v.type != JsonValue::Object) {
@@ -505,11 +439,12 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
         return false;
     }
     DriveArchive a;
-    if (!Number(v, "journal_from", a.journalFrom, 0, 0xFFFFFFFFll, why) ||
-        !Number(v, "journal_pages", a.journalPages, 0, 0xFFFFFFFFll, why) ||
-        !Number(v, "journal_failed", a.journalFailed, 0, 0xFFFF, why) ||
-        !Text(v, "fn_errors", a.fnErrors, 3 * 4096, why) || !Number(v, "key_state", a.keyState, 0, 255, why) ||
-        !Number(v, "key_date", a.keyDate, 0, 0xFFFF, why))
+    MemberReader r(v, why);
+    if (!r.Int("journal_from", a.journalFrom, 0, 0xFFFFFFFFll) ||
+        !r.Int("journal_pages", a.journalPages, 0, 0xFFFFFFFFll) ||
+        !r.Int("journal_failed", a.journalFailed, 0, 0xFFFF) ||
+        !r.Text("fn_errors", a.fnErrors, 3 * 4096) || !r.Int("key_state", a.keyState, 0, 255) ||
+        !r.Int("key_date", a.keyDate, 0, 0xFFFF))
         return false;
     if (const JsonValue *docs = v.Find("documents")) {
         if (docs->type != JsonValue::Array || docs->items.size() > 100000) {
@@ -518,12 +453,13 @@ bool ArchiveFromJson(const JsonValue &v, DriveArchive &out, std::string &why)
         }
         for (const JsonValue &dv : docs->items) {
             ArchivedDocument d;
+    MemberReader dr(dv, why);
             // A document is known by its number: it must be there.
             if (dv.type != JsonValue::Object || !dv.Find("number") ||
-                !Number(dv, "number", d.number, 1, 0xFFFFFFFFll, why) ||
-                !Number(dv, "type", d.type, 0, 255, why) || !Number(dv, "operation", d.operation, 0, 255, why) ||
-                !Number(dv, "shift", d.shift, 0, 0xFFFF, why) || !Text(dv, "when", d.when, 10, why) ||
-                !Number(dv, "sign", d.sign, 0, 0xFFFFFFFFll, why) || !Text(dv, "paper", d.paper, 1 << 16, why)) {
+                !dr.Int("number", d.number, 1, 0xFFFFFFFFll) ||
+                !dr.Int("type", d.type, 0, 255) || !dr.Int("operation", d.operation, 0, 255) ||
+                !dr.Int("shift", d.shift, 0, 0xFFFF) || !dr.Text("when", d.when, 10) ||
+                !dr.Int("sign", d.sign, 0, 0xFFFFFFFFll) || !dr.Text("paper", d.paper, 1 << 16)) {
                 if (why.empty())
                     why = "bad member \"documents\"";
                 return false;

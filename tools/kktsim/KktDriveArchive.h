@@ -5,8 +5,8 @@
 //
 // The model reports each new document through one call, MakeFiscalDocument;
 // the commands that read the archive and the journal, close the drive and
-// report on the OFD exchange are answered by AnswerArchive (this file's
-// source and KktDriveJournal.cpp).
+// report on the OFD exchange are handlers of this file's source and
+// KktDriveJournal.cpp.
 #ifndef KKTSIM_KKTDRIVEARCHIVE_H
 #define KKTSIM_KKTDRIVEARCHIVE_H
 
@@ -19,6 +19,7 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
 struct JsonValue;
 struct Reply;
 struct Request;
@@ -86,12 +87,23 @@ uint32_t FiscalSign(uint8_t type, uint32_t number);
 // than the ones still waiting.
 bool AcknowledgedByOfd(const DriveState &s, uint32_t number);
 
-// Answers the commands of the archive, the journal, the drive's closing,
-// the OFD exchange state and the payment report. False when
-// code is none of them; else true with the error (0 success) in error.
-bool AnswerArchive(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error);
-// The journal's commands (KktDriveJournal.cpp), on the same terms.
-bool AnswerJournal(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error);
+// The archive's commands (rows of KktDriveCommands.cpp).
+uint8_t ArchiveErrors(DriveCall &c);      // 0x2A the drive's error text
+uint8_t ArchiveTicket(DriveCall &c);      // 0x3A
+uint8_t ArchiveUnsent(DriveCall &c);      // 0x3B
+uint8_t ArchiveReportBegin(DriveCall &c); // 0x50
+uint8_t ArchiveReportLine(DriveCall &c);  // 0x51
+uint8_t ArchiveReportEnd(DriveCall &c);   // 0x52
+uint8_t ArchiveDocument(DriveCall &c);    // 0x8B
+uint8_t ArchiveCloseDrive(DriveCall &c);  // 0x8D
+// The electronic journal's (KktDriveJournal.cpp).
+uint8_t JournalParams(DriveCall &c);      // 0x49
+uint8_t JournalShiftClose(DriveCall &c);  // 0x7C
+uint8_t JournalByTime(DriveCall &c);      // 0x7D
+uint8_t JournalByNumbers(DriveCall &c);   // 0x7E
+uint8_t JournalDocument(DriveCall &c);    // 0x7F
+uint8_t JournalShift(DriveCall &c);       // 0x84
+uint8_t JournalClear(DriveCall &c);       // 0x85
 
 // The archive's members of the state file, and their reading; a file
 // without them reads as an empty archive.

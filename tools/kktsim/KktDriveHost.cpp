@@ -1,21 +1,12 @@
 #include "KktDriveHost.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
+#include "KktDriveWire.h"
 
 namespace kktsim {
 
 namespace {
-
-int Hex(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // A word of four hex digits, low byte first, or of two digits.
 bool Word(const std::string &t, uint16_t *out)
@@ -24,7 +15,7 @@ bool Word(const std::string &t, uint16_t *out)
         return false;
     unsigned v[4] = {0, 0, 0, 0};
     for (size_t i = 0; i < t.size(); ++i) {
-        int h = Hex(t[i]);
+        int h = wire::HexDigit(t[i]);
         if (h < 0)
             return false;
         v[i] = unsigned(h);
@@ -36,30 +27,33 @@ bool Word(const std::string &t, uint16_t *out)
 
 } // namespace
 
-uint8_t HostSetWorkModes(DriveState &s, const std::vector<std::string> &fields, bool *changed, std::string *note)
+uint8_t HostSetWorkModes(DriveCall &c)
 {
-    *changed = false;
-    if (fields.empty() || fields[0].empty()) {
-        *note = "0x4C without its work modes";
-        return 0x01;
-    }
+    DriveState &s = c.s;
+    const std::vector<std::string> &fields = c.fields;
+    c.res.changed = false;
+    if (fields.empty() || fields[0].empty())
+        return c.Refuse(kErrFormat, "0x4C without its work modes");
     uint16_t *targets[4] = {&s.workModes, &s.workParam2, &s.lineFeeds, &s.workParam3};
     uint16_t values[4] = {s.workModes, s.workParam2, s.lineFeeds, s.workParam3};
     for (size_t k = 0; k < 4 && k < fields.size(); ++k) {
         if (k > 0 && fields[k].empty())
             continue;
-        if (!Word(fields[k], &values[k])) {
-            *note = "0x4C field " + std::to_string(k + 1) + " is no word: " + fields[k];
-            return 0x02;
-        }
+        if (!Word(fields[k], &values[k]))
+            return c.Refuse(kErrField, "0x4C field " + std::to_string(k + 1) + " is no word: " + fields[k]);
     }
     for (size_t k = 0; k < 4; ++k) {
         if (*targets[k] != values[k]) {
             *targets[k] = values[k];
-            *changed = true;
+            c.res.changed = true;
         }
     }
     return 0;
+}
+
+uint8_t HostRawPrint(DriveCall &)
+{
+    return 0; // the data follows on the print channel
 }
 
 } // namespace kktsim

@@ -11,14 +11,15 @@
 
 namespace kktsim {
 
-struct DriveState;
+struct DriveCall;
 
 // 0x4C: field 1 the work modes, fields 2-4 (optional) the second work
 // parameter, the line feeds and the third parameter, each a word of four
-// hex digits low byte first (or two digits). Returns the error: 0, 0x01 no
-// field 1, 0x02 a field that cannot be read (nothing changed then). changed
-// tells whether the state differs now.
-uint8_t HostSetWorkModes(DriveState &s, const std::vector<std::string> &fields, bool *changed, std::string *note);
+// hex digits low byte first (or two digits). Refused with 01 without field
+// 1, 02 for a field that cannot be read (nothing changed then).
+uint8_t HostSetWorkModes(DriveCall &c);
+// 0x70: the raw print that follows on the print channel; answered empty.
+uint8_t HostRawPrint(DriveCall &c);
 
 } // namespace kktsim
 

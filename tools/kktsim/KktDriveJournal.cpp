@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktFrame.h"
 #include "KktText.h"
@@ -18,38 +19,30 @@ using namespace wire;
 
 namespace {
 
-enum : uint8_t { kErrFormat = 0x01, kErrField = 0x02, kErrNoPaper = 0x19, kErrNoData = 0x78 };
-
-// Minutes of an HHMM text, or -1.
-int Minutes(const std::string &t)
-{
-    if (!Digits(t, 4))
-        return -1;
-    int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[2] - '0') * 10 + (t[3] - '0');
-    return h < 24 && m < 60 ? h * 60 + m : -1;
-}
-
 class JournalCommand {
 public:
-    JournalCommand(Drive &d, const Request &req, bool paperOut, Reply &rep, DriveResult &res)
-        : s(d.state), a(d.state.archive), req_(req), paperOut_(paperOut), rep_(rep), res_(res)
-    {
-    }
+    explicit JournalCommand(DriveCall &c) : s(c.s), a(c.s.archive), c_(c) {}
 
-    bool Run(uint8_t code, uint8_t &error);
+    uint8_t ByShift(bool closing);
+    uint8_t ByTime();
+    uint8_t ByNumbers();
+    uint8_t OneDocument();
+    uint8_t Params();
+    // The journal starts after the last document (the archive keeps them).
+    uint8_t Clear()
+    {
+        a.journalFrom = s.lastDocument + 1;
+        c_.res.changed = true;
+        return 0;
+    }
 
 private:
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= req_.fields.size() ? req_.fields[k - 1] : empty;
-    }
-    bool Word(size_t k, uint32_t &out) const { return ReadHexLE(Raw(k), 2, out); }
+    bool Word(size_t k, uint32_t &out) const { return ReadHexLE(c_.Raw(k), 2, out); }
     // "over", when sent, is a byte.
     bool OverOk(size_t k) const
     {
         uint32_t over;
-        return req_.fields.size() < k || ReadHexLE(Raw(k), 1, over);
+        return c_.fields.size() < k || ReadHexLE(c_.Raw(k), 1, over);
     }
     // Prints the copies of the journal's documents that match; refused when
     // none does.
@@ -61,7 +54,7 @@ private:
                 found.push_back(&d);
         if (found.empty())
             return kErrNoData;
-        if (ArchivePaperRefused(s, paperOut_, res_))
+        if (ArchivePaperRefused(s, c_.paperOut, c_.res))
             return kErrNoPaper;
         Paper p;
         p.Rule();
@@ -72,50 +65,23 @@ private:
             p.Raw(d->paper.empty() ? u8"ФД " + std::to_string(d->number) + "\n" : d->paper);
         }
         p.Rule();
-        res_.paper += p.Str();
+        c_.res.paper += p.Str();
         return 0;
     }
 
-    uint8_t ByShift(bool closing);
-    uint8_t ByTime();
-    uint8_t ByNumbers();
-    uint8_t OneDocument();
-    uint8_t Params();
-
     DriveState &s;
     DriveArchive &a;
-    const Request &req_;
-    bool paperOut_;
-    Reply &rep_;
-    DriveResult &res_;
+    DriveCall &c_;
 };
-
-bool JournalCommand::Run(uint8_t code, uint8_t &error)
-{
-    switch (code) {
-    case 0x84: error = ByShift(false); return true;
-    case 0x7C: error = ByShift(true); return true;
-    case 0x7D: error = ByTime(); return true;
-    case 0x7E: error = ByNumbers(); return true;
-    case 0x7F: error = OneDocument(); return true;
-    case 0x85:
-        a.journalFrom = s.lastDocument + 1;
-        res_.changed = true;
-        error = 0;
-        return true;
-    case 0x49: error = Params(); return true;
-    default: return false;
-    }
-}
 
 // 0x84 [W shift] every document of the shift (none sent: the current one);
 // 0x7C W shift the shift's closing report.
 uint8_t JournalCommand::ByShift(bool closing)
 {
     uint32_t shift = s.shiftNumber;
-    if (closing && req_.fields.empty())
+    if (closing && c_.fields.empty())
         return kErrFormat;
-    if (!req_.fields.empty() && !Word(1, shift))
+    if (!c_.fields.empty() && !Word(1, shift))
         return kErrField;
     if (closing)
         return Print(u8"ЗАКРЫТИЕ СМЕНЫ", [&](const ArchivedDocument &d) {
@@ -127,10 +93,10 @@ uint8_t JournalCommand::ByShift(bool closing)
 // 0x7D S HHMM from, S HHMM to, [S DDMMYY] (none: today).
 uint8_t JournalCommand::ByTime()
 {
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
-    int from = Minutes(Raw(1)), to = Minutes(Raw(2));
-    std::string date = req_.fields.size() > 2 ? Raw(3) : DriveClock(s, time(nullptr)).substr(0, 6); // the drive's today
+    int from = Minutes(c_.Raw(1)), to = Minutes(c_.Raw(2));
+    std::string date = c_.fields.size() > 2 ? c_.Raw(3) : DriveClock(s, time(nullptr)).substr(0, 6); // the drive's today
     if (from < 0 || to < 0 || !Digits(date, 6))
         return kErrField;
     return Print(u8"ПО ВРЕМЕНИ", [&](const ArchivedDocument &d) {
@@ -145,7 +111,7 @@ uint8_t JournalCommand::ByTime()
 uint8_t JournalCommand::ByNumbers()
 {
     uint32_t first, last;
-    if (req_.fields.size() < 2)
+    if (c_.fields.size() < 2)
         return kErrFormat;
     if (!Word(1, first) || !Word(2, last) || !OverOk(3))
         return kErrField;
@@ -156,7 +122,7 @@ uint8_t JournalCommand::ByNumbers()
 uint8_t JournalCommand::OneDocument()
 {
     uint32_t number;
-    if (req_.fields.empty())
+    if (c_.fields.empty())
         return kErrFormat;
     if (!Word(1, number) || !OverOk(2))
         return kErrField;
@@ -170,18 +136,20 @@ uint8_t JournalCommand::Params()
     for (const ArchivedDocument &d : a.documents)
         if (d.number >= a.journalFrom)
             ++used;
-    rep_.data.push_back(std::to_string(a.journalPages));
-    rep_.data.push_back(HexW(a.journalFailed));
-    rep_.data.push_back(std::to_string(used < a.journalPages ? used : a.journalPages));
+    c_.rep.data.push_back(std::to_string(a.journalPages));
+    c_.rep.data.push_back(HexW(a.journalFailed));
+    c_.rep.data.push_back(std::to_string(used < a.journalPages ? used : a.journalPages));
     return 0;
 }
 
 } // namespace
 
-bool AnswerJournal(Drive &drive, const Request &req, bool paperOut, Reply &rep, DriveResult &res, uint8_t &error)
-{
-    JournalCommand c(drive, req, paperOut, rep, res);
-    return c.Run(req.code, error);
-}
+uint8_t JournalShift(DriveCall &c) { return JournalCommand(c).ByShift(false); }
+uint8_t JournalShiftClose(DriveCall &c) { return JournalCommand(c).ByShift(true); }
+uint8_t JournalByTime(DriveCall &c) { return JournalCommand(c).ByTime(); }
+uint8_t JournalByNumbers(DriveCall &c) { return JournalCommand(c).ByNumbers(); }
+uint8_t JournalDocument(DriveCall &c) { return JournalCommand(c).OneDocument(); }
+uint8_t JournalClear(DriveCall &c) { return JournalCommand(c).Clear(); }
+uint8_t JournalParams(DriveCall &c) { return JournalCommand(c).Params(); }
 
 } // namespace kktsim

@@ -3,6 +3,7 @@
 #include "KktDriveKeys.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktJson.h"
 #include "KktText.h"
@@ -18,45 +19,13 @@ using namespace wire;
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrNoData = 0x78,
-};
-
 const size_t kAddressMax = 128;
 const uint32_t kRoundsMax = 1000;
-
-std::string Hex(const std::string &bytes)
-{
-    std::string out;
-    for (unsigned char c : bytes)
-        out += HexB(c);
-    return out;
-}
-
-// Hex digits (an even count) into bytes; false for anything else.
-bool Unhex(const std::string &hex, std::string &out)
-{
-    if (hex.size() % 2)
-        return false;
-    out.clear();
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out += static_cast<char>(hi << 4 | lo);
-    }
-    return true;
-}
 
 // Today on the drive's clock, packed: day + 32 x month + 512 x (year - 1996).
 uint16_t Today(const DriveState &s)
 {
-    std::string now = DriveClock(s, time(nullptr)); // DDMMYYHHMM
-    int day = (now[0] - '0') * 10 + (now[1] - '0'), month = (now[2] - '0') * 10 + (now[3] - '0');
-    int year = 2000 + (now[4] - '0') * 10 + (now[5] - '0');
-    return static_cast<uint16_t>(day + 32 * month + 512 * (year - 1996));
+    return PackedDate(DriveClock(s, time(nullptr)).substr(0, 6)); // DDMMYYHHMM
 }
 
 // The answer as the drive takes it: the line srvsim makes, then nothing but
@@ -125,47 +94,36 @@ std::string KeysAnswerFor(const std::string &fnNumber, const std::string &reques
     return "SRVSIM KEYS " + fnNumber + " " + std::to_string(request.size()) + " " + sum + "\n";
 }
 
-bool KeysCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
+uint8_t KeysUpdate(DriveCall &c)
 {
-    if (req.code != 0x9E)
-        return false;
-    res.answered = true;
+    DriveState &s = c.s;
     DriveArchive &a = s.archive;
     DriveKeys &k = s.keys;
     uint32_t sub;
-    if (req.fields.empty()) {
-        error = kErrFormat;
-        return true;
-    }
-    if (!ReadHexLE(req.fields[0], 1, sub)) {
-        error = kErrField;
-        return true;
-    }
-    error = 0;
+    if (c.fields.empty())
+        return kErrFormat;
+    if (!ReadHexLE(c.fields[0], 1, sub))
+        return kErrField;
     switch (sub) {
     case 0:
         if (k.error)
-            error = k.error;
-        else if (a.keyState == 0xFF)
-            error = kErrNoData;
-        else
-            rep.data.push_back(HexB(a.keyState));
-        break;
-    case 1: rep.data.push_back(Hex(k.address)); break;
+            return k.error;
+        if (a.keyState == 0xFF)
+            return kErrNoData;
+        c.data.push_back(HexB(a.keyState));
+        return 0;
+    case 1: c.data.push_back(Hex(k.address)); return 0;
     case 3:
         k.request = "KKTSIM KEYS " + s.fnNumber + " " + std::to_string(++k.requests) + "\n";
-        rep.data.push_back(Hex(k.request));
-        break;
+        c.data.push_back(Hex(k.request));
+        return 0;
     case 4:
-        if (req.fields.size() < 2)
-            error = kErrFormat;
-        else
-            error = TakeAnswer(s, req.fields[1], res);
-        break;
-    case 5: rep.data.push_back(HexW(a.keyDate)); break;
-    default: error = kErrField; break;
+        if (c.fields.size() < 2)
+            return kErrFormat;
+        return TakeAnswer(s, c.fields[1], c.res);
+    case 5: c.data.push_back(HexW(a.keyDate)); return 0;
+    default: return kErrField;
     }
-    return true;
 }
 
 bool KeysStatement(const std::string &name, const std::string &value, DriveState &s, std::string &why)
@@ -191,9 +149,7 @@ bool KeysStatement(const std::string &name, const std::string &value, DriveState
         if (value == "0") {
             a.keyDate = 0;
         } else if (RealDate(value) && value.compare(4, 2, "96") != 0) {
-            int day = (value[0] - '0') * 10 + (value[1] - '0'), month = (value[2] - '0') * 10 + (value[3] - '0');
-            int year = 2000 + (value[4] - '0') * 10 + (value[5] - '0');
-            a.keyDate = static_cast<uint16_t>(day + 32 * month + 512 * (year - 1996));
+            a.keyDate = PackedDate(value);
         } else {
             why = "drive key-date needs DDMMYY or 0";
         }
@@ -218,39 +174,27 @@ bool KeysStatement(const std::string &name, const std::string &value, DriveState
     return false;
 }
 
-std::string KeysJson(const DriveState &s)
+std::string KeysToJson(const DriveState &s)
 {
     const DriveKeys &k = s.keys;
     return "{\n    \"address\": " + JsonString(k.address) + ",\n    \"rounds\": " + std::to_string(k.rounds) +
            ",\n    \"error\": " + std::to_string(k.error) + "\n  }";
 }
 
-bool ReadKeysJson(const JsonValue *member, DriveState &s, std::string &why)
+bool KeysFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member)
         return true;
-    auto bad = [&](const char *key) {
-        why = std::string("bad member \"keys") + (*key ? "." : "") + key + "\"";
+    if (member->type != JsonValue::Object) {
+        why = "bad member \"keys\"";
         return false;
-    };
-    if (member->type != JsonValue::Object)
-        return bad("");
+    }
+    MemberReader r(*member, why, "keys.");
     DriveKeys n = s.keys;
-    if (const JsonValue *v = member->Find("address")) {
-        if (v->type != JsonValue::String || (!v->text.empty() && !AddressText(v->text)))
-            return bad("address");
-        n.address = v->text;
-    }
-    if (const JsonValue *v = member->Find("rounds")) {
-        if (v->type != JsonValue::Number || v->number < 1 || v->number > kRoundsMax)
-            return bad("rounds");
-        n.rounds = static_cast<uint16_t>(v->number);
-    }
-    if (const JsonValue *v = member->Find("error")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 255)
-            return bad("error");
-        n.error = static_cast<uint8_t>(v->number);
-    }
+    if (!r.Text("address", n.address, kAddressMax) || (!n.address.empty() && !AddressText(n.address)))
+        return r.Bad("address");
+    if (!r.Int("rounds", n.rounds, 1, kRoundsMax) || !r.Int("error", n.error, 0, 255))
+        return false;
     s.keys = n;
     return true;
 }

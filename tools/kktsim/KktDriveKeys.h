@@ -25,6 +25,7 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
 struct JsonValue;
 
 enum : uint8_t {
@@ -51,13 +52,12 @@ uint32_t KeysChecksum(const std::string &bytes);
 // The answer srvsim gives to a key-update request body.
 std::string KeysAnswerFor(const std::string &fnNumber, const std::string &request);
 
-// Answers 0x9E: false for any other code; else true with the registrar
-// error (0 none) in error. Sub-commands: 0 the need (refused with `drive
+// Answers 0x9E (a row of KktDriveCommands.cpp). Sub-commands: 0 the need (refused with `drive
 // key-error` when set, 78 when the state is 255), 1 the address (hex, may be
 // empty), 3 the next request (hex), 4 the service's answer (hex): 160 while
 // rounds remain, then 0; 94 for an answer that is not to the last request,
 // 02 for one that is no hex; 5 the keys' packed date (W).
-bool KeysCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+uint8_t KeysUpdate(DriveCall &c);
 
 // A `drive` statement of the keys: key-state N (0-255; 255 refused),
 // key-error HH (00 none), key-date DDMMYY|0, key-address TEXT|none,
@@ -67,8 +67,8 @@ bool KeysStatement(const std::string &name, const std::string &value, DriveState
 
 // The state file's member "keys" ({"address", "rounds", "error"}) and its
 // reading (null: a file without it keeps the state's values).
-std::string KeysJson(const DriveState &s);
-bool ReadKeysJson(const JsonValue *member, DriveState &s, std::string &why);
+std::string KeysToJson(const DriveState &s);
+bool KeysFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 

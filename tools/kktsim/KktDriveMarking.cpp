@@ -3,6 +3,7 @@
 #include "KktDriveMarking.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveRegistration.h"
 #include "KktDriveWire.h"
 #include "KktJson.h"
@@ -12,16 +13,6 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,   // a field is missing
-    kErrField = 0x02,    // a field cannot be read
-    kErrState = 0x72,    // out of order
-    kErrValue = 0x79,    // a value the drive cannot take
-    kErrOtherCode = 0x90, // the server's answer names another code
-    kErrForbidden = 0xA2, // no marking
-    kErrTableFull = 0xA5,
-};
-
 const size_t kMaxCode = 200;     // bytes of one code
 const size_t kMaxKept = 100;     // codes the drive keeps checked
 const size_t kMaxAnswer = 1024;  // bytes of a server's answer
@@ -29,25 +20,8 @@ const size_t kMaxAnswer = 1024;  // bytes of a server's answer
 using wire::HexB;
 using wire::HexDigit;
 
-// Hex digits (an even count) into bytes.
-bool FromHex(const std::string &hex, std::string &out)
-{
-    if (hex.size() % 2)
-        return false;
-    out.clear();
-    for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out += static_cast<char>(hi << 4 | lo);
-    }
-    return true;
-}
-
-std::string ToHex(const std::string &bytes)
-{
-    return HexOf(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
-}
+using wire::Hex;
+using wire::Unhex;
 
 bool ReadByte(const std::string &field, uint8_t &out)
 {
@@ -87,14 +61,14 @@ public:
     uint8_t OutOfOrder(const std::string &why)
     {
         res.note = why;
-        return kErrState;
+        return kErrMarkOrder;
     }
     uint8_t NeedMarking()
     {
         if (MarkingOn(s))
             return 0;
         res.note = "marking is off (FFD 1.2 and tag 1290 bit 0x100 needed)";
-        return kErrForbidden;
+        return kErrMarkingOff;
     }
     const std::string &Raw(size_t k) const
     {
@@ -131,12 +105,12 @@ uint8_t Marking::Code()
         return kErrFormat;
     uint8_t kind, ai91 = 0, ai92 = 0;
     std::string code;
-    if (!ReadByte(Raw(1), kind) || !FromHex(Raw(2), code) || (f.size() >= 3 && !ReadByte(Raw(3), ai91)) ||
+    if (!ReadByte(Raw(1), kind) || !Unhex(Raw(2), code) || (f.size() >= 3 && !ReadByte(Raw(3), ai91)) ||
         (f.size() >= 4 && !ReadByte(Raw(4), ai92)))
         return kErrField;
     if (code.empty() || code.size() > kMaxCode || ai91 > code.size() || ai92 > code.size()) {
         res.note = "a code of 1 to 200 bytes with offsets inside it needed";
-        return kErrValue;
+        return kErrMarkValue;
     }
     if (m.check.step != MarkCheck::kNone)
         res.note = std::string("the unfinished check (after ") + StepName(m.check.step) + ") is dropped";
@@ -172,7 +146,7 @@ uint8_t Marking::CheckRequest()
         return 0;
     }
     m.check.step = MarkCheck::kRequest;
-    Data(ToHex("KMCHECK " + ToHex(m.check.code) + "\n"));
+    Data(Hex("KMCHECK " + Hex(m.check.code) + "\n"));
     return 0;
 }
 
@@ -185,7 +159,7 @@ uint8_t Marking::CheckAnswer()
     if (f.size() < 1)
         return kErrFormat;
     std::string body;
-    if (!FromHex(Raw(1), body))
+    if (!Unhex(Raw(1), body))
         return kErrField;
     // "KMRESULT VERDICT CODE\n", zero bytes after it
     size_t end = body.find('\n');
@@ -195,18 +169,18 @@ uint8_t Marking::CheckAnswer()
     size_t space = line.find(' ', magic.size());
     std::string verdict, code;
     if (body.size() > kMaxAnswer || line.compare(0, magic.size(), magic) != 0 || space == std::string::npos ||
-        !FromHex(line.substr(space + 1), code)) {
+        !Unhex(line.substr(space + 1), code)) {
         res.note = "the server's answer cannot be read";
-        return kErrValue;
+        return kErrMarkValue;
     }
     verdict = line.substr(magic.size(), space - magic.size());
     if (verdict != "ACCEPT" && verdict != "REJECT" && verdict != "NONE") {
         res.note = "the server's answer has no verdict: " + verdict;
-        return kErrValue;
+        return kErrMarkValue;
     }
     if (code != m.check.code) {
         res.note = "the server's answer names another code";
-        return kErrOtherCode;
+        return kErrOtherOne;
     }
     if (verdict != "NONE")
         m.check.result = static_cast<uint8_t>(m.localResult | 0x04 | (verdict == "ACCEPT" ? 0x08 : 0));
@@ -228,14 +202,14 @@ uint8_t Marking::Save()
     if (!ReadByte(Raw(1), keep))
         return kErrField;
     if (keep > 1)
-        return kErrValue;
+        return kErrMarkValue;
     if (keep) {
         bool known = false;
         for (const std::string &c : m.kept)
             known = known || c == m.check.code;
         if (!known && m.kept.size() >= kMaxKept) {
             res.note = "the drive keeps at most 100 checked codes";
-            return kErrTableFull;
+            return kErrMarkTableFull;
         }
         if (!known)
             m.kept.push_back(m.check.code);
@@ -270,7 +244,7 @@ uint8_t Marking::ItemCode()
         return kErrFormat;
     uint32_t tag;
     std::string code;
-    if (!wire::ReadHexLE(Raw(1), 2, tag) || !FromHex(Raw(2), code))
+    if (!wire::ReadHexLE(Raw(1), 2, tag) || !Unhex(Raw(2), code))
         return kErrField;
     for (size_t k = 3; k <= 8; ++k) {
         uint8_t b;
@@ -279,40 +253,18 @@ uint8_t Marking::ItemCode()
     }
     if (tag < 1300 || tag > 1309 || code.empty() || code.size() > kMaxCode) {
         res.note = "a code tag of 1300 to 1309 and a code of 1 to 200 bytes needed";
-        return kErrValue;
+        return kErrMarkValue;
     }
     m.pending = code;
     res.changed = true;
     return 0;
 }
 
-// A list of hex texts from a JSON array.
-bool ReadCodes(const JsonValue &o, const char *key, std::vector<std::string> &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Array || v->items.size() > max) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out.clear();
-    for (const JsonValue &item : v->items) {
-        std::string code;
-        if (item.type != JsonValue::String || !FromHex(item.text, code) || code.size() > kMaxCode) {
-            why = std::string("bad member \"") + key + "\"";
-            return false;
-        }
-        out.push_back(code);
-    }
-    return true;
-}
-
 std::string CodesJson(const std::vector<std::string> &codes)
 {
     std::string o = "[";
     for (size_t i = 0; i < codes.size(); ++i)
-        o += (i ? ", " : "") + JsonString(ToHex(codes[i]));
+        o += (i ? ", " : "") + JsonString(Hex(codes[i]));
     return o + "]";
 }
 
@@ -328,24 +280,27 @@ bool MarkingAutonomous(const DriveState &s)
     return (s.regFlags & 0x02) != 0;
 }
 
-bool MarkingCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
+namespace {
+
+// A marking command that is refused changes nothing.
+uint8_t RunMarking(DriveCall &c, uint8_t (Marking::*command)())
 {
-    Marking mk(s, req, rep, res);
-    switch (req.code) {
-    case 0x20: error = mk.Status(); break;
-    case 0x21: error = mk.ItemCode(); break;
-    case 0x22: error = mk.Save(); break;
-    case 0x23: error = mk.Reset(); break;
-    case 0x24: error = mk.CheckRequest(); break;
-    case 0x25: error = mk.CheckAnswer(); break;
-    case 0x26: error = mk.Code(); break;
-    default: return false;
-    }
-    res.answered = true;
+    Marking mk(c.s, c.req, c.rep, c.res);
+    uint8_t error = (mk.*command)();
     if (error)
-        res.changed = false;
-    return true;
+        c.res.changed = false;
+    return error;
 }
+
+} // namespace
+
+uint8_t MarkStatus(DriveCall &c) { return RunMarking(c, &Marking::Status); }
+uint8_t MarkItemCode(DriveCall &c) { return RunMarking(c, &Marking::ItemCode); }
+uint8_t MarkSave(DriveCall &c) { return RunMarking(c, &Marking::Save); }
+uint8_t MarkReset(DriveCall &c) { return RunMarking(c, &Marking::Reset); }
+uint8_t MarkCheckRequest(DriveCall &c) { return RunMarking(c, &Marking::CheckRequest); }
+uint8_t MarkCheckAnswer(DriveCall &c) { return RunMarking(c, &Marking::CheckAnswer); }
+uint8_t MarkCode(DriveCall &c) { return RunMarking(c, &Marking::Code); }
 
 void MarkingAfterReceipt(DriveState &s, uint8_t code)
 {
@@ -405,8 +360,8 @@ std::string MarkingToJson(const DriveState &s)
     return "{\n    \"self_check\": " + std::string(m.selfCheck ? "true" : "false") +
            ",\n    \"local_result\": " + std::to_string(m.localResult) +
            ",\n    \"check\": {\"step\": " + std::to_string(m.check.step) + ", \"code\": " +
-           JsonString(ToHex(m.check.code)) + ", \"result\": " + std::to_string(m.check.result) + "}" +
-           ",\n    \"kept\": " + CodesJson(m.kept) + ",\n    \"pending\": " + JsonString(ToHex(m.pending)) +
+           JsonString(Hex(m.check.code)) + ", \"result\": " + std::to_string(m.check.result) + "}" +
+           ",\n    \"kept\": " + CodesJson(m.kept) + ",\n    \"pending\": " + JsonString(Hex(m.pending)) +
            ",\n    \"receipt_codes\": " + CodesJson(m.receiptCodes) + "\n  }";
 }
 
@@ -421,32 +376,22 @@ bool MarkingFromJson(const JsonValue *member, DriveState &s, std::string &why)
     if (member->type != JsonValue::Object)
         return bad("marking");
     MarkingDriveState m;
-    if (const JsonValue *v = member->Find("self_check")) {
-        if (v->type != JsonValue::Bool)
-            return bad("self_check");
-        m.selfCheck = v->boolean;
-    }
-    if (const JsonValue *v = member->Find("local_result")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 255)
-            return bad("local_result");
-        m.localResult = static_cast<uint8_t>(v->number);
-    }
+    MemberReader r(*member, why);
+    if (!r.Flag("self_check", m.selfCheck) || !r.Int("local_result", m.localResult, 0, 255))
+        return false;
     if (const JsonValue *c = member->Find("check")) {
         const JsonValue *step = c->Find("step"), *code = c->Find("code"), *result = c->Find("result");
         if (c->type != JsonValue::Object || !step || step->type != JsonValue::Number || step->number < 0 ||
             step->number > MarkCheck::kAnswer || !code || code->type != JsonValue::String ||
-            !FromHex(code->text, m.check.code) || m.check.code.size() > kMaxCode || !result ||
+            !Unhex(code->text, m.check.code) || m.check.code.size() > kMaxCode || !result ||
             result->type != JsonValue::Number || result->number < 0 || result->number > 255)
             return bad("check");
         m.check.step = static_cast<uint8_t>(step->number);
         m.check.result = static_cast<uint8_t>(result->number);
     }
-    if (const JsonValue *v = member->Find("pending")) {
-        if (v->type != JsonValue::String || !FromHex(v->text, m.pending) || m.pending.size() > kMaxCode)
-            return bad("pending");
-    }
-    if (!ReadCodes(*member, "kept", m.kept, kMaxKept, why) ||
-        !ReadCodes(*member, "receipt_codes", m.receiptCodes, 1000, why))
+    if (!r.Hex("pending", m.pending, kMaxCode))
+        return false;
+    if (!r.HexTexts("kept", m.kept, kMaxKept, kMaxCode) || !r.HexTexts("receipt_codes", m.receiptCodes, 1000, kMaxCode))
         return false;
     s.marking = m;
     return true;

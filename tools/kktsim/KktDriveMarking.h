@@ -48,6 +48,7 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
 struct JsonValue;
 
 // Current-status bit of the self-check mode.
@@ -77,9 +78,15 @@ bool MarkingOn(const DriveState &s);
 // The drive was registered autonomous (registration flags bit 0x02).
 bool MarkingAutonomous(const DriveState &s);
 
-// Answers 0x20 to 0x26: false for any other code. error gets the
-// registrar error (0 none), res the note of a refusal.
-bool MarkingCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+// The marking commands (rows of KktDriveCommands.cpp); a refusal's reason
+// goes to the result's note.
+uint8_t MarkStatus(DriveCall &c);       // 0x20
+uint8_t MarkItemCode(DriveCall &c);     // 0x21
+uint8_t MarkSave(DriveCall &c);         // 0x22
+uint8_t MarkReset(DriveCall &c);        // 0x23
+uint8_t MarkCheckRequest(DriveCall &c); // 0x24
+uint8_t MarkCheckAnswer(DriveCall &c);  // 0x25
+uint8_t MarkCode(DriveCall &c);         // 0x26
 // After a command the receipt unit answered without an error: 0x11 takes
 // the waiting code for the goods line it made; 0x10 and 0x17 begin a new
 // list of the receipt's codes.

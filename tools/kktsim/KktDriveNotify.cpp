@@ -4,7 +4,9 @@
 #include "KktDriveNotify.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
+#include "KktJson.h"
 #include "KktText.h"
 
 #include "JsonLines.h"
@@ -20,15 +22,6 @@ namespace {
 using wire::HexB;
 using wire::HexD;
 using wire::HexW;
-
-enum : uint8_t {
-    kErrFormat = 0x01,    // a field is missing
-    kErrField = 0x02,     // a field cannot be read, or a value not understood
-    kErrNoNotice = 0x08,  // no notification waits
-    kErrState = 0x0D,     // the command does not fit the read's state
-    kErrNoneLeft = 0x78,  // 120: nothing left to acknowledge
-    kErrReceipt = 0x90,   // the receipt names another notification
-};
 
 const size_t kMaxBody = 0xFFFF;
 const uint16_t kMaxPiece = 256;
@@ -54,31 +47,11 @@ uint32_t Dword(const std::string &b, size_t at)
     return v;
 }
 
-bool DecodeHex(const std::string &f, std::string &out)
-{
-    if (f.size() % 2 != 0)
-        return false;
-    out.clear();
-    for (size_t i = 0; i < f.size(); i += 2) {
-        int hi = wire::HexDigit(f[i]), lo = wire::HexDigit(f[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out += static_cast<char>(hi << 4 | lo);
-    }
-    return true;
-}
-
 std::string FnField(const std::string &fn)
 {
     std::string f = fn.substr(0, 16);
     f.resize(16, ' ');
     return f;
-}
-
-void Refuse(DriveResult &res, uint8_t &error, uint8_t code, const std::string &why)
-{
-    error = code;
-    res.note = why;
 }
 
 Notice *FirstAt(NotifyDriveState &n, NoticeStage stage)
@@ -205,176 +178,198 @@ void NoticeSync(DriveState &s)
         n.lastNumber = n.list.back().number;
 }
 
-bool NoticeCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
-{
-    const uint8_t code = req.code;
-    if (code != 0x27 && code != 0x28 && (code < 0x2C || code > 0x2F) && code != 0x80 && code != 0x87 &&
-        code != 0x89 && code != 0x8A)
-        return false;
-    res.answered = true;
-    error = 0;
-    NoticeSync(s);
-    NotifyDriveState &n = s.notify;
-    auto data = [&](const std::string &text) { rep.data.push_back(text); };
-    Notice *waiting = FirstAt(n, NoticeStage::Waiting);
-    auto changed = [&]() {
-        res.changed = true;
+namespace {
+
+// What every notification command starts from: the list made to match the
+// waiting count, and the oldest waiting notification.
+struct NoticeCall {
+    explicit NoticeCall(DriveCall &call) : c(call), s(call.s), n(call.s.notify)
+    {
+        NoticeSync(s);
+        waiting = FirstAt(n, NoticeStage::Waiting);
+    }
+    void Data(const std::string &text) { c.data.push_back(text); }
+    // A notification changed its stage or left: the waiting count follows.
+    void Changed()
+    {
+        c.res.changed = true;
         s.notifications = CountAt(n, NoticeStage::Waiting);
-    };
-    switch (code) {
-    case 0x27: // state of the exchange: reading, waiting, the first one's number, its time, 0
-        data(HexB(n.reading || n.readDone ? 1 : 0));
-        data(HexW(CountAt(n, NoticeStage::Waiting)));
-        data(HexD(waiting ? waiting->number : 0));
-        data(waiting ? s.lastDocumentTime : std::string());
-        data(HexB(0));
-        return true;
-    case 0x28:
-        if (!waiting) {
-            Refuse(res, error, kErrNoNotice, "no notification waits");
-            return true;
-        }
-        n.reading = true;
-        n.readDone = false;
-        res.changed = true;
-        data(HexW(static_cast<uint16_t>(waiting->body.size())));
-        return true;
-    case 0x2C:
-    case 0x89: {
-        const char *name = code == 0x2C ? "ReadNotifData" : "NotifRead";
-        uint32_t offset = 0, length = 0;
-        if (req.fields.size() < 2) {
-            Refuse(res, error, kErrFormat, std::string(name) + " needs an offset and a length");
-            return true;
-        }
-        if (!HexField(req, 1, 2, offset) || !HexField(req, 2, 2, length)) {
-            Refuse(res, error, kErrField, std::string(name) + "'s offset or length cannot be read");
-            return true;
-        }
-        const bool open = code == 0x2C ? n.reading : n.unloading;
-        if (!open || !waiting) {
-            Refuse(res, error, kErrState,
-                   code == 0x2C ? "ReadNotifData before a read is open (0x28)"
-                                : "NotifRead before the next notification is named (0x8A 0)");
-            return true;
-        }
-        const std::string &body = waiting->body;
-        if (length == 0 || length > kMaxPiece || offset + length > body.size()) {
-            Refuse(res, error, kErrField,
-                   std::string(name) + " of " + std::to_string(length) + " bytes at " + std::to_string(offset) +
-                       " does not fit the " + std::to_string(body.size()) + "-byte notification (at most 256 a piece)");
-            return true;
-        }
-        data(HexOf(reinterpret_cast<const uint8_t *>(body.data()) + offset, length));
-        return true;
     }
-    case 0x2D:
-        if (n.reading || n.readDone)
-            res.changed = true;
-        n.reading = false;
-        n.readDone = false;
-        return true;
-    case 0x2E:
-        if (!n.reading) {
-            Refuse(res, error, kErrState, "Cmd_EndReadNotif before a read is open (0x28)");
-            return true;
+    // The request's field k as a hex number of the given bytes.
+    bool Hex(size_t k, size_t bytes, uint32_t &out) const { return HexField(c.req, k, bytes, out); }
+
+    DriveCall &c;
+    DriveState &s;
+    NotifyDriveState &n;
+    Notice *waiting = nullptr;
+};
+
+// A piece of the notification being read (0x2C) or unloaded (0x89):
+// offset and length.
+uint8_t NoticePiece(DriveCall &c, bool NotifyDriveState::*open, const char *outOfOrder)
+{
+    NoticeCall k(c);
+    const std::string name = c.Name();
+    uint32_t offset = 0, length = 0;
+    if (c.fields.size() < 2)
+        return c.Refuse(kErrFormat, name + " needs an offset and a length");
+    if (!k.Hex(1, 2, offset) || !k.Hex(2, 2, length))
+        return c.Refuse(kErrField, name + "'s offset or length cannot be read");
+    if (!(k.n.*open) || !k.waiting)
+        return c.Refuse(kErrDocState, name + outOfOrder);
+    const std::string &body = k.waiting->body;
+    if (length == 0 || length > kMaxPiece || offset + length > body.size())
+        return c.Refuse(kErrField, name + " of " + std::to_string(length) + " bytes at " + std::to_string(offset) +
+                                       " does not fit the " + std::to_string(body.size()) +
+                                       "-byte notification (at most 256 a piece)");
+    k.Data(HexOf(reinterpret_cast<const uint8_t *>(body.data()) + offset, length));
+    return 0;
+}
+
+} // namespace
+
+// State of the exchange: reading, waiting, the first one's number, its time, 0.
+uint8_t NoticeState(DriveCall &c)
+{
+    NoticeCall k(c);
+    k.Data(HexB(k.n.reading || k.n.readDone ? 1 : 0));
+    k.Data(HexW(CountAt(k.n, NoticeStage::Waiting)));
+    k.Data(HexD(k.waiting ? k.waiting->number : 0));
+    k.Data(k.waiting ? c.s.lastDocumentTime : std::string());
+    k.Data(HexB(0));
+    return 0;
+}
+
+uint8_t NoticeStartRead(DriveCall &c)
+{
+    NoticeCall k(c);
+    if (!k.waiting)
+        return c.Refuse(kErrNothingWaits, "no notification waits");
+    k.n.reading = true;
+    k.n.readDone = false;
+    c.res.changed = true;
+    k.Data(HexW(static_cast<uint16_t>(k.waiting->body.size())));
+    return 0;
+}
+
+uint8_t NoticeReadPiece(DriveCall &c)
+{
+    return NoticePiece(c, &NotifyDriveState::reading, " before a read is open (0x28)");
+}
+
+uint8_t NoticeCancelRead(DriveCall &c)
+{
+    NoticeCall k(c);
+    if (k.n.reading || k.n.readDone)
+        c.res.changed = true;
+    k.n.reading = false;
+    k.n.readDone = false;
+    return 0;
+}
+
+uint8_t NoticeEndRead(DriveCall &c)
+{
+    NoticeCall k(c);
+    if (!k.n.reading)
+        return c.Refuse(kErrDocState, c.Name() + " before a read is open (0x28)");
+    k.n.reading = false;
+    k.n.readDone = true;
+    c.res.changed = true;
+    return 0;
+}
+
+// The server's receipt for the notification read: it leaves the list.
+uint8_t NoticeReceipt(DriveCall &c)
+{
+    NoticeCall k(c);
+    if (!k.n.readDone || !k.waiting)
+        return c.Refuse(kErrDocState, "a receipt before a notification was read (0x28-0x2E)");
+    std::string r;
+    if (c.fields.empty() || !wire::Unhex(c.fields[0], r) || r.size() < kNoticeReceiptSize ||
+        r.compare(4, 4, "NTFR") != 0 ||
+        static_cast<size_t>(static_cast<uint8_t>(r[0]) | static_cast<uint8_t>(r[1]) << 8) != r.size())
+        return c.Refuse(kErrField, "the receipt is not one of the marking system's");
+    const uint32_t number = Dword(r, 8);
+    const std::string fn = r.substr(12, 16);
+    if (number != k.waiting->number || fn != FnField(c.s.fnNumber))
+        return c.Refuse(kErrOtherOne, "the receipt names notification " + std::to_string(number) +
+                                          ", not the one read (" + std::to_string(k.waiting->number) + ")");
+    for (auto it = k.n.list.begin(); it != k.n.list.end(); ++it)
+        if (&*it == k.waiting) {
+            k.n.list.erase(it);
+            break;
         }
-        n.reading = false;
-        n.readDone = true;
-        res.changed = true;
-        return true;
-    case 0x2F: {
-        if (!n.readDone || !waiting) {
-            Refuse(res, error, kErrState, "a receipt before a notification was read (0x28-0x2E)");
-            return true;
-        }
-        std::string r;
-        if (req.fields.empty() || !DecodeHex(req.fields[0], r) || r.size() < kNoticeReceiptSize ||
-            r.compare(4, 4, "NTFR") != 0 ||
-            static_cast<size_t>(static_cast<uint8_t>(r[0]) | static_cast<uint8_t>(r[1]) << 8) != r.size()) {
-            Refuse(res, error, kErrField, "the receipt is not one of the marking system's");
-            return true;
-        }
-        const uint32_t number = Dword(r, 8);
-        const std::string fn = r.substr(12, 16);
-        if (number != waiting->number || fn != FnField(s.fnNumber)) {
-            Refuse(res, error, kErrReceipt,
-                   "the receipt names notification " + std::to_string(number) + ", not the one read (" +
-                       std::to_string(waiting->number) + ")");
-            return true;
-        }
-        for (auto it = n.list.begin(); it != n.list.end(); ++it)
-            if (&*it == waiting) {
-                n.list.erase(it);
-                break;
-            }
-        n.readDone = false;
-        changed();
-        return true;
+    k.n.readDone = false;
+    k.Changed();
+    return 0;
+}
+
+// Counts: waiting, the first waiting one's number, acknowledged not confirmed.
+uint8_t NoticeCounts(DriveCall &c)
+{
+    NoticeCall k(c);
+    k.Data(HexW(CountAt(k.n, NoticeStage::Waiting)));
+    k.Data(HexD(k.waiting ? k.waiting->number : 0));
+    k.Data(HexW(CountAt(k.n, NoticeStage::Acknowledged)));
+    return 0;
+}
+
+// Sub-command 0 lists the acknowledged ones to confirm; 1 confirms the next
+// by its number and CRC.
+uint8_t NoticeConfirm(DriveCall &c)
+{
+    NoticeCall k(c);
+    uint32_t sub = 0, value = 0, crc = 0;
+    if (!k.Hex(1, 1, sub) || sub > 1 || !k.Hex(2, 4, value) || !k.Hex(3, 2, crc))
+        return c.Refuse(kErrField, c.Name() + " takes a sub-command 0 or 1, a value and a CRC");
+    Notice *next = FirstAt(k.n, NoticeStage::Acknowledged);
+    if (sub == 0) {
+        k.Data(HexW(CountAt(k.n, NoticeStage::Acknowledged)));
+        k.Data(HexD(next ? next->number : 0));
+        return 0;
     }
-    case 0x80: { // count: waiting, the first waiting one's number, acknowledged not confirmed
-        data(HexW(CountAt(n, NoticeStage::Waiting)));
-        data(HexD(waiting ? waiting->number : 0));
-        data(HexW(CountAt(n, NoticeStage::Acknowledged)));
-        return true;
+    if (!next)
+        return c.Refuse(kErrNothingWaits, "no notification awaits confirmation");
+    if (value != next->number || crc != NoticeCrc(next->body)) {
+        char b[96];
+        std::snprintf(b, sizeof b, "confirmation %u/%04X does not match notification %u/%04X",
+                      static_cast<unsigned>(value), static_cast<unsigned>(crc), static_cast<unsigned>(next->number),
+                      static_cast<unsigned>(NoticeCrc(next->body)));
+        return c.Refuse(kErrField, b);
     }
-    case 0x8A: {
-        uint32_t step = 0;
-        if (!HexField(req, 1, 1, step) || step > 1) {
-            Refuse(res, error, kErrField, "NotifStep takes 0 or 1");
-            return true;
-        }
-        if (!waiting) {
-            n.unloading = false;
-            Refuse(res, error, kErrNoneLeft, "no notification left to unload");
-            return true;
-        }
-        if (step == 0) {
-            n.unloading = true;
-            res.changed = true;
-            data(HexW(static_cast<uint16_t>(waiting->body.size())));
-            return true;
-        }
-        if (!n.unloading) {
-            Refuse(res, error, kErrState, "an acknowledgement before the notification was named (0x8A 0)");
-            return true;
-        }
-        waiting->stage = NoticeStage::Acknowledged;
-        n.unloading = false;
-        changed();
-        return true;
+    next->stage = NoticeStage::Confirmed;
+    k.Changed();
+    return 0;
+}
+
+uint8_t NoticeUnloadPiece(DriveCall &c)
+{
+    return NoticePiece(c, &NotifyDriveState::unloading, " before the next notification is named (0x8A 0)");
+}
+
+// Step 0 names the oldest waiting one for the unload, 1 acknowledges it.
+uint8_t NoticeStep(DriveCall &c)
+{
+    NoticeCall k(c);
+    uint32_t step = 0;
+    if (!k.Hex(1, 1, step) || step > 1)
+        return c.Refuse(kErrField, c.Name() + " takes 0 or 1");
+    if (!k.waiting) {
+        k.n.unloading = false;
+        return c.Refuse(kErrNoData, "no notification left to unload");
     }
-    case 0x87: {
-        uint32_t sub = 0, value = 0, crc = 0;
-        if (!HexField(req, 1, 1, sub) || sub > 1 || !HexField(req, 2, 4, value) || !HexField(req, 3, 2, crc)) {
-            Refuse(res, error, kErrField, "Command87 takes a sub-command 0 or 1, a value and a CRC");
-            return true;
-        }
-        Notice *next = FirstAt(n, NoticeStage::Acknowledged);
-        if (sub == 0) {
-            data(HexW(CountAt(n, NoticeStage::Acknowledged)));
-            data(HexD(next ? next->number : 0));
-            return true;
-        }
-        if (!next) {
-            Refuse(res, error, kErrNoNotice, "no notification awaits confirmation");
-            return true;
-        }
-        if (value != next->number || crc != NoticeCrc(next->body)) {
-            char b[96];
-            std::snprintf(b, sizeof b, "confirmation %u/%04X does not match notification %u/%04X",
-                          static_cast<unsigned>(value), static_cast<unsigned>(crc),
-                          static_cast<unsigned>(next->number), static_cast<unsigned>(NoticeCrc(next->body)));
-            Refuse(res, error, kErrField, b);
-            return true;
-        }
-        next->stage = NoticeStage::Confirmed;
-        changed();
-        return true;
+    if (step == 0) {
+        k.n.unloading = true;
+        c.res.changed = true;
+        k.Data(HexW(static_cast<uint16_t>(k.waiting->body.size())));
+        return 0;
     }
-    default:
-        return true;
-    }
+    if (!k.n.unloading)
+        return c.Refuse(kErrDocState, "an acknowledgement before the notification was named (0x8A 0)");
+    k.waiting->stage = NoticeStage::Acknowledged;
+    k.n.unloading = false;
+    k.Changed();
+    return 0;
 }
 
 namespace {
@@ -404,52 +399,26 @@ std::string NoticeToJson(const DriveState &state)
     return jsonl::Dump(j);
 }
 
-bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why)
+bool NoticeFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
-    jsonl::Json root;
-    if (!jsonl::Parse(text, &root) || !root.is_object())
-        return true; // the caller's reader reports what is wrong with the file
-    auto it = root.find("notify");
-    if (it == root.end()) {
+    if (!member) {
         NoticeSync(s);
         return true;
     }
-    const jsonl::Json &o = *it;
+    MemberReader r(*member, why, "notify.", MemberReader::Bare);
+    if (member->type != JsonValue::Object)
+        return r.Bad("");
     NotifyDriveState n;
-    auto bad = [&](const std::string &member) {
-        if (why.empty())
-            why = "notify." + member;
-        return false;
-    };
-    auto number = [&](const jsonl::Json &obj, const char *name, uint32_t max, auto &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_number_unsigned() || m->get<uint64_t>() > max)
-            return bad(name);
-        out = static_cast<std::remove_reference_t<decltype(out)>>(m->get<uint64_t>());
-        return true;
-    };
-    auto flag = [&](const char *name, bool &out) {
-        auto m = o.find(name);
-        if (m == o.end())
-            return true;
-        if (!m->is_boolean())
-            return bad(name);
-        out = m->get<bool>();
-        return true;
-    };
-    if (!o.is_object())
-        return bad("");
-    if (auto l = o.find("list"); l != o.end()) {
-        if (!l->is_array() || l->size() > 0x20000)
-            return bad("list");
-        for (const jsonl::Json &e : *l) {
+    if (const JsonValue *l = member->Find("list")) {
+        if (l->type != JsonValue::Array || l->items.size() > 0x20000)
+            return r.Bad("list");
+        for (const JsonValue &e : l->items) {
             Notice x;
-            if (!e.is_object() || !number(e, "number", 0xFFFFFFFFu, x.number))
-                return bad("list");
-            auto st = e.find("stage");
-            std::string stage = st != e.end() && st->is_string() ? st->get<std::string>() : "";
+            MemberReader er(e, why, "notify.", MemberReader::Bare);
+            if (e.type != JsonValue::Object || !er.Int("number", x.number, 0, 0xFFFFFFFFll))
+                return r.Bad("list");
+            const JsonValue *st = e.Find("stage");
+            std::string stage = st && st->type == JsonValue::String ? st->text : "";
             if (stage == "waiting")
                 x.stage = NoticeStage::Waiting;
             else if (stage == "acknowledged")
@@ -457,16 +426,16 @@ bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why)
             else if (stage == "confirmed")
                 x.stage = NoticeStage::Confirmed;
             else
-                return bad("list.stage");
-            auto b = e.find("body");
-            if (b == e.end() || !b->is_string() || !DecodeHex(b->get<std::string>(), x.body) || x.body.empty() ||
+                return r.Bad("list.stage");
+            const JsonValue *body = e.Find("body");
+            if (!body || body->type != JsonValue::String || !wire::Unhex(body->text, x.body) || x.body.empty() ||
                 x.body.size() > kMaxBody)
-                return bad("list.body");
+                return r.Bad("list.body");
             n.list.push_back(x);
         }
     }
-    if (!number(o, "last_number", 0xFFFFFFFFu, n.lastNumber) || !number(o, "size", 0xFFFF, n.size) ||
-        !flag("reading", n.reading) || !flag("read_done", n.readDone) || !flag("unloading", n.unloading))
+    if (!r.Int("last_number", n.lastNumber, 0, 0xFFFFFFFFll) || !r.Int("size", n.size, 0, 0xFFFF) ||
+        !r.Flag("reading", n.reading) || !r.Flag("read_done", n.readDone) || !r.Flag("unloading", n.unloading))
         return false;
     s.notify = n;
     s.notifications = CountAt(s.notify, NoticeStage::Waiting);

@@ -36,6 +36,8 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
+struct JsonValue;
 
 enum class NoticeStage { Waiting, Acknowledged, Confirmed };
 
@@ -75,16 +77,24 @@ uint16_t NoticesWaiting(const DriveState &s);
 // shape, or "drive notifications N").
 void NoticeSync(DriveState &s);
 
-// Answers 0x27, 0x28, 0x2C-0x2F, 0x80, 0x87, 0x89 and 0x8A: false for any
-// other code. error gets the registrar error (0 none), res the note of a
-// refusal.
-bool NoticeCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+// The notification commands (rows of KktDriveCommands.cpp); a refusal's
+// reason goes to the result's note.
+uint8_t NoticeState(DriveCall &c);       // 0x27
+uint8_t NoticeStartRead(DriveCall &c);   // 0x28
+uint8_t NoticeReadPiece(DriveCall &c);   // 0x2C
+uint8_t NoticeCancelRead(DriveCall &c);  // 0x2D
+uint8_t NoticeEndRead(DriveCall &c);     // 0x2E
+uint8_t NoticeReceipt(DriveCall &c);     // 0x2F
+uint8_t NoticeCounts(DriveCall &c);      // 0x80
+uint8_t NoticeConfirm(DriveCall &c);     // 0x87
+uint8_t NoticeUnloadPiece(DriveCall &c); // 0x89
+uint8_t NoticeStep(DriveCall &c);        // 0x8A
 
 // The state file's "notify" member as JSON text, and reading it back from the
 // whole state file's text (a file without it makes the list from
 // "notifications").
 std::string NoticeToJson(const DriveState &s);
-bool NoticeFromJson(const std::string &text, DriveState &s, std::string &why);
+bool NoticeFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 // "drive notify SIZE..." (one waiting notification of each size) and "drive
 // notify-size SIZE": known false for other names; false with why on a bad

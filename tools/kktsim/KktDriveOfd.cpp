@@ -4,7 +4,9 @@
 #include "KktDriveOfd.h"
 
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
+#include "KktJson.h"
 #include "KktText.h"
 
 #include "JsonLines.h"
@@ -19,12 +21,10 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,   // a field is missing
-    kErrField = 0x02,    // a field cannot be read, or an answer not understood
-    kErrNoDocument = 0x08, // nothing waits, or no read is open
-    kErrState = 0x0D,    // the command does not fit the read's state
-};
+using wire::HexB;
+using wire::HexD;
+using wire::HexW;
+using wire::ReadHexLE;
 
 const uint16_t kDocumentTag = 3; // a receipt's tag; the OFD takes the body as it is
 const size_t kMessageHeader = 32;
@@ -47,64 +47,6 @@ void PutTag(std::string &o, uint16_t tag, const std::string &value)
     PutWord(o, tag);
     PutWord(o, static_cast<uint16_t>(value.size()));
     o += value;
-}
-
-std::string Hex2(unsigned v)
-{
-    char b[8];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
-std::string HexWord(unsigned v)
-{
-    return Hex2(v) + Hex2(v >> 8);
-}
-
-std::string HexDword(uint32_t v)
-{
-    return HexWord(v & 0xFFFF) + HexWord(v >> 16);
-}
-
-bool ReadWordField(const std::string &f, uint16_t &out)
-{
-    if (f.size() != 4)
-        return false;
-    unsigned v = 0;
-    for (int i = 0; i < 4; ++i) {
-        char c = f[i];
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (d < 0)
-            return false;
-        v = v << 4 | static_cast<unsigned>(d);
-    }
-    out = static_cast<uint16_t>((v >> 8) | ((v & 0xFF) << 8));
-    return true;
-}
-
-bool DecodeHex(const std::string &f, std::string &out)
-{
-    if (f.size() % 2 != 0)
-        return false;
-    out.clear();
-    for (size_t i = 0; i < f.size(); i += 2) {
-        int v = 0;
-        for (int k = 0; k < 2; ++k) {
-            char c = f[i + k];
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (d < 0)
-                return false;
-            v = v << 4 | d;
-        }
-        out += static_cast<char>(v);
-    }
-    return true;
-}
-
-void Refuse(DriveResult &res, uint8_t &error, uint8_t code, const std::string &why)
-{
-    error = code;
-    res.note = why;
 }
 
 } // namespace
@@ -203,194 +145,193 @@ OfdServer *ServerOf(OfdDriveState &o, const std::string &index)
 
 } // namespace
 
-bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error)
+namespace {
+
+// The documents waiting as the waiting count says, before any command.
+OfdDriveState &Synced(DriveState &s)
 {
-    const uint8_t code = req.code;
-    if (code != 0x2B && (code < 0x5A || code > 0x5F) && code != 0x66 && code != 0x67)
-        return false;
-    res.answered = true;
-    error = 0;
     OfdSyncDocuments(s);
-    OfdDriveState &o = s.ofd;
-    auto field = [&](size_t k) -> const std::string & {
-        static const std::string none;
-        return k >= 1 && k <= req.fields.size() ? req.fields[k - 1] : none;
-    };
-    auto data = [&](const std::string &text) { rep.data.push_back(text); };
-    switch (code) {
-    case 0x2B: {
-        // status (bit 0 connected, bit 1 a message waits, bit 2 a read
-        // open), read in progress, messages waiting, the first one's number
-        // and time (as filed in the archive)
-        uint8_t status = static_cast<uint8_t>((o.connected ? 0x01 : 0) | (o.documents.empty() ? 0 : 0x02) |
-                                              (o.reading ? 0x04 : 0));
-        data(Hex2(status));
-        data(Hex2(o.reading ? 1 : 0));
-        data(HexWord(static_cast<uint16_t>(o.documents.size())));
-        data(HexDword(o.documents.empty() ? 0 : o.documents.front().number));
-        std::string when = "0000000000";
-        if (!o.documents.empty()) {
-            const ArchivedDocument *d = s.archive.Find(o.documents.front().number);
-            when = d ? d->when : s.lastDocumentTime;
-        }
-        data(when);
-        return true;
+    return s.ofd;
+}
+
+} // namespace
+
+// Status (bit 0 connected, bit 1 a message waits, bit 2 a read open), read
+// in progress, messages waiting, the first one's number and time (as filed
+// in the archive).
+uint8_t OfdStatus(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    uint8_t status =
+        static_cast<uint8_t>((o.connected ? 0x01 : 0) | (o.documents.empty() ? 0 : 0x02) | (o.reading ? 0x04 : 0));
+    c.data.push_back(HexB(status));
+    c.data.push_back(HexB(o.reading ? 1 : 0));
+    c.data.push_back(HexW(static_cast<uint16_t>(o.documents.size())));
+    c.data.push_back(HexD(o.documents.empty() ? 0 : o.documents.front().number));
+    std::string when = "0000000000";
+    if (!o.documents.empty()) {
+        const ArchivedDocument *d = c.s.archive.Find(o.documents.front().number);
+        when = d ? d->when : c.s.lastDocumentTime;
     }
-    case 0x5A:
-        if (o.documents.empty()) {
-            Refuse(res, error, kErrNoDocument, "no document waits for the OFD");
-            return true;
+    c.data.push_back(when);
+    return 0;
+}
+
+uint8_t OfdReadStart(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    if (o.documents.empty())
+        return c.Refuse(kErrNothingWaits, "no document waits for the OFD");
+    o.reading = true;
+    o.readDone = false;
+    c.res.changed = true;
+    c.data.push_back(HexW(static_cast<uint16_t>(o.documents.front().body.size())));
+    return 0;
+}
+
+// A piece of the oldest document: offset and length (W, W).
+uint8_t OfdRead(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    const std::string name = c.Name();
+    uint32_t offset = 0, length = 0;
+    if (c.fields.size() < 2)
+        return c.Refuse(kErrFormat, name + " needs an offset and a length");
+    if (!ReadHexLE(c.Raw(1), 2, offset) || !ReadHexLE(c.Raw(2), 2, length))
+        return c.Refuse(kErrField, name + "'s offset or length cannot be read");
+    if (!o.reading || o.documents.empty())
+        return c.Refuse(kErrNothingWaits, name + " without a read open (0x5A)");
+    const std::string &body = o.documents.front().body;
+    if (length == 0 || static_cast<size_t>(offset) + length > body.size())
+        return c.Refuse(kErrField, name + " of " + std::to_string(length) + " bytes at " + std::to_string(offset) +
+                                       " passes the " + std::to_string(body.size()) + "-byte document");
+    c.data.push_back(HexOf(reinterpret_cast<const uint8_t *>(body.data()) + offset, length));
+    return 0;
+}
+
+uint8_t OfdReadCancel(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    if (o.reading || o.readDone)
+        c.res.changed = true;
+    o.reading = false;
+    o.readDone = false;
+    return 0;
+}
+
+uint8_t OfdReadClose(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    if (!o.reading)
+        return c.Refuse(kErrNothingWaits, c.Name() + " without a read open (0x5A)");
+    o.reading = false;
+    o.readDone = true;
+    c.res.changed = true;
+    return 0;
+}
+
+// The OFD's answer to the document read (hex): srvsim's acknowledgement
+// removes it; its refusal is answered with the OFD's code and message.
+uint8_t OfdAnswer(DriveCall &c)
+{
+    DriveState &s = c.s;
+    OfdDriveState &o = Synced(s);
+    const std::string name = c.Name();
+    if (!o.readDone || o.documents.empty())
+        return c.Refuse(kErrDocState, name + " without a document read (0x5A-0x5D)");
+    std::string answer;
+    if (c.fields.empty() || !wire::Unhex(c.Raw(1), answer) || answer.empty())
+        return c.Refuse(kErrField, name + "'s answer is no hexadecimal data");
+    std::string line = answer.substr(0, answer.find('\n'));
+    std::istringstream in(line);
+    std::string magic, kind;
+    in >> magic >> kind;
+    const OfdDocument &doc = o.documents.front();
+    if (magic == "SRVSIM" && kind == "ACK") {
+        std::string fn, number, more;
+        in >> fn >> number;
+        if (fn == s.fnNumber && number == std::to_string(doc.number) && !(in >> more)) {
+            o.documents.erase(o.documents.begin());
+            s.ofdWaiting = static_cast<uint16_t>(o.documents.size());
+            o.readDone = false;
+            c.res.changed = true;
+            c.data.push_back(HexW(0));
+            c.data.push_back("");
+            return 0;
         }
-        o.reading = true;
-        o.readDone = false;
-        res.changed = true;
-        data(HexWord(static_cast<uint16_t>(o.documents.front().body.size())));
-        return true;
-    case 0x5B: {
-        uint16_t offset = 0, length = 0;
-        if (req.fields.size() < 2) {
-            Refuse(res, error, kErrFormat, "FNRead needs an offset and a length");
-            return true;
-        }
-        if (!ReadWordField(field(1), offset) || !ReadWordField(field(2), length)) {
-            Refuse(res, error, kErrField, "FNRead's offset or length cannot be read");
-            return true;
-        }
-        if (!o.reading || o.documents.empty()) {
-            Refuse(res, error, kErrNoDocument, "FNRead without a read open (0x5A)");
-            return true;
-        }
-        const std::string &body = o.documents.front().body;
-        if (length == 0 || static_cast<size_t>(offset) + length > body.size()) {
-            Refuse(res, error, kErrField,
-                   "FNRead of " + std::to_string(length) + " bytes at " + std::to_string(offset) + " passes the " +
-                       std::to_string(body.size()) + "-byte document");
-            return true;
-        }
-        data(HexOf(reinterpret_cast<const uint8_t *>(body.data()) + offset, length));
-        return true;
+        return c.Refuse(kErrField, "the acknowledgement names " + fn + " " + number + ", not the document read (" +
+                                       s.fnNumber + " " + std::to_string(doc.number) + ")");
     }
-    case 0x5C:
-        if (o.reading || o.readDone)
-            res.changed = true;
-        o.reading = false;
-        o.readDone = false;
-        return true;
-    case 0x5D:
-        if (!o.reading) {
-            Refuse(res, error, kErrNoDocument, "FNReadClose without a read open (0x5A)");
-            return true;
+    if (magic == "SRVSIM" && kind == "ERR") {
+        std::string codeText;
+        in >> codeText;
+        char *end = nullptr;
+        unsigned long code = std::strtoul(codeText.c_str(), &end, 10);
+        if (!codeText.empty() && *end == '\0' && code > 0 && code <= 0xFFFF) {
+            size_t at = line.find(codeText, 11) + codeText.size();
+            std::string message = at < line.size() ? line.substr(at + 1) : std::string();
+            c.data.push_back(HexW(static_cast<uint16_t>(code)));
+            c.data.push_back(Utf8ToCp866(message));
+            c.res.note = "the OFD refused document " + std::to_string(doc.number) + " with code " + codeText;
+            return 0;
         }
-        o.reading = false;
-        o.readDone = true;
-        res.changed = true;
-        return true;
-    case 0x5E: {
-        if (!o.readDone || o.documents.empty()) {
-            Refuse(res, error, kErrState, "FNReadScript without a document read (0x5A-0x5D)");
-            return true;
-        }
-        std::string answer;
-        if (req.fields.empty() || !DecodeHex(field(1), answer) || answer.empty()) {
-            Refuse(res, error, kErrField, "FNReadScript's answer is no hexadecimal data");
-            return true;
-        }
-        std::string line = answer.substr(0, answer.find('\n'));
-        std::istringstream in(line);
-        std::string magic, kind;
-        in >> magic >> kind;
-        const OfdDocument &doc = o.documents.front();
-        if (magic == "SRVSIM" && kind == "ACK") {
-            std::string fn, number, more;
-            in >> fn >> number;
-            if (fn == s.fnNumber && number == std::to_string(doc.number) && !(in >> more)) {
-                o.documents.erase(o.documents.begin());
-                s.ofdWaiting = static_cast<uint16_t>(o.documents.size());
-                o.readDone = false;
-                res.changed = true;
-                data(HexWord(0));
-                data("");
-                return true;
-            }
-            Refuse(res, error, kErrField,
-                   "the acknowledgement names " + fn + " " + number + ", not the document read (" + s.fnNumber +
-                       " " + std::to_string(doc.number) + ")");
-            return true;
-        }
-        if (magic == "SRVSIM" && kind == "ERR") {
-            std::string codeText;
-            in >> codeText;
-            char *end = nullptr;
-            unsigned long c = std::strtoul(codeText.c_str(), &end, 10);
-            if (!codeText.empty() && *end == '\0' && c > 0 && c <= 0xFFFF) {
-                size_t at = line.find(codeText, 11) + codeText.size();
-                std::string message = at < line.size() ? line.substr(at + 1) : std::string();
-                data(HexWord(static_cast<uint16_t>(c)));
-                data(Utf8ToCp866(message));
-                res.note = "the OFD refused document " + std::to_string(doc.number) + " with code " + codeText;
-                return true;
-            }
-        }
-        Refuse(res, error, kErrField, "the OFD's answer is not understood: " + HexOf(reinterpret_cast<const uint8_t *>(line.data()), line.size() > 32 ? 32 : line.size()));
-        return true;
     }
-    case 0x5F: {
-        if (req.fields.empty() || (field(1) != "00" && field(1) != "01")) {
-            Refuse(res, error, kErrField, "SetOFDConnStatus needs 00 or 01");
-            return true;
-        }
-        bool up = field(1) == "01";
-        if (up != o.connected)
-            res.changed = true;
-        o.connected = up;
-        return true;
-    }
-    case 0x66: {
-        // port, period, receive and send time-outs (words), host, and for
-        // the marking and key servers their index
-        if (req.fields.size() != 5 && req.fields.size() != 6) {
-            Refuse(res, error, kErrFormat, "SetServer needs port, period, time-outs, host and an optional index");
-            return true;
-        }
-        uint32_t words[4] = {};
-        for (size_t k = 0; k < 4; ++k)
-            if (!wire::ReadHexLE(field(k + 1), 2, words[k])) {
-                Refuse(res, error, kErrField, "SetServer field " + std::to_string(k + 1) + " is not a word");
-                return true;
-            }
-        std::string host = Cp866ToUtf8(field(5));
-        if (field(5).size() > 255) {
-            Refuse(res, error, kErrField, "SetServer host is longer than 255 characters");
-            return true;
-        }
-        OfdServer *server = ServerOf(o, req.fields.size() == 6 ? field(6) : std::string());
-        if (!server) {
-            Refuse(res, error, kErrField, "server index " + field(6) + " is not known");
-            return true;
-        }
-        server->port = static_cast<uint16_t>(words[0]);
-        server->period = static_cast<uint16_t>(words[1]);
-        server->recvTimeout = static_cast<uint16_t>(words[2]);
-        server->sendTimeout = static_cast<uint16_t>(words[3]);
-        server->host = host;
-        res.changed = true;
-        return true;
-    }
-    case 0x67: {
-        const OfdServer *server = ServerOf(o, req.fields.empty() ? std::string() : field(1));
-        if (!server) {
-            Refuse(res, error, kErrField, "server index " + field(1) + " is not known");
-            return true;
-        }
-        data(HexWord(server->port));
-        data(HexWord(server->period));
-        data(HexWord(server->recvTimeout));
-        data(HexWord(server->sendTimeout));
-        data(Utf8ToCp866(server->host));
-        return true;
-    }
-    }
-    return false;
+    return c.Refuse(kErrField, "the OFD's answer is not understood: " +
+                                   HexOf(reinterpret_cast<const uint8_t *>(line.data()),
+                                         line.size() > 32 ? 32 : line.size()));
+}
+
+uint8_t OfdConnection(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    if (c.fields.empty() || (c.Raw(1) != "00" && c.Raw(1) != "01"))
+        return c.Refuse(kErrField, c.Name() + " needs 00 or 01");
+    bool up = c.Raw(1) == "01";
+    if (up != o.connected)
+        c.res.changed = true;
+    o.connected = up;
+    return 0;
+}
+
+// Port, period, receive and send time-outs (words), host, and for the
+// marking and key servers their index.
+uint8_t OfdSetServer(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    const std::string name = c.Name();
+    if (c.fields.size() != 5 && c.fields.size() != 6)
+        return c.Refuse(kErrFormat, name + " needs port, period, time-outs, host and an optional index");
+    uint32_t words[4] = {};
+    for (size_t k = 0; k < 4; ++k)
+        if (!ReadHexLE(c.Raw(k + 1), 2, words[k]))
+            return c.Refuse(kErrField, name + " field " + std::to_string(k + 1) + " is not a word");
+    std::string host = Cp866ToUtf8(c.Raw(5));
+    if (c.Raw(5).size() > 255)
+        return c.Refuse(kErrField, name + " host is longer than 255 characters");
+    OfdServer *server = ServerOf(o, c.fields.size() == 6 ? c.Raw(6) : std::string());
+    if (!server)
+        return c.Refuse(kErrField, "server index " + c.Raw(6) + " is not known");
+    server->port = static_cast<uint16_t>(words[0]);
+    server->period = static_cast<uint16_t>(words[1]);
+    server->recvTimeout = static_cast<uint16_t>(words[2]);
+    server->sendTimeout = static_cast<uint16_t>(words[3]);
+    server->host = host;
+    c.res.changed = true;
+    return 0;
+}
+
+uint8_t OfdGetServer(DriveCall &c)
+{
+    OfdDriveState &o = Synced(c.s);
+    const OfdServer *server = ServerOf(o, c.fields.empty() ? std::string() : c.Raw(1));
+    if (!server)
+        return c.Refuse(kErrField, "server index " + c.Raw(1) + " is not known");
+    c.data.push_back(HexW(server->port));
+    c.data.push_back(HexW(server->period));
+    c.data.push_back(HexW(server->recvTimeout));
+    c.data.push_back(HexW(server->sendTimeout));
+    c.data.push_back(Utf8ToCp866(server->host));
+    return 0;
 }
 
 std::string OfdToJson(const DriveState &state)
@@ -428,76 +369,50 @@ std::string OfdToJson(const DriveState &state)
     return jsonl::Dump(j);
 }
 
-bool OfdFromJson(const std::string &text, DriveState &s, std::string &why)
+bool OfdFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
-    jsonl::Json root;
-    if (!jsonl::Parse(text, &root) || !root.is_object())
-        return true; // the caller's reader reports what is wrong with the file
-    auto it = root.find("ofd");
-    if (it == root.end()) {
+    if (!member) {
         OfdSyncDocuments(s);
         return true;
     }
-    const jsonl::Json &o = *it;
+    MemberReader r(*member, why, "ofd.", MemberReader::Bare);
+    if (member->type != JsonValue::Object)
+        return r.Bad("");
     OfdDriveState n;
-    auto bad = [&](const std::string &member) {
-        if (why.empty())
-            why = "ofd." + member;
-        return false;
-    };
-    auto number = [&](const jsonl::Json &obj, const char *name, uint32_t max, auto &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_number_unsigned() || m->get<uint64_t>() > max)
-            return bad(name);
-        out = static_cast<std::remove_reference_t<decltype(out)>>(m->get<uint64_t>());
-        return true;
-    };
-    auto flag = [&](const jsonl::Json &obj, const char *name, bool &out) {
-        auto m = obj.find(name);
-        if (m == obj.end())
-            return true;
-        if (!m->is_boolean())
-            return bad(name);
-        out = m->get<bool>();
-        return true;
-    };
-    if (!o.is_object())
-        return bad("");
-    if (auto d = o.find("documents"); d != o.end()) {
-        if (!d->is_array() || d->size() > 0xFFFF)
-            return bad("documents");
-        for (const jsonl::Json &e : *d) {
+    if (const JsonValue *d = member->Find("documents")) {
+        if (d->type != JsonValue::Array || d->items.size() > 0xFFFF)
+            return r.Bad("documents");
+        for (const JsonValue &e : d->items) {
             OfdDocument doc;
-            if (!e.is_object() || !number(e, "number", 0xFFFFFFFFu, doc.number))
-                return bad("documents");
-            auto b = e.find("body");
-            if (b == e.end() || !b->is_string() || !DecodeHex(b->get<std::string>(), doc.body) ||
+            MemberReader er(e, why, "ofd.", MemberReader::Bare);
+            if (e.type != JsonValue::Object || !er.Int("number", doc.number, 0, 0xFFFFFFFFll))
+                return r.Bad("documents");
+            const JsonValue *body = e.Find("body");
+            if (!body || body->type != JsonValue::String || !wire::Unhex(body->text, doc.body) ||
                 doc.body.size() > kMaxBody)
-                return bad("documents.body");
+                return r.Bad("documents.body");
             n.documents.push_back(doc);
         }
     }
     auto server = [&](const char *name, OfdServer &out) {
-        auto sv = o.find(name);
-        if (sv == o.end())
+        const JsonValue *sv = member->Find(name);
+        if (!sv)
             return true;
-        if (!sv->is_object())
-            return bad(name);
-        if (auto h = sv->find("host"); h != sv->end()) {
-            if (!h->is_string() || h->get<std::string>().size() > 255)
-                return bad(std::string(name) + ".host");
-            out.host = h->get<std::string>();
+        if (sv->type != JsonValue::Object)
+            return r.Bad(name);
+        MemberReader sr(*sv, why, "ofd.", MemberReader::Bare);
+        if (const JsonValue *h = sv->Find("host")) {
+            if (h->type != JsonValue::String || h->text.size() > 255)
+                return r.Bad(std::string(name) + ".host");
+            out.host = h->text;
         }
-        return number(*sv, "port", 0xFFFF, out.port) && number(*sv, "period", 0xFFFF, out.period) &&
-               number(*sv, "recv_timeout", 0xFFFF, out.recvTimeout) &&
-               number(*sv, "send_timeout", 0xFFFF, out.sendTimeout);
+        return sr.Int("port", out.port, 0, 0xFFFF) && sr.Int("period", out.period, 0, 0xFFFF) &&
+               sr.Int("recv_timeout", out.recvTimeout, 0, 0xFFFF) && sr.Int("send_timeout", out.sendTimeout, 0, 0xFFFF);
     };
     if (!server("server", n.server) || !server("oism_server", n.oism) || !server("keys_server", n.keys))
         return false;
-    if (!flag(o, "tag1209", n.tag1209) || !number(o, "document_size", 0xFFFF, n.documentSize) ||
-        !flag(o, "connected", n.connected) || !flag(o, "reading", n.reading) || !flag(o, "read_done", n.readDone))
+    if (!r.Flag("tag1209", n.tag1209) || !r.Int("document_size", n.documentSize, 0, 0xFFFF) ||
+        !r.Flag("connected", n.connected) || !r.Flag("reading", n.reading) || !r.Flag("read_done", n.readDone))
         return false;
     s.ofd = n;
     s.ofdWaiting = static_cast<uint16_t>(s.ofd.documents.size());

@@ -28,6 +28,8 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
+struct JsonValue;
 
 struct OfdDocument {
     uint32_t number = 0;
@@ -66,15 +68,23 @@ void OfdDocumentMade(DriveState &s);
 // numbers before the last document's, surplus ones dropped oldest first.
 void OfdSyncDocuments(DriveState &s);
 
-// Answers 0x2B, 0x5A-0x5F, 0x66 and 0x67: false for any other code. error gets
-// the registrar error (0 none), res the note of a refusal.
-bool OfdCommand(DriveState &s, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+// The OFD exchange's commands (rows of KktDriveCommands.cpp); a refusal's
+// reason goes to the result's note.
+uint8_t OfdStatus(DriveCall &c);     // 0x2B
+uint8_t OfdReadStart(DriveCall &c);  // 0x5A
+uint8_t OfdRead(DriveCall &c);       // 0x5B
+uint8_t OfdReadCancel(DriveCall &c); // 0x5C
+uint8_t OfdReadClose(DriveCall &c);  // 0x5D
+uint8_t OfdAnswer(DriveCall &c);     // 0x5E
+uint8_t OfdConnection(DriveCall &c); // 0x5F
+uint8_t OfdSetServer(DriveCall &c);  // 0x66
+uint8_t OfdGetServer(DriveCall &c);  // 0x67
 
 // The state file's "ofd" member as JSON text, and reading it back from the
 // whole state file's text (a file without it keeps the state's documents
 // in line with "ofd_waiting"). False with the member named in why.
 std::string OfdToJson(const DriveState &s);
-bool OfdFromJson(const std::string &text, DriveState &s, std::string &why);
+bool OfdFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 // "drive ofd-... VALUE" statements: known false for other names; false with
 // why on a bad value.

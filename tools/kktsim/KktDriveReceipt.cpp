@@ -6,8 +6,8 @@
 #include "KktDriveReceipt.h"
 #include "KktDriveSettings.h"
 
-#include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktJson.h"
 #include "KktText.h"
@@ -19,23 +19,6 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrDateTime = 0x03,
-    kErrRange = 0x0C,
-    kErrDocState = 0x0D,
-    kErrOverflow = 0x10,
-    kErrNegativeSum = 0x11,
-    kErrDrawer = 0x12,
-    kErrNoPaper = 0x19,
-    kErrNotRegistered = 0x1A,
-    kErrLines = 0x24,
-    kErrShiftClosed = 0x25,
-    kErrPaymentIndex = 0x27,
-    kErrItems = 0x7E,
-};
-
 const size_t kMaxItems = 1000;
 const size_t kMaxLines = 1000;
 const size_t kMaxTags = 100;
@@ -45,63 +28,19 @@ const char *const kPaymentNames[5] = {u8"НАЛИЧНЫМИ", u8"БЕЗНАЛИ�
 const char *const kOperationNames[4] = {u8"ПРИХОД", u8"ВОЗВРАТ ПРИХОДА", u8"РАСХОД", u8"ВОЗВРАТ РАСХОДА"};
 const char *const kTaxNames[6] = {u8"НДС 20%", u8"НДС 10%", u8"НДС 20/120", u8"НДС 10/110", u8"НДС 0%", u8"БЕЗ НДС"};
 
-using wire::HexDigit;
+using wire::HexD;
 using wire::ReadHexLE;
+using wire::Readable;
+using wire::RealDateTime;
 
 // A hex field of bytes in order.
 bool ReadHexBytes(const std::string &f, std::vector<uint8_t> &out)
 {
-    if (f.size() % 2)
+    std::string bytes;
+    if (!wire::Unhex(f, bytes))
         return false;
-    out.clear();
-    for (size_t i = 0; i < f.size(); i += 2) {
-        int hi = HexDigit(f[i]), lo = HexDigit(f[i + 1]);
-        if (hi < 0 || lo < 0)
-            return false;
-        out.push_back(static_cast<uint8_t>(hi << 4 | lo));
-    }
+    out.assign(bytes.begin(), bytes.end());
     return true;
-}
-
-bool Digits(const std::string &s, size_t n)
-{
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
-int Two(const std::string &s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
-
-bool ValidDateTime(const std::string &d, const std::string &t)
-{
-    if (!Digits(d, 6) || !Digits(t, 4))
-        return false;
-    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
-    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
-        return false;
-    return Two(t, 0) < 24 && Two(t, 2) < 60;
-}
-
-std::string Readable(const std::string &dt)
-{
-    if (dt.size() != 10)
-        return dt;
-    return dt.substr(0, 2) + "." + dt.substr(2, 2) + "." + dt.substr(4, 2) + " " + dt.substr(6, 2) + ":" +
-           dt.substr(8, 2);
-}
-
-// The eight hex digits of a 32-bit value, lowest byte first.
-std::string HexD(uint32_t v)
-{
-    char b[16];
-    std::snprintf(b, sizeof b, "%02X%02X%02X%02X", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF, v >> 24);
-    return b;
 }
 
 // The tape as a person sees it: lines of the drive's width.
@@ -192,7 +131,7 @@ bool ReadQuantity(const std::string &text, int64_t price, int64_t &thousandths, 
 
 class Receipt {
 public:
-    explicit Receipt(ReceiptIo &io) : io_(io), s(io.s) {}
+    explicit Receipt(DriveCall &io) : io_(io), s(io.s) {}
 
     uint8_t Open();
     uint8_t AddItem();
@@ -205,11 +144,7 @@ public:
 
 private:
     size_t Count() const { return io_.fields.size(); }
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= io_.fields.size() ? io_.fields[k - 1] : empty;
-    }
+    const std::string &Raw(size_t k) const { return io_.Raw(k); }
     std::string Text(size_t k) const { return Cp866ToUtf8(Raw(k)); }
     void Data(const std::string &utf8) { io_.data.push_back(Utf8ToCp866(utf8)); }
     void Changed() { io_.res.changed = true; }
@@ -227,7 +162,7 @@ private:
     }
     void PrintReceipt(const FiscalMark &mark, const std::string &when, int64_t total, int64_t change);
 
-    ReceiptIo &io_;
+    DriveCall &io_;
     DriveState &s;
 };
 
@@ -235,7 +170,7 @@ uint8_t Receipt::Open()
 {
     if (Count() < 2)
         return kErrFormat;
-    if (!ValidDateTime(Raw(1), Raw(2)))
+    if (!RealDateTime(Raw(1), Raw(2)))
         return kErrDateTime;
     if (Count() < 4)
         return kErrFormat;
@@ -537,7 +472,7 @@ uint8_t Receipt::Cancel()
 {
     if (Count() < 2)
         return kErrFormat;
-    if (!ValidDateTime(Raw(1), Raw(2)))
+    if (!RealDateTime(Raw(1), Raw(2)))
         return kErrDateTime;
     if (uint8_t e = NeedDocument())
         return e;
@@ -567,63 +502,6 @@ std::string Amounts(const int64_t *v, int n)
     return o + "]";
 }
 
-bool ReadText(const JsonValue &o, const char *key, std::string &out, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::String || v->text.size() > 3 * 4096) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = v->text;
-    return true;
-}
-
-template <typename T> bool ReadInt(const JsonValue &o, const char *key, T &out, int64_t lo, int64_t hi, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    if (v->type != JsonValue::Number || v->number < lo || v->number > hi) {
-        why = std::string("bad member \"") + key + "\"";
-        return false;
-    }
-    out = static_cast<T>(v->number);
-    return true;
-}
-
-bool ReadAmounts(const JsonValue &o, const char *key, int64_t *out, int n, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    bool ok = v->type == JsonValue::Array && v->items.size() == static_cast<size_t>(n);
-    for (int i = 0; ok && i < n; ++i)
-        ok = v->items[i].type == JsonValue::String && ParseStoredAmount(v->items[i].text, out[i]);
-    if (!ok)
-        why = std::string("bad member \"") + key + "\"";
-    return ok;
-}
-
-bool ReadTexts(const JsonValue &o, const char *key, std::vector<std::string> &out, size_t max, std::string &why)
-{
-    const JsonValue *v = o.Find(key);
-    if (!v)
-        return true;
-    bool ok = v->type == JsonValue::Array && v->items.size() <= max;
-    out.clear();
-    for (size_t i = 0; ok && i < v->items.size(); ++i) {
-        // a tag's number and its text of one frame field
-        ok = v->items[i].type == JsonValue::String && v->items[i].text.size() <= 3 * 4096 + 16;
-        if (ok)
-            out.push_back(v->items[i].text);
-    }
-    if (!ok)
-        why = std::string("bad member \"") + key + "\"";
-    return ok;
-}
-
 } // namespace
 
 FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type)
@@ -635,23 +513,16 @@ FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type
     return m;
 }
 
-bool ReceiptCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
-{
-    Receipt r(io);
-    switch (code) {
-    case 0x10: error = r.Open(); return true;
-    case 0x11: error = r.AddItem(); return true;
-    case 0x12: error = r.Subtotal(); return true;
-    case 0x13: error = r.AddPayment(); return true;
-    case 0x14: error = r.Close(); return true;
-    case 0x17: error = r.Cancel(); return true;
-    case 0x1C: error = r.PrintText(); return true;
-    case 0x6A: error = r.AddTag(); return true;
-    default: return false;
-    }
-}
+uint8_t ReceiptOpen(DriveCall &c) { return Receipt(c).Open(); }
+uint8_t ReceiptAddItem(DriveCall &c) { return Receipt(c).AddItem(); }
+uint8_t ReceiptSubtotal(DriveCall &c) { return Receipt(c).Subtotal(); }
+uint8_t ReceiptAddPayment(DriveCall &c) { return Receipt(c).AddPayment(); }
+uint8_t ReceiptClose(DriveCall &c) { return Receipt(c).Close(); }
+uint8_t ReceiptCancel(DriveCall &c) { return Receipt(c).Cancel(); }
+uint8_t ReceiptPrintText(DriveCall &c) { return Receipt(c).PrintText(); }
+uint8_t ReceiptAddTag(DriveCall &c) { return Receipt(c).AddTag(); }
 
-std::string ReceiptJson(const DriveState &s)
+std::string ReceiptToJson(const DriveState &s)
 {
     const ReceiptDoc &d = s.receipt;
     const ReceiptTotals &t = s.receiptTotals;
@@ -683,7 +554,7 @@ std::string ReceiptJson(const DriveState &s)
     return o;
 }
 
-bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
+bool ReceiptFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member) {
         // a file of the former shape: the open receipt's type from its
@@ -701,19 +572,21 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
     }
     ReceiptDoc d;
     ReceiptTotals t;
-    if (!ReadInt(v, "type", d.type, 0, 255, why) || (d.type & 0x70) || OperationOf(d.type & 0x7F) < 0) {
+    MemberReader r(v, why);
+    if (!r.Int("type", d.type, 0, 255) || (d.type & 0x70) || OperationOf(d.type & 0x7F) < 0) {
         if (why.empty())
             why = "bad member \"type\"";
         return false;
     }
-    if (!ReadInt(v, "copies", d.copies, 0, 255, why) ||
-        !ReadInt(v, "tax_mode", d.taxMode, 0, 255, why) || !ReadText(v, "operator_inn", d.operatorInn, why) ||
-        !ReadText(v, "table", d.table, why) || !ReadText(v, "place", d.place, why) ||
-        !ReadText(v, "account", d.account, why) || !ReadText(v, "tags", d.tags, why) ||
-        !ReadTexts(v, "doc_tags", d.docTags, kMaxTags, why) ||
-        !ReadAmounts(v, "corrections", t.corrections, 4, why) ||
-        !ReadAmounts(v, "running_corrections", t.runningCorrections, 4, why) ||
-        !ReadInt(v, "not_printed", t.notPrinted, 0, 0xFFFFFFFFll, why))
+    if (!r.Int("copies", d.copies, 0, 255) ||
+        !r.Int("tax_mode", d.taxMode, 0, 255) || !r.Text("operator_inn", d.operatorInn) ||
+        !r.Text("table", d.table) || !r.Text("place", d.place) ||
+        !r.Text("account", d.account) || !r.Text("tags", d.tags) ||
+        // a tag: its number and its text of one frame field
+        !r.Texts("doc_tags", d.docTags, kMaxTags, 3 * 4096 + 16) ||
+        !r.Amounts("corrections", t.corrections, 4) ||
+        !r.Amounts("running_corrections", t.runningCorrections, 4) ||
+        !r.Int("not_printed", t.notPrinted, 0, 0xFFFFFFFFll))
         return false;
     if (const JsonValue *pays = v.Find("payments")) {
         if (pays->type != JsonValue::Array || pays->items.size() > kMaxLines) {
@@ -722,9 +595,10 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
         }
         for (const JsonValue &pv : pays->items) {
             ReceiptPayment p;
+    MemberReader pr(pv, why);
             const JsonValue *a = pv.Find("amount");
-            if (!ReadInt(pv, "type", p.type, 0, 255, why) || !ReadText(pv, "add", p.add, why) ||
-                !ReadText(pv, "comment", p.comment, why))
+            if (!pr.Int("type", p.type, 0, 255) || !pr.Text("add", p.add) ||
+                !pr.Text("comment", p.comment))
                 return false;
             if (!a || a->type != JsonValue::String || !ParseAmount(a->text, p.amount) || p.amount < 0) {
                 why = "bad member \"amount\"";
@@ -741,12 +615,13 @@ bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why)
         }
         for (const JsonValue &iv : items->items) {
             ReceiptItemData x;
-            if (!ReadText(iv, "code", x.code, why) || !ReadText(iv, "quantity", x.quantityText, why) ||
-                !ReadText(iv, "unit", x.unit, why) || !ReadInt(iv, "department", x.department, 0, 255, why) ||
-                !ReadInt(iv, "tax", x.tax, 0, 255, why) || !ReadInt(iv, "method", x.method, 0, 255, why) ||
-                !ReadInt(iv, "object", x.object, 0, 255, why) || !ReadInt(iv, "agent", x.agent, 0, 255, why) ||
-                !ReadText(iv, "department_name", x.departmentName, why) || !ReadText(iv, "tags", x.tags, why) ||
-                !ReadText(iv, "mark_code", x.markCode, why))
+            MemberReader ir(iv, why);
+            if (!ir.Text("code", x.code) || !ir.Text("quantity", x.quantityText) ||
+                !ir.Text("unit", x.unit) || !ir.Int("department", x.department, 0, 255) ||
+                !ir.Int("tax", x.tax, 0, 255) || !ir.Int("method", x.method, 0, 255) ||
+                !ir.Int("object", x.object, 0, 255) || !ir.Int("agent", x.agent, 0, 255) ||
+                !ir.Text("department_name", x.departmentName) || !ir.Text("tags", x.tags) ||
+                !ir.Text("mark_code", x.markCode))
                 return false;
             extras.push_back(x);
         }

@@ -16,6 +16,7 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
 
 // Receipt types the drive takes in 0x10 (bit 0x80 on top: closed without
 // printing).
@@ -64,17 +65,15 @@ struct ReceiptItemData {
     std::string markCode; // the marking code of 0x21 as the tape shows it (KktDriveMarking)
 };
 
-// What a receipt command works on.
-struct ReceiptIo {
-    DriveState &s;
-    const std::vector<std::string> &fields; // fields 1.. as sent (CP866)
-    bool paperOut;
-    std::vector<std::string> &data; // reply data (CP866)
-    DriveResult &res;
-};
-
-// True when code is a receipt command; error is then its answer.
-bool ReceiptCommand(uint8_t code, ReceiptIo &io, uint8_t &error);
+// The receipt commands (rows of KktDriveCommands.cpp).
+uint8_t ReceiptOpen(DriveCall &c);       // 0x10
+uint8_t ReceiptAddItem(DriveCall &c);    // 0x11
+uint8_t ReceiptSubtotal(DriveCall &c);   // 0x12
+uint8_t ReceiptAddPayment(DriveCall &c); // 0x13
+uint8_t ReceiptClose(DriveCall &c);      // 0x14
+uint8_t ReceiptCancel(DriveCall &c);     // 0x17
+uint8_t ReceiptPrintText(DriveCall &c);  // 0x1C
+uint8_t ReceiptAddTag(DriveCall &c);     // 0x6A
 
 // The number and fiscal sign a closed receipt becomes. Every receipt
 // becomes a fiscal document here and nowhere else.
@@ -86,11 +85,11 @@ FiscalMark FiscalizeReceipt(DriveState &s, const std::string &when, uint8_t type
 
 // The state file's "receipt" member: the open receipt's extra data and the
 // counters above.
-std::string ReceiptJson(const DriveState &s);
+std::string ReceiptToJson(const DriveState &s);
 struct JsonValue;
-// Reads the member written by ReceiptJson (null: a file without it) into
+// Reads the member written by ReceiptToJson (null: a file without it) into
 // s, after the goods lines; false with why.
-bool ReadReceiptJson(const JsonValue *member, DriveState &s, std::string &why);
+bool ReceiptFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 

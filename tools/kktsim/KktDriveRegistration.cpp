@@ -20,49 +20,15 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrField = 0x02,
-    kErrDateTime = 0x03,
-    kErrRange = 0x0C,
-    kErrDocState = 0x0D,
-    kErrCloseShift = 0x15,
-    kErrNoReregistrations = 0x1D,
-    kErrPhase = 0x70,
-    kErrLayout = 0x71,
-};
+using wire::HexB;
+using wire::HexD;
+using wire::ReadHexLE;
+using wire::RealDateTime;
+using wire::Two;
 
 const uint32_t kModesFfd11 = 0x4000;
 const uint32_t kModesFfd12 = 0x4000000;
 const uint32_t kReasonModel = 0x40; // a new cash-register version: the maker's business
-
-std::string HexB(unsigned v)
-{
-    char b[8];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
-std::string HexD(uint32_t v)
-{
-    return HexB(v) + HexB(v >> 8) + HexB(v >> 16) + HexB(v >> 24);
-}
-
-// 2n hex digits, lowest byte first.
-bool HexLE(const std::string &f, size_t bytes, uint32_t &out)
-{
-    if (f.size() != bytes * 2)
-        return false;
-    out = 0;
-    for (size_t i = 0; i < f.size(); ++i) {
-        char c = f[i];
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (d < 0)
-            return false;
-        out |= static_cast<uint32_t>(d) << (8 * (i / 2) + (i % 2 ? 0 : 4));
-    }
-    return true;
-}
 
 bool AllDigits(const std::string &s)
 {
@@ -73,21 +39,6 @@ bool AllDigits(const std::string &s)
 }
 
 bool Inn(const std::string &s) { return (s.size() == 10 || s.size() == 12) && AllDigits(s); }
-
-int Two(const std::string &s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
-
-bool RealDateTime(const std::string &d, const std::string &t)
-{
-    if (d.size() != 6 || t.size() != 4 || !AllDigits(d) || !AllDigits(t))
-        return false;
-    int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
-    static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
-    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
-        return false;
-    return Two(t, 0) < 24 && Two(t, 2) < 60;
-}
 
 // Wizard work modes from the command's value (bits 0-5, 8-10).
 uint16_t ModesOf(uint32_t command)
@@ -205,24 +156,24 @@ uint8_t ReadRegistration(const DriveState &s, const std::vector<std::string> &fi
     if (!Inn(r.inn))
         return bad("user INN");
     uint32_t v;
-    if (!HexLE(raw(5), 1, v))
+    if (!ReadHexLE(raw(5), 1, v))
         return bad("tax systems");
     r.taxSystems = static_cast<uint8_t>(v);
     r.number = raw(6);
     if (r.number.size() != 16 || !AllDigits(r.number))
         return bad("registration number");
     if (r.layout == 4) {
-        if (!HexLE(raw(7), 4, v) || !(v & kModesFfd12))
+        if (!ReadHexLE(raw(7), 4, v) || !(v & kModesFfd12))
             return bad("work modes");
         r.workModes = ModesOf(v);
         r.usage = static_cast<uint16_t>(((v >> 11) & 0x1F) | (v & 0x40 ? 0x20 : 0) | (v & 0x80 ? 0x40 : 0));
     } else {
-        if (!HexLE(raw(7), 2, v) || (r.layout == 3) != ((v & kModesFfd11) != 0))
+        if (!ReadHexLE(raw(7), 2, v) || (r.layout == 3) != ((v & kModesFfd11) != 0))
             return bad("work modes");
         r.workModes = ModesOf(v);
     }
     r.automat = raw(8);
-    if (!HexLE(raw(9), 1, v) || !HexLE(raw(15), 1, v))
+    if (!ReadHexLE(raw(9), 1, v) || !ReadHexLE(raw(15), 1, v))
         return bad("reserved byte");
     std::string pair = text(10);
     size_t bar = pair.find('|');
@@ -237,10 +188,10 @@ uint8_t ReadRegistration(const DriveState &s, const std::vector<std::string> &fi
     if (sequence.empty() || sequence.size() > 10 || !AllDigits(sequence) ||
         r.number.compare(16 - 6 - sequence.size(), sequence.size(), sequence) != 0)
         return bad("sequence part of the registration number");
-    if (!HexLE(raw(14), 1, v))
+    if (!ReadHexLE(raw(14), 1, v))
         return bad("reason code");
     r.reason = static_cast<uint8_t>(v);
-    if (!HexLE(raw(16), 1, v))
+    if (!ReadHexLE(raw(16), 1, v))
         return bad("agent kinds");
     r.agents = static_cast<uint8_t>(v);
     r.ofdName = text(17);
@@ -248,7 +199,7 @@ uint8_t ReadRegistration(const DriveState &s, const std::vector<std::string> &fi
     r.fnsSite = text(19);
     r.place = text(20);
     if (r.layout >= 3) {
-        if (!HexLE(raw(21), 4, v))
+        if (!ReadHexLE(raw(21), 4, v))
             return bad("reason codes");
         if (v & kReasonModel) {
             why = "reason codes with a new cash-register version";
@@ -417,14 +368,14 @@ bool RegistrationStatement(const std::string &name, const std::string &value, Dr
         case 1062:
         case 1057:
         case 1209:
-            if (!HexLE(text, 1, v)) {
+            if (!ReadHexLE(text, 1, v)) {
                 why = "drive tag " + number + " needs a byte in hex (2 digits)";
                 return true;
             }
             (tag == 1062 ? s.taxSystems : tag == 1057 ? s.agents : s.ffd) = static_cast<uint8_t>(v);
             return true;
         case 1290:
-            if (!HexLE(text, 4, v)) {
+            if (!ReadHexLE(text, 4, v)) {
                 why = "drive tag 1290 needs a double word in hex, lowest byte first (8 digits)";
                 return true;
             }
@@ -441,7 +392,7 @@ bool RegistrationStatement(const std::string &name, const std::string &value, Dr
     }
     if (name == "reason-codes") {
         uint32_t v;
-        if (value.size() != 8 || !HexLE(value, 4, v)) {
+        if (value.size() != 8 || !ReadHexLE(value, 4, v)) {
             why = "drive reason-codes needs 8 hex digits, lowest byte first";
             return true;
         }
@@ -492,16 +443,9 @@ void RegistrationFromJson(const JsonValue &root, DriveState &s, std::string &why
         }
         s.regTags = read;
     }
-    if (const JsonValue *v = root.Find("reason_codes")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 0xFFFFFFFFll)
-            return badMember("reason_codes");
-        s.reasonCodes = static_cast<uint32_t>(v->number);
-    }
-    if (const JsonValue *v = root.Find("mark_fields")) {
-        if (v->type != JsonValue::Number || v->number < 0 || v->number > 32)
-            return badMember("mark_fields");
-        s.markFields = static_cast<uint8_t>(v->number);
-    }
+    MemberReader r(root, why);
+    if (r.Int("reason_codes", s.reasonCodes, 0, 0xFFFFFFFFll))
+        r.Int("mark_fields", s.markFields, 0, 32);
 }
 
 } // namespace kktsim

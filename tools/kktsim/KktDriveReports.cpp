@@ -2,6 +2,7 @@
 
 #include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktFrame.h"
 #include "KktJson.h"
@@ -13,7 +14,6 @@ using namespace wire;
 
 namespace {
 
-enum : uint8_t { kErrFormat = 0x01, kErrField = 0x02, kErrRange = 0x0C, kErrPaymentIndex = 0x27 };
 
 DepartmentTotal &Slot(std::vector<DepartmentTotal> &all, uint8_t department, uint8_t operation, uint8_t payment)
 {
@@ -66,27 +66,20 @@ void BookDepartments(DriveState &s, int operation, const int64_t *paid)
     }
 }
 
-bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &, uint8_t &error)
+uint8_t DepartmentTotals(DriveCall &c)
 {
-    DriveState &s = drive.state;
-    auto data = [&](const std::string &utf8) { rep.data.push_back(Utf8ToCp866(utf8)); };
-    if (req.code != 0x38)
-        return false;
+    DriveState &s = c.s;
     uint32_t department, payment;
-    if (req.fields.size() < 2)
-        error = kErrFormat;
-    else if (!ReadHexLE(req.fields[0], 1, department) || !ReadHexLE(req.fields[1], 1, payment))
-        error = kErrField;
-    else if (department < 1 || department > static_cast<uint32_t>(kDepartments))
-        error = kErrRange;
-    else if (payment >= static_cast<uint32_t>(kPaymentTypes))
-        error = kErrPaymentIndex;
-    else if (!s.Registered())
-        error = 0x1A;
-    else
-        error = 0;
-    if (error)
-        return true;
+    if (c.fields.size() < 2)
+        return kErrFormat;
+    if (!ReadHexLE(c.Raw(1), 1, department) || !ReadHexLE(c.Raw(2), 1, payment))
+        return kErrField;
+    if (department < 1 || department > static_cast<uint32_t>(kDepartments))
+        return kErrRange;
+    if (payment >= static_cast<uint32_t>(kPaymentTypes))
+        return kErrPaymentIndex;
+    if (!s.Registered())
+        return kErrNotRegistered;
     for (uint8_t op = 0; op < 4; ++op) {
         int64_t sum = 0;
         uint32_t count = 0;
@@ -95,10 +88,10 @@ bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &, 
                 sum = t.sum;
                 count = t.count;
             }
-        data(AmountText(sum));
-        data(std::to_string(count));
+        c.data.push_back(Utf8ToCp866(AmountText(sum)));
+        c.data.push_back(Utf8ToCp866(std::to_string(count)));
     }
-    return true;
+    return 0;
 }
 
 std::string DepartmentTotalsToJson(const std::vector<DepartmentTotal> &totals)

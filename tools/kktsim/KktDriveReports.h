@@ -13,6 +13,7 @@ namespace kktsim {
 
 struct DriveState;
 struct DriveResult;
+struct DriveCall;
 struct JsonValue;
 struct Reply;
 struct Request;
@@ -38,7 +39,9 @@ struct DepartmentTotal {
 void BookDepartments(DriveState &s, int operation, const int64_t *paid);
 
 // 0x38: false for another code, else true with the error.
-bool AnswerReports(Drive &drive, const Request &req, Reply &rep, DriveResult &res, uint8_t &error);
+// 0x38: a department's totals by operation for one payment type (a row of
+// KktDriveCommands.cpp).
+uint8_t DepartmentTotals(DriveCall &c);
 
 std::string DepartmentTotalsToJson(const std::vector<DepartmentTotal> &totals);
 bool DepartmentTotalsFromJson(const JsonValue &v, std::vector<DepartmentTotal> &out, std::string &why);

@@ -3,8 +3,8 @@
 
 #include "KktDriveSettings.h"
 
-#include "KktAmount.h"
 #include "KktDrive.h"
+#include "KktDriveCommands.h"
 #include "KktDriveWire.h"
 #include "KktDriveReceipt.h"
 #include "KktJson.h"
@@ -17,23 +17,8 @@ namespace kktsim {
 
 namespace {
 
-enum : uint8_t {
-    kErrFormat = 0x01,
-    kErrDateTime = 0x03,
-    kErrField = 0x02,
-    kErrRange = 0x0C,
-    kErrPaymentIndex = 0x27,
-};
-
-std::string HexB(unsigned v)
-{
-    char b[8];
-    std::snprintf(b, sizeof b, "%02X", v & 0xFF);
-    return b;
-}
-
-std::string HexW(unsigned v) { return HexB(v) + HexB(v >> 8); }
-
+using wire::HexB;
+using wire::HexW;
 using wire::HexDigit;
 using wire::ReadHexLE;
 
@@ -47,17 +32,9 @@ bool Decimal(const std::string &text, std::string &out)
     return true;
 }
 
-bool AllDigits(const std::string &s, size_t n)
-{
-    if (s.size() != n)
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
+using wire::Two;
 
-int Two(const std::string &s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
+bool AllDigits(const std::string &s, size_t n) { return wire::Digits(s, n); }
 
 size_t Chars(const std::string &utf8)
 {
@@ -101,34 +78,10 @@ std::string Sortable(const std::string &dt)
 
 class Settings {
 public:
-    explicit Settings(ReceiptIo &io) : s(io.s), io_(io) {}
+    explicit Settings(DriveCall &io) : s(io.s), io_(io) {}
 
-    uint8_t Run(uint8_t code)
-    {
-        switch (code) {
-        case 0x42: return SetClock();
-        case 0x43: return Clock();
-        case 0x41: return Lines(3, 4, 1, 39);
-        case 0x4E: return Lines(1, 6, 0, kSettingLineWidth);
-        case 0x46: return Lines(3, 4, 0, kSettingLineWidth, true);
-        case 0x9A: return Answer(s.settings.head);
-        case 0x9B: return Answer(s.settings.tail);
-        case 0x59: return GetTax();
-        case 0x58: return SetTax();
-        case 0x4B: return GetPayment();
-        case 0x4A: return SetPayment();
-        case 0x61: return Departments();
-        case 0x60: return SetDepartments();
-        }
-        return 0;
-    }
-
-private:
-    const std::string &Raw(size_t k) const
-    {
-        static const std::string empty;
-        return k >= 1 && k <= io_.fields.size() ? io_.fields[k - 1] : empty;
-    }
+    // The commands (a handler each, below) and their helpers.
+    const std::string &Raw(size_t k) const { return io_.Raw(k); }
     void Data(const std::string &utf8) { io_.data.push_back(Utf8ToCp866(utf8)); }
     void Changed() { io_.res.changed = true; }
 
@@ -326,8 +279,9 @@ private:
         return 0;
     }
 
+private:
     DriveState &s;
-    ReceiptIo &io_;
+    DriveCall &io_;
 };
 
 // "N RATE SUM TYPE TAG NAME": entry N (0 up to the table's size, which
@@ -440,16 +394,9 @@ std::string DriveClock(const DriveState &s, time_t pc)
 
 bool ClockOffsetFor(const std::string &d, const std::string &t, time_t pc, int64_t &offset)
 {
-    if (!AllDigits(d, 6) || !AllDigits(t, 4))
+    if (!wire::RealDateTime(d, t))
         return false;
     int day = Two(d, 0), month = Two(d, 2), year = 2000 + Two(d, 4);
-    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1])
-        return false;
-    if (month == 2 && day == 29 && !(year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)))
-        return false;
-    if (Two(t, 0) > 23 || Two(t, 2) > 59)
-        return false;
     struct tm tmv = {};
     tmv.tm_mday = day;
     tmv.tm_mon = month - 1;
@@ -464,28 +411,19 @@ bool ClockOffsetFor(const std::string &d, const std::string &t, time_t pc, int64
     return true;
 }
 
-bool SettingsCommand(uint8_t code, ReceiptIo &io, uint8_t &error)
-{
-    switch (code) {
-    case 0x41:
-    case 0x42:
-    case 0x43:
-    case 0x46:
-    case 0x4E:
-    case 0x9A:
-    case 0x9B:
-    case 0x4A:
-    case 0x4B:
-    case 0x58:
-    case 0x59:
-    case 0x60:
-    case 0x61:
-        error = Settings(io).Run(code);
-        return true;
-    default:
-        return false;
-    }
-}
+uint8_t SettingsSetHead(DriveCall &c) { return Settings(c).Lines(3, 4, 1, 39); }
+uint8_t SettingsSetClock(DriveCall &c) { return Settings(c).SetClock(); }
+uint8_t SettingsClock(DriveCall &c) { return Settings(c).Clock(); }
+uint8_t SettingsSetTail(DriveCall &c) { return Settings(c).Lines(3, 4, 0, kSettingLineWidth, true); }
+uint8_t SettingsSetPayment(DriveCall &c) { return Settings(c).SetPayment(); }
+uint8_t SettingsPayment(DriveCall &c) { return Settings(c).GetPayment(); }
+uint8_t SettingsSetHeadExt(DriveCall &c) { return Settings(c).Lines(1, 6, 0, kSettingLineWidth); }
+uint8_t SettingsSetTax(DriveCall &c) { return Settings(c).SetTax(); }
+uint8_t SettingsTax(DriveCall &c) { return Settings(c).GetTax(); }
+uint8_t SettingsSetDepartments(DriveCall &c) { return Settings(c).SetDepartments(); }
+uint8_t SettingsDepartments(DriveCall &c) { return Settings(c).Departments(); }
+uint8_t SettingsHead(DriveCall &c) { return Settings(c).Answer(c.s.settings.head); }
+uint8_t SettingsTail(DriveCall &c) { return Settings(c).Answer(c.s.settings.tail); }
 
 std::vector<std::string> PrintedHead(const DriveState &s)
 {
@@ -591,7 +529,7 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
     return true;
 }
 
-std::string SettingsJson(const DriveState &s)
+std::string SettingsToJson(const DriveState &s)
 {
     auto list = [](const std::vector<std::string> &lines) {
         std::string o = "[";
@@ -623,7 +561,7 @@ std::string SettingsJson(const DriveState &s)
            "],\n    \"payment_types\": " + pays + "],\n    \"departments\": " + deps + "]\n  }";
 }
 
-bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why)
+bool SettingsFromJson(const JsonValue *member, DriveState &s, std::string &why)
 {
     if (!member)
         return true;

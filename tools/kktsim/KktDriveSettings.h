@@ -18,7 +18,7 @@ namespace kktsim {
 
 struct DriveState;
 struct JsonValue;
-struct ReceiptIo;
+struct DriveCall;
 
 enum : size_t {
     kHeadLines = 6,  // the extended head; 0x41 writes lines 2 to 5
@@ -78,8 +78,20 @@ std::string DriveClock(const DriveState &s, time_t pc);
 // or time.
 bool ClockOffsetFor(const std::string &ddmmyy, const std::string &hhmm, time_t pc, int64_t &offset);
 
-// True when code is a settings command; error is then its answer.
-bool SettingsCommand(uint8_t code, ReceiptIo &io, uint8_t &error);
+// The settings commands (rows of KktDriveCommands.cpp).
+uint8_t SettingsSetHead(DriveCall &c);        // 0x41
+uint8_t SettingsSetClock(DriveCall &c);       // 0x42
+uint8_t SettingsClock(DriveCall &c);          // 0x43
+uint8_t SettingsSetTail(DriveCall &c);        // 0x46
+uint8_t SettingsSetPayment(DriveCall &c);     // 0x4A
+uint8_t SettingsPayment(DriveCall &c);        // 0x4B
+uint8_t SettingsSetHeadExt(DriveCall &c);     // 0x4E
+uint8_t SettingsSetTax(DriveCall &c);         // 0x58
+uint8_t SettingsTax(DriveCall &c);            // 0x59
+uint8_t SettingsSetDepartments(DriveCall &c); // 0x60
+uint8_t SettingsDepartments(DriveCall &c);    // 0x61
+uint8_t SettingsHead(DriveCall &c);           // 0x9A
+uint8_t SettingsTail(DriveCall &c);           // 0x9B
 
 // The lines every document carries at its head and end (empty ones left
 // out).
@@ -98,8 +110,8 @@ bool SettingsStatement(const std::string &name, const std::string &value, DriveS
 
 // The state-file member "settings" (an object) and its reading (null: a
 // file without it, the settings keep their values).
-std::string SettingsJson(const DriveState &s);
-bool ReadSettingsJson(const JsonValue *member, DriveState &s, std::string &why);
+std::string SettingsToJson(const DriveState &s);
+bool SettingsFromJson(const JsonValue *member, DriveState &s, std::string &why);
 
 } // namespace kktsim
 

@@ -37,6 +37,8 @@ public:
     bool Open(const std::string &path, bool readOnly, std::string *error);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
+    // How commits are flushed: FULL, or OFF under KKTSIM_NO_SYNC.
+    static const char *SynchronousPragma();
 
     // Whether the database holds a drive's state yet.
     bool HasState(std::string *error);

@@ -2,6 +2,8 @@
 
 #include "KktJson.h"
 
+#include "KktDriveWire.h"
+
 #include <nlohmann/json.hpp>
 
 namespace kktsim {
@@ -150,6 +152,110 @@ bool ParseJson(const std::string &text, JsonValue &out, std::string *error)
     }
     out = std::move(b.root);
     return true;
+}
+
+bool MemberReader::Flag(const char *key, bool &out)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Bool)
+        return Bad(key);
+    out = v->boolean;
+    return true;
+}
+
+bool MemberReader::Text(const char *key, std::string &out, size_t max)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::String || v->text.size() > max)
+        return Bad(key);
+    out = v->text;
+    return true;
+}
+
+bool MemberReader::Amount(const char *key, int64_t &out)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    int64_t a;
+    if (v->type != JsonValue::String || !ParseStoredAmount(v->text, a))
+        return Bad(key);
+    out = a;
+    return true;
+}
+
+bool MemberReader::Amounts(const char *key, int64_t *out, int n)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Array || v->items.size() != static_cast<size_t>(n))
+        return Bad(key);
+    int64_t read[64];
+    if (n > 64)
+        return Bad(key);
+    for (int i = 0; i < n; ++i)
+        if (v->items[i].type != JsonValue::String || !ParseStoredAmount(v->items[i].text, read[i]))
+            return Bad(key);
+    for (int i = 0; i < n; ++i)
+        out[i] = read[i];
+    return true;
+}
+
+bool MemberReader::Hex(const char *key, std::string &out, size_t max)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    std::string bytes;
+    if (v->type != JsonValue::String || !wire::Unhex(v->text, bytes) || bytes.size() > max)
+        return Bad(key);
+    out = bytes;
+    return true;
+}
+
+bool MemberReader::Texts(const char *key, std::vector<std::string> &out, size_t items, size_t length)
+{
+    const JsonValue *v = o_.Find(key);
+    if (!v)
+        return true;
+    if (v->type != JsonValue::Array || v->items.size() > items)
+        return Bad(key);
+    std::vector<std::string> read;
+    for (const JsonValue &item : v->items) {
+        if (item.type != JsonValue::String || item.text.size() > length)
+            return Bad(key);
+        read.push_back(item.text);
+    }
+    out = read;
+    return true;
+}
+
+bool MemberReader::HexTexts(const char *key, std::vector<std::string> &out, size_t items, size_t length)
+{
+    std::vector<std::string> texts;
+    if (!Texts(key, texts, items, 2 * length))
+        return false;
+    for (std::string &text : texts) {
+        std::string bytes;
+        if (!wire::Unhex(text, bytes))
+            return Bad(key);
+        text = bytes;
+    }
+    if (o_.Find(key))
+        out = texts;
+    return true;
+}
+
+bool MemberReader::Bad(const std::string &key)
+{
+    if (why_.empty())
+        why_ = style_ == Bare ? prefix_ + key : "bad member \"" + prefix_ + key + "\"";
+    return false;
 }
 
 } // namespace kktsim

@@ -24,6 +24,57 @@ struct JsonValue {
     const JsonValue *Find(const std::string &key) const;
 };
 
+// Reads the members of one object of the state into their fields, the same
+// way for every section of the state: a member that is absent keeps its
+// field; one of the wrong kind or out of range leaves the field and records
+// the first fault in why (`bad member "PREFIXkey"`, or with a bare prefix
+// `PREFIXkey` alone). Each read returns false on a fault, so a reader may
+// stop at the first one or read on.
+class MemberReader {
+public:
+    enum Style { Quoted, Bare };
+    MemberReader(const JsonValue &object, std::string &why, std::string prefix = std::string(),
+                 Style style = Quoted)
+        : o_(object), why_(why), prefix_(std::move(prefix)), style_(style)
+    {
+    }
+
+    const JsonValue &Object() const { return o_; }
+
+    template <typename T> bool Int(const char *key, T &out, int64_t lo, int64_t hi)
+    {
+        const JsonValue *v = o_.Find(key);
+        if (!v)
+            return true;
+        if (v->type != JsonValue::Number || v->number < lo || v->number > hi)
+            return Bad(key);
+        out = static_cast<T>(v->number);
+        return true;
+    }
+    bool Flag(const char *key, bool &out);
+    // A text of at most max bytes; the default fits one frame field (4096
+    // bytes of CP866, up to three UTF-8 bytes each).
+    bool Text(const char *key, std::string &out, size_t max = 3 * 4096);
+    // Texts with two decimals up to kMaxStored (KktAmount.h).
+    bool Amount(const char *key, int64_t &out);
+    bool Amounts(const char *key, int64_t *out, int n);
+    // Hex digits into bytes, at most max of them.
+    bool Hex(const char *key, std::string &out, size_t max);
+    // An array of at most items texts of at most length bytes each, or of
+    // hex texts of at most length bytes each.
+    bool Texts(const char *key, std::vector<std::string> &out, size_t items, size_t length);
+    bool HexTexts(const char *key, std::vector<std::string> &out, size_t items, size_t length);
+    // Records a fault of the member key (when none is recorded yet); false.
+    bool Bad(const std::string &key);
+    bool Ok() const { return why_.empty(); }
+
+private:
+    const JsonValue &o_;
+    std::string &why_;
+    std::string prefix_;
+    Style style_;
+};
+
 // Reads a whole document; false with the fault in error: "offset N (line L,
 // column C): what" for text that is no JSON, else what the value breaks.
 bool ParseJson(const std::string &text, JsonValue &out, std::string *error);

@@ -3,6 +3,7 @@
 #include "KktSim.h"
 
 #include "KktText.h"
+#include "TMCodes.h"
 #include "osal.h"
 
 #include <cerrno>
@@ -478,7 +479,7 @@ void Simulator::HandleFrame(const uint8_t *data, size_t n)
         note += std::string(note.empty() ? "" : "; ") + "fault " + FaultName(fault.kind);
     Journal("in", 1, data - 1, n + 1, head + fields + (note.empty() ? "" : ",\"note\":" + JsonString(note)));
     // 0x93 switches the monitor channel over to the service monitor.
-    if (req.code == 0x93 && rep.error == 0)
+    if (req.code == TM_ENTER_SERVICE_MONITOR && rep.error == 0)
         monitor_.Enter();
 
     if (fault.kind == FaultKind::NoReply)
