@@ -15,6 +15,8 @@
 
 #include "conn_bringup.h"
 #include "conn_record.h"
+#include "error_box.h"
+#include "list_page.h"
 #include "menu_fit.h"
 #include "message_box.h"
 #include "osal.h"
@@ -39,7 +41,6 @@ const unsigned kPauseMs = 200;
 const int kSppConnected = 3, kPanConnected = 10;
 const int kPanDefaultWaitMs = 20000, kPanMinWaitMs = 5000, kPanMaxWaitMs = 60000;
 const int kPanServices = 4;
-const char kError[] = "ОШИБКА";
 
 std::atomic<int> g_available{0};
 
@@ -118,20 +119,20 @@ int commonStart(vuUI *ui, Op op, const char *name, const char *pin)
     int r = bt_open(name, op == Op::Pan ? OS_BT_OPEN_PAN : OS_BT_OPEN_SPP);
     if (r != 0) {
         bt_close(0);
-        box(ui, kError, kAlert, "Bluetooth модуль не открыт (не найден)\n(ret = %d)", r);
+        error_box_f(ui, "Bluetooth модуль не открыт (не найден)\n(ret = %d)", r);
         return kNotOpen;
     }
     r = bt_lib.OsBluetoothSetSecurityCallback(&bt_security_callbacks);
     if (r != 0) {
         bt_close(0);
-        box(ui, kError, kAlert, "OsBluetoothSetSecurityCallback(), ret = %d", r);
+        error_box_f(ui, "OsBluetoothSetSecurityCallback(), ret = %d", r);
         return kFailed;
     }
     if (op == Op::Pan) {
         r = bt_lib.OsPanSetCallback(&bt_pan_callbacks);
         if (r != 0) {
             bt_close(0);
-            box(ui, kError, kAlert, "OsPANSetCallback(), ret = %d", r);
+            error_box_f(ui, "OsPANSetCallback(), ret = %d", r);
             return kFailed;
         }
     } else {
@@ -146,7 +147,7 @@ int commonStart(vuUI *ui, Op op, const char *name, const char *pin)
     if (r != 0) {
         if (op == Op::Pan) {
             bt_close(0);
-            box(ui, kError, kAlert, "OsBluetoothSetPairAuth(), ret = %d", r);
+            error_box_f(ui, "OsBluetoothSetPairAuth(), ret = %d", r);
             return kFailed;
         }
         box(ui, name, kAlert, "OsBluetoothSetPairAuth ret = %d", r);
@@ -465,17 +466,11 @@ int bt_choose_device(const char *const *names, int count, int *index)
         // ends in "..." inside it.
         for (int i = 0; i < count; ++i)
             menu->AddItem(names[i] ? names[i] : "", nullptr, 0, 1);
-        ui->Add(menu);
+        ListPage page(ui, menu);
         menu_fit_rows(menu);
-        menu->Reset();
-        ui->Show(menu);
-        ui->WaitEndModal();
-        if (menu->GetState() == 1) {
-            int selected = menu->GetSelected() - 1;
-            if (selected >= 0 && selected < count)
-                result = selected;
-        }
-        ui->Del(menu);
+        int selected = static_cast<int>(page.choose()) - 1;
+        if (selected >= 0 && selected < count)
+            result = selected;
     }
     if (index)
         *index = result;
@@ -509,7 +504,7 @@ int bt_connect_spp(vuUI *ui, conn_record *record)
     }
     if (!waitScan(record->bt_wait_connect_ms)) {
         bt_close(0);
-        box(ui, kError, kAlert, "Время ожидания соединения истекло");
+        error_box_f(ui, "Время ожидания соединения истекло");
         return kTimedOut;
     }
     const OsBtBredrScanResult &scan = bt_events.bredr_scan;
@@ -595,19 +590,19 @@ int bt_connect_pan(vuUI *ui, conn_record *record)
         r = bt_lib.OsPanStartScan(&scanParam);
         if (r != 0) {
             bt_close(0);
-            box(ui, kError, kAlert, "OsPanStartScan ret = %d\nDuration: %d\nServices: %d", r, duration, kPanServices);
+            error_box_f(ui, "OsPanStartScan ret = %d\nDuration: %d\nServices: %d", r, duration, kPanServices);
             return kFailed;
         }
         if (!waitScan(uint32_t(wait))) {
             bt_close(0);
-            box(ui, kError, kAlert, "Время сканирования истекло");
+            error_box_f(ui, "Время сканирования истекло");
             return kTimedOut;
         }
         const OsBtPanScanResult &scan = bt_events.pan_scan;
         int count = scan.Count < 0 ? 0 : scan.Count > OS_BT_SCAN_MAX ? OS_BT_SCAN_MAX : scan.Count;
         if (count == 0) {
             bt_close(0);
-            box(ui, kError, kAlert, "Bluetooth устройства не найдены!");
+            error_box_f(ui, "Bluetooth устройства не найдены!");
             return kFailed;
         }
         char names[OS_BT_SCAN_MAX][sizeof scan.Devices[0].Name + 1];
@@ -635,21 +630,21 @@ int bt_connect_pan(vuUI *ui, conn_record *record)
     r = bt_lib.OsPanSetRole(&role);
     if (r != 0) {
         bt_close(0);
-        box(ui, kError, kAlert, "OsPanSetRole ret = %d", r);
+        error_box_f(ui, "OsPanSetRole ret = %d", r);
         return kFailed;
     }
     box(ui, "СОЕДИНЕНИЕ", MB_NOWAIT, "Соединяемся с Bluetooth\n%s", devName);
     r = bt_lib.OsPanConnect(&request);
     if (r != 0) {
         bt_close(0);
-        box(ui, kError, kAlert, "Ошибка в параметрах подключения\nOsPanConnect ret = %d", r);
+        error_box_f(ui, "Ошибка в параметрах подключения\nOsPanConnect ret = %d", r);
         return kFailed;
     }
     uint32_t start = OsGetTickCount();
     while (bt_lib.OsPanCheck() != kPanConnected) {
         if (elapsed(start, uint32_t(wait))) {
             bt_close(0);
-            box(ui, kError, kAlert, "Время ожидания соединения истекло");
+            error_box_f(ui, "Время ожидания соединения истекло");
             return kTimedOut;
         }
         OsSleep(kPauseMs);

@@ -8,7 +8,8 @@
 #include "conn_bringup.h"
 #include "conn_level.h"
 #include "conn_record.h"
-#include "message_box.h"
+#include "error_box.h"
+#include "list_page.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
@@ -53,21 +54,12 @@ std::vector<mxml_node_t *> connElements(mxml_node_t *section)
     return out;
 }
 
-// Shows a menu built in code modally; its end state. The menu is kept.
-int runMenu(vuUI *ui, vuMenu *menu)
-{
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
-    return menu->GetState();
-}
-
 // The link-type menu when nothing is configured: the type into
 // conn_new_type when a row is accepted.
 void chooseType(vuUI *ui)
 {
-    vuMenu *menu = conn_menu_new("ТИП СОЕДИНЕНИЯ");
+    ListPage page(ui, conn_menu_new("ТИП СОЕДИНЕНИЯ"));
+    vuMenu *menu = page.menu();
     conn_menu_add(menu, "GPRS/GSM моб.сеть", CONN_GPRS);
     conn_menu_add(menu, "WiFi точка доступа", CONN_WIFI);
     conn_menu_add(menu, "LAN-USB адаптер", CONN_ETH1);
@@ -77,16 +69,16 @@ void chooseType(vuUI *ui)
     uint32_t row = preset ? parse_number(preset) : 0;
     if (row >= 1 && row <= 3)
         menu->SelectOnReset(static_cast<unsigned short>(row - 1));
-    if (runMenu(ui, menu) == 1)
+    if (page.show() == 1)
         if (MENU_ITEM_EXT *ext = menu->GetSelectedExt())
             conn_new_type = static_cast<uint16_t>(ext->tag);
-    ui->Del(menu);
 }
 
 // The connection menu over several elements: the chosen one, or null.
 mxml_node_t *chooseConn(vuUI *ui, const std::vector<mxml_node_t *> &elements)
 {
-    vuMenu *menu = conn_menu_new("ВЫБОР СОЕДИНЕНИЯ");
+    ListPage page(ui, conn_menu_new("ВЫБОР СОЕДИНЕНИЯ"));
+    vuMenu *menu = page.menu();
     unsigned number = 0;
     for (mxml_node_t *e : elements) {
         char text[128];
@@ -101,10 +93,9 @@ mxml_node_t *chooseConn(vuUI *ui, const std::vector<mxml_node_t *> &elements)
     menu->SetItemsBorder(1);
     menu->SetItemsTransparency(1);
     mxml_node_t *taken = nullptr;
-    if (runMenu(ui, menu) == 1)
+    if (page.show() == 1)
         if (MENU_ITEM_EXT *ext = menu->GetSelectedExt())
             taken = reinterpret_cast<mxml_node_t *>(ext->tag);
-    ui->Del(menu);
     return taken;
 }
 
@@ -239,7 +230,7 @@ int conn_connect_named(vuUI *ui, const char *name)
     if (element) {
         if (conn_from_xml(element, &conn_active) != 0) {
             conn_clear_active();
-            message_box(ui, "ОШИБКА", "НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ", MB_OK | MB_ALERT);
+            error_box(ui, "НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ");
             return -1;
         }
         conn_publish_type();
@@ -319,13 +310,12 @@ mxml_node_t *conn_find_configured(vuUI *ui, const char *name)
     conn_new_type = CONN_NONE;
     mxml_node_t *section = connections();
     if (!section) {
-        message_box(ui, "ОШИБКА", "НЕ НАЙДЕН РАЗДЕЛ 'connections' В ФАЙЛЕ НАСТРОЕК\nsettings.xml", MB_OK | MB_ALERT);
+        error_box(ui, "НЕ НАЙДЕН РАЗДЕЛ 'connections' В ФАЙЛЕ НАСТРОЕК\nsettings.xml");
         return nullptr;
     }
     std::vector<mxml_node_t *> elements = connElements(section);
     if (elements.empty()) {
-        message_box(ui, "ОШИБКА", "В ФАЙЛЕ НАСТРОЕК НЕ НАЙДЕНО ОПИСАНИЙ СОЕДИНЕНИЙ (РАЗДЕЛ 'conn')\nsettings.xml",
-                    MB_OK | MB_ALERT);
+        error_box(ui, "В ФАЙЛЕ НАСТРОЕК НЕ НАЙДЕНО ОПИСАНИЙ СОЕДИНЕНИЙ (РАЗДЕЛ 'conn')\nsettings.xml");
         return nullptr;
     }
     return conn_find(ui, name);
@@ -335,7 +325,7 @@ int conn_up_record(vuUI *ui, mxml_node_t *element)
 {
     if (conn_from_xml(element, &conn_active) != 0) {
         conn_clear_active();
-        message_box(ui, "ОШИБКА", "НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ", MB_OK | MB_ALERT);
+        error_box(ui, "НЕПРАВИЛЬНЫЕ ПАРАМЕТРЫ СОЕДИНЕНИЯ");
         return -1;
     }
     conn_publish_type();
@@ -352,7 +342,7 @@ int conn_up_record(vuUI *ui, mxml_node_t *element)
         break;
     default:
         conn_clear_active();
-        message_box(ui, "ОШИБКА", "НЕ ЗАДАН ТИП СОЕДИНЕНИЯ", MB_OK | MB_ALERT);
+        error_box(ui, "НЕ ЗАДАН ТИП СОЕДИНЕНИЯ");
         return -1;
     }
     if (result != 0 && conn_active.type != CONN_NONE)
@@ -497,13 +487,13 @@ int wifi_choose_ap(vuUI *ui, const char *, int mode)
     }
     bool isNew = true;
     if (ui && !stored.empty()) {
-        vuMenu *menu = conn_menu_new("ВЫБОР WIFI");
-        conn_menu_add(menu, "НОВАЯ ТОЧКА");
+        ListPage page(ui, conn_menu_new("ВЫБОР WIFI"));
+        conn_menu_add(page.menu(), "НОВАЯ ТОЧКА");
         for (const Stored &s : stored)
-            conn_menu_add(menu, s.ssid);
-        int state = runMenu(ui, menu);
-        unsigned row = menu->GetSelected();
-        ui->Del(menu);
+            conn_menu_add(page.menu(), s.ssid);
+        int state = page.show();
+        unsigned row = page.menu()->GetSelected();
+        page.close();
         if (state != 1)
             return -1;
         if (row > 1 && row - 2 < stored.size()) {

@@ -1,15 +1,16 @@
 #include "conn_bringup.h"
 
-#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "bt_link.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "list_page.h"
 #include "message_box.h"
 #include "os_errors.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "vuForm.h"
 #include "vuMenu.h"
@@ -50,19 +51,6 @@ void notice(vuUI *ui, const char *text)
         message_box(ui, "СОЕДИНЕНИЕ", text, MB_NOWAIT);
 }
 
-void errorBox(vuUI *ui, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
-void errorBox(vuUI *ui, const char *fmt, ...)
-{
-    if (!ui)
-        return;
-    char text[512];
-    va_list ap;
-    va_start(ap, fmt);
-    vsnprintf(text, sizeof text, fmt, ap);
-    va_end(ap);
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
-}
-
 // One pass of a busy wait: the pause, and the screen kept up when the
 // toolkit works in this very thread.
 void pause(vuUI *ui)
@@ -89,20 +77,14 @@ void clearIp(conn_record *r)
 // could not be made (after dialog_create's box).
 int waitDialog(vuUI *ui, const char *text, vuEventCallback tick, bool *made)
 {
-    vuForm *form = dialog_create(ui, kWaitDialog);
-    *made = form != nullptr;
-    if (!form)
+    ScopedDialog dialog(ui, kWaitDialog);
+    *made = bool(dialog);
+    if (!dialog)
         return 0;
-    widget_set_text(form->GetByName("msg"), text);
-    ui->Add(form);
+    widget_set_text(dialog.field("msg"), text);
     conn_wait_status = 1;
     conn_wait_start = OsGetTickCount();
-    form->Reset();
-    ui->Show(form, tick);
-    ui->WaitEndModal();
-    int state = form->GetState();
-    ui->Del(form);
-    return state;
+    return dialog.run(tick);
 }
 
 // The common end of a wait tick: 1 done, -1 failed, else the text with the
@@ -137,19 +119,15 @@ int chooseAp(vuUI *ui, conn_record *r, const OsWifiApInfo *aps, int count)
     }
     if (!ui)
         return -1;
-    vuMenu *menu = conn_menu_new("ВЫБОР WIFI ТОЧКИ");
+    ListPage page(ui, conn_menu_new("ВЫБОР WIFI ТОЧКИ"));
     for (int i = 0; i < count; ++i) {
         char name[sizeof aps[i].Essid + 1] = {};
         memcpy(name, aps[i].Essid, sizeof aps[i].Essid);
-        conn_menu_add(menu, name);
+        conn_menu_add(page.menu(), name);
     }
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
     int result = -5;
-    if (menu->GetState() == 1) {
-        int row = menu->GetSelected();
+    if (page.show() == 1) {
+        int row = page.menu()->GetSelected();
         result = -22;
         if (row >= 1 && row <= count) {
             const OsWifiApInfo &ap = aps[row - 1];
@@ -160,7 +138,6 @@ int chooseAp(vuUI *ui, conn_record *r, const OsWifiApInfo *aps, int count)
             result = 0;
         }
     }
-    ui->Del(menu);
     return result;
 }
 
@@ -169,24 +146,17 @@ int askKey(vuUI *ui, conn_record *r)
 {
     if (!ui)
         return -1;
-    vuForm *form = dialog_create(ui, kKeyDialog);
-    if (!form)
+    ScopedDialog dialog(ui, kKeyDialog);
+    if (!dialog)
         return -1;
-    if (vuStatic *name = dynamic_cast<vuStatic *>(form->GetByName("name")))
+    if (vuStatic *name = dialog.widget<vuStatic>("name"))
         name->SetText(r->wifi.Essid);
-    ui->Add(form);
-    form->Reset();
-    ui->Show(form);
-    ui->WaitEndModal();
-    int result = -5;
-    if (form->GetState() == 1) {
-        memset(r->wifi.u.Psk.Key, 0, sizeof r->wifi.u.Psk.Key);
-        str_copy(r->wifi.u.Psk.Key, widget_text(form->GetByName("pass")), sizeof r->wifi.u.Psk.Key);
-        r->wifi.u.Psk.KeyLen = static_cast<uint32_t>(strlen(r->wifi.u.Psk.Key));
-        result = 0;
-    }
-    ui->Del(form);
-    return result;
+    if (dialog.run() != 1)
+        return -5;
+    memset(r->wifi.u.Psk.Key, 0, sizeof r->wifi.u.Psk.Key);
+    str_copy(r->wifi.u.Psk.Key, widget_text(dialog.field("pass")), sizeof r->wifi.u.Psk.Key);
+    r->wifi.u.Psk.KeyLen = static_cast<uint32_t>(strlen(r->wifi.u.Psk.Key));
+    return 0;
 }
 
 // The route to the interface and the configuration in force: 0 or -13.
@@ -194,7 +164,7 @@ int routeAndConfig(vuUI *ui, int iface, conn_record *r)
 {
     int rc = OsNetSetRoute(iface);
     if (rc != 0) {
-        errorBox(ui, "Ошибка OsNetSetRoute\n(err = %i)", rc);
+        error_box_f(ui, "Ошибка OsNetSetRoute\n(err = %i)", rc);
         return -13;
     }
     OsNetGetConfig(iface, r->ip, r->mask, r->gw, r->dns);
@@ -213,7 +183,7 @@ int gprsLogin(vuUI *ui, conn_record *r)
     uint32_t start = OsGetTickCount();
     while (OsWlCheck() == 2) {
         if (elapsed(start, waitLimit(r))) {
-            errorBox(ui, "Ошибка соединения с провайдером (%i)\n\n%s", kTimedOut, os_error_text(kTimedOut));
+            error_box_f(ui, "Ошибка соединения с провайдером (%i)\n\n%s", kTimedOut, os_error_text(kTimedOut));
             return -33;
         }
         pause(ui);
@@ -235,7 +205,7 @@ int gprsLogin(vuUI *ui, conn_record *r)
         return 0;
     // Still pending when the time or the attempts ran out.
     int code = last == 1 || last == 2 || last == -1011 ? kTimedOut : last;
-    errorBox(ui, "Ошибка соединения с провайдером (%i)\n\n%s", code, os_error_text(code));
+    error_box_f(ui, "Ошибка соединения с провайдером (%i)\n\n%s", code, os_error_text(code));
     return -33;
 }
 
@@ -268,7 +238,7 @@ int conn_up_ip(vuUI *ui, int iface, conn_record *r)
         notice(ui, kDhcpText);
         int rc = OsNetStartDhcp(iface);
         if (rc != 0) {
-            errorBox(ui, "Ошибка StartDHCP\nerror %i", rc);
+            error_box_f(ui, "Ошибка StartDHCP\nerror %i", rc);
             return -10;
         }
         if (r->timeout_ms) {
@@ -279,7 +249,7 @@ int conn_up_ip(vuUI *ui, int iface, conn_record *r)
                 answer = OsNetCheckDhcp(iface);
             } while (answer == 1 && !elapsed(start, r->timeout_ms));
             if (answer != 0) {
-                errorBox(ui, "Ошибка CheckDHCP\nerror %i", answer == 1 ? kTimedOut : answer);
+                error_box_f(ui, "Ошибка CheckDHCP\nerror %i", answer == 1 ? kTimedOut : answer);
                 return -11;
             }
         } else {
@@ -294,14 +264,14 @@ int conn_up_ip(vuUI *ui, int iface, conn_record *r)
                 int status = conn_wait_status;
                 if (status == 1)
                     return -5;
-                errorBox(ui, "Ошибка работы DHCP\nerror %i", status);
+                error_box_f(ui, "Ошибка работы DHCP\nerror %i", status);
                 return -11;
             }
         }
     } else {
         int rc = OsNetSetConfig(iface, r->ip, r->mask, r->gw, r->dns);
         if (rc != 0) {
-            errorBox(ui, "Ошибка NetSetConfig\nerror %i", rc);
+            error_box_f(ui, "Ошибка NetSetConfig\nerror %i", rc);
             return -12;
         }
     }
@@ -325,14 +295,14 @@ int conn_up_wifi(vuUI *ui, conn_record *r)
     OsSleep(kPauseMs);
     int rc = OsWifiOpen();
     if (rc < 0) {
-        errorBox(ui, "WiFi модуль не открыт (%i)\n\n%s", rc, os_error_text(rc));
+        error_box_f(ui, "WiFi модуль не открыт (%i)\n\n%s", rc, os_error_text(rc));
         return -20;
     }
     if (r->wifi.AuthMode == OS_WIFI_AUTH_NONE) {
         OsWifiApInfo aps[kMaxAps];
         int count = OsWifiScan(aps, kMaxAps);
         if (count <= 0) {
-            errorBox(ui, "Не найдены WiFi AP (%i)\n\n%s", count, os_error_text(count));
+            error_box_f(ui, "Не найдены WiFi AP (%i)\n\n%s", count, os_error_text(count));
             return -21;
         }
         int result = chooseAp(ui, r, aps, count);
@@ -358,7 +328,7 @@ int conn_up_wifi(vuUI *ui, conn_record *r)
     }
     if (answer != 0) {
         int code = answer == 1 ? kTimedOut : answer;
-        errorBox(ui, "Ошибка соединения с AP (%i)\n%s\n%s", code, r->wifi.Essid, os_error_text(code));
+        error_box_f(ui, "Ошибка соединения с AP (%i)\n%s\n%s", code, r->wifi.Essid, os_error_text(code));
         return -23;
     }
     return conn_up_ip(ui, CONN_IF_WIFI, r);
@@ -370,18 +340,18 @@ int conn_up_gprs(vuUI *ui, conn_record *r)
     if (OsWlCheck() != 0) {
         int rc = OsWlLock();
         if (rc != 0) {
-            errorBox(ui, "GPRS модуль не открыт (%i)\n\n%s", rc, os_error_text(rc));
+            error_box_f(ui, "GPRS модуль не открыт (%i)\n\n%s", rc, os_error_text(rc));
             return -30;
         }
         rc = OsWlSelSim(r->gprs_slot);
         if (rc != 0) {
-            errorBox(ui, "Ошибка выбора слота SIM%u (%i)\n\n%s", static_cast<unsigned>(r->gprs_slot) + 1, rc,
+            error_box_f(ui, "Ошибка выбора слота SIM%u (%i)\n\n%s", static_cast<unsigned>(r->gprs_slot) + 1, rc,
                      os_error_text(rc));
             return -31;
         }
         rc = OsWlInit(r->gprs_pin[0] ? r->gprs_pin : nullptr);
         if (rc != 0) {
-            errorBox(ui, "Не удалось инициализировать SIM карту (%i)\n\n%s", rc, os_error_text(rc));
+            error_box_f(ui, "Не удалось инициализировать SIM карту (%i)\n\n%s", rc, os_error_text(rc));
             return -32;
         }
         int result = gprsLogin(ui, r);
@@ -396,7 +366,7 @@ int conn_up_gprs(vuUI *ui, conn_record *r)
         int status = conn_wait_status;
         if (status == 1)
             return -5;
-        errorBox(ui, "Ошибка соединения с провайдером (%i)\n\n%s", status, os_error_text(status));
+        error_box_f(ui, "Ошибка соединения с провайдером (%i)\n\n%s", status, os_error_text(status));
         return -33;
     }
     return routeAndConfig(ui, CONN_IF_GPRS, r);
@@ -406,16 +376,12 @@ int gprs_operator_menu(vuUI *ui)
 {
     if (!ui)
         return 0;
-    vuMenu *menu = conn_menu_new("ОПЕРАТОР МОБ.СВЯЗИ");
+    ListPage page(ui, conn_menu_new("ОПЕРАТОР МОБ.СВЯЗИ"));
     for (const GprsPreset &p : gprs_presets)
-        conn_menu_add(menu, p.name);
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
+        conn_menu_add(page.menu(), p.name);
     int result = 0;
-    if (menu->GetState() == 1) {
-        unsigned row = menu->GetSelected();
+    if (page.show() == 1) {
+        unsigned row = page.menu()->GetSelected();
         if (row >= 1 && row <= sizeof gprs_presets / sizeof gprs_presets[0]) {
             const GprsPreset &p = gprs_presets[row - 1];
             conn_active.timeout_ms = kDefaultWaitMs;
@@ -425,7 +391,6 @@ int gprs_operator_menu(vuUI *ui)
         }
         result = 1;
     }
-    ui->Del(menu);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/socket.h>
 
+#include "error_box.h"
 #include "message_box.h"
 #include "settings.h"
 #include "str_helpers.h"
@@ -445,7 +446,7 @@ int conn_to_xml(vuUI *ui, mxml_node_t *element)
         break;
     }
     if (settings_save() < 0) {
-        message_box(ui, "ОШИБКА", "НЕ УДАЛОСЬ СОХРАНИТЬ ПАРАМЕТРЫ", MB_OK | MB_ALERT);
+        error_box(ui, "НЕ УДАЛОСЬ СОХРАНИТЬ ПАРАМЕТРЫ");
         return -1;
     }
     return message_box(ui, "УСПЕШНО", "ПАРАМЕТРЫ УСПЕШНО СОХРАНЕНЫ", MB_OK);

@@ -3,14 +3,13 @@
 #include <string.h>
 
 #include "conn_api.h"
-#include "dialog.h"
 #include "exchange_container.h"
 #include "info_panel.h"
 #include "kfn_state.h"
 #include "key_service.h"
 #include "kkt_info.h"
-#include "message_box.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "server_link.h"
 #include "ServiceLog.h"
 #include "ServiceResult.h"
@@ -213,15 +212,15 @@ const char *asokp_auto_update(vuUI *ui)
 void asokp_update_dialog(vuUI *ui)
 {
     if (kfn_flags() & kShiftOpen) {
-        message_box(ui, "ОШИБКА", "СМЕНА ДОЛЖНА БЫТЬ ЗАКРЫТА", MB_OK | MB_ALERT);
+        error_box(ui, "СМЕНА ДОЛЖНА БЫТЬ ЗАКРЫТА");
         return;
     }
     if (kfn_autonomous()) {
-        message_box(ui, "ОШИБКА", "РЕГИСТРАЦИЯ ДЛЯ АВТОНОМНОГО РЕЖИМА", MB_OK | MB_ALERT);
+        error_box(ui, "РЕГИСТРАЦИЯ ДЛЯ АВТОНОМНОГО РЕЖИМА");
         return;
     }
     if (!(kfn_state_byte() & KFN_FATAL_REGISTERED) || kfn_marking_mode() != 1) {
-        message_box(ui, "ОШИБКА", "РЕГИСТРАЦИЯ НЕ ПОЗВОЛЯЕТ ОБНОВИТЬ КЛЮЧИ", MB_OK | MB_ALERT);
+        error_box(ui, "РЕГИСТРАЦИЯ НЕ ПОЗВОЛЯЕТ ОБНОВИТЬ КЛЮЧИ");
         return;
     }
     if (!ui)
@@ -231,25 +230,23 @@ void asokp_update_dialog(vuUI *ui)
     server_link *link = asokp_link();
     net_close(link);
     link->start_tick = 0;
-    vuForm *form = dialog_create(ui, "common_dlg_as_okp.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_dlg_as_okp.xml");
+    if (!dialog)
         return;
-    vuWidget *ok = dynamic_cast<vuWidget *>(form->GetByName("ok"));
+    vuWidget *ok = dialog.widget<vuWidget>("ok");
     const int opened = conn_open(ui);
-    ui->Add(form);
-    form->Reset();
+    dialog.reset();
     if (ok)
         ok->SetVisible(0);
 
-    Lines lines{ui, form, 0};
+    Lines lines{ui, dialog.form(), 0};
     keyRounds(lines, link);
-    asokp_show_form(ui, form, "Обновление ключей завершено");
-    form->Reset();
+    asokp_show_form(ui, dialog.form(), "Обновление ключей завершено");
+    dialog.reset();
     if (ok)
         ok->SetVisible(1);
-    ui->Show(form);
-    ui->WaitEndModal();
-    ui->Del(form);
+    dialog.show();
+    dialog.close();
     closeSeries(link, opened);
 }
 

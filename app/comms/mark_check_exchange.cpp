@@ -4,7 +4,7 @@
 
 #include "conn_record.h"
 #include "key_service.h"
-#include "message_box.h"
+#include "error_box.h"
 #include "oism_worker.h"
 #include "server_link.h"
 
@@ -18,7 +18,7 @@ int mark_check_exchange_with(vuUI *ui, exchange_container *container, const char
     // to another server.
     if (host && strlen(host) >= sizeof link.host) {
         if (ui)
-            message_box(ui, "ОШИБКА", "АДРЕС СЕРВЕРА ОИСМ ДЛИННЕЕ 128 СИМВОЛОВ", MB_OK | MB_ALERT);
+            error_box(ui, "АДРЕС СЕРВЕРА ОИСМ ДЛИННЕЕ 128 СИМВОЛОВ");
         return -1;
     }
     if (send_ms < 10000 && conn_is_gprs())

@@ -8,11 +8,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "dialog.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "monitor_terminal.h"
 #include "os_errors.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "vuEvent.h"
@@ -32,8 +33,6 @@ namespace {
 
 // The capital and small Cyrillic letters of U+0410..U+044F in CP1251.
 const char kCyrillic[] = "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюя";
-
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
 
 int openDevice()
 {
@@ -233,7 +232,7 @@ int wireless_module_open(vuUI *ui)
     wireless_module_close();
     int fd = openDevice();
     if (fd < 0) {
-        errorBox(ui, "СБОЙ ОТКРЫТИЯ БЕСПРОВОДНОГО МОДУЛЯ");
+        error_box(ui, "СБОЙ ОТКРЫТИЯ БЕСПРОВОДНОГО МОДУЛЯ");
         return -1;
     }
     if (serialSetup(fd) != 0) {
@@ -242,7 +241,7 @@ int wireless_module_open(vuUI *ui)
         char text[256];
         str_format(text, sizeof text, "СБОЙ УСТАНОВКИ ПАРАМЕТРОВ БЕСПРОВОДНОГО МОДУЛЯ\n(err = %i)\n%s", e,
                    os_error_text2(-e));
-        errorBox(ui, text);
+        error_box(ui, text);
         return -1;
     }
     wl_fd = fd;
@@ -314,20 +313,18 @@ void on_term_wl(vuUI *ui, const char *title)
 {
     if (wireless_module_open(ui) != 0)
         return;
-    vuForm *form = dialog_create(ui, "kkt_dlg_wl_terminal.xml");
-    if (form) {
-        terminal_clear();
-        ui->Flush();
-        form->SetHeaderText(title);
-        ui->Add(form);
-        // Enter ends a form's showing: shown again until it is closed.
-        do {
-            form->Reset();
-            showTerm(form);
-            ui->Show(form, wireless_terminal_keys);
-            ui->WaitEndModal();
-        } while (form->GetState() != -1);
-        ui->Del(form);
+    {
+        ScopedDialog dialog(ui, "kkt_dlg_wl_terminal.xml");
+        if (dialog) {
+            terminal_clear();
+            ui->Flush();
+            dialog.form()->SetHeaderText(title);
+            // Enter ends a form's showing: shown again until it is closed.
+            do {
+                dialog.reset();
+                showTerm(dialog.form());
+            } while (dialog.show(wireless_terminal_keys) != -1);
+        }
     }
     wireless_module_close();
 }
@@ -369,20 +366,20 @@ int modem_open(vuUI *ui, int *fd)
     int d = openDevice();
     if (d < 0) {
         str_format(text, sizeof text, "Беспроводной модуль не открыт\n(err = %i)", errno);
-        errorBox(ui, text);
+        error_box(ui, text);
         return -40;
     }
     if (serialSetup(d) != 0) {
         str_format(text, sizeof text, "Ошибка установка параметров беспроводного модуля\n(err = %i)", errno);
         close(d);
-        errorBox(ui, text);
+        error_box(ui, text);
         return -41;
     }
     // Sent as written, which sets the PDU mode.
     if (modem_write(d, "AT+CMGF=0\r\n", 0) != 0) {
         str_format(text, sizeof text, "Ошибка отправки команды беспроводному модулю\n(err = %i)", errno);
         close(d);
-        errorBox(ui, text);
+        error_box(ui, text);
         return -42;
     }
     static modem_line_reader reader;
@@ -395,10 +392,10 @@ int modem_open(vuUI *ui, int *fd)
     if (kind == MODEM_LINE_ERROR || kind == MODEM_LINE_CMS) {
         str_format(text, sizeof text, "Ошибка %i выполнения команды\nAT+CMGF=0\n%s", kind == MODEM_LINE_ERROR ? 1 : 2,
                    kind == MODEM_LINE_CMS ? reader.line : "");
-        errorBox(ui, text);
+        error_box(ui, text);
     } else {
         // No answer within the limit, or the device failed.
-        errorBox(ui, "Ошибка получения ответа беспроводного модуля");
+        error_box(ui, "Ошибка получения ответа беспроводного модуля");
     }
     return -43;
 }
@@ -406,16 +403,14 @@ int modem_open(vuUI *ui, int *fd)
 // menu: get_ussd
 void ussd_request(vuUI *ui)
 {
-    vuForm *form = dialog_create(ui, "common_dlg_ussd_request.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_dlg_ussd_request.xml");
+    if (!dialog)
         return;
-    vuObject *field = form->GetByName("ussd");
-    if (!field) {
-        delete form;
+    vuObject *field = dialog.field("ussd");
+    if (!field)
         return;
-    }
-    vuRadio *slot = dynamic_cast<vuRadio *>(form->GetByName("slot"));
-    vuObject *slotLabel = form->GetByName("slotn");
+    vuRadio *slot = dialog.widget<vuRadio>("slot");
+    vuObject *slotLabel = dialog.field("slotn");
     bool oneSocket = sim_socket_count() == 1;
     if (oneSocket) {
         if (vuWidget *w = dynamic_cast<vuWidget *>(slot))
@@ -423,17 +418,14 @@ void ussd_request(vuUI *ui)
         if (vuWidget *w = dynamic_cast<vuWidget *>(slotLabel))
             w->SetVisible(0);
     }
-    ui->Add(form);
-    form->Reset();
+    dialog.reset();
     ussd_code[0] = 0;
     showCode(field);
-    ui->Show(form, ussd_keys);
-    ui->WaitEndModal();
+    int state = dialog.show(ussd_keys);
     unsigned simSlot = 1;
     if (!oneSocket && slot)
         simSlot = slot->GetSelected() ? slot->GetSelected() : 1;
-    int state = form->GetState();
-    ui->Del(form);
+    dialog.close();
     if (state != 1)
         return;
 
@@ -445,19 +437,19 @@ void ussd_request(vuUI *ui)
         int r = OsWlLock();
         if (r != 0) {
             str_format(text, sizeof text, "GPRS модуль не открыт (%i)\n\n%s", r, os_error_text(r));
-            errorBox(ui, text);
+            error_box(ui, text);
             return;
         }
         r = OsWlSelSim(static_cast<unsigned char>(simSlot - 1));
         if (r != 0) {
             str_format(text, sizeof text, "Ошибка выбора слота SIM%u (%i)\n\n%s", simSlot, r, os_error_text(r));
-            errorBox(ui, text);
+            error_box(ui, text);
             return;
         }
         r = OsWlInit(nullptr);
         if (r != 0) {
             str_format(text, sizeof text, "Не удалось инициализировать SIM карту (%i)\n\n%s", r, os_error_text(r));
-            errorBox(ui, text);
+            error_box(ui, text);
             return;
         }
     }
@@ -467,7 +459,7 @@ void ussd_request(vuUI *ui)
     if (modem_write(fd, "AT+CUSD=1,\"*", 0) != 0 || modem_write(fd, ussd_code, 0) != 0 ||
         modem_write(fd, "#\",15\r\n", 0) != 0) {
         close(fd);
-        errorBox(ui, "Ошибка отправки команды беспроводному модулю");
+        error_box(ui, "Ошибка отправки команды беспроводному модулю");
         return;
     }
     static modem_line_reader reader;
@@ -477,6 +469,6 @@ void ussd_request(vuUI *ui)
         ucs2_decode(reader.line, strlen(reader.line), text, sizeof text);
         message_box(ui, "ОТВЕТ", text, MB_OK);
     } else {
-        errorBox(ui, "Ошибка получения ответа беспроводного модуля");
+        error_box(ui, "Ошибка получения ответа беспроводного модуля");
     }
 }

@@ -3,11 +3,11 @@
 #include <string.h>
 
 #include "CodePage.h"
-#include "ServiceCommand.h"
 #include "ServiceQueue.h"
 #include "TMCommand.h"
-#include "dialog.h"
+#include "kfn_run.h"
 #include "password.h"
+#include "scoped_dialog.h"
 #include "vuEvent.h"
 #include "vuForm.h"
 #include "vuInput.h"
@@ -151,31 +151,27 @@ int on_monitor_terminal(vuUI *ui, const char *title)
     if (ask_password(ui, title) != 1)
         return 0;
     monitor_running = 0;
-    vuForm *form = dialog_create(ui, "kkt_dlg_terminal.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "kkt_dlg_terminal.xml");
+    if (!dialog)
         return 0;
     terminal_clear();
     ui->Flush();
-    form->SetHeaderText(title);
-    ui->Add(form);
+    dialog.form()->SetHeaderText(title);
 
     ServiceFlush();
     ServiceMonitorSend(nullptr, 0);
     monitor_running = 1;
     TMCommand enter;
     if (enter.EnterServiceMonitor() > 0)
-        ServiceExecute(enter, 5000);
+        kfn_exchange_unlocked(enter, 5000);
     ServiceMonitorSend("?", 1);
 
     do {
-        form->Reset();
-        ui->Show(form, monitor_terminal_keys);
-        ui->WaitEndModal();
+        dialog.run(monitor_terminal_keys);
     } while (monitor_running == 1);
 
     TMCommand session;
     if (session.StartSession() > 0)
-        ServiceExecute(session, 5000);
-    ui->Del(form);
+        kfn_exchange_unlocked(session, 5000);
     return 1;
 }

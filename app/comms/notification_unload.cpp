@@ -4,7 +4,7 @@
 #include "CodePage.h"
 #include "date_record.h"
 #include "kfn_state.h"
-#include "message_box.h"
+#include "error_box.h"
 #include "ServiceFiles.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
@@ -234,11 +234,11 @@ void unload_notifications(vuUI *ui)
         firstWord = cmd.FieldWord(7);
     }
     if (count == 0) {
-        message_box(ui, "ОШИБКА", "НЕТ УВЕДОМЛЕНИЙ ДЛЯ ВЫГРУЗКИ", MB_OK | MB_ALERT);
+        error_box(ui, "НЕТ УВЕДОМЛЕНИЙ ДЛЯ ВЫГРУЗКИ");
         return;
     }
     if (ServiceUnloadEnd() != 0) {
-        message_box(ui, "ОШИБКА", "ДЛЯ ВЫГРУЗКИ УВЕДОМЛЕНИЙ ПОДКЛЮЧИТЕ USB FLASH", MB_OK | MB_ALERT);
+        error_box(ui, "ДЛЯ ВЫГРУЗКИ УВЕДОМЛЕНИЙ ПОДКЛЮЧИТЕ USB FLASH");
         return;
     }
     date_record now;
@@ -288,6 +288,6 @@ void unload_notifications(vuUI *ui)
     if (failure) {
         char text[256];
         str_format(text, sizeof text, "ВЫГРУЗКА УВЕДОМЛЕНИЙ НЕ ЗАВЕРШЕНА:\n%s", failure);
-        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        error_box(ui, text);
     }
 }

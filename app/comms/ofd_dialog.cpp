@@ -2,7 +2,7 @@
 
 #include "conn_api.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "scoped_dialog.h"
 #include "info_panel.h"
 #include "kfn_state.h"
 #include "message_box.h"
@@ -98,20 +98,16 @@ int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
 {
     if (count == 0 || ofd_start(ui, 0, section) != 0)
         return -1;
-    vuForm *form = dialog_create(ui, "common_dlg_ofd.xml");
-    if (!form) {
+    ScopedDialog dialog(ui, "common_dlg_ofd.xml");
+    if (!dialog) {
         ofd_stop(ui);
         return -1;
     }
-    ui->Add(form);
     ofd_worker.waiting = 0;
-    form->Reset();
-    ui->Show(form, ofd_dialog_event);
-    ui->WaitEndModal();
-    const int state = form->GetState();
+    const int state = dialog.run(ofd_dialog_event);
     kfn_ofd_waiting();
     status_line_waiting(ui);
-    const char *info = widget_text(form->GetByName("info"));
+    const char *info = widget_text(dialog.field("info"));
     // The box shows the log's last lines, as many as it holds, so that the
     // outcome (the last line) is in view; it stays until the user has read it.
     const uint16_t flags = state < 0 ? MB_OK | MB_ALERT | MB_FONT0 : MB_OK | MB_FONT0;
@@ -135,7 +131,7 @@ int ofd_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
         memmove(tail, start, strlen(start) + 1);
     }
     message_box(ui, title, tail, flags);
-    ui->Del(form);
+    dialog.close();
     ofd_stop(ui);
     return state;
 }

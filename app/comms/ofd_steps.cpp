@@ -4,10 +4,11 @@
 
 #include "ofd_worker.h"
 
+#include "kfn_run.h"
 #include "kfn_state.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "Service.h"
-#include "ServiceCommand.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
 
@@ -21,9 +22,7 @@ const uint16_t kPiece = 256;
 // One command under kfn_mutex; the reply's statuses go to the cached state.
 int run(TMCommand &cmd, int timeout_ms)
 {
-    pthread_mutex_lock(&kfn_mutex);
-    int r = ServiceExecute(cmd, static_cast<uint32_t>(timeout_ms));
-    pthread_mutex_unlock(&kfn_mutex);
+    int r = kfn_exchange_locked(cmd, timeout_ms);
     if (r == 0)
         kfn_set_state(cmd.FatalStatus(), cmd.CurrentStatus());
     return r;
@@ -173,7 +172,7 @@ int ofd_write_reply(vuUI *ui, char *error_text, char *message, size_t message_si
             char text[128];
             str_format(text, sizeof text, "Ошибка сборки команды FNReadScrip (%i)", static_cast<int>(length));
             if (ui)
-                message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+                error_box(ui, text);
         } else {
             int r = run(cmd, 3000);
             if (r != 0) {
@@ -229,7 +228,7 @@ int ofd_step_poll(vuUI *ui)
     if (ofd_worker.result < 0) {
         str_copy(ofd_worker.ui_error_text, ofd_worker.error_text, sizeof ofd_worker.ui_error_text);
         if (ui)
-            message_box(ui, "ОШИБКА", ofd_worker.ui_error_text, MB_OK | MB_ALERT);
+            error_box(ui, ofd_worker.ui_error_text);
         r = ofd_worker.result;
     } else {
         r = ofd_write_reply(ui, ofd_worker.ui_error_text, ofd_worker.message, sizeof ofd_worker.message,

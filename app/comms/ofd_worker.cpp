@@ -2,6 +2,7 @@
 
 #include "exchange_io.h"
 #include "kfn_state.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "osal.h"
 #include "str_helpers.h"
@@ -165,7 +166,7 @@ int ofd_load_params(vuUI *ui, mxml_node_t *section)
     TMCommand cmd;
     if (cmd.OFDGetParam() <= 0) {
         if (ui)
-            message_box(ui, "ОШИБКА", "Ошибка создания команды OFDGetParam.", MB_OK | MB_ALERT);
+            error_box(ui, "Ошибка создания команды OFDGetParam.");
     } else if (kfn_exec(ui, &cmd, 5000) == 0) {
         exchange_params_from_reply(params(), cmd);
     }
@@ -186,7 +187,7 @@ int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
         return 0;
     if (ofd_load_params(ui, section) != 0) {
         if (ui)
-            message_box(ui, "ОШИБКА", "Соединение с ОФД не настроено.\nОшибка в параметрах.", MB_OK | MB_ALERT);
+            error_box(ui, "Соединение с ОФД не настроено.\nОшибка в параметрах.");
         return -1;
     }
     ofd_worker.stop_latched = false;
@@ -205,8 +206,7 @@ int ofd_start(vuUI *ui, int periodic, mxml_node_t *section)
         ofd_worker.running = false;
         ofd_worker.periodic = false;
         if (ui)
-            message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОФД.\nРекомендуется перезагрузить кассу.",
-                    MB_OK | MB_ALERT);
+            error_box(ui, "Сбой при активации соединения с ОФД.\nРекомендуется перезагрузить кассу.");
         sem_destroy(&ofd_worker.stop_sem);
         return -1;
     }

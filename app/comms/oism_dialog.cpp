@@ -1,11 +1,11 @@
 #include "oism_dialog.h"
 
-#include "dialog.h"
 #include "exchange_io.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "oism_worker.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "status_line.h"
 #include "str_helpers.h"
 #include "TMCommand.h"
@@ -89,28 +89,25 @@ int oism_exchange_dialog(vuUI *ui, unsigned count, mxml_node_t *section)
         return 0;
     if (oism_start(ui, 0, section) != 0)
         return -1;
-    vuForm *form = dialog_create(ui, "common_dlg_oism.xml");
-    if (!form) {
+    ScopedDialog dialog(ui, "common_dlg_oism.xml");
+    if (!dialog) {
         oism_stop(ui);
         return -1;
     }
-    ui->Add(form);
     oism_worker.mode = OISM_MODE_NOTIFICATIONS;
     oism_worker.waiting = 0;
-    form->Reset();
-    ui->Show(form, oism_dialog_event);
-    ui->WaitEndModal();
+    dialog.run(oism_dialog_event);
     kfn_oism_waiting();
     status_line_waiting(ui);
-    const int state = form->GetState();
-    const char *info = widget_text(form->GetByName("info"));
+    const int state = dialog.state();
+    const char *info = widget_text(dialog.field("info"));
     if (state == -1) {
         oism_cancel_read();
         message_box(ui, "ОБМЕН ПРЕРВАН", info, MB_OK | MB_ALERT | MB_FONT0 | MB_JUSTIFY1);
     } else if (state != kTimedOut) {
         message_box(ui, "ОБМЕН ЗАВЕРШЕН", info, MB_OK | MB_FONT0 | MB_JUSTIFY1);
     }
-    ui->Del(form);
+    dialog.close();
     oism_stop(ui);
     return state;
 }

@@ -5,6 +5,7 @@
 #include "oism_worker.h"
 
 #include "kfn_state.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "ServiceResult.h"
 #include "str_helpers.h"
@@ -36,7 +37,7 @@ int step(vuUI *ui, TMCommand &cmd, int built, const char *name, char *error_text
         if (ui) {
             str_format(text, sizeof text, "Ошибка %i выполнения команды %02X\n\n%s", r, cmd.CommandCode(),
                        ServiceResultText(r));
-            message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+            error_box(ui, text);
         }
         return r;
     }
@@ -49,7 +50,7 @@ int step(vuUI *ui, TMCommand &cmd, int built, const char *name, char *error_text
                               static_cast<uint32_t>(cmd.ErrorDetail()));
             str_format(text, sizeof text, "Ошибка при выполнении команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X",
                        cmd.CommandCode(), fiscal, cmd.FatalStatus() & 0xFF, cmd.CurrentStatus() & 0xFFFF);
-            message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+            error_box(ui, text);
         }
         return -1;
     }
@@ -158,7 +159,7 @@ int oism_write_receipt(vuUI *ui, char *error_text, char *message, size_t message
         if (ui) {
             char text[128];
             str_format(text, sizeof text, "Ошибка сборки команды Cmd_SendReceiptNotif (%i)", static_cast<int>(length));
-            message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+            error_box(ui, text);
         }
     } else {
         const int r = kfn_exec(nullptr, &cmd, kTimeoutMs);
@@ -221,7 +222,7 @@ int oism_step_poll(vuUI *ui)
     if (oism_worker.result < 0) {
         str_copy(oism_worker.ui_error_text, oism_worker.error_text, sizeof oism_worker.ui_error_text);
         if (ui)
-            message_box(ui, "ОШИБКА", oism_worker.ui_error_text, MB_OK | MB_ALERT);
+            error_box(ui, oism_worker.ui_error_text);
         r = oism_worker.result;
     } else if (oism_worker.mode == OISM_MODE_NOTIFICATIONS) {
         r = oism_write_receipt(ui, oism_worker.ui_error_text, oism_worker.message, sizeof oism_worker.message,

@@ -7,6 +7,7 @@
 #include "exchange_io.h"
 #include "info_panel.h"
 #include "kfn_state.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "osal.h"
 #include "settings.h"
@@ -244,7 +245,7 @@ int oism_start(vuUI *ui, int periodic, mxml_node_t *section)
         return 0;
     if (oism_load_params(section) != 0) {
         if (ui)
-            message_box(ui, "ОШИБКА", "Соединение с ОИСМ не настроено.\nОшибка в параметрах.", MB_OK | MB_ALERT);
+            error_box(ui, "Соединение с ОИСМ не настроено.\nОшибка в параметрах.");
         return -1;
     }
     oism_worker.stop_latched = false;
@@ -264,8 +265,7 @@ int oism_start(vuUI *ui, int periodic, mxml_node_t *section)
         oism_worker.running = false;
         oism_worker.periodic = false;
         if (ui)
-            message_box(ui, "ОШИБКА", "Сбой при активации соединения с ОИСМ.\nРекомендуется перезагрузить кассу.",
-                        MB_OK | MB_ALERT);
+            error_box(ui, "Сбой при активации соединения с ОИСМ.\nРекомендуется перезагрузить кассу.");
         sem_destroy(&oism_worker.stop_sem);
         return -1;
     }

@@ -6,9 +6,11 @@
 
 #include "conn_api.h"
 #include "conn_record.h"
-#include "dialog.h"
+#include "entry_dialog.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
@@ -120,14 +122,11 @@ int ping_tick(vuEvent *event, intptr_t form)
 
 void ping_run(vuUI *ui, const char *address, unsigned seconds)
 {
-    vuForm *form = dialog_create(ui, "common_dlg_ping.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_dlg_ping.xml");
+    if (!dialog)
         return;
-    if (conn_connect(ui, nullptr) != 0) {
-        ui->Add(form);
-        ui->Del(form);
+    if (conn_connect(ui, nullptr) != 0)
         return;
-    }
     g_ping.target[0] = '\0';
     const struct hostent *h = hosts_resolve(address);
     if (h && h->h_length == 4 && h->h_addr_list && h->h_addr_list[0]) {
@@ -138,12 +137,8 @@ void ping_run(vuUI *ui, const char *address, unsigned seconds)
     const unsigned long long ms = static_cast<unsigned long long>(seconds) * 1000u;
     g_ping.duration_ms = ms > INT_MAX ? INT_MAX : static_cast<uint32_t>(ms);
     g_ping.start = OsGetTickCount();
-    vuObject *info = form->GetByName("info");
-    ui->Add(form);
-    form->Reset();
-    ui->Show(form, ping_tick);
-    ui->WaitEndModal();
-    const int state = form->GetState();
+    vuObject *info = dialog.field("info");
+    const int state = dialog.run(ping_tick);
     const char *text = info ? widget_text(info) : "";
     if (state >= 0)
         message_box(ui, kDone, text, MB_OK | MB_FONT0 | MB_JUSTIFY1);
@@ -151,37 +146,31 @@ void ping_run(vuUI *ui, const char *address, unsigned seconds)
         message_box(ui, "PING ПРЕРВАН", text, MB_OK | MB_ALERT | MB_FONT0 | MB_JUSTIFY1);
     // The link goes down whether it was up before or not.
     conn_disconnect();
-    ui->Del(form);
 }
 
 void ping_dialog(vuUI *ui)
 {
-    vuForm *form = dialog_create(ui, "common_dlg_ping_adr.xml");
-    if (!form)
+    EntryDialog dialog(ui, "common_dlg_ping_adr.xml", "timeout", "addr");
+    if (!dialog)
         return;
-    vuObject *addr = form->GetByName("addr"), *timeout = form->GetByName("timeout");
-    ui->Add(form);
-    form->Reset();
     char text[512];
     if (const char *v = settings_get("ConnPing", "Address")) {
         utf8_to_cp1251(v, text, sizeof text);
-        widget_set_text(addr, text);
+        dialog.set_text(text);
     }
     if (const char *v = settings_get("ConnPing", "Timeout")) {
         utf8_to_cp1251(v, text, sizeof text);
-        widget_set_text(timeout, text);
+        widget_set_text(dialog.number_field(), text);
     }
-    ui->Show(form);
-    ui->WaitEndModal();
-    if (form->GetState() == 1) {
+    if (dialog.ask()) {
         char address[256], seconds[32];
-        str_copy(address, widget_text(addr), sizeof address);
-        str_copy(seconds, widget_text(timeout), sizeof seconds);
+        dialog.copy_text(address, sizeof address);
+        str_copy(seconds, dialog.number_text(), sizeof seconds);
         const unsigned long duration = strtoul(seconds, nullptr, 10);
         if (!address[0]) {
-            message_box(ui, "ОШИБКА", "НЕ ВВЕДЕН АДРЕС!", MB_OK | MB_ALERT);
+            error_box(ui, "НЕ ВВЕДЕН АДРЕС!");
         } else if (duration == 0) {
-            message_box(ui, "ОШИБКА", "НЕ ВВЕДЕН ТАЙМАУТ!", MB_OK | MB_ALERT);
+            error_box(ui, "НЕ ВВЕДЕН ТАЙМАУТ!");
         } else {
             ping_run(ui, address, duration > UINT_MAX ? UINT_MAX : static_cast<unsigned>(duration));
             // Kept for the next time, whatever the ping gave.
@@ -191,5 +180,4 @@ void ping_dialog(vuUI *ui)
             settings_save();
         }
     }
-    ui->Del(form);
 }

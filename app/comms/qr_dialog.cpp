@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog.h"
+#include "scoped_dialog.h"
 #include "vuForm.h"
 #include "vuImage.h"
 #include "vuStatic.h"
@@ -57,11 +57,10 @@ int qr_dialog(vuUI *ui, const char *file, vuEventCallback callback, const char *
 {
     if (!ui)
         return 0;
-    vuForm *form = dialog_create(ui, file);
-    if (!form)
+    ScopedDialog dialog(ui, file);
+    if (!dialog)
         return 0;
-    ui->Add(form);
-    vuStatic *qr = dynamic_cast<vuStatic *>(form->GetByName("qr"));
+    vuStatic *qr = dialog.widget<vuStatic>("qr");
     QRcode *code = nullptr;
     if (qr) {
         std::string part = qrPart(text);
@@ -76,14 +75,11 @@ int qr_dialog(vuUI *ui, const char *file, vuEventCallback callback, const char *
             std::vector<unsigned char> bits = picture(code, static_cast<unsigned>(scale), &pixels);
             if (vuImage *image = vuImage::CreateMemDirect(pixels, pixels, bits.data())) {
                 qr->SetImage(image);
-                form->Reset();
-                ui->Show(form, callback);
-                ui->WaitEndModal();
-                state = form->GetState();
+                state = dialog.run(callback);
             }
         }
     }
-    ui->Del(form);
+    dialog.close();
     if (code)
         QRcode_free(code);
     return state;

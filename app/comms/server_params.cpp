@@ -3,12 +3,13 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "ServiceCommand.h"
 #include "TMCommand.h"
-#include "dialog.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "key_service.h"
+#include "error_box.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
@@ -66,7 +67,7 @@ void readKeyServiceAddress(char *host, uint16_t *port)
     host[0] = '\0';
     *port = 0;
     TMCommand cmd;
-    if (cmd.Command9E(1) <= 0 || ServiceExecute(cmd, kTimeoutMs) != 0 || cmd.ErrorCode() != 0)
+    if (!kfn_query_unlocked(cmd, cmd.Command9E(1), kTimeoutMs))
         return;
     uint32_t len = 0;
     const char *field = cmd.FieldAt(5, &len);
@@ -149,11 +150,7 @@ void writeRecord(vuUI *ui, ServerKind kind, vuObject *const *fields)
         built = cmd.SetServer(host, v[F_PORT], v[F_PERIOD], v[F_RECV], v[F_SEND], 1);
     else
         built = cmd.SetServer(host, v[F_PORT], kKeysTimeout, kKeysTimeout, kKeysTimeout, 2);
-    if (built <= 0) {
-        message_box(ui, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT);
-        return;
-    }
-    kfn_exec(ui, &cmd, kTimeoutMs);
+    kfn_run(ui, cmd, built, kTimeoutMs);
 }
 
 void saveEntries(const Kind &k, vuObject *const *fields)
@@ -169,20 +166,17 @@ void saveEntries(const Kind &k, vuObject *const *fields)
 void serverDialog(vuUI *ui, ServerKind kind)
 {
     const Kind &k = kKinds[kind];
-    vuForm *form = dialog_create(ui, k.file);
-    if (!form)
+    ScopedDialog dialog(ui, k.file);
+    if (!dialog)
         return;
     vuObject *fields[F_COUNT];
     for (int f = F_ADDR; f < F_COUNT; ++f)
-        fields[f] = form->GetByName(kFieldNames[f]);
-    ui->Add(form);
-    form->Reset();
+        fields[f] = dialog.field(kFieldNames[f]);
+    dialog.reset();
     const int known = presetFromController(ui, kind, fields);
     presetFromSettings(k, fields);
     for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        const int state = form->GetState();
+        const int state = dialog.show();
         if (state != 1) {
             if (state == -1 && known < F_COUNT &&
                 message_box(ui, "ВНИМАНИЕ", "ПАРАМЕТРЫ НЕ СОХРАНЕНЫ В КФН!!!\nПРОДОЛЖИТЬ?", MB_OK | MB_CANCEL) ==
@@ -193,7 +187,7 @@ void serverDialog(vuUI *ui, ServerKind kind)
         if (const char *problem = server_fields_check(kind, widget_text(fields[F_ADDR]), widget_text(fields[F_PORT]),
                                                       widget_text(fields[F_PERIOD]), widget_text(fields[F_RECV]),
                                                       widget_text(fields[F_SEND]))) {
-            message_box(ui, "ОШИБКА", problem, MB_OK | MB_ALERT);
+            error_box(ui, problem);
             continue;
         }
         if (message_box(ui, "ВНИМАНИЕ", k.confirm, MB_OK | MB_CANCEL) == MB_RESULT_CANCEL)
@@ -203,7 +197,6 @@ void serverDialog(vuUI *ui, ServerKind kind)
         saveEntries(k, fields);
         break;
     }
-    ui->Del(form);
 }
 
 } // namespace
@@ -275,23 +268,12 @@ void CmdASOKPParam(vuUI *ui, const char *) { serverDialog(ui, SERVER_KEYS); }
 
 int select_server_dialog(vuUI *ui)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_select_server.xml");
-    vuMenu *menu = dynamic_cast<vuMenu *>(form);
-    if (!menu) {
-        // A description that is no menu counts as none.
-        if (form) {
-            ui->Add(form);
-            ui->Del(form);
-        }
+    ScopedDialog dialog(ui, "kkt_dlg_select_server.xml");
+    vuMenu *menu = dynamic_cast<vuMenu *>(dialog.form());
+    // A description that is no menu counts as none.
+    if (!menu)
         return 1;
-    }
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
-    int chosen = menu->GetState() == 1 ? menu->GetSelected() : -1;
-    ui->Del(menu);
-    return chosen;
+    return dialog.run() == 1 ? menu->GetSelected() : -1;
 }
 
 // menu: serv_par

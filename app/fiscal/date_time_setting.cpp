@@ -2,19 +2,18 @@
 
 #include <string.h>
 
-#include "ServiceCommand.h"
-#include "ServiceResult.h"
 #include "TMCommand.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
+#include "scoped_dialog.h"
+#include "screen_common.h"
 #include "status_line.h"
 #include "str_helpers.h"
 #include "vuEvent.h"
-#include "vuForm.h"
 #include "vuStatic.h"
-#include "vuUI.h"
 #include "vuWidget.h"
 #include "warn_message.h"
 #include "widget_text.h"
@@ -51,8 +50,6 @@ void showClock(vuObject *widget, const char *date, const char *time)
     if (vuStatic *s = dynamic_cast<vuStatic *>(widget))
         s->SetText(text);
 }
-
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
 
 // Reads the three clocks and shows them; false when a read failed (its box
 // has been shown).
@@ -111,11 +108,11 @@ bool refuse(vuUI *ui, DateCheck check, const DateEntry &e, const DateEntry &kkt)
     switch (check) {
     case DATE_CHECK_BAD_DATE:
         str_format(text, sizeof text, "ДАТА %02u.%02u.%04u НЕ КОРРЕКTHА!\n\nПОВТОРИТЕ ВВОД", e.day, e.month, e.year);
-        errorBox(ui, text);
+        error_box(ui, text);
         return false;
     case DATE_CHECK_BAD_TIME:
         str_format(text, sizeof text, "ВРЕМЯ %02u:%02u НЕ КОРРЕКTHО!\n\nПОВТОРИТЕ ВВОД", e.hour, e.minute);
-        errorBox(ui, text);
+        error_box(ui, text);
         return false;
     case DATE_CHECK_BEFORE_BUILD:
         str_format(text, sizeof text,
@@ -175,30 +172,21 @@ void setClocks(vuUI *ui, const char *date, const char *time, const DateEntry &e)
 {
     TMCommand cmd;
     if (cmd.SetDateTime(date, time) <= 0) {
-        errorBox(ui, "Ошибка создания команды.");
+        build_failed_box(ui);
         return;
     }
     char text[512];
     str_format(text, sizeof text, "ВЫПОЛНЯЕТСЯ\n%02X КОМАНДА", 0x42u);
     message_box(ui, "ПОДОЖДИТЕ", text, MB_NOWAIT);
-    int result = ServiceExecute(cmd, 5000);
+    int result = kfn_exchange_unlocked(cmd, 5000);
     if (result == 0 && cmd.ErrorCode() == 8 && cmd.SetDateTime(date, time) > 0)
-        result = ServiceExecute(cmd, 5000);
+        result = kfn_exchange_unlocked(cmd, 5000);
     if (result != 0) {
-        str_format(text, sizeof text, "Ошибка %i выполнения команды %02X\n\n%s", result, 0x42u,
-                   ServiceResultText(result));
-        errorBox(ui, text);
+        exchange_failed_box(ui, 0x42, cmd, result);
         return;
     }
-    int code = cmd.ErrorCode();
-    if (code > 0) {
-        char error[256];
-        FormatFiscalError(error, sizeof error, "%02X:%02X %s", static_cast<uint32_t>(code),
-                          static_cast<uint32_t>(cmd.ErrorDetail()));
-        str_format(text, sizeof text, "Ошибка выполнения команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X", 0x42u, error,
-                   static_cast<unsigned>(cmd.FatalStatus() & 0xFF), static_cast<unsigned>(cmd.CurrentStatus() & 0xFFFF));
-        errorBox(ui, text);
-    }
+    if (cmd.ErrorCode() > 0)
+        exchange_failed_box(ui, 0x42, cmd, 0);
     // The terminal follows the entry even when the controller refused it.
     setTerminalClock(e);
 }
@@ -213,7 +201,7 @@ void setClocksFr(vuUI *ui, const char *date, const char *time)
     if (!(kfn_flags() & KFN_CUR_SHIFT_OPEN)) {
         TMCommand cmd;
         if (cmd.SetDateTime(date, time) <= 0) {
-            errorBox(ui, "Ошибка создания команды.");
+            build_failed_box(ui);
             return;
         }
         if (kfn_exec(ui, &cmd, 5000) < 0)
@@ -234,7 +222,7 @@ bool olderKey(vuUI *ui, int state)
 {
     if (state == 101) {
         if (kfn_flags() & KFN_CUR_SHIFT_OPEN) {
-            errorBox(ui, "УСТАНОВКА ДАТЫ/ВРЕМЕНИ КОНТРОЛЛЕРА ФН ПРОВОДИТСЯ ТОЛЬКО ПРИ ЗАКРЫТОЙ СМЕНЕ!");
+            error_box(ui, "УСТАНОВКА ДАТЫ/ВРЕМЕНИ КОНТРОЛЛЕРА ФН ПРОВОДИТСЯ ТОЛЬКО ПРИ ЗАКРЫТОЙ СМЕНЕ!");
             return true;
         }
         if (message_box(ui, "ВНИМАНИЕ", "Синхронизировать время контроллера ФН по терминалу?", MB_OK | MB_CANCEL) ==
@@ -282,21 +270,19 @@ int DateTimeFrKeys(vuEvent *event, intptr_t form)
 
 void CmdSetDateTimeFr(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "common_dlg_fr_set_date_time.xml");
-    if (!form)
+    ScopedDialog d(ui, "common_dlg_fr_set_date_time.xml");
+    if (!d)
         return;
+    vuForm *form = d.form();
     form->SetHeaderText(title);
-    ui->Add(form);
-    form->Reset();
+    d.reset();
     for (;;) {
         const bool shiftOpen = (kfn_flags() & KFN_CUR_SHIFT_OPEN) != 0;
         setFocusable(form, "date", !shiftOpen);
         setFocusable(form, "time", !shiftOpen);
         if (!readClocks(ui, form))
             break;
-        ui->Show(form, DateTimeFrKeys);
-        ui->WaitEndModal();
-        const int state = form->GetState();
+        const int state = d.show(DateTimeFrKeys);
         if (state == 101 || state == 102) {
             olderKey(ui, state);
             continue;
@@ -320,13 +306,12 @@ void CmdSetDateTimeFr(vuUI *ui, const char *title)
                        "ДАТА %02u.%02u.%04u %02u:%02u отличается больше чем на сутки от текущей даты КФН "
                        "%02u.%02u.%04u %02u:%02u\n\nСМЕНИТЬ ВРЕМЯ БОЛЕЕ ЧЕМ НА СУТКИ МОЖЕТ ТОЛЬКО АДМИНИСТРАТОР!",
                        e.day, e.month, e.year, e.hour, e.minute, kkt.day, kkt.month, kkt.year, kkt.hour, kkt.minute);
-            errorBox(ui, text);
+            error_box(ui, text);
             break;
         }
         setClocksFr(ui, date, time);
         break;
     }
-    ui->Del(form);
 }
 
 int startup_clock_sync(vuUI *ui)
@@ -449,19 +434,17 @@ int DateTimeKeys(vuEvent *event, intptr_t form)
 // menu: sets_dt
 void CmdSetDateTime(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_set_date_time.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_set_date_time.xml");
+    if (!d)
         return;
+    vuForm *form = d.form();
     const DateEntry build = build_date_of(kProgramBuildDate);
     form->SetHeaderText(title);
-    ui->Add(form);
-    form->Reset();
+    d.reset();
     for (;;) {
         if (!readClocks(ui, form))
             break;
-        ui->Show(form, DateTimeKeys);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
+        if (d.show(DateTimeKeys) != 1)
             break;
         char date[16], time[16];
         str_copy(date, widget_text(form->GetByName("date")), sizeof date);
@@ -474,5 +457,4 @@ void CmdSetDateTime(vuUI *ui, const char *title)
         setClocks(ui, date, time, e);
         break;
     }
-    ui->Del(form);
 }

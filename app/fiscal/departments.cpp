@@ -3,17 +3,16 @@
 #include <string.h>
 
 #include "TMCommand.h"
-#include "dialog.h"
+#include "entry_dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "list_editor_keys.h"
 #include "message_box.h"
-#include "receipt_form.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "str_helpers.h"
-#include "vuForm.h"
 #include "vuMenuBox.h"
-#include "vuUI.h"
-#include "widget_text.h"
 
 int departments_from_reply(TMCommand &reply, Department *table)
 {
@@ -56,39 +55,31 @@ DepartmentNumberCheck department_number_check(const char *text, const Department
 
 int InputDepartmentDialog(vuUI *ui, Department *department, const Department *table)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_input_depart.xml");
-    if (!form)
+    EntryDialog d(ui, "kkt_dlg_input_depart.xml", "num_dep", "value_dep");
+    if (!d)
         return -1;
-    vuObject *number = form->GetByName("num_dep");
-    vuObject *name = form->GetByName("value_dep");
-    ui->Add(form);
-    form->Reset();
-    char text[16];
-    str_format(text, sizeof text, "%d", department->number);
-    widget_set_text(number, text);
+    d.set_number(department->number);
     if (department->number)
-        widget_set_text(name, department->name);
-    int result = -1;
-    while (show_page(ui, form) == 1) {
-        uint8_t n = 0;
-        DepartmentNumberCheck check = department_number_check(widget_text(number), table, department, &n);
-        if (check != DEPARTMENT_NUMBER_OK) {
-            char box[128];
-            if (check == DEPARTMENT_NUMBER_TAKEN)
-                str_format(box, sizeof box, "ОТДЕЛ %s УЖЕ ЕСТЬ!\n\nВВЕДИТЕ ДРУГОЙ НОМЕР", widget_text(number));
-            else
-                str_format(box, sizeof box, "НЕДОПУСТИМЫЙ НОМЕР ОТДЕЛА \"%s\"\n\nДОПУСТИМО ОТ 0 ДО 255",
-                           widget_text(number));
-            message_box(ui, "ОШИБКА", box, MB_OK | MB_ALERT);
-            continue;
+        d.set_text(department->name);
+    uint8_t n = 0;
+    char box[128];
+    const bool accepted = d.ask_until_valid([&]() -> const char * {
+        switch (department_number_check(d.number_text(), table, department, &n)) {
+        case DEPARTMENT_NUMBER_OK:
+            return nullptr;
+        case DEPARTMENT_NUMBER_TAKEN:
+            str_format(box, sizeof box, "ОТДЕЛ %s УЖЕ ЕСТЬ!\n\nВВЕДИТЕ ДРУГОЙ НОМЕР", d.number_text());
+            return box;
+        default:
+            str_format(box, sizeof box, "НЕДОПУСТИМЫЙ НОМЕР ОТДЕЛА \"%s\"\n\nДОПУСТИМО ОТ 0 ДО 255", d.number_text());
+            return box;
         }
-        department->number = n;
-        take_text(name, department->name, DEPARTMENT_NAME_SIZE - 1);
-        result = 0;
-        break;
-    }
-    ui->Del(form);
-    return result;
+    });
+    if (!accepted)
+        return -1;
+    department->number = n;
+    d.copy_text(department->name, DEPARTMENT_NAME_SIZE);
+    return 0;
 }
 
 // menu: sets_departs
@@ -97,11 +88,7 @@ int CmdEditDepartments(vuUI *ui, const char *)
     Department table[DEPARTMENTS_MAX];
     {
         TMCommand cmd;
-        if (cmd.GetDepartments() <= 0) {
-            build_failed(ui);
-            return -1;
-        }
-        if (kfn_exec(ui, &cmd, 5000) != 0)
+        if (!kfn_run(ui, cmd, cmd.GetDepartments()))
             return -1;
         departments_from_reply(cmd, table);
     }
@@ -109,10 +96,10 @@ int CmdEditDepartments(vuUI *ui, const char *)
     int count = 0;
     unsigned short remembered = 0; // the position last deleted or edited, from 0
     while (count < 1) {
-        vuForm *form = dialog_create(ui, "kkt_dlg_editor_departs.xml");
-        if (!form)
+        ScopedDialog d(ui, "kkt_dlg_editor_departs.xml");
+        if (!d)
             return -1;
-        vuMenuBox *box = dynamic_cast<vuMenuBox *>(form->GetByName("menubox"));
+        vuMenuBox *box = d.widget<vuMenuBox>("menubox");
         unsigned listed = 0;
         for (int i = 0; i < DEPARTMENTS_MAX; ++i) {
             if (!table[i].name[0])
@@ -128,10 +115,9 @@ int CmdEditDepartments(vuUI *ui, const char *)
         }
         if (box)
             box->SelectOnReset(listed && remembered >= listed ? static_cast<unsigned short>(listed - 1) : remembered);
-        ui->Add(form);
-        form->Reset();
-        form->SetFocused(box);
-        int state = show_page(ui, form, ListEditorKeys);
+        d.reset();
+        d.form()->SetFocused(box);
+        int state = d.show(ListEditorKeys);
         unsigned selected = box ? box->GetSelected() : 0;
         int entry = listed ? department_listed(table, selected) : -1;
 
@@ -159,7 +145,7 @@ int CmdEditDepartments(vuUI *ui, const char *)
             if (entry >= 0) {
                 remembered = static_cast<unsigned short>(selected ? selected - 1 : 0);
                 if (table[entry].number == 1) {
-                    message_box(ui, "ОШИБКА", "ОТДЕЛ 1 НЕЛЬЗЯ УДАЛИТЬ", MB_OK | MB_ALERT);
+                    error_box(ui, "ОТДЕЛ 1 НЕЛЬЗЯ УДАЛИТЬ");
                 } else {
                     char text[96];
                     str_format(text, sizeof text, "УВЕРЕНЫ ЧТО ХОТИТЕ УДАЛИТЬ ОТДЕЛ %d?", table[entry].number);
@@ -175,12 +161,10 @@ int CmdEditDepartments(vuUI *ui, const char *)
             }
             break;
         case -1:
-            ui->Del(form);
             return -1;
         default:
             break;
         }
-        ui->Del(form);
     }
 
     const TMDepartment *entries[DEPARTMENTS_MAX];
@@ -196,7 +180,7 @@ int CmdEditDepartments(vuUI *ui, const char *)
     }
     TMCommand cmd;
     if (cmd.SetDepartments(entries, n) <= 0) {
-        build_failed(ui);
+        build_failed_box(ui);
         return -1;
     }
     kfn_exec(ui, &cmd, 5000);

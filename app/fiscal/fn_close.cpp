@@ -1,17 +1,15 @@
 #include "fn_close.h"
 
 #include "TMCommand.h"
-#include "dialog.h"
-#include "kfn_state.h"
+#include "kfn_run.h"
 #include "message_box.h"
 #include "password.h"
 #include "report_text.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "vuWidget.h"
 #include "widget_text.h"
 
@@ -19,12 +17,13 @@ namespace {
 
 const char *kSection = "CmdFNClose";
 
+const char *kNoName = "НЕ ВВЕДЕНО ИМЯ КАССИРА!";
 const char *kQuestion = "ВНИМАНИЕ!!!\nПОСЛЕ ЗАКРЫТИЯ ФН РАБОТА С КАССОЙ ВОЗМОЖНА ТОЛЬКО ПОСЛЕ УСТАНОВКИ НОВОГО "
                         "ФН!!!\n\nБУДЕТ ВЫПОЛНЕНА ОПЕРАЦИЯ ЗАКРЫТИЯ ФН!\nВЫПОЛНИТЬ ОПЕРАЦИЮ?";
 
-void hide(vuForm *form, const char *name)
+void hide(const ScopedDialog &d, const char *name)
 {
-    if (vuWidget *w = dynamic_cast<vuWidget *>(form->GetByName(name)))
+    if (vuWidget *w = d.widget<vuWidget>(name))
         w->SetVisible(0);
 }
 
@@ -37,14 +36,13 @@ void CmdFNClose(vuUI *ui, const char *title)
     // that could not even be shown does not).
     if (ask_password(ui, title) != 1)
         return;
-    vuForm *form = dialog_create(ui, "kkt_dlg_fn_close.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_fn_close.xml");
+    if (!d)
         return;
-    vuObject *name = form->GetByName("name");
-    vuObject *inn = form->GetByName("inn");
-    vuObject *mode = form->GetByName("mode");
-    ui->Add(form);
-    form->Reset();
+    vuObject *name = d.field("name");
+    vuObject *inn = d.field("inn");
+    vuObject *mode = d.field("mode");
+    d.reset();
     radio_set(mode, 2);
     if (const char *saved = settings_get(kSection, "UserName")) {
         char text[1024];
@@ -54,31 +52,20 @@ void CmdFNClose(vuUI *ui, const char *title)
     if (const char *saved = settings_get(kSection, "UserINN"))
         widget_set_text(inn, saved);
     // The report's own widgets belong to another use of this dialog.
-    hide(form, "reqozfn");
-    hide(form, "dataozfn");
-    hide(form, "txtreqozfn");
-    hide(form, "txtdataozfn");
+    hide(d, "reqozfn");
+    hide(d, "dataozfn");
+    hide(d, "txtreqozfn");
+    hide(d, "txtdataozfn");
 
     for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1) {
-            ui->Del(form);
+        if (!d.show_until_valid([&]() -> const char * { return *widget_text(name) ? nullptr : kNoName; }))
             return;
-        }
-        if (!*widget_text(name)) {
-            message_box(ui, "ОШИБКА", "НЕ ВВЕДЕНО ИМЯ КАССИРА!", MB_OK | MB_ALERT);
-            continue;
-        }
-        if (message_box(ui, "ВНИМАНИЕ", kQuestion, MB_OK | MB_CANCEL | MB_ALERT) == MB_RESULT_CANCEL)
-            continue;
-        break;
+        if (message_box(ui, "ВНИМАНИЕ", kQuestion, MB_OK | MB_CANCEL | MB_ALERT) != MB_RESULT_CANCEL)
+            break;
     }
     unsigned item = radio_item(mode);
     TMCommand cmd;
-    if (cmd.CloseFN(widget_text(name), widget_text(inn), static_cast<uint8_t>(item ? item - 1 : 0)) <= 0)
-        build_failed(ui);
-    else if (kfn_exec(ui, &cmd, 5000) == 0)
+    if (kfn_run(ui, cmd, cmd.CloseFN(widget_text(name), widget_text(inn), static_cast<uint8_t>(item ? item - 1 : 0))))
         message_box(ui, "ВНИМАНИЕ", "УСПЕШНО ЗАКРЫТ АРХИВ ФН!", MB_OK);
 
     char utf8[1024];
@@ -86,18 +73,13 @@ void CmdFNClose(vuUI *ui, const char *title)
     settings_set(kSection, "UserName", utf8);
     settings_set(kSection, "UserINN", widget_text(inn));
     settings_save();
-    ui->Del(form);
 }
 
 // menu: tech_start
 void CmdTechStart(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (cmd.StartSession() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) == 0)
+    if (kfn_run(ui, cmd, cmd.StartSession()))
         message_box(ui, title, "УСПЕШНО!", MB_OK);
 }
 
@@ -105,11 +87,7 @@ void CmdTechStart(vuUI *ui, const char *title)
 void CmdTechInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (cmd.GetShiftState() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) != 0)
+    if (!kfn_run(ui, cmd, cmd.GetShiftState()))
         return;
     char text[REPORT_TEXT_SIZE];
     tech_info_text(cmd, text, sizeof text);

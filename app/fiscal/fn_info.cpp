@@ -2,20 +2,18 @@
 
 #include <stdlib.h>
 
-#include "ServiceCommand.h"
 #include "TMCommand.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
-#include "print_runner.h"
 #include "report_text.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "str_helpers.h"
 #include "ui_values.h"
 #include "vuBox.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 namespace {
@@ -23,44 +21,24 @@ namespace {
 // A follow-up query of an information screen: straight through the service,
 // without the runner's lock, wait box or status update. True when the
 // exchange and the drive both succeeded.
-bool query(TMCommand &cmd, int built)
-{
-    return built > 0 && ServiceExecute(cmd, 5000) == 0 && cmd.ErrorCode() == 0;
-}
+bool query(TMCommand &cmd, int built) { return kfn_query_unlocked(cmd, built, 5000); }
 
 } // namespace
 
 // menu: fn_doc
 void CmdFnDoc(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_fn_get_doc.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_fn_get_doc.xml");
+    if (!d || d.run() != 1)
         return;
-    vuObject *mode = form->GetByName("mode");
-    vuObject *num = form->GetByName("num");
-    ui->Add(form);
-    form->Reset();
-    ui->Show(form);
-    ui->WaitEndModal();
-    if (form->GetState() != 1) {
-        ui->Del(form);
-        return;
-    }
     static const uint8_t kModes[5] = {0, 1, 2, 5, 3};
-    unsigned item = radio_item(mode);
+    unsigned item = radio_item(d.field("mode"));
     uint8_t m = item >= 1 && item <= 5 ? kModes[item - 1] : 0;
-    uint32_t number = parse_number(widget_text(num));
+    uint32_t number = parse_number(widget_text(d.field("num")));
 
     TMCommand cmd;
-    if (cmd.GetDocument(number, m) <= 0) {
-        build_failed(ui);
-        ui->Del(form);
+    if (kfn_run_print(ui, cmd, cmd.GetDocument(number, m), 0) != 0)
         return;
-    }
-    if (kfn_exec_print(ui, &cmd, 0) != 0) {
-        ui->Del(form);
-        return;
-    }
     char text[REPORT_DOC_FIELDS_SIZE];
     text[0] = 0;
     if (m == 3) {
@@ -78,18 +56,13 @@ void CmdFnDoc(vuUI *ui, const char *title)
         fn_doc_text(cmd, m, text, sizeof text);
     }
     show_report(ui, title, text);
-    ui->Del(form);
 }
 
 // menu: fn_stat
 void CmdFnStat(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (cmd.GetFNStatus() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) != 0)
+    if (!kfn_run(ui, cmd, cmd.GetFNStatus()))
         return;
     char text[REPORT_TEXT_SIZE];
     fn_stat_text(cmd, text, sizeof text);
@@ -121,30 +94,16 @@ void CmdFnFisc(vuUI *ui, const char *title)
     if (kfn_firmware_version() <= 230) {
         built = cmd.GetRegTotals();
     } else {
-        vuForm *form = dialog_create(ui, "kkt_dlg_fn_get_total.xml");
-        if (!form)
+        ScopedDialog d(ui, "kkt_dlg_fn_get_total.xml");
+        if (!d || d.run() != 1)
             return;
-        vuObject *isprint = form->GetByName("isprint");
-        vuObject *num = form->GetByName("num");
-        ui->Add(form);
-        form->Reset();
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1) {
-            ui->Del(form);
-            return;
-        }
         unsigned bits = 0;
-        if (vuBox *box = dynamic_cast<vuBox *>(isprint))
+        if (vuBox *box = d.widget<vuBox>("isprint"))
             bits = box->GetSelected();
-        built = cmd.GetRegTotalsOf(static_cast<uint16_t>(atoi(widget_text(num))), static_cast<uint16_t>(bits));
-        ui->Del(form);
+        built = cmd.GetRegTotalsOf(static_cast<uint16_t>(atoi(widget_text(d.field("num")))),
+                                   static_cast<uint16_t>(bits));
     }
-    if (built <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 10000) != 0)
+    if (!kfn_run(ui, cmd, built, 10000))
         return;
 
     int ffd = kfn_ffd_version();
@@ -169,38 +128,30 @@ void CmdFnFisc(vuUI *ui, const char *title)
 // menu: fn_par
 void CmdFnPar(vuUI *ui, const char *)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_get_reg_param.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_get_reg_param.xml");
+    if (!d)
         return;
-    vuObject *tlv = form->GetByName("tlv");
-    ui->Add(form);
+    vuObject *tlv = d.field("tlv");
     for (;;) {
-        form->Reset();
-        ui->Show(form);
-        ui->WaitEndModal();
-        int state = form->GetState();
+        int state = d.run();
         if (state == -1)
             break;
         if (state != 1)
             continue;
         const char *typed = widget_text(tlv);
         if (!*typed) {
-            message_box(ui, "ОШИБКА", "НЕ ВВЕДЕН ИДЕНТИФИКАТОР TLV ПАРАМЕТРА!", MB_OK | MB_ALERT);
+            error_box(ui, "НЕ ВВЕДЕН ИДЕНТИФИКАТОР TLV ПАРАМЕТРА!");
             continue;
         }
         // Tags are 16-bit: a larger number would ask for another tag under
         // the typed one's title.
         uint32_t tag = parse_number(typed);
         if (tag > 0xFFFF) {
-            message_box(ui, "ОШИБКА", "НЕДОПУСТИМЫЙ ИДЕНТИФИКАТОР TLV ПАРАМЕТРА!", MB_OK | MB_ALERT);
+            error_box(ui, "НЕДОПУСТИМЫЙ ИДЕНТИФИКАТОР TLV ПАРАМЕТРА!");
             continue;
         }
         TMCommand cmd;
-        if (cmd.GetRegParam(static_cast<uint16_t>(tag)) <= 0) {
-            build_failed(ui);
-            continue;
-        }
-        if (kfn_exec(ui, &cmd, 5000) != 0)
+        if (!kfn_run(ui, cmd, cmd.GetRegParam(static_cast<uint16_t>(tag))))
             continue;
         char value[512] = "";
         if (cmd.FieldText1251(5, value, sizeof value) < 0)
@@ -210,7 +161,6 @@ void CmdFnPar(vuUI *ui, const char *)
         message_box(ui, heading, value, MB_OK);
         break;
     }
-    ui->Del(form);
 }
 
 // menu: fn_comm
@@ -218,9 +168,7 @@ void CmdFnComm(vuUI *ui, const char *title)
 {
     TMCommand comm, oism;
     TMCommand *commReply = nullptr, *oismReply = nullptr;
-    if (comm.FNGetCommStatus() <= 0)
-        build_failed(ui);
-    else if (kfn_exec(ui, &comm, 5000) == 0)
+    if (kfn_run(ui, comm, comm.FNGetCommStatus()))
         commReply = &comm;
     if (kfn_marking_mode() == 1 && query(oism, oism.Cmd_GetStatusSendNotif()))
         oismReply = &oism;
@@ -233,11 +181,7 @@ void CmdFnComm(vuUI *ui, const char *title)
 void CmdFnErr(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (cmd.GetFNErrors() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) != 0)
+    if (!kfn_run(ui, cmd, cmd.GetFNErrors()))
         return;
     char text[512] = "";
     if (cmd.FieldText1251(5, text, sizeof text) < 0)

@@ -3,15 +3,14 @@
 #include <string.h>
 
 #include "TMCommand.h"
-#include "dialog.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
-#include "vuForm.h"
 #include "vuStatic.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 namespace {
@@ -108,13 +107,13 @@ void fetch(vuUI *ui, vuForm *form, vuObject *edit, const Variant &v, char *text)
 
 void run(vuUI *ui, const char *title, const Variant &v)
 {
-    vuForm *form = dialog_create(ui, v.file);
-    if (!form)
+    ScopedDialog d(ui, v.file);
+    if (!d)
         return;
-    vuObject *edit = form->GetByName("edit");
+    vuForm *form = d.form();
+    vuObject *edit = d.field("edit");
     form->SetHeaderText(title);
-    ui->Add(form);
-    form->Reset();
+    d.reset();
 
     char text[kEditorSize] = "";
     if (const char *saved = settings_get(v.section, v.key)) {
@@ -125,9 +124,7 @@ void run(vuUI *ui, const char *title, const Variant &v)
         fetch(ui, form, edit, v, text);
     refreshPreview(reinterpret_cast<intptr_t>(form), v);
 
-    ui->Show(form, v.keys);
-    ui->WaitEndModal();
-    if (form->GetState() == 1) {
+    if (d.show(v.keys) == 1) {
         str_copy(text, widget_text(edit), sizeof text);
         char lines[HEADER_MAX_LINES][HEADER_LINE_SIZE];
         header_preview(text, v.lines, v.width, lines);
@@ -135,9 +132,7 @@ void run(vuUI *ui, const char *title, const Variant &v)
         for (size_t i = 0; i < v.lines; ++i)
             list[i] = lines[i];
         TMCommand cmd;
-        if (v.write(cmd, list, static_cast<uint32_t>(v.lines)) <= 0)
-            message_box(ui, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT);
-        else if (kfn_exec(ui, &cmd, 5000) == 0)
+        if (kfn_run(ui, cmd, v.write(cmd, list, static_cast<uint32_t>(v.lines))))
             message_box(ui, "ВНИМАНИЕ", v.success, MB_OK);
         // Kept whether the controller took it or not. A CP1251 letter takes
         // up to three bytes in UTF-8: the whole text fits.
@@ -146,7 +141,6 @@ void run(vuUI *ui, const char *title, const Variant &v)
         settings_set(v.section, v.key, utf8);
         settings_save();
     }
-    ui->Del(form);
 }
 
 } // namespace

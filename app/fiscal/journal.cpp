@@ -4,16 +4,14 @@
 
 #include "TMCommand.h"
 #include "date_record.h"
-#include "dialog.h"
-#include "kfn_state.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "message_box.h"
-#include "print_runner.h"
 #include "report_text.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "settings.h"
 #include "str_helpers.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 namespace {
@@ -38,7 +36,7 @@ bool readWord(vuUI *ui, vuObject *widget, uint16_t *out)
 {
     uint32_t v;
     if (!parse_count(widget_text(widget), 0xFFFF, &v)) {
-        message_box(ui, "ОШИБКА", kBadNumber, MB_OK | MB_ALERT);
+        error_box(ui, kBadNumber);
         return false;
     }
     *out = static_cast<uint16_t>(v);
@@ -49,7 +47,7 @@ bool readOver(vuUI *ui, vuObject *widget, uint8_t *out)
 {
     uint32_t v;
     if (!parse_count(widget_text(widget), 0xFF, &v)) {
-        message_box(ui, "ОШИБКА", kBadOver, MB_OK | MB_ALERT);
+        error_box(ui, kBadOver);
         return false;
     }
     *out = static_cast<uint8_t>(v);
@@ -97,18 +95,17 @@ enum Preset { PRESET_NONE, PRESET_TIME, PRESET_NUMBERS, PRESET_DOCUMENT };
 // values the drive can take, or the print was tried.
 void journalPrint(vuUI *ui, const char *title, const char *file, Preset preset, Build build, const char *done)
 {
-    vuForm *form = dialog_create(ui, file);
-    if (!form)
+    ScopedDialog d(ui, file);
+    if (!d)
         return;
     Widgets w;
-    w.num = form->GetByName("num");
-    w.start = form->GetByName("start");
-    w.end = form->GetByName("end");
-    w.date = form->GetByName("date");
-    w.over = form->GetByName("over");
-    form->SetHeaderText(title);
-    ui->Add(form);
-    form->Reset();
+    w.num = d.field("num");
+    w.start = d.field("start");
+    w.end = d.field("end");
+    w.date = d.field("date");
+    w.over = d.field("over");
+    d.form()->SetHeaderText(title);
+    d.reset();
     switch (preset) {
     case PRESET_TIME: {
         const char *start = settings_get("CmdEJTimeReport", "Start");
@@ -133,18 +130,12 @@ void journalPrint(vuUI *ui, const char *title, const char *file, Preset preset, 
     case PRESET_NONE:
         break;
     }
-    for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
-            break;
+    while (d.show() == 1) {
         TMCommand cmd;
         int built = build(ui, w, cmd);
         if (built < 0)
             continue;
-        if (built == 0)
-            build_failed(ui);
-        else if (kfn_exec_print(ui, &cmd, 1) == 0)
+        if (kfn_run_print(ui, cmd, built, 1) == 0)
             message_box(ui, title, done, MB_OK);
         break;
     }
@@ -154,7 +145,6 @@ void journalPrint(vuUI *ui, const char *title, const char *file, Preset preset, 
         settings_set("CmdEJTimeReport", "End", widget_text(w.end));
         settings_save();
     }
-    ui->Del(form);
 }
 
 } // namespace
@@ -196,11 +186,7 @@ void CmdJournalClean(vuUI *ui, const char *title)
         MB_RESULT_OK)
         return;
     TMCommand cmd;
-    if (cmd.JournalClear() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) == 0)
+    if (kfn_run(ui, cmd, cmd.JournalClear()))
         message_box(ui, title, "ЭЛЕКТРОННЫЙ ЖУРНАЛ УСПЕШНО ОЧИЩЕН!", MB_OK);
 }
 
@@ -208,11 +194,7 @@ void CmdJournalClean(vuUI *ui, const char *title)
 void CmdJournalParam(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (cmd.GetJournalParams() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) != 0)
+    if (!kfn_run(ui, cmd, cmd.GetJournalParams()))
         return;
     char text[REPORT_TEXT_SIZE];
     journal_params_text(cmd, text, sizeof text);

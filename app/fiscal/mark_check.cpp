@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "TMCommand.h"
+#include "error_box.h"
 #include "exchange_container.h"
 #include "kfn_state.h"
 #include "mark_check_exchange.h"
@@ -17,11 +18,6 @@ const int kRequestMs = 10000;
 const int kNoTransport = 129;   // the drive's "no transport connection"
 const uint16_t kSelfCheckFlag = 0x2000;
 const int kServerAnswered = 0x04; // result bit: the OISM's answer was taken
-
-void fail(vuUI *ui, const char *text)
-{
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
-}
 
 // The cashier's decision on a position whose check is not positive: true
 // to keep it.
@@ -48,7 +44,7 @@ int MarkCheckPosition(vuUI *ui, const char *code, uint8_t planned_status, uint8_
     TMCommand cmd;
 
     if (cmd.GetMarkStatus() <= 0 || kfn_exec(ui, &cmd, kTimeoutMs) != 0) {
-        fail(ui, "Ошибка запроса статуса КМ");
+        error_box(ui, "Ошибка запроса статуса КМ");
         return MARK_CHECK_ERROR;
     }
 
@@ -56,7 +52,7 @@ int MarkCheckPosition(vuUI *ui, const char *code, uint8_t planned_status, uint8_
     if (cmd.SendMarkCode(gs1_kind, code, static_cast<int>(strlen(code)), MarkFindAi91(code), MarkFindAi92(code)) >
         0) {
         if (kfn_exec(ui, &cmd, kTimeoutMs) != 0)
-            fail(ui, "Ошибка передачи КМ");
+            error_box(ui, "Ошибка передачи КМ");
         else
             result = cmd.FieldByte(5);
     }
@@ -68,7 +64,7 @@ int MarkCheckPosition(vuUI *ui, const char *code, uint8_t planned_status, uint8_
                                  self_check ? 1 : 0) > 0)
             r = kfn_exec(ui, &cmd, self_check ? kSelfCheckMs : kRequestMs);
         if (r != 0 && r != kNoTransport) {
-            fail(ui, "Ошибка создания уведомления КМ");
+            error_box(ui, "Ошибка создания уведомления КМ");
             result = MARK_CHECK_ERROR;
         } else if (self_check) {
             if (r == 0)
@@ -83,9 +79,9 @@ int MarkCheckPosition(vuUI *ui, const char *code, uint8_t planned_status, uint8_
     if (!self_check && result != MARK_CHECK_ERROR && interactive && container) {
         int length = MarkCheckExchange(ui, container);
         if (length <= 0) {
-            fail(ui, "Ошибка обмена с сервером ОИСМ");
+            error_box(ui, "Ошибка обмена с сервером ОИСМ");
         } else if (cmd.SaveMarkReply(container->body, length) <= 0 || kfn_exec(ui, &cmd, kTimeoutMs) != 0) {
-            fail(ui, "Ошибка сохранения ответа ОИСМ в ФН");
+            error_box(ui, "Ошибка сохранения ответа ОИСМ в ФН");
             result = MARK_CHECK_ERROR;
         } else {
             result = cmd.FieldByte(5);
@@ -100,7 +96,7 @@ int MarkCheckPosition(vuUI *ui, const char *code, uint8_t planned_status, uint8_
     if (result == MARK_CHECK_ERROR)
         return MARK_CHECK_ERROR;
     if (cmd.SaveMarkResult(result == MARK_CHECK_DROP ? 0 : 1) <= 0 || kfn_exec(ui, &cmd, kTimeoutMs) != 0) {
-        fail(ui, "Ошибка сохранения результатов проверки КМ");
+        error_box(ui, "Ошибка сохранения результатов проверки КМ");
         return MARK_CHECK_ERROR;
     }
     if (result != MARK_CHECK_DROP)

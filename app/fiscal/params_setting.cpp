@@ -1,23 +1,25 @@
 #include "params_setting.h"
 
+#include <utility>
+#include <vector>
+
 #include "TMCommand.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "str_helpers.h"
 #include "ui_values.h"
 #include "ui_xml.h"
 #include "vuCheckBox.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "vuWidget.h"
 #include "widget_text.h"
 
 namespace {
 
 struct Page {
-    vuForm *form = nullptr;
     vuObject *param = nullptr, *isExt = nullptr;
     vuObject *p1 = nullptr, *p2 = nullptr, *lf = nullptr, *p4 = nullptr, *t4 = nullptr, *m4 = nullptr;
 };
@@ -66,7 +68,7 @@ void refuse(vuUI *ui, const char *label, const char *text, const char *allowed)
 {
     char box[256];
     str_format(box, sizeof box, "%s: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"%s\"\n\n%s", label, text, allowed);
-    message_box(ui, "ОШИБКА", box, MB_OK | MB_ALERT);
+    error_box(ui, box);
 }
 
 // The words of page 6; false (after its box) for the first field that does
@@ -137,50 +139,35 @@ bool hex_word(const char *text, uint16_t *out)
 // menu: sets_params
 void CmdSetParams(vuUI *ui, const char *title)
 {
+    std::vector<ScopedDialog> dialogs;
+    dialogs.reserve(PARAM_PAGES);
     Page pages[PARAM_PAGES];
-    int made = 0;
-    for (; made < PARAM_PAGES; ++made) {
+    for (int made = 0; made < PARAM_PAGES; ++made) {
         char file[32], header[128];
         str_format(file, sizeof file, "kkt_dlg_param_%d.xml", made + 1);
-        vuForm *f = dialog_create(ui, file);
-        if (!f)
-            break;
+        ScopedDialog d(ui, file);
+        if (!d)
+            return;
         str_format(header, sizeof header, "%s %u", title ? title : "", static_cast<unsigned>(made + 1));
-        f->SetHeaderText(header);
-        ui->Add(f);
-        f->Reset();
+        d.form()->SetHeaderText(header);
+        d.reset();
         Page &p = pages[made];
-        p.form = f;
-        p.param = f->GetByName("param");
-        p.isExt = f->GetByName("is_ext");
-        p.p1 = f->GetByName("p1");
-        p.p2 = f->GetByName("p2");
-        p.lf = f->GetByName("lf");
-        p.p4 = f->GetByName("p4");
-        p.t4 = f->GetByName("t4");
-        p.m4 = f->GetByName("m4");
-    }
-    auto removeAll = [&]() {
-        for (int i = 0; i < made; ++i)
-            ui->Del(pages[i].form);
-    };
-    if (made < PARAM_PAGES) {
-        removeAll();
-        return;
+        p.param = d.field("param");
+        p.isExt = d.field("is_ext");
+        p.p1 = d.field("p1");
+        p.p2 = d.field("p2");
+        p.lf = d.field("lf");
+        p.p4 = d.field("p4");
+        p.t4 = d.field("t4");
+        p.m4 = d.field("m4");
+        dialogs.push_back(std::move(d));
     }
 
     uint16_t words[4] = {0, 0, 0, 0};
     {
         TMCommand cmd;
-        if (cmd.GetWorkModes() <= 0) {
-            build_failed(ui);
-            removeAll();
+        if (!kfn_run(ui, cmd, cmd.GetWorkModes()))
             return;
-        }
-        if (kfn_exec(ui, &cmd, 5000) != 0) {
-            removeAll();
-            return;
-        }
         readWords(cmd, words);
     }
 
@@ -191,9 +178,7 @@ void CmdSetParams(vuUI *ui, const char *title)
         if (refreshViews)
             refresh(pages, words, extended);
         refreshViews = true;
-        ui->Show(page.form);
-        ui->WaitEndModal();
-        if (page.form->GetState() != 1) {
+        if (dialogs[static_cast<size_t>(current)].show() != 1) {
             if (current == 0)
                 break;
             --current;
@@ -214,14 +199,9 @@ void CmdSetParams(vuUI *ui, const char *title)
             continue;
         }
         TMCommand cmd;
-        if (buildWrite(cmd, words, extended) <= 0) {
-            build_failed(ui);
-            continue;
-        }
-        if (kfn_exec(ui, &cmd, 5000) == 0)
+        if (kfn_run(ui, cmd, buildWrite(cmd, words, extended)))
             break;
     }
-    removeAll();
 }
 
 void params_from_settings(vuUI *ui, mxml_node_t *element)

@@ -3,19 +3,21 @@
 #include <string.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "kfn_state.h"
 #include "list_editor_keys.h"
-#include "scan_mark.h"
 #include "message_box.h"
 #include "receipt_form.h"
+#include "scan_mark.h"
 #include "scanner.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "tag_editor.h"
-#include "vuForm.h"
 #include "vuMenuBox.h"
 #include "vuWidget.h"
 #include "widget_text.h"
@@ -41,22 +43,13 @@ const char *const kPageFiles[kPages] = {
 const char *section(int mode) { return mode == 2 ? "FiscalCorr" : "FiscalReceipt"; }
 
 struct Pages {
-    vuForm *form[kPages] = {};
+    std::vector<ScopedDialog> form;
     vuObject *object = nullptr, *lotsize = nullptr, *planned = nullptr, *measure = nullptr;
     vuObject *name = nullptr, *code = nullptr, *price = nullptr, *qty = nullptr, *unit = nullptr;
     vuObject *depNum = nullptr, *depName = nullptr, *nds = nullptr, *method = nullptr, *agent = nullptr;
     vuObject *agentPhone = nullptr, *operGetPhone = nullptr, *operTransPhone = nullptr, *agentOper = nullptr;
     vuObject *operTransName = nullptr, *operTransAddr = nullptr, *operTransInn = nullptr;
     vuObject *providerInn = nullptr, *providerPhone = nullptr, *providerName = nullptr, *comment = nullptr;
-
-    void Delete(vuUI *ui)
-    {
-        for (vuForm *&f : form)
-            if (f) {
-                ui->Del(f);
-                f = nullptr;
-            }
-    }
 };
 
 // The settings the editor keeps: key, widget, converted (text) or as it
@@ -85,14 +78,14 @@ const Kept kKept[] = {
 
 bool createPages(vuUI *ui, Pages &p, const PaymentObjectList &objects)
 {
+    p.form.reserve(kPages);
     for (int i = 0; i < kPages; ++i) {
-        const char *file = i == 0 ? objects.file : kPageFiles[i];
-        vuForm *f = dialog_create(ui, file);
-        if (!f) {
-            p.Delete(ui);
+        ScopedDialog page(ui, i == 0 ? objects.file : kPageFiles[i]);
+        if (!page) {
+            p.form.clear();
             return false;
         }
-        p.form[i] = f;
+        vuForm *f = page.form();
         switch (i) {
         case 0: p.object = f->GetByName("object"); break;
         case 1: p.lotsize = f->GetByName("lotsize"); break;
@@ -126,8 +119,8 @@ bool createPages(vuUI *ui, Pages &p, const PaymentObjectList &objects)
             break;
         case 10: p.comment = f->GetByName("comment"); break;
         }
-        ui->Add(f);
-        f->Reset();
+        page.reset();
+        p.form.push_back(std::move(page));
     }
     return true;
 }
@@ -255,10 +248,10 @@ bool amountsGiven(vuUI *ui, Pages &p)
     }
     if (!text)
         return true;
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    error_box(ui, text);
     vuWidget *widget = dynamic_cast<vuWidget *>(field);
     if (widget && widget->IsFocusable())
-        p.form[4]->SetFocused(widget);
+        p.form[4].form()->SetFocused(widget);
     return false;
 }
 
@@ -286,7 +279,7 @@ int EditPosition(vuUI *ui, ReceiptPosition *position, int mode, int mark_require
     int32_t kind = work->kind;
     int page = 0, result = -1;
     while (page >= 0 && page < kPages) {
-        int state = show_page(ui, p.form[page]);
+        int state = p.form[page].show();
         bool ok = state == 1;
         switch (page) {
         case 0:
@@ -348,7 +341,6 @@ int EditPosition(vuUI *ui, ReceiptPosition *position, int mode, int mark_require
             break;
         }
     }
-    p.Delete(ui);
     return result;
 }
 
@@ -358,10 +350,10 @@ int EditPositions(vuUI *ui, ReceiptPosition *positions, int mode, int mark_requi
     memcpy(saved.get(), positions, sizeof(ReceiptPosition) * RECEIPT_MAX_POSITIONS);
     unsigned short remembered = 0;
     for (;;) {
-        vuForm *form = dialog_create(ui, "kkt_dlg_poss_cheque.xml");
-        if (!form)
+        ScopedDialog d(ui, "kkt_dlg_poss_cheque.xml");
+        if (!d)
             return -1;
-        vuMenuBox *box = dynamic_cast<vuMenuBox *>(form->GetByName("menubox"));
+        vuMenuBox *box = d.widget<vuMenuBox>("menubox");
         int rows[RECEIPT_MAX_POSITIONS];
         int count = 0;
         for (int i = 0; i < RECEIPT_MAX_POSITIONS; ++i) {
@@ -373,12 +365,11 @@ int EditPositions(vuUI *ui, ReceiptPosition *positions, int mode, int mark_requi
         }
         if (box)
             box->SelectOnReset(remembered);
-        ui->Add(form);
-        form->Reset();
-        form->SetFocused(box);
-        int state = show_page(ui, form, ListEditorKeys);
+        d.reset();
+        d.form()->SetFocused(box);
+        int state = d.show(ListEditorKeys);
         unsigned short row = box ? box->GetSelected() : 0;
-        ui->Del(form);
+        d.close();
         if (row < 1 || row > count)
             row = 1;
         int entry = count ? rows[row - 1] : -1;

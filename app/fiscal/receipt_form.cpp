@@ -7,15 +7,7 @@
 #include "str_helpers.h"
 #include "ui_values.h"
 #include "vuBox.h"
-#include "vuForm.h"
 #include "widget_text.h"
-
-int show_page(vuUI *ui, vuForm *form, vuEventCallback callback)
-{
-    ui->Show(form, callback);
-    ui->WaitEndModal();
-    return form->GetState();
-}
 
 unsigned list_item(vuObject *widget)
 {

@@ -1,15 +1,10 @@
-// Small helpers of the receipt screens: showing a page modally, the radio
-// and check lists, and the widget presets kept in the settings.
+// Small helpers of the receipt screens: the radio and check lists, and the
+// widget presets kept in the settings.
 #ifndef APP_FISCAL_RECEIPT_FORM_H
 #define APP_FISCAL_RECEIPT_FORM_H
 
-#include "vuUI.h"
-
-class vuForm;
 class vuObject;
 
-// Shows the form modally and gives its state (1 accepted).
-int show_page(vuUI *ui, vuForm *form, vuEventCallback callback = nullptr);
 // The checked item of a radio or check list, counted from 1 (0 none).
 unsigned list_item(vuObject *widget);
 // Checks item n of a radio list.

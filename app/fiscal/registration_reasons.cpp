@@ -1,15 +1,16 @@
 #include "registration_reasons.h"
 
-#include "dialog.h"
+#include <utility>
+#include <vector>
+
 #include "registration_fields.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "vuBox.h"
-#include "vuForm.h"
-#include "vuUI.h"
 
 namespace {
 
-vuBox *listOf(vuForm *form) { return dynamic_cast<vuBox *>(form->GetByName("param")); }
+vuBox *listOf(const ScopedDialog &page) { return page.widget<vuBox>("param"); }
 
 } // namespace
 
@@ -27,43 +28,35 @@ const char *reg_reason_page_file(int page, int ffd)
 
 int64_t SelectReregistrationReasons(vuUI *ui, int ffd)
 {
-    vuForm *pages[REG_REASON_PAGES] = {};
-    int64_t result = -1;
-    int made = 0;
-    for (; made < REG_REASON_PAGES; ++made) {
-        vuForm *form = dialog_create(ui, reg_reason_page_file(made + 1, ffd));
+    std::vector<ScopedDialog> pages;
+    pages.reserve(REG_REASON_PAGES);
+    for (int made = 0; made < REG_REASON_PAGES; ++made) {
+        ScopedDialog form(ui, reg_reason_page_file(made + 1, ffd));
         if (!form)
-            break;
+            return -1;
         char header[64];
         str_format(header, sizeof header, "%s %u", "КОДЫ ПРИЧИН ", made + 1);
-        form->SetHeaderText(header);
-        ui->Add(form);
-        form->Reset();
-        pages[made] = form;
+        form.form()->SetHeaderText(header);
+        form.reset();
+        pages.push_back(std::move(form));
     }
-    if (made == REG_REASON_PAGES) {
-        uint32_t mask = 0;
-        int page = 1;
-        while (page >= 1 && page <= REG_REASON_PAGES) {
-            // Every list shows the mask, so going back shows what was chosen.
-            for (int p = 1; p <= REG_REASON_PAGES; ++p)
-                if (vuBox *list = listOf(pages[p - 1]))
-                    list->SetValue(reg_reason_page_value(p, mask));
-            vuForm *form = pages[page - 1];
-            ui->Show(form);
-            ui->WaitEndModal();
-            if (form->GetState() != 1) {
-                --page;
-                continue;
-            }
-            vuBox *list = listOf(form);
-            mask = reg_reason_page_store(page, mask, list ? list->GetSelected() : 0);
-            ++page;
+    uint32_t mask = 0;
+    int page = 1;
+    while (page >= 1 && page <= REG_REASON_PAGES) {
+        // Every list shows the mask, so going back shows what was chosen.
+        for (int p = 1; p <= REG_REASON_PAGES; ++p)
+            if (vuBox *list = listOf(pages[p - 1]))
+                list->SetValue(reg_reason_page_value(p, mask));
+        ScopedDialog &form = pages[page - 1];
+        if (form.show() != 1) {
+            --page;
+            continue;
         }
-        if (page > REG_REASON_PAGES)
-            result = mask & REG_REASON_BITS;
+        vuBox *list = listOf(form);
+        mask = reg_reason_page_store(page, mask, list ? list->GetSelected() : 0);
+        ++page;
     }
-    for (int p = 0; p < made; ++p)
-        ui->Del(pages[p]);
-    return result;
+    if (page < 1)
+        return -1;
+    return mask & REG_REASON_BITS;
 }

@@ -3,23 +3,23 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "ServiceCommand.h"
+#include <vector>
+
 #include "TMCommand.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
-#include "print_runner.h"
 #include "registration_fields.h"
 #include "registration_reasons.h"
 #include "registration_record.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "ui_values.h"
 #include "vuBox.h"
-#include "vuForm.h"
 #include "vuMultiLine.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 const char *const kRegistrationSection = "CmdFiscalization";
@@ -61,8 +61,6 @@ const PageSpec *const kPages105[] = {&kFirm, &kContact, &kTax, &kModes, &kCashie
 const PageSpec *const kPages12[] = {&kFirm,    &kContact, &kTax,    &kModes,   &kUsage,
                                     &kCashier, &kAutomat, &kTags12, &kReason12};
 
-const int kMaxPages = 9;
-
 // The usage items the controller's marking answer may leave out of the
 // dialog file.
 const char *const kUsageExtra[] = {"ККТ С ТОРГ.АВТ.", "ККТ В ОБЩ.ПИТАНИИ", "ККТ В ОПТ.ТОРГ.С ОРГ.И ИП"};
@@ -86,8 +84,7 @@ void setList(vuObject *o, unsigned value)
 bool usageItemsWanted()
 {
     TMCommand probe;
-    return probe.GetMarkStatusOf(0) > 0 && ServiceExecute(probe, 5000) == 0 && probe.ErrorCode() == 0 &&
-           probe.FieldCount() <= 6;
+    return kfn_query_unlocked(probe, probe.GetMarkStatusOf(0), 5000) && probe.FieldCount() <= 6;
 }
 
 class Wizard {
@@ -101,8 +98,7 @@ public:
             Prefill();
             Loop();
         }
-        for (int i = 0; i < made_; ++i)
-            ui_->Del(pages_[i]);
+        pages_.clear();
     }
 
 private:
@@ -115,23 +111,23 @@ private:
     {
         const PageSpec *const *specs = ffd12() ? kPages12 : kPages105;
         const int count = reg_page_count(ffd12());
+        pages_.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             const PageSpec &spec = *specs[i];
-            vuForm *form = dialog_create(ui_, spec.file);
-            if (!form)
+            pages_.emplace_back(ui_, spec.file);
+            ScopedDialog &page = pages_.back();
+            if (!page)
                 return false;
-            pages_[made_++] = form;
             for (int k = 0; k < spec.count; ++k)
-                widgets_[spec.widgets[k]] = form->GetByName(kWidgetNames[spec.widgets[k]]);
+                widgets_[spec.widgets[k]] = page.field(kWidgetNames[spec.widgets[k]]);
             if (&spec == &kUsage && usageItemsWanted())
                 if (vuBox *list = boxOf(widgets_[W_KKTMODE12]))
                     for (const char *item : kUsageExtra)
                         list->AddItem(item, nullptr);
             char header[256];
             str_format(header, sizeof header, "%s %u", title_ ? title_ : "", i + 1);
-            form->SetHeaderText(header);
-            ui_->Add(form);
-            form->Reset();
+            page.form()->SetHeaderText(header);
+            page.reset();
         }
         return true;
     }
@@ -227,10 +223,8 @@ private:
         const int count = reg_page_count(ffd12());
         int page = 1;
         for (;;) {
-            vuForm *form = pages_[page - 1];
-            ui_->Show(form);
-            ui_->WaitEndModal();
-            int next = reg_page_move(ffd12(), page, form->GetState() == 1, (modes() & 0x04) != 0);
+            const bool accepted = pages_[static_cast<size_t>(page - 1)].show() == 1;
+            int next = reg_page_move(ffd12(), page, accepted, (modes() & 0x04) != 0);
             if (next == 0)
                 return;
             if (next <= count) {
@@ -260,18 +254,15 @@ private:
             if (chosen < 0)
                 return kStay;
             if (chosen & REG_REASON_MODEL) {
-                message_box(ui_, "ОШИБКА",
-                            "Ошибка при исполнении команды 04: Для смены версии ККТ вы должны обратиться к "
-                            "изготовителю ККТ!",
-                            MB_OK | MB_ALERT);
+                error_box(ui_, "Ошибка при исполнении команды 04: Для смены версии ККТ вы должны обратиться к "
+                               "изготовителю ККТ!");
                 return kStay;
             }
             mask = static_cast<uint32_t>(chosen);
         }
         char padded[REG_NUMBER_WIDTH + 1], sequence[REG_NUMBER_WIDTH + 1];
         if (reg_number_forms(text(W_REG), padded, sequence) != 0) {
-            message_box(ui_, "ОШИБКА", "ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД",
-                        MB_OK | MB_ALERT);
+            error_box(ui_, "ВВЕДЕН НЕ КОРРЕКТНЫЙ РЕГИСТРАЦИОННЫЙ НОМЕР КАССЫ\n\nПОВТОРИТЕ ВВОД");
             return kFirstPage;
         }
         if (message_box(ui_, "ВНИМАНИЕ", "ВЫ ПРОВОДИТЕ РЕГИСТРАЦИЮ\n\nПРОДОЛЖИТЬ?", MB_OK | MB_CANCEL) != MB_RESULT_OK)
@@ -301,14 +292,9 @@ private:
                                  text(W_NUMAUTO), text(W_NAME), text(W_INN), text(W_FIRMADDR), text(W_INNOFD),
                                  sequence, reason, 0, agent, text(W_NAMEOFD), text(W_EMAIL), text(W_FNS),
                                  text(W_FIRMPLACE));
-        int result = -1;
-        if (built <= 0) {
-            message_box(ui_, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT);
-        } else {
-            result = kfn_exec_print(ui_, &cmd, 0);
-            if (result == 0)
-                message_box(ui_, "ВНИМАНИЕ", "РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!", MB_OK);
-        }
+        const int result = kfn_run_print(ui_, cmd, built, 0);
+        if (result == 0)
+            message_box(ui_, "ВНИМАНИЕ", "РЕГИСТРАЦИЯ ФН ВЫПОЛНЕНА УСПЕШНО!", MB_OK);
         Save(tax, agent, setting);
         return result == 2 ? kFirstPage : kDone;
     }
@@ -350,8 +336,7 @@ private:
     vuUI *ui_;
     const char *title_;
     int ffd_; // 2 FFD 1.05, 3 FFD 1.1, 4 FFD 1.2
-    vuForm *pages_[kMaxPages] = {};
-    int made_ = 0;
+    std::vector<ScopedDialog> pages_;
     vuObject *widgets_[W_COUNT] = {};
 };
 
@@ -359,17 +344,16 @@ private:
 
 int SelectFfdVersion(vuUI *ui, int level)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_select_registration.xml");
-    if (!form) {
+    ScopedDialog d(ui, "kkt_dlg_select_registration.xml");
+    if (!d) {
         log_format("registration: no FFD choice dialog, FFD 1.1 taken");
         return 2;
     }
-    vuBox *select = boxOf(form->GetByName("select"));
-    vuObject *current = form->GetByName("curr_ffd");
+    vuBox *select = boxOf(d.field("select"));
+    vuObject *current = d.field("curr_ffd");
     if (level > 3 && select)
         select->AddItem("ФФД 1.2", nullptr);
-    ui->Add(form);
-    form->Reset();
+    d.reset();
     if (vuMultiLine *text = dynamic_cast<vuMultiLine *>(current)) {
         const int version = kfn_ffd_version();
         const char *name = version == 2 ? "1.05" : version == 3 ? "1.1" : version == 4 ? "1.2" : "НЕИЗВЕСТЕН";
@@ -378,11 +362,7 @@ int SelectFfdVersion(vuUI *ui, int level)
         str_append(line, name, sizeof line);
         text->SetValue(line);
     }
-    ui->Show(form);
-    ui->WaitEndModal();
-    int choice = form->GetState() == 1 && select ? static_cast<int>(select->GetSelected()) : -1;
-    ui->Del(form);
-    return choice;
+    return d.show() == 1 && select ? static_cast<int>(select->GetSelected()) : -1;
 }
 
 void RegisterKktFfd105(vuUI *ui, const char *title) { Wizard(ui, title, 2).Run(); }

@@ -10,16 +10,18 @@
 #include "ServiceQueue.h"
 #include "TMCommand.h"
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
+#include "list_page.h"
 #include "message_box.h"
 #include "print_runner.h"
 #include "report_text.h"
+#include "scoped_dialog.h"
 #include "screen_common.h"
 #include "str_helpers.h"
-#include "vuForm.h"
 #include "vuMenu.h"
-#include "vuUI.h"
+#include "wait_form.h"
 #include "widget_text.h"
 
 namespace {
@@ -34,11 +36,7 @@ typedef void (*Text)(TMCommand &, char *, size_t);
 void simpleReport(vuUI *ui, const char *title, Builder build, Text make)
 {
     TMCommand cmd;
-    if ((cmd.*build)() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &cmd, 5000) != 0)
+    if (!kfn_run(ui, cmd, (cmd.*build)()))
         return;
     char text[REPORT_TEXT_SIZE];
     make(cmd, text, sizeof text);
@@ -55,33 +53,24 @@ unsigned paymentIndex(vuObject *type, vuObject *index)
     return static_cast<unsigned>(atoi(widget_text(index)));
 }
 
-// Runs cmd (built when built > 0) for a report; false when the report ends.
-bool run(vuUI *ui, TMCommand &cmd, int built)
-{
-    if (built <= 0) {
-        build_failed(ui);
-        return false;
-    }
-    return kfn_exec(ui, &cmd, 5000) == 0;
-}
-
 } // namespace
 
 // menu: prn_stat
 void CmdPrnStat(vuUI *ui, const char *title)
 {
-    pthread_mutex_lock(&kfn_mutex);
-    int r = GetPrnStatus(2000);
+    int r;
     ServiceStatusBlock status;
-    memcpy(&status, ServiceLastStatus(), sizeof status);
-    pthread_mutex_unlock(&kfn_mutex);
-    char text[REPORT_PRINTER_SIZE];
+    {
+        KfnLock lock;
+        r = GetPrnStatus(2000);
+        memcpy(&status, ServiceLastStatus(), sizeof status);
+    }
     if (r != 0) {
         // The C of "C КОДОМ" is Latin, as the screen has always shown it.
-        str_format(text, sizeof text, "ФУНКЦИЯ GetPrnStatus ВЕРНУЛА ОШИБКУ " "C" " КОДОМ %i", r);
-        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        error_box_f(ui, "ФУНКЦИЯ GetPrnStatus ВЕРНУЛА ОШИБКУ " "C" " КОДОМ %i", r);
         return;
     }
+    char text[REPORT_PRINTER_SIZE];
     prn_stat_text(status, text, sizeof text);
     show_report(ui, title, text);
 }
@@ -90,7 +79,7 @@ void CmdPrnStat(vuUI *ui, const char *title)
 void CmdShiftDocCounter(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (!run(ui, cmd, cmd.GetDocCounters()))
+    if (!kfn_run(ui, cmd, cmd.GetDocCounters()))
         return;
     char text[REPORT_TEXT_SIZE];
     doc_counters_text(cmd, kfn_flags(), text, sizeof text);
@@ -101,7 +90,7 @@ void CmdShiftDocCounter(vuUI *ui, const char *title)
 void CmdMoneyInfo(vuUI *ui, const char *title)
 {
     TMCommand cmd;
-    if (!run(ui, cmd, cmd.GetMoneyTotals(0)))
+    if (!kfn_run(ui, cmd, cmd.GetMoneyTotals(0)))
         return;
     char text[REPORT_TEXT_SIZE];
     money_info_text(cmd, text, sizeof text);
@@ -114,73 +103,53 @@ void CmdReportExt(vuUI *ui, const char *title) { simpleReport(ui, title, &TMComm
 // menu: report_payment
 void CmdReportPayment(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_report_payment.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_report_payment.xml");
+    if (!d)
         return;
-    vuObject *type = form->GetByName("type");
-    vuObject *index = form->GetByName("index");
-    ui->Add(form);
-    form->Reset();
-    for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
-            break;
-        unsigned i = paymentIndex(type, index);
-        if (i >= 16) {
-            message_box(ui, "ОШИБКА", kBadIndex, MB_OK | MB_ALERT);
-            continue;
-        }
-        TMCommand name, totals;
-        if (!run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) ||
-            !run(ui, totals, totals.GetPaymentTotals(static_cast<uint8_t>(i))))
-            break;
-        char text[REPORT_TEXT_SIZE];
-        report_payment_text(i, name, totals, text, sizeof text);
-        show_report(ui, title, text);
-        break;
-    }
-    ui->Del(form);
+    vuObject *type = d.field("type");
+    vuObject *index = d.field("index");
+    d.reset();
+    if (!d.show_until_valid([&]() { return paymentIndex(type, index) >= 16 ? kBadIndex : nullptr; }))
+        return;
+    unsigned i = paymentIndex(type, index);
+    TMCommand name, totals;
+    if (!kfn_run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) ||
+        !kfn_run(ui, totals, totals.GetPaymentTotals(static_cast<uint8_t>(i))))
+        return;
+    char text[REPORT_TEXT_SIZE];
+    report_payment_text(i, name, totals, text, sizeof text);
+    show_report(ui, title, text);
 }
 
 // menu: report_dep
 void CmdReportDep(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_report_dep.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_report_dep.xml");
+    if (!d)
         return;
-    vuObject *num = form->GetByName("num");
-    vuObject *type = form->GetByName("type");
-    vuObject *index = form->GetByName("index");
-    ui->Add(form);
-    form->Reset();
+    vuObject *num = d.field("num");
+    vuObject *type = d.field("type");
+    vuObject *index = d.field("index");
+    d.reset();
     widget_set_text(num, "1");
-    for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
-            break;
+    const bool accepted = d.show_until_valid([&]() -> const char * {
+        if (paymentIndex(type, index) >= 16)
+            return kBadIndex;
         int department = atoi(widget_text(num));
-        unsigned i = paymentIndex(type, index);
-        if (i >= 16) {
-            message_box(ui, "ОШИБКА", kBadIndex, MB_OK | MB_ALERT);
-            continue;
-        }
-        if (department < 1 || department > 40) {
-            message_box(ui, "ОШИБКА", kBadDepartment, MB_OK | MB_ALERT);
-            continue;
-        }
-        TMCommand departments, name, totals;
-        if (run(ui, departments, departments.GetDepartments()) &&
-            run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) &&
-            run(ui, totals, totals.GetDepartmentTotals(static_cast<uint8_t>(department), static_cast<uint8_t>(i)))) {
-            char text[REPORT_TEXT_SIZE];
-            report_dep_text(static_cast<unsigned>(department), i, departments, name, totals, text, sizeof text);
-            show_report(ui, title, text);
-        }
-        break;
+        return department < 1 || department > 40 ? kBadDepartment : nullptr;
+    });
+    if (!accepted)
+        return;
+    int department = atoi(widget_text(num));
+    unsigned i = paymentIndex(type, index);
+    TMCommand departments, name, totals;
+    if (kfn_run(ui, departments, departments.GetDepartments()) &&
+        kfn_run(ui, name, name.GetPaymentType(static_cast<uint8_t>(i))) &&
+        kfn_run(ui, totals, totals.GetDepartmentTotals(static_cast<uint8_t>(department), static_cast<uint8_t>(i)))) {
+        char text[REPORT_TEXT_SIZE];
+        report_dep_text(static_cast<unsigned>(department), i, departments, name, totals, text, sizeof text);
+        show_report(ui, title, text);
     }
-    ui->Del(form);
 }
 
 // ---- the printed payment report -------------------------------------------------------------------
@@ -227,11 +196,7 @@ void PrintPaymentReport(vuUI *ui)
         return;
 
     TMCommand begin;
-    if (begin.PaymentReportBegin() <= 0) {
-        build_failed(ui);
-        return;
-    }
-    if (kfn_exec(ui, &begin, 5000) != 0)
+    if (!kfn_run(ui, begin, begin.PaymentReportBegin()))
         return;
     static const char *const kSumNames[4] = {"ПРИХОД", "ВОЗВРАТ ПРИХОДА", "РАСХОД", "ВОЗВРАТ РАСХОДА"};
     bool ok = reportLine(ui, "СМЕННЫЙ ОТЧЕТ ПО ПЛАТЕЖАМ", "");
@@ -271,32 +236,10 @@ struct Listed {
     std::string text;
 };
 
-// A modal wait box with a cancel button while this thread reads; without a
-// toolkit thread of its own it is only drawn.
-bool uiThreadMode() { return (vuUI::GetOption() & VU_UI_CALLER_THREAD) == 0; }
-
 int menuChoice(vuUI *ui, vuMenu *menu)
 {
     menu->SelectOnReset(0);
-    ui->Add(menu);
-    menu->Reset();
-    ui->Show(menu);
-    ui->WaitEndModal();
-    int chosen = menu->GetState() == 1 ? menu->GetSelected() : 0;
-    ui->Del(menu);
-    return chosen;
-}
-
-vuMenu *newMenu(const char *title)
-{
-    vuMenu *menu = new vuMenu(title, nullptr, 0);
-    menu->SetOption(VU_FO_CANCEL);
-    menu->SetItemsBorder(0);
-    menu->SetItemsActiveBorder(0);
-    menu->SetItemsTransparency(1);
-    menu->SetItemsActiveTransparency(1);
-    menu->SetRowDelta(6);
-    return menu;
+    return static_cast<int>(ListPage(ui, menu).choose());
 }
 
 // Reads one page backwards from number `from` (exclusive): up to `count`
@@ -305,19 +248,15 @@ vuMenu *newMenu(const char *title)
 int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<Listed> &page, uint32_t &next)
 {
     page.clear();
-    vuForm *wait = create_message_box(ui, "ПОДОЖДИТЕ", "ЧТЕНИЕ ДОКУМЕНТОВ", MB_CANCEL);
-    wait->SetOption(VU_FO_CANCEL | VU_FO_NO_CLOSE);
-    wait->ClearOption(VU_FO_OK);
-    ui->Add(wait);
-    wait->Reset();
-    if (uiThreadMode())
-        ui->Show(wait);
-    else
-        ui->View(wait);
+    WaitForm wait(ui, create_message_box(ui, "ПОДОЖДИТЕ", "ЧТЕНИЕ ДОКУМЕНТОВ", MB_CANCEL));
+    wait.form()->SetOption(VU_FO_CANCEL | VU_FO_NO_CLOSE);
+    wait.form()->ClearOption(VU_FO_OK);
+    wait.reset();
+    wait.show();
     int result = 1;
     uint32_t n = from;
     while (n > 1 && page.size() < count) {
-        if (uiThreadMode() && !vuUI::IsModal()) {
+        if (!wait.up()) {
             result = 0;
             break;
         }
@@ -341,11 +280,9 @@ int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<L
         browse_item_text(cmd, n, text, sizeof text);
         page.push_back({n, text});
     }
-    if (uiThreadMode() && vuUI::IsModal()) {
-        ui->EndModal(wait);
-        ui->WaitEndModal();
-    }
-    ui->Del(wait);
+    // Still up unless the user has cancelled it.
+    if (wait.up())
+        wait.end();
     next = result == 1 && n > 1 && filter != FILTER_LAST_CLOSE ? n : 0;
     return result;
 }
@@ -354,7 +291,7 @@ int readPage(vuUI *ui, Filter filter, uint32_t from, size_t count, std::vector<L
 
 void BrowseDocuments(vuUI *ui)
 {
-    vuMenu *filterMenu = newMenu("ФИЛЬТР ДОКУМЕНТОВ");
+    vuMenu *filterMenu = list_menu_new("ФИЛЬТР ДОКУМЕНТОВ");
     filterMenu->AddItem("ВСЕ", nullptr, 0);
     filterMenu->AddItem("ПОСЛЕДНЕЕ ЗАКР.СМЕНЫ", nullptr, 0);
     filterMenu->AddItem("ЗАКРЫТИЕ СМЕНЫ", nullptr, 0);
@@ -376,12 +313,12 @@ void BrowseDocuments(vuUI *ui)
         if (reread) {
             int r = readPage(ui, filter, starts.back(), perPage, page, older);
             if (r < 0)
-                message_box(ui, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT);
+                build_failed_box(ui);
             if (r <= 0)
                 return;
             reread = false;
         }
-        vuMenu *menu = newMenu("ВЫБОР ДОКУМЕНТА");
+        vuMenu *menu = list_menu_new("ВЫБОР ДОКУМЕНТА");
         menu->SetMaxLines(2);
         int back = 0, forward = 0, first = 1;
         if (starts.size() > 1) {
@@ -406,10 +343,7 @@ void BrowseDocuments(vuUI *ui)
             reread = true;
         } else if (item >= first && item < first + static_cast<int>(page.size())) {
             TMCommand print;
-            if (print.GetDocument(page[static_cast<size_t>(item - first)].number, 2) <= 0)
-                build_failed(ui);
-            else
-                kfn_exec(ui, &print, 180000);
+            kfn_run(ui, print, print.GetDocument(page[static_cast<size_t>(item - first)].number, 2), 180000);
         }
     }
 }

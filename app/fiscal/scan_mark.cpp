@@ -2,14 +2,12 @@
 
 #include <atomic>
 
-#include "dialog.h"
 #include "mark_code.h"
 #include "scanner.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "vuEvent.h"
-#include "vuForm.h"
 #include "vuMultiLine.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 char ScannedMarkCode[200];
@@ -41,38 +39,30 @@ int ScanMarkKeys(vuEvent *event, intptr_t form)
 
 int ScanMarkDialog(vuUI *ui, int required)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_scan_mark.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_scan_mark.xml");
+    if (!d)
         return -1;
-    vuObject *code = form->GetByName("code");
-    ui->Add(form);
-    form->Reset();
+    vuObject *code = d.field("code");
+    d.reset();
     reading.store(true);
     for (;;) {
         if (reading.load()) {
             scanner_clear();
             scanner_enable_read();
         }
-        ui->Show(form, ScanMarkKeys);
-        ui->WaitEndModal();
+        int state = d.show(ScanMarkKeys);
         scanner_disable_read();
-        int state = form->GetState();
-        if (state == -1) {
-            ui->Del(form);
+        if (state == -1)
             return -1;
-        }
         if (state != 1)
             continue;
         ScannedMarkCode[0] = 0;
         const char *text = widget_text(code);
         if (*text) {
             MarkUnescape(text, ScannedMarkCode);
-            ui->Del(form);
             return 0;
         }
-        if (!required) {
-            ui->Del(form);
+        if (!required)
             return 0;
-        }
     }
 }

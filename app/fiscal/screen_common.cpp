@@ -1,10 +1,24 @@
 #include "screen_common.h"
 
+#include "ServiceResult.h"
+#include "TMCommand.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "vuRadio.h"
 #include "vuUI.h"
 
-void build_failed(vuUI *ui) { message_box(ui, "ОШИБКА", "Ошибка создания команды.", MB_OK | MB_ALERT); }
+void exchange_failed_box(vuUI *ui, unsigned code, TMCommand &cmd, int result)
+{
+    if (result != 0) {
+        error_box_f(ui, "Ошибка %i выполнения команды %02X\n\n%s", result, code & 0xFF, ServiceResultText(result));
+        return;
+    }
+    char error[256];
+    FormatFiscalError(error, sizeof error, "%02X:%02X %s", static_cast<uint32_t>(cmd.ErrorCode()),
+                      static_cast<uint32_t>(cmd.ErrorDetail()));
+    error_box_f(ui, "Ошибка выполнения команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X", code & 0xFF, error,
+                static_cast<unsigned>(cmd.FatalStatus() & 0xFF), static_cast<unsigned>(cmd.CurrentStatus() & 0xFFFF));
+}
 
 void show_report(vuUI *ui, const char *title, const char *text)
 {

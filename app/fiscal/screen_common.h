@@ -1,15 +1,19 @@
-// Small pieces the fiscal screens share: the build-failure box, the report
-// box, radio lists and the numbers typed into entry fields.
+// Small pieces the fiscal screens share: the box of a failed direct
+// exchange, the report box, radio lists and the numbers typed into entry
+// fields.
 #ifndef APP_FISCAL_SCREEN_COMMON_H
 #define APP_FISCAL_SCREEN_COMMON_H
 
 #include <stdint.h>
 
+class TMCommand;
 class vuObject;
 class vuUI;
 
-// "Ошибка создания команды." under "ОШИБКА".
-void build_failed(vuUI *ui);
+// The error box of a command sent straight through the service (not by the
+// runner) under its code: the service result when the exchange failed
+// (result != 0), else the drive's error from the reply with its statuses.
+void exchange_failed_box(vuUI *ui, unsigned code, TMCommand &cmd, int result);
 // A report in one box: OK button, small font, justified (flags 0x111).
 void show_report(vuUI *ui, const char *title, const char *text);
 

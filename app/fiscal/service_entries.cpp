@@ -4,17 +4,16 @@
 #include <string.h>
 
 #include "ServiceFiles.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "fw_update.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
 #include "ui_xml.h"
-#include "vuForm.h"
-#include "vuUI.h"
 
 namespace {
 
@@ -54,7 +53,7 @@ void CmdCopyLog(vuUI *ui, const char *)
     default: break;
     }
     if (failure) {
-        message_box(ui, "ОШИБКА", failure, MB_OK | MB_ALERT);
+        error_box(ui, failure);
         return;
     }
     char text[96];
@@ -67,17 +66,11 @@ void CmdUpdateFw(vuUI *, const char *) {}
 
 int update_warning_dialog(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_update_warning.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_update_warning.xml");
+    if (!d)
         return -1;
-    ui->Add(form);
-    form->SetHeaderText(title);
-    form->Reset();
-    ui->Show(form);
-    ui->WaitEndModal();
-    int state = form->GetState();
-    ui->Del(form);
-    return state == 1 ? 0 : -1;
+    d.form()->SetHeaderText(title);
+    return d.run() == 1 ? 0 : -1;
 }
 
 bool serial_pattern_ok(const char *format)
@@ -138,9 +131,7 @@ const char *kkt_serial_display()
 void fw_update_entry(vuUI *ui)
 {
     if ((get_access_level() & ~0x0F) == 0) {
-        message_box(ui, "ОШИБКА",
-                    "ФУНКЦИЯ ОБНОВЛЕНИЯ КФН НЕ ДОСТУПНА\n\nТРЕБУЕТСЯ УРОВЕНЬ ДОСТУПА АДМИНИСТРАТОР",
-                    MB_OK | MB_ALERT);
+        error_box(ui, "ФУНКЦИЯ ОБНОВЛЕНИЯ КФН НЕ ДОСТУПНА\n\nТРЕБУЕТСЯ УРОВЕНЬ ДОСТУПА АДМИНИСТРАТОР");
         return;
     }
     char url[128];

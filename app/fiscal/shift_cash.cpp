@@ -2,28 +2,23 @@
 
 #include <string.h>
 
-#include "ServiceCommand.h"
 #include "TMCommand.h"
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "key_update.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
-#include "print_runner.h"
+#include "scoped_dialog.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_values.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 namespace {
 
-const char *kBuildFailed = "Ошибка создания команды.";
 const char *kNoName = "НЕ ВВЕДЕНО ИМЯ КАССИРА!";
 const char *kNoSum = "НЕ ВВЕДЕНА СУММА!";
-
-void buildFailed(vuUI *ui) { message_box(ui, "ОШИБКА", kBuildFailed, MB_OK | MB_ALERT); }
 
 // A settings text (UTF-8) put into a widget as CP1251; an absent key leaves
 // the widget as its dialog file has it.
@@ -47,50 +42,29 @@ void save(vuObject *widget, const char *section, const char *key)
     settings_set(section, key, text);
 }
 
-// Shows the dialog until it is accepted with every check passed: true, or
-// false when it was closed otherwise.
-template <class Check> bool showUntilAccepted(vuUI *ui, vuForm *form, Check check)
-{
-    for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
-            return false;
-        if (const char *problem = check()) {
-            message_box(ui, "ОШИБКА", problem, MB_OK | MB_ALERT);
-            continue;
-        }
-        return true;
-    }
-}
-
+// The dialog of a shift's opening or closing with the cashier's fields
+// preset from the settings.
 struct ShiftDialog {
-    vuForm *form;
+    ShiftDialog(vuUI *ui, const char *file, const char *section)
+        : dialog(ui, file), name(dialog.field("name")), inn(dialog.field("inn")), msg(dialog.field("msg")),
+          add(dialog.field("add"))
+    {
+        if (!dialog)
+            return;
+        dialog.reset();
+        preset(name, section, "Operator", 512);
+        // The INN is taken as it stands: digits, no conversion.
+        if (const char *saved = settings_get(section, "OperatorINN")) {
+            char text[512];
+            str_copy(text, saved, sizeof text);
+            widget_set_text(inn, text);
+        }
+        preset(msg, section, "Message", 512);
+        preset(add, section, "Add", 512);
+    }
+    ScopedDialog dialog;
     vuObject *name, *inn, *msg, *add;
 };
-
-bool openShiftDialog(vuUI *ui, const char *file, const char *section, ShiftDialog &d)
-{
-    d.form = dialog_create(ui, file);
-    if (!d.form)
-        return false;
-    d.name = d.form->GetByName("name");
-    d.inn = d.form->GetByName("inn");
-    d.msg = d.form->GetByName("msg");
-    d.add = d.form->GetByName("add");
-    ui->Add(d.form);
-    d.form->Reset();
-    preset(d.name, section, "Operator", 512);
-    // The INN is taken as it stands: digits, no conversion.
-    if (const char *inn = settings_get(section, "OperatorINN")) {
-        char text[512];
-        str_copy(text, inn, sizeof text);
-        widget_set_text(d.inn, text);
-    }
-    preset(d.msg, section, "Message", 512);
-    preset(d.add, section, "Add", 512);
-    return true;
-}
 
 // Saved after every attempt that reached the command.
 void saveShiftDialog(const ShiftDialog &d, const char *section)
@@ -105,20 +79,17 @@ void saveShiftDialog(const ShiftDialog &d, const char *section)
 void cashOperation(vuUI *ui, const char *title, bool deposit)
 {
     const char *section = deposit ? "CmdToCash" : "CmdFromCash";
-    vuForm *form = dialog_create(ui, deposit ? "kkt_dlg_to_cash.xml" : "kkt_dlg_from_cash.xml");
-    if (!form)
+    ScopedDialog d(ui, deposit ? "kkt_dlg_to_cash.xml" : "kkt_dlg_from_cash.xml");
+    if (!d)
         return;
-    vuObject *name = form->GetByName("name");
-    vuObject *sum = form->GetByName("sum");
-    ui->Add(form);
-    form->Reset();
+    vuObject *name = d.field("name");
+    vuObject *sum = d.field("sum");
+    d.reset();
     widget_set_text(sum, "100");
     preset(name, section, "Seller", 256);
 
-    if (!showUntilAccepted(ui, form, [&]() -> const char * { return dec_is_zero(widget_text(sum)) ? kNoSum : nullptr; })) {
-        ui->Del(form);
+    if (!d.show_until_valid([&]() -> const char * { return dec_is_zero(widget_text(sum)) ? kNoSum : nullptr; }))
         return;
-    }
     // Kopecks typed as an integer; the point goes two digits from the right
     // (room for the zeros it may need).
     char amount[256 + 4];
@@ -127,9 +98,7 @@ void cashOperation(vuUI *ui, const char *title, bool deposit)
 
     TMCommand cmd;
     int built = deposit ? cmd.CashIn(amount, widget_text(name)) : cmd.CashOut(amount, widget_text(name));
-    if (built <= 0) {
-        buildFailed(ui);
-    } else if (kfn_exec(ui, &cmd, 5000) == 0) {
+    if (kfn_run(ui, cmd, built)) {
         char before[24], after[24], text[256];
         before[0] = after[0] = 0;
         cmd.FieldText(5, before, sizeof before);
@@ -145,7 +114,6 @@ void cashOperation(vuUI *ui, const char *title, bool deposit)
     }
     save(name, section, "Seller");
     settings_save();
-    ui->Del(form);
 }
 
 } // namespace
@@ -154,65 +122,52 @@ void cashOperation(vuUI *ui, const char *title, bool deposit)
 void CmdShiftOpen(vuUI *ui, const char *)
 {
     const char *section = "CmdShiftOpen";
-    ShiftDialog d;
-    if (!openShiftDialog(ui, "kkt_dlg_shift_open.xml", section, d))
+    ShiftDialog d(ui, "kkt_dlg_shift_open.xml", section);
+    if (!d.dialog)
         return;
-    vuObject *comment = d.form->GetByName("comment");
+    vuObject *comment = d.dialog.field("comment");
     preset(comment, section, "Shift", 512);
 
     const char *keyText = nullptr;
     if (kfn_marking_mode() == 1 && (kfn_state_byte() & KFN_FATAL_REGISTERED))
         keyText = asokp_auto_update(ui);
 
-    if (!showUntilAccepted(ui, d.form, [&]() -> const char * { return *widget_text(d.name) ? nullptr : kNoName; })) {
-        ui->Del(d.form);
+    if (!d.dialog.show_until_valid([&]() -> const char * { return *widget_text(d.name) ? nullptr : kNoName; }))
         return;
-    }
     TMCommand cmd;
     const char *shiftComment = keyText && *keyText ? keyText : widget_text(comment);
-    if (cmd.OpenShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
-                      shiftComment) <= 0)
-        buildFailed(ui);
-    else
-        kfn_exec(ui, &cmd, 5000);
+    kfn_run(ui, cmd,
+            cmd.OpenShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
+                          shiftComment));
     saveShiftDialog(d, section);
     save(comment, section, "Shift");
     settings_save();
-    ui->Del(d.form);
 }
 
 // menu: shift_close
 void CmdCloseShift(vuUI *ui, const char *)
 {
     const char *section = "CmdCloseShift";
-    ShiftDialog d;
-    if (!openShiftDialog(ui, "kkt_dlg_shift_close.xml", section, d))
+    ShiftDialog d(ui, "kkt_dlg_shift_close.xml", section);
+    if (!d.dialog)
         return;
-    vuObject *isprint = d.form->GetByName("isprint");
-    if (!showUntilAccepted(ui, d.form, [&]() -> const char * { return *widget_text(d.name) ? nullptr : kNoName; })) {
-        ui->Del(d.form);
+    vuObject *isprint = d.dialog.field("isprint");
+    if (!d.dialog.show_until_valid([&]() -> const char * { return *widget_text(d.name) ? nullptr : kNoName; }))
         return;
-    }
     TMCommand cmd;
-    if (cmd.CloseShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
-                       widget_checked(isprint) ? 1 : 0) <= 0)
-        buildFailed(ui);
-    else
-        kfn_exec_print(ui, &cmd, 0);
+    kfn_run_print(ui, cmd,
+                  cmd.CloseShift(widget_text(d.name), widget_text(d.inn), widget_text(d.msg), widget_text(d.add),
+                                 widget_checked(isprint) ? 1 : 0),
+                  0);
     saveShiftDialog(d, section);
     settings_save();
-    ui->Del(d.form);
 }
 
 // menu: shift_report
 void CmdShiftReport(vuUI *ui, const char *)
 {
     TMCommand cmd;
-    if (cmd.ShiftReport() <= 0) {
-        buildFailed(ui);
-        return;
-    }
-    kfn_exec_print(ui, &cmd, 0);
+    kfn_run_print(ui, cmd, cmd.ShiftReport(), 0);
 }
 
 // menu: cashbox_to
@@ -226,7 +181,7 @@ void CmdReceiptCancel(vuUI *ui, const char *title)
 {
     TMCommand cmd;
     if (cmd.CancelDocument() <= 0) {
-        buildFailed(ui);
+        build_failed_box(ui);
         return;
     }
     if (kfn_exec(ui, &cmd, 5000) == 0)
@@ -235,10 +190,7 @@ void CmdReceiptCancel(vuUI *ui, const char *title)
     // the cancel gave.
     if (kfn_marking_mode() == 1) {
         TMCommand reset;
-        if (reset.MarkCheckReset() > 0) {
-            pthread_mutex_lock(&kfn_mutex);
-            ServiceExecute(reset, 5000);
-            pthread_mutex_unlock(&kfn_mutex);
-        }
+        if (reset.MarkCheckReset() > 0)
+            kfn_exchange_locked(reset, 5000);
     }
 }

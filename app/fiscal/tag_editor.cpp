@@ -2,14 +2,12 @@
 
 #include <string.h>
 
-#include "dialog.h"
+#include "entry_dialog.h"
 #include "list_editor_keys.h"
 #include "message_box.h"
-#include "receipt_form.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
-#include "vuForm.h"
 #include "vuMenuBox.h"
-#include "widget_text.h"
 
 namespace {
 
@@ -35,26 +33,17 @@ void removeTag(ReceiptTag *tags, int i)
 
 int InputTagDialog(vuUI *ui, ReceiptTag *tag)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_input_tag.xml");
-    if (!form)
+    EntryDialog d(ui, "kkt_dlg_input_tag.xml", "num_tag", "value_tag");
+    if (!d)
         return -1;
-    vuObject *number = form->GetByName("num_tag");
-    vuObject *value = form->GetByName("value_tag");
-    ui->Add(form);
-    form->Reset();
-    char text[16];
-    str_format(text, sizeof text, "%d", tag->tag);
-    widget_set_text(number, text);
-    widget_set_text(value, tag->value);
-    int result = -1;
-    if (show_page(ui, form) == 1) {
-        unsigned long n = widget_number(number);
-        tag->tag = static_cast<uint16_t>(n > 0xFFFF ? 0 : n);
-        take_text(value, tag->value, sizeof tag->value - 1);
-        result = 0;
-    }
-    ui->Del(form);
-    return result;
+    d.set_number(tag->tag);
+    d.set_text(tag->value);
+    if (!d.ask())
+        return -1;
+    unsigned long n = d.number();
+    tag->tag = static_cast<uint16_t>(n > 0xFFFF ? 0 : n);
+    d.copy_text(tag->value, sizeof tag->value);
+    return 0;
 }
 
 int EditTags(vuUI *ui, ReceiptTag *tags)
@@ -63,10 +52,10 @@ int EditTags(vuUI *ui, ReceiptTag *tags)
     memcpy(saved, tags, sizeof saved);
     unsigned short remembered = 0;
     for (;;) {
-        vuForm *form = dialog_create(ui, "kkt_dlg_tags.xml");
-        if (!form)
+        ScopedDialog d(ui, "kkt_dlg_tags.xml");
+        if (!d)
             return -1;
-        vuMenuBox *box = dynamic_cast<vuMenuBox *>(form->GetByName("menubox"));
+        vuMenuBox *box = d.widget<vuMenuBox>("menubox");
         int rows[RECEIPT_MAX_TAGS];
         int count = 0;
         for (int i = 0; i < RECEIPT_MAX_TAGS; ++i) {
@@ -80,12 +69,11 @@ int EditTags(vuUI *ui, ReceiptTag *tags)
         }
         if (box)
             box->SelectOnReset(remembered);
-        ui->Add(form);
-        form->Reset();
-        form->SetFocused(box);
-        int state = show_page(ui, form, ListEditorKeys);
+        d.reset();
+        d.form()->SetFocused(box);
+        int state = d.show(ListEditorKeys);
         unsigned short row = box ? box->GetSelected() : 0;
-        ui->Del(form);
+        d.close();
         int entry = count ? rows[(row >= 1 && row <= count ? row : 1) - 1] : -1;
 
         switch (state) {

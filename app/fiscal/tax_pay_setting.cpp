@@ -3,23 +3,22 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "ServiceCommand.h"
-#include "ServiceResult.h"
 #include "TMCommand.h"
 #include "dec_money.h"
-#include "dialog.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "menu_fit.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
+#include "screen_common.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
 #include "ui_values.h"
 #include "ui_xml.h"
 #include "vuCheckBox.h"
 #include "vuFlat.h"
-#include "vuForm.h"
 #include "vuMenu.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 namespace {
@@ -54,27 +53,6 @@ const Variant kPay = {
     [](TMCommand &c, uint8_t i) { return c.GetPaymentType(i); },
 };
 
-void errorBox(vuUI *ui, const char *text) { message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT); }
-
-// The box of a failed direct exchange: the call's result or the reply's
-// error.
-void exchangeError(vuUI *ui, TMCommand &cmd, int result)
-{
-    char text[512];
-    int code = cmd.CommandCode();
-    if (result != 0) {
-        str_format(text, sizeof text, "Ошибка %i выполнения команды %02X\n\n%s", result, code & 0xFF,
-                   ServiceResultText(result));
-    } else {
-        char error[256];
-        FormatFiscalError(error, sizeof error, "%02X:%02X %s", static_cast<uint32_t>(cmd.ErrorCode()),
-                          static_cast<uint32_t>(cmd.ErrorDetail()));
-        str_format(text, sizeof text, "Ошибка выполнения команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X", code & 0xFF, error,
-                   static_cast<unsigned>(cmd.FatalStatus() & 0xFF), static_cast<unsigned>(cmd.CurrentStatus() & 0xFFFF));
-    }
-    errorBox(ui, text);
-}
-
 // Reads the table into the menu; false when the first entry could not be
 // read (its box has been shown).
 bool readTable(vuUI *ui, vuMenu *menu, const Variant &v)
@@ -82,14 +60,14 @@ bool readTable(vuUI *ui, vuMenu *menu, const Variant &v)
     for (unsigned i = 0; i < v.limit; ++i) {
         TMCommand cmd;
         if (v.get(cmd, static_cast<uint8_t>(i)) <= 0) {
-            errorBox(ui, "Ошибка создания команды.");
+            build_failed_box(ui);
             return false;
         }
-        int result = ServiceExecute(cmd, 5000);
+        int result = kfn_exchange_unlocked(cmd, 5000);
         if (result != 0 || cmd.ErrorCode() != 0) {
             if (i > 0)
                 return true;
-            exchangeError(ui, cmd, result);
+            exchange_failed_box(ui, static_cast<unsigned>(cmd.CommandCode()), cmd, result);
             return false;
         }
         char name[128] = "";
@@ -174,7 +152,7 @@ bool numbersFit(vuUI *ui, vuForm *f, const Variant &v, uint32_t *index, uint32_t
             char text[256];
             str_format(text, sizeof text, "%s: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ \"%s\"\n\nДОПУСТИМО ОТ 0 ДО %u", checks[i].label,
                        widget_text(f->GetByName(checks[i].widget)), checks[i].max);
-            errorBox(ui, text);
+            error_box(ui, text);
             return false;
         }
     }
@@ -201,62 +179,47 @@ int build(TMCommand &cmd, vuForm *f, const Variant &v, uint32_t index, uint32_t 
 void editEntry(vuUI *ui, TMCommand &read, const Variant &v)
 {
     int err = 0;
-    vuForm *f = load_form_resource("./res/", v.form, &err);
-    if (!f) {
+    vuForm *loaded = load_form_resource("./res/", v.form, &err);
+    if (!loaded) {
         char text[128];
         str_format(text, sizeof text, "СБОЙ ЗАГРУЗКИ ШАБЛОНА ФОРМЫ\n\n%s", v.form);
-        errorBox(ui, text);
+        error_box(ui, text);
         return;
     }
-    ui->Add(f);
-    f->Reset();
+    ScopedDialog d(ui, loaded);
+    vuForm *f = d.form();
+    d.reset();
     fill(f, read, v);
-    for (;;) {
-        ui->Show(f);
-        ui->WaitEndModal();
-        if (f->GetState() != 1)
-            break;
+    while (d.show() == 1) {
         uint32_t index = 0, second = 0, third = 0;
         if (!numbersFit(ui, f, v, &index, &second, &third))
             continue;
         if (message_box(ui, "ВНИМАНИЕ", v.question, MB_OK | MB_CANCEL) != MB_RESULT_OK)
             continue;
         TMCommand cmd;
-        if (build(cmd, f, v, index, second, third) <= 0)
-            errorBox(ui, "Ошибка создания команды.");
-        else if (kfn_exec(ui, &cmd, 5000) == 0)
+        if (kfn_run(ui, cmd, build(cmd, f, v, index, second, third)))
             message_box(ui, "УСПЕШНО", v.success, MB_OK | MB_ALERT);
         break;
     }
-    ui->Del(f);
 }
 
 void run(vuUI *ui, const char *title, const Variant &v)
 {
-    vuForm *form = dialog_create(ui, v.menu);
-    if (!form)
+    ScopedDialog d(ui, v.menu);
+    if (!d)
         return;
-    vuMenu *menu = dynamic_cast<vuMenu *>(form);
-    form->SetHeaderText(title);
+    vuMenu *menu = dynamic_cast<vuMenu *>(d.form());
+    d.form()->SetHeaderText(title);
     message_box(ui, "ПОДОЖДИТЕ", v.wait, MB_NOWAIT);
-    bool read = menu && readTable(ui, menu, v);
-    ui->Add(form);
-    if (read)
-        menu_fit_rows(menu); // the menu has its size once added
-    if (read) {
-        form->Reset();
-        ui->Show(form);
-        ui->WaitEndModal();
-        MENU_ITEM_EXT *item = form->GetState() == 1 ? menu->GetSelectedExt() : nullptr;
-        if (item) {
-            TMCommand cmd;
-            if (v.get(cmd, static_cast<uint8_t>(item->tag)) <= 0)
-                errorBox(ui, "Ошибка создания команды.");
-            else if (kfn_exec(ui, &cmd, 5000) == 0)
-                editEntry(ui, cmd, v);
-        }
-    }
-    ui->Del(form);
+    if (!menu || !readTable(ui, menu, v))
+        return;
+    menu_fit_rows(menu); // the menu has its size once added
+    MENU_ITEM_EXT *item = d.run() == 1 ? menu->GetSelectedExt() : nullptr;
+    if (!item)
+        return;
+    TMCommand cmd;
+    if (kfn_run(ui, cmd, v.get(cmd, static_cast<uint8_t>(item->tag))))
+        editEntry(ui, cmd, v);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 #include "warn_message.h"
 
-#include "dialog.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "vuEvent.h"
-#include "vuForm.h"
-#include "vuUI.h"
 #include "widget_text.h"
 
 int WarnMessageKeys(vuEvent *event, intptr_t)
@@ -14,17 +12,12 @@ int WarnMessageKeys(vuEvent *event, intptr_t)
 
 int WarnMessageDialog(vuUI *ui, const char *title, const char *text)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_warn_message.xml");
-    if (!form)
+    ScopedDialog d(ui, "kkt_dlg_warn_message.xml");
+    if (!d)
         return -1;
-    form->SetHeaderText(title);
-    widget_set_text(form->GetByName("info"), text);
-    ui->Add(form);
-    form->Reset();
+    d.form()->SetHeaderText(title);
+    widget_set_text(d.field("info"), text);
+    d.reset();
     OsBeep(4, 200);
-    ui->Show(form, WarnMessageKeys);
-    ui->WaitEndModal();
-    int state = form->GetState();
-    ui->Del(form);
-    return state;
+    return d.show(WarnMessageKeys);
 }

@@ -14,7 +14,8 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "dialog.h"
+#include "scoped_dialog.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "osal.h"
 #include "own_file.h"
@@ -473,36 +474,27 @@ void battery_type_dialog(vuUI *ui)
     const unsigned kCount = sizeof kItems / sizeof kItems[0];
     if (!ui)
         return;
-    vuForm *form = dialog_create(ui, "common_dlg_battery.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "common_dlg_battery.xml");
+    if (!dialog)
         return;
     battery_load_settings();
-    vuRadio *list = dynamic_cast<vuRadio *>(form->GetByName("type"));
-    if (list) {
-        // The description leaves the list empty: the program fills it.
-        for (const Item &item : kItems)
-            list->AddItem(item.text, nullptr);
-    }
-    ui->Add(form);
-    if (!list) {
-        ui->Del(form);
+    vuRadio *list = dialog.widget<vuRadio>("type");
+    if (!list)
         return;
-    }
-    form->Reset();
+    // The description leaves the list empty: the program fills it.
+    for (const Item &item : kItems)
+        list->AddItem(item.text, nullptr);
+    dialog.reset();
     const unsigned current = battery_force_type();
     for (unsigned i = 1; i <= kCount; ++i)
         list->GetItem(static_cast<unsigned short>(i))->Check(kItems[i - 1].type == current ? 1 : 0);
 
     int state;
     do {
-        ui->Show(form);
-        ui->WaitEndModal();
-        state = form->GetState();
+        state = dialog.show();
     } while (state != 1 && state != -1);
-    if (state == -1) {
-        ui->Del(form);
+    if (state == -1)
         return;
-    }
     const unsigned selected = list->GetSelected();
     bool saved = true;
     if (selected >= 1 && selected <= kCount && kItems[selected - 1].type != current) {
@@ -512,8 +504,7 @@ void battery_type_dialog(vuUI *ui)
     if (saved)
         message_box(ui, "УСПЕШНО", "ТИП БАТАРЕИ УСПЕШНО ИЗМЕНЁН", MB_OK);
     else
-        message_box(ui, "ОШИБКА", "ТИП БАТАРЕИ НЕ СОХРАНЁН\n\nДО ПЕРЕЗАПУСКА ДЕЙСТВУЕТ ВЫБРАННЫЙ", MB_OK | MB_ALERT);
-    ui->Del(form);
+        error_box(ui, "ТИП БАТАРЕИ НЕ СОХРАНЁН\n\nДО ПЕРЕЗАПУСКА ДЕЙСТВУЕТ ВЫБРАННЫЙ");
 }
 
 // menu: BatteryCheck_Menu

@@ -1,6 +1,6 @@
 #include "dialog.h"
 
-#include "message_box.h"
+#include "error_box.h"
 #include "settings.h"
 #include "str_helpers.h"
 #include "ui_loader.h"
@@ -15,7 +15,7 @@ vuForm *dialog_create(vuUI *ui, const char *file)
     if (!form) {
         char text[256];
         str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ ДИАЛОГ (%i)\n\n%s", err, file ? file : "");
-        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        error_box(ui, text);
         return nullptr;
     }
     vuTraceSetSource(form, file);

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "dialog.h"
+#include "error_box.h"
+#include "list_page.h"
 #include "message_box.h"
 #include "osal.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "vuButton.h"
 #include "vuForm.h"
@@ -25,14 +27,6 @@ namespace {
 
 const uint16_t kAlertBack = 0x8000;
 const size_t kPathMax = 1024;
-
-// Shows a form modally and returns the state it ended with.
-int showModal(vuUI *ui, vuForm *form)
-{
-    ui->Show(form);
-    ui->WaitEndModal();
-    return form->GetState();
-}
 
 // The selected item's name of a menu, or null.
 const char *selectedName(vuForm *form)
@@ -75,35 +69,29 @@ int beep_message(vuUI *ui, const char *title, const char *text)
     form->SetOption(VU_FO_FILL);
     form->SetColors(form->GetFrontColor(), kAlertBack);
     form->SetCloseControlCode(0, 139);
-    ui->Add(form);
-    form->Reset();
+    ScopedDialog box(ui, form);
+    box.reset();
     OsBeep(4, 200);
-    ui->Show(form);
+    box.start();
     vuTraceLine("msgbox").Text("title", title).Text("text", text).Number("flags", MB_OK).Number("timeout", 0).Write();
-    ui->WaitEndModal();
-    int state = form->GetState();
-    ui->Del(form);
-    return state;
+    return box.wait();
 }
 
 int no_fn_menu(vuUI *ui)
 {
     static const char *const kItems[] = {"reboot", "fn_terminal", "card_module"};
-    vuForm *form = dialog_create(ui, "common_menu_no_fn.xml");
-    if (!form)
+    ScopedDialog menu(ui, "common_menu_no_fn.xml");
+    if (!menu)
         return -1;
-    ui->Add(form);
     int chosen = -1;
     while (chosen < 0) {
-        form->Reset();
-        if (showModal(ui, form) != 1)
+        if (menu.run() != 1)
             continue;
-        const char *name = selectedName(form);
+        const char *name = selectedName(menu.form());
         for (int i = 0; name && i < 3; ++i)
             if (strcmp(name, kItems[i]) == 0)
                 chosen = i;
     }
-    ui->Del(form);
     return chosen;
 }
 
@@ -130,10 +118,7 @@ void network_error_dialog(vuUI *ui, const char *text)
                                 nullptr, 13);
     ok->SetName("ok");
     form->Add(ok);
-    ui->Add(form);
-    form->Reset();
-    showModal(ui, form);
-    ui->Del(form);
+    ScopedDialog(ui, form).run();
 }
 
 void file_delete_menu(vuUI *ui, const char *folder)
@@ -147,22 +132,13 @@ void file_delete_menu(vuUI *ui, const char *folder)
             message_box(ui, "ВНИМАНИЕ", "НЕТ ФАЙЛОВ ДЛЯ УДАЛЕНИЯ", MB_OK);
             return;
         }
-        vuMenu *menu = new vuMenu("УДАЛЕНИЕ ФАЙЛА", nullptr, 0);
-        menu->SetOption(VU_FO_CANCEL);
-        menu->SetItemsBorder(0);
-        menu->SetItemsActiveBorder(0);
-        menu->SetItemsTransparency(1);
-        menu->SetItemsActiveTransparency(1);
-        menu->SetRowDelta(6);
+        ListPage page(ui, list_menu_new("УДАЛЕНИЕ ФАЙЛА"));
         for (const std::string &name : files)
-            menu->AddItem(name.c_str(), nullptr, 0);
-        ui->Add(menu);
-        menu->Reset();
-        int state = showModal(ui, menu);
-        unsigned selected = menu->GetSelected();
-        ui->Del(menu);
+            page.menu()->AddItem(name.c_str(), nullptr, 0);
+        unsigned selected = page.choose();
+        page.close();
         // Items count from 1.
-        if (state != 1 || selected < 1 || selected > files.size())
+        if (selected < 1 || selected > files.size())
             return;
         const std::string &name = files[selected - 1];
 
@@ -175,7 +151,7 @@ void file_delete_menu(vuUI *ui, const char *folder)
         bool whole = str_format(path, sizeof path, "%s%s", dir, name.c_str()) < static_cast<int>(sizeof path);
         if (!whole || unlink(path) != 0) {
             str_format(question, sizeof question, "ФАЙЛ %s НЕ УДАЛЁН", name.c_str());
-            message_box(ui, "ОШИБКА", question, MB_OK | MB_ALERT);
+            error_box(ui, question);
         }
     }
 }

@@ -8,6 +8,7 @@
 #include "ServiceResult.h"
 #include "TMCommand.h"
 #include "battery.h"
+#include "error_box.h"
 #include "message_box.h"
 #include "password.h"
 #include "osal.h"
@@ -81,7 +82,7 @@ void report_prepare_error(vuUI *ui, TMCommand *cmd, int code)
     char text[128];
     str_format(text, sizeof text, "ОШИБКА %i подготовки команды %02X", code,
                static_cast<unsigned>(cmd ? cmd->CommandCode() & 0xFF : 0));
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    error_box(ui, text);
 }
 
 void report_command_error(vuUI *ui, TMCommand *cmd)
@@ -95,7 +96,7 @@ void report_command_error(vuUI *ui, TMCommand *cmd)
     str_format(text, sizeof text, "ОШИБКА при выполнении команды %02X:\n%s\n\nСТАТУСЫ: %02X %04X",
                static_cast<unsigned>(cmd->CommandCode() & 0xFF), detail,
                static_cast<unsigned>(cmd->FatalStatus() & 0xFF), static_cast<unsigned>(cmd->CurrentStatus() & 0xFFFF));
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    error_box(ui, text);
 }
 
 void report_kfn_io_error(vuUI *ui, int command_code, int result)
@@ -105,7 +106,7 @@ void report_kfn_io_error(vuUI *ui, int command_code, int result)
     char text[512];
     str_format(text, sizeof text, "ОШИБКА %i при обращении к КФН (команда %02X)\n\n%s", result,
                static_cast<unsigned>(command_code & 0xFF), ServiceResultText(result));
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    error_box(ui, text);
 }
 
 int kfn_exec(vuUI *ui, TMCommand *cmd, int timeout_ms)
@@ -263,8 +264,7 @@ int fn_status_refresh(vuUI *ui)
     if (cmd.GetFNStatus() > 0) {
         int r = kfn_exec(nullptr, &cmd, 20000);
         if (r == 0x71) {
-            message_box(ui, "ОШИБКА",
-                        "ФН ВЕРСИИ 1 НЕ ПОДДЕРЖИВАЕТСЯ\nНА ПРОШИВКАХ КФН\nВЕРСИИ 400 И ВЫШЕ!", flags);
+            error_box(ui, "ФН ВЕРСИИ 1 НЕ ПОДДЕРЖИВАЕТСЯ\nНА ПРОШИВКАХ КФН\nВЕРСИИ 400 И ВЫШЕ!");
             return -1;
         }
         if (r < 0) {

@@ -15,6 +15,7 @@
 #include "message_box.h"
 #include "osal.h"
 #include "print_runner.h"
+#include "scoped_dialog.h"
 #include "str_helpers.h"
 #include "terminal_helpers.h"
 #include "vuForm.h"
@@ -375,17 +376,14 @@ void build_kkt_info(vuUI *ui, const char *header, const char *, const char *dial
     kkt_info_report(report, qrText, qr);
     if (!ui)
         return;
-    vuForm *form = dialog_create(ui, dialog);
-    if (!form)
+    ScopedDialog screen(ui, dialog);
+    if (!screen)
         return;
-    vuMultiLine *info = dynamic_cast<vuMultiLine *>(form->GetByName("info"));
-    ui->Add(form);
-    form->Reset();
+    vuMultiLine *info = screen.widget<vuMultiLine>("info");
+    screen.reset();
     if (info)
         info->SetValue(report);
-    ui->Show(form, info_screen_keys);
-    ui->WaitEndModal();
-    if (form->GetState() == kPrintState) {
+    if (screen.show(info_screen_keys) == kPrintState) {
         message_box(ui, "ПОДОЖДИТЕ", "ИДЕТ ПEЧАТЬ ИНФОРМАЦИИ", MB_NOWAIT);
         print_begin();
         print_text("         ИНФОРМАЦИЯ О КАССЕ\n========================================\n", nullptr);
@@ -397,7 +395,6 @@ void build_kkt_info(vuUI *ui, const char *header, const char *, const char *dial
         print_text("\n\n\n\n", nullptr);
         print_end();
     }
-    ui->Del(form);
 }
 
 // menu: info

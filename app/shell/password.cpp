@@ -3,8 +3,9 @@
 #include <string.h>
 
 #include "ServiceApp.h"
-#include "dialog.h"
+#include "error_box.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "widget_text.h"
 #include "vuForm.h"
 #include "vuUI.h"
@@ -17,28 +18,20 @@ const char *kPassword = "3846";
 
 int ask_password(vuUI *ui, const char *title)
 {
-    vuForm *form = dialog_create(ui, "kkt_dlg_pass_input.xml");
-    if (!form)
+    ScopedDialog dialog(ui, "kkt_dlg_pass_input.xml");
+    if (!dialog)
         return -1;
-    vuObject *field = form->GetByName("pass");
-    ui->Add(form);
-    form->SetHeaderText(title);
-    form->Reset();
-    int granted = 0;
+    vuObject *field = dialog.field("pass");
+    dialog.form()->SetHeaderText(title);
+    dialog.reset();
     for (;;) {
-        ui->Show(form);
-        ui->WaitEndModal();
-        if (form->GetState() != 1)
-            break;
+        if (dialog.show() != 1)
+            return 0;
         const char *typed = widget_text(field);
-        if (typed && strcmp(typed, kPassword) == 0) {
-            granted = 1;
-            break;
-        }
+        if (typed && strcmp(typed, kPassword) == 0)
+            return 1;
         message_box(ui, "ВНИМАНИЕ", "ПАРОЛЬ НЕВЕРНЫЙ\n\nПОВТОРИТЕ ВВОД", MB_OK | MB_ALERT);
     }
-    ui->Del(form);
-    return granted;
 }
 
 void inspector_menu(vuUI *ui, int argument)
@@ -46,5 +39,5 @@ void inspector_menu(vuUI *ui, int argument)
     if (ask_password(ui, "МЕНЮ ИНСПЕКТОРА") != 1)
         return;
     if (RunServiceApp(static_cast<uint32_t>(argument)) != 0)
-        message_box(ui, "ОШИБКА", "СЕРВИС KKT НЕ ДОСТУПЕН!\nУСТАНОВИТЕ СЕРВИС НА ТЕРМИНАЛ.", MB_OK | MB_ALERT);
+        error_box(ui, "СЕРВИС KKT НЕ ДОСТУПЕН!\nУСТАНОВИТЕ СЕРВИС НА ТЕРМИНАЛ.");
 }

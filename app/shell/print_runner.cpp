@@ -10,11 +10,14 @@
 #include "ServiceQueue.h"
 #include "ServiceResult.h"
 #include "TMCommand.h"
+#include "error_box.h"
+#include "kfn_run.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
 #include "status_line.h"
 #include "str_helpers.h"
+#include "wait_form.h"
 #include "vuForm.h"
 #include "vuUI.h"
 
@@ -31,64 +34,27 @@ const uint8_t kPrintCopy[2] = {SERVICE_DLE, 'C'};
 
 const char *kNoPaperQuestion = "В ПРИНТЕРЕ НЕТ БУМАГИ\n\nУСТАНОВИТЕ НОВЫЙ РУЛОН И НАЖМИТЕ КНОПКУ ОК\n\n";
 
-// Without a UI thread of its own the toolkit would run a wait form's modal
-// loop in this thread and never return to the poll: the form is then only
-// drawn, and the poll ends by the reply alone.
-bool uiThreadMode() { return (vuUI::GetOption() & VU_UI_CALLER_THREAD) == 0; }
-
-void showWaitForm(vuUI *ui, vuForm *form)
-{
-    if (uiThreadMode())
-        ui->Show(form);
-    else
-        ui->View(form);
-}
-
-// Still up: not closed by the user.
-bool waitFormUp() { return !uiThreadMode() || vuUI::IsModal(); }
-
-void endWaitForm(vuUI *ui, vuForm *form)
-{
-    if (!uiThreadMode())
-        return;
-    ui->EndModal(form);
-    ui->WaitEndModal();
-}
-
 int continuePrinting(uint32_t timeout_ms)
 {
     TMCommand cmd;
     if (cmd.Command1D() <= 0)
         return SERVICE_BAD_ARGS;
-    pthread_mutex_lock(&kfn_mutex);
-    int r = ServiceExecute(cmd, timeout_ms);
-    pthread_mutex_unlock(&kfn_mutex);
-    return r;
+    return kfn_exchange_locked(cmd, static_cast<int>(timeout_ms));
 }
 
-// One attempt: the request sent while the wait form is up, then polled
-// until a reply frame comes or the form is closed. The reply's length, or
-// below 0: the send's service result (reported already) or -1 cancelled.
-int sendAndPoll(vuUI *ui, vuForm *form, TMCommand *cmd, uint8_t code, uint16_t cancellable, uint8_t *reply)
+// Polls for the reply of a request sent while the wait form is up, until a
+// reply frame comes or the form is closed: the reply's length, or -1
+// cancelled.
+int pollReply(WaitForm &wait, uint16_t cancellable, uint8_t *reply)
 {
-    pthread_mutex_lock(&kfn_mutex);
-    ServiceFlush();
-    int r = ServiceSendFrame(cmd->FrameData(), static_cast<int>(cmd->FrameSize()));
-    if (r != 0) {
-        pthread_mutex_unlock(&kfn_mutex);
-        report_kfn_io_error(ui, code, r);
-        return r;
-    }
-    showWaitForm(ui, form);
     for (;;) {
         uint8_t kind = 0;
-        r = ServiceReceive(&kind, reply, kReplyMax, 0);
+        int r = ServiceReceive(&kind, reply, kReplyMax, 0);
         if (r < 0) {
-            if (!waitFormUp()) {
+            if (!wait.up()) {
                 if (cancellable)
                     ServiceSendFrame(kCancelCommand, sizeof kCancelCommand);
-                r = -1;
-                break;
+                return -1;
             }
             OsSleep(kPollPauseMs);
             continue;
@@ -96,10 +62,32 @@ int sendAndPoll(vuUI *ui, vuForm *form, TMCommand *cmd, uint8_t code, uint16_t c
         // Only a registrar frame answers; status blocks and the one-byte
         // statuses of short commands are passed over.
         if (kind == SERVICE_KIND_FRAME && r > 1)
-            break;
+            return r;
     }
-    pthread_mutex_unlock(&kfn_mutex);
-    endWaitForm(ui, form);
+}
+
+// One attempt: the request sent while the wait form is up, then polled
+// until a reply frame comes or the form is closed. The reply's length, or
+// below 0: the send's service result (reported already) or -1 cancelled.
+int sendAndPoll(vuUI *ui, WaitForm &wait, TMCommand *cmd, uint8_t code, uint16_t cancellable, uint8_t *reply)
+{
+    int r;
+    bool sent;
+    {
+        KfnLock lock;
+        ServiceFlush();
+        r = ServiceSendFrame(cmd->FrameData(), static_cast<int>(cmd->FrameSize()));
+        sent = r == 0;
+        if (sent) {
+            wait.show();
+            r = pollReply(wait, cancellable, reply);
+        }
+    }
+    if (!sent) {
+        report_kfn_io_error(ui, code, r);
+        return r;
+    }
+    wait.end();
     return r;
 }
 
@@ -131,16 +119,16 @@ int kfn_exec_print(vuUI *ui, TMCommand *cmd, uint16_t cancellable)
         form->SetOption(VU_FO_NO_CLOSE);
     }
     form->ClearOption(VU_FO_OK);
-    ui->Add(form);
-    form->Reset();
-    ui->View(form);
+    WaitForm wait(ui, form);
+    wait.reset();
+    wait.view();
 
     int r;
     for (;;) {
-        r = sendAndPoll(ui, form, cmd, code, cancellable, reply);
+        r = sendAndPoll(ui, wait, cmd, code, cancellable, reply);
         if (r == -1) {
             str_format(text, sizeof text, "Выполнение команды %02X прервано", code);
-            message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+            error_box(ui, text);
             break;
         }
         if (r < 0)
@@ -171,7 +159,6 @@ int kfn_exec_print(vuUI *ui, TMCommand *cmd, uint16_t cancellable)
         break;
     }
     free(reply);
-    ui->Del(form);
     return r;
 }
 
@@ -180,11 +167,12 @@ void print_wait(vuUI *ui, int nocancel, int copy, int query)
     for (;;) {
         int s = 0;
         ServiceStatusBlock st;
-        pthread_mutex_lock(&kfn_mutex);
-        if (query)
-            s = GetPrnStatus(1000);
-        memcpy(&st, ServiceLastStatus(), sizeof st);
-        pthread_mutex_unlock(&kfn_mutex);
+        {
+            KfnLock lock;
+            if (query)
+                s = GetPrnStatus(1000);
+            memcpy(&st, ServiceLastStatus(), sizeof st);
+        }
         if (s != 0 || st.dataState == 0 || st.printError == 0)
             return;
 
@@ -225,41 +213,42 @@ void print_wait(vuUI *ui, int nocancel, int copy, int query)
             form->SetOption(VU_FO_NO_CLOSE);
             form->ClearOption(VU_FO_OK | VU_FO_CANCEL);
         }
-        ui->Add(form);
+        WaitForm wait(ui, form);
 
-        pthread_mutex_lock(&kfn_mutex);
-        ServiceFlush();
-        if (copy)
-            ServiceSendFrame(kPrintCopy, sizeof kPrintCopy);
-        else
-            ServiceSendFrame(kRepeatPrint, sizeof kRepeatPrint);
-        form->Reset();
-        showWaitForm(ui, form);
-        unsigned long start = OsGetTickCount();
         // Room for a whole answer: one that does not fit would stay on the
         // queue and hide every later one.
-        uint8_t *reply = static_cast<uint8_t *>(malloc(SERVICE_DATA_MAX));
+        uint8_t *reply;
         int r;
-        for (;;) {
-            uint8_t kind = 0;
-            r = reply ? ServiceReceive(&kind, reply, SERVICE_DATA_MAX, 0) : -1;
-            if (r >= 0 && kind == SERVICE_KIND_STATE)
-                break;
-            if (r < 0 && !waitFormUp()) {
-                r = -1;
-                break;
+        {
+            KfnLock lock;
+            ServiceFlush();
+            if (copy)
+                ServiceSendFrame(kPrintCopy, sizeof kPrintCopy);
+            else
+                ServiceSendFrame(kRepeatPrint, sizeof kRepeatPrint);
+            wait.reset();
+            wait.show();
+            unsigned long start = OsGetTickCount();
+            reply = static_cast<uint8_t *>(malloc(SERVICE_DATA_MAX));
+            for (;;) {
+                uint8_t kind = 0;
+                r = reply ? ServiceReceive(&kind, reply, SERVICE_DATA_MAX, 0) : -1;
+                if (r >= 0 && kind == SERVICE_KIND_STATE)
+                    break;
+                if (r < 0 && !wait.up()) {
+                    r = -1;
+                    break;
+                }
+                if (OsGetTickCount() - start > kRepeatWaitMs) {
+                    r = SERVICE_NO_ANSWER;
+                    break;
+                }
+                if (r < 0)
+                    OsSleep(kPollPauseMs);
             }
-            if (OsGetTickCount() - start > kRepeatWaitMs) {
-                r = SERVICE_NO_ANSWER;
-                break;
-            }
-            if (r < 0)
-                OsSleep(kPollPauseMs);
         }
-        pthread_mutex_unlock(&kfn_mutex);
         free(reply);
-        endWaitForm(ui, form);
-        ui->Del(form);
+        wait.end();
         if (r <= 0)
             return;
         query = 1;
@@ -286,21 +275,19 @@ int kfn_send_raw(const void *data, int length, int timeout_ms, void *status)
 {
     if (length < 0)
         return SERVICE_BAD_ARGS;
-    pthread_mutex_lock(&kfn_mutex);
+    KfnLock lock;
     int r = ServicePrintRaw(data, static_cast<uint32_t>(length), timeout_ms ? static_cast<uint32_t>(timeout_ms) : 10000);
     if (status)
         memcpy(status, ServiceLastStatus(), sizeof(ServiceStatusBlock));
-    pthread_mutex_unlock(&kfn_mutex);
     return r;
 }
 
 int kfn_send_text(const char *text, int timeout_ms, void *status)
 {
-    pthread_mutex_lock(&kfn_mutex);
+    KfnLock lock;
     int r = ServicePrintRequest2(text, timeout_ms ? static_cast<uint32_t>(timeout_ms) : 10000);
     if (status)
         memcpy(status, ServiceLastStatus(), sizeof(ServiceStatusBlock));
-    pthread_mutex_unlock(&kfn_mutex);
     return r;
 }
 

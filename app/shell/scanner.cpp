@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "ServiceLog.h"
-#include "message_box.h"
+#include "error_box.h"
 #include "osal.h"
 #include "print_runner.h"
 #include "scanner_hid.h"
@@ -385,5 +385,5 @@ void scanner_setup_print(vuUI *ui)
     print_text(kSetup, nullptr);
     print_end();
     if (!scanner_probe() || scanner_kind() == SCANNER_KIND_BUILTIN)
-        message_box(ui, "ОШИБКА", "СКАНЕР НЕ ПОДКЛЮЧЕН!\nПЕРЕЗАГРУЗИТЕ КАССУ", MB_OK | MB_ALERT);
+        error_box(ui, "СКАНЕР НЕ ПОДКЛЮЧЕН!\nПЕРЕЗАГРУЗИТЕ КАССУ");
 }

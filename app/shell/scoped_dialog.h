@@ -18,7 +18,8 @@
 //
 // The rest of the kit: error_box.h (the one error box), kfn_run.h (the
 // controller lock and the named command runners), list_page.h (a choice
-// list built in code) and entry_dialog.h (a number and a text entered).
+// list built in code), entry_dialog.h (a number and a text entered) and
+// wait_form.h (a box that stays up while the caller polls).
 #ifndef APP_SHELL_SCOPED_DIALOG_H
 #define APP_SHELL_SCOPED_DIALOG_H
 

@@ -429,6 +429,45 @@ TEST_F(RegistrationTest, ReasonListWithoutSelectionIsTheFirstItem)
     EXPECT_EQ(f[20], "00000000");
 }
 
+// Cancel on the first reason page leaves the reasons: the reason list of
+// the wizard comes back and nothing is sent. Going back a reason page shows
+// the choice made on it, and that choice is what the command carries.
+TEST_F(RegistrationTest, ReasonPagesGoBackWithTheirChoices)
+{
+    Scenario("mode normal\npaper in\ndrive registered yes\ndrive ffd 1.1\ndrive firmware K110340\n");
+    Level(3);
+    Settings();
+    Script({{kSelect, Choose(2)},
+            {kTotalsQuestion, {KEY_CANCEL}},
+            {kPage1, {KEY_ENTER}},
+            {kPage2, {KEY_ENTER}},
+            {kPage3, {KEY_ENTER}},
+            {kPage4, {KEY_ENTER}},
+            {kCashier, {KEY_ENTER}},
+            {kAgent, {KEY_ENTER}},
+            {kReason, Choose(2)},
+            {"kkt_dlg_reason_1_1_1.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_2.xml", {KEY_CANCEL}},
+            {"kkt_dlg_reason_1_1_1.xml", {KEY_CANCEL}},
+            {kReason, {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_1.xml", Choose(2)},
+            {"kkt_dlg_reason_1_1_2.xml", {KEY_CANCEL}},
+            {"kkt_dlg_reason_1_1_1.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_2.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_3.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_4.xml", {KEY_ENTER}},
+            {"kkt_dlg_reason_1_1_5.xml", {KEY_ENTER}},
+            {kAttention, {KEY_ENTER}},
+            {kWait, {}},
+            {kAttention, {KEY_ENTER}}});
+    CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
+    EndScript();
+    std::vector<std::string> f = Register04();
+    ASSERT_EQ(f.size(), 21u);
+    EXPECT_EQ(f[13], "01");
+    EXPECT_EQ(f[20], "02000000"); // bit 1, lowest byte first
+}
+
 // Without the dialog of the FFD choice the box of the missing file is
 // shown, one line goes to the service log, and FFD 1.1 is taken.
 TEST_F(RegistrationTest, MissingChoiceDialogTakesFfd11)

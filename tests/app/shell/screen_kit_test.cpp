@@ -334,21 +334,22 @@ TEST_F(ScreenKit, ControllerLock)
     {
         KfnLock lock;
         EXPECT_TRUE(heldElsewhere());
-        unlocked = std::thread([&] {
-            TMCommand cmd;
-            cmd.GetFNStatus();
-            unlockedDone = kfn_exchange_unlocked(cmd, 2000) == 0 ? 1 : 2;
-        });
-        EXPECT_TRUE(testtime::Eventually([&] { return unlockedDone != 0; }, 5000));
-        EXPECT_EQ(unlockedDone, 1);
         locked = std::thread([&] {
             TMCommand cmd;
             cmd.GetFNStatus();
             lockedDone = kfn_exchange_locked(cmd, 2000) == 0 ? 1 : 2;
         });
-        // Still waiting for the lock: its frame never went out.
-        EXPECT_EQ(Codes().size(), 1u);
+        unlocked = std::thread([&] {
+            TMCommand cmd;
+            cmd.GetFNStatus();
+            unlockedDone = kfn_exchange_unlocked(cmd, 2000) == 0 ? 1 : 2;
+        });
+        // A whole exchange went by while the locked one still waits: only
+        // its frame went out.
+        EXPECT_TRUE(testtime::Eventually([&] { return unlockedDone != 0; }, 5000));
+        EXPECT_EQ(unlockedDone, 1);
         EXPECT_EQ(lockedDone, 0);
+        EXPECT_EQ(Codes().size(), 1u);
     }
     EXPECT_TRUE(testtime::Eventually([&] { return lockedDone != 0; }, 5000));
     EXPECT_EQ(lockedDone, 1);
