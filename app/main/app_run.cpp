@@ -14,7 +14,9 @@
 #include "journal.h"
 #include "ext_mode.h"
 #include "kfn_state.h"
+#include "error_box.h"
 #include "message_box.h"
+#include "scoped_dialog.h"
 #include "ofd_dialog.h"
 #include "ofd_info.h"
 #include "registration_wizard.h"
@@ -138,7 +140,7 @@ void menuFailed(vuUI *ui, int err)
 {
     char text[256];
     str_format(text, sizeof text, "НЕ УДАЛОСЬ СОЗДАТЬ МЕНЮ\n\nКОД ОШИБКИ %i", err);
-    message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+    error_box(ui, text);
 }
 
 // The identifier (item name) and text of a menu's selected item; false
@@ -152,14 +154,6 @@ bool selectedItem(vuForm *form, const char **name, const char **text)
     *name = item->GetName();
     *text = item->GetText();
     return true;
-}
-
-// Shows a form modally and returns the state it ended with.
-int showModal(vuUI *ui, vuForm *form)
-{
-    ui->Show(form);
-    ui->WaitEndModal();
-    return form->GetState();
 }
 
 void stopSequence()
@@ -201,11 +195,11 @@ void run_submenu(vuUI *ui, const char *id)
         menuFailed(ui, err);
         return;
     }
-    ui->Add(menu);
-    menu->Reset();
+    ScopedDialog page(ui, menu);
+    page.reset();
     // Only an accepted item runs its screen: a time-out or a close code of
     // the menu does not choose anything.
-    for (int state = showModal(ui, menu); state != -1; state = showModal(ui, menu)) {
+    for (int state = page.show(); state != -1; state = page.show()) {
         if (state != 1)
             continue;
         const char *name = nullptr, *title = nullptr;
@@ -215,7 +209,6 @@ void run_submenu(vuUI *ui, const char *id)
             handler(ui, title);
         refresh_status_line(ui);
     }
-    ui->Del(menu);
 }
 
 void app_run(int mode)
@@ -237,7 +230,7 @@ void app_run(int mode)
     if (ServiceOpen() != 0) {
         char text[256];
         str_format(text, sizeof text, "НЕДОСТУПЕН МОДУЛЬ РАБОТЫ С КОНТРОЛЛЕРОМ ФН\n\nКОД ОШИБКИ %i", errno);
-        message_box(ui, "ОШИБКА", text, MB_OK | MB_ALERT);
+        error_box(ui, text);
         stopSequence();
         return;
     }
@@ -261,13 +254,13 @@ void app_run(int mode)
     bt_load_library();
 
     menu->SetOption(VU_FO_CANCEL);
-    ui->Add(menu);
-    menu->Reset();
+    ScopedDialog page(ui, menu);
+    page.reset();
     for (;;) {
         char header[256];
         str_format(header, sizeof header, "SN: %s", kkt_serial_number());
         menu->SetHeaderText(header);
-        int state = showModal(ui, menu);
+        int state = page.show();
         if (state == -1) {
             if (message_box(ui, "ВНИМАНИЕ", "ВЫ УВЕРЕНЫ, ЧТО ХОТИТЕ ЗАВЕРШИТЬ ИСПОЛЬЗОВАНИЕ СЕРВИСА ККТ?",
                             MB_OK | MB_CANCEL) == MB_RESULT_OK)
@@ -286,6 +279,6 @@ void app_run(int mode)
         else
             run_submenu(ui, name);
     }
-    ui->Del(menu);
+    page.close();
     stopSequence();
 }
