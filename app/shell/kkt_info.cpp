@@ -10,7 +10,6 @@
 
 #include "ServiceQueue.h"
 #include "TMCommand.h"
-#include "dialog.h"
 #include "kfn_state.h"
 #include "message_box.h"
 #include "osal.h"
