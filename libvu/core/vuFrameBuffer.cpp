@@ -9,8 +9,8 @@
 #include "vuFont.h"
 #include "vuFreeTypeFont.h"
 #include "vuMemFont.h"
-#include "vuStatusLine.h"
 #include "vuUI.h"
+#include "vuUIParts.h"
 #include "vuVFN.h"
 
 vuFrameBuffer::vuFrameBuffer(unsigned short w, unsigned short h)
@@ -30,9 +30,9 @@ _VU_TypeObject vuFrameBuffer::GetType() const { return VU_TYPE_UI; }
 
 void vuFrameBuffer::UpdateClient() {
     vuStatusLine* line = vuUI::GetStatusLine();
-    if (line && !line->IsOption(VU_SL_HIDDEN)) {
-        const uint16_t lineHeight = line->GetHeight();
-        clientY = line->IsOption(VU_SL_BOTTOM) ? 0 : static_cast<int16_t>(lineHeight);
+    if (line && !vuUIParts::StatusLineHidden(line)) {
+        const uint16_t lineHeight = vuUIParts::StatusLineHeight(line);
+        clientY = vuUIParts::StatusLineAtBottom(line) ? 0 : static_cast<int16_t>(lineHeight);
         clientHeight = lineHeight < height ? static_cast<uint16_t>(height - lineHeight) : 0;
     } else {
         clientY = 0;

@@ -18,17 +18,15 @@
 #include <new>
 
 #include "vuFont.h"
-#include "vuForm.h"
 #include "vuFrameBuffer.h"
 #include "vuIdleWait.h"
 #include "vuImage.h"
 #include "vuKeyScheme.h"
 #include "vuKeyboard.h"
 #include "vuResources.h"
-#include "vuStatusLine.h"
 #include "vuTouchPad.h"
 #include "vuTrace.h"
-#include "vuVirtualKeyboard.h"
+#include "vuUIParts.h"
 #include "osal.h"
 
 vuUI *vuUI::handle = nullptr;
@@ -110,7 +108,7 @@ vuUI::~vuUI()
 {
     if (fb) {
         if (blockForm)
-            fb->Del(blockForm);
+            fb->Del(vuUIParts::FormView(blockForm));
         blockForm = nullptr;
         delete fb;
         fb = nullptr;
@@ -119,9 +117,9 @@ vuUI::~vuUI()
     background = nullptr;
     vuImage::Destroy(picture);
     picture = nullptr;
-    delete statusLine;
+    vuUIParts::DeleteStatusLine(statusLine);
     statusLine = nullptr;
-    delete virtualKeyboard;
+    vuUIParts::DeleteKeyboard(virtualKeyboard);
     virtualKeyboard = nullptr;
     delete resources;
     resources = nullptr;
@@ -326,7 +324,7 @@ void vuUI::copyCommand(Command &cmd, bool idle)
             // Refused (paused, or another form is modal): the form did not
             // come up, so it must not read as accepted. Set before the poster
             // goes on to read it.
-            form->SetState(-1);
+            vuUIParts::FormSetState(form, -1);
         }
     }
     err = 0;
@@ -374,7 +372,7 @@ int vuUI::showHere(vuForm *form, vuEventCallback callback)
         r = controlLoop(form, callback);
     } else {
         // A form that never came up did not end with "OK".
-        form->SetState(-1);
+        vuUIParts::FormSetState(form, -1);
     }
     modalForm = nullptr;
     return err = r;
@@ -527,7 +525,7 @@ int vuUI::Add(vuForm *form)
 {
     if (!fb || !form)
         return err = VU_ERR_ARG;
-    return err = fb->Add(form);
+    return err = fb->Add(vuUIParts::FormView(form));
 }
 
 int vuUI::Del(vuForm *form)
@@ -541,14 +539,14 @@ int vuUI::Del(vuForm *form)
     if (form == blockForm)
         blockForm = nullptr;
     vuTraceSetSource(form, nullptr);
-    return err = fb->Del(form);
+    return err = fb->Del(vuUIParts::FormView(form));
 }
 
 int vuUI::Register(vuForm *form)
 {
     if (!fb || !form)
         return err = VU_ERR_ARG;
-    form->SetParent(fb);
+    vuUIParts::FormView(form)->SetParent(fb);
     return err = 0;
 }
 
@@ -561,11 +559,11 @@ int vuUI::SetBlockForm(vuForm *form)
     if (blockForm) {
         vuForm *old = blockForm;
         blockForm = nullptr;
-        fb->Del(old);
+        fb->Del(vuUIParts::FormView(old));
     }
     if (!form)
         return err = 0;
-    int r = fb->Add(form);
+    int r = fb->Add(vuUIParts::FormView(form));
     if (r >= 0)
         blockForm = form;
     return err = r;

@@ -2,17 +2,11 @@
 // keyboard, block form, or the full-screen picture) and the status line alone.
 #include <stdint.h>
 
-#include <typeinfo>
-#include <vector>
-
 #include "vuColor.h"
-#include "vuForm.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
-#include "vuMenu.h"
-#include "vuStatusLine.h"
 #include "vuUI.h"
-#include "vuVirtualKeyboard.h"
+#include "vuUIParts.h"
 
 namespace {
 
@@ -28,8 +22,9 @@ unsigned vuUI::clientKeyNow() const
 {
     if (!statusLine)
         return 0;
-    return 1u | (statusLine->IsOption(VU_SL_BOTTOM) ? 2u : 0u) | (statusLine->IsOption(VU_SL_HIDDEN) ? 4u : 0u) |
-           static_cast<unsigned>(statusLine->GetHeight()) << 8;
+    return 1u | (vuUIParts::StatusLineAtBottom(statusLine) ? 2u : 0u) |
+           (vuUIParts::StatusLineHidden(statusLine) ? 4u : 0u) |
+           static_cast<unsigned>(vuUIParts::StatusLineHeight(statusLine)) << 8;
 }
 
 void vuUI::updateClient()
@@ -75,13 +70,9 @@ void vuUI::filledRows(vuForm *form, int &top, int &rows)
 {
     top = 0;
     rows = 0;
-    // Only where the drawing is vuForm::Draw itself, whose first step is
-    // the fill: a class of its own may draw otherwise.
-    if (typeid(*form) != typeid(vuForm) && typeid(*form) != typeid(vuMenu))
-        return;
     int16_t x, y;
     uint16_t w, h;
-    if (!form->GetFillArea(x, y, w, h) || x > 0 || x + w < fb->GetWidth())
+    if (!vuUIParts::FormFillArea(form, x, y, w, h) || x > 0 || x + w < fb->GetWidth())
         return;
     int from = y > 0 ? y : 0;
     int to = y + h < fb->GetHeight() ? y + h : fb->GetHeight();
@@ -106,7 +97,7 @@ int vuUI::draw(vuForm *form, int blocked)
 {
     if (!fb)
         return VU_ERR_NO_FB;
-    bool overlay = form && form->IsOption(VU_FO_ALONE);
+    bool overlay = form && vuUIParts::FormAlone(form);
     updateClient();
     // A picture shown without a form, or under a form drawn alone, stays.
     bool keepPicture = picture && (!form || overlay);
@@ -119,24 +110,24 @@ int vuUI::draw(vuForm *form, int blocked)
         paintBackground(0, coverTop);
         paintBackground(coverTop + coverRows, fb->GetHeight() - coverTop - coverRows);
         // The status line's own failures do not keep the screen from coming up.
-        if (statusLine && !statusLine->IsOption(VU_SL_HIDDEN))
-            statusLine->Draw(fb);
+        if (statusLine && !vuUIParts::StatusLineHidden(statusLine))
+            vuUIParts::StatusLineDraw(statusLine, fb);
     }
     int r = 0;
     if (form) {
-        r = form->Draw(fb);
+        r = vuUIParts::FormDraw(form, fb);
         // A hidden keyboard draws nothing (and says so): not a failure.
-        if (r == 0 && virtualKeyboard && virtualKeyboard->IsActive())
-            virtualKeyboard->Draw(fb);
+        if (r == 0 && virtualKeyboard && vuUIParts::KeyboardIsActive(virtualKeyboard))
+            vuUIParts::KeyboardDraw(virtualKeyboard, fb);
         if (r == 0 && blocked && blockForm)
-            r = blockForm->Draw(fb);
+            r = vuUIParts::FormDraw(blockForm, fb);
     } else if (picture) {
         r = drawCentred(picture);
     }
     if (r != 0)
         return r;
     if (overlay)
-        form->ToScreen(fb);
+        vuUIParts::FormToScreen(form, fb);
     else
         fb->ToScreen();
     return 0;
@@ -149,15 +140,11 @@ int vuUI::drawAnimation(vuForm *form, int blocked, bool &whole)
         return VU_ERR_NO_FB;
     // Whatever is drawn over the form, or a status line that changed the
     // client area, takes the whole screen.
-    const bool alone = form && !blocked && !picture && !(virtualKeyboard && virtualKeyboard->IsActive()) &&
+    const bool alone = form && !blocked && !picture && !(virtualKeyboard && vuUIParts::KeyboardIsActive(virtualKeyboard)) &&
                        statusLine == clientLine && clientKeyNow() == clientKey;
-    std::vector<vuForm::Rect> areas;
-    if (!alone || !form->DrawAnimated(fb, areas))
+    if (!alone || !vuUIParts::FormDrawAnimated(form, fb))
         return draw(form, blocked);
     whole = false;
-    for (const vuForm::Rect &a : areas)
-        fb->ToScreen(static_cast<uint16_t>(a.x), static_cast<uint16_t>(a.y), static_cast<uint16_t>(a.w),
-                     static_cast<uint16_t>(a.h));
     return 0;
 }
 
@@ -166,15 +153,15 @@ int vuUI::drawStatusLine()
     if (!fb)
         return VU_ERR_NO_FB;
     updateClient();
-    if (picture || !statusLine || statusLine->IsOption(VU_SL_HIDDEN))
+    if (picture || !statusLine || vuUIParts::StatusLineHidden(statusLine))
         return 0;
     int h = fb->GetHeight();
-    int rows = statusLine->GetHeight();
+    int rows = vuUIParts::StatusLineHeight(statusLine);
     if (rows > h)
         rows = h;
-    int y = statusLine->IsOption(VU_SL_BOTTOM) ? h - rows : 0;
+    int y = vuUIParts::StatusLineAtBottom(statusLine) ? h - rows : 0;
     paintBackground(y, rows);
-    int r = statusLine->Draw(fb);
+    int r = vuUIParts::StatusLineDraw(statusLine, fb);
     // Whatever the line drew is copied, also after a failure of one object.
     if (rows > 0)
         fb->ToScreen(static_cast<uint16_t>(y), static_cast<uint16_t>(rows));

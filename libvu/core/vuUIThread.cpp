@@ -4,16 +4,13 @@
 #include <sys/msg.h>
 
 #include "osal.h"
-#include "vuForm.h"
 #include "vuFrameBuffer.h"
 #include "vuImage.h"
 #include "vuKeyboard.h"
-#include "vuStatusLine.h"
 #include "vuTouchPad.h"
 #include "vuTrace.h"
 #include "vuUI.h"
-#include "vuVirtualKeyboard.h"
-#include "vuWidget.h"
+#include "vuUIParts.h"
 
 namespace {
 
@@ -68,7 +65,7 @@ void vuUI::serve()
                     r = controlLoop(form, callback);
                 }
                 else
-                    form->SetState(-1); // never came up: not "OK"
+                    vuUIParts::FormSetState(form, -1); // never came up: not "OK"
             }
             err = r;
             // The reply goes out while the form is still modal: whoever saw
@@ -139,7 +136,7 @@ int vuUI::execute(const Command &c)
     case VU_CMD_SET_STATUS_LINE: {
         vuStatusLine *line = reinterpret_cast<vuStatusLine *>(a1);
         if (line != statusLine) {
-            delete statusLine;
+            vuUIParts::DeleteStatusLine(statusLine);
             statusLine = line;
         }
         updateClient();
@@ -151,11 +148,11 @@ int vuUI::execute(const Command &c)
             return VU_ERR_NO_TOUCH;
         vuVirtualKeyboard *keyboard = reinterpret_cast<vuVirtualKeyboard *>(a1);
         if (keyboard != virtualKeyboard) {
-            delete virtualKeyboard;
+            vuUIParts::DeleteKeyboard(virtualKeyboard);
             virtualKeyboard = keyboard;
         }
         if (keyboard)
-            keyboard->SetParent(fb);
+            vuUIParts::KeyboardSetParent(keyboard, fb);
         return 0;
     }
     case VU_CMD_SET_KEYBOARD:
@@ -221,12 +218,8 @@ int vuUI::execute(const Command &c)
         drawStatusLine();
         return 0;
     case VU_CMD_ENABLE_STATUS_LINE:
-        if (statusLine) {
-            if (a1)
-                statusLine->ClearOption(VU_SL_HIDDEN);
-            else
-                statusLine->SetOption(VU_SL_HIDDEN);
-        }
+        if (statusLine)
+            vuUIParts::StatusLineSetHidden(statusLine, !a1);
         updateClient();
         return 0;
     case VU_CMD_FLUSH:
@@ -277,8 +270,8 @@ int vuUI::backLoop(vuUIMessage &msg)
         pictureAnimates = picture ? picture->IsAnimate() : 0;
         draw(nullptr, 0);
     }
-    if (!picture && statusLine && !statusLine->IsOption(VU_SL_HIDDEN)) {
-        lineAnimates = statusLine->IsAnimate();
+    if (!picture && statusLine && !vuUIParts::StatusLineHidden(statusLine)) {
+        lineAnimates = vuUIParts::StatusLineIsAnimate(statusLine);
         drawStatusLine();
     }
 
@@ -333,9 +326,9 @@ void vuUI::animationStep(vuForm *form, int blocked)
 {
     bool whole = true;
     drawAnimation(form, blocked, whole);
-    if (whole || form->IsOption(VU_FO_ALONE) || !statusLine)
+    if (whole || vuUIParts::FormAlone(form) || !statusLine)
         return;
-    if (statusLine->IsAnimate() || now() - statusTick > kStatusLineMs) {
+    if (vuUIParts::StatusLineIsAnimate(statusLine) || now() - statusTick > kStatusLineMs) {
         drawStatusLine();
         statusTick = now();
     }
@@ -344,15 +337,15 @@ void vuUI::animationStep(vuForm *form, int blocked)
 int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
 {
     bool ownKeyboard = virtualKeyboard != nullptr;
-    int formAnimates = form->IsAnimate();
+    int formAnimates = vuUIParts::FormIsAnimate(form);
     uint32_t animationTick = now();
     statusTick = animationTick;
     uint32_t passEnd = animationTick;
     vuWidget *lastFocused = nullptr;
     int keyboardResult = 0;
     int lineAnimates = 0;
-    if (!formAnimates && statusLine && !statusLine->IsOption(VU_SL_HIDDEN))
-        lineAnimates = statusLine->IsAnimate();
+    if (!formAnimates && statusLine && !vuUIParts::StatusLineHidden(statusLine))
+        lineAnimates = vuUIParts::StatusLineIsAnimate(statusLine);
     animationCount = 0;
     pendingChar = 0;
     vuEvent event = {}, empty = {}, previous = {};
@@ -360,14 +353,14 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
     int downX = 0, downY = 0;
 
     if (!ownKeyboard) {
-        virtualKeyboard = form->GetVirtualKeyboard();
+        virtualKeyboard = vuUIParts::FormKeyboard(form);
         if (virtualKeyboard)
-            virtualKeyboard->SetParent(fb);
+            vuUIParts::KeyboardSetParent(virtualKeyboard, fb);
     }
     if (virtualKeyboard)
-        virtualKeyboard->Reset();
-    vuTouchPad::SetSignMode(static_cast<uint8_t>(form->IsSign()));
-    form->ResetTime();
+        vuUIParts::KeyboardReset(virtualKeyboard);
+    vuTouchPad::SetSignMode(static_cast<uint8_t>(vuUIParts::FormIsSign(form)));
+    vuUIParts::FormResetTime(form);
     int state = 0;
     bool toggle = false;
 
@@ -383,16 +376,16 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
             activity = 1;
 
         if (virtualKeyboard) {
-            vuWidget *focused = form->GetFocused();
+            vuWidget *focused = vuUIParts::FormFocused(form);
             if (focused == lastFocused) {
-                keyboardResult = virtualKeyboard->HandleEvent(&event);
+                keyboardResult = vuUIParts::KeyboardHandleEvent(virtualKeyboard, &event);
             } else {
                 keyboardResult = 2;
                 lastFocused = focused;
-                if (focused && focused->IsUseVirtualKeyboard())
-                    virtualKeyboard->Activate(focused);
+                if (focused && vuUIParts::WidgetUsesKeyboard(focused))
+                    vuUIParts::KeyboardActivate(virtualKeyboard, focused);
                 else
-                    virtualKeyboard->Reset();
+                    vuUIParts::KeyboardReset(virtualKeyboard);
             }
         }
 
@@ -407,7 +400,7 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
 
         bool blocked = (options.load() & VU_UI_BLOCK_INPUT) || toggle;
         vuEvent *given = blocked ? &empty : &event;
-        int r = form->HandleEvent(given);
+        int r = vuUIParts::FormHandleEvent(form, given);
         if (r)
             state = r;
 
@@ -521,13 +514,13 @@ int vuUI::controlLoop(vuForm *form, vuEventCallback callback)
     } while (state == 0);
 
     if (virtualKeyboard)
-        virtualKeyboard->Reset();
+        vuUIParts::KeyboardReset(virtualKeyboard);
     if (!ownKeyboard)
         virtualKeyboard = nullptr;
     vuTouchPad::SetSignMode(0);
     if (toggle && blockKbCallback)
         blockKbCallback(0);
-    form->SetState(state);
+    vuUIParts::FormSetState(form, state);
     animationCount = 0;
     return state;
 }

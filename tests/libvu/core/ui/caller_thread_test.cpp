@@ -560,6 +560,57 @@ TEST_F(CallerThread, PictureAndBackgroundAreReplacedAndDestroyed)
     EXPECT_TRUE(bgGone);
 }
 
+namespace {
+
+// A form of a class of its own that draws nothing of its body.
+class BareForm : public vuForm {
+public:
+    BareForm() : vuForm("BARE", nullptr) {}
+    int Draw(vuFrameBuffer *) override { return 0; }
+};
+
+} // namespace
+
+// The background is left out under the rows a form fills edge to edge, but
+// only where the form is drawn by vuForm::Draw itself (a plain form or a
+// menu): under a form of a class of its own it is painted, whatever its
+// options say, so nothing of the screen before shows through.
+TEST_F(CallerThread, BackgroundIsLeftOutOnlyUnderAPlainFormThatFillsItself)
+{
+    struct Case {
+        const char *name;
+        std::function<vuForm *()> make;
+        bool backgroundDrawn;
+    };
+    const std::vector<Case> cases = {
+        {"plain form", [] { return new vuForm("PLAIN", nullptr); }, false},
+        {"menu", [] { return new vuMenu("MENU", nullptr, VU_MENU_LIST); }, false},
+        {"class of its own", [] { return new BareForm(); }, true},
+    };
+    vuUI *ui = start();
+    TestImage *background = new TestImage(kWidth, kHeight, 0x1234);
+    ASSERT_EQ(ui->SetBackgroundImage(background), 0);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        // Something else on the screen first.
+        TestForm *before = new TestForm(0, 0, kWidth, kHeight, 0xF800);
+        ui->Add(before);
+        ASSERT_EQ(ui->View(before), 0);
+        ASSERT_EQ(pixel(kWidth / 2, kHeight / 2), 0xF800);
+
+        vuForm *form = c.make();
+        form->SetOption(VU_FO_FILL);
+        form->SetColors(0xFFFF, 0x07E0);
+        ui->Add(form);
+        const int drawsBefore = background->draws;
+        ASSERT_EQ(ui->View(form), 0);
+        EXPECT_EQ(background->draws > drawsBefore, c.backgroundDrawn);
+        EXPECT_EQ(pixel(kWidth / 2, kHeight / 2), c.backgroundDrawn ? 0x1234 : 0x07E0);
+        ui->Del(before); // deletes it
+        ui->Del(form);
+    }
+}
+
 TEST_F(CallerThread, BlockFormIsReplacedAndOwned)
 {
     vuUI *ui = start();
