@@ -9,5 +9,5 @@ for log in "$@"; do
   [ -f "$log" ] || continue
   sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .*\.\.\.[ *]*([^0-9]*[^ 0-9]) +([0-9]+\.[0-9]+) sec$/\3 \1 \2/p' "$log" |
     sed "s|\$| ($(basename "$(dirname "$log")"))|"
-done | sort -rn -k1,1 | head -n "$count" |
+done | sort -rn -k1,1 | awk -v n="$count" 'NR <= n' |
   awk '{ t = $1; name = $2; $1 = ""; $2 = ""; sub(/^  /, ""); printf "  %8.2f s  %s  %s\n", t, name, $0 }'
