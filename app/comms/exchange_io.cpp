@@ -158,6 +158,11 @@ int exchange_send(const exchange_io &io, int sock, const uint8_t *data, uint32_t
     return static_cast<int>(n);
 }
 
+void exchange_stopped_before(const exchange_io &io, const char *step)
+{
+    str_format(io.error_text, kTextSize, "ПРЕРВАНО ПОЛЬЗОВАТЕЛЕМ (%s)", step);
+}
+
 int exchange_recv(const exchange_io &io, int sock, uint8_t *buffer, uint32_t n, int wait_ms)
 {
     uint32_t got = 0;

@@ -32,6 +32,9 @@ int exchange_send(const exchange_io &io, int sock, const uint8_t *data, uint32_t
 // Receives n bytes, one per call, the time-out running from the last byte:
 // 1, 0 when the server closed, -1 on a failure (text in the context).
 int exchange_recv(const exchange_io &io, int sock, uint8_t *buffer, uint32_t n, int wait_ms);
+// A stop that came between two steps of an exchange, told as a stop inside
+// the step that was next ("connect", "send", "recv") would be.
+void exchange_stopped_before(const exchange_io &io, const char *step);
 
 // A server's parameters as the controller (0x67) and a settings section
 // give them; the times in ms.

@@ -124,6 +124,26 @@ void *workerMain(void *)
             break;
         }
     }
+    // Stopped between two steps of an exchange: a failure of the next step,
+    // as a stop inside it would be.
+    if (ofd_worker.result == 0) {
+        switch (ofd_worker.state.load(std::memory_order_acquire)) {
+        case OFD_CONNECT:
+            ofd_worker.result = -1;
+            exchange_stopped_before(kIo, "connect");
+            break;
+        case OFD_SEND:
+            ofd_worker.result = -1;
+            exchange_stopped_before(kIo, "send");
+            break;
+        case OFD_RECEIVE:
+            ofd_worker.result = -1;
+            exchange_stopped_before(kIo, "recv");
+            break;
+        default:
+            break;
+        }
+    }
     closeSocket();
     return nullptr;
 }

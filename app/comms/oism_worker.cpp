@@ -186,6 +186,26 @@ void *workerMain(void *)
             }
         }
     }
+    // Stopped between two steps of an exchange: a failure of the next step,
+    // as a stop inside it would be.
+    if (oism_worker.result == 0) {
+        switch (oism_worker.state.load(std::memory_order_acquire)) {
+        case OISM_CONNECT:
+            oism_worker.result = -1;
+            exchange_stopped_before(kIo, "connect");
+            break;
+        case OISM_SEND:
+            oism_worker.result = -1;
+            exchange_stopped_before(kIo, "send");
+            break;
+        case OISM_RECEIVE:
+            oism_worker.result = -1;
+            exchange_stopped_before(kIo, "recv");
+            break;
+        default:
+            break;
+        }
+    }
     closeSocket();
     return nullptr;
 }
