@@ -241,7 +241,10 @@ void asokp_update_dialog(vuUI *ui)
 
     Lines lines{ui, dialog.form(), 0};
     keyRounds(lines, link);
-    asokp_show_form(ui, dialog.form(), "Обновление ключей завершено");
+    // The last line comes with the modal form itself: drawn by the passing
+    // display before it, a key pressed on seeing it went to that display
+    // and was lost.
+    info_panel_append(dialog.field("info"), "Обновление ключей завершено");
     dialog.reset();
     if (ok)
         ok->SetVisible(1);
