@@ -5,6 +5,10 @@
 #      included, so they keep compiling), all tests;
 #   2. ThreadSanitizer build of the tests that exercise threads;
 #   3. clang/libFuzzer build, each fuzz target for a few seconds.
+# The builds of 2 and 3 run beside the tests of 1, at the lowest priority:
+# those tests mostly wait on the screens and the stand-ins, and the builds
+# take only the processor time the tests leave (their output goes to
+# build/side-builds.log, shown when they fail).
 # Every test runs once, under the sanitizers: a plain debug build would run
 # the same tests again and catch nothing they miss (build one with
 # `cmake -B build/debug` for a debugger). A failing test is not run again:
@@ -37,8 +41,14 @@ phase_done() {
   phase_start=$SECONDS
 }
 ctest_logs=()
+side_pid=""
 summary() {
   local status=$?
+  # A run ended early also ends the builds beside it (their process group).
+  if [ -n "$side_pid" ]; then
+    kill -- -"$side_pid" 2>/dev/null || true
+    wait "$side_pid" 2>/dev/null || true
+  fi
   echo
   echo "== time of each phase"
   printf '  %s\n' "${phases[@]}"
@@ -72,18 +82,40 @@ cmake -S "$root" -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_SANI
   -DCASHDESK_TEST_TIME_FACTOR="$factor" >/dev/null
 cmake --build build/asan -j "$jobs"
 phase_done "sanitizer build"
+
+# The thread-sanitizer and fuzzing builds, beside the tests (see the top).
+# Their own process group (set -m), so that the summary can end them; the
+# same session, so that their low priority counts against the tests.
+echo "== thread-sanitizer and fuzzing builds beside the tests (build/side-builds.log)"
+set -m
+(
+  nice -n 19 scripts/tsan.sh '^$' &&
+    CC=clang CXX=clang++ nice -n 19 cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCASHDESK_FUZZ=ON &&
+    nice -n 19 cmake --build build/fuzz -j "$jobs"
+) >build/side-builds.log 2>&1 &
+side_pid=$!
+set +m
+
 run_ctest build/asan -j "$jobs" --timeout $((300 * factor))
 phase_done "sanitizer tests"
+
+side_status=0
+wait "$side_pid" || side_status=$?
+side_pid=""
+if [ "$side_status" -ne 0 ]; then
+  tail -60 build/side-builds.log
+  echo "== the thread-sanitizer or fuzzing build failed (build/side-builds.log)"
+  exit "$side_status"
+fi
+phase_done "rest of the builds beside the tests"
 
 echo "== thread sanitizer: UI thread tests"
 scripts/tsan.sh
 ctest_logs+=(build/tsan/ctest.log)
-phase_done "thread sanitizer build and tests"
+phase_done "thread sanitizer tests"
 
 echo "== fuzz targets (${fuzz_seconds}s each)"
-CC=clang CXX=clang++ cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCASHDESK_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j "$jobs"
-phase_done "fuzzing build"
 scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 phase_done "fuzzing"
 
