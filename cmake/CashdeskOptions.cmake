@@ -4,6 +4,7 @@ option(CASHDESK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanit
 option(CASHDESK_TSAN "Build with ThreadSanitizer" OFF)
 option(CASHDESK_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 option(CASHDESK_BENCH "Build the benchmarks" ON)
+option(CASHDESK_UNITY_TESTS "Compile each test program as one unit (tests/CMakeLists.txt)" ON)
 
 add_compile_options(-Wall -Wextra -funsigned-char)
 

@@ -5,10 +5,12 @@
 #      included, so they keep compiling), all tests;
 #   2. ThreadSanitizer build of the tests that exercise threads;
 #   3. clang/libFuzzer build, each fuzz target for a few seconds.
-# The builds of 2 and 3 run beside the tests of 1, at the lowest priority:
-# those tests mostly wait on the screens and the stand-ins, and the builds
-# take only the processor time the tests leave (their output goes to
-# build/side-builds.log, shown when they fail).
+# 2 and 3 run beside the tests of 1: those tests mostly wait on the
+# screens and the stand-ins. The two builds take, at the lowest priority,
+# only the processor time the tests leave; the thread-sanitizer tests start
+# as soon as their build is done, at the tests' priority (they too mostly
+# wait). Each of these lanes writes its own log in build/ (lane-tsan.log,
+# lane-fuzz-build.log), shown when it fails.
 # Every test runs once, under the sanitizers: a plain debug build would run
 # the same tests again and catch nothing they miss (build one with
 # `cmake -B build/debug` for a debugger). A failing test is not run again:
@@ -41,14 +43,15 @@ phase_done() {
   phase_start=$SECONDS
 }
 ctest_logs=()
-side_pid=""
+lanes=()
 summary() {
   local status=$?
-  # A run ended early also ends the builds beside it (their process group).
-  if [ -n "$side_pid" ]; then
-    kill -- -"$side_pid" 2>/dev/null || true
-    wait "$side_pid" 2>/dev/null || true
-  fi
+  # A run ended early also ends the lanes beside it (their process groups).
+  local pid
+  for pid in ${lanes[@]+"${lanes[@]}"}; do
+    kill -- -"$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   echo
   echo "== time of each phase"
   printf '  %s\n' "${phases[@]}"
@@ -83,37 +86,42 @@ cmake -S "$root" -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_SANI
 cmake --build build/asan -j "$jobs"
 phase_done "sanitizer build"
 
-# The thread-sanitizer and fuzzing builds, beside the tests (see the top).
-# Their own process group (set -m), so that the summary can end them; the
-# same session, so that their low priority counts against the tests.
-echo "== thread-sanitizer and fuzzing builds beside the tests (build/side-builds.log)"
+# The lanes beside the tests (see the top), each in its own process group
+# (set -m) so that the summary can end it, in this session so that the low
+# priority counts against the tests.
+echo "== beside the tests: the thread-sanitizer build and tests (build/lane-tsan.log), the fuzzing build (build/lane-fuzz-build.log)"
 set -m
 (
-  nice -n 19 scripts/tsan.sh '^$' &&
-    CC=clang CXX=clang++ nice -n 19 cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCASHDESK_FUZZ=ON &&
-    nice -n 19 cmake --build build/fuzz -j "$jobs"
-) >build/side-builds.log 2>&1 &
-side_pid=$!
+  nice -n 19 scripts/tsan.sh '^$' && scripts/tsan.sh
+) >build/lane-tsan.log 2>&1 &
+tsan_lane=$!
+(
+  CC=clang CXX=clang++ nice -n 19 cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCASHDESK_FUZZ=ON && nice -n 19 cmake --build build/fuzz -j "$jobs"
+) >build/lane-fuzz-build.log 2>&1 &
+fuzz_lane=$!
 set +m
+lanes=("$tsan_lane" "$fuzz_lane")
 
 run_ctest build/asan -j "$jobs" --timeout $((300 * factor))
 phase_done "sanitizer tests"
 
-side_status=0
-wait "$side_pid" || side_status=$?
-side_pid=""
-if [ "$side_status" -ne 0 ]; then
-  tail -60 build/side-builds.log
-  echo "== the thread-sanitizer or fuzzing build failed (build/side-builds.log)"
-  exit "$side_status"
-fi
-phase_done "rest of the builds beside the tests"
-
-echo "== thread sanitizer: UI thread tests"
-scripts/tsan.sh
+# Waits for a lane; a failed one shows the end of its log and ends the run.
+finish_lane() {
+  local pid=$1 log=$2 what=$3 status=0
+  wait "$pid" || status=$?
+  if [ "$status" -ne 0 ]; then
+    tail -80 "$log"
+    echo "== $what failed ($log)"
+    exit "$status"
+  fi
+}
+finish_lane "$tsan_lane" build/lane-tsan.log "the thread-sanitizer build or tests"
 ctest_logs+=(build/tsan/ctest.log)
-phase_done "thread sanitizer tests"
+grep -E "tests passed|Total Test time" build/tsan/ctest.log | sed 's/^/thread sanitizer: /'
+finish_lane "$fuzz_lane" build/lane-fuzz-build.log "the fuzzing build"
+lanes=()
+phase_done "rest of the lanes beside the tests"
 
 echo "== fuzz targets (${fuzz_seconds}s each)"
 scripts/fuzz.sh build/fuzz "$fuzz_seconds"

@@ -17,10 +17,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 pattern=${1:-ThreadMode|ThreadRoundTrip|ScreensTest.LevelIsDrawn|OfdTest|BatteryThreadTest|ScannerThreadTest|BtLinkTest|MarkCheckTest.TheScanDialog|OismTest|OismDialog|ServiceLogTest.TwoWritingThreads}
-# Half the cores run the tests (each instrumented process is heavy and
-# several start stand-ins of their own); the build takes them all.
-jobs=$(( $(nproc) / 2 ))
-[ "$jobs" -ge 1 ] || jobs=1
+# As many tests at a time as there are cores: they mostly wait on their
+# threads and stand-ins.
+jobs=$(nproc)
 
 # The tests' wall-clock limits and time-outs are scaled as in scripts/test.sh.
 factor=${CASHDESK_TEST_TIME_FACTOR:-4}

@@ -38,7 +38,13 @@ namespace e2e {
 using servicetest::Entry;
 using servicetest::ReadJournal;
 
-enum : uint16_t { KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108 };
+enum : uint16_t {
+    KEY_ENTER = 28, KEY_CANCEL = 223, KEY_DOWN = 108, KEY_UP = 103, KEY_BACKSPACE = 14,
+    KEY_ADD = 241, KEY_FIVE = 6, KEY_EIGHT = 9
+};
+
+// Linux key codes of the digit keys.
+inline uint16_t DigitKey(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 const int kWaitMs = 20000; // a screen that does not come within this fails
 

@@ -12,7 +12,6 @@ namespace {
 
 using namespace e2e;
 
-uint16_t Digit(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 std::string Today()
 {
@@ -37,7 +36,7 @@ protected:
     void Type(const std::string &digits)
     {
         for (char c : digits)
-            Key(Digit(c));
+            Key(DigitKey(c));
     }
     // Chooses item id of a menu that keeps its selection between choices:
     // the selection moves from where the last choice left it.
@@ -155,9 +154,9 @@ TEST_F(FiscalE2e, DriveStatusAndADocumentsFields)
     WaitForm("kkt_dlg_fn_get_doc.xml");
     Type("3");
     Key(KEY_DOWN);
-    Key(Digit('5'));
-    Key(Digit('8'), 4);
-    Key(Digit('5'));
+    Key(DigitKey('5'));
+    Key(DigitKey('8'), 4);
+    Key(DigitKey('5'));
     Key(KEY_DOWN);
     Key(KEY_ENTER);
     Entry fields = WaitBox(u8"ДОКУМЕНТ ПО НОМЕРУ");
@@ -176,9 +175,9 @@ TEST_F(FiscalE2e, ReportByPaymentTypeWithARefusedIndex)
         WaitForm("kkt_dlg_report_payment.xml");
         Type(index);
         Key(KEY_DOWN);
-        Key(Digit('5'));
-        Key(Digit('8'), 5);
-        Key(Digit('5'));
+        Key(DigitKey('5'));
+        Key(DigitKey('8'), 5);
+        Key(DigitKey('5'));
         Key(KEY_DOWN);
         Key(KEY_ENTER);
     };

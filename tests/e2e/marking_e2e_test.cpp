@@ -11,9 +11,7 @@
 namespace e2e {
 namespace {
 
-const uint16_t KEY_ADD = 241, KEY_EIGHT = 9, KEY_FIVE = 6;
 
-uint16_t digitKey(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 // A GS1 DataMatrix code of digits only (no digit twice in a row, which the
 // keypad would take as a multi-tap): "01", the GTIN, "21", the serial.
@@ -63,7 +61,7 @@ protected:
         At("kkt_dlg_receipt_calc_object_1_2.xml", {KEY_EIGHT, KEY_EIGHT, KEY_FIVE, KEY_ENTER});
         WaitForm("kkt_dlg_scan_mark.xml");
         for (char c : code)
-            Key(digitKey(c));
+            Key(DigitKey(c));
         Key(KEY_ENTER);
         for (const char *page : {"kkt_dlg_receipt_good_5.xml", "kkt_dlg_receipt_good_3.xml", "kkt_dlg_receipt_good_4.xml",
                                  "kkt_dlg_receipt_good_1.xml", "kkt_dlg_select_tax_type.xml",

@@ -7,9 +7,7 @@
 namespace e2e {
 namespace {
 
-const uint16_t KEY_ADD = 241, KEY_EIGHT = 9, KEY_FIVE = 6;
 
-uint16_t digitKey(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 int count(const std::string &text, const std::string &what)
 {
@@ -48,7 +46,7 @@ protected:
     {
         WaitForm(file);
         for (char c : text)
-            Key(digitKey(c));
+            Key(DigitKey(c));
         Key(KEY_ENTER);
     }
     void Box(const std::string &title, const std::string &text)
@@ -76,10 +74,10 @@ protected:
         if (!price.empty()) {
             Key(KEY_DOWN, 2);
             for (char c : price)
-                Key(digitKey(c));
+                Key(DigitKey(c));
             Key(KEY_DOWN);
             for (char c : qty)
-                Key(digitKey(c));
+                Key(DigitKey(c));
         }
         Key(KEY_ENTER);
         for (const char *page : {"kkt_dlg_select_tax_type.xml", "kkt_dlg_receipt_calc_method.xml",

@@ -9,10 +9,9 @@
 namespace e2e {
 namespace {
 
-const uint16_t KEY_ADD = 241, KEY_EIGHT = 9, KEY_FIVE = 6;
 
 // A short marking code: GTIN, serial, GS, the check key (AI 93).
-const char kCode[] = "0104600439931256215>eJ7F\\u001d93dGVz";
+const char kScanCode[] = "0104600439931256215>eJ7F\\u001d93dGVz";
 const char kCodeOnTape[] = "0104600439931256215>eJ7F<GS>93dGVz";
 const std::string kCodeBytes = std::string("0104600439931256215>eJ7F\x1d") + "93dGVz";
 
@@ -80,7 +79,7 @@ protected:
         // in the list 8 moves up (round to the item), 5 checks it
         At("kkt_dlg_receipt_calc_object_1_2.xml", {KEY_EIGHT, KEY_EIGHT, KEY_FIVE, KEY_ENTER});
         WaitForm("kkt_dlg_scan_mark.xml");
-        Scan(kCode);
+        Scan(kScanCode);
         for (const char *page : {"kkt_dlg_receipt_good_5.xml", "kkt_dlg_receipt_good_3.xml",
                                  "kkt_dlg_receipt_good_4.xml", "kkt_dlg_receipt_good_1.xml",
                                  "kkt_dlg_select_tax_type.xml", "kkt_dlg_receipt_calc_method.xml",

@@ -8,7 +8,7 @@ namespace {
 
 using namespace e2e;
 
-const uint16_t KEY_BACKSPACE = 14, KEY_NEXT_OCTET = 59;
+const uint16_t KEY_NEXT_OCTET = 59;
 
 class ServersE2e : public Cashdesk {
 protected:

@@ -15,9 +15,7 @@ namespace {
 
 using namespace e2e;
 
-const uint16_t KEY_BACKSPACE = 14, KEY_UP = 103;
 
-uint16_t Digit(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 class SettingsE2e : public Cashdesk {
 protected:
@@ -30,7 +28,7 @@ protected:
     void Type(const std::string &digits)
     {
         for (char c : digits)
-            Key(Digit(c));
+            Key(DigitKey(c));
     }
     // Opens item id of a sub-menu from the main menu; the main menu keeps
     // its selection, the sub-menu is new each time.
@@ -211,7 +209,7 @@ TEST_F(SettingsE2e, ParameterPagesWithGoingBack)
     Start();
     Open("settings", "sets_params");
     WaitForm("kkt_dlg_param_1.xml");
-    Key(Digit('5'), 2); // the first item, checked
+    Key(DigitKey('5'), 2); // the first item, checked
     Key(KEY_DOWN);
     Key(KEY_ENTER);
     WaitForm("kkt_dlg_param_2.xml");
@@ -248,7 +246,7 @@ TEST_F(SettingsE2e, DepartmentsAddedDeletedEditedAndReadBack)
     Type("7");
     Key(KEY_ENTER);
     WaitForm("kkt_dlg_editor_departs.xml");
-    Key(Digit('8'));
+    Key(DigitKey('8'));
     Key(242); // department 2
     WaitBox(u8"УДАЛЕНИЕ ОТДЕЛА");
     Key(KEY_ENTER);

@@ -25,12 +25,9 @@ namespace {
 
 using namespace e2e;
 
-const uint16_t KEY_ADD = 241, KEY_UP = 103, KEY_EIGHT = 9, KEY_FIVE = 6;
 // A screen of a long day may come late on a loaded machine; the OFD
 // exchange of a hundred documents takes its pauses.
 const long kScreenMs = 120000, kExchangeMs = 900000;
-
-uint16_t digitKey(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
 
 std::string money(int64_t kopecks)
 {
@@ -108,7 +105,7 @@ protected:
     void Digits(const std::string &text)
     {
         for (char c : text)
-            Key(digitKey(c));
+            Key(DigitKey(c));
     }
     // Chooses an item of the menu shown: the main menu keeps its selection
     // between screens, a sub-menu starts at its first item each time.

@@ -16,12 +16,13 @@ namespace {
 
 using fiscaltest::Digits;
 using fiscaltest::DigitKey;
+using fiscaltest::KEY_BACKSPACE;
 using fiscaltest::KEY_CANCEL;
 using fiscaltest::KEY_DOWN;
 using fiscaltest::KEY_ENTER;
 using fiscaltest::Step;
 
-const uint16_t KEY_BACKSPACE = 14, KEY_NEXT_OCTET = 59;
+const uint16_t KEY_NEXT_OCTET = 59;
 const char *kMenu = "common_menu_conn_menu.xml";
 const char *kChooser = u8"ВЫБОР СОЕДИНЕНИЯ";
 const char *kSaved = u8"УСПЕШНО";

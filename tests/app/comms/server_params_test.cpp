@@ -10,7 +10,6 @@
 namespace fiscaltest {
 namespace {
 
-const uint16_t KEY_BACKSPACE = 14;
 const char *kOfdDialog = "kkt_dlg_ofd_param.xml";
 const char *kKeysDialog = "kkt_dlg_as_okp_param.xml";
 

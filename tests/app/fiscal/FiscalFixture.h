@@ -30,7 +30,11 @@ using shelltest::KEY_CANCEL;
 using shelltest::KEY_ENTER;
 
 const uint16_t KEY_DOWN = 108;
+const uint16_t KEY_BACKSPACE = 14;
 using shelltest::ReadJournal;
+
+// The header of the box shown while a command runs.
+constexpr const char *kWait = u8"ПОДОЖДИТЕ";
 
 // Linux key codes of the digit keys.
 inline uint16_t DigitKey(char c) { return static_cast<uint16_t>(c == '0' ? 11 : 2 + (c - '1')); }
@@ -46,6 +50,13 @@ struct Step {
     std::vector<uint16_t> keys;
     std::function<void()> before; // runs once the form is up, before the keys
 };
+
+// The keys of a followed by those of b.
+inline std::vector<uint16_t> Then(std::vector<uint16_t> a, const std::vector<uint16_t> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 inline std::vector<uint16_t> Digits(const std::string &text, uint16_t last = KEY_ENTER)
 {

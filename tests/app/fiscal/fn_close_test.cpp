@@ -11,7 +11,7 @@ namespace {
 
 const char *kPass = "kkt_dlg_pass_input.xml";
 const char *kClose = "kkt_dlg_fn_close.xml";
-const char *kTitle = u8"ЗАКРЫТИЕ ФН";
+const char *kCloseTitle = u8"ЗАКРЫТИЕ ФН";
 
 class FnCloseTest : public FiscalTest {
 protected:
@@ -47,7 +47,7 @@ TEST_F(FnCloseTest, ClosesTheDriveAfterThePasswordAndTheQuestion)
             {kClose, {KEY_ENTER}},
             {u8"ВНИМАНИЕ", {KEY_ENTER}},
             {u8"ВНИМАНИЕ", {KEY_ENTER}}});
-    CmdFNClose(ui, kTitle);
+    CmdFNClose(ui, kCloseTitle);
     EndScript();
     EXPECT_EQ(Taken(), std::vector<std::string>{"8D"});
     std::vector<std::string> f = LastFields(sim->JournalPath(), "8D");
@@ -84,7 +84,7 @@ TEST_F(FnCloseTest, NoPasswordNoClosing)
     Cashier();
     // A wrong password, then Cancel.
     Script({{kPass, Digits("1111")}, {u8"ВНИМАНИЕ", {KEY_ENTER}}, {kPass, {KEY_CANCEL}}});
-    CmdFNClose(ui, kTitle);
+    CmdFNClose(ui, kCloseTitle);
     EndScript();
 
     // Without the password dialog (its file gone, the closing dialog there):
@@ -95,7 +95,7 @@ TEST_F(FnCloseTest, NoPasswordNoClosing)
               0);
     size_t boxes = Trace("msgbox").size();
     Script({{u8"ОШИБКА", {KEY_ENTER}}});
-    CmdFNClose(ui, kTitle);
+    CmdFNClose(ui, kCloseTitle);
     EndScript();
     EXPECT_EQ(Boxes(boxes),
               std::vector<std::string>{u8"ОШИБКА|НЕ УДАЛОСЬ СОЗДАТЬ ДИАЛОГ (-1)\n\nkkt_dlg_pass_input.xml"});
@@ -109,7 +109,7 @@ TEST_F(FnCloseTest, TheCashiersNameIsRequired)
 {
     Drive();
     Script({{kPass, Digits("3846")}, {kClose, {KEY_ENTER}}, {u8"ОШИБКА", {KEY_ENTER}}, {kClose, {KEY_CANCEL}}});
-    CmdFNClose(ui, kTitle);
+    CmdFNClose(ui, kCloseTitle);
     EndScript();
     EXPECT_EQ(Boxes(), std::vector<std::string>{u8"ОШИБКА|НЕ ВВЕДЕНО ИМЯ КАССИРА!"});
     EXPECT_EQ(Taken(), std::vector<std::string>{});
@@ -126,7 +126,7 @@ TEST_F(FnCloseTest, ARefusedClosingKeepsTheCashier)
             {kClose, {KEY_DOWN, KEY_DOWN, DigitKey('2'), DigitKey('5'), KEY_DOWN, KEY_ENTER}},
             {u8"ВНИМАНИЕ", {KEY_ENTER}},
             {u8"ОШИБКА", {KEY_ENTER}}});
-    CmdFNClose(ui, kTitle);
+    CmdFNClose(ui, kCloseTitle);
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "8D").at(3), "00");
     EXPECT_EQ(sim->Drive().phase, kktsim::kPhaseFiscal);

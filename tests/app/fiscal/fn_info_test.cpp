@@ -14,8 +14,7 @@
 namespace fiscaltest {
 namespace {
 
-const char *kDocDialog = "kkt_dlg_fn_get_doc.xml";
-const char *kWait = u8"ПОДОЖДИТЕ";
+const char *kFnDocDialog = "kkt_dlg_fn_get_doc.xml";
 
 class FnInfoTest : public FiscalTest {
 protected:
@@ -68,7 +67,7 @@ TEST_F(FnInfoTest, DocumentByNumberInEachMode)
     Drive("drive shift closed 0\ndrive document shift-open 0103260900\ndrive document receipt 0103261000\n"
           "drive waiting 1\n");
     // Item 1 (mode 0): document 2, acknowledged by the OFD.
-    Script({{kDocDialog, DocKeys("2", 1)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("2", 1)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"02000000", "00"}));
@@ -77,7 +76,7 @@ TEST_F(FnInfoTest, DocumentByNumberInEachMode)
 
     // Item 3 (mode 2): printed; the box shows type and acknowledgement.
     size_t boxes = Trace("msgbox").size();
-    Script({{kDocDialog, DocKeys("3", 3)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("3", 3)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"03000000", "02"}));
@@ -88,7 +87,7 @@ TEST_F(FnInfoTest, DocumentByNumberInEachMode)
     // Item 5 (mode 3): the document's fields, one a line, until the drive
     // has no more.
     boxes = Trace("msgbox").size();
-    Script({{kDocDialog, DocKeys("3", 5)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("3", 5)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     std::vector<std::string> shown = Shown(boxes);
@@ -99,7 +98,7 @@ TEST_F(FnInfoTest, DocumentByNumberInEachMode)
 
     // A number the drive has not: its refusal, no report.
     boxes = Trace("msgbox").size();
-    Script({{kDocDialog, DocKeys("x", 1)}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("x", 1)}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     EXPECT_EQ(Shown(boxes).size(), 1u);
@@ -115,12 +114,12 @@ TEST_F(FnInfoTest, DocumentNumberTakesTheHexadecimalForm)
     const uint16_t kNextLetter = 69;
     std::vector<uint16_t> keys = {DigitKey('9'), kNextLetter, kNextLetter, DigitKey('1'), DigitKey('2'),
                                   kNextLetter,   KEY_DOWN,    DigitKey('5'), KEY_DOWN,    KEY_ENTER};
-    Script({{kDocDialog, keys}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    Script({{kFnDocDialog, keys}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"1A000000", "00"}));
 
-    Script({{kDocDialog, DocKeys("11", 1)}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("11", 1)}, {kWait, {}}, {u8"ОШИБКА", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "8B"), (std::vector<std::string>{"0B000000", "00"}));
@@ -131,7 +130,7 @@ TEST_F(FnInfoTest, DocumentNumberTakesTheHexadecimalForm)
 TEST_F(FnInfoTest, FieldListingEndsOnADriveThatKeepsAnswering)
 {
     Drive("answer 8B\ndata 8B 03\ndata 8B 1040: 3\n");
-    Script({{kDocDialog, DocKeys("3", 5)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
+    Script({{kFnDocDialog, DocKeys("3", 5)}, {kWait, {}}, {u8"ДОКУМЕНТ", {KEY_ENTER}}});
     CmdFnDoc(ui, "ДОКУМЕНТ");
     EndScript();
     std::vector<std::string> shown = Shown();

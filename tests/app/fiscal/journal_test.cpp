@@ -14,10 +14,9 @@ namespace {
 
 const char *kShiftDialog = "kkt_dlg_input_shift_num.xml";
 const char *kNumbersDialog = "kkt_dlg_ej_no_report.xml";
-const char *kDocDialog = "kkt_dlg_ej_no_doc.xml";
+const char *kJournalDocDialog = "kkt_dlg_ej_no_doc.xml";
 const char *kTimeDialog = "kkt_dlg_ej_time_report.xml";
-const char *kWait = u8"ПОДОЖДИТЕ";
-const char *kTitle = u8"ЖУРНАЛ";
+const char *kJournalTitle = u8"ЖУРНАЛ";
 
 std::string Today()
 {
@@ -74,13 +73,13 @@ TEST_F(JournalTest, PrintsSendWhatWasTyped)
          "7E", {"0100", "6400", "03"}, u8"УСПЕШНО ВЫПОЛНЕН!", u8"ФД 2"},
         {"a range holding no document", CmdJournalNums, kNumbersDialog, Digits("6"), "7E", {"0600", "6400"}, nullptr,
          nullptr},
-        {"one document", CmdJournalDoc, kDocDialog, Digits("3"), "7F", {"0300"}, u8"УСПЕШНО ВЫПОЛНЕНО!",
+        {"one document", CmdJournalDoc, kJournalDocDialog, Digits("3"), "7F", {"0300"}, u8"УСПЕШНО ВЫПОЛНЕНО!",
          u8"КАССОВЫЙ ЧЕК"},
-        {"one document with the flag", CmdJournalDoc, kDocDialog, {DigitKey('4'), KEY_DOWN, DigitKey('1'), KEY_ENTER},
+        {"one document with the flag", CmdJournalDoc, kJournalDocDialog, {DigitKey('4'), KEY_DOWN, DigitKey('1'), KEY_ENTER},
          "7F", {"0400", "01"}, u8"УСПЕШНО ВЫПОЛНЕНО!", u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"},
-        {"a flag of 0 is not sent", CmdJournalDoc, kDocDialog, {DigitKey('4'), KEY_DOWN, DigitKey('0'), KEY_ENTER},
+        {"a flag of 0 is not sent", CmdJournalDoc, kJournalDocDialog, {DigitKey('4'), KEY_DOWN, DigitKey('0'), KEY_ENTER},
          "7F", {"0400"}, u8"УСПЕШНО ВЫПОЛНЕНО!", u8"ОТЧЕТ О ЗАКРЫТИИ СМЕНЫ"},
-        {"document 1 is not in the journal", CmdJournalDoc, kDocDialog, {KEY_ENTER}, "7F", {"0100"}, nullptr,
+        {"document 1 is not in the journal", CmdJournalDoc, kJournalDocDialog, {KEY_ENTER}, "7F", {"0100"}, nullptr,
          nullptr},
     };
     for (const PrintCase &c : cases) {
@@ -89,7 +88,7 @@ TEST_F(JournalTest, PrintsSendWhatWasTyped)
         size_t boxes = Trace("msgbox").size(), taken = TakenCount();
         std::string before = Paper();
         std::vector<Step> steps = {{c.dialog, c.keys}, {kWait, {}}};
-        steps.push_back({c.done ? kTitle : u8"ОШИБКА", {KEY_ENTER}});
+        steps.push_back({c.done ? kJournalTitle : u8"ОШИБКА", {KEY_ENTER}});
         Script(steps);
         c.handler(ui, "ЖУРНАЛ");
         EndScript();
@@ -99,7 +98,7 @@ TEST_F(JournalTest, PrintsSendWhatWasTyped)
         ASSERT_FALSE(shown.empty());
         std::string printed = Paper().substr(before.size());
         if (c.done) {
-            EXPECT_EQ(shown.back(), std::string(kTitle) + "|" + c.done);
+            EXPECT_EQ(shown.back(), std::string(kJournalTitle) + "|" + c.done);
             EXPECT_NE(printed.find(u8"ЭЛЕКТРОННЫЙ ЖУРНАЛ"), std::string::npos);
             EXPECT_NE(printed.find(c.paper), std::string::npos) << printed;
         } else {
@@ -127,8 +126,8 @@ TEST_F(JournalTest, ValuesTooLargeForTheirFieldsAreRefused)
          DigitKey('3'), DigitKey('6'), KEY_ENTER}, u8"НЕДОПУСТИМЫЙ НОМЕР"},
         {"flag 256", CmdJournalNums, kNumbersDialog, {KEY_DOWN, KEY_DOWN, DigitKey('2'), DigitKey('5'), DigitKey('6'),
          KEY_ENTER}, u8"НЕДОПУСТИМОЕ ЗНАЧЕНИЕ ПРИЗНАКА"},
-        {"document 99999", CmdJournalDoc, kDocDialog, Digits("99999"), u8"НЕДОПУСТИМЫЙ НОМЕР"},
-        {"document flag 300", CmdJournalDoc, kDocDialog, {KEY_DOWN, DigitKey('3'), DigitKey('0'), DigitKey('0'),
+        {"document 99999", CmdJournalDoc, kJournalDocDialog, Digits("99999"), u8"НЕДОПУСТИМЫЙ НОМЕР"},
+        {"document flag 300", CmdJournalDoc, kJournalDocDialog, {KEY_DOWN, DigitKey('3'), DigitKey('0'), DigitKey('0'),
          KEY_ENTER}, u8"НЕДОПУСТИМОЕ ЗНАЧЕНИЕ ПРИЗНАКА"},
     };
     TwoShifts();
@@ -171,7 +170,7 @@ TEST_F(JournalTest, TimeReportKeepsItsTimesAfterCancel)
     EXPECT_NE(saved.find("End=\"1200\""), std::string::npos) << saved;
 
     std::string before = Paper();
-    Script({{kTimeDialog, {KEY_ENTER}}, {kWait, {}}, {kTitle, {KEY_ENTER}}});
+    Script({{kTimeDialog, {KEY_ENTER}}, {kWait, {}}, {kJournalTitle, {KEY_ENTER}}});
     CmdEJTimeReport(ui, "ЖУРНАЛ");
     EndScript();
     EXPECT_EQ(LastFields(sim->JournalPath(), "7D"), (std::vector<std::string>{"0900", "1200", today}));

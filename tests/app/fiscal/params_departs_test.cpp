@@ -15,14 +15,7 @@
 namespace fiscaltest {
 namespace {
 
-const uint16_t KEY_BACKSPACE = 14;
 
-
-std::vector<uint16_t> Then(std::vector<uint16_t> a, const std::vector<uint16_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 // Toggles item n (from 1) of the check list in focus, then leaves it.
 std::vector<uint16_t> Toggle(int n)

@@ -25,16 +25,15 @@ namespace {
 const char *kOpen1 = "kkt_dlg_receipt_open_1.xml";
 const char *kOpen2 = "kkt_dlg_receipt_open_2.xml";
 const char *kOpen3 = "kkt_dlg_receipt_open_3.xml";
-const char *kPayment = "kkt_dlg_receipt_payment.xml";
+const char *kReceiptPayment = "kkt_dlg_receipt_payment.xml";
 const char *kClient = "kkt_dlg_receipt_client.xml";
 const char *kList = "kkt_dlg_poss_cheque.xml";
 const char *kObject11 = "kkt_dlg_receipt_calc_object_1_1.xml";
 const char *kGoods = "kkt_dlg_receipt_good_1.xml";
 const char *kTax = "kkt_dlg_select_tax_type.xml";
 const char *kMethod = "kkt_dlg_receipt_calc_method.xml";
-const char *kAgent = "kkt_dlg_receipt_agent_1.xml";
+const char *kReceiptAgent = "kkt_dlg_receipt_agent_1.xml";
 const char *kExtra = "kkt_dlg_receipt_good_2.xml";
-const char *kWait = u8"ПОДОЖДИТЕ";
 const char *kCorr105 = "kkt_dlg_receipt_corr105_1.xml";
 const char *kCorr2 = "kkt_dlg_receipt_corr_2.xml";
 const char *kCorr3 = "kkt_dlg_receipt_corr_3.xml";
@@ -47,8 +46,7 @@ const char *kMeasure = "kkt_dlg_receipt_good_4.xml";
 const char *kAgentData = "kkt_dlg_receipt_agent_2.xml";
 const char *kSupplier = "kkt_dlg_receipt_agent_3.xml";
 const char *kCorrTitle = u8"ЧЕК КОРРЕКЦИИ";
-const uint16_t KEY_BACKSPACE = 14;
-const char *kTitle = u8"КАССОВЫЙ ЧЕК";
+const char *kReceiptTitle = u8"КАССОВЫЙ ЧЕК";
 
 const uint16_t KEY_ADD = LIST_KEY_ADD, KEY_DEL = LIST_KEY_DELETE, KEY_EDIT = LIST_KEY_EDIT;
 const uint16_t KEY_TAGS = 69; // the close code of the pages with tags
@@ -98,7 +96,7 @@ protected:
     std::vector<Step> Goods(std::vector<uint16_t> goodsKeys = {KEY_ENTER})
     {
         return {{kObject11, {KEY_ENTER}}, {kGoods, goodsKeys}, {kTax, {KEY_ENTER}},
-                {kMethod, {KEY_ENTER}},   {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}};
+                {kMethod, {KEY_ENTER}},   {kReceiptAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}};
     }
     // Price and quantity typed on the goods page.
     static std::vector<uint16_t> PriceQty(const std::string &price, const std::string &qty)
@@ -162,8 +160,8 @@ TEST_F(ReceiptTest, SaleOfTwoGoodsPaidInCashAndByCard)
         Goods(PriceQty("12345", "1500")),
         {{kList, {KEY_ADD}}},
         Goods(),
-        {{kList, {KEY_ENTER}}, {kPayment, Digits("10000")}, {kPayment, Keys({Press(KEY_DOWN), Item(2), Press(KEY_ENTER)})},
-         {kClient, Digits("9001234567")}, {kWait, {}}, {kTitle, {KEY_ENTER}}},
+        {{kList, {KEY_ENTER}}, {kReceiptPayment, Digits("10000")}, {kReceiptPayment, Keys({Press(KEY_DOWN), Item(2), Press(KEY_ENTER)})},
+         {kClient, Digits("9001234567")}, {kWait, {}}, {kReceiptTitle, {KEY_ENTER}}},
     }));
     CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
     EndScript();
@@ -219,8 +217,8 @@ TEST_F(ReceiptTest, PositionEditorMovesAtFfd105)
     kfn_state.marking_mode = 0;
     Script({{kObject11, {KEY_ENTER}}, {kGoods, {KEY_CANCEL}}, {kObject11, Keys({Item(4), Press(KEY_ENTER)})},
             {kGoods, {KEY_ENTER}}, {kTax, {KEY_CANCEL}}, {kGoods, {KEY_ENTER}}, {kTax, Keys({Item(6), Press(KEY_ENTER)})},
-            {kMethod, {KEY_CANCEL}}, {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}},
-            {kExtra, {KEY_CANCEL}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
+            {kMethod, {KEY_CANCEL}}, {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kReceiptAgent, {KEY_ENTER}},
+            {kExtra, {KEY_CANCEL}}, {kReceiptAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
     EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
     EndScript();
@@ -246,7 +244,7 @@ TEST_F(ReceiptTest, PositionEditorMovesAtFfd12)
     kfn_state.marking_mode = 0;
     Script({{kObject11, {KEY_ENTER}}, {kGoods, {KEY_CANCEL}}, {kMeasure, {KEY_CANCEL}}, {kObject11, {KEY_ENTER}},
             {kGoods, {KEY_CANCEL}}, {kMeasure, Keys({Item(3), Press(KEY_ENTER)})}, {kGoods, {KEY_ENTER}},
-            {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
+            {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kReceiptAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
     EXPECT_EQ(EditPosition(ui, &p, 2, 0), 1);
     EndScript();
@@ -336,7 +334,7 @@ TEST_F(ReceiptTest, GoodsPageRefusesAQuantityOfZero)
             steps.push_back({u8"ОШИБКА", {KEY_ENTER}});
             steps.push_back({kGoods, c.mend});
         }
-        for (const char *page : {kTax, kMethod, kAgent, kExtra})
+        for (const char *page : {kTax, kMethod, kReceiptAgent, kExtra})
             steps.push_back({page, {KEY_ENTER}});
         size_t boxes = Boxes().size();
         Script(steps);
@@ -372,7 +370,7 @@ TEST_F(ReceiptTest, GoodsPageRefusesAnEmptyPrice)
             {kGoods, Keys({Type("5"), Press(KEY_ENTER)})},
             {kTax, {KEY_ENTER}},
             {kMethod, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kReceiptAgent, {KEY_ENTER}},
             {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
     EXPECT_EQ(EditPosition(ui, &p, 1, 0), 1);
@@ -394,7 +392,7 @@ TEST_F(ReceiptTest, PositionEditorMovesInMarkingMode)
             {kObject12, {KEY_ENTER}}, {kLot, {KEY_ENTER}}, {kPlanned, {KEY_CANCEL}}, {kLot, {KEY_ENTER}},
             {kPlanned, {KEY_ENTER}}, {kMeasure, {KEY_CANCEL}}, {kPlanned, Keys({Item(5), Press(KEY_ENTER)})},
             {kMeasure, {KEY_ENTER}}, {kGoods, {KEY_CANCEL}}, {kMeasure, {KEY_ENTER}}, {kGoods, {KEY_ENTER}},
-            {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
+            {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kReceiptAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
     EXPECT_EQ(EditPosition(ui, &p, 1, 1), 1);
     EndScript();
@@ -425,7 +423,7 @@ TEST_F(ReceiptTest, PositionEditorAgentPages)
     kfn_state.marking_mode = 0;
     settings_set("FiscalReceipt", "AgentPhone", "9001112233");
     Script({{kObject11, {KEY_ENTER}}, {kGoods, {KEY_ENTER}}, {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}},
-            {kAgent, Keys({Item(4), Press(KEY_ENTER)})}, {kAgentData, {KEY_CANCEL}}, {kAgent, {KEY_ENTER}},
+            {kReceiptAgent, Keys({Item(4), Press(KEY_ENTER)})}, {kAgentData, {KEY_CANCEL}}, {kReceiptAgent, {KEY_ENTER}},
             {kAgentData, {KEY_ENTER}}, {kSupplier, {KEY_CANCEL}}, {kAgentData, {KEY_ENTER}}, {kSupplier, {KEY_ENTER}},
             {kExtra, {KEY_CANCEL}}, {kSupplier, {KEY_ENTER}}, {kExtra, {KEY_ENTER}}});
     ReceiptPosition p = blank();
@@ -555,9 +553,9 @@ std::vector<Step> Pages012(std::vector<uint16_t> page0 = {KEY_ENTER})
     return {{kOpen1, page0}, {kOpen2, {KEY_ENTER}}, {kOpen3, {KEY_ENTER}}};
 }
 
-std::vector<Step> Finish(const char *title = kTitle)
+std::vector<Step> Finish(const char *title = kReceiptTitle)
 {
-    return {{kPayment, {KEY_ENTER}}, {kClient, {KEY_ENTER}}, {kWait, {}}, {title, {KEY_ENTER}}};
+    return {{kReceiptPayment, {KEY_ENTER}}, {kClient, {KEY_ENTER}}, {kWait, {}}, {title, {KEY_ENTER}}};
 }
 
 int count(const std::vector<std::string> &codes, const std::string &code)
@@ -603,12 +601,12 @@ TEST_F(ReceiptTest, CopiesAndPaymentIndexOutOfByteAreRefused)
     const std::string index = u8"ОШИБКА|НЕДОПУСТИМЫЙ ИНДЕКС ВИДА ОПЛАТЫ\n\nДОПУСТИМОЕ ЗНАЧЕНИЕ 0..15";
     Script(Flow({Pages012(), {{kList, {KEY_ADD}}}, Goods(),
                  {{kList, {KEY_ENTER}},
-                  {kPayment, Keys({Press(KEY_DOWN), Item(6), Press(KEY_ENTER)})},
+                  {kReceiptPayment, Keys({Press(KEY_DOWN), Item(6), Press(KEY_ENTER)})},
                   {u8"ОШИБКА", {KEY_ENTER}},
-                  {kPayment, Keys({Press(KEY_DOWN), Type("16"), Press(KEY_ENTER)})},
+                  {kReceiptPayment, Keys({Press(KEY_DOWN), Type("16"), Press(KEY_ENTER)})},
                   {u8"ОШИБКА", {KEY_ENTER}},
-                  {kPayment, Keys({Press(KEY_BACKSPACE, 2), Type("15"), Press(KEY_ENTER)})},
-                  {kClient, {KEY_ENTER}}, {kWait, {}}, {kTitle, {KEY_ENTER}}}}));
+                  {kReceiptPayment, Keys({Press(KEY_BACKSPACE, 2), Type("15"), Press(KEY_ENTER)})},
+                  {kClient, {KEY_ENTER}}, {kWait, {}}, {kReceiptTitle, {KEY_ENTER}}}}));
     boxes = Boxes().size();
     CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
     EndScript();
@@ -677,8 +675,8 @@ TEST_F(ReceiptTest, BuyerLinesGoOncePerDocument)
 {
     Sale("fault 14 refuse 50 times 1\n");
     Script(Flow({Pages012(), {{kList, {KEY_ADD}}}, Goods(),
-                 {{kList, {KEY_ENTER}}, {kPayment, {KEY_ENTER}}, {kClient, Digits("9001234567")}, {kWait, {}},
-                  {u8"ОШИБКА", {KEY_ENTER}}, {kClient, {KEY_ENTER}}, {kWait, {}}, {kTitle, {KEY_ENTER}}}}));
+                 {{kList, {KEY_ENTER}}, {kReceiptPayment, {KEY_ENTER}}, {kClient, Digits("9001234567")}, {kWait, {}},
+                  {u8"ОШИБКА", {KEY_ENTER}}, {kClient, {KEY_ENTER}}, {kWait, {}}, {kReceiptTitle, {KEY_ENTER}}}}));
     CmdReceiptFiscal(ui, "КАССОВЫЙ ЧЕК");
     EndScript();
     std::vector<std::string> codes = Taken();
@@ -698,9 +696,9 @@ TEST_F(ReceiptTest, AnnulledInMarkingModeDropsTheChecks)
     kfn_state.marking_mode = 1;
     std::vector<Step> steps = Flow({Pages012(),
                  {{kList, {KEY_ADD}}, {kObject12, {KEY_ENTER}}, {kMeasure, {KEY_ENTER}}, {kGoods, {KEY_ENTER}},
-                  {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}},
-                  {kList, {KEY_ENTER}}, {kPayment, {KEY_CANCEL}}, {kTitle, {KEY_CANCEL}}, {kPayment, {KEY_CANCEL}},
-                  {kTitle, {KEY_ENTER}}, {kTitle, {KEY_ENTER}}}});
+                  {kTax, {KEY_ENTER}}, {kMethod, {KEY_ENTER}}, {kReceiptAgent, {KEY_ENTER}}, {kExtra, {KEY_ENTER}},
+                  {kList, {KEY_ENTER}}, {kReceiptPayment, {KEY_CANCEL}}, {kReceiptTitle, {KEY_CANCEL}}, {kReceiptPayment, {KEY_CANCEL}},
+                  {kReceiptTitle, {KEY_ENTER}}, {kReceiptTitle, {KEY_ENTER}}}});
     // The marking sale's OISM session brings a link up first: with none
     // configured the link type is asked; cancelled, the sale goes on without.
     steps.insert(steps.begin(), Step(u8"ТИП СОЕДИНЕНИЯ", {KEY_CANCEL}));

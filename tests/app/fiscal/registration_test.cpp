@@ -19,12 +19,11 @@ const char *kPage3 = "kkt_dlg_registration_3.xml";
 const char *kPage4 = "kkt_dlg_registration_4.xml";
 const char *kUsage = "kkt_dlg_registration12_5.xml";
 const char *kCashier = "kkt_dlg_registration_oper_inn.xml";
-const char *kAgent = "kkt_dlg_registration_5.xml";
+const char *kRegistrationAgent = "kkt_dlg_registration_5.xml";
 const char *kReason = "kkt_dlg_registration_6.xml";
 const char *kTags12 = "kkt_dlg_registration12_8.xml";
 const char *kReason12 = "kkt_dlg_registration12_7.xml";
 const char *kAttention = u8"ВНИМАНИЕ";
-const char *kWait = u8"ПОДОЖДИТЕ";
 
 // The digit keys that move down a list (8) and check its current item (5).
 const uint16_t kListDown = 9, kListCheck = 6;
@@ -151,7 +150,7 @@ TEST_F(RegistrationTest, Ffd105FirstRegistrationFromTheSettings)
             {kPage3, {KEY_ENTER}},
             {kPage4, {KEY_ENTER}},
             {kCashier, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kRegistrationAgent, {KEY_ENTER}},
             {kReason, {KEY_ENTER}},
             {kAttention, {KEY_ENTER}},
             {kWait, {}},
@@ -241,7 +240,7 @@ TEST_F(RegistrationTest, ModelVersionReasonIsRefused)
                                {kPage3, {KEY_ENTER}},
                                {kPage4, {KEY_ENTER}},
                                {kCashier, {KEY_ENTER}},
-                               {kAgent, {KEY_ENTER}},
+                               {kRegistrationAgent, {KEY_ENTER}},
                                {kReason, Choose(2)},
                                {"kkt_dlg_reason_1_1_1.xml", {KEY_ENTER}},
                                {"kkt_dlg_reason_1_1_2.xml", Choose(1)},
@@ -249,7 +248,7 @@ TEST_F(RegistrationTest, ModelVersionReasonIsRefused)
                                {"kkt_dlg_reason_1_1_4.xml", {KEY_ENTER}},
                                {"kkt_dlg_reason_1_1_5.xml", {KEY_ENTER}},
                                {u8"ОШИБКА", {KEY_ENTER}}};
-    for (const char *page : {kReason, kAgent, kCashier, kPage4, kPage3, kPage2, kPage1})
+    for (const char *page : {kReason, kRegistrationAgent, kCashier, kPage4, kPage3, kPage2, kPage1})
         steps.push_back({page, {KEY_CANCEL}});
     Script(steps);
     CmdRegisterKkt(ui, "РЕГИСТРАЦИЯ ККТ");
@@ -350,7 +349,7 @@ TEST_F(RegistrationTest, NumberLongerThanTheWidthIsRefused)
             {kPage3, {KEY_ENTER}},
             {kPage4, {KEY_ENTER}},
             {kCashier, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kRegistrationAgent, {KEY_ENTER}},
             {kReason, {KEY_ENTER}},
             {u8"ОШИБКА", {KEY_ENTER}},
             {kPage1, {KEY_CANCEL}}});
@@ -380,7 +379,7 @@ TEST_F(RegistrationTest, ReasonPageSetsOnlyItsOwnBits)
             {kPage3, {KEY_ENTER}},
             {kPage4, {KEY_ENTER}},
             {kCashier, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kRegistrationAgent, {KEY_ENTER}},
             {kReason, Choose(3)},
             {"kkt_dlg_reason_1_1_1.xml", Choose(7)},
             {"kkt_dlg_reason_1_1_2.xml", {KEY_ENTER}},
@@ -416,7 +415,7 @@ TEST_F(RegistrationTest, ReasonListWithoutSelectionIsTheFirstItem)
             {kPage3, {KEY_ENTER}},
             {kPage4, {KEY_ENTER}},
             {kCashier, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kRegistrationAgent, {KEY_ENTER}},
             {kReason, {KEY_ENTER}},
             {kAttention, {KEY_ENTER}},
             {kWait, {}},
@@ -444,7 +443,7 @@ TEST_F(RegistrationTest, ReasonPagesGoBackWithTheirChoices)
             {kPage3, {KEY_ENTER}},
             {kPage4, {KEY_ENTER}},
             {kCashier, {KEY_ENTER}},
-            {kAgent, {KEY_ENTER}},
+            {kRegistrationAgent, {KEY_ENTER}},
             {kReason, Choose(2)},
             {"kkt_dlg_reason_1_1_1.xml", {KEY_ENTER}},
             {"kkt_dlg_reason_1_1_2.xml", {KEY_CANCEL}},

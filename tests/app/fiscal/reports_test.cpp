@@ -10,12 +10,11 @@
 namespace fiscaltest {
 namespace {
 
-const char *kWait = u8"ПОДОЖДИТЕ";
-const char *kPayment = "kkt_dlg_report_payment.xml";
+const char *kReportPayment = "kkt_dlg_report_payment.xml";
 const char *kDepartment = "kkt_dlg_report_dep.xml";
 const char *kTicket = "kkt_dlg_ofd_get_ticket.xml";
 
-struct Item {
+struct ReportItem {
     const char *name, *price;
     uint8_t department;
 };
@@ -31,12 +30,12 @@ protected:
     }
     // A receipt of type (0 income, 2 return of income) paid in full by one
     // payment type.
-    void Receipt(uint8_t type, const std::vector<Item> &items, uint8_t payment, const char *amount)
+    void Receipt(uint8_t type, const std::vector<ReportItem> &items, uint8_t payment, const char *amount)
     {
         TMCommand c;
         ASSERT_GT(c.OpenDocument(type, "КАССИР", "", "", "", 0, 0, "", ""), 0);
         ASSERT_EQ(kfn_exec(nullptr, &c, 5000), 0);
-        for (const Item &i : items) {
+        for (const ReportItem &i : items) {
             TMCommand item;
             ASSERT_GT(item.AddItem(i.name, "", i.price, "1", "шт", 1, 1, 4, 0, i.department, "", ""), 0);
             ASSERT_EQ(kfn_exec(nullptr, &item, 5000), 0);
@@ -78,12 +77,6 @@ protected:
         return keys;
     }
 };
-
-std::vector<uint16_t> Then(std::vector<uint16_t> a, const std::vector<uint16_t> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 } // namespace
 
@@ -128,12 +121,12 @@ TEST_F(ReportsTest, ReportByPaymentType)
     Day();
     size_t taken = TakenCount();
     // The index field has the focus first; the list comes next.
-    Script({{kPayment, {KEY_ENTER}},
+    Script({{kReportPayment, {KEY_ENTER}},
             {u8"ОПЛАТА", {KEY_ENTER}},
-            {kPayment, Then(Digits("16", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
+            {kReportPayment, Then(Digits("16", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
             {u8"ОШИБКА", {KEY_ENTER}},
-            {kPayment, {KEY_CANCEL}},
-            {kPayment, Then(Digits("1", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
+            {kReportPayment, {KEY_CANCEL}},
+            {kReportPayment, Then(Digits("1", KEY_DOWN), Then(ItemKeys(6), {KEY_ENTER}))},
             {u8"ОПЛАТА", {KEY_ENTER}}});
     CmdReportPayment(ui, "ОПЛАТА");
     CmdReportPayment(ui, "ОПЛАТА");

@@ -19,7 +19,6 @@ namespace {
 
 const char *kDateDialog = "kkt_dlg_set_date_time.xml";
 const char *kWarnDialog = "kkt_dlg_warn_message.xml";
-const uint16_t KEY_BACKSPACE = 14;
 
 DateEntry Entry_(unsigned d, unsigned m, unsigned y, unsigned h = 12, unsigned mi = 0) { return {d, m, y, h, mi}; }
 

@@ -14,7 +14,6 @@ const char *kOpenDialog = "kkt_dlg_shift_open.xml";
 const char *kCloseDialog = "kkt_dlg_shift_close.xml";
 const char *kToCash = "kkt_dlg_to_cash.xml";
 const char *kFromCash = "kkt_dlg_from_cash.xml";
-const char *kWait = u8"ПОДОЖДИТЕ";
 
 std::string drawerBox(const char *title, bool deposit, const char *before, const char *after)
 {

@@ -12,7 +12,6 @@
 namespace fiscaltest {
 namespace {
 
-const char *kWait = u8"ПОДОЖДИТЕ";
 const char *kReportTitle = u8"ОТЧЕТ БЕЗ ГАШЕНИЯ";
 
 struct PrintCase {

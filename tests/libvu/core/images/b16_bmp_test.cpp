@@ -10,7 +10,6 @@ using namespace imgtest;
 
 namespace {
 
-const uint16_t kPaper = 0x0841;
 
 std::vector<uint16_t> Pattern(unsigned w, unsigned h)
 {
@@ -130,7 +129,7 @@ TEST(B16, DrawResults)
 
 namespace {
 
-std::vector<Rgb8> Palette(int n)
+std::vector<Rgb8> BmpPalette(int n)
 {
     std::vector<Rgb8> p;
     for (int i = 0; i < n; ++i)
@@ -145,7 +144,7 @@ BmpSpec PaletteBmp(int bpp, int w, int h, bool topDown)
     s.height = h;
     s.bpp = bpp;
     s.topDown = topDown;
-    s.palette = Palette(1 << bpp);
+    s.palette = BmpPalette(1 << bpp);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             s.indexes.push_back((uint8_t)((x * 3 + y * 7) % (1 << bpp)));

@@ -21,7 +21,6 @@ using namespace imgtest;
 
 namespace {
 
-const uint16_t kPaper = 0x0841;
 
 std::vector<uint8_t> SmallBmp()
 {

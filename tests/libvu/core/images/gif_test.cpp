@@ -11,9 +11,8 @@ using namespace imgtest;
 
 namespace {
 
-const uint16_t kPaper = 0x0841;
 
-std::vector<Rgb8> Palette(int n)
+std::vector<Rgb8> GifPalette(int n)
 {
     std::vector<Rgb8> p;
     for (int i = 0; i < n; ++i)
@@ -65,7 +64,7 @@ TEST_F(Gif, SingleFrameExactPixels)
     GifSpec s;
     s.width = 7;
     s.height = 5;
-    s.globalPalette = Palette(4);
+    s.globalPalette = GifPalette(4);
     s.comment = true; // other extensions are skipped
     s.frames.push_back(Frame(7, 5, 4));
     vuImage* img = Load(s);
@@ -93,7 +92,7 @@ TEST_F(Gif, LongStreamsThroughAFullDictionary)
             GifSpec s;
             s.width = 160;
             s.height = 120;
-            s.globalPalette = Palette(colours);
+            s.globalPalette = GifPalette(colours);
             GifFrame f;
             f.width = 160;
             f.height = 120;
@@ -119,7 +118,7 @@ TEST_F(Gif, RepetitiveStreamUsesLongStrings)
     GifSpec s;
     s.width = 300;
     s.height = 40;
-    s.globalPalette = Palette(4);
+    s.globalPalette = GifPalette(4);
     GifFrame f;
     f.width = 300;
     f.height = 40;
@@ -139,7 +138,7 @@ TEST_F(Gif, TransparentIndexLeavesTheFrameBuffer)
     GifSpec s;
     s.width = 6;
     s.height = 4;
-    s.globalPalette = Palette(4);
+    s.globalPalette = GifPalette(4);
     GifFrame f = Frame(6, 4, 4);
     f.control = true;
     f.transparent = true;
@@ -163,7 +162,7 @@ TEST_F(Gif, FrameAtItsOffsetAndClippedToTheDrawnPart)
     GifSpec s;
     s.width = 10;
     s.height = 8;
-    s.globalPalette = Palette(8);
+    s.globalPalette = GifPalette(8);
     GifFrame f = Frame(4, 3, 8, 3, 5, 2); // 4 x 3 at (5, 2)
     s.frames.push_back(f);
     vuImage* img = Load(s);
@@ -193,7 +192,7 @@ TEST_F(Gif, LocalPaletteAndInterlacedRows)
     GifSpec s;
     s.width = 5;
     s.height = 11;
-    s.globalPalette = Palette(4);
+    s.globalPalette = GifPalette(4);
     GifFrame f = Frame(5, 11, 4);
     f.localPalette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     f.interlaced = true;
@@ -212,7 +211,7 @@ TEST_F(Gif, PixelsWithoutAColourAreSkipped)
     GifSpec s;
     s.width = 8;
     s.height = 2;
-    s.globalPalette = Palette(4);
+    s.globalPalette = GifPalette(4);
     GifFrame f = Frame(8, 2, 8);
     f.minCodeSize = 3;
     s.frames.push_back(f);
@@ -277,7 +276,7 @@ TEST_F(Gif, MalformedStreamsDrawWhatDecodedBefore)
         GifSpec s;
         s.width = 6;
         s.height = 1;
-        s.globalPalette = Palette(4);
+        s.globalPalette = GifPalette(4);
         GifFrame f;
         f.width = 6;
         f.height = 1;
@@ -299,7 +298,7 @@ TEST_F(Gif, RefusedFiles)
     GifSpec good;
     good.width = 4;
     good.height = 2;
-    good.globalPalette = Palette(4);
+    good.globalPalette = GifPalette(4);
     good.frames.push_back(Frame(4, 2, 4));
     auto bytes = MakeGif(good);
     const size_t afterHeader = 13 + 12;
@@ -342,12 +341,12 @@ TEST_F(Gif, CutShortAnywhereIsRefused)
     GifSpec s;
     s.width = 9;
     s.height = 7;
-    s.globalPalette = Palette(8);
+    s.globalPalette = GifPalette(8);
     s.comment = true;
     GifFrame a = Frame(9, 7, 8);
     a.control = true;
     GifFrame b = Frame(3, 3, 4, 2, 1, 1);
-    b.localPalette = Palette(4);
+    b.localPalette = GifPalette(4);
     s.frames = {a, b};
     auto bytes = MakeGif(s);
     for (size_t n = 0; n < bytes.size(); ++n) {
@@ -366,7 +365,7 @@ TEST_F(Gif, NotMadeFromMemory)
     GifSpec s;
     s.width = 2;
     s.height = 2;
-    s.globalPalette = Palette(2);
+    s.globalPalette = GifPalette(2);
     s.frames.push_back(Frame(2, 2, 2));
     auto bytes = MakeGif(s);
     EXPECT_EQ(vuImage::CreateFromData(bytes.data(), (unsigned)bytes.size(), "gif"), nullptr);

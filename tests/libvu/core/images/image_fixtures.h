@@ -14,6 +14,10 @@
 
 namespace imgtest {
 
+// The colour a picture is drawn over in the tests: none of the pictures'
+// own colours, so that a pixel left alone shows.
+const uint16_t kPaper = 0x0841;
+
 // A frame buffer whose pixel memory is exactly pitch x height pixels of the
 // heap, so that any write outside it shows under AddressSanitizer.
 class MemFrameBuffer : public vuFrameBuffer {

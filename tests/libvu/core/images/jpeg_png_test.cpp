@@ -18,7 +18,6 @@ using namespace imgtest;
 
 namespace {
 
-const uint16_t kPaper = 0x0841;
 
 std::vector<Rgb8> Gradient(int w, int h)
 {

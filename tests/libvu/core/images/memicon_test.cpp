@@ -12,17 +12,17 @@ using namespace imgtest;
 namespace {
 
 const uint16_t kInk = 0xF800;
-const uint16_t kPaper = 0x1234;
+const uint16_t kIconPaper = 0x1234;
 
 // The picture of an image as '#' and '.' rows, drawn on a fresh frame buffer.
 std::string Render(vuImage* img, int w, int h)
 {
-    MemFrameBuffer fb((unsigned short)w, (unsigned short)h, 0, kPaper);
+    MemFrameBuffer fb((unsigned short)w, (unsigned short)h, 0, kIconPaper);
     img->Draw(&fb, fb.Port(), 0, 0, 0, 0, (unsigned short)w, (unsigned short)h);
     std::string s;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x)
-            s += fb.At(x, y) == kPaper ? '.' : '#';
+            s += fb.At(x, y) == kIconPaper ? '.' : '#';
         s += '\n';
     }
     return s;
@@ -167,13 +167,13 @@ TEST(MemIcon, DrawsThePartAskedForWhereAskedFor)
     unsigned char bits[] = {0x90, 0x41, 0xFF, 0xFF, 0x00, 0x00};
     vuImage* img = vuImage::CreateMemDirect(16, 3, bits);
     img->SetColor(kInk);
-    MemFrameBuffer fb(20, 6, 0, kPaper);
+    MemFrameBuffer fb(20, 6, 0, kIconPaper);
     // From image column 3, row 0, a 7 x 2 part at (5, 1).
     EXPECT_EQ(img->Draw(&fb, fb.Port(), 3, 0, 5, 1, 7, 2), 0);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 20; ++x) {
             bool ink = (y == 1 && (x == 5 || x == 11)) || (y == 2 && x >= 5 && x < 12);
-            EXPECT_EQ(fb.At(x, y), ink ? kInk : kPaper) << x << "," << y;
+            EXPECT_EQ(fb.At(x, y), ink ? kInk : kIconPaper) << x << "," << y;
         }
     vuImage::Destroy(img);
 }
@@ -182,19 +182,19 @@ TEST(MemIcon, PortOffsetAndClip)
 {
     vuImage* img = vuImage::CreateMemIcon(VU_MEMICON_BATTERY_FILL); // 16 x 12 solid
     img->SetColor(kInk);
-    MemFrameBuffer fb(40, 40, 0, kPaper);
+    MemFrameBuffer fb(40, 40, 0, kIconPaper);
     // Visible area (10, 10)-(20, 15), everything drawn shifted by (8, 9).
     vuViewPort port{10, 10, 10, 5, 8, 9};
     EXPECT_EQ(img->Draw(&fb, &port, 0, 0, 0, 0, 16, 12), 0);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x) {
             bool ink = x >= 10 && x < 20 && y >= 10 && y < 15;
-            EXPECT_EQ(fb.At(x, y), ink ? kInk : kPaper) << x << "," << y;
+            EXPECT_EQ(fb.At(x, y), ink ? kInk : kIconPaper) << x << "," << y;
         }
     vuViewPort empty{0, 0, 0, 40, 0, 0};
-    fb.Clear(kPaper);
+    fb.Clear(kIconPaper);
     EXPECT_EQ(img->Draw(&fb, &empty, 0, 0, 0, 0, 16, 12), 0);
-    EXPECT_EQ(fb.At(0, 0), kPaper);
+    EXPECT_EQ(fb.At(0, 0), kIconPaper);
     vuImage::Destroy(img);
 }
 

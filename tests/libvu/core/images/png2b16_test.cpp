@@ -13,7 +13,6 @@ using namespace imgtest;
 
 namespace {
 
-const uint16_t kPaper = 0x0841;
 
 int RunTool(const std::string& args)
 {

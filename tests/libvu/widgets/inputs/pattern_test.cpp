@@ -22,7 +22,7 @@ const char kPhone[] = "(###) ###-##-##";
 
 // Keys as in the entry-field tests: 'f' is 102 (the point key), ';' is 59,
 // '\b' delete, '\x0e' clear, '^' lets 800 ms pass.
-int play(vuInput& f, const std::string& keys, vuEvent* lastEvent = nullptr)
+int playPattern(vuInput& f, const std::string& keys, vuEvent* lastEvent = nullptr)
 {
     int last = 0;
     for (char c : keys) {
@@ -101,7 +101,7 @@ TEST_F(Pattern, FillingAndLimits)
             f.SetMaxLen(c.maxLen);
         f.Reset();
         f.Focus();
-        play(f, c.keys);
+        playPattern(f, c.keys);
         EXPECT_STREQ(f.GetValue(), c.value) << c.what;
         EXPECT_EQ(f.GetCurPos(), c.cursor) << c.what;
     }
@@ -117,7 +117,7 @@ TEST_F(Pattern, SetValueAndSetPattern)
     EXPECT_EQ(f.GetCurPos(), 10);
     f.SetValue("12");
     EXPECT_EQ(f.GetCurPos(), 2);
-    play(f, "9");
+    playPattern(f, "9");
     EXPECT_STREQ(f.GetValue(), "129") << "nothing of the longer value comes back";
 
     f.SetPattern(nullptr);
@@ -146,7 +146,7 @@ TEST_F(Pattern, CursorPlaceInThePattern)
     } steps[] = {{"", 1}, {"123", 6}, {"4567", 11}, {"89", 14}, {"\b", 13}, {"90", 14}};
     for (const Step& s : steps) {
         f.Focus();
-        play(f, s.keys);
+        playPattern(f, s.keys);
         EXPECT_EQ(f.getPatternCurPos(), s.index) << "after " << s.keys;
     }
 }
@@ -170,7 +170,7 @@ TEST_F(PatternDraw, PlacesOverThePicture)
 {
     vuPatternInput f(10, 10, 140, 20, 1, kPhone);
     prepare(f);
-    play(f, "123");
+    playPattern(f, "123");
     ASSERT_EQ(f.Draw(fb()), 0);
     // 15 cells of 8 in 136: offset 8, first cell at 20; one line at 16.
     EXPECT_EQ(textAt(20, 16, 15, AFRONT), "(...) ...-..-..") << "the picture in the front colour";
@@ -193,7 +193,7 @@ TEST_F(PatternDraw, ShortenedFieldShowsTheFillSymbolBeyondItsLength)
     vuPatternInput f(10, 10, 140, 20, 1, kPhone);
     f.SetMaxLen(4);
     prepare(f);
-    play(f, "123456");
+    playPattern(f, "123456");
     ASSERT_EQ(f.Draw(fb()), 0);
     EXPECT_EQ(textAt(20, 16, 15, HFRONT), ".123..6__.__.__");
 }
@@ -202,7 +202,7 @@ TEST_F(PatternDraw, HiddenPlacesShowTheLastDigitBriefly)
 {
     vuPatternInput f(10, 10, 140, 20, 1 | 0x10, kPhone);
     prepare(f);
-    play(f, "12");
+    playPattern(f, "12");
     ASSERT_EQ(f.Draw(fb()), 0);
     EXPECT_EQ(textAt(28, 16, 3, HFRONT), "*2_");
     OsTestClockAdvance(800);
@@ -215,7 +215,7 @@ TEST_F(PatternDraw, TwoLinesAreCentredAsABlock)
 {
     vuPatternInput f(10, 10, 40, 40, 1, "##\n##");
     prepare(f);
-    play(f, "123");
+    playPattern(f, "123");
     ASSERT_EQ(f.Draw(fb()), 0);
     // Lines at 10 + 12 and 10 + 20; two cells centred in 36: x 10 + 10 + 2.
     EXPECT_EQ(textAt(22, 22, 2, HFRONT), "12");
@@ -226,7 +226,7 @@ TEST_F(PatternDraw, LongPatternScrollsTheCursorIntoView)
 {
     vuPatternInput f(10, 10, 84, 20, 1, "####################");
     prepare(f);
-    play(f, "123456789012345");
+    playPattern(f, "123456789012345");
     ASSERT_EQ(f.Draw(fb()), 0);
     // Place 15 ends at the right edge: o = 84 - 128 - 4 = -48.
     EXPECT_EQ(textAt(10 - 48 + 2 + 13 * KW, 16, 3, HFRONT), "45_");
@@ -263,7 +263,7 @@ TEST_F(IPInput, OctetEditing)
         f.Reset();
         f.Focus();
         vuEvent last = key(0);
-        int r = play(f, c.keys, &last);
+        int r = playPattern(f, c.keys, &last);
         EXPECT_EQ(ipText(f), c.address) << c.what;
         EXPECT_EQ(f.GetCurPos(), c.cursor) << c.what;
         EXPECT_EQ(r, c.lastResult) << c.what;
@@ -277,8 +277,8 @@ TEST_F(IPInput, NoPointKeyOnTheD200)
     vuIPInput f(0, 0, 140, 20, 0);
     f.Reset();
     f.Focus();
-    EXPECT_EQ(play(f, "1f"), 0);
-    EXPECT_EQ(play(f, ";2"), 2);
+    EXPECT_EQ(playPattern(f, "1f"), 0);
+    EXPECT_EQ(playPattern(f, ";2"), 2);
     EXPECT_EQ(ipText(f), "1.2.0.0");
 }
 
@@ -366,7 +366,7 @@ TEST_F(IPInput, DrawsEveryPlaceFromItsText)
     f.SetPatternActiveColor(HFRONT, HBACK);
     f.Reset();
     f.Focus();
-    play(f, "192f1");
+    playPattern(f, "192f1");
     ASSERT_EQ(f.Draw(fb()), 0);
     EXPECT_EQ(textAt(20, 16, 15, HFRONT), "192.  1.  0.  0");
     EXPECT_EQ(charAt(20 + 3 * KW, 16, AFRONT), '.') << "the picture's dots in the front colour";

@@ -15,6 +15,9 @@
 
 namespace w2 {
 
+// Key codes of the arrow keys.
+const uint8_t UP = 103, DOWN = 108;
+
 using namespace w1;
 
 class MenuTest : public UiTest {

@@ -10,7 +10,6 @@ using namespace w2;
 
 namespace {
 
-const uint8_t UP = 103, DOWN = 108;
 const uint32_t PAGE = 0x4000, END = 0x2000;
 
 struct Move {

@@ -10,12 +10,6 @@
 
 using namespace w2;
 
-namespace {
-
-const uint8_t UP = 103, DOWN = 108;
-
-} // namespace
-
 class MenuBoxTest : public MenuTest {
 protected:
     // A full-screen form (client origin (1, 1)) with two list boxes of

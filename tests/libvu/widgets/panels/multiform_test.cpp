@@ -20,7 +20,7 @@ using namespace w1;
 
 namespace {
 
-vuEvent none()
+vuEvent quietEvent()
 {
     vuEvent e;
     memset(&e, 0, sizeof e);
@@ -29,7 +29,7 @@ vuEvent none()
 
 vuEvent swipe(unsigned char gesture)
 {
-    vuEvent e = none();
+    vuEvent e = quietEvent();
     e.phase = VU_PHASE_MOVE;
     e.x = 160;
     e.y = 100;
@@ -74,7 +74,7 @@ protected:
     {
         int n = 0;
         for (; n < 1000; ++n) {
-            vuEvent e = none();
+            vuEvent e = quietEvent();
             if (strip->HandleEvent(&e) != 2)
                 break;
         }
@@ -141,7 +141,7 @@ TEST_F(MultiFormTest, AtRestNothingMoves)
     page(320);
     page(320);
     strip->Reset();
-    vuEvent e = none();
+    vuEvent e = quietEvent();
     EXPECT_EQ(strip->HandleEvent(&e), 0);
     EXPECT_EQ(strip->GetOffset(), 0);
 }
@@ -190,7 +190,7 @@ TEST_F(MultiFormTest, SwipesScrollAndTheLiftSnaps)
 TEST_F(MultiFormTest, WithoutPagesCancels)
 {
     strip->Reset();
-    vuEvent e = none();
+    vuEvent e = quietEvent();
     EXPECT_EQ(strip->HandleEvent(&e), -1);
 }
 

@@ -414,7 +414,7 @@ namespace {
 
 // Scripted finger for the modal loop: each pass of the loop writes what the
 // next poll of the touch panel reads.
-int g_pass = 0;
+int g_signPass = 0;
 int g_fd = -1;
 
 void record(uint16_t type, uint16_t code, int32_t value)
@@ -433,7 +433,7 @@ void sample(int x, int y)
 
 int signScript(vuEvent*, intptr_t)
 {
-    switch (g_pass++) {
+    switch (g_signPass++) {
     case 0:
         record(vuInputRecord::Key, vuInputRecord::TouchButton, 1);
         sample(21, 21);
@@ -459,7 +459,7 @@ TEST_F(SignBoxTouch, ModalLoopSignsAndSaves)
     // holding a pad; the pad joins the points of successive polls.
     vuTouchPad::SetSignMode(0);
     pad->SetLineWidth(1);
-    g_pass = 0;
+    g_signPass = 0;
     g_fd = touchpad;
     EXPECT_EQ(ui->Show(form, signScript), 1) << "the loop's own result in the caller's thread";
     EXPECT_EQ(form->GetState(), 1);
