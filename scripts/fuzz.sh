@@ -3,11 +3,15 @@
 # as many at a time as there are cores (FUZZ_JOBS sets another number).
 # Seeds come from fuzz/<target>/corpus when present; findings land in
 # build/fuzz-artifacts. Usage: scripts/fuzz.sh <build-dir> [seconds]
+# An input that runs longer than 10 seconds is a finding; the test command,
+# which runs the targets at the lowest priority beside its tests, stretches
+# that limit by CASHDESK_TEST_TIME_FACTOR as it does the tests' waits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/fuzz}
 seconds=${2:-5}
 jobs=${FUZZ_JOBS:-$(nproc)}
+input_limit=$((10 * ${CASHDESK_TEST_TIME_FACTOR:-1}))
 case "$jobs" in ''|*[!0-9]*|0) echo "fuzz.sh: FUZZ_JOBS takes a number from 1" >&2; exit 1 ;; esac
 artifacts=build/fuzz-artifacts
 mkdir -p "$artifacts"
@@ -24,7 +28,7 @@ run_target() {
   for d in fuzz/*/corpus/"$name" fuzz/*/"$name".corpus; do
     [ -d "$d" ] && seeds+=("$d")
   done
-  if ! ASAN_OPTIONS=detect_leaks=1 "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! ASAN_OPTIONS=detect_leaks=1 "$target" -max_total_time="$seconds" -timeout="$input_limit" -rss_limit_mb=2048 \
         -artifact_prefix="$artifacts/$name-" -print_final_stats=0 "$work" ${seeds[@]+"${seeds[@]}"} \
         >"$logs/$name.log" 2>&1; then
     touch "$logs/$name.failed"

@@ -9,8 +9,10 @@
 # screens and the stand-ins. The two builds take, at the lowest priority,
 # only the processor time the tests leave; the thread-sanitizer tests start
 # as soon as their build is done, at the tests' priority (they too mostly
-# wait). Each of these lanes writes its own log in build/ (lane-tsan.log,
-# lane-fuzz-build.log), shown when it fails.
+# wait); the fuzz targets follow their build at the lowest priority (each
+# runs for a fixed time, so waiting for the tests to end would only add
+# that time to the run). Each of these lanes writes its own log in build/
+# (lane-tsan.log, lane-fuzz.log), shown when it fails.
 # Every test runs once, under the sanitizers: a plain debug build would run
 # the same tests again and catch nothing they miss (build one with
 # `cmake -B build/debug` for a debugger). A failing test is not run again:
@@ -89,7 +91,7 @@ phase_done "sanitizer build"
 # The lanes beside the tests (see the top), each in its own process group
 # (set -m) so that the summary can end it, in this session so that the low
 # priority counts against the tests.
-echo "== beside the tests: the thread-sanitizer build and tests (build/lane-tsan.log), the fuzzing build (build/lane-fuzz-build.log)"
+echo "== beside the tests: the thread-sanitizer build and tests (build/lane-tsan.log), the fuzzing build and the fuzz targets, ${fuzz_seconds}s each (build/lane-fuzz.log)"
 set -m
 (
   nice -n 19 scripts/tsan.sh '^$' && scripts/tsan.sh
@@ -97,8 +99,9 @@ set -m
 tsan_lane=$!
 (
   CC=clang CXX=clang++ nice -n 19 cmake -S "$root" -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCASHDESK_FUZZ=ON && nice -n 19 cmake --build build/fuzz -j "$jobs"
-) >build/lane-fuzz-build.log 2>&1 &
+    -DCASHDESK_FUZZ=ON && nice -n 19 cmake --build build/fuzz -j "$jobs" &&
+  echo "== fuzz targets (${fuzz_seconds}s each)" && nice -n 19 scripts/fuzz.sh build/fuzz "$fuzz_seconds"
+) >build/lane-fuzz.log 2>&1 &
 fuzz_lane=$!
 set +m
 lanes=("$tsan_lane" "$fuzz_lane")
@@ -119,12 +122,9 @@ finish_lane() {
 finish_lane "$tsan_lane" build/lane-tsan.log "the thread-sanitizer build or tests"
 ctest_logs+=(build/tsan/ctest.log)
 grep -E "tests passed|Total Test time" build/tsan/ctest.log | sed 's/^/thread sanitizer: /'
-finish_lane "$fuzz_lane" build/lane-fuzz-build.log "the fuzzing build"
+finish_lane "$fuzz_lane" build/lane-fuzz.log "the fuzzing build or a fuzz target"
+grep -c '^-- fuzz_' build/lane-fuzz.log | sed 's/^/fuzz targets run: /'
 lanes=()
 phase_done "rest of the lanes beside the tests"
-
-echo "== fuzz targets (${fuzz_seconds}s each)"
-scripts/fuzz.sh build/fuzz "$fuzz_seconds"
-phase_done "fuzzing"
 
 echo "== all tests passed"
