@@ -84,11 +84,12 @@ for _ in $(seq "$hogs"); do
   hog_pids+=($!)
 done
 
-# Runs one ctest pinned to the cores; its output goes to the log.
+# Runs one ctest pinned to the cores, as many tests at a time as given; its
+# output goes to the log.
 pinned_ctest() {
-  local log=$1; shift
+  local log=$1 parallel=$2; shift 2
   local status=0
-  taskset -c "$cores" ctest --output-on-failure -j "$ncores" "$@" >"$log" 2>&1 || status=$?
+  taskset -c "$cores" ctest --output-on-failure -j "$parallel" "$@" >"$log" 2>&1 || status=$?
   return "$status"
 }
 
@@ -96,11 +97,13 @@ for round in $(seq "$rounds"); do
   start=$SECONDS
   status=0
   rm -f build/stress/round$round-*.log
-  pinned_ctest "build/stress/round$round-asan.log" --test-dir build/asan --timeout $((300 * factor)) \
+  # As many at a time as the test command runs: two sanitizer tests a core,
+  # one thread-sanitizer test a core (scripts/test.sh, scripts/tsan.sh).
+  pinned_ctest "build/stress/round$round-asan.log" $((2 * ncores)) --test-dir build/asan --timeout $((300 * factor)) \
     ${asan_args[@]+"${asan_args[@]}"} || status=$?
   if [ "$status" -eq 0 ] && [ -z "$tests" ]; then
     TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$root/scripts/tsan.supp ${TSAN_OPTIONS:-}" \
-      pinned_ctest "build/stress/round$round-tsan.log" --test-dir build/tsan -R "$tsan_pattern" \
+      pinned_ctest "build/stress/round$round-tsan.log" "$ncores" --test-dir build/tsan -R "$tsan_pattern" \
       --timeout $((300 * factor)) || status=$?
   fi
   if [ "$status" -ne 0 ]; then
