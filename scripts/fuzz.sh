@@ -11,8 +11,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build/fuzz}
 seconds=${2:-5}
 jobs=${FUZZ_JOBS:-$(nproc)}
-input_limit=$((10 * ${CASHDESK_TEST_TIME_FACTOR:-1}))
 case "$jobs" in ''|*[!0-9]*|0) echo "fuzz.sh: FUZZ_JOBS takes a number from 1" >&2; exit 1 ;; esac
+factor=${CASHDESK_TEST_TIME_FACTOR:-1}
+case "$factor" in ''|*[!0-9]*|0) echo "fuzz.sh: CASHDESK_TEST_TIME_FACTOR takes a number from 1" >&2; exit 1 ;; esac
+input_limit=$((10 * factor))
 artifacts=build/fuzz-artifacts
 mkdir -p "$artifacts"
 logs=$(mktemp -d)

@@ -43,6 +43,7 @@ ncores=$(taskset -c "$cores" nproc)
 [ -n "$hogs" ] || hogs=$ncores
 case "$hogs" in ''|*[!0-9]*) echo "stress-test.sh: --hogs takes a number" >&2; exit 1 ;; esac
 factor=${CASHDESK_TEST_TIME_FACTOR:-4}
+case "$factor" in ''|*[!0-9]*|0) echo "stress-test.sh: CASHDESK_TEST_TIME_FACTOR takes a number from 1" >&2; exit 1 ;; esac
 export CASHDESK_TEST_TIME_FACTOR=$factor
 # kktsim's store leaves its flushes to the system (tools/kktsim/README.md):
 # a disk busy with other work must not hold a reply past the program's wait.

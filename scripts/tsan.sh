@@ -23,6 +23,7 @@ jobs=$(nproc)
 
 # The tests' wall-clock limits and time-outs are scaled as in scripts/test.sh.
 factor=${CASHDESK_TEST_TIME_FACTOR:-4}
+case "$factor" in ''|*[!0-9]*|0) echo "tsan.sh: CASHDESK_TEST_TIME_FACTOR takes a number from 1" >&2; exit 1 ;; esac
 # kktsim's store leaves its flushes to the system, as in scripts/test.sh.
 export KKTSIM_NO_SYNC=${KKTSIM_NO_SYNC-1}
 cmake -S "$root" -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCASHDESK_TSAN=ON -DCASHDESK_BENCH=OFF \
