@@ -1,16 +1,25 @@
 // The server stand-in as a process of its own, for tests: started on a free
 // loopback port with a scenario in a folder of the test's, its port read from
 // the port file, stopped by its process id, its journal read as JSON.
+// The port stays the test's until the object ends: it is held by a bound
+// socket that never listens, so a stopped server's port refuses connections
+// and no other test's server, started meanwhile, can take it (tests run side
+// by side, and a test that stops its server and connects again must not reach
+// a neighbour's). The server binds it beside the hold (SO_REUSEADDR on both).
 #ifndef TESTS_SUPPORT_SRVSIM_PROCESS_H
 #define TESTS_SUPPORT_SRVSIM_PROCESS_H
 
 #include "JsonLines.h"
 
+#include <arpa/inet.h>
 #include <errno.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -25,7 +34,11 @@
 class SrvsimProcess {
 public:
     SrvsimProcess() = default;
-    ~SrvsimProcess() { Stop(); }
+    ~SrvsimProcess()
+    {
+        Stop();
+        Release();
+    }
     SrvsimProcess(const SrvsimProcess &) = delete;
     SrvsimProcess &operator=(const SrvsimProcess &) = delete;
 
@@ -43,6 +56,9 @@ public:
             out << scenario;
         }
         unlink((dir + "/srvsim.port").c_str());
+        if (!Hold(port, error))
+            return false;
+        port = heldPort_;
         pid_ = fork();
         if (pid_ < 0) {
             *error = "fork failed";
@@ -124,9 +140,43 @@ public:
     }
 
 private:
+    // Holds the port asked for (0: a new free one) unless it is held already.
+    bool Hold(uint16_t port, std::string *error)
+    {
+        if (hold_ >= 0 && port != 0 && port == heldPort_)
+            return true;
+        Release();
+        hold_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int one = 1;
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(port);
+        socklen_t len = sizeof addr;
+        if (hold_ < 0 || setsockopt(hold_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
+            bind(hold_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 ||
+            getsockname(hold_, reinterpret_cast<sockaddr *>(&addr), &len) != 0) {
+            *error = "cannot hold port " + std::to_string(port) + " on 127.0.0.1: " + strerror(errno);
+            Release();
+            return false;
+        }
+        heldPort_ = ntohs(addr.sin_port);
+        return true;
+    }
+
+    void Release()
+    {
+        if (hold_ >= 0)
+            close(hold_);
+        hold_ = -1;
+        heldPort_ = 0;
+    }
+
     std::string dir_;
     pid_t pid_ = -1;
     uint16_t port_ = 0;
+    int hold_ = -1;
+    uint16_t heldPort_ = 0;
 };
 
 #endif

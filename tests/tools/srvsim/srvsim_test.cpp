@@ -9,6 +9,7 @@
 #include "SrvsimProcess.h"
 
 #include <arpa/inet.h>
+#include <errno.h>
 #include <netinet/in.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -239,6 +240,35 @@ TEST_F(SrvsimProgram, ServesEveryKindAndGoesOnAfterBrokenRequests)
     EXPECT_EQ(jsonl::Number(requests[1], "document"), 12);
     EXPECT_EQ(jsonl::Text(requests[2], "body"), "616263");
     EXPECT_EQ(server_.Journal("answer").size(), 3u);
+}
+
+// A stopped server's port stays the test's: nothing else can bind it (a
+// neighbouring test's server would otherwise take it and answer this test's
+// connections), connecting is refused, and the server started again on it
+// serves.
+TEST_F(SrvsimProgram, AStoppedServersPortStaysHeld)
+{
+    std::string error;
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "", &error)) << error;
+    const uint16_t port = server_.Port();
+    server_.Stop();
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(port);
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int other = socket(AF_INET, SOCK_STREAM, 0);
+    EXPECT_NE(bind(other, reinterpret_cast<sockaddr *>(&at), sizeof at), 0) << "port " << port << " free";
+    close(other);
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    EXPECT_NE(connect(s, reinterpret_cast<sockaddr *>(&at), sizeof at), 0);
+    EXPECT_EQ(errno, ECONNREFUSED);
+    close(s);
+
+    ASSERT_TRUE(server_.Start(SRVSIM_PATH, dir_ + "/srv", "", &error, port)) << error;
+    EXPECT_EQ(server_.Port(), port);
+    s = Connect();
+    EXPECT_EQ(Ask(s, header(kOism, "9999078900012345", 3) + "abc"), "SRVSIM OISM OK\n");
+    close(s);
 }
 
 // A notification gets a receipt naming it; a notification whose length
